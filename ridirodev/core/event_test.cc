@@ -1,0 +1,137 @@
+#include "ridirodev/core/event.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ridirodev {
+namespace {
+
+using Log = std::vector<std::string>;
+
+TEST(EventTest, HandlersRunInConnectionOrderWhileConnected) {
+  Event<int> ev;
+  Log log;
+  auto a = ev.Connect([&](int v) { log.push_back("a" + std::to_string(v)); });
+  {
+    auto b = ev.Connect([&](int v) { log.push_back("b" + std::to_string(v)); });
+    auto c = ev.Connect([&](int v) { log.push_back("c" + std::to_string(v)); });
+    ev.Raise(1);
+  }
+  ev.Raise(2);
+  EXPECT_EQ(log, (Log{"a1", "b1", "c1", "a2"}));
+  EXPECT_EQ(ev.HandlerCount(), 1u);
+
+  // Moving a connection keeps the handler; assigning over one drops the old handler.
+  Event<int>::Connection moved = std::move(a);
+  ev.Raise(3);
+  moved = ev.Connect([&](int v) { log.push_back("d" + std::to_string(v)); });
+  ev.Raise(4);
+  moved.Disconnect();
+  EXPECT_FALSE(moved.Connected());
+  ev.Raise(5);
+  EXPECT_EQ(log, (Log{"a1", "b1", "c1", "a2", "a3", "d4"}));
+  EXPECT_EQ(ev.HandlerCount(), 0u);
+}
+
+TEST(EventTest, HandlersDisconnectedDuringRaiseDoNotRunAgain) {
+  Event<> ev;
+  Log log;
+  Event<>::Connection self, later;
+  auto first = ev.Connect([&] {
+    log.push_back("first");
+    self.Disconnect();
+  });
+  self = std::move(first);
+  auto killer = ev.Connect([&] {
+    log.push_back("killer");
+    later = Event<>::Connection();  // destroying the connection disconnects
+  });
+  later = ev.Connect([&] { log.push_back("later"); });
+  ev.Raise();
+  ev.Raise();
+  EXPECT_EQ(log, (Log{"first", "killer", "killer"}));
+}
+
+TEST(EventTest, HandlerConnectedDuringRaiseRunsFromTheNextRaise) {
+  Event<> ev;
+  Log log;
+  std::vector<Event<>::Connection> added;
+  auto c = ev.Connect([&] {
+    log.push_back("adder");
+    added.push_back(ev.Connect([&] { log.push_back("added"); }));
+  });
+  ev.Raise();
+  EXPECT_EQ(log, (Log{"adder"}));
+  ev.Raise();
+  EXPECT_EQ(log, (Log{"adder", "adder", "added"}));
+}
+
+TEST(EventTest, ReentrantRaiseRunsNestedRoundsToCompletion) {
+  Event<int> ev;
+  Log log;
+  auto a = ev.Connect([&](int v) {
+    log.push_back("a" + std::to_string(v));
+    if (v > 0) ev.Raise(v - 1);
+  });
+  auto b = ev.Connect([&](int v) { log.push_back("b" + std::to_string(v)); });
+  ev.Raise(2);
+  EXPECT_EQ(log, (Log{"a2", "a1", "a0", "b0", "b1", "b2"}));
+}
+
+TEST(EventTest, HandlerMayDestroyTheOwnerOfTheEvent) {
+  struct Owner {
+    Event<> Changed;
+    Event<>::Connection own;  // dies with the owner
+  };
+  auto owner = std::make_unique<Owner>();
+  Log log;
+  auto destroyer = owner->Changed.Connect([&] {
+    log.push_back("destroyer");
+    owner.reset();
+  });
+  owner->own = owner->Changed.Connect([&] { log.push_back("own"); });
+  auto outside = owner->Changed.Connect([&] { log.push_back("outside"); });
+  owner->Changed.Raise();
+  EXPECT_EQ(owner, nullptr);
+  // The owner's own handler went with it; a listener that is still connected is called.
+  EXPECT_EQ(log, (Log{"destroyer", "outside"}));
+  EXPECT_FALSE(destroyer.Connected());
+}
+
+TEST(EventTest, ArgumentsReachEveryHandler) {
+  Event<int&> byRef;
+  Log log;
+  auto scale = byRef.Connect([](int& v) { v *= 10; });
+  auto bump = byRef.Connect([&](int& v) {
+    log.push_back(std::to_string(v));
+    v += 1;
+  });
+  int x = 2;
+  byRef.Raise(x);
+  EXPECT_EQ(x, 21);
+  EXPECT_EQ(log, (Log{"20"}));
+
+  // A value argument is not used up by the first handler.
+  Event<std::string> byValue;
+  auto h1 = byValue.Connect([&](std::string s) { log.push_back(std::move(s)); });
+  auto h2 = byValue.Connect([&](std::string s) { log.push_back(std::move(s)); });
+  byValue.Raise(std::string(40, 'x'));
+  EXPECT_EQ(log, (Log{"20", std::string(40, 'x'), std::string(40, 'x')}));
+}
+
+TEST(EventTest, ConnectionMayOutliveItsEvent) {
+  Event<>::Connection c;
+  {
+    Event<> ev;
+    c = ev.Connect([] {});
+    EXPECT_TRUE(c.Connected());
+  }
+  EXPECT_FALSE(c.Connected());
+  c.Disconnect();
+}
+
+}  // namespace
+}  // namespace ridirodev

@@ -1,0 +1,184 @@
+#include "ridirodev/core/keyed_collection.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ridirodev {
+namespace {
+
+struct Member : Object {
+  explicit Member(std::string k) : key(std::move(k)) {}
+  std::string key;
+};
+using MemberPtr = std::shared_ptr<Member>;
+using Members = KeyedCollection<MemberPtr>;
+
+int32_t ErrorOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const AutomationError& e) {
+    return e.Number();
+  }
+  return 0;
+}
+
+MemberPtr AddNew(Members& c, const std::string& key) {
+  auto m = std::make_shared<Member>(key);
+  c.Add(m, key);
+  return m;
+}
+
+// Every position holds the expected member, and every member's key leads back to it.
+void ExpectContents(const Members& c, const std::vector<MemberPtr>& expected) {
+  ASSERT_EQ(c.Count(), static_cast<int32_t>(expected.size()));
+  for (size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(c.Item(Variant(static_cast<int32_t>(i + 1))), expected[i]) << "position " << i + 1;
+    EXPECT_EQ(c.Item(Variant(expected[i]->key)), expected[i]) << "key " << expected[i]->key;
+  }
+}
+
+TEST(KeyedCollectionTest, ItemAndExistsNeverFailForMissingMembers) {
+  Members c;
+  const Variant probes[] = {Variant(1),   Variant(0),     Variant(-1), Variant(3),      Variant(1e10),
+                            Variant(true), Variant("zzz"), Variant(),   Variant::Null()};
+  for (const Variant& v : probes) {
+    EXPECT_EQ(c.Item(v), nullptr);
+    EXPECT_FALSE(c.Exists(v));
+  }
+  const auto a = AddNew(c, "x");
+  const auto b = AddNew(c, "y");
+  for (const Variant& v : probes) EXPECT_EQ(c.Exists(v), c.Item(v) != nullptr);
+  EXPECT_EQ(c.Item(Variant(1)), a);
+  EXPECT_EQ(c.Item(Variant(2.0)), b);
+  EXPECT_EQ(c.Item(Variant("X")), a);
+}
+
+TEST(KeyedCollectionTest, NumberIsPositionTextIsKey) {
+  Members c;
+  const auto two = AddNew(c, "2");
+  const auto one = AddNew(c, "1");
+  EXPECT_EQ(c.Item(Variant(2)), one);
+  EXPECT_EQ(c.Item(Variant("2")), two);
+  c.Remove(Variant("2"));
+  ExpectContents(c, {one});
+}
+
+TEST(KeyedCollectionTest, KeysIgnoreCaseUnderEveryPolicy) {
+  Members fail(DuplicateKey::kError);
+  const auto first = AddNew(fail, "abc");
+  const auto other = AddNew(fail, "other");
+  EXPECT_EQ(ErrorOf([&] { AddNew(fail, "ABC"); }), ErrorNumber::kDuplicateKey);
+  ExpectContents(fail, {first, other});
+  EXPECT_EQ(fail.Item(Variant("aBc")), first);
+
+  Members skip(DuplicateKey::kSkip);
+  const auto kept = AddNew(skip, "abc");
+  EXPECT_FALSE(skip.Add(std::make_shared<Member>("ABC"), "ABC"));
+  ExpectContents(skip, {kept});
+
+  Members replace(DuplicateKey::kReplace);
+  AddNew(replace, "abc");
+  const auto x = AddNew(replace, "x");
+  const auto y = AddNew(replace, "y");
+  const auto newer = AddNew(replace, "ABC");
+  ExpectContents(replace, {x, y, newer});
+  EXPECT_EQ(replace.Item(Variant("abc")), newer);
+}
+
+TEST(KeyedCollectionTest, RemoveClosesTheGapAndKeepsKeyLookupsRight) {
+  Members c;
+  std::vector<MemberPtr> model;
+  for (int i = 0; i < 12; ++i) model.push_back(AddNew(c, "k" + std::to_string(i)));
+
+  c.Remove(Variant(1));
+  model.erase(model.begin());
+  ExpectContents(c, model);
+  // From the middle, by key and by position, and the last (position 9 of 9).
+  for (const Variant& v : {Variant("K5"), Variant(3), Variant(9), Variant("k1"), Variant(5)}) {
+    const auto gone = c.Item(v);
+    ASSERT_NE(gone, nullptr);
+    c.Remove(v);
+    model.erase(std::find(model.begin(), model.end(), gone));
+    ASSERT_EQ(c.Count(), static_cast<int32_t>(model.size()));
+    ExpectContents(c, model);
+    EXPECT_FALSE(c.Exists(Variant(gone->key)));
+  }
+  // A member added after removals is found under its own key and at the end.
+  model.push_back(AddNew(c, "late"));
+  ExpectContents(c, model);
+
+  // A failed Remove removes nothing.
+  EXPECT_EQ(ErrorOf([&] { c.Remove(Variant("missing")); }), ErrorNumber::kInvalidArgument);
+  EXPECT_EQ(ErrorOf([&] { c.Remove(Variant(0)); }), ErrorNumber::kSubscriptOutOfRange);
+  EXPECT_EQ(ErrorOf([&] { c.Remove(Variant(c.Count() + 1)); }), ErrorNumber::kSubscriptOutOfRange);
+  EXPECT_EQ(ErrorOf([&] { c.Remove(Variant()); }), ErrorNumber::kInvalidArgument);
+  ExpectContents(c, model);
+}
+
+TEST(KeyedCollectionTest, UnkeyedMembersCountEveryTimeAndClearEmptiesAll) {
+  Members c;
+  const auto u = std::make_shared<Member>("");
+  const auto k = std::make_shared<Member>("k");
+  c.AddUnkeyed(u);
+  c.Add(k, "k");
+  c.AddUnkeyed(u);
+  EXPECT_EQ(c.Count(), 3);
+  EXPECT_EQ(c.Item(Variant(1)), u);
+  EXPECT_EQ(c.Item(Variant(3)), u);
+  EXPECT_EQ(c.Item(Variant("")), nullptr);
+  c.Remove(Variant(1));
+  EXPECT_EQ(c.Item(Variant("k")), k);
+  EXPECT_EQ(c.Item(Variant(2)), u);
+
+  c.Clear();
+  EXPECT_EQ(c.Count(), 0);
+  EXPECT_FALSE(c.Exists(Variant("k")));
+  c.Add(k, "K");  // the old key is free again
+  EXPECT_EQ(c.Item(Variant("k")), k);
+}
+
+TEST(KeyedCollectionTest, IterationAndEnumeratorFollowInsertionOrder) {
+  Members c;
+  const std::vector<MemberPtr> added = {AddNew(c, "c"), AddNew(c, "a"), AddNew(c, "b")};
+  std::vector<MemberPtr> seen;
+  std::vector<std::string> keys;
+  for (auto it = c.begin(); it != c.end(); ++it) {
+    seen.push_back(*it);
+    keys.push_back(it.key());
+  }
+  EXPECT_EQ(seen, added);
+  EXPECT_EQ(keys, (std::vector<std::string>{"c", "a", "b"}));
+
+  // The enumerator walks what was there when it was made, whatever happens meanwhile.
+  auto e = c.NewEnum();
+  MemberPtr m;
+  ASSERT_TRUE(e->Next(m));
+  c.Remove(Variant(2));
+  c.Clear();
+  seen = {m};
+  while (e->Next(m)) seen.push_back(m);
+  EXPECT_EQ(seen, added);
+  e->Reset();
+  e->Skip(2);
+  ASSERT_TRUE(e->Next(m));
+  EXPECT_EQ(m, added[2]);
+}
+
+TEST(KeyedCollectionTest, HoldsReferencesNotCopies) {
+  Members c;
+  const auto a = AddNew(c, "a");
+  EXPECT_EQ(a.use_count(), 2);
+  a->key = "renamed";  // the key was taken when the member was added
+  EXPECT_EQ(c.Item(Variant("a")).get(), a.get());
+  EXPECT_EQ(c.Item(Variant("renamed")), nullptr);
+  c.Remove(Variant("A"));
+  EXPECT_EQ(a.use_count(), 1);
+}
+
+}  // namespace
+}  // namespace ridirodev

@@ -1,0 +1,114 @@
+#include "ridirodev/core/variant.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "ridirodev/core/automation_error.h"
+
+namespace ridirodev {
+namespace {
+
+// The error number a call raises, or 0 when it raises nothing.
+int32_t ErrorOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const AutomationError& e) {
+    return e.Number();
+  }
+  return 0;
+}
+
+TEST(VariantTest, IntegerConversionRoundsHalfToEvenAndChecksRange) {
+  EXPECT_EQ(Variant(2.5).ToInt32(), 2);
+  EXPECT_EQ(Variant(3.5).ToInt32(), 4);
+  EXPECT_EQ(Variant(-2.5).ToInt32(), -2);
+  EXPECT_EQ(Variant(2.51).ToInt32(), 3);
+  EXPECT_EQ(Variant("2.5").ToInt32(), 2);
+  EXPECT_EQ(Variant(Date(46362.5)).ToInt32(), 46362);
+  EXPECT_EQ(Variant(-2147483648.5).ToInt32(), -2147483648);
+  EXPECT_EQ(ErrorOf([] { Variant(2147483647.5).ToInt32(); }), ErrorNumber::kOverflow);
+  EXPECT_EQ(ErrorOf([] { Variant("3e9").ToInt32(); }), ErrorNumber::kOverflow);
+  EXPECT_EQ(ErrorOf([] { Variant::FromInt64(int64_t{1} << 31); }), ErrorNumber::kOverflow);
+}
+
+TEST(VariantTest, NullAndNonNumbersFailToConvert) {
+  const Variant null = Variant::Null();
+  for (const auto& convert : std::vector<std::function<void(const Variant&)>>{
+           [](const Variant& v) { v.ToInt32(); }, [](const Variant& v) { v.ToDouble(); },
+           [](const Variant& v) { v.ToBool(); }, [](const Variant& v) { v.ToString(); },
+           [](const Variant& v) { v.ToDate(); }}) {
+    EXPECT_EQ(ErrorOf([&] { convert(null); }), ErrorNumber::kInvalidUseOfNull);
+  }
+  EXPECT_EQ(ErrorOf([] { Variant("yes").ToBool(); }), ErrorNumber::kTypeMismatch);
+  EXPECT_EQ(ErrorOf([] { Variant("tomorrow").ToDate(); }), ErrorNumber::kTypeMismatch);
+  EXPECT_EQ(ErrorOf([] { Variant::Missing().ToInt32(); }), ErrorNumber::kTypeMismatch);
+}
+
+TEST(VariantTest, NumericText) {
+  for (const char* text :
+       {"", " ", "abc", ".", "-", "1e", "1e+", "e5", "12abc", "1 2", "0x10", "inf", "nan", "1.2.3", "--1"}) {
+    const Variant v(text);
+    EXPECT_FALSE(v.IsNumeric()) << '"' << text << '"';
+    EXPECT_EQ(ErrorOf([&] { v.ToDouble(); }), ErrorNumber::kTypeMismatch) << '"' << text << '"';
+  }
+  EXPECT_EQ(Variant(" 12 ").ToInt32(), 12);
+  EXPECT_EQ(Variant("\t-3.5e2 ").ToDouble(), -350);
+  EXPECT_EQ(Variant("+.5").ToDouble(), 0.5);
+  EXPECT_EQ(Variant("5.").ToDouble(), 5);
+  EXPECT_EQ(Variant("1E+3").ToInt32(), 1000);
+  EXPECT_TRUE(Variant().IsNumeric());
+  EXPECT_TRUE(Variant(true).IsNumeric());
+  EXPECT_FALSE(Variant::Null().IsNumeric());
+  EXPECT_FALSE(Variant(Date(1)).IsNumeric());
+}
+
+TEST(VariantTest, BooleansDatesAndText) {
+  EXPECT_EQ(Variant(true).ToInt32(), -1);
+  EXPECT_EQ(Variant(false).ToInt32(), 0);
+  EXPECT_EQ(Variant(true).ToString(), "True");
+  EXPECT_EQ(Variant(false).ToString(), "False");
+  EXPECT_TRUE(Variant(" true ").ToBool());
+  EXPECT_FALSE(Variant("FALSE").ToBool());
+  EXPECT_TRUE(Variant("-1").ToBool());
+  EXPECT_FALSE(Variant("0").ToBool());
+
+  const Date d = Date::FromParts(2026, 12, 6, 14, 5, 9);
+  EXPECT_EQ(Variant(d).ToString(), "12/6/2026 2:05:09 PM");
+  EXPECT_EQ(Variant(d.GeneralDate()).ToDate(), d);
+  EXPECT_EQ(Variant("2026-12-06T14:05:09").ToDate(), d);
+  EXPECT_EQ(Variant("46362.5").ToDate(), Date(46362.5));
+}
+
+TEST(VariantTest, DoublesFormatAsShortestText) {
+  const std::pair<double, const char*> cases[] = {
+      {0.1, "0.1"},       {0.1 + 0.2, "0.3"},       {-0.5, "-0.5"},   {2.0 / 3, "0.666666666666667"},
+      {10.0, "10"},       {1500.0, "1500"},         {123456789012345.0, "123456789012345"},
+      {1e15, "1E+15"},    {1e20, "1E+20"},          {1.5e-7, "1.5E-07"}, {0.0001, "0.0001"},
+      {-0.0, "0"},
+  };
+  for (const auto& [value, text] : cases) EXPECT_EQ(Variant(value).ToString(), text);
+}
+
+struct Thing : Object {};
+struct OtherThing : Object {};
+
+TEST(VariantTest, Objects) {
+  auto thing = std::make_shared<Thing>();
+  const Variant v(thing);
+  EXPECT_TRUE(v.IsObject());
+  EXPECT_EQ(v.ToObject(), thing);
+  EXPECT_EQ(v.As<Thing>(), thing);
+  EXPECT_EQ(v.As<OtherThing>(), nullptr);
+  EXPECT_EQ(ErrorOf([&] { v.ToInt32(); }), ErrorNumber::kTypeMismatch);
+  EXPECT_EQ(Variant(std::shared_ptr<Thing>{}).ToObject(), nullptr);  // Nothing
+  EXPECT_EQ(Variant().ToObject(), nullptr);
+  EXPECT_EQ(ErrorOf([] { Variant(5).ToObject(); }), ErrorNumber::kTypeMismatch);
+  EXPECT_EQ(ErrorOf([] { Variant("x").ToObject(); }), ErrorNumber::kTypeMismatch);
+}
+
+}  // namespace
+}  // namespace ridirodev
