@@ -1,0 +1,142 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "ridirodev/core/keyed_collection.h"
+#include "ridirodev/host/host.h"
+
+namespace ridirodev {
+
+class CAppGroupTemplates;
+class CFieldTechTypes;
+class CAggregators;
+class CFunctionCategories;
+class CFunctions;
+class COperators;
+class CEnumValues;
+class CDataFiles;
+class CFilterDefinitions;
+class CFieldClipboard;
+class CTemplateFieldClipboard;
+class CFieldUpdates;
+class CAppDocTypeSlrTree;
+class CRcvFilter;
+
+// Global flags set by the capability probe; False until it has run.
+struct GlobalFlags {
+  bool doComplex = false;
+  bool doWeighted = false;
+  bool styleFieldsAvailable = false;
+  bool xmlGatewayAvailable = false;
+  bool contextEntityLabelAvailable = false;
+};
+
+// Column-width limits; 0 means not yet measured.
+struct ColumnLimits {
+  int32_t expressionNameLength = 0;
+  int32_t expressionLength = 0;
+  int32_t exprColumnHeading1Length = 0;
+  int32_t exprColumnHeading2Length = 0;
+  int32_t expressionDescriptionLength = 0;
+  int32_t criteriaLength = 0;
+  int32_t busyHourNameLength = 0;
+  int32_t busyHourDescriptionLength = 0;
+  // The two extra-column widths are measured together, once: the marker, not the widths,
+  // says whether they were measured.
+  bool extraColumnLengthsMeasured = false;
+  int32_t extraColumnNameLength = 0;
+  int32_t extraColumnDataLength = 0;
+};
+
+// The component's global state: one per thread, made on first use with the thread's host.
+// Host objects are created through the host on first use and kept; caches are filled by
+// the members that need them and live as long as the state.
+class MRidirodev {
+ public:
+  explicit MRidirodev(HostPtr host);
+  MRidirodev(const MRidirodev&) = delete;
+  MRidirodev& operator=(const MRidirodev&) = delete;
+  ~MRidirodev();
+
+  // The state of the calling thread, made on first use; error 91 when no host is installed.
+  static MRidirodev& Current();
+  // Installs the host for the calling thread; the thread's state is dropped so that the
+  // next use starts afresh with this host.
+  static void InstallHost(HostPtr host);
+  static HostPtr InstalledHost();
+
+  Host& HostObject() const { return *host_; }
+
+  IDBObject& Database();
+  IAppSupport& Support();
+  IAppGroupServices& GroupServices();
+  IAppFeatures& Features();
+  IXMLQueryService& XmlQueryService();
+  IFolderServices& FolderServices();
+  IAppMessages& Messages();
+  IFontServices& FontServices();
+  IImageServices& ImageServices();
+
+  GlobalFlags flags;
+  ColumnLimits limits;
+
+  // Cached collections and singletons (empty until first requested).
+  std::shared_ptr<CAppGroupTemplates> appGroupTemplates;
+  std::shared_ptr<CFieldTechTypes> validTechTypes;
+  std::shared_ptr<CAggregators> validAggregators;
+  std::shared_ptr<KeyedCollection<std::string>> basicAggregators;
+  std::string aggregatorValueList;
+  std::string aggregatorLabelList;
+  std::shared_ptr<CFunctionCategories> functionCategories;
+  std::shared_ptr<CFunctions> functions;
+  std::shared_ptr<COperators> operators;
+  std::shared_ptr<KeyedCollection<std::shared_ptr<CEnumValues>>> enumValues;
+  std::shared_ptr<CDataFiles> dataFiles;
+  std::shared_ptr<CFilterDefinitions> filterDefinitions;
+  std::shared_ptr<CFieldClipboard> dragFieldClipboard;
+  std::shared_ptr<CFieldClipboard> copyFieldClipboard;
+  std::shared_ptr<CTemplateFieldClipboard> templateFieldClipboard;
+  std::shared_ptr<CFieldUpdates> fieldUpdates;
+  IAppPropertySetPtr defaultFieldProperties;
+  IAppPropertySetPtr eqvToolProperties;
+  IAppPropertySetPtr expressTemplateProperties;
+  IAppSettingsNodePtr expressTemplateState;
+  std::shared_ptr<KeyedCollection<IAppPropertySetPtr>> fieldProperties;
+  std::shared_ptr<KeyedCollection<IAppPropertySetPtr>> expressionProperties;
+  std::string trafClntFieldTypesValueList;
+  std::string trafClntFieldTypesLabelList;
+  std::shared_ptr<CAppDocTypeSlrTree> appDocTypeSlrTree;
+  std::shared_ptr<CRcvFilter> rcvFilter;
+
+ private:
+  HostPtr host_;
+  IDBObjectPtr database_;
+  IAppSupportPtr support_;
+  IAppGroupServicesPtr groupServices_;
+  IAppFeaturesPtr features_;
+  IXMLQueryServicePtr xmlQueryService_;
+  IFolderServicesPtr folderServices_;
+  IAppMessagesPtr messages_;
+  IFontServicesPtr fontServices_;
+  IImageServicesPtr imageServices_;
+};
+
+// Installs a fresh state with the given host for the calling thread and restores the
+// previous host and state when it goes out of scope: every test starts from empty state.
+class MRidirodevScope {
+ public:
+  explicit MRidirodevScope(HostPtr host);
+  MRidirodevScope(const MRidirodevScope&) = delete;
+  MRidirodevScope& operator=(const MRidirodevScope&) = delete;
+  ~MRidirodevScope();
+
+  MRidirodev& State() const;
+
+ private:
+  HostPtr previousHost_;
+  std::unique_ptr<MRidirodev> previousState_;
+};
+
+}  // namespace ridirodev
