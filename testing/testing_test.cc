@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "testing/errors.h"
 #include "testing/test_host.h"
 
 namespace ridirodev::testing {
@@ -10,17 +11,6 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 AutomationError Boom() { return AutomationError(1234, "Test", "boom"); }
-
-// Runs f and answers the number of the automation error it raised (0 when none).
-template <class F>
-int32_t ErrorOf(F&& f) {
-  try {
-    f();
-  } catch (const AutomationError& e) {
-    return e.Number();
-  }
-  return 0;
-}
 
 ScriptedRows Modules() {
   return {{"ID", "Type", "Entity_Name"},

@@ -8,8 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "testing/errors.h"
+
 namespace ridirodev {
 namespace {
+
+using testing::ErrorOf;
 
 struct Member : Object {
   explicit Member(std::string k) : key(std::move(k)) {}
@@ -17,15 +21,6 @@ struct Member : Object {
 };
 using MemberPtr = std::shared_ptr<Member>;
 using Members = KeyedCollection<MemberPtr>;
-
-int32_t ErrorOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const AutomationError& e) {
-    return e.Number();
-  }
-  return 0;
-}
 
 MemberPtr AddNew(Members& c, const std::string& key) {
   auto m = std::make_shared<Member>(key);

@@ -103,27 +103,8 @@ std::string Variant::FormatDouble(double value) {
 }
 
 int32_t Variant::ToInt32() const {
-  switch (Type()) {
-    case VarType::Empty:
-      return 0;
-    case VarType::Null:
-      InvalidNull();
-    case VarType::Boolean:
-      return std::get<bool>(v_) ? -1 : 0;
-    case VarType::Integer:
-      return std::get<int32_t>(v_);
-    case VarType::Double:
-      return RoundToInt32(std::get<double>(v_));
-    case VarType::String: {
-      double d = 0;
-      if (!ParseNumber(StringRef(), d)) TypeMismatch();
-      return RoundToInt32(d);
-    }
-    case VarType::Date:
-      return RoundToInt32(std::get<Date>(v_).Serial());
-    default:
-      TypeMismatch();
-  }
+  // Integers and booleans pass through a double exactly; everything else rounds half to even.
+  return Type() == VarType::Integer ? std::get<int32_t>(v_) : RoundToInt32(ToDouble());
 }
 
 double Variant::ToDouble() const {

@@ -8,19 +8,12 @@
 #include <vector>
 
 #include "ridirodev/core/automation_error.h"
+#include "testing/errors.h"
 
 namespace ridirodev {
 namespace {
 
-// The error number a call raises, or 0 when it raises nothing.
-int32_t ErrorOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const AutomationError& e) {
-    return e.Number();
-  }
-  return 0;
-}
+using testing::ErrorOf;
 
 TEST(VariantTest, IntegerConversionRoundsHalfToEvenAndChecksRange) {
   EXPECT_EQ(Variant(2.5).ToInt32(), 2);
