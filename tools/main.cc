@@ -1,14 +1,70 @@
 // The ridirodev command-line tool.
 #include <CLI/CLI.hpp>
 
+#include <exception>
 #include <iostream>
+#include <optional>
+
+#include "ridirodev/core/automation_error.h"
+#include "standalone/config.h"
+#include "standalone/host.h"
+#include "standalone/sqlite_database.h"
+#include "tools/commands.h"
+
+namespace {
+
+using ridirodev::AutomationError;
+using ridirodev::standalone::StandaloneConfig;
+using ridirodev::standalone::StandaloneHost;
+
+int Fail(const std::string& message) {
+  std::cerr << "ridirodev: " << message << '\n';
+  return 1;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"ridirodev: the data dictionary of a network performance-management client, on an embedded "
-               "dictionary database"};
+  CLI::App app{"ridirodev: the data dictionary of a network performance-management client, kept in an embedded "
+               "dictionary database.\nThe database is the per-user file unless --db or RIDIRODEV_DB names another."};
   app.set_version_flag("--version", std::string("ridirodev ") + RIDIRODEV_VERSION);
   app.require_subcommand(0, 1);
+
+  std::string db;
+  ridirodev::tool::InitOptions init;
+  auto* initCommand = app.add_subcommand("init", "Create a dictionary database");
+  initCommand->add_option("--db", db, "Database file to create");
+  initCommand->add_flag("--sample", init.sample, "Fill it with the sample dictionary");
+  initCommand->add_option("--size", init.size, "Add this many generated fields for benchmarks (implies --sample)")
+      ->check(CLI::NonNegativeNumber);
+  initCommand->add_flag("--force", init.force, "Replace an existing file");
+
+  std::string statement;
+  auto* sqlCommand = app.add_subcommand("sql", "Run one statement in the component's dialect and print its rows");
+  sqlCommand->add_option("--db", db, "Database file to use");
+  sqlCommand->add_option("statement", statement, "The statement")->required();
+
   CLI11_PARSE(app, argc, argv);
-  if (argc == 1) std::cout << app.help();
-  return 0;
+  if (app.get_subcommands().empty()) {
+    std::cout << app.help();
+    return 0;
+  }
+
+  try {
+    StandaloneConfig config = StandaloneConfig::Load();
+    if (!db.empty()) config.db = db;
+    if (*initCommand) {
+      init.db = config.db;
+      ridirodev::tool::InitDatabase(init, std::cout);
+      return 0;
+    }
+    StandaloneHost host(config);
+    ridirodev::tool::RunStatement(*host.Sqlite(), statement, std::cout);
+    host.SaveSettingsIfChanged();
+    return 0;
+  } catch (const AutomationError& e) {
+    return Fail(e.Description());
+  } catch (const std::exception& e) {
+    return Fail(e.what());
+  }
 }

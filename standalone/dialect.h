@@ -1,0 +1,39 @@
+#pragma once
+
+// Translation of the component's Oracle-dialect statements to SQLite, done by the standalone
+// database object just before a statement runs.
+
+#include <string>
+#include <string_view>
+
+namespace ridirodev::standalone {
+
+// What sysdate becomes: the current local date and time as 'YYYY-MM-DD HH:MM:SS' text, the
+// form in which the standalone database stores dates, so that they compare as text.
+inline constexpr std::string_view kSqliteNow = "datetime('now','localtime')";
+
+// The name under which a package function is registered with SQLite: package and function in
+// lower case joined by two underscores, so ea_dd.ea_replace_entity_names is reached as
+// ea_dd__ea_replace_entity_names.
+std::string QualifiedFunctionName(std::string_view package, std::string_view function);
+
+// The same mapping for a dotted name such as "ea_dd.ea_replace_entity_labels": lower case, and
+// each dot becomes two underscores.
+std::string QualifiedFunctionName(std::string_view dottedName);
+
+// Translates one Oracle-dialect statement to SQLite:
+// - a query block whose WHERE clause holds legacy outer-join conditions (a column marked (+))
+//   becomes FROM <required tables> LEFT JOIN <table> ON <its marked conditions>..., one LEFT
+//   JOIN per outer-joined table in FROM-list order (a table whose ON clause names another
+//   outer-joined table comes after it), and the moved conditions leave the WHERE clause;
+// - SELECT UNIQUE becomes SELECT DISTINCT;
+// - a call package.function( whose first name is no table or alias of the statement becomes a
+//   call of QualifiedFunctionName(package, function);
+// - sysdate becomes kSqliteNow; sysdate - <column or text> becomes a difference in days and
+//   sysdate +/- <number expression> a date moved by that many days, as in Oracle.
+// Text inside quotes and comments is never changed; everything else is kept as written.
+// Throws AutomationError (invalid argument, source "SqliteDatabase") with the reason and the
+// statement for text that cannot be translated soundly.
+std::string TranslateDialect(std::string_view oracleSql);
+
+}  // namespace ridirodev::standalone

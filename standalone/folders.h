@@ -1,0 +1,58 @@
+#pragma once
+
+// Folder services of the standalone host: users, the reports and templates of the dictionary
+// database (PM_User, PM_Document), and the error reporter.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "ridirodev/core/automation_error.h"
+#include "ridirodev/host/database.h"
+#include "ridirodev/host/documents.h"
+#include "ridirodev/host/services.h"
+
+namespace ridirodev::standalone {
+
+class SqliteConnection;
+class StandaloneSupport;
+
+class StandaloneFolderServices final : public IFolderServices {
+ public:
+  // currentUser names a PM_User row; an unknown name still gives a user (id 0) so that a
+  // fresh database can be browsed.
+  StandaloneFolderServices(std::shared_ptr<SqliteConnection> conn, std::string currentUser);
+
+  IAppUserPtr UserByName(std::string_view name) override;
+  IAppUserPtr UserById(int32_t id) override;
+  IAppUserPtr CurrentUser() override;
+  // "ReportHandler" and "TemplateHandler", without regard to case.
+  IDocumentHandlerPtr DocumentHandler(std::string_view name) override;
+  int32_t ExpressTemplateReportId(const IFolderDocument& expressTemplate) override;
+  bool StopRequested() override { return stop_.load(); }
+
+  // Asks a long walk to stop (an interrupt handler may call this).
+  void RequestStop() noexcept { stop_.store(true); }
+
+ private:
+  std::shared_ptr<SqliteConnection> conn_;
+  std::string currentUser_;
+  std::atomic<bool> stop_{false};
+};
+
+// Passes the error that was current when it was made to the diagnostic log.
+class StandaloneErrorReporter final : public IAppErrorReporter {
+ public:
+  StandaloneErrorReporter(std::shared_ptr<StandaloneSupport> support, const AutomationError& current)
+      : support_(std::move(support)), error_(current) {}
+
+  void Report(std::string_view text) override;
+  std::string ErrorText() const override { return error_.Description(); }
+
+ private:
+  std::shared_ptr<StandaloneSupport> support_;
+  AutomationError error_;
+};
+
+}  // namespace ridirodev::standalone

@@ -1,0 +1,55 @@
+#pragma once
+
+// The standalone host: every host object over one SQLite dictionary database, a per-user
+// settings file and the configuration.
+
+#include <memory>
+
+#include "ridirodev/host/host.h"
+#include "standalone/config.h"
+
+namespace ridirodev::standalone {
+
+class SqliteDatabase;
+class SettingsStore;
+class StandaloneSupport;
+class StandaloneFolderServices;
+
+class StandaloneHost final : public Host {
+ public:
+  // Nothing is opened until first asked for: a command that needs no database works without one.
+  explicit StandaloneHost(StandaloneConfig config);
+  ~StandaloneHost() override;
+
+  const StandaloneConfig& Config() const noexcept { return config_; }
+  // The database of config.db, opened on first use (error when it is missing or unusable).
+  const std::shared_ptr<SqliteDatabase>& Sqlite();
+  const std::shared_ptr<SettingsStore>& Settings();
+  const std::shared_ptr<StandaloneSupport>& SupportServices();
+  // Writes the settings file when something changed; the tool calls it when a command ends.
+  bool SaveSettingsIfChanged();
+
+  IDBObjectPtr CreateDatabase() override;
+  IAppSupportPtr CreateSupport() override;
+  IAppGroupServicesPtr CreateGroupServices() override;
+  IAppFeaturesPtr CreateFeatures() override;
+  IXMLQueryServicePtr CreateXmlQueryService() override;
+  IFolderServicesPtr CreateFolderServices() override;
+  IAppMessagesPtr CreateMessages() override;
+  IFontServicesPtr CreateFontServices() override;
+  IImageServicesPtr CreateImageServices() override;
+
+  IDBProcedureCallPtr CreateProcedureCall() override;
+  IXMLQueryTextPtr CreateXmlQueryText() override;
+  IAppErrorReporterPtr CreateErrorReporter(const AutomationError& current) override;
+  ITreeNodePtr CreateTreeNode() override;
+  ITreeIteratorPtr CreateTreeIterator() override;
+
+ private:
+  StandaloneConfig config_;
+  std::shared_ptr<SqliteDatabase> database_;
+  std::shared_ptr<SettingsStore> settings_;
+  std::shared_ptr<StandaloneSupport> support_;
+};
+
+}  // namespace ridirodev::standalone

@@ -1,0 +1,122 @@
+#include "standalone/host.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "ridirodev/frame/state.h"
+#include "standalone/sample.h"
+#include "standalone/schema.h"
+#include "standalone/settings.h"
+#include "standalone/sqlite_database.h"
+
+namespace ridirodev::standalone {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
+class StandaloneHostTest : public ::testing::Test {
+ protected:
+  StandaloneHostTest() {
+    std::string pattern = (fs::temp_directory_path() / "ridirodev_host_XXXXXX").string();
+    dir_ = mkdtemp(pattern.data());
+    config_.db = (dir_ / "dict.db").string();
+    config_.settingsFile = (dir_ / "settings.xml").string();
+    config_.logFile = (dir_ / "log.txt").string();
+    config_.user = "planner";
+    SqliteDatabaseOptions create;
+    create.create = true;
+    SqliteDatabase db(config_.db, create);
+    CreateDictionarySchema(db.Connection()->Handle());
+    LoadSampleDictionary(db.Connection()->Handle(), {});
+  }
+  ~StandaloneHostTest() override {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+
+  fs::path dir_;
+  StandaloneConfig config_;
+};
+
+TEST_F(StandaloneHostTest, FolderServicesKnowUsersAndDocuments) {
+  auto host = std::make_shared<StandaloneHost>(config_);
+  MRidirodevScope scope(host);
+  IFolderServices& folders = scope.State().FolderServices();
+  ASSERT_NE(folders.UserByName("ADMIN"), nullptr);
+  EXPECT_EQ(folders.UserByName("ADMIN")->Name(), "admin");
+  EXPECT_EQ(folders.UserById(4)->Name(), "planner");
+  EXPECT_EQ(folders.UserById(99), nullptr);
+  EXPECT_EQ(folders.UserByName("nobody"), nullptr);
+  EXPECT_EQ(folders.CurrentUser()->Id(), 4);
+
+  IDocumentHandlerPtr reports = folders.DocumentHandler("reporthandler");
+  ASSERT_NE(reports, nullptr);
+  EXPECT_EQ(reports->Document(1)->Name(), "Daily Cell Drop Report");
+  EXPECT_EQ(reports->Document(12), nullptr);  // a template id is no report
+  IFolderDocumentPtr express = folders.DocumentHandler("TemplateHandler")->Document(12);
+  ASSERT_NE(express, nullptr);
+  EXPECT_TRUE(express->IsExpressTemplate());
+  EXPECT_EQ(folders.ExpressTemplateReportId(*express), 4);
+  EXPECT_EQ(folders.ExpressTemplateReportId(*folders.DocumentHandler("TemplateHandler")->Document(10)), 0);
+  EXPECT_EQ(folders.DocumentHandler("ChartHandler"), nullptr);
+  EXPECT_FALSE(folders.StopRequested());
+}
+
+TEST_F(StandaloneHostTest, ProcedureCallsAndTransactionsShareTheDatabase) {
+  auto host = std::make_shared<StandaloneHost>(config_);
+  MRidirodevScope scope(host);
+  MRidirodev& state = scope.State();
+  const int32_t owner = state.Database().QueryValue("SELECT Field_Owner FROM tqd_Datasource_Field WHERE Field_Id = "
+                                                    "(SELECT MIN(Field_Id) FROM tqd_Datasource_Field)").ToInt32();
+  state.XmlQueryService().BeginTransaction();
+  IDBProcedureCallPtr call = host->CreateProcedureCall();
+  call->SetName("tq_Dictionary.Update_Field_Owner");
+  call->AddParameter(std::to_string(state.Database()
+                                        .QueryValue("SELECT MIN(Field_Id) FROM tqd_Datasource_Field")
+                                        .ToInt32()),
+                     "integer");
+  call->AddParameter(std::to_string(owner + 1), "integer");
+  call->Run();
+  state.XmlQueryService().RollbackTransaction();
+  EXPECT_EQ(state.Database().QueryValue("SELECT Field_Owner FROM tqd_Datasource_Field WHERE Field_Id = "
+                                        "(SELECT MIN(Field_Id) FROM tqd_Datasource_Field)").ToInt32(),
+            owner);
+}
+
+TEST_F(StandaloneHostTest, ErrorsAreLoggedAndSettingsSavedOnlyWhenChanged) {
+  auto host = std::make_shared<StandaloneHost>(config_);
+  {
+    MRidirodevScope scope(host);
+    host->CreateErrorReporter(AutomationError(457, "CFields", "This key is already associated"))->Report("");
+    EXPECT_FALSE(host->SaveSettingsIfChanged());
+    scope.State().GroupServices().Settings()->Child("Ridirodev")->SetValue("Width", Variant(120));
+    EXPECT_TRUE(host->SaveSettingsIfChanged());
+    EXPECT_FALSE(host->SaveSettingsIfChanged());
+  }
+  std::ifstream log(config_.logFile);
+  std::stringstream text;
+  text << log.rdbuf();
+  EXPECT_THAT(text.str(), HasSubstr("Error 457 (CFields): This key is already associated"));
+
+  StandaloneHost again(config_);
+  EXPECT_EQ(again.Settings()->Settings()->Child("Ridirodev")->Value("Width").ToInt32(), 120);
+}
+
+TEST(StandaloneHostOpenTest, NothingIsOpenedUntilAskedForAndAMissingDatabaseIsAnError) {
+  StandaloneConfig config;
+  config.db = "/nonexistent/ridirodev/dict.db";
+  config.settingsFile.clear();
+  auto host = std::make_shared<StandaloneHost>(config);
+  MRidirodevScope scope(host);
+  EXPECT_FALSE(scope.State().Features().IsEnabled("UDR_Group"));
+  EXPECT_THROW(scope.State().Database(), AutomationError);
+}
+
+}  // namespace
+}  // namespace ridirodev::standalone

@@ -1,0 +1,125 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "ridirodev/host/database.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace ridirodev::standalone {
+
+// Error number of a statement the database rejects (the number the host's database library
+// gives for errors in a command).
+inline constexpr int32_t kDatabaseError = -2147217900;
+
+// One SQLite connection shared by the database object, its row sets and procedure calls, so
+// that a row set outliving the database object stays valid.
+class SqliteConnection {
+ public:
+  SqliteConnection(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {}
+  SqliteConnection(const SqliteConnection&) = delete;
+  SqliteConnection& operator=(const SqliteConnection&) = delete;
+  ~SqliteConnection();
+
+  sqlite3* Handle() const noexcept { return db_; }
+  const std::string& Path() const noexcept { return path_; }
+
+  // Appends the text to the statement trace file when one is configured.
+  void Trace(std::string_view text) const;
+  void SetTraceFile(std::string path) { traceFile_ = std::move(path); }
+
+  // Runs a statement without rows (several separated by ';' are allowed); throws with
+  // SQLite's message and the statement.
+  void Exec(std::string_view sql) const;
+  [[noreturn]] void Fail(std::string_view what, std::string_view statement) const;
+
+ private:
+  sqlite3* db_;
+  std::string path_;
+  std::string traceFile_;
+};
+
+struct SqliteDatabaseOptions {
+  bool create = false;         // create the file when it is missing
+  bool alwaysReload = false;   // what AlwaysReload answers
+  std::string traceFile;       // statement trace; defaults to RIDIRODEV_SQL_TRACE
+  int32_t daySlots = 24;       // slots of a day, for hour ranges stored with seconds
+};
+
+// The database object of the standalone host: takes the component's Oracle-dialect text,
+// translates it just before it runs, and keeps literals in the forms the schema stores
+// (quotes doubled, id 0 as NULL, dates as 'YYYY-MM-DD HH:MM:SS').
+class SqliteDatabase final : public IDBObject {
+ public:
+  // Opens a file or ":memory:". A missing file (without create), a file that is not a
+  // database or one without the dictionary schema gives a clear error.
+  explicit SqliteDatabase(const std::string& path, SqliteDatabaseOptions options = {});
+
+  const std::shared_ptr<SqliteConnection>& Connection() const noexcept { return conn_; }
+  // Translated text of a statement (cached).
+  const std::string& Translate(std::string_view sql);
+
+  // Transactions (the XML query service maps onto these); never nested.
+  void BeginTransaction();
+  void CommitTransaction();
+  void RollbackTransaction();
+  bool InTransaction() const noexcept { return inTransaction_; }
+
+  IDBRecordsetPtr OpenRecordset(std::string_view sql, int32_t timeoutSeconds = 60) override;
+  void Execute(std::string_view sql) override;
+  void ExecuteProcedure(std::string_view name, const std::vector<Variant>& values) override;
+  Variant QueryValue(std::string_view sql, const Variant& defaultValue = Variant(0)) override;
+  Variant CallFunction(std::string_view name, std::string_view argumentText) override;
+  int32_t NextSequenceNumber(std::string_view sequence) override;
+  IDBLiteralPtr SequenceLiteral(std::string_view sequence) override;
+
+  IDBLiteralPtr TextLiteral(std::string_view text) override;
+  IDBLiteralPtr IdLiteral(int32_t id) override;
+  IDBLiteralPtr NumberLiteral(const Variant& value, int32_t flags = 0) override;
+  IDBLiteralPtr DateLiteral(Date date) override;
+  IDBLiteralPtr NowLiteral() override;
+  std::string ValueListText(const std::vector<Variant>& values) override;
+  std::string AssignmentListText(const std::vector<Variant>& namesAndValues) override;
+  std::string ValueText(const Variant& value) override;
+
+  std::string FieldText(const Variant& value) override;
+  int32_t FieldNumber(const Variant& value) override;
+  int32_t FieldNumberOr(const Variant& value, int32_t defaultValue) override;
+  Date FieldDate(const Variant& value) override;
+  bool FieldFlag(const Variant& value) override;
+
+  int32_t ColumnWidth(std::string_view table, std::string_view column) override;
+  bool TableExists(std::string_view table) override;
+  bool ColumnExists(std::string_view table, std::string_view column) override;
+
+  SlotRun NextHourRun(int32_t start, const IHourSelection& selection, bool selected = true) override;
+  SlotRun NextSecondRun(int32_t start, const IHourSelection& selection, bool selected = true) override;
+  SlotRun SlotRunFromHours(int32_t firstHour, int32_t lastHour, int32_t firstSeconds,
+                           int32_t lastSeconds) override;
+
+  bool AlwaysReload() override { return options_.alwaysReload; }
+
+  // Runs a stored routine inside the current transaction (used by procedure calls too).
+  Variant RunRoutine(std::string_view name, const std::vector<Variant>& args, std::vector<Variant>* outputs);
+
+  // Literal text helpers shared with the procedure call.
+  static std::string QuoteText(std::string_view text);
+  static std::string DateText(Date date);
+
+ private:
+  // Traces, translates and prepares; failures name SQLite's message and the statement.
+  sqlite3_stmt* Prepare(std::string_view sql);
+
+  std::shared_ptr<SqliteConnection> conn_;
+  SqliteDatabaseOptions options_;
+  bool inTransaction_ = false;
+  std::unordered_map<std::string, std::string> translations_;
+};
+
+}  // namespace ridirodev::standalone

@@ -1,0 +1,265 @@
+#include "standalone/sqlite_database.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "standalone/controls.h"
+#include "standalone/query_service.h"
+#include "standalone/sample.h"
+#include "standalone/schema.h"
+#include "testing/errors.h"
+
+namespace ridirodev::standalone {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using testing::ErrorOf;
+
+std::string ReadFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "ridirodev_db_XXXXXX").string();
+    path_ = mkdtemp(pattern.data());
+  }
+  ~TempDir() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  fs::path operator/(const char* name) const { return path_ / name; }
+
+ private:
+  fs::path path_;
+};
+
+std::shared_ptr<SqliteDatabase> NewDictionary(const std::string& path, SqliteDatabaseOptions options = {}) {
+  options.create = true;
+  auto db = std::make_shared<SqliteDatabase>(path, options);
+  CreateDictionarySchema(db->Connection()->Handle());
+  return db;
+}
+
+TEST(SqliteDatabaseTest, LiteralsAndValueTexts) {
+  SqliteDatabase db(":memory:");
+  EXPECT_EQ(db.TextLiteral("O'Brien's")->Text(), "'O''Brien''s'");
+  EXPECT_EQ(db.IdLiteral(0)->Text(), "NULL");
+  EXPECT_EQ(db.IdLiteral(-7)->Text(), "-7");
+  EXPECT_EQ(db.DateLiteral(Date::FromParts(2026, 12, 6, 14, 5, 9))->Text(), "'2026-12-06 14:05:09'");
+  EXPECT_EQ(db.NumberLiteral(Variant(2.5))->Text(), "2.5");
+  EXPECT_EQ(db.NumberLiteral(Variant::Null())->Text(), "NULL");
+  EXPECT_EQ(db.ValueListText({Variant(1), Variant("a'b"), Variant::Null(), Variant(true),
+                              Variant(std::static_pointer_cast<Object>(db.IdLiteral(0)))}),
+            "1,'a''b',NULL,-1,NULL");
+  EXPECT_EQ(db.AssignmentListText({Variant("Name"), Variant("x"), Variant("Span"), Variant(3)}), "Name = 'x', Span = 3");
+  EXPECT_EQ(ErrorOf([&] { db.AssignmentListText({Variant("Name")}); }), ErrorNumber::kInvalidArgument);
+  // NowLiteral is the server's word for now; it must run after translation.
+  EXPECT_TRUE(Date::FromIso(db.QueryValue("SELECT " + db.NowLiteral()->Text()).ToString()).has_value());
+}
+
+TEST(SqliteDatabaseTest, NullSafeFieldReaders) {
+  SqliteDatabase db(":memory:");
+  EXPECT_EQ(db.FieldText(Variant::Null()), "");
+  EXPECT_EQ(db.FieldText(Variant(Date::FromParts(2026, 12, 6, 0, 0, 0))), "12/6/2026");
+  EXPECT_EQ(db.FieldNumber(Variant::Null()), 0);
+  EXPECT_EQ(db.FieldNumberOr(Variant::Null(), 42), 42);
+  EXPECT_EQ(db.FieldNumber(Variant("17")), 17);
+  EXPECT_EQ(ErrorOf([&] { db.FieldNumber(Variant("abc")); }), ErrorNumber::kTypeMismatch);
+  EXPECT_EQ(db.FieldDate(Variant::Null()), Date::Zero());
+  EXPECT_TRUE(db.FieldFlag(Variant("y")));
+  EXPECT_FALSE(db.FieldFlag(Variant("N")));
+  EXPECT_FALSE(db.FieldFlag(Variant::Null()));
+}
+
+TEST(SqliteDatabaseTest, SchemaQuestionsAndSequences) {
+  auto db = NewDictionary(":memory:");
+  EXPECT_EQ(db->ColumnWidth("tqd_dict_name", "NAME"), db->ColumnWidth("TQD_Dict_Name", "Name"));
+  EXPECT_GT(db->ColumnWidth("PM_User", "Name"), 0);
+  EXPECT_EQ(db->ColumnWidth("PM_User", "Id"), 0);       // no declared width
+  EXPECT_EQ(db->ColumnWidth("No_Such", "Name"), 0);
+  EXPECT_TRUE(db->TableExists("pm_busyhour"));
+  EXPECT_TRUE(db->TableExists("TQD_DATASOURCE_FIELD"));  // views count
+  EXPECT_FALSE(db->TableExists("pm_busyhours"));
+  EXPECT_TRUE(db->ColumnExists("PM_BusyHour", "daily_retention"));
+  EXPECT_FALSE(db->ColumnExists("PM_BusyHour", "Retention"));
+  const int32_t first = db->NextSequenceNumber("SQ_BusyHour");
+  EXPECT_EQ(db->NextSequenceNumber("sq_busyhour"), first + 1);
+  EXPECT_EQ(db->SequenceLiteral("SQ_BusyHour")->Text(), std::to_string(first + 2));
+  EXPECT_NE(ErrorOf([&] { db->NextSequenceNumber("SQ_Nothing"); }), 0);
+}
+
+TEST(SqliteDatabaseTest, RowSetsReadByNameStreamCountAndFilter) {
+  auto db = NewDictionary(":memory:");
+  db->Execute("CREATE TABLE t (Field_Id INTEGER, Enum_Key VARCHAR2(10), When_Done DATE)");
+  db->Execute("INSERT INTO t VALUES (1,'a','2026-01-02 03:04:05'),(2,'b',NULL),(1,'c',NULL),(3,'O''x',NULL)");
+  IDBRecordsetPtr rs = db->OpenRecordset("SELECT * FROM t ORDER BY Field_Id, Enum_Key");
+  ASSERT_FALSE(rs->Bof());
+  EXPECT_EQ(rs->Fields().Value("field_id").ToInt32(), 1);
+  EXPECT_TRUE(rs->Fields().Value("WHEN_DONE").IsDate());
+  EXPECT_EQ(ErrorOf([&] { rs->Fields().Value("Missing"); }), ErrorNumber::kItemNotFound);
+  rs->MoveNext();
+  EXPECT_EQ(rs->RecordCount(), 4);  // reads the rest but keeps the position
+  EXPECT_EQ(rs->Fields().Value("Enum_Key").ToString(), "c");
+
+  rs->SetFilter("FIELD_ID = 1");
+  std::vector<std::string> keys;
+  for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) keys.push_back(rs->Fields().Value("Enum_Key").ToString());
+  EXPECT_THAT(keys, ::testing::ElementsAre("a", "c"));
+  rs->SetFilter("Enum_Key = 'O''x'");
+  EXPECT_EQ(rs->RecordCount(), 1);
+  rs->SetFilter("FIELD_ID = 9");
+  EXPECT_TRUE(rs->Eof());
+  EXPECT_EQ(ErrorOf([&] { rs->Fields().Value(0); }), 3021);
+  EXPECT_EQ(ErrorOf([&] { rs->SetFilter("FIELD_ID > 1"); }), ErrorNumber::kInvalidArgument);
+  rs->Close();
+  EXPECT_TRUE(rs->Eof());
+
+  IDBRecordsetPtr none = db->OpenRecordset("SELECT * FROM t WHERE Field_Id = 99");
+  EXPECT_TRUE(none->Bof() && none->Eof());
+  EXPECT_EQ(none->Fields().Count(), 3);  // the columns are known without rows
+  EXPECT_EQ(db->QueryValue("SELECT Field_Id FROM t WHERE Field_Id = 99", Variant(-1)).ToInt32(), -1);
+}
+
+TEST(SqliteDatabaseTest, BadStatementsNameTheCauseAndTheText) {
+  SqliteDatabase db(":memory:");
+  try {
+    db.OpenRecordset("SELECT UNIQUE Name FROM nowhere");
+    FAIL() << "expected an error";
+  } catch (const AutomationError& e) {
+    EXPECT_EQ(e.Number(), kDatabaseError);
+    EXPECT_THAT(e.Description(), HasSubstr("no such table: nowhere"));
+    EXPECT_THAT(e.Description(), HasSubstr("Statement: SELECT UNIQUE Name FROM nowhere"));
+    EXPECT_THAT(e.Description(), HasSubstr("As run: SELECT DISTINCT Name FROM nowhere"));
+  }
+  EXPECT_NE(ErrorOf([&] { db.Execute("INSERT INTO"); }), 0);
+  EXPECT_NE(ErrorOf([&] { db.ExecuteProcedure("tq_Dictionary.No_Such_Routine", {}); }), 0);
+}
+
+TEST(SqliteDatabaseTest, MissingCorruptAndForeignFilesAreRefusedClearly) {
+  TempDir dir;
+  try {
+    SqliteDatabase db((dir / "missing.db").string());
+    FAIL() << "expected an error";
+  } catch (const AutomationError& e) {
+    EXPECT_THAT(e.Description(), HasSubstr("does not exist"));
+  }
+  std::ofstream(dir / "corrupt.db") << std::string(4096, 'x');
+  EXPECT_THAT([&] { SqliteDatabase db((dir / "corrupt.db").string()); },
+              ::testing::Throws<AutomationError>(::testing::Property(&AutomationError::Description,
+                                                                     HasSubstr("not a usable dictionary database"))));
+  {
+    SqliteDatabaseOptions create;
+    create.create = true;
+    SqliteDatabase plain((dir / "plain.db").string(), create);
+  }
+  EXPECT_THAT([&] { SqliteDatabase db((dir / "plain.db").string()); },
+              ::testing::Throws<AutomationError>(
+                  ::testing::Property(&AutomationError::Description, HasSubstr("holds no dictionary"))));
+}
+
+TEST(SqliteDatabaseTest, FailedTransactionLeavesTheFileAsItWas) {
+  TempDir dir;
+  const std::string path = (dir / "dict.db").string();
+  NewDictionary(path);
+  const std::string before = ReadFile(path);
+  {
+    auto db = std::make_shared<SqliteDatabase>(path);
+    SqliteXmlQueryService service(db);
+    service.BeginTransaction();
+    EXPECT_EQ(ErrorOf([&] { service.BeginTransaction(); }), ErrorNumber::kInvalidArgument);  // never nested
+    db->Execute("INSERT INTO PM_User (Id, Name) VALUES (7, 'first')");
+    db->NextSequenceNumber("SQ_BusyHour");
+    // The third write fails: the name is taken.
+    EXPECT_NE(ErrorOf([&] { db->Execute("INSERT INTO PM_User (Id, Name) VALUES (8, 'FIRST')"); }), 0);
+    service.RollbackTransaction();
+    service.RollbackTransaction();  // a second rollback on an error path is harmless
+    EXPECT_EQ(db->QueryValue("SELECT COUNT(*) FROM PM_User WHERE Id = 7").ToInt32(), 0);
+  }
+  EXPECT_EQ(ReadFile(path), before);
+
+  auto db = std::make_shared<SqliteDatabase>(path);
+  SqliteXmlQueryService service(db);
+  service.BeginTransaction();
+  db->Execute("INSERT INTO PM_User (Id, Name) VALUES (7, 'first')");
+  service.CommitTransaction();
+  EXPECT_EQ(SqliteDatabase(path).QueryValue("SELECT Name FROM PM_User WHERE Id = 7").ToString(), "first");
+}
+
+TEST(SqliteDatabaseTest, TraceHoldsEveryStatementAsReceived) {
+  TempDir dir;
+  const fs::path trace = dir / "trace.sql";
+  SqliteDatabaseOptions options;
+  options.traceFile = trace.string();
+  auto db = NewDictionary(":memory:", options);
+  db->OpenRecordset("SELECT UNIQUE Name FROM PM_User");
+  db->Execute("DELETE FROM PM_User WHERE Name = 'x'");
+  EXPECT_EQ(ReadFile(trace), "SELECT UNIQUE Name FROM PM_User\nDELETE FROM PM_User WHERE Name = 'x'\n");
+}
+
+TEST(SqliteDatabaseTest, HourRunsForHoursAndShorterSlots) {
+  SqliteDatabase hours(":memory:");
+  HourSelection selection;
+  selection.Resize(24);
+  for (int32_t h : {1, 2, 3, 7, 24}) selection.SetSelected(h, true);
+  std::vector<std::pair<int32_t, int32_t>> runs;
+  for (int32_t start = 1;;) {
+    const SlotRun run = hours.NextHourRun(start, selection, true);
+    if (run.first < 1) break;
+    runs.emplace_back(run.first, run.last);
+    start = run.last + 1;
+  }
+  EXPECT_THAT(runs, ::testing::ElementsAre(std::pair{1, 3}, std::pair{7, 7}, std::pair{24, 24}));
+  const SlotRun seconds = hours.NextSecondRun(4, selection, true);
+  EXPECT_EQ(seconds.first, 6 * 3600);
+  EXPECT_EQ(seconds.last, 7 * 3600 - 1);
+  EXPECT_EQ(hours.SlotRunFromHours(18, 21, 61200, 79199).first, 18);  // whole hours keep the hours
+
+  SqliteDatabaseOptions slots;
+  slots.daySlots = 96;
+  SqliteDatabase quarters(":memory:", slots);
+  HourSelection fine;
+  fine.Resize(96);
+  fine.SetSelected(5, true);
+  fine.SetSelected(6, true);
+  const SlotRun run = quarters.NextSecondRun(1, fine, true);
+  EXPECT_EQ(run.first, 3600);
+  EXPECT_EQ(run.last, 5400 - 1);
+  const SlotRun back = quarters.SlotRunFromHours(5, 6, run.first, run.last);
+  EXPECT_EQ(back.first, 5);
+  EXPECT_EQ(back.last, 6);
+}
+
+TEST(SqliteDatabaseTest, ProcedureCallsRunRoutinesAndHandBackOutputs) {
+  auto db = NewDictionary(":memory:");
+  LoadSampleDictionary(db->Connection()->Handle(), {});
+  SqliteProcedureCall call(db);
+  call.SetName("ea_client.add_common_field");
+  call.AddParameter("", "integer", "id", 2);
+  for (const char* text : {"12", "Probe_Count", "probe", "Probe", "Count", "", "SUM", "NUMBER", "2", "1", "", "1"}) {
+    const bool number = std::string_view(text).find_first_not_of("0123456789") == std::string_view::npos && *text;
+    call.AddParameter(text, number ? "integer" : "string");
+  }
+  call.Run();
+  const int32_t id = call.ParameterValue(0).ToInt32();
+  EXPECT_GT(id, 0);
+  EXPECT_EQ(db->QueryValue("SELECT Name FROM tqd_Datasource_Field WHERE Field_Id = " + std::to_string(id)).ToString(),
+            "Probe_Count");
+  EXPECT_EQ(ErrorOf([&] { call.ParameterValue(99); }), ErrorNumber::kSubscriptOutOfRange);
+  SqliteProcedureCall bad(db);
+  bad.SetName("tq_Dictionary.Update_Field_Owner");
+  EXPECT_EQ(ErrorOf([&] { bad.AddParameter("twelve", "integer"); }), ErrorNumber::kTypeMismatch);
+}
+
+}  // namespace
+}  // namespace ridirodev::standalone

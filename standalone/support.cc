@@ -1,0 +1,508 @@
+#include "standalone/support.h"
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <iostream>
+
+#include "ridirodev/core/automation_error.h"
+#include "ridirodev/core/text.h"
+#include "standalone/controls.h"
+
+namespace ridirodev::standalone {
+namespace {
+
+constexpr const char* kSource = "StandaloneSupport";
+
+// ---- UTF-8 ------------------------------------------------------------------------------
+
+// Decodes UTF-8 into code points. A byte that does not start a valid sequence stands for
+// itself (as U+DC80 + byte), so that broken text still matches byte by byte.
+std::u32string DecodeUtf8(std::string_view s) {
+  std::u32string out;
+  out.reserve(s.size());
+  size_t i = 0;
+  while (i < s.size()) {
+    const auto b0 = static_cast<unsigned char>(s[i]);
+    size_t len = b0 < 0x80 ? 1 : (b0 >> 5) == 0x6 ? 2 : (b0 >> 4) == 0xE ? 3 : (b0 >> 3) == 0x1E ? 4 : 0;
+    char32_t cp = len == 1 ? b0 : len == 2 ? (b0 & 0x1F) : len == 3 ? (b0 & 0x0F) : (b0 & 0x07);
+    bool ok = len != 0 && i + len <= s.size();
+    for (size_t k = 1; ok && k < len; ++k) {
+      const auto b = static_cast<unsigned char>(s[i + k]);
+      if ((b & 0xC0) != 0x80) ok = false;
+      cp = (cp << 6) | (b & 0x3F);
+    }
+    if (!ok) {
+      out.push_back(0xDC80 + b0);
+      ++i;
+      continue;
+    }
+    out.push_back(cp);
+    i += len;
+  }
+  return out;
+}
+
+constexpr char32_t FoldAscii(char32_t c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
+constexpr char32_t UpperAscii(char32_t c) { return c >= 'a' && c <= 'z' ? c - 32 : c; }
+
+// ---- wildcard matcher -------------------------------------------------------------------
+
+struct Token {
+  enum Kind { kLiteral, kAny, kDigit, kSet, kStar };
+  explicit Token(Kind k, char32_t c = 0) : kind(k), ch(c) {}
+  Kind kind;
+  char32_t ch;
+  bool negate = false;
+  std::vector<std::pair<char32_t, char32_t>> ranges;
+};
+
+std::vector<Token> CompilePattern(const std::u32string& p) {
+  std::vector<Token> tokens;
+  for (size_t i = 0; i < p.size(); ++i) {
+    const char32_t c = p[i];
+    if (c == '*') {
+      if (tokens.empty() || tokens.back().kind != Token::kStar) tokens.emplace_back(Token::kStar);
+    } else if (c == '?') {
+      tokens.emplace_back(Token::kAny);
+    } else if (c == '#') {
+      tokens.emplace_back(Token::kDigit);
+    } else if (c == '[') {
+      size_t j = i + 1;
+      const bool negate = j < p.size() && p[j] == '!';
+      if (negate) ++j;
+      const size_t first = j;
+      if (j < p.size() && p[j] == ']') ++j;  // a leading "]" is a member
+      const size_t close = p.find(U']', j);
+      if (close == std::u32string::npos) {
+        tokens.emplace_back(Token::kLiteral, c);
+        continue;
+      }
+      Token set(Token::kSet);
+      set.negate = negate;
+      for (size_t k = first; k < close; ++k) {
+        if (k + 2 < close && p[k + 1] == '-') {
+          set.ranges.emplace_back(p[k], p[k + 2]);  // a reversed range matches nothing
+          k += 2;
+        } else {
+          set.ranges.emplace_back(p[k], p[k]);
+        }
+      }
+      tokens.push_back(std::move(set));
+      i = close;
+    } else {
+      tokens.emplace_back(Token::kLiteral, c);
+    }
+  }
+  return tokens;
+}
+
+bool InSet(const Token& set, char32_t c) {
+  for (const auto& [low, high] : set.ranges) {
+    if (c >= low && c <= high) return true;
+  }
+  return false;
+}
+
+bool TokenMatches(const Token& t, char32_t c, bool matchCase) {
+  switch (t.kind) {
+    case Token::kLiteral:
+      return matchCase ? t.ch == c : FoldAscii(t.ch) == FoldAscii(c);
+    case Token::kAny:
+      return true;
+    case Token::kDigit:
+      return c >= '0' && c <= '9';
+    case Token::kSet: {
+      bool in = InSet(t, c);
+      if (!in && !matchCase) in = InSet(t, FoldAscii(c)) || InSet(t, UpperAscii(c));
+      return in != t.negate;
+    }
+    case Token::kStar:
+      break;
+  }
+  return false;
+}
+
+// ---- value checks -----------------------------------------------------------------------
+
+std::string_view TrimSpace(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+ValueCheck Fail(std::string message) { return ValueCheck{false, std::move(message), Variant()}; }
+ValueCheck Pass(Variant value) { return ValueCheck{true, std::string(), std::move(value)}; }
+
+std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\n' || c == '\r' || c == '\t') c = ' ';
+  }
+  return text;
+}
+
+std::string CellText(const Variant& v) {
+  switch (v.Type()) {
+    case VarType::Empty:
+    case VarType::Null:
+    case VarType::Missing:
+    case VarType::Object:
+      return {};
+    default:
+      return OneLine(v.ToString());
+  }
+}
+
+void AppendPadded(std::string& line, const std::string& text, size_t width) {
+  line += text;
+  line.append(width - Utf8Length(text), ' ');
+}
+
+void TrimTrailingBlanks(std::string& line) {
+  while (!line.empty() && line.back() == ' ') line.pop_back();
+}
+
+}  // namespace
+
+bool MatchWildcard(std::string_view text, std::string_view pattern, bool completeMatch, bool matchCase) {
+  std::vector<Token> tokens = CompilePattern(DecodeUtf8(pattern));
+  if (!completeMatch) {
+    if (tokens.empty() || tokens.front().kind != Token::kStar)
+      tokens.insert(tokens.begin(), Token(Token::kStar));
+    if (tokens.back().kind != Token::kStar) tokens.push_back(Token(Token::kStar));
+  }
+  const std::u32string t = DecodeUtf8(text);
+  // Greedy walk that returns to the last star on a mismatch: linear in practice, at worst
+  // text length times pattern length, with no recursion.
+  size_t ti = 0, pi = 0;
+  size_t starP = std::string::npos, starT = 0;
+  while (ti < t.size()) {
+    if (pi < tokens.size() && tokens[pi].kind == Token::kStar) {
+      starP = pi++;
+      starT = ti;
+    } else if (pi < tokens.size() && TokenMatches(tokens[pi], t[ti], matchCase)) {
+      ++pi;
+      ++ti;
+    } else if (starP != std::string::npos) {
+      pi = starP + 1;
+      ti = ++starT;
+    } else {
+      return false;
+    }
+  }
+  while (pi < tokens.size() && tokens[pi].kind == Token::kStar) ++pi;
+  return pi == tokens.size();
+}
+
+// ---- property sets ----------------------------------------------------------------------
+
+void PropertySet::Add(IAppPropertyDefinitionPtr definition) {
+  if (!definition)
+    throw AutomationError(ErrorNumber::kObjectNotSet, "PropertySet", "Object variable not set");
+  definitions_.push_back(std::move(definition));
+}
+
+IAppPropertyDefinitionPtr PropertySet::Item(int32_t position) const {
+  if (position < 1 || position > Count()) return nullptr;
+  return definitions_[static_cast<size_t>(position) - 1];
+}
+
+IAppPropertyDefinitionPtr PropertySet::ItemById(int32_t id) const {
+  for (const auto& d : definitions_) {
+    if (d->Id() == id) return d;
+  }
+  return nullptr;
+}
+
+std::string PropertySet::RenderTable(const ILVItemCollection& items, bool showColumnHeadings, int32_t,
+                                     int32_t, int32_t, std::shared_ptr<Object> context) const {
+  std::string separator = "  ";
+  if (auto ctx = std::dynamic_pointer_cast<TableRenderContext>(context)) separator = ctx->columnSeparator;
+
+  std::vector<IAppPropertyDefinitionPtr> columns;
+  for (const auto& d : definitions_) {
+    if (d->Available()) columns.push_back(d);
+  }
+  std::vector<std::string> headings;
+  std::vector<size_t> widths;
+  for (const auto& d : columns) {
+    headings.push_back(OneLine(d->Name()));
+    widths.push_back(showColumnHeadings ? Utf8Length(headings.back()) : 0);
+  }
+  std::vector<std::vector<std::string>> rows;
+  const int32_t count = items.Count();
+  rows.reserve(static_cast<size_t>(std::max(count, 0)));
+  for (int32_t i = 1; i <= count; ++i) {
+    const ILVItemObjectPtr item = items.Item(Variant(i));
+    std::vector<std::string>& row = rows.emplace_back();
+    for (size_t c = 0; c < columns.size(); ++c) {
+      row.push_back(item ? CellText(item->Value(columns[c]->Id())) : std::string());
+      widths[c] = std::max(widths[c], Utf8Length(row.back()));
+    }
+  }
+
+  std::string out;
+  auto emit = [&](const std::vector<std::string>& cells) {
+    std::string line;
+    for (size_t c = 0; c < cells.size(); ++c) {
+      if (c > 0) line += separator;
+      AppendPadded(line, cells[c], widths[c]);
+    }
+    TrimTrailingBlanks(line);
+    out += line;
+    out += '\n';
+  };
+  if (showColumnHeadings && !columns.empty()) {
+    emit(headings);
+    std::vector<std::string> rule;
+    for (size_t w : widths) rule.emplace_back(w, '-');
+    emit(rule);
+  }
+  for (const auto& row : rows) emit(row);
+  return out;
+}
+
+// ---- support ----------------------------------------------------------------------------
+
+StandaloneSupport::StandaloneSupport(StandaloneConfig config) : config_(std::move(config)) {}
+
+std::ostream& StandaloneSupport::LogStream() {
+  if (override_) return *override_;
+  if (config_.logFile.empty()) return std::cerr;
+  if (!logFileTried_) {
+    logFileTried_ = true;
+    logFile_.open(config_.logFile, std::ios::app);
+    if (!logFile_) {
+      std::cerr << "ridirodev: cannot open the log file " << config_.logFile
+                << "; logging to standard error\n";
+    }
+  }
+  return logFile_.is_open() ? static_cast<std::ostream&>(logFile_) : std::cerr;
+}
+
+void StandaloneSupport::Log(int32_t severity, std::string_view component, std::string_view objectName,
+                            std::string_view operation, const std::vector<std::string>& messages) {
+  const auto now = std::chrono::system_clock::now();
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  const auto millis =
+      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  char stamp[40];
+  const size_t n = std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%S", &local);
+  std::snprintf(stamp + n, sizeof stamp - n, ".%03d", static_cast<int>(millis));
+
+  std::string line = stamp;
+  line += " [" + std::to_string(severity) + "] ";
+  line += component;
+  line += ' ';
+  line += objectName;
+  line += ' ';
+  line += operation;
+  line += ':';
+  for (size_t i = 0; i < messages.size(); ++i) {
+    line += i == 0 ? " " : " | ";
+    for (char c : messages[i]) {
+      if (c == '\n') {
+        line += "\\n";
+      } else if (c != '\r') {
+        line += c;
+      }
+    }
+  }
+  line += '\n';
+  std::ostream& out = LogStream();
+  out << line;
+  out.flush();
+}
+
+IAppPropertyDefinitionPtr StandaloneSupport::CreatePropertyDefinition(int32_t id, std::string_view name,
+                                                                      float width, int32_t, bool available,
+                                                                      int32_t) {
+  return std::make_shared<PropertyDefinition>(id, std::string(name), width, available);
+}
+
+IAppStringListPtr StandaloneSupport::CreateStringList() { return std::make_shared<StringList>(); }
+
+int32_t StandaloneSupport::CompareText(std::string_view a, std::string_view b, int32_t mode) const {
+  const bool matchCase = (mode & kMatchCase) != 0;
+  const size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    auto x = static_cast<unsigned char>(matchCase ? a[i] : FoldCase(a[i]));
+    auto y = static_cast<unsigned char>(matchCase ? b[i] : FoldCase(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+}
+
+int32_t StandaloneSupport::CompareDate(Date a, Date b) const { return a < b ? -1 : b < a ? 1 : 0; }
+
+bool StandaloneSupport::MatchPattern(std::string_view text, std::string_view pattern, bool completeMatch,
+                                     int32_t options) const {
+  return MatchWildcard(text, pattern, completeMatch, (options & kMatchCase) != 0);
+}
+
+ValueCheck StandaloneSupport::CheckInteger(std::string_view text) const {
+  std::string_view s = TrimSpace(text);
+  const bool negative = !s.empty() && s.front() == '-';
+  if (!s.empty() && (s.front() == '+' || s.front() == '-')) s.remove_prefix(1);
+  if (s.empty() || s.find_first_not_of("0123456789") != std::string_view::npos) {
+    return Fail(Quoted(text) + " is not a valid integer.");
+  }
+  while (s.size() > 1 && s.front() == '0') s.remove_prefix(1);
+  int64_t value = 0;
+  if (s.size() <= 10) {
+    for (char c : s) value = value * 10 + (c - '0');
+    if (negative) value = -value;
+  }
+  if (s.size() > 10 || value < INT32_MIN || value > INT32_MAX) {
+    return Fail(Quoted(text) + " is outside the integer range -2147483648 to 2147483647.");
+  }
+  return Pass(Variant(static_cast<int32_t>(value)));
+}
+
+ValueCheck StandaloneSupport::CheckNumber(std::string_view text) const {
+  double d = 0;
+  if (!Variant::ParseNumber(text, d)) return Fail(Quoted(text) + " is not a valid number.");
+  return Pass(Variant(d));
+}
+
+ValueCheck StandaloneSupport::CheckText(std::string_view text) const {
+  const std::string_view s = TrimSpace(text);
+  if (s.empty()) return Fail("A text value is required.");
+  if (s.front() == '\'') {
+    std::string value;
+    size_t i = 1;
+    for (;;) {
+      const size_t q = s.find('\'', i);
+      if (q == std::string_view::npos)
+        return Fail("The text " + std::string(s) + " is missing its closing quote.");
+      value.append(s.substr(i, q - i));
+      if (q + 1 < s.size() && s[q + 1] == '\'') {
+        value += '\'';
+        i = q + 2;
+        continue;
+      }
+      if (q + 1 != s.size()) {
+        return Fail("The text " + std::string(s) +
+                    " has a single quote that is not doubled (write '' for one quote).");
+      }
+      return Pass(Variant(std::move(value)));
+    }
+  }
+  if (s.find_first_of("'(),") != std::string_view::npos) {
+    return Fail("The text " + std::string(s) + " must be enclosed in single quotes.");
+  }
+  return Pass(Variant(std::string(s)));
+}
+
+ValueCheck StandaloneSupport::CheckDate(std::string_view text) const {
+  std::string_view s = TrimSpace(text);
+  if (s.size() >= 2 && s.front() == '\'' && s.back() == '\'') s = s.substr(1, s.size() - 2);
+  if (auto d = Date::Parse(s)) return Pass(Variant(*d));
+  return Fail(Quoted(text) +
+              " is not a valid date (write yyyy-mm-dd [hh:mm[:ss]] or m/d/yyyy [h:mm:ss AM/PM]).");
+}
+
+double StandaloneSupport::ToNumber(std::string_view text) const {
+  double d = 0;
+  if (!Variant::ParseNumber(text, d)) {
+    throw AutomationError(ErrorNumber::kTypeMismatch, kSource,
+                          "Type mismatch: " + Quoted(text) + " is not a number");
+  }
+  return d;
+}
+
+std::string StandaloneSupport::ToXmlValue(const Variant& value) const {
+  switch (value.Type()) {
+    case VarType::Empty:
+    case VarType::Null:
+    case VarType::Missing:
+      return {};
+    case VarType::Boolean:
+      return value.ToBool() ? "true" : "false";
+    case VarType::Integer:
+      return std::to_string(value.ToInt32());
+    case VarType::Double:
+      return Variant::FormatDouble(value.ToDouble());
+    case VarType::String:
+      return value.StringRef();
+    case VarType::Date:
+      return value.ToDate().ToIso();
+    case VarType::Object:
+      break;
+  }
+  throw AutomationError(ErrorNumber::kTypeMismatch, kSource, "Type mismatch: an object has no XML value");
+}
+
+Date StandaloneSupport::FromXmlDate(std::string_view text) const {
+  return Date::FromIso(TrimSpace(text)).value_or(Date::Zero());
+}
+
+double StandaloneSupport::FromXmlNumber(std::string_view text) const {
+  double d = 0;
+  return Variant::ParseNumber(text, d) ? d : 0.0;
+}
+
+std::string StandaloneSupport::QuoteQueryString(std::string_view text) const {
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '\\' || c == '"') out += '\\';
+    out += c;
+  }
+  out += '"';
+  return out;
+}
+
+std::string StandaloneSupport::XmlEncode(std::string_view text) const {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&apos;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+void StandaloneSupport::PrepareCombo(IComboBox& combo, std::string_view, std::string_view allText) {
+  combo.Clear();
+  combo.AddItem(allText);
+}
+
+void StandaloneSupport::CompleteCombo(IComboBox& combo) {
+  if (combo.ListCount() > 0) combo.SetListIndex(0);
+}
+
+bool StandaloneSupport::ComboHas(const IComboBox& combo, std::string_view text) const {
+  for (int32_t i = 0; i < combo.ListCount(); ++i) {
+    if (EqualsNoCase(combo.List(i), text)) return true;
+  }
+  return false;
+}
+
+int32_t StandaloneSupport::DaySlotCount(bool fromSettings) const {
+  return fromSettings ? config_.daySlots : 24;
+}
+
+IHourSelectionPtr StandaloneSupport::CreateHourSelection() { return std::make_shared<HourSelection>(); }
+
+}  // namespace ridirodev::standalone

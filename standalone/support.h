@@ -1,0 +1,145 @@
+#pragma once
+
+// The support services of the standalone host: diagnostic log, property sets with a text
+// table renderer, comparisons, the wildcard matcher, value checks and value conversions.
+
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ridirodev/host/items.h"
+#include "ridirodev/host/services.h"
+#include "standalone/config.h"
+
+namespace ridirodev::standalone {
+
+// Option bit of MatchPattern and mode bit of CompareText: compare with regard to case.
+inline constexpr int32_t kMatchCase = 1;
+
+// Wildcards: "*" any run of characters, "?" one character, "#" one digit, "[abc]", "[a-z]"
+// one of a set, "[!a-z]" one character outside it. A "]" right after "[" or "[!" belongs to
+// the set; a "[" without its "]" stands for itself. Characters are UTF-8 code points; case
+// is ignored for ASCII letters unless matchCase. Without completeMatch the pattern may match
+// any part of the text.
+bool MatchWildcard(std::string_view text, std::string_view pattern, bool completeMatch, bool matchCase);
+
+class PropertyDefinition : public IAppPropertyDefinition {
+ public:
+  PropertyDefinition(int32_t id, std::string name, float width, bool available)
+      : id_(id), name_(std::move(name)), width_(width), available_(available) {}
+  int32_t Id() const override { return id_; }
+  std::string Name() const override { return name_; }
+  float Width() const override { return width_; }
+  bool Available() const override { return available_; }
+
+ private:
+  int32_t id_;
+  std::string name_;
+  float width_;
+  bool available_;
+};
+
+// Handed to RenderTable: the text between two columns.
+class TableRenderContext : public Object {
+ public:
+  std::string columnSeparator = "  ";
+};
+
+class PropertySet : public IAppPropertySet {
+ public:
+  void Add(IAppPropertyDefinitionPtr definition) override;
+  int32_t Count() const override { return static_cast<int32_t>(definitions_.size()); }
+  IAppPropertyDefinitionPtr Item(int32_t position) const override;
+  IAppPropertyDefinitionPtr ItemById(int32_t id) const override;  // the first with that id
+
+  // One column per available definition, in order, as wide as its widest text in characters;
+  // with headings a line of names and a rule of "-" first; then one line per item. Trailing
+  // blanks are dropped, line breaks inside values become blanks, Null and objects show as "".
+  // The columns are separated by the context's separator when it is a TableRenderContext.
+  std::string RenderTable(const ILVItemCollection& items, bool showColumnHeadings, int32_t a, int32_t b,
+                          int32_t c, std::shared_ptr<Object> context) const override;
+
+ private:
+  std::vector<IAppPropertyDefinitionPtr> definitions_;
+};
+
+class StandaloneSupport : public IAppSupport {
+ public:
+  explicit StandaloneSupport(StandaloneConfig config);
+
+  const StandaloneConfig& Config() const { return config_; }
+  // Sends the log to out instead of the configured file (out must outlive this object).
+  void SetLogStream(std::ostream& out) { override_ = &out; }
+
+  // One line per entry: local time with milliseconds, "[severity]", component, object,
+  // operation, then ": " and the messages joined by " | ". Line breaks inside a message are
+  // written as \n so that one entry stays one line. Never fails: when the log file cannot
+  // be opened, the entry goes to standard error.
+  void Log(int32_t severity, std::string_view component, std::string_view objectName,
+           std::string_view operation, const std::vector<std::string>& messages) override;
+  bool ExtendedEntityViews() override { return config_.extendedEntityViews; }
+  std::string AppTitle() const override { return config_.appTitle; }
+  bool WaitPointer() const override { return waitPointer_; }
+  void SetWaitPointer(bool hourglass) override { waitPointer_ = hourglass; }
+
+  IAppPropertyDefinitionPtr CreatePropertyDefinition(int32_t id, std::string_view name, float width,
+                                                     int32_t a, bool available, int32_t b) override;
+  IAppPropertySetPtr CreatePropertySet() override { return std::make_shared<PropertySet>(); }
+  std::shared_ptr<Object> TableRendererContext() override { return std::make_shared<TableRenderContext>(); }
+  IAppStringListPtr CreateStringList() override;
+
+  // -1, 0 or 1 in byte order after folding ASCII case; with kMatchCase in mode, without folding.
+  int32_t CompareText(std::string_view a, std::string_view b, int32_t mode = 0) const override;
+  int32_t CompareDate(Date a, Date b) const override;
+  // options: kMatchCase or 0.
+  bool MatchPattern(std::string_view text, std::string_view pattern, bool completeMatch,
+                    int32_t options) const override;
+
+  // Integer: optional sign and digits, 32 bits. Number: the platform's number text.
+  // Text: a quoted text ('it''s' gives it's) or a bare text without quotes, parentheses or
+  // commas. Date: ISO or US General Date text, optionally in single quotes. Blanks around
+  // are ignored; the message names the text as given.
+  ValueCheck CheckInteger(std::string_view text) const override;
+  ValueCheck CheckNumber(std::string_view text) const override;
+  ValueCheck CheckText(std::string_view text) const override;
+  ValueCheck CheckDate(std::string_view text) const override;
+  // Error 13 for text that is not a number.
+  double ToNumber(std::string_view text) const override;
+
+  // Empty and Null give "", Booleans true/false, numbers their shortest decimal text, dates
+  // ISO text; error 13 for objects. Reading back, text not in those forms (and "") gives the
+  // zero date and 0: a filter bag with a bad value is simply not set.
+  std::string ToXmlValue(const Variant& value) const override;
+  Date FromXmlDate(std::string_view text) const override;
+  double FromXmlNumber(std::string_view text) const override;
+  // Double quotes around; backslash and double quote escaped with a backslash.
+  std::string QuoteQueryString(std::string_view text) const override;
+  // The five XML entities.
+  std::string XmlEncode(std::string_view text) const override;
+
+  // Clears the combo and adds allText as its first entry.
+  void PrepareCombo(IComboBox& combo, std::string_view listName, std::string_view allText) override;
+  // Selects the first entry when there is one.
+  void CompleteCombo(IComboBox& combo) override;
+  // Whether an entry equals text, ignoring case.
+  bool ComboHas(const IComboBox& combo, std::string_view text) const override;
+
+  // The configured count; without fromSettings the built-in 24 hours.
+  int32_t DaySlotCount(bool fromSettings = true) const override;
+  IHourSelectionPtr CreateHourSelection() override;
+
+ private:
+  std::ostream& LogStream();
+
+  StandaloneConfig config_;
+  bool waitPointer_ = false;
+  std::ostream* override_ = nullptr;
+  std::ofstream logFile_;
+  bool logFileTried_ = false;
+};
+
+}  // namespace ridirodev::standalone

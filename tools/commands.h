@@ -1,0 +1,33 @@
+#pragma once
+
+// The commands of the ridirodev tool, apart from argument parsing so that they can be tested.
+
+#include <cstdint>
+#include <filesystem>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ridirodev/host/database.h"
+
+namespace ridirodev::tool {
+
+struct InitOptions {
+  std::filesystem::path db;
+  bool sample = false;
+  int32_t size = 0;    // extra generated fields for benchmarks (implies the sample)
+  bool force = false;  // replace an existing file
+};
+
+// Creates a dictionary database. It is built beside the target and renamed into place, so a
+// failure leaves no half-made file and an existing one untouched.
+void InitDatabase(const InitOptions& options, std::ostream& out);
+
+// Rows as an aligned text table: a header line, a rule, the rows. Widths count characters.
+std::string FormatTable(const std::vector<std::string>& headers, const std::vector<std::vector<std::string>>& rows);
+
+// Runs one statement through the database object and prints its rows; returns their count.
+int32_t RunStatement(IDBObject& db, std::string_view statement, std::ostream& out);
+
+}  // namespace ridirodev::tool

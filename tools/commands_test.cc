@@ -1,0 +1,88 @@
+#include "tools/commands.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "standalone/sqlite_database.h"
+#include "testing/errors.h"
+
+namespace ridirodev::tool {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using testing::ErrorOf;
+
+class ToolTest : public ::testing::Test {
+ protected:
+  ToolTest() {
+    std::string pattern = (fs::temp_directory_path() / "ridirodev_tool_XXXXXX").string();
+    dir_ = mkdtemp(pattern.data());
+  }
+  ~ToolTest() override {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+  fs::path dir_;
+};
+
+TEST(FormatTableTest, AlignsByCharactersNotBytes) {
+  EXPECT_EQ(FormatTable({"Name", "N"}, {{"Zürich", "1"}, {"Cell", "22"}}),
+            "Name    N\n"
+            "------  --\n"
+            "Zürich  1\n"
+            "Cell    22\n");
+}
+
+TEST_F(ToolTest, InitCreatesTheSampleAndRefusesToOverwrite) {
+  std::ostringstream out;
+  const fs::path db = dir_ / "sub" / "dict.db";
+  InitDatabase({db, true, 0, false}, out);
+  EXPECT_THAT(out.str(), HasSubstr("sample dictionary"));
+  EXPECT_FALSE(fs::exists(dir_ / "sub" / "dict.db.new"));
+
+  standalone::SqliteDatabase opened(db.string());
+  std::ostringstream rows;
+  // The component's dialect: an outer join written with (+).
+  const int32_t count = RunStatement(opened,
+                                     "SELECT u.Name, d.Name Document FROM PM_User u, PM_Document d "
+                                     "WHERE u.Id = d.Owner_Id (+) AND u.Name = 'admin'",
+                                     rows);
+  EXPECT_GE(count, 1);
+  EXPECT_THAT(rows.str(), HasSubstr("admin"));
+  EXPECT_THAT(rows.str(), HasSubstr(count == 1 ? "(1 row)" : "rows)"));
+
+  const std::string before = [&] {
+    std::ifstream in(db, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }();
+  EXPECT_EQ(ErrorOf([&] { InitDatabase({db, false, 0, false}, out); }), ErrorNumber::kInvalidArgument);
+  std::ifstream in(db, std::ios::binary);
+  std::ostringstream after;
+  after << in.rdbuf();
+  EXPECT_EQ(after.str(), before);
+}
+
+TEST_F(ToolTest, StatementsWithoutRowsAndEmptyResults) {
+  std::ostringstream out;
+  const fs::path db = dir_ / "empty.db";
+  InitDatabase({db, false, 0, false}, out);
+  standalone::SqliteDatabase opened(db.string());
+  std::ostringstream rows;
+  EXPECT_EQ(RunStatement(opened, "SELECT Name FROM PM_User", rows), 0);
+  EXPECT_EQ(rows.str(), "Name\n----\n(0 rows)\n");
+  std::ostringstream done;
+  RunStatement(opened, "INSERT INTO PM_User (Id, Name) VALUES (1, 'x')", done);
+  EXPECT_EQ(done.str(), "Done.\n");
+  EXPECT_EQ(opened.QueryValue("SELECT COUNT(*) FROM PM_User").ToInt32(), 1);
+}
+
+}  // namespace
+}  // namespace ridirodev::tool
