@@ -1,0 +1,254 @@
+#include "ridirodev/sql/dictionary_statements.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ridirodev/core/automation_error.h"
+#include "testing/errors.h"
+#include "testing/services.h"
+
+namespace ridirodev::sql {
+namespace {
+
+using testing::ErrorOf;
+
+// The field statements' select lists, piece by piece as designed.
+const std::string kSourceSelect =
+    std::string("SELECT d.Field_Id, d.Entity_ID, d.Name, d.Report_Header, d.Report_Header2, ") +
+    "d.Field_Desc,d.DataType, d.Field_Type, d.Field_Owner, d.Field_Aggregator," +
+    "d.Field_Emits_Aggregator, d.Calc_Source, d.UDC_Source, d.Length, Precision, " +
+    "d.Is_Null_OK , d.Field_Group_Short, d.Tech_Mask, d.Changed, d.Status ";
+const std::string kSourceSelectExtended =
+    std::string("SELECT d.Field_Id, d.Entity_ID,d.Name, d.Report_Header, d.Report_Header2, ") +
+    "d.Field_Desc,d.DataType, d.Field_Type, d.Field_Owner, d.Field_Aggregator," +
+    "d.Field_Emits_Aggregator, d.Calc_Source,ea_dd.ea_replace_entity_names(d.UDC_Source) UDC_Source," +
+    "d.Length, Precision, d.Is_Null_OK, d.Field_Group_Short, d.Tech_Mask, d.Changed, d.Status ";
+const std::string kFrom = "FROM tqd_Datasource_Field d ";
+const std::string kOrder = " order by d.Entity_Id";
+const std::string kStyleWhere = " AND d.Field_Id = c.Field_Id (+) ";
+
+const FieldColumnOptions kNoOptions{};
+const FieldColumnOptions kAllOptions{true, true, true};
+
+TEST(DictionaryStatementsTest, FixedAndSimpleStatements) {
+  struct Case {
+    std::string built;
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {EntityIdByNameStatement("Cell"),
+       std::string("SELECT entity_id FROM TQN_ENTITY WHERE entity_name = '") + "Cell" + "'"},
+      {TechnologyTypesStatement(),
+       std::string("SELECT Tech_Name,Tech_Char,Tech_Mask,Tech_Desc ") + "FROM TQD_Technology_Mask"},
+      {FieldTypesStatement(false, 12),
+       std::string("SELECT Field_Group_Id,Field_Group_Short,Field_Group_Name ") +
+           "FROM tqd_Application_Field_Group " + "WHERE DataSource_ID = " + "12"},
+      {FieldTypesStatement(true, 12),
+       std::string("SELECT Field_Group_Id,Field_Group_Short,Field_Group_Name ") + "FROM tqd_Field_Group "},
+      {AggregatorsStatement(), "SELECT * FROM TQD_Aggregator"},
+      {ExtraColumnsStatement(-3),
+       std::string("SELECT * FROM TQD_DataSource_Extra_Cols ") + "WHERE DataSource_ID = " + "-3"},
+      {TemplateCategoriesStatement(true, 4),
+       std::string("SELECT Entity_Id,Entity_Label,Entity_Name,Entity_Desc, Can_Rpt ") +
+           "FROM ea_tqn_entity_hier " + "WHERE Context_Id = " + "4" + " AND type in('System','Entity')"},
+      {TemplateCategoriesStatement(false, 4),
+       std::string("SELECT Entity_Id,Entity_Name,Entity_Desc, Can_Rpt ") + "FROM TQN_Entity_Hier " +
+           "WHERE Context_Id = " + "4"},
+      {FieldCategoriesStatement(true, 5), std::string("SELECT * ") + "FROM ea_tqn_Entity_Hier " +
+                                              "WHERE Context_Id = " + "5" +
+                                              " AND Type IN('System','Entity') " + "ORDER BY Depth"},
+      {FieldCategoriesStatement(false, 5),
+       std::string("SELECT * ") + "FROM TQN_Entity_Hier " + "WHERE Context_Id = " + "5"},
+      {FunctionCategoriesStatement(), "SELECT * FROM TQE_Function_Type"},
+      {FunctionsStatement(), "SELECT * FROM TQE_Function"},
+      {EnumFieldIdsStatement(), "SELECT DISTINCT field_id FROM TQD_ENUM_VALUES"},
+      {EnumValuesStatement(), "SELECT * FROM TQD_ENUM_VALUES"},
+      {EnumValuesFilter(301), "FIELD_ID = 301"},
+  };
+  for (size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(cases[i].built, cases[i].expected) << "case " << i;
+}
+
+TEST(DictionaryStatementsTest, QuotesInNamesAreDoubledNeverEndingTheLiteral) {
+  EXPECT_EQ(DoubleQuotes(""), "");
+  EXPECT_EQ(DoubleQuotes("''"), "''''");
+  EXPECT_EQ(EntityIdByNameStatement("O'Hare Switch"),
+            "SELECT entity_id FROM TQN_ENTITY WHERE entity_name = 'O''Hare Switch'");
+  EXPECT_EQ(EntityIdByNameStatement("x' OR '1'='1"),
+            "SELECT entity_id FROM TQN_ENTITY WHERE entity_name = 'x'' OR ''1''=''1'");
+}
+
+TEST(DictionaryStatementsTest, DataSourceNamesFollowTheFeatureSwitches) {
+  struct Case {
+    std::vector<std::string> enabled;
+    std::vector<std::string> names;
+  };
+  const std::vector<Case> cases = {
+      {{}, {"Client", "Traffic"}},
+      {{"UDR_Group"}, {"Client", "Traffic", "UDR"}},
+      {{"PCMD_Group", "DOCPFail_Group"},
+       {"Client", "Traffic", "DOCPFail Count", "DOCPFail Message", "PCMD Count", "PCMD Message"}},
+      {{"PCMD_Group", "DOCPFail_Group", "EVDO_PCMD_Group", "CPFail_Group", "UDR_Group",
+        "FlexibleAggregation"},
+       {"Client", "Traffic", "UDR", "CPFail Count", "CPFail Message", "CPFail Handoff", "EVDO PCMD Message",
+        "DOCPFail Count", "DOCPFail Message", "PCMD Count", "PCMD Message"}},
+  };
+  for (const Case& c : cases) {
+    testing::TestFeatures features;
+    for (const std::string& feature : c.enabled) features.Set(feature, true);
+    EXPECT_EQ(DataSourceNames(features), c.names) << c.enabled.size() << " switches";
+  }
+  EXPECT_EQ(AppGroupTemplatesStatement({"'Client'", "'Traffic'", "'UDR'"}),
+            std::string("SELECT DataSource_Id, DataSource_Name, DataSource_APP_CTX ") +
+                "FROM TQD_Data_Source " + "WHERE DataSource_Name IN ( " + "'Client','Traffic','UDR'" + " ) ");
+}
+
+TEST(DictionaryStatementsTest, TemplateCategoriesComeFromEntitiesOnlyForTwoApplications) {
+  EXPECT_TRUE(TemplateCategoriesFromEntities("Traffic"));
+  EXPECT_TRUE(TemplateCategoriesFromEntities("PCMD Message"));
+  for (const char* app : {"Client", "PCMD Count", "EVDO PCMD Message", "UDR", ""}) {
+    EXPECT_FALSE(TemplateCategoriesFromEntities(app)) << app;
+  }
+}
+
+TEST(DictionaryStatementsTest, DataSourceFieldVariants) {
+  struct Case {
+    const char* what;
+    std::string entityIds;
+    int32_t selection;
+    bool extended;
+    FieldColumnOptions options;
+    std::vector<ExtraColumnJoin> extras;
+    std::string expected;
+  };
+  const std::string where7 = "WHERE d.DataSource_ID = 7";
+  const std::vector<Case> cases = {
+      {"both kinds", "", kAllFields, false, kNoOptions, {}, kSourceSelect + kFrom + where7 + kOrder},
+      {"other selection reads both", "", 0, false, kNoOptions, {}, kSourceSelect + kFrom + where7 + kOrder},
+      {"static only, extended",
+       "",
+       kStaticFieldsOnly,
+       true,
+       kNoOptions,
+       {},
+       kSourceSelectExtended + kFrom + where7 + " AND d.Field_Group_Short <> 'UDC' " + kOrder},
+      {"expressions only",
+       "",
+       kExpressionsOnly,
+       false,
+       kNoOptions,
+       {},
+       kSourceSelect + kFrom + where7 + " AND d.Field_Group_Short = 'UDC' " + kOrder},
+      {"complex",
+       "",
+       kAllFields,
+       false,
+       {true, false, false},
+       {},
+       kSourceSelect + ", d.Complex " + kFrom + where7 + kOrder},
+      {"weighted",
+       "",
+       kAllFields,
+       false,
+       {false, true, false},
+       {},
+       kSourceSelect + ",d.weight_field_id " + kFrom + where7 + kOrder},
+      {"style",
+       "",
+       kAllFields,
+       false,
+       {false, false, true},
+       {},
+       kSourceSelect + ",c.FontStyleMask, c.FontColor " + kFrom + ", tqd_field_style c " + where7 +
+           kStyleWhere + kOrder},
+      {"entities normalised",
+       " 31 ,32",
+       kAllFields,
+       false,
+       kNoOptions,
+       {},
+       kSourceSelect + kFrom + where7 + " AND d.Entity_Id in (" + "31,32" + ") " + kOrder},
+      {"everything",
+       "31",
+       kExpressionsOnly,
+       true,
+       kAllOptions,
+       {{"A", 400}, {"N", 55}, {"a", 56}},
+       kSourceSelectExtended + ", d.Complex " + ",d.weight_field_id " + ",c.FontStyleMask, c.FontColor " +
+           ",a1.Name v1 " + ",a2.DataValue v2 " + ",a3.DataValue v3 " + kFrom + ", tqd_field_style c " +
+           ",tqd_Dict_Name a1 " + ",tqd_Field_Data a2 " + ",tqd_Field_Data a3 " + where7 +
+           " AND d.Field_Group_Short = 'UDC' " + kStyleWhere + " AND d.Entity_Id in (" + "31" + ") " +
+           " AND d.Field_Id = a1.Field_Id (+) " + "AND a1.Namespace_Id (+) = " + "400" + " " +
+           " AND d.Field_Id = a2.Field_Id (+) " + "AND a2.DataSet_ID (+) = " + "55" + " " +
+           " AND d.Field_Id = a3.Field_Id (+) " + "AND a3.DataSet_ID (+) = " + "56" + " " + kOrder},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DataSourceFieldsStatement(c.entityIds, 7, c.selection, c.extended, c.options, c.extras),
+              c.expected)
+        << c.what;
+  }
+}
+
+TEST(DictionaryStatementsTest, EntityAndByIdFieldStatements) {
+  const std::string entitySelect =
+      std::string("SELECT d.Field_Id, d.Name, d.Report_Header, d.Report_Header2, ") +
+      "d.Field_Desc,d.DataType, d.Field_Owner,d.Field_Group_Short, d.Field_Aggregator," +
+      "d.Length, Precision,d.Is_Null_OK ,d.Tech_Mask, d.Changed, d.Status ";
+  EXPECT_EQ(EntityFieldsStatement(9, kNoOptions), entitySelect + kFrom + "WHERE d.Entity_ID = " + "9");
+  EXPECT_EQ(EntityFieldsStatement(9, kAllOptions),
+            entitySelect + ", d.Complex " + ",d.weight_field_id " + ",c.FontStyleMask, c.FontColor " + kFrom +
+                ", tqd_field_style c " + "WHERE d.Entity_ID = " + "9" + kStyleWhere);
+
+  const std::string byIdSelect =
+      std::string(
+          "SELECT d.Field_Id, d.Name, d.Entity_ID,d.DataSource_ID, d.Report_Header, d.Report_Header2, ") +
+      "d.Field_Desc,d.DataType, d.Field_Type, d.Field_Owner, d.Field_Aggregator," +
+      "d.Field_Emits_Aggregator, d.Calc_Source,d.UDC_Source, d.Length, Precision," +
+      "d.Is_Null_OK , d.Field_Group_Short, d.Tech_Mask, d.Changed, d.Status ";
+  EXPECT_EQ(FieldsByIdStatement("17", kNoOptions, {}),
+            byIdSelect + kFrom + "WHERE d.Field_Id in (" + "17" + ") ");
+  EXPECT_EQ(FieldsByIdStatement("1, 2", {false, false, true}, {{"X", 8}}),
+            byIdSelect + ",c.FontStyleMask, c.FontColor " + ",a1.DataValue v1 " + kFrom +
+                ", tqd_field_style c " + ",tqd_Field_Data a1 " + "WHERE d.Field_Id in (" + "1,2" + ") " +
+                kStyleWhere + " AND d.Field_Id = a1.Field_Id (+) " + "AND a1.DataSet_ID (+) = " + "8" + " ");
+}
+
+TEST(DictionaryStatementsTest, IdListsAreNormalised) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"5", "5"},
+      {" 5 ", "5"},
+      {"1,2,3", "1,2,3"},
+      {" 1 ,\t2 , 3", "1,2,3"},
+      {"007,-0", "7,0"},
+      {"-1", "-1"},
+      {"2147483647,-2147483648", "2147483647,-2147483648"},
+  };
+  for (const auto& [in, out] : cases) EXPECT_EQ(ValidIdList(in), out) << '"' << in << '"';
+}
+
+TEST(DictionaryStatementsTest, BadIdListsFailBeforeAnyTextIsMade) {
+  for (const char* bad : {"", " ", ",", "1,", ",1", "1,,2", "1 2", "+1", "- 1", "1.5", "1e3", "0x10", "abc",
+                          "1) OR (1=1", "1;DELETE FROM TQD_Aggregator", "2147483648", "-2147483649", "1\n"}) {
+    EXPECT_EQ(ErrorOf([&] { ValidIdList(bad); }), ErrorNumber::kInvalidArgument) << '"' << bad << '"';
+    EXPECT_EQ(ErrorOf([&] { FieldsByIdStatement(bad, kNoOptions, {}); }), ErrorNumber::kInvalidArgument)
+        << bad;
+  }
+  for (const char* bad : {" ", "3,x", "3) OR (1=1"}) {
+    EXPECT_EQ(ErrorOf([&] { DataSourceFieldsStatement(bad, 1, kAllFields, false, kNoOptions, {}); }),
+              ErrorNumber::kInvalidArgument)
+        << bad;
+  }
+  try {
+    ValidIdList("4, 5x ,6");
+    FAIL() << "accepted";
+  } catch (const AutomationError& e) {
+    EXPECT_EQ(
+        e.Description(),
+        "Invalid id list: item 2 (\"5x\") is not an integer; ids must be integers separated by commas.");
+  }
+}
+
+}  // namespace
+}  // namespace ridirodev::sql
