@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "ridirodev/core/keyed_collection.h"
 #include "ridirodev/host/host.h"
@@ -81,6 +82,34 @@ class MRidirodev {
 
   GlobalFlags flags;
   ColumnLimits limits;
+
+  // Sets the flags from what the database offers; runs before each load of the templates.
+  // A failing step ends the probe quietly and leaves the flags not yet set as they were.
+  void RunCapabilityProbe();
+
+  // Column-width limits: the cached width, measured through the database object while it is 0.
+  int32_t ExpressionNameLength();
+  int32_t ExpressionLength();  // the smaller of the two source columns
+  int32_t ExprColumnHeading1Length();
+  int32_t ExprColumnHeading2Length();
+  int32_t ExpressionDescriptionLength();
+  int32_t CriteriaLength();
+  int32_t BusyHourNameLength();
+  int32_t BusyHourDescriptionLength();
+  // "A" columns live in the dictionary-name table, the others in the field data table.
+  int32_t ExtraColumnLength(std::string_view colType);
+
+  // Cached dictionary data, loaded on first request and kept.
+  std::shared_ptr<CAppGroupTemplates> AppGroupTemplates();
+  std::shared_ptr<CFieldTechTypes> ValidTechTypes();
+  std::shared_ptr<CAggregators> ValidAggregators();
+  std::shared_ptr<KeyedCollection<std::string>> BasicAggregators();
+  std::shared_ptr<CFunctionCategories> FunctionCategories();
+  std::shared_ptr<CFunctions> Functions();
+  std::shared_ptr<COperators> Operators();
+  // The enumerated values of a field (nullptr when it has none); the cache is filled with
+  // every field's values whenever it is found empty.
+  std::shared_ptr<CEnumValues> EnumValues(int32_t fieldId);
 
   // Cached collections and singletons (empty until first requested).
   std::shared_ptr<CAppGroupTemplates> appGroupTemplates;

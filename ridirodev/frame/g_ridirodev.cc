@@ -1,0 +1,105 @@
+#include "ridirodev/frame/g_ridirodev.h"
+
+#include "ridirodev/frame/app_group_template.h"
+#include "ridirodev/frame/state.h"
+#include "ridirodev/model/functions.h"
+#include "ridirodev/model/qualifiers.h"
+#include "ridirodev/sql/dictionary_loaders.h"
+
+namespace ridirodev {
+namespace {
+
+MRidirodev& State() { return MRidirodev::Current(); }
+
+// The TypeName of the template's first field type whose description matches exactly.
+const CFieldType* FindTypeByDescription(const CAppGroupTemplatePtr& tpl, const std::string& description) {
+  if (!tpl) return nullptr;
+  for (const CFieldTypePtr& type : *tpl->FieldTypes()) {
+    if (type->Description() == description) return type.get();
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool GRidirodev::FlexibleAggregationEnabled() { return State().Features().IsEnabled("FlexibleAggregation"); }
+
+int32_t GRidirodev::EntityIDFromName(const std::string& sName) { return sql::LookupEntityId(sName); }
+
+std::string GRidirodev::LookupFieldType(const std::string& sAppNameA, const std::string& sFieldTypeA) {
+  if (const CFieldType* type = FindTypeByDescription(AppGroupTemplate(sAppNameA), sFieldTypeA)) {
+    return type->TypeName();
+  }
+  if (sAppNameA == "Traffic") {
+    if (const CFieldType* type = FindTypeByDescription(AppGroupTemplate("Client"), sFieldTypeA)) {
+      return type->TypeName();
+    }
+  }
+  return "";
+}
+
+std::shared_ptr<CFieldTechTypes> GRidirodev::ValidTechTypes() { return State().ValidTechTypes(); }
+
+std::shared_ptr<CAppGroupTemplates> GRidirodev::AppGroupTemplates() { return State().AppGroupTemplates(); }
+
+std::shared_ptr<CAppGroupTemplate> GRidirodev::AppGroupTemplate(const std::string& sAppName) {
+  return AppGroupTemplates()->Item(Variant(sAppName));
+}
+
+std::shared_ptr<CAggregators> GRidirodev::ValidAggregators() { return State().ValidAggregators(); }
+
+std::shared_ptr<CFunctions> GRidirodev::Functions(int32_t FunctionCategoryId) {
+  std::shared_ptr<CFunctions> all = State().Functions();
+  if (FunctionCategoryId == 0) return all;
+  auto some = std::make_shared<CFunctions>();
+  for (const CFunctionPtr& function : *all) {
+    if (function->CategoryId() == FunctionCategoryId) some->Add(function);
+  }
+  return some;
+}
+
+std::shared_ptr<CFunctionCategories> GRidirodev::FunctionCategories() { return State().FunctionCategories(); }
+
+std::string GRidirodev::EntityKey(int32_t ordEntity) { return "Cat:" + std::to_string(ordEntity); }
+
+std::shared_ptr<KeyedCollection<std::string>> GRidirodev::BasicAggregators() { return State().BasicAggregators(); }
+
+std::shared_ptr<CAggregator> GRidirodev::LookupAggregator(const std::string& sTimeAggregator,
+                                                          const std::string& sElementAggregator) {
+  const std::string& element = sElementAggregator.empty() ? sTimeAggregator : sElementAggregator;
+  CAggregatorPtr found;
+  for (const CAggregatorPtr& aggregator : *ValidAggregators()) {
+    if (aggregator->TimeAggregator() == sTimeAggregator && aggregator->ElementAggregator() == element) {
+      found = aggregator;
+    }
+  }
+  return found;
+}
+
+int32_t GRidirodev::ExpressionNameLength() { return State().ExpressionNameLength(); }
+int32_t GRidirodev::ExpressionLength() { return State().ExpressionLength(); }
+int32_t GRidirodev::ExprColumnHeading2Length() { return State().ExprColumnHeading2Length(); }
+int32_t GRidirodev::ExprColumnHeading1Length() { return State().ExprColumnHeading1Length(); }
+int32_t GRidirodev::ExpressionDescriptionLength() { return State().ExpressionDescriptionLength(); }
+int32_t GRidirodev::CriteriaLength() { return State().CriteriaLength(); }
+int32_t GRidirodev::ExtraColumnLength(const std::string& sColType) { return State().ExtraColumnLength(sColType); }
+
+bool GRidirodev::DoComplex() { return State().flags.doComplex; }
+bool GRidirodev::DoWeighted() { return State().flags.doWeighted; }
+bool GRidirodev::StyleFieldsAvailable() { return State().flags.styleFieldsAvailable; }
+
+bool GRidirodev::UsesExternalDataSources() {
+  for (const std::string& folder : State().GroupServices().FolderNames()) {
+    if (folder == "ASCII Data Sources" || folder == "ODBC Data Sources") return true;
+  }
+  return false;
+}
+
+std::string GRidirodev::FieldKey(std::string_view sName, std::string_view sCategory) {
+  std::string key(sName);
+  key += ':';
+  key += sCategory;
+  return key;
+}
+
+}  // namespace ridirodev

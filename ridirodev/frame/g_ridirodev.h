@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "ridirodev/core/keyed_collection.h"
+
+namespace ridirodev {
+
+class CAppGroupTemplate;
+class CAppGroupTemplates;
+class CFieldTechTypes;
+class CAggregator;
+class CAggregators;
+class CFunctions;
+class CFunctionCategories;
+
+// The component's global object: entry points to the cached dictionary, lookups and limits.
+// It holds no state; every member forwards to the calling thread's MRidirodev.
+class GRidirodev {
+ public:
+  GRidirodev() = delete;
+
+  static bool FlexibleAggregationEnabled();
+  static int32_t EntityIDFromName(const std::string& sName);
+  static std::string LookupFieldType(const std::string& sAppNameA, const std::string& sFieldTypeA);
+  static std::shared_ptr<CFieldTechTypes> ValidTechTypes();
+  static std::shared_ptr<CAppGroupTemplates> AppGroupTemplates();
+  // nullptr when there is no template of that name.
+  static std::shared_ptr<CAppGroupTemplate> AppGroupTemplate(const std::string& sAppName);
+  static std::shared_ptr<CAggregators> ValidAggregators();
+  // 0: the cached collection of all functions; otherwise a new collection of that category.
+  static std::shared_ptr<CFunctions> Functions(int32_t FunctionCategoryId = 0);
+  static std::shared_ptr<CFunctionCategories> FunctionCategories();
+  static std::string EntityKey(int32_t ordEntity);
+  static std::shared_ptr<KeyedCollection<std::string>> BasicAggregators();
+  // The last valid aggregator with both aggregators equal; an empty element aggregator means
+  // the time aggregator. nullptr when none matches.
+  static std::shared_ptr<CAggregator> LookupAggregator(const std::string& sTimeAggregator,
+                                                       const std::string& sElementAggregator = "");
+  static int32_t ExpressionNameLength();
+  static int32_t ExpressionLength();
+  static int32_t ExprColumnHeading2Length();
+  static int32_t ExprColumnHeading1Length();
+  static int32_t ExpressionDescriptionLength();
+  static int32_t CriteriaLength();
+  static int32_t ExtraColumnLength(const std::string& sColType);
+  static bool DoComplex();
+  static bool DoWeighted();
+  static bool UsesExternalDataSources();
+  static std::string FieldKey(std::string_view sName, std::string_view sCategory);
+  static bool StyleFieldsAvailable();
+};
+
+}  // namespace ridirodev
