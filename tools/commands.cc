@@ -4,6 +4,13 @@
 
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/text.h"
+#include "ridirodev/frame/app_group_template.h"
+#include "ridirodev/frame/g_ridirodev.h"
+#include "ridirodev/frame/initializer.h"
+#include "ridirodev/frame/state.h"
+#include "ridirodev/frame/template_categories.h"
+#include "ridirodev/model/functions.h"
+#include "ridirodev/model/qualifiers.h"
 #include "standalone/sample.h"
 #include "standalone/schema.h"
 #include "standalone/sqlite_database.h"
@@ -106,6 +113,85 @@ int32_t RunStatement(IDBObject& db, std::string_view statement, std::ostream& ou
   rs->Close();
   out << FormatTable(headers, rows) << '(' << rows.size() << (rows.size() == 1 ? " row)\n" : " rows)\n");
   return static_cast<int32_t>(rows.size());
+}
+
+namespace {
+
+std::string YesNo(bool value) { return value ? "yes" : "no"; }
+
+void Section(std::ostream& out, std::string_view title) { out << "\n== " << title << '\n'; }
+
+}  // namespace
+
+void ShowInfo(std::ostream& out) {
+  CRidirodevInitializer initializer;
+  initializer.Initialize();
+  MRidirodev& state = MRidirodev::Current();
+
+  Section(out, "Capabilities");
+  const GlobalFlags& flags = state.flags;
+  out << FormatTable({"Flag", "Value"}, {{"DoComplex", YesNo(flags.doComplex)},
+                                         {"DoWeighted", YesNo(flags.doWeighted)},
+                                         {"StyleFieldsAvailable", YesNo(flags.styleFieldsAvailable)},
+                                         {"XmlGatewayAvailable", YesNo(flags.xmlGatewayAvailable)},
+                                         {"ContextEntityLabelAvailable", YesNo(flags.contextEntityLabelAvailable)},
+                                         {"ExtendedEntityViews", YesNo(state.Support().ExtendedEntityViews())},
+                                         {"FlexibleAggregationEnabled", YesNo(GRidirodev::FlexibleAggregationEnabled())},
+                                         {"UsesExternalDataSources", YesNo(GRidirodev::UsesExternalDataSources())}});
+
+  Section(out, "Input limits (characters)");
+  const auto number = [](int32_t n) { return std::to_string(n); };
+  out << FormatTable({"Limit", "Width"},
+                     {{"ExpressionNameLength", number(GRidirodev::ExpressionNameLength())},
+                      {"ExpressionLength", number(GRidirodev::ExpressionLength())},
+                      {"ExprColumnHeading1Length", number(GRidirodev::ExprColumnHeading1Length())},
+                      {"ExprColumnHeading2Length", number(GRidirodev::ExprColumnHeading2Length())},
+                      {"ExpressionDescriptionLength", number(GRidirodev::ExpressionDescriptionLength())},
+                      {"CriteriaLength", number(GRidirodev::CriteriaLength())},
+                      {"ExtraColumnLength(A)", number(GRidirodev::ExtraColumnLength("A"))},
+                      {"ExtraColumnLength(other)", number(GRidirodev::ExtraColumnLength("D"))},
+                      {"Busy hour name", number(state.BusyHourNameLength())},
+                      {"Busy hour description", number(state.BusyHourDescriptionLength())}});
+
+  Section(out, "Application group templates");
+  std::vector<std::vector<std::string>> rows;
+  for (const CAppGroupTemplatePtr& tpl : *GRidirodev::AppGroupTemplates()) {
+    std::string types;
+    for (const CFieldTypePtr& type : *tpl->FieldTypes()) types += (types.empty() ? "" : " ") + type->TypeName();
+    std::string columns;
+    for (const CExtraColumnPtr& column : *tpl->ExtraColumns()) {
+      columns += (columns.empty() ? "" : ", ") + column->Name() + " (" + column->ColType() + " " + column->Id() +
+                 (column->Editable() ? ", editable)" : ")");
+    }
+    rows.push_back({tpl->AppName(), number(tpl->DataSourceId()), number(tpl->DataContextId()),
+                    number(tpl->TemplateCategories()->Count()), types, columns});
+  }
+  out << FormatTable({"AppName", "DataSourceId", "DataContextId", "Categories", "Field types", "Extra columns"}, rows);
+
+  Section(out, "Technologies");
+  rows.clear();
+  const auto techTypes = GRidirodev::ValidTechTypes();
+  for (const CFieldTechTypePtr& tech : *techTypes) {
+    rows.push_back({tech->Name(), tech->ShortName(), number(tech->TechMask()), tech->Description()});
+  }
+  out << FormatTable({"Name", "ShortName", "TechMask", "Description"}, rows);
+  out << "ValueList: " << techTypes->ValueList() << "\nLabelList: " << techTypes->LabelList() << '\n';
+
+  Section(out, "Aggregators");
+  rows.clear();
+  for (const CAggregatorPtr& aggregator : *GRidirodev::ValidAggregators()) {
+    rows.push_back({aggregator->Key(), aggregator->Name(), aggregator->TimeAggregator(),
+                    aggregator->ElementAggregator(), YesNo(aggregator->OkForBusyHour())});
+  }
+  out << FormatTable({"Key", "Name", "TimeAggregator", "ElementAggregator", "OkForBusyHour"}, rows);
+
+  Section(out, "Function categories");
+  rows.clear();
+  for (const CFunctionCategoryPtr& category : *GRidirodev::FunctionCategories()) {
+    rows.push_back({number(category->Id()), category->Name(),
+                    number(GRidirodev::Functions(category->Id())->Count())});
+  }
+  out << FormatTable({"Id", "Name", "Functions"}, rows);
 }
 
 }  // namespace ridirodev::tool

@@ -30,4 +30,9 @@ std::string FormatTable(const std::vector<std::string>& headers, const std::vect
 // Runs one statement through the database object and prints its rows; returns their count.
 int32_t RunStatement(IDBObject& db, std::string_view statement, std::ostream& out);
 
+// Starts the component on the installed host (CRidirodevInitializer) and prints what it
+// loaded: flags, limits, templates with their field types and extra columns, technologies,
+// aggregators and function categories.
+void ShowInfo(std::ostream& out);
+
 }  // namespace ridirodev::tool

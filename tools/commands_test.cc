@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "ridirodev/frame/state.h"
+#include "standalone/host.h"
 #include "standalone/sqlite_database.h"
 #include "testing/errors.h"
 
@@ -82,6 +84,28 @@ TEST_F(ToolTest, StatementsWithoutRowsAndEmptyResults) {
   RunStatement(opened, "INSERT INTO PM_User (Id, Name) VALUES (1, 'x')", done);
   EXPECT_EQ(done.str(), "Done.\n");
   EXPECT_EQ(opened.QueryValue("SELECT COUNT(*) FROM PM_User").ToInt32(), 1);
+}
+
+TEST_F(ToolTest, InfoStartsTheComponentOnTheSample) {
+  std::ostringstream created;
+  const fs::path db = dir_ / "sample.db";
+  InitDatabase({db, true, 0, false}, created);
+  standalone::StandaloneConfig config;
+  config.db = db.string();
+  config.logFile = (dir_ / "log.txt").string();
+  config.features = {"UDR_Group"};
+  auto host = std::make_shared<standalone::StandaloneHost>(config);
+  MRidirodevScope scope(host);
+  std::ostringstream out;
+  ShowInfo(out);
+  const std::string text = out.str();
+  EXPECT_THAT(text, HasSubstr("StyleFieldsAvailable         yes"));
+  EXPECT_THAT(text, HasSubstr("ExpressionLength             2000"));
+  EXPECT_THAT(text, HasSubstr("UDR "));  // the feature brings its template
+  EXPECT_THAT(text, HasSubstr("ValueList: G,C,U,E,L"));
+  EXPECT_THAT(text, HasSubstr("SUMAVG"));
+  // Every limit of the sample can be measured: start-up logged nothing.
+  EXPECT_FALSE(fs::exists(dir_ / "log.txt") && fs::file_size(dir_ / "log.txt") > 0);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "ridirodev/core/automation_error.h"
+#include "ridirodev/frame/state.h"
 #include "standalone/config.h"
 #include "standalone/host.h"
 #include "standalone/sqlite_database.h"
@@ -44,6 +45,9 @@ int main(int argc, char** argv) {
   sqlCommand->add_option("--db", db, "Database file to use");
   sqlCommand->add_option("statement", statement, "The statement")->required();
 
+  auto* infoCommand = app.add_subcommand("info", "Start the component and show what it loaded from the dictionary");
+  infoCommand->add_option("--db", db, "Database file to use");
+
   CLI11_PARSE(app, argc, argv);
   if (app.get_subcommands().empty()) {
     std::cout << app.help();
@@ -58,9 +62,16 @@ int main(int argc, char** argv) {
       ridirodev::tool::InitDatabase(init, std::cout);
       return 0;
     }
-    StandaloneHost host(config);
-    ridirodev::tool::RunStatement(*host.Sqlite(), statement, std::cout);
-    host.SaveSettingsIfChanged();
+    auto host = std::make_shared<StandaloneHost>(config);
+    {
+      ridirodev::MRidirodevScope scope(host);
+      if (*infoCommand) {
+        ridirodev::tool::ShowInfo(std::cout);
+      } else {
+        ridirodev::tool::RunStatement(*host->Sqlite(), statement, std::cout);
+      }
+    }
+    host->SaveSettingsIfChanged();
     return 0;
   } catch (const AutomationError& e) {
     return Fail(e.Description());
