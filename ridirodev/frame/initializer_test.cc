@@ -164,6 +164,11 @@ TEST(InitializerTest, DatabaseErrorsPropagateAndTheLoadIsTriedAgain) {
 TEST(FacadeTest, LookupsOverTheLoadedDictionary) {
   auto host = std::make_shared<TestHost>();
   Dictionary(host->Database());
+  const std::vector<std::string> typeColumns{"Field_Group_Id", "Field_Group_Short", "Field_Group_Name"};
+  host->Database().AddRows(TextContains("tqd_Application_Field_Group WHERE DataSource_ID = 1"),
+                           {typeColumns, {{1, "Peg", "Peg count"}}});
+  host->Database().AddRows(TextContains("tqd_Application_Field_Group WHERE DataSource_ID = 2"),
+                           {typeColumns, {{4, "UDC", "Calculation"}}});
   host->Database().AddRows("SELECT entity_id FROM TQN_ENTITY WHERE entity_name = 'O''Brien'",
                            {{"Entity_Id"}, {{77}}});
   MRidirodevScope scope(host);
@@ -178,6 +183,11 @@ TEST(FacadeTest, LookupsOverTheLoadedDictionary) {
   EXPECT_EQ(GRidirodev::LookupAggregator("Avg"), nullptr);
   EXPECT_EQ(GRidirodev::BasicAggregators()->Count(), 2);  // Sum and Max, each once
   EXPECT_EQ(GRidirodev::AppGroupTemplate("UDR"), nullptr);
+  // A type only the Client template has is still found for Traffic, by exact description.
+  EXPECT_EQ(GRidirodev::LookupFieldType("Traffic", "Peg count"), "Peg");
+  EXPECT_EQ(GRidirodev::LookupFieldType("Traffic", "Calculation"), "UDC");
+  EXPECT_EQ(GRidirodev::LookupFieldType("Traffic", "peg count"), "");
+  EXPECT_EQ(GRidirodev::LookupFieldType("Client", "Calculation"), "");
   EXPECT_EQ(GRidirodev::Functions(0), GRidirodev::Functions());
   EXPECT_NE(GRidirodev::Functions(7), GRidirodev::Functions(7));
 }
