@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -286,6 +287,85 @@ class Translator {
       } else {
         PlanPackageCall(i);
       }
+    }
+    PlanOrderByNames(0, tokens_.size());
+  }
+
+  // Oracle resolves a bare ORDER BY name against the select list first, so "SELECT a.x ...
+  // ORDER BY x" sorts by a.x even when another table of the FROM list has a column x. SQLite
+  // resolves it against the tables and finds it ambiguous; naming the select item's column
+  // in full keeps Oracle's meaning. Compound queries are left alone: their ORDER BY names the
+  // result columns, which SQLite resolves the same way.
+  void PlanOrderByNames(size_t begin, size_t end) {
+    size_t select = kNone;
+    size_t selects = 0;
+    bool compound = false;
+    for (size_t i = begin; i < end; i = Step(i)) {
+      if (tokens_[i].kind == Kind::kOpen) {
+        PlanOrderByNames(i + 1, match_[i]);
+      } else if (IsWord(i, "SELECT")) {
+        select = i;
+        ++selects;
+      } else if (IsSetOperator(i) && !IsPunct(i, ";")) {
+        compound = true;
+      }
+    }
+    if (selects != 1 || compound) return;
+    const size_t from = FindAtLevel(select + 1, end, "FROM");
+    if (from == kNone) return;
+    size_t order = kNone;
+    for (size_t i = from + 1; i < end && order == kNone; i = Step(i)) {
+      if (IsWord(i, "ORDER") && IsWord(NextSig(i + 1), "BY")) order = i;
+    }
+    if (order == kNone) return;
+
+    // Output names of the select list: a qualified column without alias gives its column
+    // name; any other item ending in a name is taken as aliased (or a plain column, which
+    // SQLite resolves as Oracle does).
+    std::unordered_map<std::string, std::string> qualified;  // name -> full column, "" if twice
+    std::unordered_set<std::string> aliases;
+    size_t start = select + 1;
+    for (size_t i = start; i <= from; i = i < from ? Step(i) : from + 1) {
+      if (i < from && !IsPunct(i, ",")) continue;
+      std::vector<size_t> parts;
+      for (size_t k = start; k < i; k = Step(k)) {
+        if (IsSignificant(k)) parts.push_back(k);
+      }
+      if (start == select + 1) {
+        while (!parts.empty() &&
+               (IsWord(parts[0], "DISTINCT") || IsWord(parts[0], "UNIQUE") || IsWord(parts[0], "ALL"))) {
+          parts.erase(parts.begin());
+        }
+      }
+      start = i + 1;
+      if (parts.size() == 3 && IsName(parts[0]) && IsPunct(parts[1], ".") && IsName(parts[2])) {
+        const std::string name = Normalized(parts[2]);
+        const std::string column =
+            std::string(tokens_[parts[0]].text) + "." + std::string(tokens_[parts[2]].text);
+        const auto [it, added] = qualified.emplace(name, column);
+        if (!added) it->second.clear();
+      } else if (!parts.empty() && IsName(parts.back())) {
+        aliases.insert(Normalized(parts.back()));
+      }
+    }
+
+    const size_t termsEnd = FindTail(order + 1, end);  // LIMIT and the like, if any
+    bool termStart = true;
+    for (size_t i = NextSig(NextSig(order + 1) + 1); i < termsEnd; i = Step(i)) {
+      if (!IsSignificant(i)) continue;
+      if (IsPunct(i, ",")) {
+        termStart = true;
+        continue;
+      }
+      const bool first = termStart;
+      termStart = false;
+      if (!first || tokens_[i].kind != Kind::kWord) continue;
+      const size_t next = NextSig(i + 1);
+      if (IsPunct(next, ".") || IsOpen(next)) continue;
+      const std::string name = Normalized(i);
+      const auto found = qualified.find(name);
+      if (aliases.count(name) != 0 || found == qualified.end() || found->second.empty()) continue;
+      EditOf(i).replace = found->second;
     }
   }
 

@@ -278,6 +278,25 @@ TEST(DialectRewriteTest, UniqueCallsAndSysdate) {
   EXPECT_EQ(TranslateDialect(RcvUnionStatement()), RcvUnionStatement());
 }
 
+TEST(DialectRewriteTest, OrderByNamesMeanTheSelectedColumns) {
+  // Both tables have entity_id: Oracle sorts by the selected one, SQLite must be told which.
+  EXPECT_EQ(TranslateDialect("Select a.entity_id, a.field_seq, d.name FROM tqd_udr_keys a, tqd_dict_name d "
+                             "Where a.Field_id = d.Field_id ORDER BY entity_id, field_seq"),
+            "Select a.entity_id, a.field_seq, d.name FROM tqd_udr_keys a, tqd_dict_name d "
+            "Where a.Field_id = d.Field_id ORDER BY a.entity_id, a.field_seq");
+  // Aliases, expressions, qualified terms and names selected from two tables stay; DISTINCT
+  // and outer joins do not hide the select list; a subquery is handled on its own.
+  EXPECT_EQ(TranslateDialect("SELECT DISTINCT x.k, y.n, x.n, x.v k2 FROM a x, b y WHERE y.k (+) = x.k "
+                             "ORDER BY k DESC, n, k2, UPPER(k), y.k"),
+            "SELECT DISTINCT x.k, y.n, x.n, x.v k2 FROM a x LEFT JOIN b y ON y.k = x.k "
+            "ORDER BY x.k DESC, n, k2, UPPER(k), y.k");
+  EXPECT_EQ(TranslateDialect("SELECT * FROM t WHERE v IN (SELECT u.v FROM u, w ORDER BY v) ORDER BY v"),
+            "SELECT * FROM t WHERE v IN (SELECT u.v FROM u, w ORDER BY u.v) ORDER BY v");
+  // A compound query sorts by its result columns, which SQLite resolves the same way.
+  const std::string compound = "SELECT a.k FROM a, b UNION SELECT c.k FROM c ORDER BY k";
+  EXPECT_EQ(TranslateDialect(compound), compound);
+}
+
 TEST(DialectErrorTest, UntranslatableTextFailsWithReasonAndStatement) {
   const std::pair<std::string_view, std::string_view> cases[] = {
       {"SELECT 1 FROM a x, b y WHERE y.k (+) = x.k OR x.k = 1", "OR"},
