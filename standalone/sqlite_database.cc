@@ -43,15 +43,32 @@ class Statement {
   sqlite3_stmt* stmt_ = nullptr;
 };
 
-bool IsDateType(const char* decl) {
-  if (!decl) return false;
+// How a column's text is read: DATE columns as dates; columns without a declared type
+// (expressions such as MIN(b.timestamp)) as dates when the text has the stored date form.
+enum class ColumnKind : char { kPlain, kDate, kExpression };
+
+ColumnKind KindOf(const char* decl) {
+  if (!decl) return ColumnKind::kExpression;
   const std::string upper = ToUpper(decl);
-  return upper == "DATE" || upper.rfind("TIMESTAMP", 0) == 0 || upper == "DATETIME";
+  const bool date = upper == "DATE" || upper.rfind("TIMESTAMP", 0) == 0 || upper == "DATETIME";
+  return date ? ColumnKind::kDate : ColumnKind::kPlain;
+}
+
+// 'YYYY-MM-DD HH:MM:SS', the form dates are stored in.
+bool HasStoredDateForm(std::string_view s) {
+  if (s.size() != 19) return false;
+  for (size_t i = 0; i < s.size(); ++i) {
+    const char c = s[i];
+    const bool ok = (i == 4 || i == 7) ? c == '-' : i == 10 ? c == ' ' : (i == 13 || i == 16) ? c == ':'
+                                                                                              : (c >= '0' && c <= '9');
+    if (!ok) return false;
+  }
+  return true;
 }
 
 // Reads a column the way the host's data library hands values out: integers that fit as
-// 32-bit integers, others as doubles, DATE columns as dates.
-Variant ColumnValue(sqlite3_stmt* stmt, int i, bool dateColumn) {
+// 32-bit integers, others as doubles, dates as dates.
+Variant ColumnValue(sqlite3_stmt* stmt, int i, ColumnKind kind) {
   switch (sqlite3_column_type(stmt, i)) {
     case SQLITE_NULL:
       return Variant::Null();
@@ -65,7 +82,7 @@ Variant ColumnValue(sqlite3_stmt* stmt, int i, bool dateColumn) {
     default: {
       const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
       std::string_view s(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(stmt, i)));
-      if (dateColumn) {
+      if (kind == ColumnKind::kDate || (kind == ColumnKind::kExpression && HasStoredDateForm(s))) {
         if (auto d = Date::FromIso(s)) return Variant(*d);
       }
       return Variant(s);
@@ -165,12 +182,12 @@ class SqliteRecordset final : public IDBRecordset, private IDBFields {
       : conn_(std::move(conn)), stmt_(stmt), sql_(std::move(sql)) {
     const int n = sqlite3_column_count(stmt_);
     names_.reserve(static_cast<size_t>(n));
-    dateColumn_.reserve(static_cast<size_t>(n));
+    columnKind_.reserve(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
       const char* name = sqlite3_column_name(stmt_, i);
       names_.emplace_back(name ? name : "");
       index_.emplace(names_.back(), i);  // the first of duplicate names wins
-      dateColumn_.push_back(IsDateType(sqlite3_column_decltype(stmt_, i)));
+      columnKind_.push_back(KindOf(sqlite3_column_decltype(stmt_, i)));
     }
     Step();
     empty_ = eof_;
@@ -259,7 +276,7 @@ class SqliteRecordset final : public IDBRecordset, private IDBFields {
   Variant Cell(size_t column) const {
     if (eof_) throw AutomationError(kNoCurrentRow, kSource, "Either BOF or EOF is True, or the current record has been deleted.");
     if (materialized_) return rows_[visible_[pos_]][column];
-    return ColumnValue(stmt_, static_cast<int>(column), dateColumn_[column]);
+    return ColumnValue(stmt_, static_cast<int>(column), columnKind_[column]);
   }
 
   void Step() {
@@ -280,7 +297,7 @@ class SqliteRecordset final : public IDBRecordset, private IDBFields {
       if (rc != SQLITE_ROW) conn_->Fail("The statement failed", sql_);
       std::vector<Variant> row;
       row.reserve(static_cast<size_t>(n));
-      for (int i = 0; i < n; ++i) row.push_back(ColumnValue(stmt_, i, dateColumn_[static_cast<size_t>(i)]));
+      for (int i = 0; i < n; ++i) row.push_back(ColumnValue(stmt_, i, columnKind_[static_cast<size_t>(i)]));
       rows_.push_back(std::move(row));
     }
     visible_.resize(rows_.size());
@@ -294,7 +311,7 @@ class SqliteRecordset final : public IDBRecordset, private IDBFields {
   sqlite3_stmt* stmt_;
   std::string sql_;
   std::vector<std::string> names_;
-  std::vector<bool> dateColumn_;
+  std::vector<ColumnKind> columnKind_;
   std::unordered_map<std::string, int, NoCaseHash, NoCaseEqual> index_;
   bool eof_ = false;
   bool empty_ = false;

@@ -447,41 +447,10 @@ double StandaloneSupport::FromXmlNumber(std::string_view text) const {
 }
 
 std::string StandaloneSupport::QuoteQueryString(std::string_view text) const {
-  std::string out = "\"";
-  for (char c : text) {
-    if (c == '\\' || c == '"') out += '\\';
-    out += c;
-  }
-  out += '"';
-  return out;
+  return QuoteWithBackslashes(text);
 }
 
-std::string StandaloneSupport::XmlEncode(std::string_view text) const {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&apos;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
+std::string StandaloneSupport::XmlEncode(std::string_view text) const { return XmlEscape(text); }
 
 void StandaloneSupport::PrepareCombo(IComboBox& combo, std::string_view, std::string_view allText) {
   combo.Clear();

@@ -207,41 +207,10 @@ Date TestSupport::FromXmlDate(std::string_view text) const {
 double TestSupport::FromXmlNumber(std::string_view text) const { return ToNumber(text); }
 
 std::string TestSupport::QuoteQueryString(std::string_view text) const {
-  std::string out = "\"";
-  for (char c : text) {
-    if (c == '\\' || c == '"') out += '\\';
-    out += c;
-  }
-  out += '"';
-  return out;
+  return QuoteWithBackslashes(text);
 }
 
-std::string TestSupport::XmlEncode(std::string_view text) const {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&apos;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
+std::string TestSupport::XmlEncode(std::string_view text) const { return XmlEscape(text); }
 
 void TestSupport::PrepareCombo(IComboBox& combo, std::string_view listName, std::string_view allText) {
   comboCalls_.push_back({"prepare", std::string(listName), std::string(allText)});

@@ -41,4 +41,9 @@ struct NoCaseEqual {
   bool operator()(std::string_view a, std::string_view b) const noexcept { return EqualsNoCase(a, b); }
 };
 
+// The text between double quotes, with backslash and double quote escaped by a backslash.
+std::string QuoteWithBackslashes(std::string_view text);
+// The five XML entities in place of their characters.
+std::string XmlEscape(std::string_view text);
+
 }  // namespace ridirodev
