@@ -9,6 +9,9 @@
 namespace ridirodev {
 
 class IDBRecordset;
+class CField;
+class CFields;
+class CFieldCategories;
 class CFieldTypes;
 class CExtraColumns;
 class CTemplateCategories;
@@ -25,9 +28,27 @@ class CAppGroupTemplate : public Object {
   int32_t DataSourceId() const noexcept { return dataSourceId_; }
   int32_t DataContextId() const noexcept { return dataContextId_; }
 
+  std::shared_ptr<CFieldCategories> FieldCategories();
   std::shared_ptr<CTemplateCategories> TemplateCategories();
   std::shared_ptr<CFieldTypes> FieldTypes();
   std::shared_ptr<CExtraColumns> ExtraColumns();
+
+  // Field key texts of the entity (a new empty collection when it has none).
+  std::shared_ptr<KeyedCollection<std::string>> FieldKeys(int32_t ordEntity);
+  // The entity's static fields whose keys are in its field-key list, in that list's order.
+  std::shared_ptr<CFields> KeyFields(int32_t ordEntity);
+  // The cached collections (a new empty one when there is none).
+  std::shared_ptr<CFields> Expressions(int32_t ordEntity);
+  std::shared_ptr<CFields> StaticFields(int32_t ordEntity);
+  // Every category's static fields then expressions, in hierarchy order, fetched in one request.
+  std::shared_ptr<CFields> AllFields(bool fReload = false);
+  // A new collection: the entity's static fields then its expressions. Error 10 for an entity
+  // of 0 or less.
+  std::shared_ptr<CFields> Fields(int32_t ordEntity);
+  void UpdateField(const std::shared_ptr<CField>& fld);
+  void ReloadFields(int32_t ordEntity);
+  void ReloadExpressions(int32_t ordEntity);
+  void ClearAll();
 
   // From one row of the templates statement: DataSource_Name (null as ""), DataSource_ID and
   // DataSource_App_CTX (null as 0).
@@ -38,7 +59,18 @@ class CAppGroupTemplate : public Object {
   std::string appName_;
   int32_t dataSourceId_ = 0;
   int32_t dataContextId_ = 0;
+  enum class Kind { kBoth, kStatic, kExpressions };
+  void LoadEntityFields(int32_t ordEntity, bool gatewayAllowed);
+  void LoadKind(int32_t ordEntity, Kind kind, bool gatewayAllowed, bool alwaysReload);
+  // Fetches the fields of the entity list for one kind from this template (and from Client for
+  // Traffic) and distributes them into the by-entity collections.
+  void FetchAndDistribute(const std::string& entityIds, Kind kind, bool gatewayAllowed, bool supplement);
+
+  std::shared_ptr<CFieldCategories> fieldCategories_;
   std::shared_ptr<CTemplateCategories> templateCategories_;
+  KeyedCollection<std::shared_ptr<CFields>> staticFields_;
+  KeyedCollection<std::shared_ptr<CFields>> expressions_;
+  std::shared_ptr<KeyedCollection<std::shared_ptr<KeyedCollection<std::string>>>> fieldKeys_;
   std::shared_ptr<CFieldTypes> fieldTypes_;
   std::shared_ptr<CExtraColumns> extraColumns_;
 };

@@ -1,5 +1,6 @@
 // The cached dictionary data of the global state, each loaded on first request.
 #include "ridirodev/frame/app_group_template.h"
+#include "ridirodev/frame/field_updates.h"
 #include "ridirodev/frame/state.h"
 #include "ridirodev/model/enum_values.h"
 #include "ridirodev/model/functions.h"
@@ -66,6 +67,11 @@ std::shared_ptr<CEnumValues> MRidirodev::EnumValues(int32_t fieldId) {
   if (!enumValues) enumValues = std::make_shared<KeyedCollection<std::shared_ptr<CEnumValues>>>();
   if (enumValues->empty()) sql::LoadEnumValues(*enumValues);
   return enumValues->ItemByKey(std::to_string(fieldId) + "~");
+}
+
+std::shared_ptr<CFieldUpdates> MRidirodev::FieldUpdates() {
+  if (!fieldUpdates) fieldUpdates = std::make_shared<CFieldUpdates>();
+  return fieldUpdates;
 }
 
 }  // namespace ridirodev

@@ -1,10 +1,16 @@
 #include "ridirodev/frame/g_ridirodev.h"
 
 #include "ridirodev/frame/app_group_template.h"
+#include "ridirodev/frame/field_updates.h"
 #include "ridirodev/frame/state.h"
+#include "ridirodev/model/field.h"
+#include "ridirodev/model/field_categories.h"
+#include "ridirodev/model/field_category.h"
+#include "ridirodev/model/fields.h"
 #include "ridirodev/model/functions.h"
 #include "ridirodev/model/qualifiers.h"
 #include "ridirodev/sql/dictionary_loaders.h"
+#include "ridirodev/sql/field_loaders.h"
 
 namespace ridirodev {
 namespace {
@@ -101,5 +107,35 @@ std::string GRidirodev::FieldKey(std::string_view sName, std::string_view sCateg
   key += sCategory;
   return key;
 }
+
+std::shared_ptr<CFieldCategories> GRidirodev::TrafficCategories() {
+  CAppGroupTemplatePtr traffic = AppGroupTemplate("Traffic");
+  return traffic ? traffic->FieldCategories() : nullptr;
+}
+
+std::shared_ptr<CFieldCategory> GRidirodev::LookupCategoryByName(const std::string& sAppName,
+                                                                 const std::string& sCategory) {
+  CAppGroupTemplatePtr tpl = AppGroupTemplate(sAppName);
+  if (!tpl) return nullptr;
+  const bool extended = State().Support().ExtendedEntityViews();
+  for (const CFieldCategoryPtr& category : *tpl->FieldCategories()) {
+    if ((extended ? category->CategoryEntity() : category->CategoryName()) == sCategory) return category;
+  }
+  return nullptr;
+}
+
+std::shared_ptr<CField> GRidirodev::GetFieldFromId(const std::string& sAppName, const Variant& ordField,
+                                                   bool fUsePackage) {
+  return sql::LoadFieldById(sAppName, ordField.ToInt32(), fUsePackage);
+}
+
+std::shared_ptr<CFields> GRidirodev::GetFieldsByIds(const std::string& sAppName, const std::string& sIds,
+                                                    bool fUsePackage) {
+  return sql::LoadFieldsByIds(sAppName, sIds, fUsePackage);
+}
+
+bool GRidirodev::UDR_KeyDataAvailable() { return sql::UDRKeyDataAvailable(); }
+
+std::shared_ptr<CFieldUpdates> GRidirodev::FieldUpdates() { return State().FieldUpdates(); }
 
 }  // namespace ridirodev

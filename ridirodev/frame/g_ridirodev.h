@@ -16,6 +16,11 @@ class CAggregator;
 class CAggregators;
 class CFunctions;
 class CFunctionCategories;
+class CField;
+class CFields;
+class CFieldCategory;
+class CFieldCategories;
+class CFieldUpdates;
 
 // The component's global object: entry points to the cached dictionary, lookups and limits.
 // It holds no state; every member forwards to the calling thread's MRidirodev.
@@ -52,6 +57,21 @@ class GRidirodev {
   static bool UsesExternalDataSources();
   static std::string FieldKey(std::string_view sName, std::string_view sCategory);
   static bool StyleFieldsAvailable();
+
+  // The field categories of template "Traffic".
+  static std::shared_ptr<CFieldCategories> TrafficCategories();
+  // nullptr when the template does not exist or no category's name (its entity under the
+  // extended views, else its category name) equals sCategory.
+  static std::shared_ptr<CFieldCategory> LookupCategoryByName(const std::string& sAppName,
+                                                              const std::string& sCategory);
+  // One field read by id (ordField taken as a 32-bit number); nullptr for id 0 or none.
+  static std::shared_ptr<CField> GetFieldFromId(const std::string& sAppName, const Variant& ordField,
+                                                bool fUsePackage = false);
+  // Fields read by ids: sIds must be integers separated by commas (error 5 otherwise).
+  static std::shared_ptr<CFields> GetFieldsByIds(const std::string& sAppName, const std::string& sIds,
+                                                 bool fUsePackage = false);
+  static bool UDR_KeyDataAvailable();
+  static std::shared_ptr<CFieldUpdates> FieldUpdates();
 };
 
 }  // namespace ridirodev

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -110,6 +111,8 @@ class MRidirodev {
   // The enumerated values of a field (nullptr when it has none); the cache is filled with
   // every field's values whenever it is found empty.
   std::shared_ptr<CEnumValues> EnumValues(int32_t fieldId);
+  // The single change notifier.
+  std::shared_ptr<CFieldUpdates> FieldUpdates();
 
   // Cached collections and singletons (empty until first requested).
   std::shared_ptr<CAppGroupTemplates> appGroupTemplates;
@@ -138,6 +141,7 @@ class MRidirodev {
   std::string trafClntFieldTypesLabelList;
   std::shared_ptr<CAppDocTypeSlrTree> appDocTypeSlrTree;
   std::shared_ptr<CRcvFilter> rcvFilter;
+  std::optional<bool> udrKeyDataAvailable;  // asked once
 
  private:
   HostPtr host_;

@@ -1,0 +1,373 @@
+#include "ridirodev/model/field.h"
+
+#include "ridirodev/core/automation_error.h"
+#include "ridirodev/core/text.h"
+#include "ridirodev/frame/app_group_template.h"
+#include "ridirodev/frame/enums.h"
+#include "ridirodev/frame/g_ridirodev.h"
+#include "ridirodev/frame/state.h"
+#include "ridirodev/host/database.h"
+#include "ridirodev/host/services.h"
+#include "ridirodev/model/enum_values.h"
+#include "ridirodev/model/field_categories.h"
+#include "ridirodev/model/field_category.h"
+#include "ridirodev/model/qualifiers.h"
+
+namespace ridirodev {
+namespace {
+
+// The low eight bits of a column code index the extra columns; the rest names the property.
+constexpr int32_t kColumnIndexBits = 0xFF;
+
+std::string TextOf(const Variant& value) {
+  if (value.IsEmpty() || value.IsNull() || value.IsMissing()) return "";
+  return value.ToString();
+}
+
+bool IsTextColumn(int32_t property) {
+  return property >= fldName && property <= fldComplex && property != fldModified;
+}
+
+// Gateway attributes are text; an empty one stands for a null column, read as 0, False or the
+// zero date as the row loaders do. Anything else that does not convert fails with 13.
+int32_t XmlNumber(const IXMLNode& node, std::string_view name) {
+  const std::string text = node.Attribute(name);
+  return TrimBlanks(text).empty() ? 0 : Variant(text).ToInt32();
+}
+
+bool XmlFlag(const IXMLNode& node, std::string_view name) {
+  const std::string text = node.Attribute(name);
+  const std::string_view trimmed = TrimBlanks(text);
+  if (trimmed.empty()) return false;
+  // The dictionary stores flags as Y and N.
+  if (EqualsNoCase(trimmed, "Y")) return true;
+  if (EqualsNoCase(trimmed, "N")) return false;
+  return Variant(text).ToBool();
+}
+
+Date XmlDate(const IXMLNode& node, std::string_view name) {
+  const std::string text = node.Attribute(name);
+  return TrimBlanks(text).empty() ? Date() : Variant(text).ToDate();
+}
+
+}  // namespace
+
+CField::CField() = default;
+CField::~CField() = default;
+
+void CField::BindTemplate(const std::string& sAppName) { template_ = GRidirodev::AppGroupTemplate(sAppName); }
+
+void CField::BindCategory(int32_t ordEntity) {
+  CFieldCategoryPtr category;
+  if (CAppGroupTemplatePtr tpl = Template()) {
+    category = tpl->FieldCategories()->Item(Variant(GRidirodev::EntityKey(ordEntity)));
+  }
+  category_ = category;
+  key_ = category ? GRidirodev::FieldKey(name_, category->CategoryName()) : name_ + ":";
+}
+
+void CField::BindFieldType(const std::string& sFieldType) {
+  CAppGroupTemplatePtr tpl = Template();
+  fieldType_ = tpl ? tpl->FieldTypes()->Item(Variant(sFieldType)) : nullptr;
+}
+
+void CField::BindAggregator(const std::string& sAggregator) {
+  aggregator_ = MRidirodev::Current().ValidAggregators()->Item(Variant(sAggregator));
+}
+
+void CField::BindOwner(int32_t ordOwner) {
+  // 0 is how the rows say "no owner"; the host need not be asked.
+  owner_ = ordOwner == 0 ? nullptr : MRidirodev::Current().FolderServices().UserById(ordOwner);
+}
+
+void CField::BindTechBits(int32_t iTechBits) {
+  techBits_ = iTechBits;
+  techType_ = MRidirodev::Current().ValidTechTypes()->FieldTechType(iTechBits);
+}
+
+void CField::Initialize(int32_t ordA, const std::string& sNameA, int32_t ordEntity,
+                        const std::string& sAppName, const std::string& sFieldTypeA, int32_t iTechBitsA,
+                        const std::string& sDataTypeA, bool fNullOkA, const std::string& sColumnHeading1A,
+                        const std::string& sColumnHeading2A, const std::string& sDescriptionA,
+                        const std::string& sAggregator, int32_t ordOwner, const std::string& sCalcSourceA,
+                        Date dateChangedA, const std::string& sStatusA, ExtraColumnValuesPtr dicInfo,
+                        const std::string& sComplexA, int32_t lWeightField, int32_t iFontStyleA,
+                        int32_t iFontColorA) {
+  id_ = ordA;
+  name_ = sNameA;
+  BindTemplate(sAppName);
+  BindCategory(ordEntity);
+  BindFieldType(sFieldTypeA);
+  BindTechBits(iTechBitsA);
+  BindAggregator(sAggregator);
+  BindOwner(ordOwner);
+  dataType_ = sDataTypeA;
+  nullOk_ = fNullOkA;
+  heading1_ = sColumnHeading1A;
+  heading2_ = sColumnHeading2A;
+  description_ = sDescriptionA;
+  calcSource_ = sCalcSourceA;
+  changed_ = dateChangedA;
+  status_ = sStatusA;
+  extra_ = std::move(dicInfo);
+  complex_ = sComplexA;
+  weightFieldId_ = lWeightField;
+  fontMask_ = iFontStyleA;
+  fontColor_ = iFontColorA;
+}
+
+void CField::InitializeFromXML(const std::string& sAppName, const IXMLNode& xmlObj) {
+  // Members are set as their attributes are read: a failing attribute ends the call there.
+  BindTemplate(sAppName);
+  id_ = XmlNumber(xmlObj, "Field_Id");
+  name_ = xmlObj.Attribute("Name");
+  BindCategory(XmlNumber(xmlObj, "Entity_Id"));
+  BindAggregator(xmlObj.Attribute("Field_Aggregator"));
+  BindOwner(XmlNumber(xmlObj, "Field_Owner"));
+  BindFieldType(xmlObj.Attribute("Field_Group_Short"));
+  BindTechBits(XmlNumber(xmlObj, "Tech_Mask"));
+  dataType_ = xmlObj.Attribute("DataType");
+  nullOk_ = XmlFlag(xmlObj, "Is_Null_OK");
+  heading1_ = xmlObj.Attribute("Report_Header");
+  heading2_ = xmlObj.Attribute("Report_Header2");
+  description_ = xmlObj.Attribute("Field_Desc");
+  status_ = xmlObj.Attribute("Status");
+  changed_ = XmlDate(xmlObj, "Changed");
+  calcSource_ = xmlObj.Attribute("UDC_Source");
+  complex_ = xmlObj.Attribute("Complex");
+  if (GRidirodev::StyleFieldsAvailable()) {
+    fontMask_ = XmlNumber(xmlObj, "FontStyleMask");
+    fontColor_ = XmlNumber(xmlObj, "FontColor");
+  }
+  weightFieldId_ = 0;
+  ExtraColumnValuesPtr values;
+  if (CAppGroupTemplatePtr tpl = Template()) {
+    CExtraColumnsPtr columns = tpl->ExtraColumns();
+    if (columns->Count() > 0) {
+      values = std::make_shared<ExtraColumnValues>();
+      for (const CExtraColumnPtr& column : *columns)
+        (*values)[column->Key()] = Variant(xmlObj.Attribute(column->Name()));
+    }
+  }
+  extra_ = std::move(values);
+}
+
+void CField::InitializeAsCommon(int32_t ordA, const std::string& sNameA, int32_t ordEntity,
+                                int32_t iTechBitsA, const std::string& sDataTypeA,
+                                const std::string& sColumnHeading1A, const std::string& sColumnHeading2A,
+                                const std::string& sDescriptionA, const std::string& sAggregator,
+                                int32_t ordOwner, Date dateChangedA, const std::string& sFieldTypeA,
+                                const std::string& sStatusA, const std::string& sComplexA,
+                                int32_t lWeightField, int32_t iFontStyleA, int32_t iFontColorA) {
+  id_ = ordA;
+  name_ = sNameA;
+  BindTemplate("Traffic");
+  BindCategory(ordEntity);
+  key_ = name_;  // common fields are shared by name across entities
+  BindFieldType(sFieldTypeA);
+  BindTechBits(iTechBitsA);
+  BindAggregator(sAggregator);
+  BindOwner(ordOwner);
+  dataType_ = sDataTypeA;
+  heading1_ = sColumnHeading1A;
+  heading2_ = sColumnHeading2A;
+  description_ = sDescriptionA;
+  changed_ = dateChangedA;
+  status_ = sStatusA;
+  complex_ = sComplexA;
+  weightFieldId_ = lWeightField;
+  fontMask_ = iFontStyleA;
+  fontColor_ = iFontColorA;
+}
+
+std::shared_ptr<CField> CField::Clone() {
+  auto copy = std::make_shared<CField>();
+  copy->Initialize(id_, name_, EntityId(), AppName(), FieldType(), techBits_, dataType_, nullOk_, heading1_,
+                   heading2_, description_, Aggregator(), UserId(), calcSource_, changed_, status_, extra_,
+                   complex_, weightFieldId_, fontMask_, fontColor_);
+  copy->enumValues_ = EnumValues();
+  return copy;
+}
+
+void CField::SetId(int32_t id) noexcept {
+  if (id_ == 0) id_ = id;
+}
+
+std::string CField::AppName() const {
+  CAppGroupTemplatePtr tpl = Template();
+  return tpl ? tpl->AppName() : std::string();
+}
+
+int32_t CField::DataSourceId() const {
+  CAppGroupTemplatePtr tpl = Template();
+  return tpl ? tpl->DataSourceId() : 0;
+}
+
+int32_t CField::EntityId() const {
+  CFieldCategoryPtr category = FieldCategory();
+  return category ? category->Id() : 0;
+}
+
+std::string CField::Category() const {
+  CFieldCategoryPtr category = FieldCategory();
+  return category ? category->CategoryEntity() : std::string();
+}
+
+std::string CField::FieldType() const { return fieldType_ ? fieldType_->TypeName() : std::string(); }
+
+std::string CField::FieldTypeId() const {
+  return fieldType_ ? std::to_string(fieldType_->FieldTypeId()) : std::string();
+}
+
+std::string CField::FieldTechType() const { return techType_; }
+
+std::string CField::Aggregator() const { return aggregator_ ? aggregator_->Key() : std::string(); }
+std::string CField::TimeAggregator() const {
+  return aggregator_ ? aggregator_->TimeAggregator() : std::string();
+}
+std::string CField::ElementAggregator() const {
+  return aggregator_ ? aggregator_->ElementAggregator() : std::string();
+}
+
+std::string CField::Owner() const { return owner_ ? owner_->Name() : std::string(); }
+int32_t CField::UserId() const { return owner_ ? owner_->Id() : 0; }
+
+std::shared_ptr<CEnumValues> CField::EnumValues() {
+  if (dataType_ != "E") return nullptr;
+  if (!enumValues_) {
+    MRidirodev& state = MRidirodev::Current();
+    try {
+      enumValues_ = state.EnumValues(id_);
+    } catch (const AutomationError& e) {
+      state.Messages().MessageBox("Error loading the enumeration values.\r\n" + e.Description(),
+                                  MessageBoxStyle::kCritical, state.Support().AppTitle());
+      return nullptr;
+    }
+  }
+  return enumValues_;
+}
+
+bool CField::IsExpression() const { return FieldType() == "UDC"; }
+bool CField::IsExternal() const { return FieldType() == "EXT"; }
+
+bool CField::IsKeyField() const {
+  if (AppName() != "UDR") return false;
+  try {
+    CFieldCategoryPtr category = FieldCategory();
+    if (!category) return false;
+    auto keys = category->FieldKeys();
+    return keys && !keys->ItemByKey(key_).empty();
+  } catch (const AutomationError&) {
+    return false;
+  }
+}
+
+Variant CField::ExtraFieldValue(const std::string& sFieldName) const {
+  if (!extra_) return Variant();
+  auto found = extra_->find(sFieldName);
+  return found == extra_->end() ? Variant() : found->second;
+}
+
+bool CField::IsFilterOK(const std::string& sTechFilter, const std::string& sFieldFilter,
+                        const std::string& sOwnerFilter, const std::string& sSearchPattern,
+                        bool fUseForBusyHour, const std::string& sRcvFormFilter,
+                        const std::string& sRcvFieldFilter) const {
+  // Every test runs, even after one has failed: the pattern matcher is the host's and is
+  // always asked.
+  const std::string techType = FieldTechType();
+  const bool techOk = sTechFilter.empty() || techType.find_first_of(sTechFilter) != std::string::npos;
+
+  const std::string fieldType = FieldType();
+  const bool typeOk =
+      (sFieldFilter.empty() || sFieldFilter == fieldType) && !(fieldType == "EXT" && AppName() == "UDR");
+
+  const bool ownerOk = sOwnerFilter.empty() || sOwnerFilter == Owner();
+
+  const bool busyHourOk = !fUseForBusyHour || (aggregator_ && aggregator_->OkForBusyHour());
+
+  const bool patternOk = TrimBlanks(sSearchPattern).empty() ||
+                         MRidirodev::Current().Support().MatchPattern(name_, sSearchPattern, true, 0);
+
+  bool rcvFormOk = sRcvFormFilter.empty();
+  if (!rcvFormOk) {
+    try {
+      CAppGroupTemplatePtr tpl = Template();
+      CExtraColumnPtr column = tpl ? tpl->ExtraColumns()->Item(Variant("RCVFormName")) : nullptr;
+      rcvFormOk = column && TextOf(ExtraFieldValue(column->Name())) == sRcvFormFilter;
+    } catch (const AutomationError&) {
+      rcvFormOk = false;
+    }
+  }
+
+  const bool rcvFieldOk = sRcvFieldFilter.empty() || sRcvFieldFilter == heading2_;
+
+  return techOk && typeOk && ownerOk && busyHourOk && patternOk && rcvFormOk && rcvFieldOk;
+}
+
+CExtraColumnPtr CField::ExtraColumnAt(int32_t i) const {
+  CAppGroupTemplatePtr tpl = Template();
+  if (!tpl || i < 1) return nullptr;
+  return tpl->ExtraColumns()->Item(Variant(i));
+}
+
+std::string CField::ColumnText(int32_t column) const {
+  switch (column & ~kColumnIndexBits) {
+    case fldName:
+      return name_;
+    case fldEntity:
+      return Category();
+    case fldTechType:
+      return FieldTechType();
+    case fldFieldType:
+      return FieldType();
+    case fldHeading1:
+      return heading1_;
+    case fldHeading2:
+      return heading2_;
+    case fldDescription:
+      return description_;
+    case fldOwner:
+      return Owner();
+    case fldTimeAggregator:
+      return TimeAggregator();
+    case fldElementAggregator:
+      return ElementAggregator();
+    case fldStatus:
+      return status_;
+    case fldDataType:
+      return dataType_;
+    case fldUDCSource:
+      return calcSource_;
+    case fldModified:
+      return changed_.IsZero() ? std::string() : changed_.GeneralDate();
+    case fldComplex:
+      return complex_;
+    case fldExtra: {
+      CExtraColumnPtr extraColumn = ExtraColumnAt(column & kColumnIndexBits);
+      return extraColumn ? TextOf(ExtraFieldValue(extraColumn->Name())) : std::string();
+    }
+    default:
+      return "";
+  }
+}
+
+Variant CField::Value(int32_t column) const { return Variant(ColumnText(column)); }
+
+int32_t CField::Compare(int32_t column, const ILVItemObject& other) const {
+  const int32_t property = column & ~kColumnIndexBits;
+  const auto* field = dynamic_cast<const CField*>(&other);
+  IAppSupport& support = MRidirodev::Current().Support();
+  if (IsTextColumn(property)) return support.CompareText(ColumnText(column), TextOf(other.Value(column)), 0);
+  if (property == fldModified) return field ? support.CompareDate(changed_, field->changed_) : 0;
+  if (property == fldExtra) {
+    CExtraColumnPtr extraColumn = ExtraColumnAt(column & kColumnIndexBits);
+    if (!extraColumn) return 0;
+    // Both sides by this field's column: the other field's own template may number them apart.
+    const std::string theirs =
+        field ? TextOf(field->ExtraFieldValue(extraColumn->Name())) : TextOf(other.Value(column));
+    return support.CompareText(TextOf(ExtraFieldValue(extraColumn->Name())), theirs, 0);
+  }
+  return 0;
+}
+
+}  // namespace ridirodev

@@ -1,0 +1,148 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "ridirodev/core/date.h"
+#include "ridirodev/core/object.h"
+#include "ridirodev/core/variant.h"
+#include "ridirodev/host/items.h"
+
+namespace ridirodev {
+
+class CAppGroupTemplate;
+class CFieldCategory;
+class CFieldType;
+class CAggregator;
+class CExtraColumn;
+class CEnumValues;
+class IAppUser;
+class IXMLNode;
+
+// Extra column values of a field, by extra column title (case-sensitive). Shared by clones.
+using ExtraColumnValues = std::map<std::string, Variant>;
+using ExtraColumnValuesPtr = std::shared_ptr<ExtraColumnValues>;
+
+// One entry of the data dictionary: a counter, key field, external field or calculation.
+class CField : public Object, public ILVItemObject, public std::enable_shared_from_this<CField> {
+ public:
+  CField();
+  ~CField() override;
+
+  // The loaders' form: every member from one dictionary row.
+  void Initialize(int32_t ordA, const std::string& sNameA, int32_t ordEntity, const std::string& sAppName,
+                  const std::string& sFieldTypeA, int32_t iTechBitsA, const std::string& sDataTypeA,
+                  bool fNullOkA, const std::string& sColumnHeading1A, const std::string& sColumnHeading2A,
+                  const std::string& sDescriptionA, const std::string& sAggregator, int32_t ordOwner,
+                  const std::string& sCalcSourceA, Date dateChangedA, const std::string& sStatusA = "",
+                  ExtraColumnValuesPtr dicInfo = nullptr, const std::string& sComplexA = "",
+                  int32_t lWeightField = 0, int32_t iFontStyleA = 0, int32_t iFontColorA = 0);
+  void InitializeFromXML(const std::string& sAppName, const IXMLNode& xmlObj);
+  // A common field of an entity of "Traffic": keyed by its bare name.
+  void InitializeAsCommon(int32_t ordA, const std::string& sNameA, int32_t ordEntity, int32_t iTechBitsA,
+                          const std::string& sDataTypeA, const std::string& sColumnHeading1A,
+                          const std::string& sColumnHeading2A, const std::string& sDescriptionA,
+                          const std::string& sAggregator, int32_t ordOwner, Date dateChangedA,
+                          const std::string& sFieldTypeA, const std::string& sStatusA = "",
+                          const std::string& sComplexA = "", int32_t lWeightField = 0,
+                          int32_t iFontStyleA = 0, int32_t iFontColorA = 0);
+  std::shared_ptr<CField> Clone();
+
+  std::string Key() const override { return key_; }
+  int32_t Id() const noexcept { return id_; }
+  // Takes effect only while the id is 0.
+  void SetId(int32_t id) noexcept;
+  void ClearId() noexcept { id_ = 0; }
+  const std::string& Name() const noexcept { return name_; }
+  std::string AppName() const;
+  int32_t DataSourceId() const;
+  std::shared_ptr<CFieldCategory> FieldCategory() const { return category_.lock(); }
+  int32_t EntityId() const;
+  std::string Category() const;
+  std::string FieldType() const;
+  std::string FieldTypeId() const;
+  int32_t FieldTechBits() const noexcept { return techBits_; }
+  std::string FieldTechType() const;
+  const std::string& DataType() const noexcept { return dataType_; }
+  bool NullOk() const noexcept { return nullOk_; }
+  const std::string& ColumnHeading1() const noexcept { return heading1_; }
+  const std::string& ColumnHeading2() const noexcept { return heading2_; }
+  const std::string& Description() const noexcept { return description_; }
+  const std::string& CalcSource() const noexcept { return calcSource_; }
+  std::string Aggregator() const;
+  std::string TimeAggregator() const;
+  std::string ElementAggregator() const;
+  const std::string& Status() const noexcept { return status_; }
+  Date Changed() const noexcept { return changed_; }
+  void SetChanged(Date changed) noexcept { changed_ = changed; }
+  std::string Owner() const;
+  int32_t UserId() const;
+  const std::string& Complex() const noexcept { return complex_; }
+  int32_t Weight_Field_Id() const noexcept { return weightFieldId_; }
+  int32_t FontMask() const noexcept { return fontMask_; }
+  int32_t FontColor() const noexcept { return fontColor_; }
+  // Only fields of data type "E"; loaded on first use and kept.
+  std::shared_ptr<CEnumValues> EnumValues();
+  const ExtraColumnValuesPtr& ExtraColumnDictionary() const noexcept { return extra_; }
+
+  bool IsExpression() const;
+  bool IsExternal() const;
+  bool IsKeyField() const;
+  Variant ExtraFieldValue(const std::string& sFieldName) const;
+  bool IsFilterOK(const std::string& sTechFilter, const std::string& sFieldFilter,
+                  const std::string& sOwnerFilter, const std::string& sSearchPattern, bool fUseForBusyHour,
+                  const std::string& sRcvFormFilter = "", const std::string& sRcvFieldFilter = "") const;
+
+  // ILVItemObject
+  Variant Value(int32_t column) const override;
+  std::string ValueList(int32_t column) const override {
+    (void)column;
+    return "";
+  }
+  int32_t Compare(int32_t column, const ILVItemObject& other) const override;
+
+  // The template this field belongs to (nullptr before initialisation).
+  std::shared_ptr<CAppGroupTemplate> Template() const { return template_.lock(); }
+
+ private:
+  // Template, category, key, field type, aggregator and owner of the initialisers.
+  void BindTemplate(const std::string& sAppName);
+  void BindCategory(int32_t ordEntity);
+  void BindFieldType(const std::string& sFieldType);
+  void BindAggregator(const std::string& sAggregator);
+  void BindOwner(int32_t ordOwner);
+  void BindTechBits(int32_t iTechBits);
+  // Column i (from 1) of the template's extra columns, or nullptr.
+  std::shared_ptr<CExtraColumn> ExtraColumnAt(int32_t i) const;
+  std::string ColumnText(int32_t column) const;
+
+  std::string key_;
+  int32_t id_ = 0;
+  std::string name_;
+  std::weak_ptr<CAppGroupTemplate> template_;
+  std::weak_ptr<CFieldCategory> category_;
+  std::shared_ptr<CFieldType> fieldType_;
+  std::shared_ptr<CAggregator> aggregator_;
+  std::shared_ptr<IAppUser> owner_;
+  int32_t techBits_ = 0;
+  std::string techType_;
+  std::string dataType_;
+  bool nullOk_ = false;
+  std::string heading1_;
+  std::string heading2_;
+  std::string description_;
+  std::string calcSource_;
+  std::string status_;
+  Date changed_;
+  std::string complex_;
+  int32_t weightFieldId_ = 0;
+  int32_t fontMask_ = 0;
+  int32_t fontColor_ = 0;
+  std::shared_ptr<CEnumValues> enumValues_;
+  ExtraColumnValuesPtr extra_;
+};
+using CFieldPtr = std::shared_ptr<CField>;
+
+}  // namespace ridirodev

@@ -1,0 +1,284 @@
+#include "ridirodev/model/field.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+
+#include "ridirodev/frame/app_group_template.h"
+#include "ridirodev/frame/enums.h"
+#include "ridirodev/frame/g_ridirodev.h"
+#include "ridirodev/frame/state.h"
+#include "ridirodev/model/enum_values.h"
+#include "ridirodev/model/field_categories.h"
+#include "ridirodev/model/field_category.h"
+#include "testing/dictionary_script.h"
+#include "testing/errors.h"
+#include "testing/test_host.h"
+
+namespace ridirodev {
+namespace {
+
+using testing::ErrorOf;
+using testing::TestXmlNode;
+using testing::TextContains;
+
+struct Args {
+  int32_t id = 17;
+  std::string name = "drops";
+  int32_t entity = 3;
+  std::string app = "Traffic";
+  std::string type = "RAW";
+  int32_t tech = 5;
+  std::string dataType = "I";
+  std::string aggregator = "1";
+  int32_t owner = 7;
+  Date changed = Date::FromParts(2026, 12, 6, 14, 5, 9);
+  ExtraColumnValuesPtr extra = nullptr;
+  std::string heading2 = "DRP_FORM";
+};
+
+CFieldPtr Make(const Args& a) {
+  auto field = std::make_shared<CField>();
+  field->Initialize(a.id, a.name, a.entity, a.app, a.type, a.tech, a.dataType, true, "Drops", a.heading2,
+                    "Dropped calls", a.aggregator, a.owner, "a / b", a.changed, "Active", a.extra, "cx", 4, 2,
+                    255);
+  return field;
+}
+
+ExtraColumnValuesPtr Extra(std::string form, std::string vendor) {
+  return std::make_shared<ExtraColumnValues>(
+      ExtraColumnValues{{"RCVFormName", Variant(std::move(form))}, {"Vendor", Variant(std::move(vendor))}});
+}
+
+// Every readable member as one text, to compare fields whole.
+std::string Describe(const CField& f) {
+  std::string text = f.Key() + "|" + std::to_string(f.Id()) + "|" + f.AppName() + "|" +
+                     std::to_string(f.DataSourceId()) + "|" + std::to_string(f.EntityId()) + "|" +
+                     f.FieldTypeId() + "|" + std::to_string(f.FieldTechBits()) + "|" +
+                     (f.NullOk() ? "null" : "not null") + "|" + f.Aggregator() + "|" +
+                     std::to_string(f.UserId()) + "|" + std::to_string(f.Weight_Field_Id()) + "|" +
+                     std::to_string(f.FontMask()) + "|" + std::to_string(f.FontColor());
+  for (int32_t code = fldName; code <= fldComplex; code += 256) text += "|" + f.Value(code).ToString();
+  return text;
+}
+
+class FieldTest : public ::testing::Test {
+ protected:
+  FieldTest() {
+    testing::ScriptSampleDictionary(host_->Database());
+    host_->FolderServices().AddUser(7, "alice");
+  }
+  void ScriptEnumValues() {
+    host_->Database().AddRows("SELECT DISTINCT field_id FROM TQD_ENUM_VALUES", {{"field_id"}, {{17}}});
+    host_->Database().AddRows("SELECT * FROM TQD_ENUM_VALUES", {{"FIELD_ID", "Enum_Key", "Enum_Desc"},
+                                                                {{17, "0", "Idle"}, {17, "1", "Busy"}}});
+  }
+  void ScriptUdrKeys() {
+    host_->Database().AddTable("tqd_udr_keys");
+    host_->Database().AddRows(TextContains("count (*)"), {{"RowCount"}, {{1}}});
+    host_->Database().AddRows(TextContains("tqd_udr_keys a"),
+                              {{"entity_id", "field_seq", "name"}, {{7, 1, "imsi"}}});
+  }
+
+  std::shared_ptr<testing::TestHost> host_ = std::make_shared<testing::TestHost>();
+  MRidirodevScope scope_{host_};
+};
+
+TEST_F(FieldTest, InitializeResolvesReferencesAndMissingOnesStayEmpty) {
+  auto f = Make({.type = "UDC"});
+  EXPECT_EQ(
+      Describe(*f),
+      "drops:Cell|17|Traffic|2|3|12|5|null|1|7|4|2|255|drops|Cell|GU|UDC|Drops|DRP_FORM|Dropped calls|alice|"
+      "Total|Sum|Active|I|a / b|12/6/2026 2:05:09 PM|cx");
+  EXPECT_EQ(f->FieldCategory(), GRidirodev::AppGroupTemplate("Traffic")->FieldCategories()->Item("Cat:3"));
+  EXPECT_TRUE(f->IsExpression());
+  EXPECT_TRUE(Make({.type = "EXT"})->IsExternal());
+  EXPECT_EQ(Make({.aggregator = "2"})->TimeAggregator(), "Average");  // no label of its own
+
+  auto lost = Make({.entity = 42, .type = "NOPE", .tech = 0, .aggregator = "9", .owner = 99});
+  EXPECT_EQ(
+      Describe(*lost),
+      "drops:|17|Traffic|2|0||0|null||0|4|2|255|drops||||Drops|DRP_FORM|Dropped calls||||Active|I|a / b|"
+      "12/6/2026 2:05:09 PM|cx");
+  EXPECT_EQ(Make({.app = "Nowhere"})->Key(), "drops:");
+
+  f->SetId(20);
+  EXPECT_EQ(f->Id(), 17);
+  f->ClearId();
+  f->SetId(20);
+  f->SetId(21);
+  EXPECT_EQ(f->Id(), 20);
+}
+
+TEST_F(FieldTest, KeysFollowTheCategoryNameAndCommonFieldsUseTheBareName) {
+  host_->Support().SetExtendedEntityViews(true);
+  EXPECT_EQ(Make({})->Key(), "drops:Cell Site");
+  auto common = std::make_shared<CField>();
+  common->InitializeAsCommon(5, "att", 3, 1, "I", "Att", "H2", "Attempts", "2", 7, Date(), "RAW", "New");
+  EXPECT_EQ(common->Key(), "att");
+  EXPECT_EQ(common->AppName(), "Traffic");
+  EXPECT_EQ(common->Category(), "Cell");
+  // A clone goes through the ordinary initialiser and gets the ordinary key.
+  EXPECT_EQ(common->Clone()->Key(), "att:Cell Site");
+}
+
+TEST_F(FieldTest, CloneCopiesMembersAndSharesExtraValuesAndEnumValues) {
+  ScriptEnumValues();
+  auto extra = Extra("CallForm", "7");
+  auto f = Make({.dataType = "E", .extra = extra});
+  auto copy = f->Clone();
+  ASSERT_NE(copy, f);
+  EXPECT_EQ(Describe(*copy), Describe(*f));
+  EXPECT_EQ(copy->ExtraColumnDictionary(), extra);
+  ASSERT_NE(f->EnumValues(), nullptr);
+  EXPECT_EQ(copy->EnumValues(), f->EnumValues());
+  EXPECT_EQ(copy->FieldCategory(), f->FieldCategory());
+}
+
+TEST_F(FieldTest, EnumValuesLoadOnceAndAFailureIsShownAndRetried) {
+  ScriptEnumValues();
+  EXPECT_EQ(Make({.dataType = "I"})->EnumValues(), nullptr);
+  auto f = Make({.dataType = "E"});
+  host_->Database().FailOnText("TQD_ENUM_VALUES", AutomationError(3146, "DB", "ODBC call failed"));
+  EXPECT_EQ(f->EnumValues(), nullptr);
+  ASSERT_EQ(host_->Messages().MessageBoxes().size(), 1u);
+  const auto& box = host_->Messages().MessageBoxes()[0];
+  EXPECT_EQ(box.text + "|" + std::to_string(box.style) + "|" + box.caption,
+            "Error loading the enumeration values.\r\nODBC call failed|16|Ridirodev Test");
+
+  auto values = f->EnumValues();
+  ASSERT_NE(values, nullptr);
+  EXPECT_EQ(values->Count(), 2);
+  host_->Journal().Clear();
+  EXPECT_EQ(f->EnumValues(), values);
+  EXPECT_TRUE(host_->Journal().Calls().empty());
+}
+
+TEST_F(FieldTest, KeyFieldsOnlyInUdrAndExtraValuesByExactName) {
+  ScriptUdrKeys();
+  auto imsi = Make({.name = "imsi", .entity = 7, .app = "UDR"});
+  host_->Database().FailOnText("tqd_udr_keys a", AutomationError(3146, "DB", "gone"));
+  EXPECT_FALSE(imsi->IsKeyField());  // a failing load answers False
+  EXPECT_TRUE(imsi->IsKeyField());
+  EXPECT_FALSE(Make({.name = "duration", .entity = 7, .app = "UDR"})->IsKeyField());
+  EXPECT_FALSE(Make({.name = "imsi", .entity = 42, .app = "UDR"})->IsKeyField());
+  EXPECT_FALSE(Make({.name = "imsi", .entity = 7})->IsKeyField());
+
+  auto f = Make({.extra = Extra("CallForm", "7")});
+  EXPECT_EQ(f->ExtraFieldValue("Vendor"), Variant("7"));
+  EXPECT_TRUE(f->ExtraFieldValue("vendor").IsEmpty());
+  EXPECT_TRUE(Make({})->ExtraFieldValue("Vendor").IsEmpty());
+}
+
+TEST_F(FieldTest, FilterPassesOnlyWhenEveryTestPasses) {
+  struct Case {
+    std::string tech, type, owner, pattern;
+    bool busyHour;
+    std::string form, rcvField;
+    bool expected;
+  };
+  // drops: technologies G and U, RAW, owner alice, aggregator Max (not for busy hours).
+  auto f = Make({.aggregator = "3", .extra = Extra("CallForm", "7")});
+  const Case cases[] = {
+      {"", "", "", "", false, "", "", true},
+      {"LG", "", "", "", false, "", "", true},
+      {"LC", "", "", "", false, "", "", false},
+      {"", "UDC", "", "", false, "", "", false},
+      {"", "", "bob", "", false, "", "", false},
+      {"", "", "", "", true, "", "", false},
+      {"", "", "", "   ", false, "", "", true},
+      {"", "", "", "rop", false, "", "", false},
+      {"", "", "", "", false, "callform", "", false},
+      {"", "", "", "", false, "", "DRP", false},
+      {"G", "RAW", "alice", "DR?P*", false, "CallForm", "DRP_FORM", true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(f->IsFilterOK(c.tech, c.type, c.owner, c.pattern, c.busyHour, c.form, c.rcvField), c.expected)
+        << &c - cases;
+  }
+  EXPECT_TRUE(Make({.aggregator = "1"})->IsFilterOK("", "", "", "", true));
+  EXPECT_FALSE(Make({.aggregator = ""})->IsFilterOK("", "", "", "", true));
+  EXPECT_FALSE(Make({.app = "Client", .extra = Extra("CallForm", "7")})
+                   ->IsFilterOK("", "", "", "", false, "CallForm"));
+  // External fields of UDR never pass.
+  EXPECT_FALSE(Make({.entity = 7, .app = "UDR", .type = "EXT"})->IsFilterOK("", "", "", "", false));
+  EXPECT_TRUE(Make({.type = "EXT"})->IsFilterOK("", "EXT", "", "", false));
+}
+
+TEST_F(FieldTest, ListColumnsShowAndOrderEachProperty) {
+  auto f = Make({.extra = Extra("CallForm", "10")});
+  EXPECT_EQ(f->Value(fldName + 5).ToString(), "drops");  // the index bits do not change the property
+  EXPECT_EQ(f->Value(fldModified).ToString(), "12/6/2026 2:05:09 PM");
+  EXPECT_EQ(Make({.changed = Date()})->Value(fldModified).ToString(), "");
+  EXPECT_EQ(f->Value(fldExtra + 1).ToString(), "CallForm");
+  EXPECT_EQ(f->Value(fldExtra + 2).ToString(), "10");
+  for (int32_t empty : {int32_t{fldExtra}, fldExtra + 3, fldExtra + 256, 0, 100, -1}) {
+    EXPECT_EQ(f->Value(empty).ToString(), "") << empty;
+  }
+  EXPECT_EQ(f->ValueList(fldName), "");
+
+  auto g =
+      Make({.name = "Calls", .owner = 0, .changed = Date::FromParts(2020, 1, 1), .extra = Extra("x", "9")});
+  EXPECT_EQ(f->Compare(fldName, *g), 1);  // without regard to case: d after C
+  EXPECT_EQ(f->Compare(fldOwner, *g), 1);
+  EXPECT_EQ(f->Compare(fldModified, *g), 1);
+  EXPECT_EQ(f->Compare(fldExtra + 2, *g), -1);  // as text: "10" before "9"
+  EXPECT_EQ(f->Compare(fldExtra + 3, *g), 0);
+  EXPECT_EQ(f->Compare(4864, *g), 0);
+}
+
+TEST_F(FieldTest, InitializeFromXmlReadsAttributes) {
+  TestXmlNode node("Row");
+  const std::pair<const char*, const char*> attributes[] = {{"Field_Id", "17"},
+                                                            {"Name", "drops"},
+                                                            {"Entity_Id", "3"},
+                                                            {"Field_Aggregator", "1"},
+                                                            {"Field_Owner", "7"},
+                                                            {"Field_Group_Short", "UDC"},
+                                                            {"Tech_Mask", "5"},
+                                                            {"DataType", "I"},
+                                                            {"Is_Null_OK", "Y"},
+                                                            {"Report_Header", "Drops"},
+                                                            {"Report_Header2", "DRP_FORM"},
+                                                            {"Field_Desc", "Dropped calls"},
+                                                            {"Status", "Active"},
+                                                            {"Changed", "2026-12-06T14:05:09"},
+                                                            {"UDC_Source", "a / b"},
+                                                            {"Complex", "cx"},
+                                                            {"FontStyleMask", "2"},
+                                                            {"FontColor", "255"},
+                                                            {"RCVFormName", "CallForm"},
+                                                            {"Vendor", "10"}};
+  for (const auto& [name, value] : attributes) node.SetAttribute(name, value);
+  auto f = std::make_shared<CField>();
+  f->InitializeFromXML("Traffic", node);
+  // No style storage in this dictionary: the style attributes are not read.
+  EXPECT_EQ(
+      Describe(*f),
+      "drops:Cell|17|Traffic|2|3|12|5|null|1|7|0|0|0|drops|Cell|GU|UDC|Drops|DRP_FORM|Dropped calls|alice|"
+      "Total|Sum|Active|I|a / b|12/6/2026 2:05:09 PM|cx");
+  ASSERT_NE(f->ExtraColumnDictionary(), nullptr);
+  EXPECT_EQ(*f->ExtraColumnDictionary(), *Extra("CallForm", "10"));
+
+  scope_.State().flags.styleFieldsAvailable = true;
+  node.SetAttribute("Field_Owner", "").SetAttribute("Is_Null_OK", "False");
+  f->InitializeFromXML("Client", node);  // Client has no extra columns
+  EXPECT_EQ(f->FontMask(), 2);
+  EXPECT_EQ(f->FontColor(), 255);
+  EXPECT_EQ(f->Owner(), "");  // an empty number reads as 0
+  EXPECT_FALSE(f->NullOk());
+  EXPECT_EQ(f->ExtraColumnDictionary(), nullptr);
+
+  // A failure ends the call; what was read before it stays.
+  TestXmlNode partial("Row");
+  partial.SetAttribute("Field_Id", "30").SetAttribute("Name", "half").SetAttribute("Entity_Id", "3");
+  EXPECT_EQ(ErrorOf([&] { f->InitializeFromXML("Traffic", partial); }), ErrorNumber::kInvalidArgument);
+  EXPECT_EQ(f->Key(), "half:Cell");
+  partial.SetAttribute("Field_Id", "thirty");
+  EXPECT_EQ(ErrorOf([&] { f->InitializeFromXML("Traffic", partial); }), ErrorNumber::kTypeMismatch);
+}
+
+}  // namespace
+}  // namespace ridirodev

@@ -1,0 +1,85 @@
+#include "ridirodev/model/fields.h"
+
+#include "ridirodev/core/automation_error.h"
+#include "ridirodev/frame/state.h"
+#include "ridirodev/host/controls.h"
+#include "ridirodev/host/services.h"
+#include "ridirodev/model/field.h"
+
+namespace ridirodev {
+
+std::shared_ptr<CField> CFields::Item(const Variant& v) const {
+  // Ordinary keys hold ":" and numbers are positions; any other text can only be a name.
+  if (!v.IsString() || v.IsNumeric() || v.StringRef().find(':') != std::string::npos) {
+    return ObjectCollection::Item(v);
+  }
+  try {
+    MRidirodev::Current().Messages().Report("Internal error for accessing field collection.", true);
+    return LookupByName(v.StringRef());
+  } catch (const AutomationError&) {
+    return nullptr;
+  }
+}
+
+std::shared_ptr<CFields> CFields::Clone(bool fCopyFields) const {
+  auto copy = std::make_shared<CFields>();
+  if (fCopyFields) {
+    for (const CFieldPtr& field : *this) copy->Add(field->Clone());
+  }
+  return copy;
+}
+
+std::shared_ptr<CField> CFields::LookupByName(const std::string& sName) const {
+  for (const CFieldPtr& field : *this) {
+    if (field->Name() == sName) return field;
+  }
+  return nullptr;
+}
+
+std::shared_ptr<CField> CFields::LookupById(const Variant& ord) const {
+  const int32_t id = ord.ToInt32();
+  for (const CFieldPtr& field : *this) {
+    if (field->Id() == id) return field;
+  }
+  return nullptr;
+}
+
+std::shared_ptr<CFields> CFields::LookupFieldsByEntityId(const Variant& ord) const {
+  const int32_t id = ord.ToInt32();
+  auto found = std::make_shared<CFields>();
+  for (const CFieldPtr& field : *this) {
+    if (field->EntityId() == id) found->Add(field);
+  }
+  return found;
+}
+
+std::string CFields::Table(const std::shared_ptr<IAppPropertySet>& lvps, bool fShowColumnHeadings) const {
+  MRidirodev& state = MRidirodev::Current();
+  IAppPropertySetPtr properties = lvps ? lvps : state.defaultFieldProperties;
+  if (!properties) properties = state.Support().CreatePropertySet();
+  // The renderer only reads during the call: a non-owning view is enough and works for a
+  // collection that is not held by a shared_ptr.
+  const CFieldsListItems items(CFieldsPtr(CFieldsPtr(), const_cast<CFields*>(this)));
+  return properties->RenderTable(items, fShowColumnHeadings, 0, 0, 0, state.Support().TableRendererContext());
+}
+
+std::shared_ptr<ILVItemCollection> CFields::ListItems() {
+  return std::make_shared<CFieldsListItems>(shared_from_this());
+}
+
+ILVItemCollectionPtr CFieldsListItems::Create() const { return fields_->Clone(false)->ListItems(); }
+
+void CFieldsListItems::Add(ILVItemObjectPtr item) {
+  if (!item) return;
+  auto field = std::dynamic_pointer_cast<CField>(item);
+  if (!field) throw AutomationError(ErrorNumber::kTypeMismatch, "CFields", "Type mismatch");
+  fields_->Add(std::move(field));
+}
+
+void CFieldsListItems::Delete(const Variant& keyOrIndex) { fields_->Remove(keyOrIndex); }
+
+int32_t CFieldsListItems::Count() const { return fields_->Count(); }
+
+ILVItemObjectPtr CFieldsListItems::Item(const Variant& keyOrIndex) const { return fields_->Item(keyOrIndex); }
+
+}  // namespace ridirodev

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "ridirodev/core/object_collection.h"
+#include "ridirodev/host/items.h"
+
+namespace ridirodev {
+
+class CField;
+class IAppPropertySet;
+
+// The keyed collection of fields passed around the component. A field already present under
+// its key, or a null field, is ignored by Add.
+class CFields : public ObjectCollection<CField, DuplicateKey::kSkip>,
+                public std::enable_shared_from_this<CFields> {
+ public:
+  // A number, or a text with ":" or that reads as a number, goes to the collection; any other
+  // text is taken for a field name (with the internal-error notice to the host).
+  std::shared_ptr<CField> Item(const Variant& v) const;
+  std::shared_ptr<CFields> Clone(bool fCopyFields = true) const;
+  std::shared_ptr<CField> LookupByName(const std::string& sName) const;
+  // ord holds a number; error 13 when it does not.
+  std::shared_ptr<CField> LookupById(const Variant& ord) const;
+  std::shared_ptr<CFields> LookupFieldsByEntityId(const Variant& ord) const;
+  // The fields as text by the property set's renderer (the default field properties when none).
+  std::string Table(const std::shared_ptr<IAppPropertySet>& lvps = nullptr,
+                    bool fShowColumnHeadings = true) const;
+
+  // The host list view's view of this collection (its Item and Add clash with ours): Add
+  // takes the item as a field, Create gives a new empty CFields, Delete removes.
+  std::shared_ptr<ILVItemCollection> ListItems();
+};
+using CFieldsPtr = std::shared_ptr<CFields>;
+
+// The adapter behind CFields::ListItems(): what a host list view holds for a field collection.
+// It keeps the collection alive as long as the view holds it.
+class CFieldsListItems final : public Object, public ILVItemCollection {
+ public:
+  explicit CFieldsListItems(CFieldsPtr fields) : fields_(std::move(fields)) {}
+
+  const CFieldsPtr& Fields() const noexcept { return fields_; }
+
+  // A new empty CFields.
+  ILVItemCollectionPtr Create() const override;
+  // Error 13 for an item that is not a field; a null item is ignored.
+  void Add(ILVItemObjectPtr item) override;
+  void Delete(const Variant& keyOrIndex) override;
+  int32_t Count() const override;
+  ILVItemObjectPtr Item(const Variant& keyOrIndex) const override;
+
+ private:
+  CFieldsPtr fields_;
+};
+
+}  // namespace ridirodev

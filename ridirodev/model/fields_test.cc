@@ -1,0 +1,168 @@
+#include "ridirodev/model/fields.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ridirodev/frame/enums.h"
+#include "ridirodev/frame/state.h"
+#include "ridirodev/model/field.h"
+#include "testing/dictionary_script.h"
+#include "testing/errors.h"
+#include "testing/test_host.h"
+
+namespace ridirodev {
+namespace {
+
+using ::testing::ElementsAre;
+using testing::ErrorOf;
+
+CFieldPtr Field(int32_t id, const std::string& name, int32_t entity = 3) {
+  auto field = std::make_shared<CField>();
+  field->Initialize(id, name, entity, "Traffic", "RAW", 1, "I", false, "", "", "", "", 0, "", Date());
+  return field;
+}
+
+CFieldPtr Common(int32_t id, const std::string& name) {
+  auto field = std::make_shared<CField>();
+  field->InitializeAsCommon(id, name, 3, 1, "I", "", "", "", "", 0, Date(), "RAW");
+  return field;
+}
+
+std::vector<std::string> Keys(const CFields& fields) {
+  std::vector<std::string> keys;
+  for (const CFieldPtr& field : fields) keys.push_back(field->Key());
+  return keys;
+}
+
+// Records what the renderer was handed.
+class RecordingPropertySet final : public IAppPropertySet {
+ public:
+  void Add(IAppPropertyDefinitionPtr) override {}
+  int32_t Count() const override { return 0; }
+  IAppPropertyDefinitionPtr Item(int32_t) const override { return nullptr; }
+  IAppPropertyDefinitionPtr ItemById(int32_t) const override { return nullptr; }
+  std::string RenderTable(const ILVItemCollection& items, bool headings, int32_t a, int32_t b, int32_t c,
+                          std::shared_ptr<Object> context) const override {
+    arguments = {items.Count(), headings, a, b, c};
+    lastContext = std::move(context);
+    return "table";
+  }
+  mutable std::vector<int32_t> arguments;
+  mutable std::shared_ptr<Object> lastContext;
+};
+
+class FieldsTest : public ::testing::Test {
+ protected:
+  FieldsTest() {
+    testing::ScriptSampleDictionary(host_->Database());
+    fields_->Add(Field(17, "drops"));
+    fields_->Add(Field(18, "calls", 2));
+    fields_->Add(Field(19, "blocks"));
+  }
+  const std::vector<testing::ReportEntry>& Reports() { return host_->Messages().Reports(); }
+
+  std::shared_ptr<testing::TestHost> host_ = std::make_shared<testing::TestHost>();
+  MRidirodevScope scope_{host_};
+  CFieldsPtr fields_ = std::make_shared<CFields>();
+};
+
+TEST_F(FieldsTest, AddSkipsNullAndDuplicatesAndItemTakesOtherTextAsAName) {
+  const CFieldPtr first = fields_->Item("drops:Cell");
+  fields_->Add(nullptr);
+  fields_->Add(first);
+  fields_->Add(Field(99, "DROPS"));  // the same key without regard to case
+  EXPECT_EQ(fields_->Count(), 3);
+  EXPECT_EQ(fields_->Item("drops:cell"), first);
+
+  EXPECT_EQ(fields_->Item(Variant(2))->Name(), "calls");
+  EXPECT_EQ(fields_->Item("17"), nullptr);  // a key lookup, not a position or a name
+  EXPECT_EQ(fields_->Item(Variant(17)), nullptr);
+  EXPECT_TRUE(Reports().empty());
+
+  EXPECT_EQ(fields_->Item("blocks"), fields_->Item(Variant(3)));
+  EXPECT_EQ(fields_->Item("nothing"), nullptr);
+  ASSERT_EQ(Reports().size(), 2u);
+  EXPECT_EQ(Reports()[0].text, "Internal error for accessing field collection.");
+  EXPECT_TRUE(Reports()[0].flag);
+}
+
+TEST_F(FieldsTest, CloneCopiesEachFieldAndRekeysCommonFields) {
+  EXPECT_EQ(fields_->Clone(false)->Count(), 0);
+  CFieldsPtr copy = fields_->Clone();
+  EXPECT_EQ(Keys(*copy), Keys(*fields_));
+  for (int32_t i = 1; i <= 3; ++i) EXPECT_NE(copy->Item(Variant(i)), fields_->Item(Variant(i)));
+
+  // Common fields are keyed by bare name: Item finds them by name; their clones get ordinary keys.
+  CFields common;
+  common.Add(Common(5, "att"));
+  common.Add(Common(6, "blk"));
+  EXPECT_EQ(common.Item("blk")->Id(), 6);
+  EXPECT_THAT(Keys(*common.Clone()), ElementsAre("att:Cell", "blk:Cell"));
+}
+
+TEST_F(FieldsTest, LookupsScanInOrderAndNeedNumericIds) {
+  fields_->Add(Field(20, "drops", 1));  // a second field of that name, another entity
+  EXPECT_EQ(fields_->LookupByName("drops")->Id(), 17);
+  EXPECT_EQ(fields_->LookupByName("Drops"), nullptr);
+
+  EXPECT_EQ(fields_->LookupById("18")->Name(), "calls");
+  EXPECT_EQ(fields_->LookupById("21"), nullptr);
+
+  CFieldsPtr cell = fields_->LookupFieldsByEntityId("3");
+  EXPECT_THAT(Keys(*cell), ElementsAre("drops:Cell", "blocks:Cell"));
+  EXPECT_EQ(cell->Item(Variant(1)), fields_->Item(Variant(1)));
+  CFieldsPtr none = fields_->LookupFieldsByEntityId("42");
+  ASSERT_NE(none, nullptr);
+  EXPECT_EQ(none->Count(), 0);
+  EXPECT_EQ(ErrorOf([&] { fields_->LookupFieldsByEntityId("x"); }), ErrorNumber::kTypeMismatch);
+  EXPECT_EQ(ErrorOf([&] { CFields().LookupById("x"); }), ErrorNumber::kTypeMismatch);  // even with no field
+}
+
+TEST_F(FieldsTest, TableRendersThroughTheGivenOrDefaultPropertySet) {
+  auto columns = std::make_shared<testing::TestPropertySet>();
+  columns->Add(std::make_shared<testing::TestPropertyDefinition>(fldName, "Name", 1200.0f));
+  columns->Add(std::make_shared<testing::TestPropertyDefinition>(fldEntity, "Entity", 1200.0f));
+  EXPECT_EQ(fields_->Table(columns), "Name\tEntity\ndrops\tCell\ncalls\tSwitch\nblocks\tCell\n");
+
+  auto recorder = std::make_shared<RecordingPropertySet>();
+  scope_.State().defaultFieldProperties = recorder;
+  EXPECT_EQ(fields_->Table(), "table");
+  EXPECT_THAT(recorder->arguments, ElementsAre(3, 1, 0, 0, 0));
+  EXPECT_EQ(recorder->lastContext, host_->Support().TableRendererContext());
+
+  // Without default properties, an empty set from the host: no columns at all.
+  scope_.State().defaultFieldProperties = nullptr;
+  EXPECT_EQ(fields_->Table(nullptr, false), "\n\n\n");
+}
+
+TEST_F(FieldsTest, ListItemsServeTheHostListView) {
+  ILVItemCollectionPtr items = fields_->ListItems();
+  EXPECT_EQ(items->Count(), 3);
+  EXPECT_EQ(items->Item(Variant(2))->Key(), "calls:Switch");
+  EXPECT_EQ(items->Item("absent:Cell"), nullptr);
+  items->Delete("calls:Switch");
+  EXPECT_EQ(fields_->Count(), 2);
+  EXPECT_EQ(ErrorOf([&] { items->Delete("calls:Switch"); }), ErrorNumber::kInvalidArgument);
+
+  ILVItemCollectionPtr created = items->Create();
+  EXPECT_EQ(created->Count(), 0);
+  created->Add(fields_->Item(Variant(1)));
+  created->Add(nullptr);
+  EXPECT_EQ(created->Count(), 1);
+  EXPECT_EQ(fields_->Count(), 2);
+
+  struct NotAField final : ILVItemObject {
+    std::string Key() const override { return "x"; }
+    Variant Value(int32_t) const override { return Variant(); }
+    std::string ValueList(int32_t) const override { return ""; }
+    int32_t Compare(int32_t, const ILVItemObject&) const override { return 0; }
+  };
+  EXPECT_EQ(ErrorOf([&] { created->Add(std::make_shared<NotAField>()); }), ErrorNumber::kTypeMismatch);
+  EXPECT_EQ(created->Count(), 1);
+}
+
+}  // namespace
+}  // namespace ridirodev
