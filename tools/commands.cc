@@ -9,6 +9,11 @@
 #include "ridirodev/frame/initializer.h"
 #include "ridirodev/frame/state.h"
 #include "ridirodev/frame/template_categories.h"
+#include "ridirodev/frame/enums.h"
+#include "ridirodev/model/field.h"
+#include "ridirodev/model/field_categories.h"
+#include "ridirodev/model/field_category.h"
+#include "ridirodev/model/fields.h"
 #include "ridirodev/model/functions.h"
 #include "ridirodev/model/qualifiers.h"
 #include "standalone/sample.h"
@@ -192,6 +197,112 @@ void ShowInfo(std::ostream& out) {
                     number(GRidirodev::Functions(category->Id())->Count())});
   }
   out << FormatTable({"Id", "Name", "Functions"}, rows);
+}
+
+void ShowTemplates(std::ostream& out) {
+  std::vector<std::vector<std::string>> rows;
+  for (const CAppGroupTemplatePtr& tpl : *GRidirodev::AppGroupTemplates()) {
+    std::string types;
+    for (const CFieldTypePtr& type : *tpl->FieldTypes()) types += (types.empty() ? "" : " ") + type->TypeName();
+    rows.push_back({tpl->AppName(), std::to_string(tpl->DataSourceId()), std::to_string(tpl->DataContextId()),
+                    std::to_string(tpl->FieldCategories()->Count()), types});
+  }
+  out << FormatTable({"AppName", "DataSourceId", "DataContextId", "Categories", "Field types"}, rows);
+}
+
+namespace {
+
+CAppGroupTemplatePtr RequireTemplate(const std::string& app) {
+  CAppGroupTemplatePtr tpl = GRidirodev::AppGroupTemplate(app);
+  if (!tpl) {
+    throw AutomationError(ErrorNumber::kInvalidArgument, kSource,
+                          "There is no application '" + app + "' (see 'ridirodev templates').");
+  }
+  return tpl;
+}
+
+void PrintNode(const ITreeNodePtr& node, const CFieldCategories& categories, int depth, std::ostream& out) {
+  int childDepth = depth;
+  if (ITreeNodeItemPtr item = node->Item()) {
+    if (CFieldCategoryPtr category = categories.Item(Variant(item->Key()))) {
+      out << std::string(static_cast<size_t>(depth) * 2, ' ') << category->HierarchyLabel() << "  ["
+          << category->Id() << (category->CanRpt() ? "]" : ", not reportable]") << '\n';
+      childDepth = depth + 1;
+    }
+  }
+  for (const ITreeNodePtr& child : node->Children()) PrintNode(child, categories, childDepth, out);
+}
+
+CFieldCategoryPtr FindCategory(const CAppGroupTemplatePtr& tpl, const std::string& entity) {
+  const auto categories = tpl->FieldCategories();
+  double id = 0;
+  if (Variant::ParseNumber(entity, id)) return categories->Item(Variant(GRidirodev::EntityKey(static_cast<int32_t>(id))));
+  for (const CFieldCategoryPtr& category : *categories) {
+    if (EqualsNoCase(category->CategoryEntity(), entity) || EqualsNoCase(category->Label(), entity) ||
+        EqualsNoCase(category->CategoryName(), entity)) {
+      return category;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void ShowCategories(const std::string& app, std::ostream& out) {
+  const auto categories = RequireTemplate(app)->FieldCategories();
+  PrintNode(categories->RootNode(), *categories, 0, out);
+}
+
+const std::vector<std::string>& FieldColumnNames() {
+  static const std::vector<std::string> names{"name",   "entity", "tech",     "type",     "heading1", "heading2",
+                                              "description", "owner", "time", "element", "status", "datatype",
+                                              "source", "modified", "complex"};
+  return names;
+}
+
+int32_t ShowFields(const FieldQuery& query, std::ostream& out) {
+  const CAppGroupTemplatePtr tpl = RequireTemplate(query.app);
+  const CFieldCategoryPtr category = FindCategory(tpl, query.entity);
+  if (!category) {
+    throw AutomationError(ErrorNumber::kInvalidArgument, kSource,
+                          "There is no entity '" + query.entity + "' in " + query.app +
+                              " (see 'ridirodev categories " + query.app + "').");
+  }
+  MRidirodev& state = MRidirodev::Current();
+  IAppPropertySetPtr columns = state.Support().CreatePropertySet();
+  const std::vector<std::string> wanted =
+      query.columns.empty() ? std::vector<std::string>{"name", "type", "tech", "time", "description"} : query.columns;
+  const std::vector<std::string>& names = FieldColumnNames();
+  const auto extraColumns = tpl->ExtraColumns();
+  for (const std::string& rawName : wanted) {
+    const std::string name(TrimBlanks(rawName));
+    int32_t code = 0;
+    std::string heading = name;
+    for (size_t i = 0; i < names.size(); ++i) {
+      if (EqualsNoCase(names[i], name)) code = static_cast<int32_t>((i + 1) * 256);
+    }
+    for (int32_t k = 1; code == 0 && k <= extraColumns->Count(); ++k) {
+      if (EqualsNoCase(extraColumns->Item(Variant(k))->Name(), name)) {
+        code = fldExtra + k;
+        heading = extraColumns->Item(Variant(k))->Name();
+      }
+    }
+    if (code == 0) {
+      throw AutomationError(ErrorNumber::kInvalidArgument, kSource, "Unknown column '" + name + "'.");
+    }
+    columns->Add(state.Support().CreatePropertyDefinition(code, heading, 10, 0, true, 0));
+  }
+  auto shown = std::make_shared<CFields>();
+  for (const CFieldPtr& field : *category->Fields()) {
+    if (field->IsFilterOK(query.tech, query.type, query.owner, query.search, query.busyHour, query.rcvForm,
+                          query.rcvField)) {
+      shown->Add(field);
+    }
+  }
+  out << shown->Table(columns, true);
+  out << '(' << shown->Count() << (shown->Count() == 1 ? " field of " : " fields of ") << category->HierarchyLabel()
+      << ")\n";
+  return shown->Count();
 }
 
 }  // namespace ridirodev::tool

@@ -35,4 +35,30 @@ int32_t RunStatement(IDBObject& db, std::string_view statement, std::ostream& ou
 // aggregators and function categories.
 void ShowInfo(std::ostream& out);
 
+// The application group templates with their hierarchy context and field types.
+void ShowTemplates(std::ostream& out);
+
+// The entity hierarchy of an application as an indented tree of hierarchy labels.
+void ShowCategories(const std::string& app, std::ostream& out);
+
+// What `ridirodev fields` lists: the fields of one entity that pass the filters.
+struct FieldQuery {
+  std::string app = "Traffic";
+  std::string entity;  // id, entity name, label or category name (case ignored)
+  std::string tech;    // technology letters, any of which passes
+  std::string type;    // field type name
+  std::string owner;
+  std::string search;  // wildcard pattern on the name
+  bool busyHour = false;
+  std::string rcvForm;
+  std::string rcvField;
+  std::vector<std::string> columns;  // column names of FieldColumnNames(); empty for the default
+};
+
+// Column names accepted by FieldQuery::columns, in the order of the list columns.
+const std::vector<std::string>& FieldColumnNames();
+
+// Prints the matching fields through the property set's table renderer; returns their count.
+int32_t ShowFields(const FieldQuery& query, std::ostream& out);
+
 }  // namespace ridirodev::tool
