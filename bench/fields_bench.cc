@@ -1,0 +1,142 @@
+// Loading the fields of a large entity through the component, against a plain SQLite loop
+// that steps the same translated statement and reads every column; and key lookups in a
+// large field collection. The ratio of the two loads is printed at the end of the run.
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <iostream>
+#include <map>
+#include <memory>
+
+#include "ridirodev/frame/app_group_template.h"
+#include "ridirodev/frame/g_ridirodev.h"
+#include "ridirodev/frame/state.h"
+#include "ridirodev/model/field.h"
+#include "ridirodev/model/fields.h"
+#include "ridirodev/sql/dictionary_statements.h"
+#include "standalone/host.h"
+#include "standalone/sample.h"
+#include "standalone/schema.h"
+#include "standalone/sqlite_database.h"
+
+namespace {
+
+using namespace ridirodev;
+constexpr int32_t kBenchFields = 100000;
+
+// One in-memory sample dictionary with the large entity, installed for the whole run.
+struct Dictionary {
+  std::shared_ptr<standalone::StandaloneHost> host;
+  std::unique_ptr<MRidirodevScope> scope;
+
+  Dictionary() {
+    standalone::StandaloneConfig config;
+    config.db = ":memory:";
+    config.settingsFile.clear();
+    host = std::make_shared<standalone::StandaloneHost>(config);
+    sqlite3* db = host->Sqlite()->Connection()->Handle();
+    standalone::CreateDictionarySchema(db);
+    standalone::LoadSampleDictionary(db, standalone::SampleOptions{kBenchFields});
+    scope = std::make_unique<MRidirodevScope>(host);
+    GRidirodev::AppGroupTemplates();  // probe and templates once, outside the timings
+  }
+};
+
+Dictionary& Shared() {
+  static Dictionary dictionary;
+  return dictionary;
+}
+
+void BM_ComponentFields(benchmark::State& state) {
+  Shared();
+  CAppGroupTemplatePtr traffic = GRidirodev::AppGroupTemplate("Traffic");
+  traffic->Fields(standalone::kSampleBenchEntity);  // categories, types and columns loaded once
+  for (auto _ : state) {
+    traffic->ClearAll();
+    auto fields = traffic->Fields(standalone::kSampleBenchEntity);
+    benchmark::DoNotOptimize(fields);
+    state.counters["fields"] = fields->Count();
+  }
+}
+BENCHMARK(BM_ComponentFields)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+// The same statement the component runs, translated once, stepped with every column read.
+void BM_PlainSqliteLoop(benchmark::State& state) {
+  Dictionary& dictionary = Shared();
+  MRidirodev& global = MRidirodev::Current();
+  std::vector<sql::ExtraColumnJoin> joins;
+  for (const auto& column : *GRidirodev::AppGroupTemplate("Traffic")->ExtraColumns()) {
+    joins.push_back({column->ColType(), Variant(column->Id()).ToInt32()});
+  }
+  sql::FieldColumnOptions options{global.flags.doComplex, global.flags.doWeighted, global.flags.styleFieldsAvailable};
+  const std::string statement = dictionary.host->Sqlite()->Translate(sql::DataSourceFieldsStatement(
+      std::to_string(standalone::kSampleBenchEntity), standalone::kSampleTrafficDataSource, sql::kAllFields,
+      global.Support().ExtendedEntityViews(), options, joins));
+  sqlite3* db = dictionary.host->Sqlite()->Connection()->Handle();
+  for (auto _ : state) {
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db, statement.c_str(), -1, &stmt, nullptr);
+    int64_t rows = 0;
+    size_t bytes = 0;
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+      const int n = sqlite3_column_count(stmt);
+      for (int i = 0; i < n; ++i) {
+        if (sqlite3_column_type(stmt, i) == SQLITE_TEXT) {
+          bytes += std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i))).size();
+        } else {
+          benchmark::DoNotOptimize(sqlite3_column_int64(stmt, i));
+        }
+      }
+      ++rows;
+    }
+    sqlite3_finalize(stmt);
+    benchmark::DoNotOptimize(bytes);
+    state.counters["fields"] = static_cast<double>(rows);
+  }
+}
+BENCHMARK(BM_PlainSqliteLoop)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+void BM_FieldsKeyLookup(benchmark::State& state) {
+  Shared();
+  auto fields = GRidirodev::AppGroupTemplate("Traffic")->Fields(standalone::kSampleBenchEntity);
+  std::vector<std::string> keys;
+  for (const CFieldPtr& field : *fields) keys.push_back(field->Key());
+  size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(fields->Item(Variant(keys[i])));
+    if (++i == keys.size()) i = 0;
+  }
+  state.counters["collection"] = static_cast<double>(keys.size());
+}
+BENCHMARK(BM_FieldsKeyLookup);
+
+// Keeps each run's time per iteration so that the ratio can be printed at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+    ConsoleReporter::ReportRuns(runs);
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    const auto component = times_.find("BM_ComponentFields/min_time:2.000");
+    const auto plain = times_.find("BM_PlainSqliteLoop/min_time:2.000");
+    if (component != times_.end() && plain != times_.end() && plain->second > 0) {
+      std::cout << "Fields(entity of " << kBenchFields << ") / plain SQLite loop = " << component->second / plain->second
+                << " (goal: at most 1.5)\n";
+    }
+  }
+
+ private:
+  std::map<std::string, double> times_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}
