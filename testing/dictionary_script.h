@@ -63,11 +63,12 @@ inline void ScriptCategories(ScriptedDatabase& db, int32_t contextId, const std:
   db.AddRows(sql::FieldCategoriesStatement(true, contextId), std::move(out));
 }
 
-// Field rows with every column the field statements read; the columns not given are Null.
+// Field rows with every column the field statements read (v1 and v2 carry the values of a
+// template's first two extra columns); the columns not given are Null.
 inline ScriptedRows FieldRows(const std::vector<std::map<std::string, Variant>>& rows) {
   ScriptedRows out{{"Field_Id", "Entity_Id", "Name", "Report_Header", "Report_Header2", "Field_Desc",
                     "DataType", "Field_Owner", "Field_Aggregator", "UDC_Source", "Is_Null_OK",
-                    "Field_Group_Short", "Tech_Mask", "Changed", "Status"},
+                    "Field_Group_Short", "Tech_Mask", "Changed", "Status", "v1", "v2"},
                    {}};
   for (const auto& values : rows) {
     DictRow& row = out.rows.emplace_back();

@@ -293,7 +293,8 @@ int32_t ShowFields(const FieldQuery& query, std::ostream& out) {
     columns->Add(state.Support().CreatePropertyDefinition(code, heading, 10, 0, true, 0));
   }
   auto shown = std::make_shared<CFields>();
-  for (const CFieldPtr& field : *category->Fields()) {
+  const std::shared_ptr<CFields> fields = category->Fields();  // a new collection: keep it alive
+  for (const CFieldPtr& field : *fields) {
     if (field->IsFilterOK(query.tech, query.type, query.owner, query.search, query.busyHour, query.rcvForm,
                           query.rcvField)) {
       shown->Add(field);

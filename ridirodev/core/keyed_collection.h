@@ -54,6 +54,8 @@ class KeyedCollection {
   };
 
  public:
+  using value_type = T;
+
   class const_iterator {
    public:
     using iterator_category = std::random_access_iterator_tag;

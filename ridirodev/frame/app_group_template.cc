@@ -134,8 +134,9 @@ std::shared_ptr<KeyedCollection<std::string>> CAppGroupTemplate::FieldKeys(int32
 
 std::shared_ptr<CFields> CAppGroupTemplate::KeyFields(int32_t ordEntity) {
   auto result = std::make_shared<CFields>();
-  std::shared_ptr<CFields> fields = StaticFields(ordEntity);
-  for (const std::string& key : *FieldKeys(ordEntity)) {
+  const std::shared_ptr<CFields> fields = StaticFields(ordEntity);
+  const std::shared_ptr<KeyedCollection<std::string>> keys = FieldKeys(ordEntity);
+  for (const std::string& key : *keys) {
     if (const CFieldPtr* field = fields->Items().FindKey(key)) result->Add(*field);
   }
   return result;
@@ -179,8 +180,11 @@ std::shared_ptr<CFields> CAppGroupTemplate::AllFields(bool fReload) {
   if (!ids.empty()) FetchAndDistribute(ids, Kind::kBoth, true, true);
   auto result = std::make_shared<CFields>();
   for (const CFieldCategoryPtr& category : *categories) {
-    for (const CFieldPtr& field : *CachedOrEmpty(staticFields_, category->Id())) result->Add(field);
-    for (const CFieldPtr& field : *CachedOrEmpty(expressions_, category->Id())) result->Add(field);
+    // Held in locals: a range over a temporary's pointee would dangle.
+    const std::shared_ptr<CFields> statics = CachedOrEmpty(staticFields_, category->Id());
+    const std::shared_ptr<CFields> expressions = CachedOrEmpty(expressions_, category->Id());
+    for (const CFieldPtr& field : *statics) result->Add(field);
+    for (const CFieldPtr& field : *expressions) result->Add(field);
   }
   return result;
 }
@@ -268,7 +272,8 @@ void CAppGroupTemplate::FetchAndDistribute(const std::string& entityIds, Kind ki
                          (several ? " && inGroup(Entity_Id, " + entityIds + ")" : " && Entity_Id = " + entityIds);
     if (kind == Kind::kStatic) filter += "  && Field_Group_Short != 'UDC'";
     if (kind == Kind::kExpressions) filter += "  && Field_Group_Short = 'UDC'";
-    for (const CFieldPtr& field : *sql::LoadXmlFields(appName, filter)) distribute(field);
+    const std::shared_ptr<CFields> fields = sql::LoadXmlFields(appName, filter);
+    for (const CFieldPtr& field : *fields) distribute(field);
   };
   fetch(dataSourceId_, appName_);
   if (supplement && ToUpper(TrimBlanks(appName_)) == "TRAFFIC") {

@@ -10,6 +10,7 @@ bool CRidirodevInitializer::Initialize() {
   const auto templates = state.AppGroupTemplates();
   for (const CAppGroupTemplatePtr& tpl : *templates) {
     tpl->ExtraColumns();
+    tpl->FieldCategories();
     tpl->FieldTypes();
     tpl->TemplateCategories();
   }

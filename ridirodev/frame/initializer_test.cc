@@ -43,8 +43,10 @@ void Dictionary(testing::ScriptedDatabase& db) {
   db.AddRows(TextContains("FROM TQD_Data_Source"),
              {{"DataSource_Id", "DataSource_Name", "DataSource_APP_CTX"}, {{1, "Client", 2}, {2, "Traffic", 2}}});
   db.AddRows(TextContains("FROM TQN_Entity_Hier"),
-             {{"Entity_Id", "Entity_Name", "Entity_Desc", "Can_Rpt"},
-              {{10, "NetworkSystem", Variant::Null(), "y"}, {16, "PagingArea", "Paging", "N"}}});
+             {{"Entity_Id", "Parent_Entity_Id", "Entity_Name", "Entity_Label", "Context_Entity_Label", "Entity_Desc",
+               "Can_Sum", "Can_Rpt", "AllowReparenting"},
+              {{10, Variant::Null(), "NetworkSystem", "", "", Variant::Null(), "Y", "y", "N"},
+               {16, 10, "PagingArea", "", "", "Paging", "Y", "N", "N"}}});
   db.AddRows(TextContains("FROM TQD_Technology_Mask"),
              {{"Tech_Name", "Tech_Char", "Tech_Mask", "Tech_Desc"}, {{"GSM", "G", 1, "GSM"}, {"LTE", "L", 16, "LTE"}}});
   db.AddRows(TextContains("FROM TQD_Aggregator"),
@@ -126,9 +128,13 @@ TEST(InitializerTest, LoadsInOrderOnceAndLogsEachUnmeasurableLimit) {
     const size_t from = line.find("FROM ");
     if (from != std::string::npos) tables.push_back(line.substr(from + 5, line.find(' ', from + 5) - from - 5));
   }
-  EXPECT_THAT(tables, ElementsAre("TQD_Data_Source", "TQD_DataSource_Extra_Cols", "tqd_Application_Field_Group",
-                                  "TQD_DataSource_Extra_Cols", "tqd_Application_Field_Group", "TQN_Entity_Hier",
-                                  "TQD_Technology_Mask", "TQD_Aggregator", "TQE_Function_Type", "TQE_Function"));
+  EXPECT_THAT(tables, ElementsAre("TQD_Data_Source",  // templates
+                                  // Client: extra columns, hierarchy, field types (its one category is made up)
+                                  "TQD_DataSource_Extra_Cols", "TQN_Entity_Hier", "tqd_Application_Field_Group",
+                                  // Traffic: the same, then its report categories from the hierarchy
+                                  "TQD_DataSource_Extra_Cols", "TQN_Entity_Hier", "tqd_Application_Field_Group",
+                                  "TQN_Entity_Hier", "TQD_Technology_Mask", "TQD_Aggregator", "TQE_Function_Type",
+                                  "TQE_Function"));
   ASSERT_EQ(host->Support().Logs().size(), 1u);
   EXPECT_EQ(host->Support().Logs()[0].severity, 2);
   EXPECT_EQ(host->Support().Logs()[0].operation, "Initialize");

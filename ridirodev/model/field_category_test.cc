@@ -16,6 +16,7 @@
 #include "ridirodev/model/fields.h"
 #include "ridirodev/sql/dictionary_statements.h"
 #include "ridirodev/sql/field_category_loader.h"
+#include "testing/dictionary_script.h"
 #include "testing/errors.h"
 #include "testing/test_host.h"
 
@@ -24,6 +25,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using testing::ErrorOf;
+using testing::FieldRows;
 using testing::ScriptedRows;
 using testing::TextContains;
 
@@ -51,19 +53,6 @@ std::string Tree(const ITreeNodePtr& node) {
   text += '(';
   for (size_t i = 0; i < children.size(); ++i) text += (i ? "," : "") + Tree(children[i]);
   return text + ')';
-}
-
-// Field rows with every column the field statements read; the columns not given are Null.
-ScriptedRows FieldRows(const std::vector<std::map<std::string, Variant>>& rows) {
-  ScriptedRows out{{"Field_Id", "Entity_Id", "Name", "Report_Header", "Report_Header2", "Field_Desc", "DataType",
-                    "Field_Owner", "Field_Aggregator", "UDC_Source", "Is_Null_OK", "Field_Group_Short", "Tech_Mask",
-                    "Changed", "Status"},
-                   {}};
-  for (const auto& values : rows) {
-    Row& row = out.rows.emplace_back();
-    for (const auto& column : out.columns) row.push_back(values.contains(column) ? values.at(column) : Variant::Null());
-  }
-  return out;
 }
 
 std::vector<std::string> Names(const CFields& fields) {

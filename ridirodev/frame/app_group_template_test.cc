@@ -1,0 +1,253 @@
+#include "ridirodev/frame/app_group_template.h"
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "ridirodev/frame/g_ridirodev.h"
+#include "ridirodev/frame/state.h"
+#include "ridirodev/model/field.h"
+#include "ridirodev/model/fields.h"
+#include "testing/dictionary_script.h"
+#include "testing/errors.h"
+#include "testing/test_host.h"
+
+namespace ridirodev {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using testing::DbCallKind;
+using testing::ErrorOf;
+using testing::FieldRows;
+using testing::TestXmlNode;
+
+using FieldSpec = std::map<std::string, Variant>;
+
+FieldSpec Field(int32_t id, int32_t entity, const std::string& name, const std::string& type = "RAW") {
+  return {{"Field_Id", id}, {"Entity_Id", entity}, {"Name", name}, {"Field_Group_Short", type}};
+}
+
+std::vector<std::string> Names(const CFields& fields) {
+  std::vector<std::string> names;
+  for (const CFieldPtr& field : fields) names.push_back(field->Name());
+  return names;
+}
+
+class AppGroupTemplateTest : public ::testing::Test {
+ protected:
+  AppGroupTemplateTest() { testing::ScriptSampleDictionary(host_->Database()); }
+
+  // Answers the field statements of a data source as the database would: the rows of the
+  // entities asked for, of the kind asked for.
+  void ScriptFields(int32_t dataSource, const std::vector<FieldSpec>& rows) {
+    struct Selection {
+      bool statics;
+      bool expressions;
+    };
+    const Selection selections[] = {{true, false}, {false, true}, {true, true}};
+    for (const std::vector<int32_t>& entities : std::vector<std::vector<int32_t>>{{1}, {2}, {3}, {1, 2}, {1, 2, 3}}) {
+      std::string list;
+      for (int32_t entity : entities) list += (list.empty() ? "" : ",") + std::to_string(entity);
+      for (const Selection& selection : selections) {
+        std::vector<FieldSpec> chosen;
+        for (const FieldSpec& row : rows) {
+          const bool expression = row.at("Field_Group_Short").ToString() == "UDC";
+          const bool ofEntity = std::count(entities.begin(), entities.end(), row.at("Entity_Id").ToInt32()) > 0;
+          if (ofEntity && (expression ? selection.expressions : selection.statics)) chosen.push_back(row);
+        }
+        const std::string source = "WHERE d.DataSource_ID = " + std::to_string(dataSource) + " ";
+        const std::string ids = "d.Entity_Id in (" + list + ")";
+        auto matches = [source, ids, selection](std::string_view sql) {
+          auto has = [sql](std::string_view part) { return sql.find(part) != std::string_view::npos; };
+          const bool statics = !has("Field_Group_Short = 'UDC'");
+          const bool expressions = !has("Field_Group_Short <> 'UDC'");
+          return has(source) && has(ids) && statics == selection.statics && expressions == selection.expressions;
+        };
+        host_->Database().AddRows(matches, FieldRows(chosen));
+      }
+    }
+  }
+  // The field statements run since the last Clear, one text per statement.
+  std::vector<std::string> FieldStatements() const {
+    std::vector<std::string> out;
+    for (const std::string& text : host_->Journal().Texts(DbCallKind::kOpen))
+      if (text.find("FROM tqd_Datasource_Field d") != std::string::npos) out.push_back(text);
+    return out;
+  }
+  CAppGroupTemplatePtr Traffic() { return GRidirodev::AppGroupTemplate("Traffic"); }
+
+  std::shared_ptr<testing::TestHost> host_ = std::make_shared<testing::TestHost>();
+  MRidirodevScope scope_{host_};
+};
+
+class TrafficFieldsTest : public AppGroupTemplateTest {
+ protected:
+  TrafficFieldsTest() {
+    ScriptFields(2, {Field(31, 3, "calls"), Field(32, 3, "drop_rate", "UDC"), Field(21, 2, "switch_id", "KEY"),
+                     Field(11, 1, "sys_id", "KEY")});
+    ScriptFields(1, {Field(5, 3, "client_note")});
+    Traffic();  // templates loaded before counting
+    host_->Journal().Clear();
+  }
+};
+
+TEST_F(TrafficFieldsTest, FirstRequestLoadsBothKindsOnceWithTheClientSupplement) {
+  EXPECT_THAT(Names(*Traffic()->Expressions(3)), ElementsAre("drop_rate"));
+  const auto statements = FieldStatements();
+  ASSERT_EQ(statements.size(), 2u);  // Traffic's fields of both kinds, then Client's
+  EXPECT_THAT(statements[0], HasSubstr("WHERE d.DataSource_ID = 2 AND d.Entity_Id in (3)"));
+  EXPECT_THAT(statements[1], HasSubstr("WHERE d.DataSource_ID = 1 AND d.Entity_Id in (3)"));
+
+  EXPECT_THAT(Names(*Traffic()->StaticFields(3)), ElementsAre("calls", "client_note"));
+  EXPECT_THAT(Names(*Traffic()->Fields(3)), ElementsAre("calls", "client_note", "drop_rate"));
+  EXPECT_EQ(FieldStatements().size(), 2u);  // both read from the cache
+
+  // Fields hands out a new collection each time; the kinds are the cached ones.
+  EXPECT_NE(Traffic()->Fields(3), Traffic()->Fields(3));
+  EXPECT_EQ(Traffic()->StaticFields(3), Traffic()->StaticFields(3));
+  // Another entity loads on its own; Client is never supplemented itself.
+  EXPECT_THAT(Names(*GRidirodev::AppGroupTemplate("Client")->Fields(3)), ElementsAre("client_note"));
+  EXPECT_EQ(FieldStatements().size(), 3u);
+}
+
+TEST_F(TrafficFieldsTest, ReloadsReadTheDatabaseAgainAndExpressionsAloneGetNoSupplement) {
+  Traffic()->Fields(3);
+  host_->Journal().Clear();
+  Traffic()->ReloadExpressions(3);
+  auto statements = FieldStatements();
+  ASSERT_EQ(statements.size(), 1u);
+  EXPECT_THAT(statements[0], HasSubstr("DataSource_ID = 2 AND d.Field_Group_Short = 'UDC'"));
+  EXPECT_THAT(Names(*Traffic()->Fields(3)), ElementsAre("calls", "client_note", "drop_rate"));
+
+  host_->Journal().Clear();
+  Traffic()->ReloadFields(3);
+  EXPECT_EQ(FieldStatements().size(), 2u);
+
+  host_->Database().SetAlwaysReload(true);
+  host_->Journal().Clear();
+  Traffic()->Fields(3);
+  Traffic()->Fields(3);
+  EXPECT_EQ(FieldStatements().size(), 4u);  // every call fetches both kinds again
+}
+
+TEST_F(TrafficFieldsTest, OnlyTheGettersUseTheGatewayWithItsFilter) {
+  scope_.State().flags.xmlGatewayAvailable = true;
+  auto result = std::make_shared<TestXmlNode>("RESULT");
+  TestXmlNode& row = *result->AddChild("Row");
+  for (const char* attribute : {"Field_Aggregator", "Field_Owner", "Tech_Mask", "DataType", "Is_Null_OK", "Report_Header",
+                                "Report_Header2", "Field_Desc", "Status", "Changed", "UDC_Source", "Complex", "RCVFormName", "Vendor"}) {
+    row.SetAttribute(attribute, "");
+  }
+  row.SetAttribute("Field_Id", "41").SetAttribute("Name", "from_gateway").SetAttribute("Entity_Id", "3");
+  row.SetAttribute("Field_Group_Short", "RAW");
+  host_->XmlQueryService().SetParseResult(result);
+
+  EXPECT_THAT(Names(*Traffic()->StaticFields(3)), ElementsAre("from_gateway"));  // Client's answer has the same key
+  const auto queries = host_->Journal().Texts(DbCallKind::kRunQuery);
+  ASSERT_EQ(queries.size(), 2u);
+  EXPECT_THAT(queries[0], HasSubstr("[CDATA[DatasourceId = 2 && Entity_Id = 3]]"));
+  EXPECT_THAT(queries[1], HasSubstr("[CDATA[DatasourceId = 1 && Entity_Id = 3]]"));
+  EXPECT_TRUE(FieldStatements().empty());
+
+  // Only one kind missing: its gateway filter narrows to the field group.
+  Traffic()->ReloadExpressions(3);  // the reload itself reads the database
+  EXPECT_EQ(FieldStatements().size(), 1u);
+  EXPECT_EQ(host_->Journal().Texts(DbCallKind::kRunQuery).size(), 2u);
+
+  Traffic()->AllFields(true);
+  EXPECT_THAT(host_->Journal().Texts(DbCallKind::kRunQuery).back(),
+              HasSubstr("[CDATA[DatasourceId = 1 && inGroup(Entity_Id, 1,2,3)]]"));
+}
+
+TEST_F(TrafficFieldsTest, AllFieldsFetchesTheMissingEntitiesInOneRequestInHierarchyOrder) {
+  Traffic()->Fields(3);
+  host_->Journal().Clear();
+  // Entity 3 is cached: only 1 and 2 are asked for.
+  EXPECT_THAT(Names(*Traffic()->AllFields()),
+              ElementsAre("sys_id", "switch_id", "calls", "client_note", "drop_rate"));
+  auto statements = FieldStatements();
+  ASSERT_EQ(statements.size(), 2u);
+  EXPECT_THAT(statements[0], HasSubstr("DataSource_ID = 2 AND d.Entity_Id in (1,2)"));
+
+  Traffic()->AllFields();
+  EXPECT_EQ(FieldStatements().size(), 2u);
+  Traffic()->AllFields(true);  // cleared first: everything again
+  statements = FieldStatements();
+  ASSERT_EQ(statements.size(), 4u);
+  EXPECT_THAT(statements[2], HasSubstr("DataSource_ID = 2 AND d.Entity_Id in (1,2,3)"));
+}
+
+TEST_F(TrafficFieldsTest, UpdateFieldReplacesOrAddsInTheLoadedKind) {
+  Traffic()->Fields(3);
+  auto renamed = std::make_shared<CField>();
+  renamed->Initialize(32, "drop_rate", 3, "Traffic", "UDC", 0, "F", true, "Drops %", "", "", "", 0, "a/b", Date());
+  Traffic()->UpdateField(renamed);
+  ASSERT_EQ(Traffic()->Expressions(3)->Count(), 1);
+  EXPECT_EQ(Traffic()->Expressions(3)->Item(Variant(1)), renamed);
+
+  auto added = std::make_shared<CField>();
+  added->Initialize(33, "setup_rate", 3, "Traffic", "UDC", 0, "F", true, "", "", "", "", 0, "c/d", Date());
+  Traffic()->UpdateField(added);
+  EXPECT_THAT(Names(*Traffic()->Fields(3)), ElementsAre("calls", "client_note", "drop_rate", "setup_rate"));
+
+  // An entity never loaded keeps no partial cache: its next load still reads all its fields.
+  auto early = std::make_shared<CField>();
+  early->Initialize(22, "trunks", 2, "Traffic", "RAW", 0, "I", true, "", "", "", "", 0, "", Date());
+  Traffic()->UpdateField(early);
+  EXPECT_THAT(Names(*Traffic()->StaticFields(2)), ElementsAre("switch_id"));
+}
+
+TEST_F(TrafficFieldsTest, KeyFieldsFollowTheKeyListAndSkipFieldsNotLoaded) {
+  host_->Database().AddTable("tqd_udr_keys");
+  host_->Database().AddRows(testing::TextContains("count (*)"), {{"RowCount"}, {{3}}});
+  host_->Database().AddRows(testing::TextContains("tqd_udr_keys a"),
+                            {{"entity_id", "field_seq", "name"},
+                             {{2, 1, "switch_id"}, {3, 1, "client_note"}, {3, 2, "ghost"}, {3, 3, "calls"}}});
+  EXPECT_THAT(Names(*Traffic()->KeyFields(3)), ElementsAre("client_note", "calls"));
+  EXPECT_THAT(*Traffic()->FieldKeys(3), ElementsAre("client_note:Cell", "ghost:Cell", "calls:Cell"));
+  EXPECT_THAT(Names(*Traffic()->KeyFields(2)), ElementsAre("switch_id"));
+  EXPECT_EQ(Traffic()->KeyFields(1)->Count(), 0);
+  EXPECT_EQ(Traffic()->FieldKeys(1)->Count(), 0);
+}
+
+TEST_F(AppGroupTemplateTest, FieldsOfNoEntityFailWithoutAStatement) {
+  for (int32_t entity : {0, -4}) {
+    EXPECT_EQ(ErrorOf([&] { Traffic()->Fields(entity); }), 10);
+  }
+  try {
+    Traffic()->Fields(0);
+  } catch (const AutomationError& e) {
+    EXPECT_EQ(e.Source(), "CAppGroupTemplate");
+    EXPECT_EQ(e.Description(), "Fields for non existent entity");
+  }
+  EXPECT_TRUE(FieldStatements().empty());
+  // Absent entities are not errors for the other getters.
+  EXPECT_EQ(Traffic()->Expressions(0)->Count(), 0);
+}
+
+TEST(AppGroupTemplateSupplementTest, TrafficIsRecognisedTrimmedAndInAnyCase) {
+  auto host = std::make_shared<testing::TestHost>();
+  testing::ScriptTemplates(host->Database(), {{1, "Client", 5}, {2, " traffic ", 5}});
+  testing::ScriptCategories(host->Database(), 5, {{3, 0, "Cell", "Cell"}});
+  host->Database().AddRows(testing::TextContains("DataSource_ID = 2 "), FieldRows({Field(31, 3, "calls")}));
+  host->Database().AddRows(testing::TextContains("DataSource_ID = 1 "), FieldRows({Field(5, 3, "client_note")}));
+  MRidirodevScope scope(host);
+  EXPECT_THAT(Names(*GRidirodev::AppGroupTemplate(" traffic ")->Fields(3)), ElementsAre("calls", "client_note"));
+}
+
+TEST_F(TrafficFieldsTest, AFailedFetchPropagatesAndKeepsWhatWasRead) {
+  host_->Database().FailOnText("DataSource_ID = 1", AutomationError(-2147217900, "db", "lost connection"));
+  EXPECT_EQ(ErrorOf([&] { Traffic()->Fields(3); }), -2147217900);
+  // The entity's collections were started: what Traffic gave is kept, Client's part is missing.
+  EXPECT_THAT(Names(*Traffic()->Fields(3)), ElementsAre("calls", "drop_rate"));
+  Traffic()->ReloadFields(3);
+  EXPECT_THAT(Names(*Traffic()->Fields(3)), ElementsAre("calls", "client_note", "drop_rate"));
+}
+
+}  // namespace
+}  // namespace ridirodev
