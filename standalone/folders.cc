@@ -49,11 +49,8 @@ struct Row {
 
 std::optional<Row> QueryRow(const SqliteConnection& conn, const char* sql, const std::vector<std::string>& texts,
                             std::optional<int32_t> id) {
-  sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v2(conn.Handle(), sql, -1, &stmt, nullptr) != SQLITE_OK) {
-    sqlite3_finalize(stmt);
-    conn.Fail("The folder lookup could not be prepared", sql);
-  }
+  // Prepared once: lookups such as the owner of every loaded field run once per row.
+  sqlite3_stmt* stmt = conn.Cached(sql);
   int index = 1;
   for (const std::string& t : texts) sqlite3_bind_text(stmt, index++, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
   if (id) sqlite3_bind_int(stmt, index, *id);
@@ -67,7 +64,8 @@ std::optional<Row> QueryRow(const SqliteConnection& conn, const char* sql, const
       if (const auto* f = sqlite3_column_text(stmt, 2)) row->flag = reinterpret_cast<const char*>(f);
     }
   }
-  sqlite3_finalize(stmt);
+  sqlite3_reset(stmt);
+  sqlite3_clear_bindings(stmt);
   if (rc != SQLITE_ROW && rc != SQLITE_DONE) conn.Fail("The folder lookup failed", sql);
   return row;
 }

@@ -334,7 +334,21 @@ int32_t DeclaredWidth(std::string_view decl) {
 
 }  // namespace
 
-SqliteConnection::~SqliteConnection() { sqlite3_close_v2(db_); }
+SqliteConnection::~SqliteConnection() {
+  for (const auto& [sql, stmt] : cached_) sqlite3_finalize(stmt);
+  sqlite3_close_v2(db_);
+}
+
+sqlite3_stmt* SqliteConnection::Cached(const std::string& sql) const {
+  if (auto found = cached_.find(sql); found != cached_.end()) return found->second;
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
+    sqlite3_finalize(stmt);
+    Fail("The statement could not be prepared", sql);
+  }
+  cached_.emplace(sql, stmt);
+  return stmt;
+}
 
 void SqliteConnection::Trace(std::string_view text) const {
   if (traceFile_.empty()) return;

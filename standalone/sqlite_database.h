@@ -39,10 +39,15 @@ class SqliteConnection {
   void Exec(std::string_view sql) const;
   [[noreturn]] void Fail(std::string_view what, std::string_view statement) const;
 
+  // The prepared form of a fixed host-side statement, made on first use and kept for the life
+  // of the connection; the caller resets it after use. Throws when it cannot be prepared.
+  sqlite3_stmt* Cached(const std::string& sql) const;
+
  private:
   sqlite3* db_;
   std::string path_;
   std::string traceFile_;
+  mutable std::unordered_map<std::string, sqlite3_stmt*> cached_;
 };
 
 struct SqliteDatabaseOptions {

@@ -1,11 +1,11 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "ridirodev/core/automation_error.h"
@@ -45,12 +45,17 @@ class KeyedEnumerator : public Object {
 // The ordered collection behind every plural class: 1-based positions in insertion order,
 // string keys compared without regard to case, key lookup by hash. Holds the values it is
 // given (for objects: references, never copies).
+//
+// The key index is a flat open-addressing table of positions (linear probing, at most half
+// full) over the entries, each of which keeps its key's hash: adding a member allocates no
+// index node and copies no key a second time, which matters for collections of 100,000 fields.
 template <class T>
 class KeyedCollection {
   struct Entry {
     std::string key;  // empty and unkeyed for members appended without a key
     bool keyed = false;
     T value;
+    size_t hash = 0;
   };
 
  public:
@@ -97,7 +102,8 @@ class KeyedCollection {
   // Appends value under key following the collection's duplicate policy. Returns whether
   // the value was appended.
   bool Add(T value, std::string_view key) {
-    if (auto found = index_.find(key); found != index_.end()) {
+    const size_t hash = NoCaseHash{}(key);
+    if (const size_t slot = FindSlot(key, hash); slot != kNone) {
       switch (policy_) {
         case DuplicateKey::kError:
           throw AutomationError(ErrorNumber::kDuplicateKey, "Collection",
@@ -105,17 +111,23 @@ class KeyedCollection {
         case DuplicateKey::kSkip:
           return false;
         case DuplicateKey::kReplace:
-          RemoveAt(found->second);
+          RemoveAt(slots_[slot] - 1);
           break;
       }
     }
-    index_.emplace(std::string(key), entries_.size());
-    entries_.push_back(Entry{std::string(key), true, std::move(value)});
+    if ((keyed_ + 1) * 2 > slots_.size()) Rehash(std::max<size_t>(16, slots_.size() * 2));
+    CheckRoom();
+    entries_.push_back(Entry{std::string(key), true, std::move(value), hash});
+    Place(entries_.size() - 1);
+    ++keyed_;
     return true;
   }
 
   // Appends without a key: reachable by position only; the same value may be added twice.
-  void AddUnkeyed(T value) { entries_.push_back(Entry{std::string(), false, std::move(value)}); }
+  void AddUnkeyed(T value) {
+    CheckRoom();
+    entries_.push_back(Entry{std::string(), false, std::move(value), 0});
+  }
 
   int32_t Count() const noexcept { return static_cast<int32_t>(entries_.size()); }
   bool empty() const noexcept { return entries_.empty(); }
@@ -136,7 +148,7 @@ class KeyedCollection {
   }
 
   bool Exists(const Variant& v) const { return Find(v) != nullptr; }
-  bool ContainsKey(std::string_view key) const { return index_.find(key) != index_.end(); }
+  bool ContainsKey(std::string_view key) const { return FindSlot(key, NoCaseHash{}(key)) != kNone; }
 
   const T* Find(const Variant& v) const {
     try {
@@ -152,8 +164,8 @@ class KeyedCollection {
     return &entries_[static_cast<size_t>(position) - 1].value;
   }
   const T* FindKey(std::string_view key) const {
-    auto found = index_.find(key);
-    return found == index_.end() ? nullptr : &entries_[found->second].value;
+    const size_t slot = FindSlot(key, NoCaseHash{}(key));
+    return slot == kNone ? nullptr : &entries_[slots_[slot] - 1].value;
   }
 
   // A number removes the member at that position (9 when out of range), a text the member
@@ -168,11 +180,9 @@ class KeyedCollection {
       return;
     }
     if (v.IsString()) {
-      auto found = index_.find(v.StringRef());
-      if (found == index_.end()) {
+      if (!RemoveKey(v.StringRef())) {
         throw AutomationError(ErrorNumber::kInvalidArgument, "Collection", "Invalid procedure call or argument");
       }
-      RemoveAt(found->second);
       return;
     }
     throw AutomationError(ErrorNumber::kInvalidArgument, "Collection", "Invalid procedure call or argument");
@@ -180,20 +190,25 @@ class KeyedCollection {
 
   // Removes the member under key when present; returns whether one was removed.
   bool RemoveKey(std::string_view key) {
-    auto found = index_.find(key);
-    if (found == index_.end()) return false;
-    RemoveAt(found->second);
+    const size_t slot = FindSlot(key, NoCaseHash{}(key));
+    if (slot == kNone) return false;
+    RemoveAt(slots_[slot] - 1);
     return true;
   }
 
   void Clear() noexcept {
     entries_.clear();
-    index_.clear();
+    slots_.clear();
+    keyed_ = 0;
   }
 
   void reserve(size_t n) {
     entries_.reserve(n);
-    index_.reserve(n);
+    if (n * 2 > slots_.size()) {
+      size_t size = 16;
+      while (size < n * 2) size *= 2;
+      Rehash(size);
+    }
   }
 
   const_iterator begin() const { return const_iterator(entries_.begin()); }
@@ -208,18 +223,79 @@ class KeyedCollection {
   std::shared_ptr<KeyedEnumerator<T>> NewEnum() const { return std::make_shared<KeyedEnumerator<T>>(Values()); }
 
  private:
+  static constexpr size_t kNone = static_cast<size_t>(-1);
+  // Positions are 32-bit in the index (half the memory, fewer cache misses) and Count is too.
+  static constexpr size_t kMaxMembers = 0x7fffffff;
+
+  void CheckRoom() const {
+    if (entries_.size() >= kMaxMembers) throw AutomationError(ErrorNumber::kOverflow, "Collection", "Overflow");
+  }
+
+  // Home slot of a hash; the high bits are folded in because the table uses the low ones.
+  size_t Home(size_t hash) const noexcept { return (hash ^ (hash >> 29)) & (slots_.size() - 1); }
+
+  // The slot holding the member under key, or kNone.
+  size_t FindSlot(std::string_view key, size_t hash) const {
+    if (slots_.empty()) return kNone;
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = Home(hash);; i = (i + 1) & mask) {
+      const size_t slot = slots_[i];
+      if (slot == 0) return kNone;
+      const Entry& e = entries_[slot - 1];
+      if (e.hash == hash && EqualsNoCase(e.key, key)) return i;
+    }
+  }
+
+  // Records the entry at index in the first free slot of its probe sequence.
+  void Place(size_t index) {
+    const size_t mask = slots_.size() - 1;
+    size_t i = Home(entries_[index].hash);
+    while (slots_[i] != 0) i = (i + 1) & mask;
+    slots_[i] = static_cast<uint32_t>(index + 1);
+  }
+
+  void Rehash(size_t size) {
+    slots_.assign(size, 0);
+    for (size_t index = 0; index < entries_.size(); ++index) {
+      if (entries_[index].keyed) Place(index);
+    }
+  }
+
+  // Empties slot i and moves later members of the probe run back, so that no lookup stops
+  // early at the hole.
+  void EraseSlot(size_t i) {
+    const size_t mask = slots_.size() - 1;
+    for (size_t j = (i + 1) & mask; slots_[j] != 0; j = (j + 1) & mask) {
+      const size_t home = Home(entries_[slots_[j] - 1].hash);
+      // j's member may fill the hole unless its home lies cyclically in (i, j].
+      const bool homeBetween = i <= j ? (home > i && home <= j) : (home > i || home <= j);
+      if (!homeBetween) {
+        slots_[i] = slots_[j];
+        i = j;
+      }
+    }
+    slots_[i] = 0;
+  }
+
   void RemoveAt(size_t index) {
-    if (entries_[index].keyed) index_.erase(entries_[index].key);
+    if (entries_[index].keyed) {
+      const size_t mask = slots_.size() - 1;
+      size_t i = Home(entries_[index].hash);
+      while (slots_[i] != index + 1) i = (i + 1) & mask;
+      EraseSlot(i);
+      --keyed_;
+    }
     entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(index));
     if (index == entries_.size()) return;  // the last member: no position moved
-    for (auto& [key, pos] : index_) {
-      if (pos > index) --pos;
+    for (uint32_t& slot : slots_) {
+      if (slot > index + 1) --slot;
     }
   }
 
   DuplicateKey policy_;
   std::vector<Entry> entries_;
-  std::unordered_map<std::string, size_t, NoCaseHash, NoCaseEqual> index_;
+  std::vector<uint32_t> slots_;  // 0 for a free slot, else the member's index + 1
+  size_t keyed_ = 0;           // members that have a key
 };
 
 }  // namespace ridirodev

@@ -115,6 +115,53 @@ TEST(KeyedCollectionTest, RemoveClosesTheGapAndKeepsKeyLookupsRight) {
   ExpectContents(c, model);
 }
 
+// Many adds and removes through table growth, under keys that differ only in case, checked
+// against a plain list after every step: removals must never hide a member further along
+// its probe run.
+TEST(KeyedCollectionTest, LongMixedHistoryMatchesAPlainList) {
+  Members c(DuplicateKey::kSkip);
+  std::vector<MemberPtr> model;
+  uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 8) % 1000;
+  };
+  for (int step = 0; step < 4000; ++step) {
+    const uint32_t r = next();
+    if (r < 600 || model.empty()) {
+      std::string key = "Key" + std::to_string(next() % 700);
+      if (r % 2) std::transform(key.begin(), key.end(), key.begin(), ::toupper);
+      const bool present = std::any_of(model.begin(), model.end(), [&](const MemberPtr& m) {
+        return EqualsNoCase(m->key, key);
+      });
+      auto m = std::make_shared<Member>(key);
+      EXPECT_EQ(c.Add(m, key), !present);
+      if (!present) model.push_back(m);
+    } else if (r < 800) {
+      const size_t at = next() % model.size();
+      c.Remove(Variant(model[at]->key));
+      model.erase(model.begin() + static_cast<std::ptrdiff_t>(at));
+    } else {
+      const size_t at = next() % model.size();
+      c.Remove(Variant(static_cast<int32_t>(at + 1)));
+      model.erase(model.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+    if (step % 97 == 0 || step == 3999) ExpectContents(c, model);
+  }
+  for (int i = 0; i < 700; ++i) {
+    const std::string key = "key" + std::to_string(i);
+    const bool present = std::any_of(model.begin(), model.end(), [&](const MemberPtr& m) {
+      return EqualsNoCase(m->key, key);
+    });
+    EXPECT_EQ(c.ContainsKey(key), present) << key;
+  }
+  // A copy answers on its own.
+  Members copy = c;
+  c.Clear();
+  ExpectContents(copy, model);
+  EXPECT_FALSE(c.ContainsKey(model.front()->key));
+}
+
 TEST(KeyedCollectionTest, UnkeyedMembersCountEveryTimeAndClearEmptiesAll) {
   Members c;
   const auto u = std::make_shared<Member>("");

@@ -19,9 +19,27 @@ class ObjectCollection : public Object {
   // A null member is ignored; otherwise the class's duplicate rule applies (457 for kError).
   void Add(ItemPtr item) {
     if (!item) return;
-    const auto key = item->Key();
-    items_.Add(std::move(item), key);
+    // Taken before the member is moved; the member keeps the text alive while it is added.
+    if constexpr (requires(const T& t) { t.KeyRef(); }) {
+      const std::string& key = item->KeyRef();
+      items_.Add(std::move(item), key);
+    } else {
+      const auto& key = item->Key();
+      items_.Add(std::move(item), key);
+    }
   }
+  // Adds every member of other in order, under this collection's duplicate rule. Into an
+  // empty collection the members and their key index are copied whole.
+  void AddAll(const ObjectCollection& other) {
+    if (items_.empty()) {
+      items_ = other.items_;
+      return;
+    }
+    items_.reserve(static_cast<size_t>(items_.Count() + other.items_.Count()));
+    for (const ItemPtr& item : other) Add(item);
+  }
+  // Room for n members, for callers that know how many will be added.
+  void Reserve(size_t n) { items_.reserve(n); }
   int32_t Count() const noexcept { return items_.Count(); }
   ItemPtr Item(const Variant& index) const { return items_.Item(index); }
   bool Exists(const Variant& index) const { return items_.Exists(index); }

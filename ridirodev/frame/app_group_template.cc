@@ -158,8 +158,8 @@ std::shared_ptr<CFields> CAppGroupTemplate::Fields(int32_t ordEntity) {
   auto result = std::make_shared<CFields>();
   const std::shared_ptr<CFields> statics = CachedOrEmpty(staticFields_, ordEntity);
   const std::shared_ptr<CFields> expressions = CachedOrEmpty(expressions_, ordEntity);
-  for (const CFieldPtr& field : *statics) result->Add(field);
-  for (const CFieldPtr& field : *expressions) result->Add(field);
+  result->AddAll(*statics);
+  result->AddAll(*expressions);
   return result;
 }
 
@@ -183,8 +183,8 @@ std::shared_ptr<CFields> CAppGroupTemplate::AllFields(bool fReload) {
     // Held in locals: a range over a temporary's pointee would dangle.
     const std::shared_ptr<CFields> statics = CachedOrEmpty(staticFields_, category->Id());
     const std::shared_ptr<CFields> expressions = CachedOrEmpty(expressions_, category->Id());
-    for (const CFieldPtr& field : *statics) result->Add(field);
-    for (const CFieldPtr& field : *expressions) result->Add(field);
+    result->AddAll(*statics);
+    result->AddAll(*expressions);
   }
   return result;
 }
@@ -246,22 +246,38 @@ void CAppGroupTemplate::FetchAndDistribute(const std::string& entityIds, Kind ki
   const int32_t selection = kind == Kind::kBoth     ? sql::kAllFields
                             : kind == Kind::kStatic ? sql::kStaticFieldsOnly
                                                     : sql::kExpressionsOnly;
-  auto distribute = [this](const CFieldPtr& field) {
-    auto& cache = field->IsExpression() ? expressions_ : staticFields_;
-    const std::string key = EntityKeyText(field->EntityId());
+  // Rows come grouped by entity: the collections of the last entity are kept at hand.
+  int32_t lastEntity = 0;
+  std::shared_ptr<CFields> lastStatics;
+  std::shared_ptr<CFields> lastExpressions;
+  auto collectionOf = [](KeyedCollection<std::shared_ptr<CFields>>& cache, int32_t entity) {
+    const std::string key = EntityKeyText(entity);
     std::shared_ptr<CFields> fields = cache.ItemByKey(key);
     if (!fields) {
       fields = std::make_shared<CFields>();
       cache.Add(fields, key);
     }
+    return fields;
+  };
+  auto distribute = [&](const CFieldPtr& field) {
+    if (field->EntityId() != lastEntity) {
+      lastEntity = field->EntityId();
+      lastStatics.reset();
+      lastExpressions.reset();
+    }
+    // Made on first use only: a kind that got no rows for an entity outside the request
+    // stays missing, so that it is loaded when asked for.
+    std::shared_ptr<CFields>& fields = field->IsExpression() ? lastExpressions : lastStatics;
+    if (!fields) fields = collectionOf(field->IsExpression() ? expressions_ : staticFields_, lastEntity);
     fields->Add(field);
   };
   auto fetch = [&](int32_t dataSourceId, const std::string& appName) {
     if (!state.flags.xmlGatewayAvailable || !gatewayAllowed) {
       IDBRecordsetPtr rs = sql::OpenDataSourceFields(entityIds, dataSourceId, appName, selection);
       if (!rs) return;
+      const sql::FieldRowReader reader(*rs, appName);
       while (!rs->Eof()) {
-        distribute(sql::FieldFromRow(*rs, appName));
+        distribute(reader.Read());
         rs->MoveNext();
       }
       rs->Close();

@@ -1,5 +1,9 @@
 #include "ridirodev/frame/state.h"
 
+#include <unordered_map>
+
+#include "ridirodev/host/services.h"
+
 namespace ridirodev {
 namespace {
 
@@ -34,6 +38,32 @@ MRidirodev::MRidirodev(HostPtr host) : host_(std::move(host)) {
 }
 
 MRidirodev::~MRidirodev() = default;
+
+struct MRidirodev::OwnerCache {
+  std::unordered_map<int32_t, IAppUserPtr> users;
+};
+
+IAppUserPtr MRidirodev::UserById(int32_t id) {
+  if (!ownerCache_) return FolderServices().UserById(id);
+  auto [it, added] = ownerCache_->users.try_emplace(id);
+  if (added) {
+    try {
+      it->second = FolderServices().UserById(id);
+    } catch (...) {
+      ownerCache_->users.erase(it);
+      throw;
+    }
+  }
+  return it->second;
+}
+
+void MRidirodev::BeginOwnerBatch() {
+  if (ownerBatches_++ == 0) ownerCache_ = std::make_unique<OwnerCache>();
+}
+
+void MRidirodev::EndOwnerBatch() noexcept {
+  if (ownerBatches_ > 0 && --ownerBatches_ == 0) ownerCache_.reset();
+}
 
 MRidirodev& MRidirodev::Current() {
   ThreadSlot& slot = Slot();

@@ -11,6 +11,7 @@
 
 namespace ridirodev {
 
+class IAppUser;
 class CAppGroupTemplates;
 class CFieldTechTypes;
 class CAggregators;
@@ -70,6 +71,12 @@ class MRidirodev {
   static HostPtr InstalledHost();
 
   Host& HostObject() const { return *host_; }
+
+  // The host's user of an id (nullptr for unknown). Inside an owner batch (the reading of one
+  // row set of fields, whose rows share few owners) each id is asked of the host once.
+  std::shared_ptr<IAppUser> UserById(int32_t id);
+  void BeginOwnerBatch();
+  void EndOwnerBatch() noexcept;
 
   IDBObject& Database();
   IAppSupport& Support();
@@ -154,6 +161,9 @@ class MRidirodev {
   IAppMessagesPtr messages_;
   IFontServicesPtr fontServices_;
   IImageServicesPtr imageServices_;
+  struct OwnerCache;
+  std::unique_ptr<OwnerCache> ownerCache_;  // while a batch is open
+  int32_t ownerBatches_ = 0;
 };
 
 // Installs a fresh state with the given host for the calling thread and restores the

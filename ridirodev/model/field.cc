@@ -77,7 +77,7 @@ void CField::BindAggregator(const std::string& sAggregator) {
 
 void CField::BindOwner(int32_t ordOwner) {
   // 0 is how the rows say "no owner"; the host need not be asked.
-  owner_ = ordOwner == 0 ? nullptr : MRidirodev::Current().FolderServices().UserById(ordOwner);
+  owner_ = ordOwner == 0 ? nullptr : MRidirodev::Current().UserById(ordOwner);
 }
 
 void CField::BindTechBits(int32_t iTechBits) {
@@ -85,32 +85,30 @@ void CField::BindTechBits(int32_t iTechBits) {
   techType_ = MRidirodev::Current().ValidTechTypes()->FieldTechType(iTechBits);
 }
 
-void CField::Initialize(int32_t ordA, const std::string& sNameA, int32_t ordEntity,
-                        const std::string& sAppName, const std::string& sFieldTypeA, int32_t iTechBitsA,
-                        const std::string& sDataTypeA, bool fNullOkA, const std::string& sColumnHeading1A,
-                        const std::string& sColumnHeading2A, const std::string& sDescriptionA,
-                        const std::string& sAggregator, int32_t ordOwner, const std::string& sCalcSourceA,
-                        Date dateChangedA, const std::string& sStatusA, ExtraColumnValuesPtr dicInfo,
-                        const std::string& sComplexA, int32_t lWeightField, int32_t iFontStyleA,
-                        int32_t iFontColorA) {
+void CField::Initialize(int32_t ordA, std::string sNameA, int32_t ordEntity, const std::string& sAppName,
+                        const std::string& sFieldTypeA, int32_t iTechBitsA, std::string sDataTypeA, bool fNullOkA,
+                        std::string sColumnHeading1A, std::string sColumnHeading2A, std::string sDescriptionA,
+                        const std::string& sAggregator, int32_t ordOwner, std::string sCalcSourceA,
+                        Date dateChangedA, std::string sStatusA, ExtraColumnValuesPtr dicInfo,
+                        std::string sComplexA, int32_t lWeightField, int32_t iFontStyleA, int32_t iFontColorA) {
   id_ = ordA;
-  name_ = sNameA;
+  name_ = std::move(sNameA);
   BindTemplate(sAppName);
   BindCategory(ordEntity);
   BindFieldType(sFieldTypeA);
   BindTechBits(iTechBitsA);
   BindAggregator(sAggregator);
   BindOwner(ordOwner);
-  dataType_ = sDataTypeA;
+  dataType_ = std::move(sDataTypeA);
   nullOk_ = fNullOkA;
-  heading1_ = sColumnHeading1A;
-  heading2_ = sColumnHeading2A;
-  description_ = sDescriptionA;
-  calcSource_ = sCalcSourceA;
+  heading1_ = std::move(sColumnHeading1A);
+  heading2_ = std::move(sColumnHeading2A);
+  description_ = std::move(sDescriptionA);
+  calcSource_ = std::move(sCalcSourceA);
   changed_ = dateChangedA;
-  status_ = sStatusA;
+  status_ = std::move(sStatusA);
   extra_ = std::move(dicInfo);
-  complex_ = sComplexA;
+  complex_ = std::move(sComplexA);
   weightFieldId_ = lWeightField;
   fontMask_ = iFontStyleA;
   fontColor_ = iFontColorA;

@@ -32,12 +32,13 @@ class CField : public Object, public ILVItemObject, public std::enable_shared_fr
   ~CField() override;
 
   // The loaders' form: every member from one dictionary row.
-  void Initialize(int32_t ordA, const std::string& sNameA, int32_t ordEntity, const std::string& sAppName,
-                  const std::string& sFieldTypeA, int32_t iTechBitsA, const std::string& sDataTypeA,
-                  bool fNullOkA, const std::string& sColumnHeading1A, const std::string& sColumnHeading2A,
-                  const std::string& sDescriptionA, const std::string& sAggregator, int32_t ordOwner,
-                  const std::string& sCalcSourceA, Date dateChangedA, const std::string& sStatusA = "",
-                  ExtraColumnValuesPtr dicInfo = nullptr, const std::string& sComplexA = "",
+  // The texts it keeps are taken by value, so that a loader's temporaries are moved in.
+  void Initialize(int32_t ordA, std::string sNameA, int32_t ordEntity, const std::string& sAppName,
+                  const std::string& sFieldTypeA, int32_t iTechBitsA, std::string sDataTypeA,
+                  bool fNullOkA, std::string sColumnHeading1A, std::string sColumnHeading2A,
+                  std::string sDescriptionA, const std::string& sAggregator, int32_t ordOwner,
+                  std::string sCalcSourceA, Date dateChangedA, std::string sStatusA = "",
+                  ExtraColumnValuesPtr dicInfo = nullptr, std::string sComplexA = "",
                   int32_t lWeightField = 0, int32_t iFontStyleA = 0, int32_t iFontColorA = 0);
   void InitializeFromXML(const std::string& sAppName, const IXMLNode& xmlObj);
   // A common field of an entity of "Traffic": keyed by its bare name.
@@ -51,6 +52,8 @@ class CField : public Object, public ILVItemObject, public std::enable_shared_fr
   std::shared_ptr<CField> Clone();
 
   std::string Key() const override { return key_; }
+  // The key without a copy, for the collections that index fields.
+  const std::string& KeyRef() const noexcept { return key_; }
   int32_t Id() const noexcept { return id_; }
   // Takes effect only while the id is 0.
   void SetId(int32_t id) noexcept;

@@ -1,5 +1,8 @@
 #include "ridirodev/sql/field_loaders.h"
 
+#include <unordered_map>
+
+#include "ridirodev/core/text.h"
 #include "ridirodev/frame/app_group_template.h"
 #include "ridirodev/frame/g_ridirodev.h"
 #include "ridirodev/frame/state.h"
@@ -37,8 +40,9 @@ std::vector<ExtraColumnJoin> Joins(const std::string& appName) {
 
 void AddRows(const std::shared_ptr<IDBRecordset>& rs, const std::string& appName, CFields& fields) {
   if (!rs) return;
+  const FieldRowReader reader(*rs, appName);
   while (!rs->Eof()) {
-    fields.Add(FieldFromRow(*rs, appName));
+    fields.Add(reader.Read());
     rs->MoveNext();
   }
   rs->Close();
@@ -46,43 +50,92 @@ void AddRows(const std::shared_ptr<IDBRecordset>& rs, const std::string& appName
 
 }  // namespace
 
+std::string DataSourceFieldsText(std::string_view entityIds, int32_t dataSourceId, const std::string& appName,
+                                 int32_t fieldSelection) {
+  MRidirodev& state = MRidirodev::Current();
+  return DataSourceFieldsStatement(entityIds, dataSourceId, fieldSelection, state.Support().ExtendedEntityViews(),
+                                   OptionalColumns(state.flags), Joins(appName));
+}
+
 std::shared_ptr<IDBRecordset> OpenDataSourceFields(std::string_view entityIds, int32_t dataSourceId,
                                                    const std::string& appName, int32_t fieldSelection) {
+  return MRidirodev::Current().Database().OpenRecordset(
+      DataSourceFieldsText(entityIds, dataSourceId, appName, fieldSelection), 60);
+}
+
+namespace {
+
+// The fixed columns a field is made from, in the order of Initialize's parameters.
+enum FieldColumn : size_t {
+  kFieldId, kName, kEntityId, kFieldGroup, kTechMask, kDataType, kNullOk, kHeader1, kHeader2, kDescription,
+  kAggregator, kOwner, kUdcSource, kChanged, kStatus, kComplex, kWeightField, kFontStyle, kFontColor, kColumnCount
+};
+constexpr const char* kColumnNames[kColumnCount] = {
+    "Field_Id",       "Name",       "Entity_Id",        "Field_Group_Short", "Tech_Mask",      "DataType",
+    "Is_Null_OK",     "Report_Header", "Report_Header2", "Field_Desc",       "Field_Aggregator", "Field_Owner",
+    "UDC_Source",     "Changed",    "Status",           "Complex",           "weight_field_id", "FontStyleMask",
+    "FontColor"};
+
+}  // namespace
+
+// A column found by position, or by name when the row set has no such column, so that reading
+// it fails as a by-name read does.
+struct FieldRowReader::Column {
+  int32_t position = -1;
+  std::string name;
+};
+
+FieldRowReader::FieldRowReader(const IDBRecordset& rs, std::string appName) : rs_(rs), appName_(std::move(appName)) {
+  const IDBFields& fields = rs_.Fields();
+  std::unordered_map<std::string, int32_t, NoCaseHash, NoCaseEqual> positions;
+  for (int32_t i = 0, n = fields.Count(); i < n; ++i) positions.emplace(fields.Name(i), i);  // first one wins
+  auto column = [&](std::string name) {
+    auto found = positions.find(name);
+    return Column{found == positions.end() ? -1 : found->second, std::move(name)};
+  };
+  columns_.reserve(kColumnCount);
+  for (const char* name : kColumnNames) columns_.push_back(column(name));
+  if (auto columns = ExtraColumnsOf(appName_)) {
+    hasExtra_ = true;
+    int32_t k = 0;
+    for (const CExtraColumnPtr& extra : *columns) extra_.emplace_back(extra->Key(), column("v" + std::to_string(++k)));
+  }
+}
+
+FieldRowReader::~FieldRowReader() = default;
+
+FieldRowReader::OwnerBatch::OwnerBatch() { MRidirodev::Current().BeginOwnerBatch(); }
+FieldRowReader::OwnerBatch::~OwnerBatch() { MRidirodev::Current().EndOwnerBatch(); }
+
+Variant FieldRowReader::Value(const Column& column) const {
+  const IDBFields& fields = rs_.Fields();
+  return column.position >= 0 ? fields.Value(column.position) : fields.Value(column.name);
+}
+
+std::shared_ptr<CField> FieldRowReader::Read() const {
   MRidirodev& state = MRidirodev::Current();
-  const std::string statement =
-      DataSourceFieldsStatement(entityIds, dataSourceId, fieldSelection, state.Support().ExtendedEntityViews(),
-                                OptionalColumns(state.flags), Joins(appName));
-  return state.Database().OpenRecordset(statement, 60);
+  IDBObject& db = state.Database();
+  ExtraColumnValuesPtr extra;
+  if (hasExtra_) {
+    extra = std::make_shared<ExtraColumnValues>();
+    for (const auto& [key, column] : extra_) (*extra)[key] = Variant(db.FieldText(Value(column)));
+  }
+  auto text = [&](FieldColumn c) { return db.FieldText(Value(columns_[c])); };
+  auto number = [&](FieldColumn c) { return db.FieldNumberOr(Value(columns_[c]), 0); };
+  const GlobalFlags& flags = state.flags;
+  auto field = std::make_shared<CField>();
+  field->Initialize(db.FieldNumber(Value(columns_[kFieldId])), text(kName), db.FieldNumber(Value(columns_[kEntityId])),
+                    appName_, text(kFieldGroup), number(kTechMask), text(kDataType),
+                    db.FieldFlag(Value(columns_[kNullOk])), text(kHeader1), text(kHeader2), text(kDescription),
+                    text(kAggregator), number(kOwner), text(kUdcSource), db.FieldDate(Value(columns_[kChanged])),
+                    text(kStatus), extra, flags.doComplex ? text(kComplex) : std::string(),
+                    flags.doWeighted ? number(kWeightField) : 0, flags.styleFieldsAvailable ? number(kFontStyle) : 0,
+                    flags.styleFieldsAvailable ? number(kFontColor) : 0);
+  return field;
 }
 
 std::shared_ptr<CField> FieldFromRow(const IDBRecordset& rs, const std::string& appName) {
-  MRidirodev& state = MRidirodev::Current();
-  IDBObject& db = state.Database();
-  const IDBFields& f = rs.Fields();
-  ExtraColumnValuesPtr extra;
-  if (auto columns = ExtraColumnsOf(appName)) {
-    extra = std::make_shared<ExtraColumnValues>();
-    int32_t k = 0;
-    for (const CExtraColumnPtr& column : *columns) {
-      ++k;
-      (*extra)[column->Key()] = Variant(db.FieldText(f.Value("v" + std::to_string(k))));
-    }
-  }
-  const GlobalFlags& flags = state.flags;
-  auto field = std::make_shared<CField>();
-  field->Initialize(db.FieldNumber(f.Value("Field_Id")), db.FieldText(f.Value("Name")),
-                    db.FieldNumber(f.Value("Entity_Id")), appName, db.FieldText(f.Value("Field_Group_Short")),
-                    db.FieldNumberOr(f.Value("Tech_Mask"), 0), db.FieldText(f.Value("DataType")),
-                    db.FieldFlag(f.Value("Is_Null_OK")), db.FieldText(f.Value("Report_Header")),
-                    db.FieldText(f.Value("Report_Header2")), db.FieldText(f.Value("Field_Desc")),
-                    db.FieldText(f.Value("Field_Aggregator")), db.FieldNumberOr(f.Value("Field_Owner"), 0),
-                    db.FieldText(f.Value("UDC_Source")), db.FieldDate(f.Value("Changed")),
-                    db.FieldText(f.Value("Status")), extra,
-                    flags.doComplex ? db.FieldText(f.Value("Complex")) : std::string(),
-                    flags.doWeighted ? db.FieldNumberOr(f.Value("weight_field_id"), 0) : 0,
-                    flags.styleFieldsAvailable ? db.FieldNumberOr(f.Value("FontStyleMask"), 0) : 0,
-                    flags.styleFieldsAvailable ? db.FieldNumberOr(f.Value("FontColor"), 0) : 0);
-  return field;
+  return FieldRowReader(rs, appName).Read();
 }
 
 std::shared_ptr<CFields> LoadFieldsByIds(const std::string& appName, std::string_view ids, bool useXml) {
