@@ -57,6 +57,7 @@ IAppUserPtr TestFolderServices::UserByName(std::string_view name) {
 }
 
 IAppUserPtr TestFolderServices::UserById(int32_t id) {
+  ++userByIdCalls_;
   for (const auto& user : users_) {
     if (user->Id() == id) return user;
   }

@@ -110,6 +110,7 @@ class TestFolderServices final : public IFolderServices {
     stops_.insert(stops_.end(), answers.begin(), answers.end());
   }
   int32_t StopChecks() const noexcept { return stopChecks_; }
+  int32_t UserByIdCalls() const noexcept { return userByIdCalls_; }
 
   IAppUserPtr UserByName(std::string_view name) override;
   IAppUserPtr UserById(int32_t id) override;
@@ -125,6 +126,7 @@ class TestFolderServices final : public IFolderServices {
   std::map<int32_t, int32_t> expressReports_;
   std::deque<bool> stops_;
   int32_t stopChecks_ = 0;
+  int32_t userByIdCalls_ = 0;
 };
 using TestFolderServicesPtr = std::shared_ptr<TestFolderServices>;
 

@@ -215,6 +215,33 @@ TEST_F(TrafficFieldsTest, KeyFieldsFollowTheKeyListAndSkipFieldsNotLoaded) {
   EXPECT_EQ(Traffic()->FieldKeys(1)->Count(), 0);
 }
 
+TEST_F(AppGroupTemplateTest, EachOwnerIsAskedOfTheHostOncePerLoad) {
+  auto& users = host_->FolderServices();
+  users.AddUser(7, "alice");
+  users.AddUser(8, "bob");
+  auto owned = [](int32_t id, const std::string& name, int32_t owner) {
+    FieldSpec f = Field(id, 3, name);
+    f["Field_Owner"] = owner;
+    return f;
+  };
+  ScriptFields(2, {owned(1, "a", 7), owned(2, "b", 8), owned(3, "c", 7), owned(4, "d", 0), owned(5, "e", 9)});
+  auto fields = Traffic()->Fields(3);
+  EXPECT_EQ(users.UserByIdCalls(), 3);  // 7, 8 and the unknown 9; 0 is no owner
+  std::vector<std::string> owners;
+  for (const CFieldPtr& field : *fields) owners.push_back(field->Owner());
+  EXPECT_THAT(owners, ElementsAre("alice", "bob", "alice", "", ""));
+
+  // The next load asks again: a user renamed meanwhile shows under the new name.
+  users.AddUser(9, "carol");
+  Traffic()->ReloadFields(3);
+  EXPECT_EQ(users.UserByIdCalls(), 6);
+  EXPECT_EQ(Traffic()->Fields(3)->Item(Variant(5))->Owner(), "carol");
+  // Outside a load every field asks.
+  auto loose = std::make_shared<CField>();
+  for (int i = 0; i < 2; ++i) loose->Initialize(6, "f", 3, "Traffic", "RAW", 0, "I", true, "", "", "", "", 7, "", Date());
+  EXPECT_EQ(users.UserByIdCalls(), 8);
+}
+
 TEST_F(AppGroupTemplateTest, FieldsOfNoEntityFailWithoutAStatement) {
   for (int32_t entity : {0, -4}) {
     EXPECT_EQ(ErrorOf([&] { Traffic()->Fields(entity); }), 10);
