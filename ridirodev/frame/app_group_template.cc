@@ -9,6 +9,7 @@
 #include "ridirodev/model/field_category.h"
 #include "ridirodev/model/fields.h"
 #include "ridirodev/model/qualifiers.h"
+#include "ridirodev/sql/closing_recordset.h"
 #include "ridirodev/sql/dictionary_loaders.h"
 #include "ridirodev/sql/dictionary_statements.h"
 #include "ridirodev/sql/field_category_loader.h"
@@ -99,7 +100,7 @@ std::shared_ptr<KeyedCollection<std::string>> CAppGroupTemplate::FieldKeys(int32
     auto all = std::make_shared<KeyedCollection<std::shared_ptr<KeyedCollection<std::string>>>>();
     if (sql::UDRKeyDataAvailable()) {
       IDBObject& db = MRidirodev::Current().Database();
-      IDBRecordsetPtr rs = sql::OpenUDRKeys();
+      sql::ClosingRecordset rs(sql::OpenUDRKeys());
       if (rs) {
         int32_t entity = 0;
         bool first = true;
@@ -123,7 +124,7 @@ std::shared_ptr<KeyedCollection<std::string>> CAppGroupTemplate::FieldKeys(int32
           rs->MoveNext();
         }
         store();
-        rs->Close();
+        rs.Close();
       }
     }
     fieldKeys_ = std::move(all);
@@ -134,8 +135,9 @@ std::shared_ptr<KeyedCollection<std::string>> CAppGroupTemplate::FieldKeys(int32
 
 std::shared_ptr<CFields> CAppGroupTemplate::KeyFields(int32_t ordEntity) {
   auto result = std::make_shared<CFields>();
-  const std::shared_ptr<CFields> fields = StaticFields(ordEntity);
   const std::shared_ptr<KeyedCollection<std::string>> keys = FieldKeys(ordEntity);
+  if (keys->empty()) return result;  // most entities have no key list: their fields need not load
+  const std::shared_ptr<CFields> fields = StaticFields(ordEntity);
   for (const std::string& key : *keys) {
     if (const CFieldPtr* field = fields->Items().FindKey(key)) result->Add(*field);
   }
@@ -177,7 +179,7 @@ std::shared_ptr<CFields> CAppGroupTemplate::AllFields(bool fReload) {
       ids += key;
     }
   }
-  if (!ids.empty()) FetchAndDistribute(ids, Kind::kBoth, true, true);
+  if (!ids.empty()) FetchAndDistribute(ids, Ids::kGroup, Kind::kBoth, true, true);
   auto result = std::make_shared<CFields>();
   for (const CFieldCategoryPtr& category : *categories) {
     // Held in locals: a range over a temporary's pointee would dangle.
@@ -224,7 +226,7 @@ void CAppGroupTemplate::LoadEntityFields(int32_t ordEntity, bool gatewayAllowed)
   if (alwaysReload || (!hasStatic && !hasExpressions)) {
     StartAfresh(staticFields_, ordEntity);
     StartAfresh(expressions_, ordEntity);
-    FetchAndDistribute(key, Kind::kBoth, gatewayAllowed, true);
+    FetchAndDistribute(key, Ids::kOne, Kind::kBoth, gatewayAllowed, true);
   } else if (!hasStatic) {
     LoadKind(ordEntity, Kind::kStatic, gatewayAllowed, alwaysReload);
   } else {
@@ -237,10 +239,10 @@ void CAppGroupTemplate::LoadKind(int32_t ordEntity, Kind kind, bool gatewayAllow
   if (cache.ContainsKey(EntityKeyText(ordEntity)) && !alwaysReload) return;
   StartAfresh(cache, ordEntity);
   // Expressions loaded alone are this template's own: only static fields get the Client ones.
-  FetchAndDistribute(EntityKeyText(ordEntity), kind, gatewayAllowed, kind == Kind::kStatic);
+  FetchAndDistribute(EntityKeyText(ordEntity), Ids::kOne, kind, gatewayAllowed, kind == Kind::kStatic);
 }
 
-void CAppGroupTemplate::FetchAndDistribute(const std::string& entityIds, Kind kind, bool gatewayAllowed,
+void CAppGroupTemplate::FetchAndDistribute(const std::string& entityIds, Ids ids, Kind kind, bool gatewayAllowed,
                                            bool supplement) {
   MRidirodev& state = MRidirodev::Current();
   const int32_t selection = kind == Kind::kBoth     ? sql::kAllFields
@@ -273,19 +275,18 @@ void CAppGroupTemplate::FetchAndDistribute(const std::string& entityIds, Kind ki
   };
   auto fetch = [&](int32_t dataSourceId, const std::string& appName) {
     if (!state.flags.xmlGatewayAvailable || !gatewayAllowed) {
-      IDBRecordsetPtr rs = sql::OpenDataSourceFields(entityIds, dataSourceId, appName, selection);
+      sql::ClosingRecordset rs(sql::OpenDataSourceFields(entityIds, dataSourceId, appName, selection));
       if (!rs) return;
       const sql::FieldRowReader reader(*rs, appName);
       while (!rs->Eof()) {
         distribute(reader.Read());
         rs->MoveNext();
       }
-      rs->Close();
+      rs.Close();
       return;
     }
-    const bool several = entityIds.find(',') != std::string::npos;
     std::string filter = "DatasourceId = " + std::to_string(dataSourceId) +
-                         (several ? " && inGroup(Entity_Id, " + entityIds + ")" : " && Entity_Id = " + entityIds);
+                         (ids == Ids::kGroup ? " && inGroup(Entity_Id, " + entityIds + ")" : " && Entity_Id = " + entityIds);
     if (kind == Kind::kStatic) filter += "  && Field_Group_Short != 'UDC'";
     if (kind == Kind::kExpressions) filter += "  && Field_Group_Short = 'UDC'";
     const std::shared_ptr<CFields> fields = sql::LoadXmlFields(appName, filter);

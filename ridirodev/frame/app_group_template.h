@@ -60,11 +60,13 @@ class CAppGroupTemplate : public Object {
   int32_t dataSourceId_ = 0;
   int32_t dataContextId_ = 0;
   enum class Kind { kBoth, kStatic, kExpressions };
+  // One entity, or a list of them (AllFields), which the gateway is asked for as a group.
+  enum class Ids { kOne, kGroup };
   void LoadEntityFields(int32_t ordEntity, bool gatewayAllowed);
   void LoadKind(int32_t ordEntity, Kind kind, bool gatewayAllowed, bool alwaysReload);
   // Fetches the fields of the entity list for one kind from this template (and from Client for
   // Traffic) and distributes them into the by-entity collections.
-  void FetchAndDistribute(const std::string& entityIds, Kind kind, bool gatewayAllowed, bool supplement);
+  void FetchAndDistribute(const std::string& entityIds, Ids ids, Kind kind, bool gatewayAllowed, bool supplement);
 
   std::shared_ptr<CFieldCategories> fieldCategories_;
   std::shared_ptr<CTemplateCategories> templateCategories_;

@@ -22,7 +22,7 @@ constexpr std::string_view kClassName = "CFieldCategory";
 
 bool ExtendedViews() { return MRidirodev::Current().Support().ExtendedEntityViews(); }
 
-[[noreturn]] void ThrowNoTemplate() {
+[[noreturn]] void ThrowObjectNotSet() {
   throw AutomationError(ErrorNumber::kObjectNotSet, std::string(kClassName),
                         "Object variable or With block variable not set");
 }
@@ -106,25 +106,25 @@ bool CFieldCategory::IsRoot() const {
 
 std::shared_ptr<CFields> CFieldCategory::Fields() {
   CAppGroupTemplatePtr tpl = Template();
-  if (!tpl) ThrowNoTemplate();
+  if (!tpl) ThrowObjectNotSet();
   return tpl->Fields(id_);
 }
 
 std::shared_ptr<KeyedCollection<std::string>> CFieldCategory::FieldKeys() {
   CAppGroupTemplatePtr tpl = Template();
-  if (!tpl) ThrowNoTemplate();
+  if (!tpl) ThrowObjectNotSet();
   return tpl->FieldKeys(id_);
 }
 
 std::shared_ptr<CFields> CFieldCategory::StaticFields() {
   CAppGroupTemplatePtr tpl = Template();
-  if (!tpl) ThrowNoTemplate();
+  if (!tpl) ThrowObjectNotSet();
   return tpl->StaticFields(id_);
 }
 
 std::shared_ptr<CFields> CFieldCategory::Expressions() {
   CAppGroupTemplatePtr tpl = Template();
-  if (!tpl) ThrowNoTemplate();
+  if (!tpl) ThrowObjectNotSet();
   return tpl->Expressions(id_);
 }
 
@@ -136,14 +136,22 @@ std::shared_ptr<CFields> CFieldCategory::KeyFields() {
   std::vector<CFieldCategory*> ancestors;
   std::shared_ptr<CFields> inherited;
   std::unordered_set<const CFieldCategory*> seen{this};
-  CFieldCategoryPtr current = parentId_ != 0 ? Parent() : nullptr;
+  // A parent that was never linked (absent from the hierarchy, or cut out of a loop) is the
+  // missing-object error, not a silent loss of the inherited keys.
+  auto parentOf = [](const CFieldCategory& category) {
+    if (category.ParentId() == 0) return CFieldCategoryPtr();
+    CFieldCategoryPtr parent = category.Parent();
+    if (!parent) ThrowObjectNotSet();
+    return parent;
+  };
+  CFieldCategoryPtr current = parentOf(*this);
   while (current && seen.insert(current.get()).second) {
     if (current->keyFields_) {
       inherited = current->keyFields_;
       break;
     }
     ancestors.push_back(current.get());
-    current = current->ParentId() != 0 ? current->Parent() : nullptr;
+    current = parentOf(*current);
   }
   auto result = std::make_shared<CFields>();
   if (inherited) {
@@ -151,7 +159,7 @@ std::shared_ptr<CFields> CFieldCategory::KeyFields() {
   }
   auto addOwn = [&result](const CFieldCategory& category) {
     CAppGroupTemplatePtr tpl = category.Template();
-    if (!tpl) ThrowNoTemplate();
+    if (!tpl) ThrowObjectNotSet();
     const std::shared_ptr<CFields> own = tpl->KeyFields(category.Id());
     for (const auto& field : *own) result->Add(field);
   };

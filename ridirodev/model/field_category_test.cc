@@ -224,6 +224,8 @@ TEST_F(FieldCategoryTest, KeyFieldsInheritOutermostFirst) {
   a->SetParent(b);
   b->SetParent(a);
   EXPECT_THAT(Names(*a->KeyFields()), ElementsAre("switch_id", "sys_id"));
+  // A parent that was never linked is the missing-object error, not a loss of inherited keys.
+  EXPECT_EQ(ErrorOf([&] { Make(4, 99)->KeyFields(); }), ErrorNumber::kObjectNotSet);
 }
 
 TEST_F(FieldCategoryTest, CommonFieldsLoadAnewEachCall) {

@@ -7,6 +7,7 @@
 #include "ridirodev/model/enum_values.h"
 #include "ridirodev/model/functions.h"
 #include "ridirodev/model/qualifiers.h"
+#include "ridirodev/sql/closing_recordset.h"
 #include "ridirodev/sql/dictionary_statements.h"
 
 namespace ridirodev::sql {
@@ -18,13 +19,13 @@ IDBObject& Db() { return MRidirodev::Current().Database(); }
 // nothing.
 template <class F>
 void ForEachRow(const std::string& statement, F&& row) {
-  IDBRecordsetPtr rs = Db().OpenRecordset(statement, 60);
+  ClosingRecordset rs(Db().OpenRecordset(statement, 60));
   if (!rs) return;
   while (!rs->Eof()) {
     row(*rs);
     rs->MoveNext();
   }
-  rs->Close();
+  rs.Close();
 }
 
 // Rows to members that initialise themselves from the row.
@@ -40,10 +41,10 @@ void LoadMembers(const std::string& statement, Collection& collection) {
 }  // namespace
 
 int32_t LookupEntityId(std::string_view name) {
-  IDBRecordsetPtr rs = Db().OpenRecordset(EntityIdByNameStatement(name), 60);
+  ClosingRecordset rs(Db().OpenRecordset(EntityIdByNameStatement(name), 60));
   if (!rs || rs->Bof()) return 0;
   const int32_t id = Db().FieldNumber(rs->Fields().Value("Entity_Id"));
-  rs->Close();
+  rs.Close();
   return id;
 }
 
@@ -118,8 +119,8 @@ void LoadFunctions(CFunctions& functions) {
 
 void LoadEnumValues(KeyedCollection<std::shared_ptr<CEnumValues>>& values) {
   IDBObject& db = Db();
-  IDBRecordsetPtr ids = db.OpenRecordset(EnumFieldIdsStatement(), 60);
-  IDBRecordsetPtr all = db.OpenRecordset(EnumValuesStatement(), 60);
+  ClosingRecordset ids(db.OpenRecordset(EnumFieldIdsStatement(), 60));
+  ClosingRecordset all(db.OpenRecordset(EnumValuesStatement(), 60));
   if (ids && all && !all->Bof()) {
     for (ids->MoveFirst(); !ids->Eof(); ids->MoveNext()) {
       const int32_t fieldId = db.FieldNumber(ids->Fields().Value("field_id"));
@@ -133,8 +134,8 @@ void LoadEnumValues(KeyedCollection<std::shared_ptr<CEnumValues>>& values) {
       values.Add(fieldValues, std::to_string(fieldId) + "~");
     }
   }
-  if (ids) ids->Close();
-  if (all) all->Close();
+  ids.Close();
+  all.Close();
 }
 
 }  // namespace ridirodev::sql

@@ -11,37 +11,12 @@
 #include "ridirodev/model/field_categories.h"
 #include "ridirodev/model/field_category.h"
 #include "ridirodev/model/fields.h"
+#include "ridirodev/sql/closing_recordset.h"
 #include "ridirodev/sql/dictionary_statements.h"
 
 namespace ridirodev::sql {
 namespace {
 
-// Closes the row set also when a row fails, without hiding that row's error.
-class ClosingRecordset {
- public:
-  explicit ClosingRecordset(IDBRecordsetPtr rs) : rs_(std::move(rs)) {}
-  ClosingRecordset(const ClosingRecordset&) = delete;
-  ClosingRecordset& operator=(const ClosingRecordset&) = delete;
-  ~ClosingRecordset() {
-    if (!rs_) return;
-    try {
-      rs_->Close();
-    } catch (const AutomationError&) {
-      // The error already on its way matters more.
-    }
-  }
-  // The normal end of the walk: a failing close is reported.
-  void Close() {
-    IDBRecordsetPtr rs = std::move(rs_);
-    if (rs) rs->Close();
-  }
-  IDBRecordset* operator->() const noexcept { return rs_.get(); }
-  IDBRecordset& operator*() const noexcept { return *rs_; }
-  explicit operator bool() const noexcept { return rs_ != nullptr; }
-
- private:
-  IDBRecordsetPtr rs_;
-};
 
 }  // namespace
 

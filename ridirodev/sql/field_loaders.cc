@@ -9,6 +9,7 @@
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/fields.h"
 #include "ridirodev/model/qualifiers.h"
+#include "ridirodev/sql/closing_recordset.h"
 #include "ridirodev/sql/dictionary_statements.h"
 #include "ridirodev/sql/xml_gateway.h"
 
@@ -38,14 +39,15 @@ std::vector<ExtraColumnJoin> Joins(const std::string& appName) {
   return joins;
 }
 
-void AddRows(const std::shared_ptr<IDBRecordset>& rs, const std::string& appName, CFields& fields) {
+void AddRows(IDBRecordsetPtr opened, const std::string& appName, CFields& fields) {
+  ClosingRecordset rs(std::move(opened));
   if (!rs) return;
   const FieldRowReader reader(*rs, appName);
   while (!rs->Eof()) {
     fields.Add(reader.Read());
     rs->MoveNext();
   }
-  rs->Close();
+  rs.Close();
 }
 
 }  // namespace
@@ -179,10 +181,10 @@ bool UDRKeyDataAvailable() {
   state.udrKeyDataAvailable = false;  // remembered before asking: a failure answers false later too
   IDBObject& db = state.Database();
   if (!db.TableExists("tqd_udr_keys")) return false;
-  IDBRecordsetPtr rs = db.OpenRecordset("select count (*) RowCount from tqd_udr_keys", 60);
+  ClosingRecordset rs(db.OpenRecordset("select count (*) RowCount from tqd_udr_keys", 60));
   bool available = false;
   if (rs && !rs->Eof()) available = db.FieldNumberOr(rs->Fields().Value("RowCount"), 0) >= 1;
-  if (rs) rs->Close();
+  rs.Close();
   state.udrKeyDataAvailable = available;
   return available;
 }
