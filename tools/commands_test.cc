@@ -108,5 +108,43 @@ TEST_F(ToolTest, InfoStartsTheComponentOnTheSample) {
   EXPECT_FALSE(fs::exists(dir_ / "log.txt") && fs::file_size(dir_ / "log.txt") > 0);
 }
 
+TEST_F(ToolTest, TemplatesHierarchyAndFilteredFieldsOfTheSample) {
+  std::ostringstream created;
+  const fs::path db = dir_ / "sample.db";
+  InitDatabase({db, true, 0, false}, created);
+  standalone::StandaloneConfig config;
+  config.db = db.string();
+  MRidirodevScope scope(std::make_shared<standalone::StandaloneHost>(config));
+
+  std::ostringstream templates;
+  ShowTemplates(templates);
+  EXPECT_THAT(templates.str(), HasSubstr("Traffic  2"));
+
+  std::ostringstream tree;
+  ShowCategories("traffic", tree);
+  // Children indented under their parents; entities that cannot be reported on are marked.
+  EXPECT_THAT(tree.str(), HasSubstr("NetworkSystem  [10]\n  MobileSwitch (MSC)  [11]\n    CellSite (Site)  [12]\n"));
+  EXPECT_THAT(tree.str(), HasSubstr("PagingArea  [16, not reportable]"));
+
+  FieldQuery query;
+  query.entity = "cell";  // the label, without regard to case
+  query.type = "UDC";
+  query.owner = "rfeng";
+  query.search = "*Drop*";
+  query.columns = {"name", "owner", "source"};
+  std::ostringstream fields;
+  EXPECT_EQ(ShowFields(query, fields), 3);
+  EXPECT_THAT(fields.str(), HasSubstr("name                owner  source\n"));
+  EXPECT_THAT(fields.str(), HasSubstr("Drop_Rate           rfeng  100 * Dropped_Calls"));
+  EXPECT_THAT(fields.str(), HasSubstr("(3 fields of CellSite (Site))"));
+
+  query.columns = {"name", "bogus"};
+  EXPECT_EQ(ErrorOf([&] { ShowFields(query, fields); }), ErrorNumber::kInvalidArgument);
+  query.columns.clear();
+  query.entity = "Nowhere";
+  EXPECT_EQ(ErrorOf([&] { ShowFields(query, fields); }), ErrorNumber::kInvalidArgument);
+  EXPECT_EQ(ErrorOf([&] { ShowCategories("Nope", fields); }), ErrorNumber::kInvalidArgument);
+}
+
 }  // namespace
 }  // namespace ridirodev::tool
