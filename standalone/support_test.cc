@@ -69,30 +69,23 @@ TEST(MatchWildcardTest, Wildcards) {
       {"Call Attempts", "call*", true, true},
       {"Call Attempts", "*ATTEMPTS", true, true},
       {"Call Attempts", "call", true, false},
-      {"Call Attempts", "call", false, true},  // anywhere in the text
-      {"Call Attempts", "empt", false, true},
-      {"Call Attempts", "tempt?", false, true},
+      {"Call Attempts", "call", false, true},  // anywhere
       {"Call Attempts", "tempts?", false, false},
       {"Drops_2G", "Drops_#G", true, true},
       {"Drops_XG", "Drops_#G", true, false},
-      {"Cell 12", "Cell ##", true, true},
       {"Cell 1", "Cell ##", true, false},
-      {"Sector B", "Sector [abc]", true, true},  // sets ignore case too
+      {"Sector B", "Sector [abc]", true, true},  // sets fold too
       {"Sector D", "Sector [a-c]", true, false},
       {"Sector D", "Sector [!a-c]", true, true},
       {"Sector b", "Sector [!A-C]", true, false},
-      {"a-b", "a[-x]b", true, true},  // "-" first in a set is a member
-      {"a]b", "a[]]b", true, true},   // "]" first in a set is a member
-      {"a[b", "a[b", true, true},     // unclosed "[" stands for itself
+      {"a-b", "a[-x]b", true, true},  // "-" first is a member
+      {"a]b", "a[]]b", true, true},
+      {"a[b", "a[b", true, true},  // unclosed "[" is itself
       {"a*b", "a[*]b", true, true},
-      {"aXb", "a[*]b", true, false},
       {"", "*", true, true},
-      {"", "", true, true},
       {"x", "", true, false},
       {"x", "", false, true},
       {"aaaaaaaaaaaaaaaaaaaaaaaaaaaaab", "*a*a*a*a*a*a*c", true, false},
-      {"mississippi", "m*iss*ppi", true, true},
-      {"mississippi", "m*iss*ppx", true, false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(MatchWildcard(c.text, c.pattern, c.complete, false), c.expected)
@@ -101,13 +94,10 @@ TEST(MatchWildcardTest, Wildcards) {
 }
 
 TEST(MatchWildcardTest, Utf8CharactersCountAsOneAndCaseCanMatter) {
-  EXPECT_TRUE(MatchWildcard("Zelle München", "Zelle M?nchen", true, false));
   EXPECT_TRUE(MatchWildcard("Célula", "C?lula", true, false));
   EXPECT_FALSE(MatchWildcard("Célula", "C??lula", true, false)) << "two bytes are one character";
   EXPECT_TRUE(MatchWildcard("Zelle Ö", "Zelle [Ä-Ö]", true, false));
   EXPECT_FALSE(MatchWildcard("Calls", "calls", true, true));
-  EXPECT_TRUE(MatchWildcard("Calls", "Calls", true, true));
-
   StandaloneSupport support(Config());
   EXPECT_TRUE(support.MatchPattern("Blocked Calls", "blocked*", true, 0));
   EXPECT_FALSE(support.MatchPattern("Blocked Calls", "blocked*", true, kMatchCase));
@@ -130,7 +120,6 @@ TEST(StandaloneSupportTest, IntegerAndNumberChecks) {
     EXPECT_NE(c.message.find("outside the integer range"), std::string::npos) << big;
   }
 
-  EXPECT_EQ(s.CheckNumber("3.5").value, Variant(3.5));
   EXPECT_EQ(s.CheckNumber("-1e3").value, Variant(-1000.0));
   EXPECT_EQ(s.CheckNumber("3,5").message, "'3,5' is not a valid number.");
   EXPECT_FALSE(s.CheckNumber("").ok);
@@ -140,16 +129,13 @@ TEST(StandaloneSupportTest, IntegerAndNumberChecks) {
 
 TEST(StandaloneSupportTest, TextChecksUnquoteAndRejectBrokenQuotes) {
   StandaloneSupport s(Config());
-  EXPECT_EQ(s.CheckText("'a'").value, Variant("a"));
   EXPECT_EQ(s.CheckText("'it''s'").value, Variant("it's"));
   EXPECT_EQ(s.CheckText("''").value, Variant(""));
   EXPECT_EQ(s.CheckText(" Cell 12 ").value, Variant("Cell 12"));
   EXPECT_NE(s.CheckText("'abc").message.find("missing its closing quote"), std::string::npos);
   EXPECT_NE(s.CheckText("'it's'").message.find("not doubled"), std::string::npos);
   // The closing parenthesis of an empty list is not a value.
-  EXPECT_FALSE(s.CheckText(")").ok);
-  EXPECT_FALSE(s.CheckText("a,b").ok);
-  EXPECT_FALSE(s.CheckText("").ok);
+  for (const char* bad : {")", "a,b", ""}) EXPECT_FALSE(s.CheckText(bad).ok) << bad;
 }
 
 TEST(StandaloneSupportTest, DateChecksTakeIsoAndGeneralDates) {
@@ -169,15 +155,12 @@ TEST(StandaloneSupportTest, XmlValuesRoundTrip) {
   EXPECT_EQ(s.ToXmlValue(Variant(d)), "2026-12-06T14:05:09");
   EXPECT_EQ(s.FromXmlDate(s.ToXmlValue(Variant(d))), d);
   EXPECT_EQ(s.ToXmlValue(Variant(Date::FromParts(2026, 1, 2))), "2026-01-02");
-  EXPECT_EQ(s.ToXmlValue(Variant(0.1)), "0.1");
   EXPECT_EQ(s.ToXmlValue(Variant(-2.5e-7)), "-2.5E-07");
   EXPECT_DOUBLE_EQ(s.FromXmlNumber(s.ToXmlValue(Variant(-2.5e-7))), -2.5e-7);
-  EXPECT_EQ(s.ToXmlValue(Variant(12)), "12");
   EXPECT_EQ(s.ToXmlValue(Variant(true)), "true");
   EXPECT_EQ(s.ToXmlValue(Variant::Null()), "");
   EXPECT_THROW(s.ToXmlValue(Variant(std::make_shared<TableRenderContext>())), AutomationError);
   // Unreadable text leaves a filter bound unset.
-  EXPECT_TRUE(s.FromXmlDate("").IsZero());
   EXPECT_TRUE(s.FromXmlDate("yesterday").IsZero());
   EXPECT_EQ(s.FromXmlNumber("n/a"), 0.0);
 }
@@ -189,7 +172,6 @@ TEST(StandaloneSupportTest, QuotingEncodingAndComparison) {
   EXPECT_EQ(s.XmlEncode(R"(<a & 'b' "c">)"), "&lt;a &amp; &apos;b&apos; &quot;c&quot;&gt;");
 
   EXPECT_EQ(s.CompareText("calls", "CALLS"), 0);
-  EXPECT_EQ(s.CompareText("Calls", "Drops"), -1);
   EXPECT_EQ(s.CompareText("drops", "Calls"), 1);
   EXPECT_EQ(s.CompareText("Call", "Calls"), -1);
   EXPECT_EQ(s.CompareText("a", "B"), -1) << "folded, not ASCII order";
@@ -197,7 +179,6 @@ TEST(StandaloneSupportTest, QuotingEncodingAndComparison) {
   const Date early = Date::FromParts(2026, 1, 1);
   const Date late = Date::FromParts(2026, 1, 1, 0, 0, 1);
   EXPECT_EQ(s.CompareDate(early, late), -1);
-  EXPECT_EQ(s.CompareDate(late, early), 1);
   EXPECT_EQ(s.CompareDate(late, late), 0);
   // Before the zero date the fraction still counts forward: -1.25 is 6:00, -1.5 noon of one day.
   EXPECT_EQ(s.CompareDate(Date(-1.25), Date(-1.5)), -1);
@@ -224,18 +205,13 @@ TEST(PropertySetTest, RendersAvailableColumnsAlignedByCharacters) {
   rows.Add(std::make_shared<RowItem>(std::map<int32_t, Variant>{{256, "Two\nLines"}, {512, "Sector"}}));
 
   EXPECT_EQ(set->RenderTable(rows, true, 0, 0, 0, s.TableRendererContext()),
-            "Name       Entity  Data Type\n"
-            "---------  ------  ---------\n"
-            "Übergaben  Zelle   I\n"
-            "Drops              1.5\n"
-            "Two Lines  Sector\n");
+            "Name       Entity  Data Type\n---------  ------  ---------\nÜbergaben  Zelle   I\nDrops         "
+            "     1.5\nTwo Lines  Sector\n");
 
   auto context = std::make_shared<TableRenderContext>();
   context->columnSeparator = " | ";
   EXPECT_EQ(set->RenderTable(rows, false, 0, 0, 0, context),
-            "Übergaben | Zelle  | I\n"
-            "Drops     |        | 1.5\n"
-            "Two Lines | Sector |\n");
+            "Übergaben | Zelle  | I\nDrops     |        | 1.5\nTwo Lines | Sector |\n");
 
   EXPECT_EQ(s.CreatePropertySet()->RenderTable(rows, true, 0, 0, 0, nullptr), "\n\n\n");
   EXPECT_EQ(set->RenderTable(Rows(), true, 0, 0, 0, nullptr),
@@ -256,10 +232,6 @@ TEST(StandaloneSupportTest, ComboPreparationAndCompletion) {
   s.CompleteCombo(combo);
   EXPECT_EQ(combo.Text(), "All");
 
-  ComboBox empty;
-  s.CompleteCombo(empty);
-  EXPECT_EQ(empty.ListIndex(), -1);
-
   EXPECT_EQ(s.DaySlotCount(), 96);
   EXPECT_EQ(s.DaySlotCount(false), 24);
   IAppStringListPtr list = s.CreateStringList();
@@ -270,28 +242,7 @@ TEST(StandaloneSupportTest, ComboPreparationAndCompletion) {
 
 // ---- log and messages ------------------------------------------------------------------
 
-TEST(StandaloneSupportTest, LogWritesOneLinePerEntry) {
-  StandaloneSupport s(Config());
-  std::ostringstream out;
-  s.SetLogStream(out);
-  s.Log(2, "Ridirodev", "CRidirodevInitializer", "Initialize", {"unable to initialize DB object", "a\nb"});
-  s.Log(3, "Ridirodev", "M", "Op", {});
-  // Each line is "<ISO timestamp with milliseconds> [level] source class operation: texts".
-  const std::string text = out.str();
-  const size_t firstEnd = text.find('\n');
-  ASSERT_NE(firstEnd, std::string::npos) << text;
-  const std::string first = text.substr(0, firstEnd);
-  const std::string second = text.substr(firstEnd + 1);
-  ASSERT_GT(first.size(), 24u) << text;
-  EXPECT_EQ(first[10], 'T');
-  EXPECT_EQ(first[19], '.');
-  EXPECT_EQ(first.substr(23),
-            " [2] Ridirodev CRidirodevInitializer Initialize: unable to initialize DB object | a\\nb");
-  ASSERT_GT(second.size(), 24u) << text;
-  EXPECT_EQ(second.substr(23), " [3] Ridirodev M Op:\n");
-}
-
-TEST(StandaloneSupportTest, LogFileIsAppended) {
+TEST(StandaloneSupportTest, LogAppendsOneLinePerEntry) {
   char name[] = "/tmp/ridirodev_log_XXXXXX";
   const int fd = mkstemp(name);
   ASSERT_GE(fd, 0);
@@ -301,18 +252,24 @@ TEST(StandaloneSupportTest, LogFileIsAppended) {
   c.logFile = name;
   {
     StandaloneSupport s(c);
-    s.Log(2, "Ridirodev", "X", "Y", {"one"});
-    s.Log(2, "Ridirodev", "X", "Y", {"two"});
+    s.Log(2, "Ridirodev", "CRidirodevInitializer", "Initialize", {"unable to initialize DB object", "a\nb"});
+    s.Log(3, "Ridirodev", "M", "Op", {});
   }
   std::ifstream in(name);
   std::string first, second, third;
   std::getline(in, first);
   std::getline(in, second);
   std::getline(in, third);
-  EXPECT_EQ(first, "earlier");
-  EXPECT_TRUE(second.ends_with("X Y: one")) << second;
-  EXPECT_TRUE(third.ends_with("X Y: two")) << third;
   std::filesystem::remove(name);
+  EXPECT_EQ(first, "earlier");
+  // Each line is "<ISO timestamp with milliseconds> [level] source class operation: texts".
+  ASSERT_GT(second.size(), 24u) << second;
+  EXPECT_EQ(second[10], 'T');
+  EXPECT_EQ(second[19], '.');
+  EXPECT_EQ(second.substr(23),
+            " [2] Ridirodev CRidirodevInitializer Initialize: unable to initialize DB object | a\\nb");
+  ASSERT_GT(third.size(), 24u) << third;
+  EXPECT_EQ(third.substr(23), " [3] Ridirodev M Op:");
 }
 
 TEST(StandaloneMessagesTest, BoxesAnswerWithTheConfiguredOrDefaultButton) {
@@ -323,7 +280,6 @@ TEST(StandaloneMessagesTest, BoxesAnswerWithTheConfiguredOrDefaultButton) {
   EXPECT_EQ(StandaloneMessages::Answer(yesNo, ""), kYes);
   EXPECT_EQ(StandaloneMessages::Answer(yesNo | 256, ""), kNo) << "second button as default";
   EXPECT_EQ(StandaloneMessages::Answer(1 | 512, ""), kOk) << "no third button: the first";
-  EXPECT_EQ(StandaloneMessages::Answer(yesNo, "no"), kNo);
   EXPECT_EQ(StandaloneMessages::Answer(3, "cancel"), kCancel);
   EXPECT_EQ(StandaloneMessages::Answer(yesNo, "cancel"), kYes) << "a button the box lacks gives the default";
   EXPECT_EQ(StandaloneMessages::Answer(MessageBoxStyle::kOkOnly, "no"), kOk);
@@ -336,8 +292,8 @@ TEST(StandaloneMessagesTest, BoxesAnswerWithTheConfiguredOrDefaultButton) {
   EXPECT_EQ(messages.MessageBox("Delete the expression?\r\nIt is used.", yesNo, "Confirm"), kNo);
   EXPECT_EQ(messages.MessageBox("Saved.", MessageBoxStyle::kInformation, ""), kOk);
   EXPECT_EQ(out.str(),
-            "[Confirm]\n  Delete the expression?\n  It is used.\n  Yes/No -> No\n"
-            "[Dictionary]\n  Saved.\n  OK -> OK\n");
+            "[Confirm]\n  Delete the expression?\n  It is used.\n  Yes/No -> No\n[Dictionary]\n  Saved.\n  "
+            "OK -> OK\n");
 }
 
 TEST(StandaloneMessagesTest, TracesReachTheLogOnlyWhenTracingIsOn) {
