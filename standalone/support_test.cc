@@ -26,7 +26,7 @@ class RowItem : public ILVItemObject {
     auto found = values_.find(column);
     return found == values_.end() ? Variant() : found->second;
   }
-  std::string ValueList(int32_t) const override { return {}; }
+  std::string ValueList(int32_t, const std::string&) const override { return {}; }
   int32_t Compare(int32_t, const ILVItemObject&) const override { return 0; }
 
  private:
@@ -36,7 +36,10 @@ class RowItem : public ILVItemObject {
 class Rows : public ILVItemCollection {
  public:
   std::shared_ptr<ILVItemCollection> Create() const override { return std::make_shared<Rows>(); }
-  void Add(ILVItemObjectPtr item) override { items_.push_back(std::move(item)); }
+  ILVItemObjectPtr Add(ILVItemObjectPtr item) override {
+    items_.push_back(item);
+    return item;
+  }
   void Delete(const Variant&) override {}
   int32_t Count() const override { return static_cast<int32_t>(items_.size()); }
   ILVItemObjectPtr Item(const Variant& keyOrIndex) const override {

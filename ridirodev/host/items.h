@@ -26,7 +26,8 @@ class ILVItemObject {
   virtual ~ILVItemObject() = default;
   virtual std::string Key() const = 0;
   virtual Variant Value(int32_t column) const = 0;
-  virtual std::string ValueList(int32_t column) const = 0;
+  // The values a cell offers for in-place editing, given the cell's current text.
+  virtual std::string ValueList(int32_t column, const std::string& text) const = 0;
   virtual int32_t Compare(int32_t column, const ILVItemObject& other) const = 0;
 };
 using ILVItemObjectPtr = std::shared_ptr<ILVItemObject>;
@@ -35,7 +36,8 @@ class ILVItemCollection {
  public:
   virtual ~ILVItemCollection() = default;
   virtual std::shared_ptr<ILVItemCollection> Create() const = 0;
-  virtual void Add(ILVItemObjectPtr item) = 0;
+  // Adds the item and hands it back as the view's item.
+  virtual ILVItemObjectPtr Add(ILVItemObjectPtr item) = 0;
   virtual void Delete(const Variant& keyOrIndex) = 0;
   virtual int32_t Count() const = 0;
   virtual ILVItemObjectPtr Item(const Variant& keyOrIndex) const = 0;

@@ -100,10 +100,8 @@ class CField : public Object, public ILVItemObject, public std::enable_shared_fr
 
   // ILVItemObject
   Variant Value(int32_t column) const override;
-  std::string ValueList(int32_t column) const override {
-    (void)column;
-    return "";
-  }
+  // Fields offer no value lists for in-place editing.
+  std::string ValueList(int32_t, const std::string&) const override { return ""; }
   int32_t Compare(int32_t column, const ILVItemObject& other) const override;
 
   // The template this field belongs to (nullptr before initialisation).

@@ -217,7 +217,7 @@ TEST_F(FieldTest, ListColumnsShowAndOrderEachProperty) {
   for (int32_t empty : {int32_t{fldExtra}, fldExtra + 3, fldExtra + 256, 0, 100, -1}) {
     EXPECT_EQ(f->Value(empty).ToString(), "") << empty;
   }
-  EXPECT_EQ(f->ValueList(fldName), "");
+  EXPECT_EQ(f->ValueList(fldName, "drops"), "");
 
   auto g =
       Make({.name = "Calls", .owner = 0, .changed = Date::FromParts(2020, 1, 1), .extra = Extra("x", "9")});

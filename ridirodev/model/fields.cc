@@ -69,11 +69,12 @@ std::shared_ptr<ILVItemCollection> CFields::ListItems() {
 
 ILVItemCollectionPtr CFieldsListItems::Create() const { return fields_->Clone(false)->ListItems(); }
 
-void CFieldsListItems::Add(ILVItemObjectPtr item) {
-  if (!item) return;
+ILVItemObjectPtr CFieldsListItems::Add(ILVItemObjectPtr item) {
+  if (!item) return item;
   auto field = std::dynamic_pointer_cast<CField>(item);
   if (!field) throw AutomationError(ErrorNumber::kTypeMismatch, "CFields", "Type mismatch");
   fields_->Add(std::move(field));
+  return item;
 }
 
 void CFieldsListItems::Delete(const Variant& keyOrIndex) { fields_->Remove(keyOrIndex); }

@@ -46,8 +46,9 @@ class CFieldsListItems final : public Object, public ILVItemCollection {
 
   // A new empty CFields.
   ILVItemCollectionPtr Create() const override;
-  // Error 13 for an item that is not a field; a null item is ignored.
-  void Add(ILVItemObjectPtr item) override;
+  // Adds the item as a field and returns it; error 13 for an item that is not a field, and a
+  // null item is ignored (and returned).
+  ILVItemObjectPtr Add(ILVItemObjectPtr item) override;
   void Delete(const Variant& keyOrIndex) override;
   int32_t Count() const override;
   ILVItemObjectPtr Item(const Variant& keyOrIndex) const override;

@@ -149,15 +149,15 @@ TEST_F(FieldsTest, ListItemsServeTheHostListView) {
 
   ILVItemCollectionPtr created = items->Create();
   EXPECT_EQ(created->Count(), 0);
-  created->Add(fields_->Item(Variant(1)));
-  created->Add(nullptr);
+  EXPECT_EQ(created->Add(fields_->Item(Variant(1))), fields_->Item(Variant(1)));
+  EXPECT_EQ(created->Add(nullptr), nullptr);
   EXPECT_EQ(created->Count(), 1);
   EXPECT_EQ(fields_->Count(), 2);
 
   struct NotAField final : ILVItemObject {
     std::string Key() const override { return "x"; }
     Variant Value(int32_t) const override { return Variant(); }
-    std::string ValueList(int32_t) const override { return ""; }
+    std::string ValueList(int32_t, const std::string&) const override { return ""; }
     int32_t Compare(int32_t, const ILVItemObject&) const override { return 0; }
   };
   EXPECT_EQ(ErrorOf([&] { created->Add(std::make_shared<NotAField>()); }), ErrorNumber::kTypeMismatch);
