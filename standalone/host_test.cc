@@ -71,22 +71,19 @@ TEST_F(StandaloneHostTest, FolderServicesKnowUsersAndDocuments) {
 TEST_F(StandaloneHostTest, ProcedureCallsAndTransactionsShareTheDatabase) {
   auto host = std::make_shared<StandaloneHost>(config_);
   MRidirodevScope scope(host);
-  MRidirodev& state = scope.State();
-  const int32_t owner = state.Database().QueryValue("SELECT Field_Owner FROM tqd_Datasource_Field WHERE Field_Id = "
-                                                    "(SELECT MIN(Field_Id) FROM tqd_Datasource_Field)").ToInt32();
-  state.XmlQueryService().BeginTransaction();
+  IDBObject& db = scope.State().Database();
+  const std::string id = db.QueryValue("SELECT MIN(Field_Id) FROM tqd_Datasource_Field").ToString();
+  const std::string ownerQuery = "SELECT Field_Owner FROM tqd_Datasource_Field WHERE Field_Id = " + id;
+  const int32_t owner = db.QueryValue(ownerQuery).ToInt32();
+  scope.State().XmlQueryService().BeginTransaction();
   IDBProcedureCallPtr call = host->CreateProcedureCall();
   call->SetName("tq_Dictionary.Update_Field_Owner");
-  call->AddParameter(std::to_string(state.Database()
-                                        .QueryValue("SELECT MIN(Field_Id) FROM tqd_Datasource_Field")
-                                        .ToInt32()),
-                     "integer");
+  call->AddParameter(id, "integer");
   call->AddParameter(std::to_string(owner + 1), "integer");
   call->Run();
-  state.XmlQueryService().RollbackTransaction();
-  EXPECT_EQ(state.Database().QueryValue("SELECT Field_Owner FROM tqd_Datasource_Field WHERE Field_Id = "
-                                        "(SELECT MIN(Field_Id) FROM tqd_Datasource_Field)").ToInt32(),
-            owner);
+  EXPECT_EQ(db.QueryValue(ownerQuery).ToInt32(), owner + 1);
+  scope.State().XmlQueryService().RollbackTransaction();
+  EXPECT_EQ(db.QueryValue(ownerQuery).ToInt32(), owner);
 }
 
 TEST_F(StandaloneHostTest, ErrorsAreLoggedAndSettingsSavedOnlyWhenChanged) {

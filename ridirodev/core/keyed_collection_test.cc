@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,7 +36,7 @@ void ExpectContents(const Members& c, const std::vector<MemberPtr>& expected) {
   }
 }
 
-TEST(KeyedCollectionTest, ItemAndExistsNeverFailForMissingMembers) {
+TEST(KeyedCollectionTest, NumberIsPositionTextIsKeyAndMissingMembersAreNothing) {
   Members c;
   const Variant probes[] = {Variant(1),   Variant(0),     Variant(-1), Variant(3),      Variant(1e10),
                             Variant(true), Variant("zzz"), Variant(),   Variant::Null()};
@@ -45,36 +44,30 @@ TEST(KeyedCollectionTest, ItemAndExistsNeverFailForMissingMembers) {
     EXPECT_EQ(c.Item(v), nullptr);
     EXPECT_FALSE(c.Exists(v));
   }
-  const auto a = AddNew(c, "x");
-  const auto b = AddNew(c, "y");
-  for (const Variant& v : probes) EXPECT_EQ(c.Exists(v), c.Item(v) != nullptr);
-  EXPECT_EQ(c.Item(Variant(1)), a);
-  EXPECT_EQ(c.Item(Variant(2.0)), b);
-  EXPECT_EQ(c.Item(Variant("X")), a);
-}
-
-TEST(KeyedCollectionTest, NumberIsPositionTextIsKey) {
-  Members c;
   const auto two = AddNew(c, "2");
   const auto one = AddNew(c, "1");
-  EXPECT_EQ(c.Item(Variant(2)), one);
+  for (const Variant& v : probes) EXPECT_EQ(c.Exists(v), c.Item(v) != nullptr);
+  EXPECT_EQ(c.Item(Variant(2.0)), one);
   EXPECT_EQ(c.Item(Variant("2")), two);
   c.Remove(Variant("2"));
   ExpectContents(c, {one});
+
+  // A failed Remove removes nothing.
+  EXPECT_EQ(ErrorOf([&] { c.Remove(Variant("missing")); }), ErrorNumber::kInvalidArgument);
+  EXPECT_EQ(ErrorOf([&] { c.Remove(Variant(0)); }), ErrorNumber::kSubscriptOutOfRange);
+  EXPECT_EQ(ErrorOf([&] { c.Remove(Variant(2)); }), ErrorNumber::kSubscriptOutOfRange);
+  EXPECT_EQ(ErrorOf([&] { c.Remove(Variant()); }), ErrorNumber::kInvalidArgument);
+  ExpectContents(c, {one});
 }
 
-TEST(KeyedCollectionTest, KeysIgnoreCaseUnderEveryPolicy) {
+// The skipping policy is exercised by the long history below.
+TEST(KeyedCollectionTest, KeysIgnoreCaseWhenFailingOrReplacing) {
   Members fail(DuplicateKey::kError);
   const auto first = AddNew(fail, "abc");
   const auto other = AddNew(fail, "other");
   EXPECT_EQ(ErrorOf([&] { AddNew(fail, "ABC"); }), ErrorNumber::kDuplicateKey);
   ExpectContents(fail, {first, other});
   EXPECT_EQ(fail.Item(Variant("aBc")), first);
-
-  Members skip(DuplicateKey::kSkip);
-  const auto kept = AddNew(skip, "abc");
-  EXPECT_FALSE(skip.Add(std::make_shared<Member>("ABC"), "ABC"));
-  ExpectContents(skip, {kept});
 
   Members replace(DuplicateKey::kReplace);
   AddNew(replace, "abc");
@@ -83,36 +76,6 @@ TEST(KeyedCollectionTest, KeysIgnoreCaseUnderEveryPolicy) {
   const auto newer = AddNew(replace, "ABC");
   ExpectContents(replace, {x, y, newer});
   EXPECT_EQ(replace.Item(Variant("abc")), newer);
-}
-
-TEST(KeyedCollectionTest, RemoveClosesTheGapAndKeepsKeyLookupsRight) {
-  Members c;
-  std::vector<MemberPtr> model;
-  for (int i = 0; i < 12; ++i) model.push_back(AddNew(c, "k" + std::to_string(i)));
-
-  c.Remove(Variant(1));
-  model.erase(model.begin());
-  ExpectContents(c, model);
-  // From the middle, by key and by position, and the last (position 9 of 9).
-  for (const Variant& v : {Variant("K5"), Variant(3), Variant(9), Variant("k1"), Variant(5)}) {
-    const auto gone = c.Item(v);
-    ASSERT_NE(gone, nullptr);
-    c.Remove(v);
-    model.erase(std::find(model.begin(), model.end(), gone));
-    ASSERT_EQ(c.Count(), static_cast<int32_t>(model.size()));
-    ExpectContents(c, model);
-    EXPECT_FALSE(c.Exists(Variant(gone->key)));
-  }
-  // A member added after removals is found under its own key and at the end.
-  model.push_back(AddNew(c, "late"));
-  ExpectContents(c, model);
-
-  // A failed Remove removes nothing.
-  EXPECT_EQ(ErrorOf([&] { c.Remove(Variant("missing")); }), ErrorNumber::kInvalidArgument);
-  EXPECT_EQ(ErrorOf([&] { c.Remove(Variant(0)); }), ErrorNumber::kSubscriptOutOfRange);
-  EXPECT_EQ(ErrorOf([&] { c.Remove(Variant(c.Count() + 1)); }), ErrorNumber::kSubscriptOutOfRange);
-  EXPECT_EQ(ErrorOf([&] { c.Remove(Variant()); }), ErrorNumber::kInvalidArgument);
-  ExpectContents(c, model);
 }
 
 // Many adds and removes through table growth, under keys that differ only in case, checked
@@ -170,16 +133,14 @@ TEST(KeyedCollectionTest, UnkeyedMembersCountEveryTimeAndClearEmptiesAll) {
   c.Add(k, "k");
   c.AddUnkeyed(u);
   EXPECT_EQ(c.Count(), 3);
-  EXPECT_EQ(c.Item(Variant(1)), u);
   EXPECT_EQ(c.Item(Variant(3)), u);
   EXPECT_EQ(c.Item(Variant("")), nullptr);
-  c.Remove(Variant(1));
+  c.Remove(Variant(1));  // shifts the keyed member
   EXPECT_EQ(c.Item(Variant("k")), k);
   EXPECT_EQ(c.Item(Variant(2)), u);
 
   c.Clear();
   EXPECT_EQ(c.Count(), 0);
-  EXPECT_FALSE(c.Exists(Variant("k")));
   c.Add(k, "K");  // the old key is free again
   EXPECT_EQ(c.Item(Variant("k")), k);
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "testing/errors.h"
 #include "testing/test_host.h"
 
 namespace ridirodev {
@@ -15,8 +16,7 @@ TEST(StateTest, HostObjectsAreMadeOnceOnFirstUse) {
   MRidirodevScope scope(host);
   EXPECT_EQ(host->Requests(HostFactory::kDatabase), 0);
   IDBObject& first = scope.State().Database();
-  IDBObject& second = MRidirodev::Current().Database();
-  EXPECT_EQ(&first, &second);
+  EXPECT_EQ(&first, &MRidirodev::Current().Database());
   EXPECT_EQ(&first, &host->Database());
   EXPECT_EQ(host->Requests(HostFactory::kDatabase), 1);
   EXPECT_EQ(host->Requests(HostFactory::kMessages), 0);
@@ -26,12 +26,7 @@ TEST(StateTest, HostThatSuppliesNothingIsObjectNotSet) {
   auto host = std::make_shared<TestHost>();
   host->ReturnNothingFrom(HostFactory::kFeatures);
   MRidirodevScope scope(host);
-  try {
-    scope.State().Features();
-    FAIL() << "expected error 91";
-  } catch (const AutomationError& e) {
-    EXPECT_EQ(e.Number(), ErrorNumber::kObjectNotSet);
-  }
+  EXPECT_EQ(testing::ErrorOf([&] { scope.State().Features(); }), ErrorNumber::kObjectNotSet);
   // A later answer is taken: the failed attempt left nothing behind.
   host->ReturnNothingFrom(HostFactory::kFeatures, false);
   EXPECT_EQ(&scope.State().Features(), &host->Features());
@@ -42,16 +37,12 @@ TEST(StateTest, ScopeStartsEmptyAndRestoresThePreviousState) {
   MRidirodevScope outer(outerHost);
   MRidirodev& outerState = outer.State();
   outerState.flags.doComplex = true;
-  outerState.limits.expressionLength = 4000;
-  outerState.aggregatorValueList = "SUM";
   {
     auto innerHost = std::make_shared<TestHost>();
     MRidirodevScope inner(innerHost);
     MRidirodev& innerState = inner.State();
     EXPECT_NE(&innerState, &outerState);
     EXPECT_FALSE(innerState.flags.doComplex);
-    EXPECT_EQ(innerState.limits.expressionLength, 0);
-    EXPECT_TRUE(innerState.aggregatorValueList.empty());
     EXPECT_EQ(&innerState.Database(), &innerHost->Database());
     EXPECT_EQ(MRidirodev::InstalledHost(), innerHost);
   }
