@@ -158,10 +158,7 @@ std::shared_ptr<CFields> CAppGroupTemplate::Fields(int32_t ordEntity) {
   if (ordEntity <= 0) throw AutomationError(10, "CAppGroupTemplate", "Fields for non existent entity");
   LoadEntityFields(ordEntity, true);
   auto result = std::make_shared<CFields>();
-  const std::shared_ptr<CFields> statics = CachedOrEmpty(staticFields_, ordEntity);
-  const std::shared_ptr<CFields> expressions = CachedOrEmpty(expressions_, ordEntity);
-  result->AddAll(*statics);
-  result->AddAll(*expressions);
+  AppendCached(ordEntity, *result);
   return result;
 }
 
@@ -181,14 +178,14 @@ std::shared_ptr<CFields> CAppGroupTemplate::AllFields(bool fReload) {
   }
   if (!ids.empty()) FetchAndDistribute(ids, Ids::kGroup, Kind::kBoth, true, true);
   auto result = std::make_shared<CFields>();
-  for (const CFieldCategoryPtr& category : *categories) {
-    // Held in locals: a range over a temporary's pointee would dangle.
-    const std::shared_ptr<CFields> statics = CachedOrEmpty(staticFields_, category->Id());
-    const std::shared_ptr<CFields> expressions = CachedOrEmpty(expressions_, category->Id());
-    result->AddAll(*statics);
-    result->AddAll(*expressions);
-  }
+  for (const CFieldCategoryPtr& category : *categories) AppendCached(category->Id(), *result);
   return result;
+}
+
+void CAppGroupTemplate::AppendCached(int32_t ordEntity, CFields& result) const {
+  const std::string key = EntityKeyText(ordEntity);
+  if (const auto* statics = staticFields_.FindKey(key)) result.AddAll(**statics);
+  if (const auto* expressions = expressions_.FindKey(key)) result.AddAll(**expressions);
 }
 
 void CAppGroupTemplate::UpdateField(const CFieldPtr& fld) {
@@ -228,16 +225,14 @@ void CAppGroupTemplate::LoadEntityFields(int32_t ordEntity, bool gatewayAllowed)
     StartAfresh(expressions_, ordEntity);
     FetchAndDistribute(key, Ids::kOne, Kind::kBoth, gatewayAllowed, true);
   } else if (!hasStatic) {
-    LoadKind(ordEntity, Kind::kStatic, gatewayAllowed, alwaysReload);
-  } else {
-    LoadKind(ordEntity, Kind::kExpressions, gatewayAllowed, alwaysReload);
+    LoadKind(ordEntity, Kind::kStatic, gatewayAllowed);
+  } else if (!hasExpressions) {
+    LoadKind(ordEntity, Kind::kExpressions, gatewayAllowed);
   }
 }
 
-void CAppGroupTemplate::LoadKind(int32_t ordEntity, Kind kind, bool gatewayAllowed, bool alwaysReload) {
-  auto& cache = kind == Kind::kStatic ? staticFields_ : expressions_;
-  if (cache.ContainsKey(EntityKeyText(ordEntity)) && !alwaysReload) return;
-  StartAfresh(cache, ordEntity);
+void CAppGroupTemplate::LoadKind(int32_t ordEntity, Kind kind, bool gatewayAllowed) {
+  StartAfresh(kind == Kind::kStatic ? staticFields_ : expressions_, ordEntity);
   // Expressions loaded alone are this template's own: only static fields get the Client ones.
   FetchAndDistribute(EntityKeyText(ordEntity), Ids::kOne, kind, gatewayAllowed, kind == Kind::kStatic);
 }
@@ -275,14 +270,8 @@ void CAppGroupTemplate::FetchAndDistribute(const std::string& entityIds, Ids ids
   };
   auto fetch = [&](int32_t dataSourceId, const std::string& appName) {
     if (!state.flags.xmlGatewayAvailable || !gatewayAllowed) {
-      sql::ClosingRecordset rs(sql::OpenDataSourceFields(entityIds, dataSourceId, appName, selection));
-      if (!rs) return;
-      const sql::FieldRowReader reader(*rs, appName);
-      while (!rs->Eof()) {
-        distribute(reader.Read());
-        rs->MoveNext();
-      }
-      rs.Close();
+      sql::ReadFieldRows(sql::OpenDataSourceFields(entityIds, dataSourceId, appName, selection), appName,
+                         distribute);
       return;
     }
     std::string filter = "DatasourceId = " + std::to_string(dataSourceId) +

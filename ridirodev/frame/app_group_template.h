@@ -63,7 +63,10 @@ class CAppGroupTemplate : public Object {
   // One entity, or a list of them (AllFields), which the gateway is asked for as a group.
   enum class Ids { kOne, kGroup };
   void LoadEntityFields(int32_t ordEntity, bool gatewayAllowed);
-  void LoadKind(int32_t ordEntity, Kind kind, bool gatewayAllowed, bool alwaysReload);
+  // Loads the one kind the entity lacks.
+  void LoadKind(int32_t ordEntity, Kind kind, bool gatewayAllowed);
+  // Adds the entity's cached static fields, then its expressions.
+  void AppendCached(int32_t ordEntity, CFields& result) const;
   // Fetches the fields of the entity list for one kind from this template (and from Client for
   // Traffic) and distributes them into the by-entity collections.
   void FetchAndDistribute(const std::string& entityIds, Ids ids, Kind kind, bool gatewayAllowed, bool supplement);

@@ -157,25 +157,12 @@ void CField::InitializeAsCommon(int32_t ordA, const std::string& sNameA, int32_t
                                 int32_t ordOwner, Date dateChangedA, const std::string& sFieldTypeA,
                                 const std::string& sStatusA, const std::string& sComplexA,
                                 int32_t lWeightField, int32_t iFontStyleA, int32_t iFontColorA) {
-  id_ = ordA;
-  name_ = sNameA;
-  BindTemplate("Traffic");
-  BindCategory(ordEntity);
-  key_ = name_;  // common fields are shared by name across entities
-  BindFieldType(sFieldTypeA);
-  BindTechBits(iTechBitsA);
-  BindAggregator(sAggregator);
-  BindOwner(ordOwner);
-  dataType_ = sDataTypeA;
-  heading1_ = sColumnHeading1A;
-  heading2_ = sColumnHeading2A;
-  description_ = sDescriptionA;
-  changed_ = dateChangedA;
-  status_ = sStatusA;
-  complex_ = sComplexA;
-  weightFieldId_ = lWeightField;
-  fontMask_ = iFontStyleA;
-  fontColor_ = iFontColorA;
+  // The ordinary initialiser, keeping the members a common field has no value for, then the
+  // bare name as key: common fields are shared by name across entities.
+  Initialize(ordA, sNameA, ordEntity, "Traffic", sFieldTypeA, iTechBitsA, sDataTypeA, nullOk_, sColumnHeading1A,
+             sColumnHeading2A, sDescriptionA, sAggregator, ordOwner, calcSource_, dateChangedA, sStatusA, extra_,
+             sComplexA, lWeightField, iFontStyleA, iFontColorA);
+  key_ = name_;
 }
 
 std::shared_ptr<CField> CField::Clone() {

@@ -104,28 +104,26 @@ bool CFieldCategory::IsRoot() const {
   return parentId_ == 0;
 }
 
-std::shared_ptr<CFields> CFieldCategory::Fields() {
+CAppGroupTemplate& CFieldCategory::RequireTemplate() const {
   CAppGroupTemplatePtr tpl = Template();
   if (!tpl) ThrowObjectNotSet();
-  return tpl->Fields(id_);
+  return *tpl;  // the global template collection keeps it alive
+}
+
+std::shared_ptr<CFields> CFieldCategory::Fields() {
+  return RequireTemplate().Fields(id_);
 }
 
 std::shared_ptr<KeyedCollection<std::string>> CFieldCategory::FieldKeys() {
-  CAppGroupTemplatePtr tpl = Template();
-  if (!tpl) ThrowObjectNotSet();
-  return tpl->FieldKeys(id_);
+  return RequireTemplate().FieldKeys(id_);
 }
 
 std::shared_ptr<CFields> CFieldCategory::StaticFields() {
-  CAppGroupTemplatePtr tpl = Template();
-  if (!tpl) ThrowObjectNotSet();
-  return tpl->StaticFields(id_);
+  return RequireTemplate().StaticFields(id_);
 }
 
 std::shared_ptr<CFields> CFieldCategory::Expressions() {
-  CAppGroupTemplatePtr tpl = Template();
-  if (!tpl) ThrowObjectNotSet();
-  return tpl->Expressions(id_);
+  return RequireTemplate().Expressions(id_);
 }
 
 std::shared_ptr<CFields> CFieldCategory::KeyFields() {
@@ -154,14 +152,9 @@ std::shared_ptr<CFields> CFieldCategory::KeyFields() {
     current = parentOf(*current);
   }
   auto result = std::make_shared<CFields>();
-  if (inherited) {
-    for (const auto& field : *inherited) result->Add(field);
-  }
+  if (inherited) result->AddAll(*inherited);
   auto addOwn = [&result](const CFieldCategory& category) {
-    CAppGroupTemplatePtr tpl = category.Template();
-    if (!tpl) ThrowObjectNotSet();
-    const std::shared_ptr<CFields> own = tpl->KeyFields(category.Id());
-    for (const auto& field : *own) result->Add(field);
+    result->AddAll(*category.RequireTemplate().KeyFields(category.Id()));
   };
   for (auto it = ancestors.rbegin(); it != ancestors.rend(); ++it) addOwn(**it);
   addOwn(*this);

@@ -46,6 +46,8 @@ class CFieldCategory : public Object, public std::enable_shared_from_this<CField
   std::shared_ptr<CFieldCategory> Parent() const { return parent_.lock(); }
   void SetParent(const std::shared_ptr<CFieldCategory>& parent) { parent_ = parent; }
   std::shared_ptr<CAppGroupTemplate> Template() const { return template_.lock(); }
+  // The template, or the missing-object error (91) when it is gone or was never found.
+  CAppGroupTemplate& RequireTemplate() const;
 
   bool IsRoot() const;
 

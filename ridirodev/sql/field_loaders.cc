@@ -1,6 +1,8 @@
 #include "ridirodev/sql/field_loaders.h"
 
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "ridirodev/core/text.h"
 #include "ridirodev/frame/app_group_template.h"
@@ -39,17 +41,6 @@ std::vector<ExtraColumnJoin> Joins(const std::string& appName) {
   return joins;
 }
 
-void AddRows(IDBRecordsetPtr opened, const std::string& appName, CFields& fields) {
-  ClosingRecordset rs(std::move(opened));
-  if (!rs) return;
-  const FieldRowReader reader(*rs, appName);
-  while (!rs->Eof()) {
-    fields.Add(reader.Read());
-    rs->MoveNext();
-  }
-  rs.Close();
-}
-
 }  // namespace
 
 std::string DataSourceFieldsText(std::string_view entityIds, int32_t dataSourceId, const std::string& appName,
@@ -79,6 +70,38 @@ constexpr const char* kColumnNames[kColumnCount] = {
     "FontColor"};
 
 }  // namespace
+
+// Makes fields from the rows of a data-source or by-id statement. The columns are found by
+// name once per row set, not on every row.
+class FieldRowReader {
+ public:
+  FieldRowReader(const IDBRecordset& rs, std::string appName);
+  ~FieldRowReader();
+  FieldRowReader(const FieldRowReader&) = delete;
+  FieldRowReader& operator=(const FieldRowReader&) = delete;
+
+  // A field from the row set's current row.
+  std::shared_ptr<CField> Read() const;
+
+ private:
+  struct Column;
+  Variant Value(const Column& column) const;
+
+  // Owners are asked of the host once per reader.
+  struct OwnerBatch {
+    OwnerBatch();
+    ~OwnerBatch();
+    OwnerBatch(const OwnerBatch&) = delete;
+    OwnerBatch& operator=(const OwnerBatch&) = delete;
+  };
+
+  OwnerBatch owners_;
+  const IDBRecordset& rs_;
+  std::string appName_;
+  std::vector<Column> columns_;                            // the fixed columns, in Read's order
+  std::vector<std::pair<std::string, Column>> extra_;      // extra column key and its "v" column
+  bool hasExtra_ = false;
+};
 
 // A column found by position, or by name when the row set has no such column, so that reading
 // it fails as a by-name read does.
@@ -136,6 +159,15 @@ std::shared_ptr<CField> FieldRowReader::Read() const {
   return field;
 }
 
+void ReadFieldRows(IDBRecordsetPtr opened, const std::string& appName,
+                   const std::function<void(std::shared_ptr<CField>)>& sink) {
+  ClosingRecordset rs(std::move(opened));
+  if (!rs) return;
+  const FieldRowReader reader(*rs, appName);
+  for (; !rs->Eof(); rs->MoveNext()) sink(reader.Read());
+  rs.Close();
+}
+
 std::shared_ptr<CField> FieldFromRow(const IDBRecordset& rs, const std::string& appName) {
   return FieldRowReader(rs, appName).Read();
 }
@@ -145,8 +177,9 @@ std::shared_ptr<CFields> LoadFieldsByIds(const std::string& appName, std::string
   MRidirodev& state = MRidirodev::Current();
   if (useXml && state.flags.xmlGatewayAvailable) return LoadXmlFields(appName, FieldIdsFilter(list));
   auto fields = std::make_shared<CFields>();
-  AddRows(state.Database().OpenRecordset(FieldsByIdStatement(list, OptionalColumns(state.flags), Joins(appName)), 60),
-          appName, *fields);
+  ReadFieldRows(
+      state.Database().OpenRecordset(FieldsByIdStatement(list, OptionalColumns(state.flags), Joins(appName)), 60),
+      appName, [&fields](CFieldPtr field) { fields->Add(std::move(field)); });
   return fields;
 }
 

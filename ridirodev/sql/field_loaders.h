@@ -4,13 +4,10 @@
 // UDR key list that key fields need.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
-
-#include "ridirodev/core/variant.h"
 
 namespace ridirodev {
 class CField;
@@ -29,37 +26,10 @@ std::string DataSourceFieldsText(std::string_view entityIds, int32_t dataSourceI
 // columns joined); the caller walks and closes it. entityIds is "" or a checked id list.
 std::shared_ptr<IDBRecordset> OpenDataSourceFields(std::string_view entityIds, int32_t dataSourceId,
                                                    const std::string& appName, int32_t fieldSelection);
-// Makes fields from the rows of a data-source or by-id statement. The columns are found by
-// name once per row set, not on every row.
-class FieldRowReader {
- public:
-  FieldRowReader(const IDBRecordset& rs, std::string appName);
-  ~FieldRowReader();
-  FieldRowReader(const FieldRowReader&) = delete;
-  FieldRowReader& operator=(const FieldRowReader&) = delete;
-
-  // A field from the row set's current row.
-  std::shared_ptr<CField> Read() const;
-
- private:
-  struct Column;
-  Variant Value(const Column& column) const;
-
-  // Owners are asked of the host once per reader.
-  struct OwnerBatch {
-    OwnerBatch();
-    ~OwnerBatch();
-    OwnerBatch(const OwnerBatch&) = delete;
-    OwnerBatch& operator=(const OwnerBatch&) = delete;
-  };
-
-  OwnerBatch owners_;
-  const IDBRecordset& rs_;
-  std::string appName_;
-  std::vector<Column> columns_;                            // the fixed columns, in Read's order
-  std::vector<std::pair<std::string, Column>> extra_;      // extra column key and its "v" column
-  bool hasExtra_ = false;
-};
+// Walks an opened data-source or by-id statement, handing each row's field to sink, and closes
+// the row set, also when a row fails. A null row set reads nothing.
+void ReadFieldRows(std::shared_ptr<IDBRecordset> rs, const std::string& appName,
+                   const std::function<void(std::shared_ptr<CField>)>& sink);
 
 // A field from the current row of a data-source or by-id statement.
 std::shared_ptr<CField> FieldFromRow(const IDBRecordset& rs, const std::string& appName);
