@@ -30,6 +30,15 @@ class ToolTest : public ::testing::Test {
     std::error_code ec;
     fs::remove_all(dir_, ec);
   }
+  // A configuration over a new sample dictionary in the test's folder.
+  standalone::StandaloneConfig SampleConfig() {
+    std::ostringstream created;
+    const fs::path db = dir_ / "sample.db";
+    InitDatabase({db, true, 0, false}, created);
+    standalone::StandaloneConfig config;
+    config.db = db.string();
+    return config;
+  }
   fs::path dir_;
 };
 
@@ -87,11 +96,7 @@ TEST_F(ToolTest, StatementsWithoutRowsAndEmptyResults) {
 }
 
 TEST_F(ToolTest, InfoStartsTheComponentOnTheSample) {
-  std::ostringstream created;
-  const fs::path db = dir_ / "sample.db";
-  InitDatabase({db, true, 0, false}, created);
-  standalone::StandaloneConfig config;
-  config.db = db.string();
+  standalone::StandaloneConfig config = SampleConfig();
   config.logFile = (dir_ / "log.txt").string();
   config.features = {"UDR_Group"};
   auto host = std::make_shared<standalone::StandaloneHost>(config);
@@ -109,12 +114,7 @@ TEST_F(ToolTest, InfoStartsTheComponentOnTheSample) {
 }
 
 TEST_F(ToolTest, TemplatesHierarchyAndFilteredFieldsOfTheSample) {
-  std::ostringstream created;
-  const fs::path db = dir_ / "sample.db";
-  InitDatabase({db, true, 0, false}, created);
-  standalone::StandaloneConfig config;
-  config.db = db.string();
-  MRidirodevScope scope(std::make_shared<standalone::StandaloneHost>(config));
+  MRidirodevScope scope(std::make_shared<standalone::StandaloneHost>(SampleConfig()));
 
   std::ostringstream templates;
   ShowTemplates(templates);
