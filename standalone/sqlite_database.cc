@@ -592,6 +592,11 @@ std::string SqliteDatabase::FieldText(const Variant& value) {
   return value.ToString();
 }
 
+std::string SqliteDatabase::TakeFieldText(Variant&& value) {
+  if (value.IsString()) return std::move(value).TakeString();
+  return FieldText(value);
+}
+
 int32_t SqliteDatabase::FieldNumber(const Variant& value) { return FieldNumberOr(value, 0); }
 
 int32_t SqliteDatabase::FieldNumberOr(const Variant& value, int32_t defaultValue) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "ridirodev/core/automation_error.h"
@@ -48,15 +49,42 @@ class KeyedEnumerator : public Object {
 //
 // The key index is a flat open-addressing table of positions (linear probing, at most half
 // full) over the entries, each of which keeps its key's hash: adding a member allocates no
-// index node and copies no key a second time, which matters for collections of 100,000 fields.
-template <class T>
+// index node, which matters for collections of 100,000 fields.
+//
+// By default each entry keeps a copy of the key it was added under. With a KeyOf (a functor
+// giving a member's key as const std::string&), the key is read from the member instead and no
+// copy is kept: for members whose key never changes while they are held, such as fields.
+template <class T, class KeyOf = void>
 class KeyedCollection {
-  struct Entry {
+  static constexpr bool kStoredKeys = std::is_void_v<KeyOf>;
+  struct StoredEntry {
     std::string key;  // empty and unkeyed for members appended without a key
     bool keyed = false;
     T value;
-    size_t hash = 0;
+    uint32_t hash = 0;
   };
+  struct MemberEntry {
+    T value;
+    uint32_t hash = 0;
+    bool keyed = false;
+  };
+  using Entry = std::conditional_t<kStoredKeys, StoredEntry, MemberEntry>;
+
+  static const std::string& KeyOfEntry(const Entry& e) {
+    if constexpr (kStoredKeys) {
+      return e.key;
+    } else {
+      static const std::string kNoKey;
+      return e.keyed ? KeyOf{}(e.value) : kNoKey;
+    }
+  }
+  static Entry MakeEntry(T value, std::string_view key, uint32_t hash, bool keyed) {
+    if constexpr (kStoredKeys) {
+      return Entry{std::string(key), keyed, std::move(value), hash};
+    } else {
+      return Entry{std::move(value), hash, keyed};
+    }
+  }
 
  public:
   using value_type = T;
@@ -89,7 +117,7 @@ class KeyedCollection {
     difference_type operator-(const const_iterator& o) const { return it_ - o.it_; }
     bool operator==(const const_iterator& o) const { return it_ == o.it_; }
     // The key of the member under the iterator ("" when it was appended unkeyed).
-    const std::string& key() const { return it_->key; }
+    const std::string& key() const { return KeyOfEntry(*it_); }
 
    private:
     typename std::vector<Entry>::const_iterator it_;
@@ -99,10 +127,16 @@ class KeyedCollection {
 
   DuplicateKey Policy() const noexcept { return policy_; }
 
+  // Appends value under its own key (collections with a KeyOf).
+  bool Add(T value) requires(!kStoredKeys) {
+    const std::string& key = KeyOf{}(value);
+    return Add(std::move(value), key);
+  }
+
   // Appends value under key following the collection's duplicate policy. Returns whether
-  // the value was appended.
+  // the value was appended. With a KeyOf, key must be the value's own key.
   bool Add(T value, std::string_view key) {
-    const size_t hash = NoCaseHash{}(key);
+    const uint32_t hash = HashOf(key);
     if (const size_t slot = FindSlot(key, hash); slot != kNone) {
       switch (policy_) {
         case DuplicateKey::kError:
@@ -117,7 +151,7 @@ class KeyedCollection {
     }
     if ((keyed_ + 1) * 2 > slots_.size()) Rehash(std::max<size_t>(16, slots_.size() * 2));
     CheckRoom();
-    entries_.push_back(Entry{std::string(key), true, std::move(value), hash});
+    entries_.push_back(MakeEntry(std::move(value), key, hash, true));
     Place(entries_.size() - 1);
     ++keyed_;
     return true;
@@ -126,7 +160,7 @@ class KeyedCollection {
   // Appends without a key: reachable by position only; the same value may be added twice.
   void AddUnkeyed(T value) {
     CheckRoom();
-    entries_.push_back(Entry{std::string(), false, std::move(value), 0});
+    entries_.push_back(MakeEntry(std::move(value), std::string_view(), 0, false));
   }
 
   int32_t Count() const noexcept { return static_cast<int32_t>(entries_.size()); }
@@ -148,7 +182,7 @@ class KeyedCollection {
   }
 
   bool Exists(const Variant& v) const { return Find(v) != nullptr; }
-  bool ContainsKey(std::string_view key) const { return FindSlot(key, NoCaseHash{}(key)) != kNone; }
+  bool ContainsKey(std::string_view key) const { return FindSlot(key, HashOf(key)) != kNone; }
 
   const T* Find(const Variant& v) const {
     try {
@@ -164,7 +198,7 @@ class KeyedCollection {
     return &entries_[static_cast<size_t>(position) - 1].value;
   }
   const T* FindKey(std::string_view key) const {
-    const size_t slot = FindSlot(key, NoCaseHash{}(key));
+    const size_t slot = FindSlot(key, HashOf(key));
     return slot == kNone ? nullptr : &entries_[slots_[slot] - 1].value;
   }
 
@@ -190,7 +224,7 @@ class KeyedCollection {
 
   // Removes the member under key when present; returns whether one was removed.
   bool RemoveKey(std::string_view key) {
-    const size_t slot = FindSlot(key, NoCaseHash{}(key));
+    const size_t slot = FindSlot(key, HashOf(key));
     if (slot == kNone) return false;
     RemoveAt(slots_[slot] - 1);
     return true;
@@ -231,18 +265,24 @@ class KeyedCollection {
     if (entries_.size() >= kMaxMembers) throw AutomationError(ErrorNumber::kOverflow, "Collection", "Overflow");
   }
 
+  // Entries keep 32 bits of the hash (the table holds fewer than 2^31 members): with the
+  // member's reference, an entry of a field collection is 24 bytes.
+  static uint32_t HashOf(std::string_view key) noexcept {
+    const size_t h = NoCaseHash{}(key);
+    return static_cast<uint32_t>(h ^ (h >> 32));
+  }
   // Home slot of a hash; the high bits are folded in because the table uses the low ones.
-  size_t Home(size_t hash) const noexcept { return (hash ^ (hash >> 29)) & (slots_.size() - 1); }
+  size_t Home(uint32_t hash) const noexcept { return (hash ^ (hash >> 17)) & (slots_.size() - 1); }
 
   // The slot holding the member under key, or kNone.
-  size_t FindSlot(std::string_view key, size_t hash) const {
+  size_t FindSlot(std::string_view key, uint32_t hash) const {
     if (slots_.empty()) return kNone;
     const size_t mask = slots_.size() - 1;
     for (size_t i = Home(hash);; i = (i + 1) & mask) {
       const size_t slot = slots_[i];
       if (slot == 0) return kNone;
       const Entry& e = entries_[slot - 1];
-      if (e.hash == hash && EqualsNoCase(e.key, key)) return i;
+      if (e.hash == hash && EqualsNoCase(KeyOfEntry(e), key)) return i;
     }
   }
 

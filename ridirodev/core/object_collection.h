@@ -1,29 +1,40 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <type_traits>
 
 #include "ridirodev/core/keyed_collection.h"
 #include "ridirodev/core/object.h"
 
 namespace ridirodev {
 
+// The key of a member that keeps its key for life (KeyRef), read in place.
+struct MemberKeyRef {
+  template <class P>
+  const std::string& operator()(const P& member) const {
+    return member->KeyRef();
+  }
+};
+
 // The common shape of the plural classes: a keyed collection of object references, each added
 // under its own Key(), with the duplicate rule of the class. Item and Exists never throw;
-// Remove fails with 5 for a missing key and 9 for a bad position.
-template <class T, DuplicateKey kPolicy = DuplicateKey::kError>
+// Remove fails with 5 for a missing key and 9 for a bad position. With KeyOf = MemberKeyRef,
+// members whose key is fixed for life are indexed by it in place, without a copy of the key.
+template <class T, DuplicateKey kPolicy = DuplicateKey::kError, class KeyOf = void>
 class ObjectCollection : public Object {
  public:
   using ItemPtr = std::shared_ptr<T>;
-  using const_iterator = typename KeyedCollection<ItemPtr>::const_iterator;
+  using Storage = KeyedCollection<ItemPtr, KeyOf>;
+  using const_iterator = typename Storage::const_iterator;
 
   // A null member is ignored; otherwise the class's duplicate rule applies (457 for kError).
   void Add(ItemPtr item) {
     if (!item) return;
-    // Taken before the member is moved; the member keeps the text alive while it is added.
-    if constexpr (requires(const T& t) { t.KeyRef(); }) {
-      const std::string& key = item->KeyRef();
-      items_.Add(std::move(item), key);
+    if constexpr (!std::is_void_v<KeyOf>) {
+      items_.Add(std::move(item));
     } else {
+      // Taken before the member is moved; the member keeps the text alive while it is added.
       const auto& key = item->Key();
       items_.Add(std::move(item), key);
     }
@@ -49,10 +60,10 @@ class ObjectCollection : public Object {
   const_iterator begin() const { return items_.begin(); }
   const_iterator end() const { return items_.end(); }
 
-  const KeyedCollection<ItemPtr>& Items() const noexcept { return items_; }
+  const Storage& Items() const noexcept { return items_; }
 
  protected:
-  KeyedCollection<ItemPtr> items_{kPolicy};
+  Storage items_{kPolicy};
 };
 
 }  // namespace ridirodev

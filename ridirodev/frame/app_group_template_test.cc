@@ -1,12 +1,13 @@
 #include "ridirodev/frame/app_group_template.h"
 
-#include <algorithm>
-#include <map>
-#include <string>
-#include <vector>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "ridirodev/frame/g_ridirodev.h"
 #include "ridirodev/frame/state.h"
@@ -79,7 +80,12 @@ class AppGroupTemplateTest : public ::testing::Test {
       if (text.find("FROM tqd_Datasource_Field d") != std::string::npos) out.push_back(text);
     return out;
   }
-  CAppGroupTemplatePtr Traffic() { return GRidirodev::AppGroupTemplate("Traffic"); }
+  // Thrown rather than handed back null: a missing template fails the test, not the binary.
+  static CAppGroupTemplatePtr Traffic() {
+    CAppGroupTemplatePtr traffic = GRidirodev::AppGroupTemplate("Traffic");
+    if (!traffic) throw std::runtime_error("no Traffic template");
+    return traffic;
+  }
 
   std::shared_ptr<testing::TestHost> host_ = std::make_shared<testing::TestHost>();
   MRidirodevScope scope_{host_};
@@ -185,6 +191,33 @@ TEST_F(TrafficFieldsTest, AllFieldsFetchesTheMissingEntitiesInOneRequestInHierar
   statements = FieldStatements();
   ASSERT_EQ(statements.size(), 4u);
   EXPECT_THAT(statements[2], HasSubstr("DataSource_ID = 2 AND d.Entity_Id in (1,2,3)"));
+
+  host_->Database().SetAlwaysReload(true);
+  Traffic()->AllFields();
+  Traffic()->AllFields();
+  EXPECT_EQ(FieldStatements().size(), 8u);  // each call fetches every entity again
+  EXPECT_THAT(Names(*Traffic()->AllFields()),
+              ElementsAre("sys_id", "switch_id", "calls", "client_note", "drop_rate"));
+}
+
+TEST_F(AppGroupTemplateTest, StaticFieldsLoadedAloneGetTheClientSupplement) {
+  // Entity 1's rows bring an expression of entity 3, so 3 has expressions but no static fields.
+  host_->Database().AddRows(
+      [](std::string_view sql) {
+        return sql.find("DataSource_ID = 2 ") != sql.npos && sql.find("d.Entity_Id in (1)") != sql.npos;
+      },
+      FieldRows({Field(11, 1, "sys_id", "KEY"), Field(32, 3, "drop_rate", "UDC")}));
+  ScriptFields(2, {Field(31, 3, "calls"), Field(32, 3, "drop_rate", "UDC")});
+  ScriptFields(1, {Field(5, 3, "client_note")});
+  Traffic()->Fields(1);
+  host_->Journal().Clear();
+  EXPECT_THAT(Names(*Traffic()->StaticFields(3)), ElementsAre("calls", "client_note"));
+  const auto statements = FieldStatements();
+  ASSERT_EQ(statements.size(), 2u);
+  EXPECT_THAT(statements[0], HasSubstr("DataSource_ID = 2 AND d.Field_Group_Short <> 'UDC'"));
+  EXPECT_THAT(statements[1], HasSubstr("DataSource_ID = 1 AND d.Field_Group_Short <> 'UDC'"));
+  EXPECT_THAT(Names(*Traffic()->Expressions(3)), ElementsAre("drop_rate"));
+  EXPECT_EQ(FieldStatements().size(), 2u);
 }
 
 TEST_F(TrafficFieldsTest, UpdateFieldReplacesOrAddsInTheLoadedKind) {
@@ -207,6 +240,44 @@ TEST_F(TrafficFieldsTest, UpdateFieldReplacesOrAddsInTheLoadedKind) {
   EXPECT_THAT(Names(*Traffic()->StaticFields(2)), ElementsAre("switch_id"));
 }
 
+TEST_F(AppGroupTemplateTest, TheGatewayFilterNarrowsToTheMissingKind) {
+  struct Case {
+    const char* rowType;  // the kind entity 1's answer brings for entity 3
+    bool askStatics;
+    const char* filter;
+  };
+  const Case cases[] = {
+      {"UDC", true, "[CDATA[DatasourceId = 2 && Entity_Id = 3  && Field_Group_Short != 'UDC']]"},
+      {"RAW", false, "[CDATA[DatasourceId = 2 && Entity_Id = 3  && Field_Group_Short = 'UDC']]"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.rowType);
+    Traffic()->ClearAll();
+    scope_.State().flags.xmlGatewayAvailable = true;
+    auto result = std::make_shared<TestXmlNode>("RESULT");
+    TestXmlNode& row = *result->AddChild("Row");
+    for (const char* attribute : {"Field_Aggregator", "Field_Owner", "Tech_Mask", "DataType", "Is_Null_OK",
+                                  "Report_Header", "Report_Header2", "Field_Desc", "Status", "Changed",
+                                  "UDC_Source", "Complex", "RCVFormName", "Vendor"}) {
+      row.SetAttribute(attribute, "");
+    }
+    row.SetAttribute("Field_Id", "41").SetAttribute("Name", "x").SetAttribute("Entity_Id", "3");
+    row.SetAttribute("Field_Group_Short", c.rowType);
+    host_->XmlQueryService().SetParseResult(result);
+    Traffic()->Fields(1);
+    host_->Journal().Clear();
+    if (c.askStatics) {
+      Traffic()->StaticFields(3);
+    } else {
+      Traffic()->Expressions(3);
+    }
+    const auto queries = host_->Journal().Texts(DbCallKind::kRunQuery);
+    ASSERT_FALSE(queries.empty());
+    EXPECT_THAT(queries[0], HasSubstr(c.filter));
+  }
+}
+
+// The key list, not the order in which the field rows arrive, decides the order.
 TEST_F(TrafficFieldsTest, KeyFieldsFollowTheKeyListAndSkipFieldsNotLoaded) {
   host_->Database().AddTable("tqd_udr_keys");
   host_->Database().AddRows(testing::TextContains("count (*)"), {{"RowCount"}, {{3}}});
@@ -243,7 +314,9 @@ TEST_F(AppGroupTemplateTest, EachOwnerIsAskedOfTheHostOncePerLoad) {
   users.AddUser(9, "carol");
   Traffic()->ReloadFields(3);
   EXPECT_EQ(users.UserByIdCalls(), 6);
-  EXPECT_EQ(Traffic()->Fields(3)->Item(Variant(5))->Owner(), "carol");
+  CFieldPtr fifth = Traffic()->Fields(3)->Item(Variant(5));
+  ASSERT_NE(fifth, nullptr);
+  EXPECT_EQ(fifth->Owner(), "carol");
   // Outside a load every field asks.
   auto loose = std::make_shared<CField>();
   for (int i = 0; i < 2; ++i) loose->Initialize(6, "f", 3, "Traffic", "RAW", 0, "I", true, "", "", "", "", 7, "", Date());
@@ -272,7 +345,9 @@ TEST(AppGroupTemplateSupplementTest, TrafficIsRecognisedTrimmedAndInAnyCase) {
   host->Database().AddRows(testing::TextContains("DataSource_ID = 2 "), FieldRows({Field(31, 3, "calls")}));
   host->Database().AddRows(testing::TextContains("DataSource_ID = 1 "), FieldRows({Field(5, 3, "client_note")}));
   MRidirodevScope scope(host);
-  EXPECT_THAT(Names(*GRidirodev::AppGroupTemplate(" traffic ")->Fields(3)), ElementsAre("calls", "client_note"));
+  CAppGroupTemplatePtr traffic = GRidirodev::AppGroupTemplate(" traffic ");
+  ASSERT_NE(traffic, nullptr);
+  EXPECT_THAT(Names(*traffic->Fields(3)), ElementsAre("calls", "client_note"));
 }
 
 TEST_F(TrafficFieldsTest, AFailedFetchPropagatesAndKeepsWhatWasRead) {

@@ -93,6 +93,9 @@ class IDBObject : public Object {
   virtual std::string ValueText(const Variant& value) = 0;
 
   virtual std::string FieldText(const Variant& value) = 0;  // "" for null
+  // FieldText of a value the caller no longer needs, so that a text can be handed over rather
+  // than copied: row loads read every text of every row through it.
+  virtual std::string TakeFieldText(Variant&& value) { return FieldText(value); }
   virtual int32_t FieldNumber(const Variant& value) = 0;
   virtual int32_t FieldNumberOr(const Variant& value, int32_t defaultValue) = 0;
   virtual Date FieldDate(const Variant& value) = 0;

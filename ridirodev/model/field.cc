@@ -55,6 +55,24 @@ Date XmlDate(const IXMLNode& node, std::string_view name) {
 CField::CField() = default;
 CField::~CField() = default;
 
+const std::string& CField::NoText() noexcept {
+  static const std::string empty;
+  return empty;
+}
+
+CField::Details& CField::EditDetails() {
+  if (!details_) details_ = std::make_unique<Details>();
+  return *details_;
+}
+
+void CField::SetDetail(std::string Details::*member, std::string text) {
+  if (details_ || !text.empty()) EditDetails().*member = std::move(text);
+}
+
+void CField::SetDetail(int32_t Details::*member, int32_t number) {
+  if (details_ || number != 0) EditDetails().*member = number;
+}
+
 void CField::BindTemplate(const std::string& sAppName) { template_ = GRidirodev::AppGroupTemplate(sAppName); }
 
 void CField::BindCategory(int32_t ordEntity) {
@@ -81,8 +99,9 @@ void CField::BindOwner(int32_t ordOwner) {
 }
 
 void CField::BindTechBits(int32_t iTechBits) {
+  // The technology text is worked out when it is read: the technology list's per-value cache
+  // keeps that cheap, and a list it cannot serve fails only the read, not the load.
   techBits_ = iTechBits;
-  techType_ = MRidirodev::Current().ValidTechTypes()->FieldTechType(iTechBits);
 }
 
 void CField::Initialize(int32_t ordA, std::string sNameA, int32_t ordEntity, const std::string& sAppName,
@@ -104,14 +123,14 @@ void CField::Initialize(int32_t ordA, std::string sNameA, int32_t ordEntity, con
   heading1_ = std::move(sColumnHeading1A);
   heading2_ = std::move(sColumnHeading2A);
   description_ = std::move(sDescriptionA);
-  calcSource_ = std::move(sCalcSourceA);
+  SetDetail(&Details::calcSource, std::move(sCalcSourceA));
   changed_ = dateChangedA;
-  status_ = std::move(sStatusA);
+  SetDetail(&Details::status, std::move(sStatusA));
   extra_ = std::move(dicInfo);
-  complex_ = std::move(sComplexA);
-  weightFieldId_ = lWeightField;
-  fontMask_ = iFontStyleA;
-  fontColor_ = iFontColorA;
+  SetDetail(&Details::complex, std::move(sComplexA));
+  SetDetail(&Details::weightFieldId, lWeightField);
+  SetDetail(&Details::fontMask, iFontStyleA);
+  SetDetail(&Details::fontColor, iFontColorA);
 }
 
 void CField::InitializeFromXML(const std::string& sAppName, const IXMLNode& xmlObj) {
@@ -129,22 +148,25 @@ void CField::InitializeFromXML(const std::string& sAppName, const IXMLNode& xmlO
   heading1_ = xmlObj.Attribute("Report_Header");
   heading2_ = xmlObj.Attribute("Report_Header2");
   description_ = xmlObj.Attribute("Field_Desc");
-  status_ = xmlObj.Attribute("Status");
+  SetDetail(&Details::status, xmlObj.Attribute("Status"));
   changed_ = XmlDate(xmlObj, "Changed");
-  calcSource_ = xmlObj.Attribute("UDC_Source");
-  complex_ = xmlObj.Attribute("Complex");
+  SetDetail(&Details::calcSource, xmlObj.Attribute("UDC_Source"));
+  SetDetail(&Details::complex, xmlObj.Attribute("Complex"));
   if (GRidirodev::StyleFieldsAvailable()) {
-    fontMask_ = XmlNumber(xmlObj, "FontStyleMask");
-    fontColor_ = XmlNumber(xmlObj, "FontColor");
+    SetDetail(&Details::fontMask, XmlNumber(xmlObj, "FontStyleMask"));
+    SetDetail(&Details::fontColor, XmlNumber(xmlObj, "FontColor"));
   }
-  weightFieldId_ = 0;
+  SetDetail(&Details::weightFieldId, 0);
   ExtraColumnValuesPtr values;
   if (CAppGroupTemplatePtr tpl = Template()) {
     CExtraColumnsPtr columns = tpl->ExtraColumns();
     if (columns->Count() > 0) {
-      values = std::make_shared<ExtraColumnValues>();
+      auto titles = std::make_shared<ExtraColumnValues::Titles>();
+      for (const CExtraColumnPtr& column : *columns) titles->push_back(column->Key());
+      values = std::make_shared<ExtraColumnValues>(std::move(titles));
+      size_t i = 0;
       for (const CExtraColumnPtr& column : *columns)
-        (*values)[column->Key()] = Variant(xmlObj.Attribute(column->Name()));
+        values->At(i++) = Variant(xmlObj.Attribute(column->Name()));
     }
   }
   extra_ = std::move(values);
@@ -160,7 +182,7 @@ void CField::InitializeAsCommon(int32_t ordA, const std::string& sNameA, int32_t
   // The ordinary initialiser, keeping the members a common field has no value for, then the
   // bare name as key: common fields are shared by name across entities.
   Initialize(ordA, sNameA, ordEntity, "Traffic", sFieldTypeA, iTechBitsA, sDataTypeA, nullOk_, sColumnHeading1A,
-             sColumnHeading2A, sDescriptionA, sAggregator, ordOwner, calcSource_, dateChangedA, sStatusA, extra_,
+             sColumnHeading2A, sDescriptionA, sAggregator, ordOwner, CalcSource(), dateChangedA, sStatusA, extra_,
              sComplexA, lWeightField, iFontStyleA, iFontColorA);
   key_ = name_;
 }
@@ -168,9 +190,9 @@ void CField::InitializeAsCommon(int32_t ordA, const std::string& sNameA, int32_t
 std::shared_ptr<CField> CField::Clone() {
   auto copy = std::make_shared<CField>();
   copy->Initialize(id_, name_, EntityId(), AppName(), FieldType(), techBits_, dataType_, nullOk_, heading1_,
-                   heading2_, description_, Aggregator(), UserId(), calcSource_, changed_, status_, extra_,
-                   complex_, weightFieldId_, fontMask_, fontColor_);
-  copy->enumValues_ = EnumValues();
+                   heading2_, description_, Aggregator(), UserId(), CalcSource(), changed_, Status(), extra_,
+                   Complex(), Weight_Field_Id(), FontMask(), FontColor());
+  if (std::shared_ptr<CEnumValues> values = EnumValues()) copy->EditDetails().enumValues = std::move(values);
   return copy;
 }
 
@@ -204,7 +226,9 @@ std::string CField::FieldTypeId() const {
   return fieldType_ ? std::to_string(fieldType_->FieldTypeId()) : std::string();
 }
 
-std::string CField::FieldTechType() const { return techType_; }
+std::string CField::FieldTechType() const {
+  return MRidirodev::Current().ValidTechTypes()->FieldTechType(techBits_);
+}
 
 std::string CField::Aggregator() const { return aggregator_ ? aggregator_->Key() : std::string(); }
 std::string CField::TimeAggregator() const {
@@ -219,17 +243,21 @@ int32_t CField::UserId() const { return owner_ ? owner_->Id() : 0; }
 
 std::shared_ptr<CEnumValues> CField::EnumValues() {
   if (dataType_ != "E") return nullptr;
-  if (!enumValues_) {
-    MRidirodev& state = MRidirodev::Current();
-    try {
-      enumValues_ = state.EnumValues(id_);
-    } catch (const AutomationError& e) {
-      state.Messages().MessageBox("Error loading the enumeration values.\r\n" + e.Description(),
-                                  MessageBoxStyle::kCritical, state.Support().AppTitle());
-      return nullptr;
+  if (details_ && details_->enumValues) return details_->enumValues;
+  MRidirodev& state = MRidirodev::Current();
+  try {
+    std::shared_ptr<CEnumValues> values = state.EnumValues(id_);
+    // A field with no values has no entry: the look-up fails like a missing collection key.
+    if (!values) {
+      throw AutomationError(ErrorNumber::kInvalidArgument, "CField", "Invalid procedure call or argument");
     }
+    EditDetails().enumValues = values;
+    return values;
+  } catch (const AutomationError& e) {
+    state.Messages().MessageBox("Error loading the enumeration values.\r\n" + e.Description(),
+                                MessageBoxStyle::kCritical, state.Support().AppTitle());
+    return nullptr;
   }
-  return enumValues_;
 }
 
 bool CField::IsExpression() const { return FieldType() == "UDC"; }
@@ -248,9 +276,8 @@ bool CField::IsKeyField() const {
 }
 
 Variant CField::ExtraFieldValue(const std::string& sFieldName) const {
-  if (!extra_) return Variant();
-  auto found = extra_->find(sFieldName);
-  return found == extra_->end() ? Variant() : found->second;
+  const Variant* value = extra_ ? extra_->Find(sFieldName) : nullptr;
+  return value ? *value : Variant();
 }
 
 bool CField::IsFilterOK(const std::string& sTechFilter, const std::string& sFieldFilter,
@@ -259,8 +286,7 @@ bool CField::IsFilterOK(const std::string& sTechFilter, const std::string& sFiel
                         const std::string& sRcvFieldFilter) const {
   // Every test runs, even after one has failed: the pattern matcher is the host's and is
   // always asked.
-  const std::string techType = FieldTechType();
-  const bool techOk = sTechFilter.empty() || techType.find_first_of(sTechFilter) != std::string::npos;
+  const bool techOk = sTechFilter.empty() || FieldTechType().find_first_of(sTechFilter) != std::string::npos;
 
   const std::string fieldType = FieldType();
   const bool typeOk =
@@ -318,15 +344,15 @@ std::string CField::ColumnText(int32_t column) const {
     case fldElementAggregator:
       return ElementAggregator();
     case fldStatus:
-      return status_;
+      return Status();
     case fldDataType:
       return dataType_;
     case fldUDCSource:
-      return calcSource_;
+      return CalcSource();
     case fldModified:
       return changed_.IsZero() ? std::string() : changed_.GeneralDate();
     case fldComplex:
-      return complex_;
+      return Complex();
     case fldExtra: {
       CExtraColumnPtr extraColumn = ExtraColumnAt(column & kColumnIndexBits);
       return extraColumn ? TextOf(ExtraFieldValue(extraColumn->Name())) : std::string();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -9,6 +8,7 @@
 #include "ridirodev/core/object.h"
 #include "ridirodev/core/variant.h"
 #include "ridirodev/host/items.h"
+#include "ridirodev/model/extra_column_values.h"
 
 namespace ridirodev {
 
@@ -21,12 +21,8 @@ class CEnumValues;
 class IAppUser;
 class IXMLNode;
 
-// Extra column values of a field, by extra column title (case-sensitive). Shared by clones.
-using ExtraColumnValues = std::map<std::string, Variant>;
-using ExtraColumnValuesPtr = std::shared_ptr<ExtraColumnValues>;
-
 // One entry of the data dictionary: a counter, key field, external field or calculation.
-class CField : public Object, public ILVItemObject, public std::enable_shared_from_this<CField> {
+class CField : public Object, public ILVItemObject {
  public:
   CField();
   ~CField() override;
@@ -52,7 +48,8 @@ class CField : public Object, public ILVItemObject, public std::enable_shared_fr
   std::shared_ptr<CField> Clone();
 
   std::string Key() const override { return key_; }
-  // The key without a copy, for the collections that index fields.
+  // The key without a copy, for the collections that index fields. It is fixed by the
+  // initialiser: a field is initialised before it is added to any collection.
   const std::string& KeyRef() const noexcept { return key_; }
   int32_t Id() const noexcept { return id_; }
   // Takes effect only while the id is 0.
@@ -73,19 +70,19 @@ class CField : public Object, public ILVItemObject, public std::enable_shared_fr
   const std::string& ColumnHeading1() const noexcept { return heading1_; }
   const std::string& ColumnHeading2() const noexcept { return heading2_; }
   const std::string& Description() const noexcept { return description_; }
-  const std::string& CalcSource() const noexcept { return calcSource_; }
+  const std::string& CalcSource() const noexcept { return details_ ? details_->calcSource : NoText(); }
   std::string Aggregator() const;
   std::string TimeAggregator() const;
   std::string ElementAggregator() const;
-  const std::string& Status() const noexcept { return status_; }
+  const std::string& Status() const noexcept { return details_ ? details_->status : NoText(); }
   Date Changed() const noexcept { return changed_; }
   void SetChanged(Date changed) noexcept { changed_ = changed; }
   std::string Owner() const;
   int32_t UserId() const;
-  const std::string& Complex() const noexcept { return complex_; }
-  int32_t Weight_Field_Id() const noexcept { return weightFieldId_; }
-  int32_t FontMask() const noexcept { return fontMask_; }
-  int32_t FontColor() const noexcept { return fontColor_; }
+  const std::string& Complex() const noexcept { return details_ ? details_->complex : NoText(); }
+  int32_t Weight_Field_Id() const noexcept { return details_ ? details_->weightFieldId : 0; }
+  int32_t FontMask() const noexcept { return details_ ? details_->fontMask : 0; }
+  int32_t FontColor() const noexcept { return details_ ? details_->fontColor : 0; }
   // Only fields of data type "E"; loaded on first use and kept.
   std::shared_ptr<CEnumValues> EnumValues();
   const ExtraColumnValuesPtr& ExtraColumnDictionary() const noexcept { return extra_; }
@@ -119,30 +116,41 @@ class CField : public Object, public ILVItemObject, public std::enable_shared_fr
   std::shared_ptr<CExtraColumn> ExtraColumnAt(int32_t i) const;
   std::string ColumnText(int32_t column) const;
 
+  // Members most fields leave empty: the source and complex text of a calculation, the status,
+  // the weighting field, the display style and the enumerated values. They are kept apart so
+  // that the many plain counters of a large dictionary do not carry them.
+  struct Details {
+    std::string calcSource;
+    std::string complex;
+    std::string status;
+    int32_t weightFieldId = 0;
+    int32_t fontMask = 0;
+    int32_t fontColor = 0;
+    std::shared_ptr<CEnumValues> enumValues;
+  };
+  static const std::string& NoText() noexcept;
+  Details& EditDetails();
+  // Stores a detail; an empty text or 0 needs no details block of its own.
+  void SetDetail(std::string Details::*member, std::string text);
+  void SetDetail(int32_t Details::*member, int32_t number);
+
   std::string key_;
-  int32_t id_ = 0;
   std::string name_;
   std::weak_ptr<CAppGroupTemplate> template_;
   std::weak_ptr<CFieldCategory> category_;
   std::shared_ptr<CFieldType> fieldType_;
   std::shared_ptr<CAggregator> aggregator_;
   std::shared_ptr<IAppUser> owner_;
-  int32_t techBits_ = 0;
-  std::string techType_;
   std::string dataType_;
-  bool nullOk_ = false;
   std::string heading1_;
   std::string heading2_;
   std::string description_;
-  std::string calcSource_;
-  std::string status_;
   Date changed_;
-  std::string complex_;
-  int32_t weightFieldId_ = 0;
-  int32_t fontMask_ = 0;
-  int32_t fontColor_ = 0;
-  std::shared_ptr<CEnumValues> enumValues_;
   ExtraColumnValuesPtr extra_;
+  std::unique_ptr<Details> details_;
+  int32_t id_ = 0;
+  int32_t techBits_ = 0;
+  bool nullOk_ = false;
 };
 using CFieldPtr = std::shared_ptr<CField>;
 

@@ -120,8 +120,7 @@ void CFieldCategories::CreateCategoryHierarchy() {
   IAppSupport& support = MRidirodev::Current().Support();
   for (const CFieldCategoryPtr& category : waiting) {
     if (!nodes.contains(category.get())) {
-      support.Log(2, "Ridirodev", kClassName, "CreateCategoryHierarchy",
-                  {"unable to lookup parent node", category->Key()});
+      support.Log(2, "Ridirodev", kClassName, "CreateCategoryHierarchy", {"unable to lookup parent node"});
     }
   }
 }

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "ridirodev/frame/app_group_template.h"
 #include "ridirodev/frame/enums.h"
@@ -13,6 +14,7 @@
 #include "ridirodev/model/enum_values.h"
 #include "ridirodev/model/field_categories.h"
 #include "ridirodev/model/field_category.h"
+#include "ridirodev/sql/dictionary_statements.h"
 #include "testing/dictionary_script.h"
 #include "testing/errors.h"
 #include "testing/test_host.h"
@@ -92,7 +94,9 @@ TEST_F(FieldTest, InitializeResolvesReferencesAndMissingOnesStayEmpty) {
       Describe(*f),
       "drops:Cell|17|Traffic|2|3|12|5|null|1|7|4|2|255|drops|Cell|GU|UDC|Drops|DRP_FORM|Dropped calls|alice|"
       "Total|Sum|Active|I|a / b|12/6/2026 2:05:09 PM|cx");
-  EXPECT_EQ(f->FieldCategory(), GRidirodev::AppGroupTemplate("Traffic")->FieldCategories()->Item("Cat:3"));
+  CAppGroupTemplatePtr traffic = GRidirodev::AppGroupTemplate("Traffic");
+  ASSERT_NE(traffic, nullptr);
+  EXPECT_EQ(f->FieldCategory(), traffic->FieldCategories()->Item("Cat:3"));
   EXPECT_TRUE(f->IsExpression());
   EXPECT_TRUE(Make({.type = "EXT"})->IsExternal());
   EXPECT_EQ(Make({.aggregator = "2"})->TimeAggregator(), "Average");  // no label of its own
@@ -154,6 +158,40 @@ TEST_F(FieldTest, EnumValuesLoadOnceAndAFailureIsShownAndRetried) {
   host_->Journal().Clear();
   EXPECT_EQ(f->EnumValues(), values);
   EXPECT_TRUE(host_->Journal().Calls().empty());
+
+  // A field that has no values: the look-up fails, and the failure is shown.
+  EXPECT_EQ(Make({.id = 18, .dataType = "E"})->EnumValues(), nullptr);
+  ASSERT_EQ(host_->Messages().MessageBoxes().size(), 2u);
+  EXPECT_EQ(host_->Messages().MessageBoxes()[1].text,
+            "Error loading the enumeration values.\r\nInvalid procedure call or argument");
+  EXPECT_EQ(host_->Messages().MessageBoxes()[1].style, 16);
+}
+
+TEST_F(FieldTest, TechnologyTextIsWorkedOutWhenRead) {
+  // A mask outside the table fails the read, not the making of the field.
+  auto odd = Make({.tech = -1});
+  EXPECT_EQ(ErrorOf([&] { odd->FieldTechType(); }), ErrorNumber::kSubscriptOutOfRange);
+  EXPECT_EQ(Make({.tech = 9})->FieldTechType(), "GL");
+}
+
+TEST(FieldTechnologyTest, TooManyTechnologiesAreReportedOnlyWhenTheTextIsRead) {
+  auto host = std::make_shared<testing::TestHost>();
+  std::vector<testing::DictRow> technologies;
+  for (int32_t i = 0; i < 22; ++i) {
+    const std::string code(1, static_cast<char>('A' + i));
+    technologies.push_back({"Tech " + code, code, int32_t{1} << i, code});
+  }
+  // Answers before the sample's list does.
+  host->Database().AddRows(sql::TechnologyTypesStatement(),
+                           {{"Tech_Name", "Tech_Char", "Tech_Mask", "Tech_Desc"}, std::move(technologies)});
+  testing::ScriptSampleDictionary(host->Database());
+  MRidirodevScope scope(host);
+  std::vector<CFieldPtr> made;
+  for (int32_t id = 1; id <= 50; ++id) made.push_back(Make({.id = id, .name = "f" + std::to_string(id)}));
+  EXPECT_TRUE(host->Messages().MessageBoxes().empty());
+  EXPECT_EQ(made[0]->FieldTechType(), "");
+  ASSERT_EQ(host->Messages().MessageBoxes().size(), 1u);
+  EXPECT_EQ(host->Messages().MessageBoxes()[0].text.rfind("Internal Error: Too many technologies.", 0), 0u);
 }
 
 TEST_F(FieldTest, KeyFieldsOnlyInUdrAndExtraValuesByExactName) {

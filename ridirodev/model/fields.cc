@@ -8,17 +8,43 @@
 
 namespace ridirodev {
 
+bool CFields::IsKeyText(std::string_view text) {
+  // Ordinary keys hold ":"; a text that reads as a number is taken as a key too. Any other text
+  // can only be a name.
+  double number = 0;
+  return text.find(':') != std::string_view::npos || Variant::ParseNumber(text, number);
+}
+
 std::shared_ptr<CField> CFields::Item(const Variant& v) const {
-  // Ordinary keys hold ":" and numbers are positions; any other text can only be a name.
-  if (!v.IsString() || v.IsNumeric() || v.StringRef().find(':') != std::string::npos) {
-    return ObjectCollection::Item(v);
-  }
+  if (!v.IsString() || IsKeyText(v.StringRef())) return ObjectCollection::Item(v);
   try {
     MRidirodev::Current().Messages().Report("Internal error for accessing field collection.", true);
     return LookupByName(v.StringRef());
   } catch (const AutomationError&) {
     return nullptr;
   }
+}
+
+bool CFields::Exists(const Variant& v) const {
+  if (!v.IsString() || IsKeyText(v.StringRef())) return ObjectCollection::Exists(v);
+  return LookupByName(v.StringRef()) != nullptr;
+}
+
+void CFields::Add(std::shared_ptr<CField> fld) {
+  if (!fld) return;
+  // A key without ":" (a common field's bare name) is answered by name, as Exists does; the
+  // collection's own duplicate rule covers every other key.
+  if (!IsKeyText(fld->KeyRef()) && LookupByName(fld->KeyRef())) return;
+  ObjectCollection::Add(std::move(fld));
+}
+
+void CFields::AddAll(const CFields& other) {
+  if (Count() == 0) {
+    ObjectCollection::AddAll(other);  // other already obeys the rule
+    return;
+  }
+  Reserve(static_cast<size_t>(Count() + other.Count()));
+  for (const CFieldPtr& field : other) Add(field);
 }
 
 std::shared_ptr<CFields> CFields::Clone(bool fCopyFields) const {

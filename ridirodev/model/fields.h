@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "ridirodev/core/object_collection.h"
@@ -15,12 +16,18 @@ class IAppPropertySet;
 
 // The keyed collection of fields passed around the component. A field already present under
 // its key, or a null field, is ignored by Add.
-class CFields : public ObjectCollection<CField, DuplicateKey::kSkip>,
+class CFields : public ObjectCollection<CField, DuplicateKey::kSkip, MemberKeyRef>,
                 public std::enable_shared_from_this<CFields> {
  public:
   // A number, or a text with ":" or that reads as a number, goes to the collection; any other
   // text is taken for a field name (with the internal-error notice to the host).
   std::shared_ptr<CField> Item(const Variant& v) const;
+  // True exactly when Item(v) gives a field (without Item's notice to the host).
+  bool Exists(const Variant& v) const;
+  // A null field, or one whose key Exists already answers for, is ignored.
+  void Add(std::shared_ptr<CField> fld);
+  // Adds every field of other in order, by Add's rule.
+  void AddAll(const CFields& other);
   std::shared_ptr<CFields> Clone(bool fCopyFields = true) const;
   std::shared_ptr<CField> LookupByName(const std::string& sName) const;
   // ord holds a number; error 13 when it does not.
@@ -33,6 +40,10 @@ class CFields : public ObjectCollection<CField, DuplicateKey::kSkip>,
   // The host list view's view of this collection (its Item and Add clash with ours): Add
   // takes the item as a field, Create gives a new empty CFields, Delete removes.
   std::shared_ptr<ILVItemCollection> ListItems();
+
+ private:
+  // Whether a text goes to the keys rather than to the names.
+  static bool IsKeyText(std::string_view text);
 };
 using CFieldsPtr = std::shared_ptr<CFields>;
 

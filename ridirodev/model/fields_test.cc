@@ -31,6 +31,10 @@ CFieldPtr Common(int32_t id, const std::string& name) {
   return field;
 }
 
+// What a lookup found, "<none>" for nothing: a missing field fails the check, not the binary.
+std::string NameOf(const CFieldPtr& field) { return field ? field->Name() : "<none>"; }
+int32_t IdOf(const CFieldPtr& field) { return field ? field->Id() : -1; }
+
 std::vector<std::string> Keys(const CFields& fields) {
   std::vector<std::string> keys;
   for (const CFieldPtr& field : fields) keys.push_back(field->Key());
@@ -77,7 +81,7 @@ TEST_F(FieldsTest, AddSkipsNullAndDuplicatesAndItemTakesOtherTextAsAName) {
   EXPECT_EQ(fields_->Count(), 3);
   EXPECT_EQ(fields_->Item("drops:cell"), first);
 
-  EXPECT_EQ(fields_->Item(Variant(2))->Name(), "calls");
+  EXPECT_EQ(NameOf(fields_->Item(Variant(2))), "calls");
   EXPECT_EQ(fields_->Item("17"), nullptr);  // a key lookup, not a position or a name
   EXPECT_EQ(fields_->Item(Variant(17)), nullptr);
   EXPECT_TRUE(Reports().empty());
@@ -87,6 +91,27 @@ TEST_F(FieldsTest, AddSkipsNullAndDuplicatesAndItemTakesOtherTextAsAName) {
   ASSERT_EQ(Reports().size(), 2u);
   EXPECT_EQ(Reports()[0].text, "Internal error for accessing field collection.");
   EXPECT_TRUE(Reports()[0].flag);
+}
+
+TEST_F(FieldsTest, ExistsAgreesWithItemAndAddAsksIt) {
+  fields_->Add(Common(5, "att"));
+  const Variant asked[] = {Variant(1),         Variant(4),     Variant(5),          Variant("DROPS:cell"),
+                           Variant("drops"),   Variant("att"), Variant("att:Cell"), Variant("17"),
+                           Variant("nothing"), Variant()};
+  for (const Variant& v : asked) {
+    EXPECT_EQ(fields_->Exists(v), fields_->Item(v) != nullptr) << (v.IsEmpty() ? "Empty" : v.ToString());
+  }
+  // A bare key is a name to Exists, so a common field named like a field already held is a
+  // duplicate; an ordinary key is judged by key alone.
+  fields_->Add(Common(6, "calls"));
+  fields_->Add(Field(7, "att"));
+  EXPECT_THAT(Keys(*fields_), ElementsAre("drops:Cell", "calls:Switch", "blocks:Cell", "att", "att:Cell"));
+  // Filling a collection that already holds fields goes by the same rule.
+  CFields more;
+  more.Add(Field(8, "extra"));
+  more.AddAll(*fields_);
+  more.AddAll(*fields_);
+  EXPECT_EQ(more.Count(), 6);
 }
 
 TEST_F(FieldsTest, CloneCopiesEachFieldAndRekeysCommonFields) {
@@ -99,16 +124,16 @@ TEST_F(FieldsTest, CloneCopiesEachFieldAndRekeysCommonFields) {
   CFields common;
   common.Add(Common(5, "att"));
   common.Add(Common(6, "blk"));
-  EXPECT_EQ(common.Item("blk")->Id(), 6);
+  EXPECT_EQ(IdOf(common.Item("blk")), 6);
   EXPECT_THAT(Keys(*common.Clone()), ElementsAre("att:Cell", "blk:Cell"));
 }
 
 TEST_F(FieldsTest, LookupsScanInOrderAndNeedNumericIds) {
   fields_->Add(Field(20, "drops", 1));  // a second field of that name, another entity
-  EXPECT_EQ(fields_->LookupByName("drops")->Id(), 17);
+  EXPECT_EQ(IdOf(fields_->LookupByName("drops")), 17);
   EXPECT_EQ(fields_->LookupByName("Drops"), nullptr);
 
-  EXPECT_EQ(fields_->LookupById("18")->Name(), "calls");
+  EXPECT_EQ(NameOf(fields_->LookupById("18")), "calls");
   EXPECT_EQ(fields_->LookupById("21"), nullptr);
 
   CFieldsPtr cell = fields_->LookupFieldsByEntityId("3");
@@ -141,7 +166,9 @@ TEST_F(FieldsTest, TableRendersThroughTheGivenOrDefaultPropertySet) {
 TEST_F(FieldsTest, ListItemsServeTheHostListView) {
   ILVItemCollectionPtr items = fields_->ListItems();
   EXPECT_EQ(items->Count(), 3);
-  EXPECT_EQ(items->Item(Variant(2))->Key(), "calls:Switch");
+  ILVItemObjectPtr second = items->Item(Variant(2));
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(second->Key(), "calls:Switch");
   EXPECT_EQ(items->Item("absent:Cell"), nullptr);
   items->Delete("calls:Switch");
   EXPECT_EQ(fields_->Count(), 2);

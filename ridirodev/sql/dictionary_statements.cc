@@ -236,4 +236,14 @@ std::string EnumValuesStatement() { return "SELECT * FROM TQD_ENUM_VALUES"; }
 
 std::string EnumValuesFilter(int32_t fieldId) { return "FIELD_ID = " + std::to_string(fieldId); }
 
+std::string UDRKeyCountStatement() { return "select count (*) RowCount from tqd_udr_keys"; }
+
+std::string UDRKeysStatement() {
+  return "Select a.entity_id, a.field_seq, d.name "
+         "FROM tqd_udr_keys a, tqd_dict_name d "
+         "Where a.Field_id = d.Field_id "
+         "AND d.Namespace_Id = 0 "
+         "ORDER BY entity_id, field_seq";
+}
+
 }  // namespace ridirodev::sql

@@ -81,4 +81,9 @@ std::string EnumFieldIdsStatement();
 std::string EnumValuesStatement();
 std::string EnumValuesFilter(int32_t fieldId);
 
+std::string UDRKeyCountStatement();
+// The key fields of each entity in sequence, named by the field's own name only: the name table
+// also holds the values of extra columns, under other namespaces.
+std::string UDRKeysStatement();
+
 }  // namespace ridirodev::sql

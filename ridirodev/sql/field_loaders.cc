@@ -31,23 +31,34 @@ std::shared_ptr<CExtraColumns> ExtraColumnsOf(const std::string& appName) {
   return tpl ? tpl->ExtraColumns() : nullptr;
 }
 
-std::vector<ExtraColumnJoin> Joins(const std::string& appName) {
+// The template's extra columns and the optional columns the flags allow, in that order: the
+// first look-up of a template loads the templates and so runs the capability probe, which sets
+// the flags. Reading the flags first would select columns the row reader then does not ask for,
+// or ask for columns the statement lacks.
+struct StatementColumns {
   std::vector<ExtraColumnJoin> joins;
-  if (auto columns = ExtraColumnsOf(appName)) {
-    for (const CExtraColumnPtr& column : *columns) {
-      joins.push_back({column->ColType(), Variant(column->Id()).ToInt32()});
+  FieldColumnOptions options;
+};
+
+StatementColumns ColumnsFor(const std::string& appName) {
+  StatementColumns columns;
+  if (auto extra = ExtraColumnsOf(appName)) {
+    for (const CExtraColumnPtr& column : *extra) {
+      columns.joins.push_back({column->ColType(), Variant(column->Id()).ToInt32()});
     }
   }
-  return joins;
+  columns.options = OptionalColumns(MRidirodev::Current().flags);
+  return columns;
 }
 
 }  // namespace
 
 std::string DataSourceFieldsText(std::string_view entityIds, int32_t dataSourceId, const std::string& appName,
                                  int32_t fieldSelection) {
-  MRidirodev& state = MRidirodev::Current();
-  return DataSourceFieldsStatement(entityIds, dataSourceId, fieldSelection, state.Support().ExtendedEntityViews(),
-                                   OptionalColumns(state.flags), Joins(appName));
+  const StatementColumns columns = ColumnsFor(appName);
+  return DataSourceFieldsStatement(entityIds, dataSourceId, fieldSelection,
+                                   MRidirodev::Current().Support().ExtendedEntityViews(), columns.options,
+                                   columns.joins);
 }
 
 std::shared_ptr<IDBRecordset> OpenDataSourceFields(std::string_view entityIds, int32_t dataSourceId,
@@ -98,9 +109,10 @@ class FieldRowReader {
   OwnerBatch owners_;
   const IDBRecordset& rs_;
   std::string appName_;
-  std::vector<Column> columns_;                            // the fixed columns, in Read's order
-  std::vector<std::pair<std::string, Column>> extra_;      // extra column key and its "v" column
-  bool hasExtra_ = false;
+  std::vector<Column> columns_;  // the fixed columns, in Read's order
+  // The template's extra columns: their keys, shared by every field read, and their "v" columns.
+  std::shared_ptr<const ExtraColumnValues::Titles> extraKeys_;
+  std::vector<Column> extra_;
 };
 
 // A column found by position, or by name when the row set has no such column, so that reading
@@ -121,9 +133,13 @@ FieldRowReader::FieldRowReader(const IDBRecordset& rs, std::string appName) : rs
   columns_.reserve(kColumnCount);
   for (const char* name : kColumnNames) columns_.push_back(column(name));
   if (auto columns = ExtraColumnsOf(appName_)) {
-    hasExtra_ = true;
+    auto keys = std::make_shared<ExtraColumnValues::Titles>();
     int32_t k = 0;
-    for (const CExtraColumnPtr& extra : *columns) extra_.emplace_back(extra->Key(), column("v" + std::to_string(++k)));
+    for (const CExtraColumnPtr& extra : *columns) {
+      keys->push_back(extra->Key());
+      extra_.push_back(column("v" + std::to_string(++k)));
+    }
+    extraKeys_ = std::move(keys);
   }
 }
 
@@ -141,11 +157,11 @@ std::shared_ptr<CField> FieldRowReader::Read() const {
   MRidirodev& state = MRidirodev::Current();
   IDBObject& db = state.Database();
   ExtraColumnValuesPtr extra;
-  if (hasExtra_) {
-    extra = std::make_shared<ExtraColumnValues>();
-    for (const auto& [key, column] : extra_) (*extra)[key] = Variant(db.FieldText(Value(column)));
+  if (extraKeys_) {
+    extra = std::make_shared<ExtraColumnValues>(extraKeys_);
+    for (size_t i = 0; i < extra_.size(); ++i) extra->At(i) = Variant(db.TakeFieldText(Value(extra_[i])));
   }
-  auto text = [&](FieldColumn c) { return db.FieldText(Value(columns_[c])); };
+  auto text = [&](FieldColumn c) { return db.TakeFieldText(Value(columns_[c])); };
   auto number = [&](FieldColumn c) { return db.FieldNumberOr(Value(columns_[c]), 0); };
   const GlobalFlags& flags = state.flags;
   auto field = std::make_shared<CField>();
@@ -174,17 +190,20 @@ std::shared_ptr<CField> FieldFromRow(const IDBRecordset& rs, const std::string& 
 
 std::shared_ptr<CFields> LoadFieldsByIds(const std::string& appName, std::string_view ids, bool useXml) {
   const std::string list = ValidIdList(ids);
+  // Templates first (the probe), then the flags, then the text.
+  const StatementColumns columns = ColumnsFor(appName);
   MRidirodev& state = MRidirodev::Current();
   if (useXml && state.flags.xmlGatewayAvailable) return LoadXmlFields(appName, FieldIdsFilter(list));
   auto fields = std::make_shared<CFields>();
-  ReadFieldRows(
-      state.Database().OpenRecordset(FieldsByIdStatement(list, OptionalColumns(state.flags), Joins(appName)), 60),
-      appName, [&fields](CFieldPtr field) { fields->Add(std::move(field)); });
+  ReadFieldRows(state.Database().OpenRecordset(FieldsByIdStatement(list, columns.options, columns.joins), 60),
+                appName, [&fields](CFieldPtr field) { fields->Add(std::move(field)); });
   return fields;
 }
 
 std::shared_ptr<CField> LoadFieldById(const std::string& appName, int32_t id, bool useXml) {
   if (id == 0) return nullptr;
+  // The gateway flag is known only once the templates are loaded.
+  GRidirodev::AppGroupTemplates();
   MRidirodev& state = MRidirodev::Current();
   std::shared_ptr<CFields> fields = useXml && state.flags.xmlGatewayAvailable
                                         ? LoadXmlFields(appName, FieldIdFilter(id))
@@ -214,7 +233,7 @@ bool UDRKeyDataAvailable() {
   state.udrKeyDataAvailable = false;  // remembered before asking: a failure answers false later too
   IDBObject& db = state.Database();
   if (!db.TableExists("tqd_udr_keys")) return false;
-  ClosingRecordset rs(db.OpenRecordset("select count (*) RowCount from tqd_udr_keys", 60));
+  ClosingRecordset rs(db.OpenRecordset(UDRKeyCountStatement(), 60));
   bool available = false;
   if (rs && !rs->Eof()) available = db.FieldNumberOr(rs->Fields().Value("RowCount"), 0) >= 1;
   rs.Close();
@@ -223,10 +242,7 @@ bool UDRKeyDataAvailable() {
 }
 
 std::shared_ptr<IDBRecordset> OpenUDRKeys() {
-  return MRidirodev::Current().Database().OpenRecordset(
-      "Select a.entity_id, a.field_seq, d.name FROM tqd_udr_keys a, tqd_dict_name d Where a.Field_id = d.Field_id "
-      "ORDER BY entity_id, field_seq",
-      60);
+  return MRidirodev::Current().Database().OpenRecordset(UDRKeysStatement(), 60);
 }
 
 }  // namespace ridirodev::sql
