@@ -57,28 +57,20 @@ TEST(StandaloneConfigTest, DefaultsFileAndEnvironment) {
       {"defaults", std::nullopt, kHomeOnly,
        "000|||24|Ridirodev|admin|/home/op/.config/ridirodev/settings.xml|"
        "/home/op/.local/share/ridirodev/dictionary.db||"},
-      {"XDG folders", std::nullopt,
-       Env({{"HOME", "/home/op"}, {"XDG_CONFIG_HOME", "/cfg"}, {"XDG_DATA_HOME", "/data"}}),
-       "000|||24|Ridirodev|admin|/cfg/ridirodev/settings.xml|/data/ridirodev/dictionary.db||"},
-      {"a relative XDG folder is ignored", std::nullopt,
-       Env({{"HOME", "/h"}, {"XDG_CONFIG_HOME", "cfg"}, {"XDG_DATA_HOME", "data"}}),
-       "000|||24|Ridirodev|admin|/h/.config/ridirodev/settings.xml|/h/.local/share/ridirodev/"
-       "dictionary.db||"},
+      {"XDG folders; a relative one is ignored", std::nullopt,
+       Env({{"HOME", "/h"}, {"XDG_CONFIG_HOME", "/cfg"}, {"XDG_DATA_HOME", "data"}}),
+       "000|||24|Ridirodev|admin|/cfg/ridirodev/settings.xml|/h/.local/share/ridirodev/dictionary.db||"},
       {"file lines with comments, blanks and carriage returns",
-       "# the operator's options\r\n"
-       "\n"
-       "   Extended_Entity_Views = yes\r\n"
+       "# the operator's options\r\n\n   Extended_Entity_Views = yes\r\n"
        "trace=on\n"
        "always_reload = 0\n"
        "day_slots = 96\n"
        "app_title = Network Dictionary = NMS\n"  // only the first "=" separates
        "features = UDR_Group , FlexibleAggregation,,\n"
-       "folders = ASCII Data Sources\n"
-       "message_box_answer = No\n"
+       "folders = ASCII Data Sources\nmessage_box_answer = No\n"
        "db = ~/dict.db\n"
        "settings_file =\n"  // empty keeps the default
-       "log_file = /var/log/r.log\n"
-       "user = planner\n",
+       "log_file = /var/log/r.log\nuser = planner\n",
        kHomeOnly,
        "101|/var/log/r.log|no|96|Network Dictionary = NMS|planner|/home/op/.config/ridirodev/settings.xml|"
        "/home/op/dict.db|UDR_Group;FlexibleAggregation;|ASCII Data Sources;"},
@@ -94,8 +86,6 @@ TEST(StandaloneConfigTest, DefaultsFileAndEnvironment) {
     EXPECT_EQ(Summary(StandaloneConfig::FromText(c.text, "f", c.env)), c.expected) << c.what;
 
   EXPECT_EQ(StandaloneConfig::DefaultFile(kHomeOnly), "/home/op/.config/ridirodev/ridirodev.conf");
-  EXPECT_EQ(StandaloneConfig::DefaultFile(Env({{"HOME", "/h"}, {"XDG_CONFIG_HOME", "/cfg"}})),
-            "/cfg/ridirodev/ridirodev.conf");
   EXPECT_EQ(
       StandaloneConfig::DefaultFile(Env({{"XDG_CONFIG_HOME", "/cfg"}, {"RIDIRODEV_CONFIG", "/x/my.conf"}})),
       "/x/my.conf");
@@ -112,8 +102,7 @@ TEST(StandaloneConfigTest, BadValuesNameKeyValueAndSource) {
 
   for (const char* text : {"day_slots = 7\n",     // does not divide the day
                            "day_slots = 2880\n",  // shorter than a minute
-                           "day_slots = -24\n", "day_slots = 24.0\n", "message_box_answer = maybe\n",
-                           "always_reload = 2\n", "user =\n"}) {
+                           "day_slots = 24.0\n", "message_box_answer = maybe\n", "user =\n"}) {
     EXPECT_NE(ErrorOf(text).find("line 1"), std::string::npos) << text;
   }
   EXPECT_NE(ErrorOf("colour = red\n").find("Unknown key 'colour'"), std::string::npos);
@@ -133,23 +122,9 @@ TEST(StandaloneConfigTest, LoadReadsTheFileAndToleratesItsAbsence) {
   EXPECT_EQ(loaded.daySlots, 12);
   EXPECT_EQ(loaded.settingsFile, (dir / "s.xml").string());
 
-  std::ofstream(dir / "bad.conf") << "day_slots = x\n";
-  try {
-    StandaloneConfig::Load(dir / "bad.conf", env);
-    ADD_FAILURE() << "no error";
-  } catch (const AutomationError& e) {
-    EXPECT_NE(e.Description().find((dir / "bad.conf").string() + " line 1"), std::string::npos);
-  }
   // A folder where the file should be cannot be read.
   EXPECT_THROW(StandaloneConfig::Load(dir, env), AutomationError);
   std::filesystem::remove_all(dir);
-}
-
-TEST(StandaloneFeaturesTest, NamesAreComparedWithoutRegardToCase) {
-  const StandaloneFeatures features({"UDR_Group", "FlexibleAggregation"});
-  EXPECT_TRUE(features.IsEnabled("flexibleaggregation"));
-  EXPECT_FALSE(features.IsEnabled("Flexible"));
-  EXPECT_FALSE(StandaloneFeatures({}).IsEnabled("FlexibleAggregation"));
 }
 
 }  // namespace

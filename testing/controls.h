@@ -1,8 +1,9 @@
 #pragma once
 
-// Doubles of the controls and containers the host hands in: hour selection, combo box, tree
-// node and iterator, registry key, settings node and property bag.
+// Doubles of the controls and containers the host hands in: hour selection, tree node and
+// iterator, settings node.
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -20,8 +21,11 @@ namespace ridirodev::testing {
 // keeps the slots that stay in range. Selecting a slot outside the range fails with 9.
 class TestHourSelection final : public IHourSelection {
  public:
-  void Initialize(int32_t firstIndex) override;
-  void Resize(int32_t count) override;
+  void Initialize(int32_t firstIndex) override {
+    first_ = firstIndex;
+    slots_.assign(slots_.size(), false);
+  }
+  void Resize(int32_t count) override { slots_.resize(static_cast<size_t>(std::max(count, 0)), false); }
   int32_t FirstIndex() const override { return first_; }
   int32_t Count() const override { return static_cast<int32_t>(slots_.size()); }
   bool Selected(int32_t index) const override;
@@ -31,27 +35,6 @@ class TestHourSelection final : public IHourSelection {
  private:
   int32_t first_ = 1;
   std::vector<bool> slots_;
-};
-
-// A combo box in memory: the items in order and the selected index (-1 for none). An index
-// outside the items fails with 381.
-class TestComboBox final : public IComboBox {
- public:
-  void Clear() override {
-    items_.clear();
-    index_ = -1;
-  }
-  void AddItem(std::string_view text) override { items_.emplace_back(text); }
-  int32_t ListCount() const override { return static_cast<int32_t>(items_.size()); }
-  std::string List(int32_t index) const override;
-  int32_t ListIndex() const override { return index_; }
-  void SetListIndex(int32_t index) override;
-
-  const std::vector<std::string>& Items() const noexcept { return items_; }
-
- private:
-  std::vector<std::string> items_;
-  int32_t index_ = -1;
 };
 
 // Make nodes with std::make_shared: a child knows its parent only through a shared node.
@@ -81,39 +64,13 @@ class TestTreeIterator final : public ITreeIterator {
     root_ = std::move(root);
     Restart();
   }
-  void Restart() override;
+  void Restart() override { pending_.assign(root_ ? 1 : 0, root_); }
   ITreeNodePtr NextNode() override;
 
  private:
   ITreeNodePtr root_;
   std::vector<ITreeNodePtr> pending_;  // next node at the back
 };
-
-// A registry key in memory. Key names may be paths separated by "\"; names of keys and values
-// are compared without regard to case; values and subkeys keep the order of creation.
-class TestRegistryKey final : public IRegistryKey {
- public:
-  explicit TestRegistryKey(std::string name = "") : name_(std::move(name)) {}
-
-  IRegistryKeyPtr OpenKey(std::string_view name) const override;
-  IRegistryKeyPtr CreateKey(std::string_view name) override;
-  bool HasValue(std::string_view name) const override;
-  std::string ReadValue(std::string_view name, std::string_view defaultValue = "") const override;
-  void WriteValue(std::string_view name, std::string_view value) override;
-  void DeleteValue(std::string_view name) override;
-  std::vector<std::string> ValueNames() const override;
-
-  const std::string& Name() const noexcept { return name_; }
-  std::vector<std::string> KeyNames() const;
-
- private:
-  std::shared_ptr<TestRegistryKey> Subkey(std::string_view name) const;
-
-  std::string name_;
-  std::vector<std::pair<std::string, std::string>> values_;
-  std::vector<std::shared_ptr<TestRegistryKey>> keys_;
-};
-using TestRegistryKeyPtr = std::shared_ptr<TestRegistryKey>;
 
 // Named values and child nodes; names compared without regard to case.
 class TestSettingsNode final : public IAppSettingsNode {
@@ -128,9 +85,6 @@ class TestSettingsNode final : public IAppSettingsNode {
   std::vector<IAppSettingsNodePtr> Children() const override { return children_; }
   void AddValueEntry(const Variant& value) override { entries_.push_back(value); }
 
-  const std::vector<Variant>& ValueEntries() const noexcept { return entries_; }
-  bool HasValue(std::string_view name) const;
-
  private:
   std::string name_;
   std::vector<std::pair<std::string, Variant>> values_;
@@ -138,20 +92,5 @@ class TestSettingsNode final : public IAppSettingsNode {
   std::vector<Variant> entries_;
 };
 using TestSettingsNodePtr = std::shared_ptr<TestSettingsNode>;
-
-// A property bag in memory. As the host's bag, a value equal to its default is not kept, and
-// reading an absent property gives the default.
-class TestPropertyBag final : public IPropertyBag {
- public:
-  Variant ReadProperty(std::string_view name, const Variant& defaultValue = Variant()) const override;
-  void WriteProperty(std::string_view name, const Variant& value,
-                     const Variant& defaultValue = Variant()) override;
-
-  bool Has(std::string_view name) const;
-  const std::vector<std::pair<std::string, Variant>>& Properties() const noexcept { return properties_; }
-
- private:
-  std::vector<std::pair<std::string, Variant>> properties_;
-};
 
 }  // namespace ridirodev::testing

@@ -31,30 +31,17 @@ inline void ScriptFieldTypes(ScriptedDatabase& db, int32_t dataSourceId, std::ve
              {{"Field_Group_Id", "Field_Group_Short", "Field_Group_Name"}, std::move(rows)});
 }
 
-// Col_Title, E_Type, e_id, Editable.
-inline void ScriptExtraColumns(ScriptedDatabase& db, int32_t dataSourceId, std::vector<DictRow> rows) {
-  db.AddRows(sql::ExtraColumnsStatement(dataSourceId),
-             {{"Col_Title", "E_Type", "e_id", "Editable"}, std::move(rows)});
-}
-
 // AGGR_Name, AGGR_ID, AGGR_BH_OK, label_element, label_time.
 inline void ScriptAggregators(ScriptedDatabase& db, std::vector<DictRow> rows) {
   db.AddRows(sql::AggregatorsStatement(),
              {{"AGGR_Name", "AGGR_ID", "AGGR_BH_OK", "label_element", "label_time"}, std::move(rows)});
 }
 
-// Tech_Name, Tech_Char, Tech_Mask, Tech_Desc.
-inline void ScriptTechnologies(ScriptedDatabase& db, std::vector<DictRow> rows) {
-  db.AddRows(sql::TechnologyTypesStatement(),
-             {{"Tech_Name", "Tech_Char", "Tech_Mask", "Tech_Desc"}, std::move(rows)});
-}
-
 // Entity_Id, Parent_Entity_Id (0 for none, scripted as Null), Entity_Name, Entity_Label; the
 // other columns are filled in. Answers the category statement of both entity views.
 inline void ScriptCategories(ScriptedDatabase& db, int32_t contextId, const std::vector<DictRow>& rows) {
   ScriptedRows out{{"Entity_Id", "Parent_Entity_Id", "Entity_Name", "Entity_Label", "Context_Entity_Label",
-                    "Entity_Desc", "Can_Sum", "Can_Rpt", "AllowReparenting"},
-                   {}};
+                    "Entity_Desc", "Can_Sum", "Can_Rpt", "AllowReparenting"}, {}};
   for (const DictRow& r : rows) {
     const Variant parent = r.at(1).ToInt32() == 0 ? Variant::Null() : r.at(1);
     out.rows.push_back({r.at(0), parent, r.at(2), r.at(3), "", r.at(2), "Y", "Y", "N"});
@@ -68,8 +55,7 @@ inline void ScriptCategories(ScriptedDatabase& db, int32_t contextId, const std:
 inline ScriptedRows FieldRows(const std::vector<std::map<std::string, Variant>>& rows) {
   ScriptedRows out{{"Field_Id", "Entity_Id", "Name", "Report_Header", "Report_Header2", "Field_Desc",
                     "DataType", "Field_Owner", "Field_Aggregator", "UDC_Source", "Is_Null_OK",
-                    "Field_Group_Short", "Tech_Mask", "Changed", "Status", "v1", "v2"},
-                   {}};
+                    "Field_Group_Short", "Tech_Mask", "Changed", "Status", "v1", "v2"}, {}};
   for (const auto& values : rows) {
     DictRow& row = out.rows.emplace_back();
     for (const auto& column : out.columns)
@@ -89,19 +75,16 @@ inline ScriptedRows FieldRows(const std::vector<std::map<std::string, Variant>>&
 inline void ScriptSampleDictionary(ScriptedDatabase& db) {
   ScriptTemplates(db, {{1, "Client", 5}, {2, "Traffic", 5}, {3, "UDR", 6}});
   for (int32_t dataSource : {1, 2, 3}) {
-    ScriptFieldTypes(db, dataSource,
-                     {{11, "RAW", "Raw counter"},
-                      {12, "UDC", "Calculation"},
-                      {13, "KEY", "Key"},
-                      {14, "EXT", "External"}});
+    ScriptFieldTypes(db, dataSource, {{11, "RAW", "Raw counter"}, {12, "UDC", "Calculation"}, {13, "KEY", "Key"}, {14, "EXT", "External"}});
   }
-  ScriptExtraColumns(db, 2, {{"RCVFormName", "A", 1, "Y"}, {"Vendor", "N", 2, "N"}});
+  db.AddRows(sql::ExtraColumnsStatement(2),
+             {{"Col_Title", "E_Type", "e_id", "Editable"}, {{"RCVFormName", "A", 1, "Y"}, {"Vendor", "N", 2, "N"}}});
   ScriptAggregators(db, {{"Sum", 1, "Y", "Sum", "Total"},
                          {"Average", 2, "Y", Variant::Null(), Variant::Null()},
                          {"Max", 3, "N", "Max", "Peak"}});
-  ScriptTechnologies(
-      db,
-      {{"GSM", "G", 1, "GSM"}, {"CDMA", "C", 2, "CDMA"}, {"UMTS", "U", 4, "UMTS"}, {"LTE", "L", 8, "LTE"}});
+  db.AddRows(sql::TechnologyTypesStatement(),
+             {{"Tech_Name", "Tech_Char", "Tech_Mask", "Tech_Desc"},
+              {{"GSM", "G", 1, "GSM"}, {"CDMA", "C", 2, "CDMA"}, {"UMTS", "U", 4, "UMTS"}, {"LTE", "L", 8, "LTE"}}});
   ScriptCategories(db, 5, {{1, 0, "System", "System"}, {2, 1, "Switch", "MSC"}, {3, 2, "Cell", "Cell Site"}});
   ScriptCategories(db, 6, {{7, 0, "Call", "Call Record"}});
 }

@@ -1,35 +1,28 @@
 #include "testing/query_service.h"
 
+#include <algorithm>
+
 namespace ridirodev::testing {
 
+TestXmlNode::Attributes::const_iterator TestXmlNode::Find(std::string_view name) const {
+  return std::find_if(attributes_.begin(), attributes_.end(), [&](const auto& a) { return a.first == name; });
+}
+
 TestXmlNode& TestXmlNode::SetAttribute(std::string name, std::string value) {
-  for (auto& [n, v] : attributes_) {
-    if (n == name) {
-      v = std::move(value);
-      return *this;
-    }
+  if (auto found = Find(name); found != attributes_.end()) {
+    attributes_[static_cast<size_t>(found - attributes_.begin())].second = std::move(value);
+  } else {
+    attributes_.emplace_back(std::move(name), std::move(value));
   }
-  attributes_.emplace_back(std::move(name), std::move(value));
   return *this;
 }
 
 std::shared_ptr<TestXmlNode> TestXmlNode::AddChild(std::string name, std::string text) {
-  auto child = std::make_shared<TestXmlNode>(std::move(name), std::move(text));
-  children_.push_back(child);
-  return child;
-}
-
-bool TestXmlNode::HasAttribute(std::string_view name) const {
-  for (const auto& [n, v] : attributes_) {
-    if (n == name) return true;
-  }
-  return false;
+  return children_.emplace_back(std::make_shared<TestXmlNode>(std::move(name), std::move(text)));
 }
 
 std::string TestXmlNode::Attribute(std::string_view name) const {
-  for (const auto& [n, v] : attributes_) {
-    if (n == name) return v;
-  }
+  if (auto found = Find(name); found != attributes_.end()) return found->second;
   throw AutomationError(ErrorNumber::kInvalidArgument, "TestXmlNode", "No attribute " + std::string(name));
 }
 
@@ -53,25 +46,8 @@ void TestXmlQueryService::Step(DbCallKind kind, bool mustBeOpen) {
     throw AutomationError(ErrorNumber::kInvalidArgument, "TestXmlQueryService",
                           mustBeOpen ? "No transaction is open" : "A transaction is already open");
   }
-  journal_->Record({kind, "", {}, {}});
+  journal_->Record({kind, "", {}});
   inTransaction_ = !mustBeOpen;
-}
-
-void TestXmlQueryService::BeginTransaction() { Step(DbCallKind::kBegin, false); }
-void TestXmlQueryService::CommitTransaction() { Step(DbCallKind::kCommit, true); }
-void TestXmlQueryService::RollbackTransaction() { Step(DbCallKind::kRollback, true); }
-
-std::string TestXmlQueryService::RunQuery(std::string_view queryText) {
-  journal_->Record({DbCallKind::kRunQuery, std::string(queryText), {}, {}});
-  if (responses_.empty()) return {};
-  std::string response = responses_.front();
-  if (responses_.size() > 1) responses_.pop_front();
-  return response;
-}
-
-IXMLNodePtr TestXmlQueryService::ParseResult(std::string_view response, bool) {
-  parsed_.emplace_back(response);
-  return parseResult_;
 }
 
 }  // namespace ridirodev::testing

@@ -4,7 +4,6 @@
 // transactions, and the error reporter.
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -20,8 +19,7 @@ namespace ridirodev::testing {
 // An element in memory: name, text, attributes in the order set, child elements.
 class TestXmlNode final : public IXMLNode {
  public:
-  explicit TestXmlNode(std::string name, std::string text = "")
-      : name_(std::move(name)), text_(std::move(text)) {}
+  explicit TestXmlNode(std::string name, std::string text = "") : name_(std::move(name)), text_(std::move(text)) {}
 
   // Builders return this node (attributes) or the new child, to build documents in place.
   TestXmlNode& SetAttribute(std::string name, std::string value);
@@ -29,15 +27,18 @@ class TestXmlNode final : public IXMLNode {
 
   std::string Name() const override { return name_; }
   std::string Text() const override { return text_; }
-  bool HasAttribute(std::string_view name) const override;
+  bool HasAttribute(std::string_view name) const override { return Find(name) != attributes_.end(); }
   std::string Attribute(std::string_view name) const override;  // error 5 when absent
   // A path of element names separated by "/", "*" standing for any name; "" gives all children.
   std::vector<IXMLNodePtr> SelectNodes(std::string_view selection) const override;
 
  private:
+  using Attributes = std::vector<std::pair<std::string, std::string>>;
+  Attributes::const_iterator Find(std::string_view name) const;
+
   std::string name_;
   std::string text_;
-  std::vector<std::pair<std::string, std::string>> attributes_;
+  Attributes attributes_;
   std::vector<std::shared_ptr<TestXmlNode>> children_;
 };
 using TestXmlNodePtr = std::shared_ptr<TestXmlNode>;
@@ -62,52 +63,36 @@ class TestXmlQueryService final : public IXMLQueryService {
  public:
   explicit TestXmlQueryService(DbJournalPtr journal) : journal_(std::move(journal)) {}
 
-  // Responses to RunQuery in turn, the last one repeating; "" when none was added.
-  void AddResponse(std::string response) { responses_.push_back(std::move(response)); }
   // What ParseResult answers (nullptr by default).
   void SetParseResult(IXMLNodePtr result) { parseResult_ = std::move(result); }
-  bool InTransaction() const noexcept { return inTransaction_; }
-  const std::vector<std::string>& ParsedResponses() const noexcept { return parsed_; }
 
-  void BeginTransaction() override;
-  void CommitTransaction() override;
-  void RollbackTransaction() override;
-  std::string RunQuery(std::string_view queryText) override;
-  IXMLNodePtr ParseResult(std::string_view response, bool flag = true) override;
+  void BeginTransaction() override { Step(DbCallKind::kBegin, false); }
+  void CommitTransaction() override { Step(DbCallKind::kCommit, true); }
+  void RollbackTransaction() override { Step(DbCallKind::kRollback, true); }
+  std::string RunQuery(std::string_view queryText) override {  // answers ""
+    journal_->Record({DbCallKind::kRunQuery, std::string(queryText), {}});
+    return {};
+  }
+  IXMLNodePtr ParseResult(std::string_view, bool = true) override { return parseResult_; }
 
  private:
   void Step(DbCallKind kind, bool mustBeOpen);
 
   DbJournalPtr journal_;
   bool inTransaction_ = false;
-  std::deque<std::string> responses_;
   IXMLNodePtr parseResult_;
-  std::vector<std::string> parsed_;
 };
 using TestXmlQueryServicePtr = std::shared_ptr<TestXmlQueryService>;
 
-// A report passed to the host: the error being handled and the text given.
-struct ErrorReport {
-  int32_t number = 0;
-  std::string source;
-  std::string description;
-  std::string text;
-};
-using ErrorReportLog = std::vector<ErrorReport>;
-
+// Reports nothing: the error being handled is the host's to show.
 class TestErrorReporter final : public IAppErrorReporter {
  public:
-  TestErrorReporter(AutomationError current, std::shared_ptr<ErrorReportLog> log)
-      : current_(std::move(current)), log_(std::move(log)) {}
-
-  void Report(std::string_view text) override {
-    log_->push_back({current_.Number(), current_.Source(), current_.Description(), std::string(text)});
-  }
+  explicit TestErrorReporter(AutomationError current) : current_(std::move(current)) {}
+  void Report(std::string_view) override {}
   std::string ErrorText() const override { return current_.Description(); }
 
  private:
   AutomationError current_;
-  std::shared_ptr<ErrorReportLog> log_;
 };
 
 }  // namespace ridirodev::testing

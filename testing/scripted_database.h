@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -29,56 +28,27 @@ inline constexpr int32_t kNoCurrentRecord = 3021;  // read or move past the end
 inline constexpr int32_t kClosed = 3704;           // any use after Close
 }  // namespace RecordsetError
 
-enum class DbCallKind {
-  kOpen,          // OpenRecordset
-  kExecute,       // Execute
-  kProcedure,     // ExecuteProcedure, or Run of a procedure call
-  kQueryValue,    // QueryValue
-  kCallFunction,  // CallFunction: text is the function, params the argument text
-  kSequence,      // NextSequenceNumber: text is the sequence
-  kBegin,         // transaction steps of the XML query service
-  kCommit,
-  kRollback,
-  kRunQuery,  // RunQuery of the XML query service: text is the query document
-};
-
-// "open", "execute", "procedure", "query-value", "call-function", "sequence", "begin",
-// "commit", "rollback", "run-query".
-std::string_view KindName(DbCallKind kind);
-
-// A parameter of a procedure call, as added.
-struct ProcedureParameter {
-  std::string value;
-  std::string type;
-  std::string name;
-  int32_t flags = 0;
-  friend bool operator==(const ProcedureParameter&, const ProcedureParameter&) = default;
-};
+// Journal lines name the kinds "open", "execute", "procedure", "query-value", "call-function",
+// "sequence", "begin", "commit", "rollback", "run-query".
+enum class DbCallKind { kOpen, kExecute, kProcedure, kQueryValue, kCallFunction, kSequence, kBegin, kCommit, kRollback, kRunQuery };
 
 struct DbCall {
   DbCallKind kind;
   std::string text;
-  // Argument texts in order: the SQL text of each ExecuteProcedure value, the value texts
-  // of a procedure call, the argument text of CallFunction.
+  // Argument texts in order: of ExecuteProcedure's values, a procedure call's values, CallFunction.
   std::vector<std::string> params;
-  // A procedure call's parameters with their types, names and flags.
-  std::vector<ProcedureParameter> procedure;
 };
 
 // The ordered record of every call, shared by the database object, its procedure calls and
 // the XML query service, so that statements and transaction steps interleave as they ran.
 class DbJournal {
  public:
-  using CallPredicate = std::function<bool(const DbCall&)>;
-
   // Appends the call; then, when an armed failure applies to it, disarms that failure and
   // throws its error. The failing call stays in the journal.
   void Record(DbCall call);
 
   const std::vector<DbCall>& Calls() const noexcept { return calls_; }
-  size_t Size() const noexcept { return calls_.size(); }
-  // One line per call: the kind name, then the text, then the params in parentheses when
-  // there are any: "open SELECT ...", "begin", "procedure PKG.SAVE('a', 12)".
+  // One line per call: "open SELECT ...", "begin", "procedure PKG.SAVE('a', 12)".
   std::vector<std::string> Lines() const;
   std::vector<std::string> Texts(DbCallKind kind) const;
   // Forgets the calls; positions for FailOnCall count again from 1. Armed failures stay.
@@ -88,9 +58,6 @@ class DbJournal {
   void FailOnCall(size_t n, AutomationError error);
   // The next call whose text contains fragment (without regard to case) throws error.
   void FailOnText(std::string fragment, AutomationError error);
-  // The next call the predicate accepts throws error.
-  void FailWhen(CallPredicate predicate, AutomationError error);
-  size_t ArmedFailures() const noexcept { return failures_.size(); }
 
  private:
   struct Failure {
@@ -124,20 +91,35 @@ class ScriptedRecordset final : public IDBRecordset, public IDBFields {
  public:
   explicit ScriptedRecordset(ScriptedRows rows);
 
-  bool Bof() const override;
-  bool Eof() const override;
-  const IDBFields& Fields() const override;
+  bool Bof() const override { return Open().visible_.empty(); }  // no MovePrevious: only an empty set
+  bool Eof() const override { return Open().position_ >= visible_.size(); }
+  const IDBFields& Fields() const override { return Open(); }
   void SetFilter(std::string_view criteria) override;
-  std::string Filter() const override;
-  void MoveFirst() override;
-  void MoveNext() override;
-  void Close() override;
-  int32_t RecordCount() const override;
+  std::string Filter() const override { return Open().filter_; }
+  void MoveFirst() override {
+    Open();
+    position_ = 0;
+  }
+  void MoveNext() override {
+    CurrentRow();  // past the end fails
+    ++position_;
+  }
+  void Close() override {
+    Open();
+    closed_ = true;
+  }
+  int32_t RecordCount() const override { return static_cast<int32_t>(Open().visible_.size()); }
 
-  int32_t Count() const override;
+  int32_t Count() const override { return static_cast<int32_t>(Open().columns_.size()); }
   std::string Name(int32_t index) const override;
-  Variant Value(std::string_view name) const override;
-  Variant Value(int32_t index) const override;
+  Variant Value(std::string_view name) const override {
+    const size_t column = Open().ColumnIndex(name);
+    return CurrentRow()[column];
+  }
+  Variant Value(int32_t index) const override {
+    Name(index);  // checks the position
+    return CurrentRow()[static_cast<size_t>(index)];
+  }
   bool Has(std::string_view name) const override;
 
   bool Closed() const noexcept { return closed_; }
@@ -148,9 +130,10 @@ class ScriptedRecordset final : public IDBRecordset, public IDBFields {
     std::string op;
     Variant value;  // String for a quoted value, Double for a number
   };
-  void CheckOpen() const;
-  const std::vector<Variant>& CurrentRow() const;
-  size_t ColumnIndex(std::string_view name) const;  // throws 3265
+  // This row set; error 3704 once closed.
+  const ScriptedRecordset& Open() const;
+  const std::vector<Variant>& CurrentRow() const;   // error 3021 past the end
+  size_t ColumnIndex(std::string_view name) const;  // error 3265
   bool Matches(const std::vector<Variant>& row) const;
   std::vector<Clause> ParseFilter(std::string_view criteria) const;
 
@@ -175,61 +158,36 @@ StatementMatcher TextContains(std::string fragment);
 //   answered in turn, the last one repeating. An unscripted statement opens an empty row set.
 // - QueryValue answers the first column of the first scripted row, else the default.
 // - table and column names for TableExists, ColumnExists and ColumnWidth, without regard to
-//   case; functions and routines by name, without regard to case; sequences count up from 1.
+//   case. Functions answer Empty; sequences count up from 1.
 //
 // Literals are plain: text in single quotes with quotes doubled, id 0 as NULL, numbers in
 // decimal, dates as '2026-12-06 14:05:09', the current time as SYSDATE, a sequence as
 // NAME.NEXTVAL. List texts are joined by ", ".
 //
-// Day slots: NextHourRun answers slot numbers. A selection of n slots divides the day into
-// slots of 86400 / n seconds; NextSecondRun answers the first second of the run's first slot
-// and the last second of its last slot (slots 1-3 of 24 give 0 and 10799), or -1 and -1 when
-// there is no run. SlotRunFromHours answers the hours as slots when the day has 24 slots or
-// fewer (SetDaySlotCount, 24 by default), else the slots that hold those seconds.
+// Day slots: no run is ever found, and the day has 24 slots.
 class ScriptedDatabase : public IDBObject {
  public:
-  ScriptedDatabase();
-  explicit ScriptedDatabase(DbJournalPtr journal);
-
-  // Journal and failures.
   DbJournal& Journal() noexcept { return *journal_; }
   const DbJournalPtr& SharedJournal() const noexcept { return journal_; }
-  const std::vector<DbCall>& Calls() const noexcept { return journal_->Calls(); }
-  void FailOnCall(size_t n, AutomationError error) { journal_->FailOnCall(n, std::move(error)); }
   void FailOnText(std::string fragment, AutomationError error) {
     journal_->FailOnText(std::move(fragment), std::move(error));
   }
 
-  // Row sets.
   void AddRows(std::string sql, ScriptedRows rows);
   void AddRows(StatementMatcher matcher, ScriptedRows rows);
   // Every row set handed out, in order, so that tests can see whether it was closed.
   const std::vector<ScriptedRecordsetPtr>& Recordsets() const noexcept { return opened_; }
 
-  // Other scripts.
-  void SetFunction(std::string name, std::function<Variant(std::string_view argumentText)> fn);
-  void SetFunctionValue(std::string name, Variant value);
-  void SetRoutineResult(std::string name, Variant value);
-  void SetRoutineOutput(std::string name, int32_t position, Variant value);
   void AddTable(std::string table, const std::vector<std::string>& columns = {});
   // Adds the table and column when absent.
-  void SetColumnWidth(std::string table, std::string column, int32_t width);
-  // The next NextSequenceNumber of that sequence answers first.
-  void SetSequenceNext(std::string sequence, int32_t first);
+  void SetColumnWidth(std::string table, std::string column, int32_t width) {
+    tables_[std::move(table)][std::move(column)] = width;
+  }
   void SetAlwaysReload(bool value) noexcept { alwaysReload_ = value; }
-  void SetDaySlotCount(int32_t count) noexcept { daySlotCount_ = count; }
-
-  // Runs a routine for a procedure call: records it, then answers the scripted result and
-  // output values (position -> value).
-  struct RoutineAnswer {
-    Variant result;
-    std::map<int32_t, Variant> outputs;
-  };
-  RoutineAnswer RunRoutine(std::string_view name, const std::vector<ProcedureParameter>& parameters);
 
   // IDBObject
   IDBRecordsetPtr OpenRecordset(std::string_view sql, int32_t timeoutSeconds = 60) override;
-  void Execute(std::string_view sql) override;
+  void Execute(std::string_view sql) override { Record(DbCallKind::kExecute, sql); }
   void ExecuteProcedure(std::string_view name, const std::vector<Variant>& values) override;
   Variant QueryValue(std::string_view sql, const Variant& defaultValue = Variant(0)) override;
   Variant CallFunction(std::string_view name, std::string_view argumentText) override;
@@ -251,14 +209,18 @@ class ScriptedDatabase : public IDBObject {
   Date FieldDate(const Variant& value) override;
   bool FieldFlag(const Variant& value) override;
 
-  int32_t ColumnWidth(std::string_view table, std::string_view column) override;
-  bool TableExists(std::string_view table) override;
-  bool ColumnExists(std::string_view table, std::string_view column) override;
+  int32_t ColumnWidth(std::string_view table, std::string_view column) override {
+    const int32_t* width = FindColumn(table, column);
+    return width ? *width : 0;
+  }
+  bool TableExists(std::string_view table) override { return tables_.contains(table); }
+  bool ColumnExists(std::string_view table, std::string_view column) override { return FindColumn(table, column); }
 
-  SlotRun NextHourRun(int32_t start, const IHourSelection& selection, bool selected = true) override;
-  SlotRun NextSecondRun(int32_t start, const IHourSelection& selection, bool selected = true) override;
-  SlotRun SlotRunFromHours(int32_t firstHour, int32_t lastHour, int32_t firstSeconds,
-                           int32_t lastSeconds) override;
+  SlotRun NextHourRun(int32_t, const IHourSelection&, bool = true) override { return {0, 0}; }
+  SlotRun NextSecondRun(int32_t, const IHourSelection&, bool = true) override { return {-1, -1}; }
+  SlotRun SlotRunFromHours(int32_t firstHour, int32_t lastHour, int32_t, int32_t) override {
+    return {firstHour, lastHour};
+  }
 
   bool AlwaysReload() override { return alwaysReload_; }
 
@@ -266,48 +228,52 @@ class ScriptedDatabase : public IDBObject {
   struct Responses {
     std::vector<ScriptedRows> rows;
     size_t next = 0;
-    const ScriptedRows& Take();
   };
   template <class V>
   using NoCaseMap = std::unordered_map<std::string, V, NoCaseHash, NoCaseEqual>;
 
+  void Record(DbCallKind kind, std::string_view text, std::vector<std::string> params = {}) {
+    journal_->Record({kind, std::string(text), std::move(params)});
+  }
   // The scripted rows for a statement, nullptr when none.
   const ScriptedRows* FindRows(std::string_view sql);
+  const int32_t* FindColumn(std::string_view table, std::string_view column) const;
 
-  DbJournalPtr journal_;
+  DbJournalPtr journal_ = std::make_shared<DbJournal>();
   std::unordered_map<std::string, Responses> exact_;
   std::vector<std::pair<StatementMatcher, Responses>> matched_;
   std::vector<ScriptedRecordsetPtr> opened_;
-  NoCaseMap<std::function<Variant(std::string_view)>> functions_;
-  NoCaseMap<RoutineAnswer> routines_;
   NoCaseMap<NoCaseMap<int32_t>> tables_;  // table -> column -> width (0 when unknown)
   NoCaseMap<int32_t> sequences_;          // the next value of each sequence
   bool alwaysReload_ = false;
-  int32_t daySlotCount_ = 24;
 };
 using ScriptedDatabasePtr = std::shared_ptr<ScriptedDatabase>;
 
-// A procedure call that runs against a scripted database on Run.
+// A procedure call that goes to the database's journal on Run and answers Empty; a
+// parameter's value is the text passed in (Empty for an empty text), error 9 outside them.
 class ScriptedProcedureCall final : public IDBProcedureCall {
  public:
-  explicit ScriptedProcedureCall(ScriptedDatabasePtr database) : database_(std::move(database)) {}
+  explicit ScriptedProcedureCall(DbJournalPtr journal) : journal_(std::move(journal)) {}
 
   void SetName(std::string_view routine) override { name_ = std::string(routine); }
-  void AddParameter(std::string_view valueText, std::string_view type, std::string_view name = "",
-                    int32_t flags = 0) override;
-  Variant Run() override;
-  // The scripted output at that position after a run; else the value text passed in (Empty
-  // for an empty text); error 9 outside the parameters.
-  Variant ParameterValue(int32_t position) const override;
-
-  const std::string& RoutineName() const noexcept { return name_; }
-  const std::vector<ProcedureParameter>& Parameters() const noexcept { return parameters_; }
+  void AddParameter(std::string_view valueText, std::string_view, std::string_view = "", int32_t = 0) override {
+    values_.emplace_back(valueText);
+  }
+  Variant Run() override {
+    journal_->Record({DbCallKind::kProcedure, name_, values_});
+    return Variant();
+  }
+  Variant ParameterValue(int32_t position) const override {
+    if (position < 0 || static_cast<size_t>(position) >= values_.size()) {
+      throw AutomationError(ErrorNumber::kSubscriptOutOfRange, "ScriptedProcedureCall", "Subscript out of range");
+    }
+    return values_[static_cast<size_t>(position)].empty() ? Variant() : Variant(values_[static_cast<size_t>(position)]);
+  }
 
  private:
-  ScriptedDatabasePtr database_;
+  DbJournalPtr journal_;
   std::string name_;
-  std::vector<ProcedureParameter> parameters_;
-  std::map<int32_t, Variant> outputs_;
+  std::vector<std::string> values_;
 };
 
 }  // namespace ridirodev::testing

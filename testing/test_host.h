@@ -16,7 +16,6 @@
 
 #include "ridirodev/host/host.h"
 #include "testing/controls.h"
-#include "testing/documents.h"
 #include "testing/graphics.h"
 #include "testing/query_service.h"
 #include "testing/scripted_database.h"
@@ -26,80 +25,73 @@
 namespace ridirodev::testing {
 
 enum class HostFactory {
-  kDatabase,
-  kSupport,
-  kGroupServices,
-  kFeatures,
-  kXmlQueryService,
-  kFolderServices,
-  kMessages,
-  kFontServices,
-  kImageServices,
-  kProcedureCall,
-  kXmlQueryText,
-  kErrorReporter,
-  kTreeNode,
-  kTreeIterator,
+  kDatabase, kSupport, kGroupServices, kFeatures, kXmlQueryService, kFolderServices, kMessages, kFontServices,
+  kImageServices, kProcedureCall, kXmlQueryText, kErrorReporter, kTreeNode, kTreeIterator,
 };
-inline constexpr size_t kHostFactoryCount = 14;
 
 class TestHost : public Host {
  public:
-  TestHost();
-
   ScriptedDatabase& Database() noexcept { return *database_; }
   DbJournal& Journal() noexcept { return database_->Journal(); }
   TestSupport& Support() noexcept { return *support_; }
-  TestGroupServices& GroupServices() noexcept { return *groupServices_; }
   TestFeatures& Features() noexcept { return *features_; }
   TestXmlQueryService& XmlQueryService() noexcept { return *xmlQueryService_; }
   TestFolderServices& FolderServices() noexcept { return *folderServices_; }
   TestMessages& Messages() noexcept { return *messages_; }
-  TestFontServices& FontServices() noexcept { return *fontServices_; }
-  TestImageServices& ImageServices() noexcept { return *imageServices_; }
-  // Reports passed through the error reporters, in order.
-  const ErrorReportLog& ErrorReports() const noexcept { return *errorReports_; }
 
   // Makes the factory answer nullptr (or answer again, with false).
-  void ReturnNothingFrom(HostFactory factory, bool nothing = true) noexcept {
-    nothing_[Index(factory)] = nothing;
-  }
+  void ReturnNothingFrom(HostFactory factory, bool nothing = true) noexcept { nothing_[Index(factory)] = nothing; }
   // How many times the factory was asked.
   int Requests(HostFactory factory) const noexcept { return requests_[Index(factory)]; }
 
-  IDBObjectPtr CreateDatabase() override;
-  IAppSupportPtr CreateSupport() override;
-  IAppGroupServicesPtr CreateGroupServices() override;
-  IAppFeaturesPtr CreateFeatures() override;
-  IXMLQueryServicePtr CreateXmlQueryService() override;
-  IFolderServicesPtr CreateFolderServices() override;
-  IAppMessagesPtr CreateMessages() override;
-  IFontServicesPtr CreateFontServices() override;
-  IImageServicesPtr CreateImageServices() override;
+  IDBObjectPtr CreateDatabase() override { return Give(HostFactory::kDatabase, database_); }
+  IAppSupportPtr CreateSupport() override { return Give(HostFactory::kSupport, support_); }
+  IAppGroupServicesPtr CreateGroupServices() override { return Give(HostFactory::kGroupServices, groupServices_); }
+  IAppFeaturesPtr CreateFeatures() override { return Give(HostFactory::kFeatures, features_); }
+  IXMLQueryServicePtr CreateXmlQueryService() override {
+    return Give(HostFactory::kXmlQueryService, xmlQueryService_);
+  }
+  IFolderServicesPtr CreateFolderServices() override { return Give(HostFactory::kFolderServices, folderServices_); }
+  IAppMessagesPtr CreateMessages() override { return Give(HostFactory::kMessages, messages_); }
+  IFontServicesPtr CreateFontServices() override { return Give(HostFactory::kFontServices, fontServices_); }
+  IImageServicesPtr CreateImageServices() override { return Give(HostFactory::kImageServices, imageServices_); }
 
-  IDBProcedureCallPtr CreateProcedureCall() override;
-  IXMLQueryTextPtr CreateXmlQueryText() override;
-  IAppErrorReporterPtr CreateErrorReporter(const AutomationError& current) override;
-  ITreeNodePtr CreateTreeNode() override;
-  ITreeIteratorPtr CreateTreeIterator() override;
+  IDBProcedureCallPtr CreateProcedureCall() override {
+    return Give(HostFactory::kProcedureCall, std::make_shared<ScriptedProcedureCall>(database_->SharedJournal()));
+  }
+  IXMLQueryTextPtr CreateXmlQueryText() override {
+    return Give(HostFactory::kXmlQueryText, std::make_shared<TestXmlQueryText>());
+  }
+  IAppErrorReporterPtr CreateErrorReporter(const AutomationError& current) override {
+    return Give(HostFactory::kErrorReporter, std::make_shared<TestErrorReporter>(current));
+  }
+  ITreeNodePtr CreateTreeNode() override { return Give(HostFactory::kTreeNode, std::make_shared<TestTreeNode>()); }
+  ITreeIteratorPtr CreateTreeIterator() override {
+    return Give(HostFactory::kTreeIterator, std::make_shared<TestTreeIterator>());
+  }
 
  private:
-  static size_t Index(HostFactory factory) noexcept { return static_cast<size_t>(factory); }
-  // Counts the request; true when the factory is to answer.
-  bool Answers(HostFactory factory) noexcept;
+  static constexpr size_t Index(HostFactory factory) noexcept { return static_cast<size_t>(factory); }
+  // Counts the request; answers the object unless the factory is to answer nullptr.
+  template <class T>
+  std::shared_ptr<T> Give(HostFactory factory, std::shared_ptr<T> object) noexcept {
+    ++requests_[Index(factory)];
+    return nothing_[Index(factory)] ? nullptr : std::move(object);
+  }
 
-  std::shared_ptr<ScriptedDatabase> database_;
-  std::shared_ptr<TestSupport> support_;
-  std::shared_ptr<TestGroupServices> groupServices_;
-  std::shared_ptr<TestFeatures> features_;
-  std::shared_ptr<TestXmlQueryService> xmlQueryService_;
-  std::shared_ptr<TestFolderServices> folderServices_;
-  std::shared_ptr<TestMessages> messages_;
-  std::shared_ptr<TestFontServices> fontServices_;
-  std::shared_ptr<TestImageServices> imageServices_;
-  std::shared_ptr<ErrorReportLog> errorReports_;
-  std::array<bool, kHostFactoryCount> nothing_{};
-  std::array<int, kHostFactoryCount> requests_{};
+  std::shared_ptr<ScriptedDatabase> database_ = std::make_shared<ScriptedDatabase>();
+  std::shared_ptr<TestSupport> support_ = std::make_shared<TestSupport>();
+  std::shared_ptr<TestGroupServices> groupServices_ = std::make_shared<TestGroupServices>();
+  std::shared_ptr<TestFeatures> features_ = std::make_shared<TestFeatures>();
+  std::shared_ptr<TestXmlQueryService> xmlQueryService_ =
+      std::make_shared<TestXmlQueryService>(database_->SharedJournal());
+  std::shared_ptr<TestFolderServices> folderServices_ = std::make_shared<TestFolderServices>();
+  std::shared_ptr<TestMessages> messages_ = std::make_shared<TestMessages>();
+  std::shared_ptr<TestFontServices> fontServices_ = std::make_shared<TestFontServices>();
+  std::shared_ptr<TestImageServices> imageServices_ = std::make_shared<TestImageServices>();
+  static constexpr size_t kFactories = static_cast<size_t>(HostFactory::kTreeIterator) + 1;
+  std::array<bool, kFactories> nothing_{};
+  std::array<int, kFactories> requests_{};
 };
 using TestHostPtr = std::shared_ptr<TestHost>;
 

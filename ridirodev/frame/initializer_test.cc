@@ -3,102 +3,128 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+
 #include "ridirodev/frame/app_group_template.h"
 #include "ridirodev/frame/g_ridirodev.h"
 #include "ridirodev/frame/state.h"
 #include "ridirodev/frame/template_categories.h"
-#include "ridirodev/model/qualifiers.h"
+#include "testing/dictionary_script.h"
 #include "testing/errors.h"
 #include "testing/test_host.h"
 
 namespace ridirodev {
 namespace {
 
+using testing::DbCallKind;
 using ::testing::ElementsAre;
 using testing::ErrorOf;
+using testing::ScriptedDatabase;
 using testing::TestHost;
-using testing::TextContains;
+
+// The scripted database answers schema questions without a journal entry; recording them
+// lets the journal's failure injection make any one of them throw.
+class SchemaJournalingDatabase : public ScriptedDatabase {
+ public:
+  bool TableExists(std::string_view t) override { return Asked(t, ScriptedDatabase::TableExists(t)); }
+  bool ColumnExists(std::string_view t, std::string_view c) override {
+    return Asked(std::string(t) + "." + std::string(c), ScriptedDatabase::ColumnExists(t, c));
+  }
+
+ private:
+  bool Asked(std::string_view what, bool answer) {
+    Journal().Record({DbCallKind::kQueryValue, std::string(what), {}});
+    return answer;
+  }
+};
+
+class ProbeHost : public TestHost {
+ public:
+  std::shared_ptr<SchemaJournalingDatabase> db = std::make_shared<SchemaJournalingDatabase>();
+  IDBObjectPtr CreateDatabase() override { return db; }
+};
 
 // Every table and column the probe and the limits ask about, with server-like widths.
-void FullSchema(testing::ScriptedDatabase& db, bool styleTable = true) {
-  db.SetColumnWidth("tqd_Datasource_Field", "Name", 30);
-  db.SetColumnWidth("tqd_Datasource_Field", "Report_Header", 20);
-  db.SetColumnWidth("tqd_Datasource_Field", "Report_Header2", 21);
-  db.SetColumnWidth("tqd_Datasource_Field", "Field_Desc", 255);
-  db.SetColumnWidth("tqd_Datasource_Field", "Complex", 1);
-  db.SetColumnWidth("tqd_Datasource_Field", "weight_field_id", 0);
-  db.SetColumnWidth("TQD_UDC_DEF", "UDC_SOURCE", 4000);
-  db.SetColumnWidth("TQD_UDC_DEF", "CALC_SOURCE", 2000);
-  db.SetColumnWidth("TQD_UDC_DEF", "Complex", 1);
-  db.SetColumnWidth("PM_Filter", "Criteria", 2000);
-  db.SetColumnWidth("PM_BusyHour", "Name", 64);
-  db.SetColumnWidth("PM_BusyHour", "Description", 255);
-  db.SetColumnWidth("tqd_Dict_name", "Name", 30);
-  db.SetColumnWidth("tqd_Field_Data", "DataValue", 0);
-  db.SetColumnWidth("tqn_entity_context", "Context_Entity_Label", 40);
-  if (styleTable) db.AddTable("TQD_FIELD_STYLE", {"Field_Id"});
+constexpr std::tuple<const char*, const char*, int32_t> kSchema[] = {
+    {"tqd_Datasource_Field", "Name", 30},           {"tqd_Datasource_Field", "Report_Header", 20},
+    {"tqd_Datasource_Field", "Report_Header2", 21}, {"tqd_Datasource_Field", "Field_Desc", 255},
+    {"tqd_Datasource_Field", "Complex", 1},         {"tqd_Datasource_Field", "weight_field_id", 0},
+    {"TQD_UDC_DEF", "UDC_SOURCE", 4000},            {"TQD_UDC_DEF", "CALC_SOURCE", 2000},
+    {"TQD_UDC_DEF", "Complex", 1},                  {"PM_Filter", "Criteria", 2000},
+    {"PM_BusyHour", "Name", 64},                    {"PM_BusyHour", "Description", 255},
+    {"tqd_Dict_name", "Name", 30},                  {"tqd_Field_Data", "DataValue", 0},
+    {"tqn_entity_context", "Context_Entity_Label", 40}, {"TQD_FIELD_STYLE", "Field_Id", 0}};
+
+// The full schema less one table ("TABLE") or one column ("TABLE.COLUMN").
+void FullSchema(ScriptedDatabase& db, std::string_view without = "") {
+  for (const auto& [table, column, width] : kSchema) {
+    if (without == table || without == std::string(table) + "." + column) continue;
+    db.SetColumnWidth(table, column, width);
+  }
 }
 
-void Dictionary(testing::ScriptedDatabase& db) {
-  db.AddRows(TextContains("FROM TQD_Data_Source"),
-             {{"DataSource_Id", "DataSource_Name", "DataSource_APP_CTX"}, {{1, "Client", 2}, {2, "Traffic", 2}}});
-  db.AddRows(TextContains("FROM TQN_Entity_Hier"),
-             {{"Entity_Id", "Parent_Entity_Id", "Entity_Name", "Entity_Label", "Context_Entity_Label", "Entity_Desc",
-               "Can_Sum", "Can_Rpt", "AllowReparenting"},
-              {{10, Variant::Null(), "NetworkSystem", "", "", Variant::Null(), "Y", "y", "N"},
-               {16, 10, "PagingArea", "", "", "Paging", "Y", "N", "N"}}});
-  db.AddRows(TextContains("FROM TQD_Technology_Mask"),
-             {{"Tech_Name", "Tech_Char", "Tech_Mask", "Tech_Desc"}, {{"GSM", "G", 1, "GSM"}, {"LTE", "L", 16, "LTE"}}});
-  db.AddRows(TextContains("FROM TQD_Aggregator"),
-             {{"AGGR_Name", "AGGR_ID", "AGGR_BH_OK", "label_element", "label_time"},
-              {{"Sum", 1, "Y", "Sum", "Sum"}, {"Average", 2, "Y", "Avg", "Sum"}, {"Max", 3, "N", "Max", "Max"}}});
+auto Flags(const GlobalFlags& f) {
+  return std::tuple(f.doComplex, f.doWeighted, f.styleFieldsAvailable, f.xmlGatewayAvailable,
+                    f.contextEntityLabelAvailable);
 }
 
+constexpr bool T = true, F = false;
+
+// Flags in their order: complex, weighted, style, gateway, context entity label.
 struct ProbeCase {
-  const char* name;
-  bool extended;
-  bool styleTable;
-  GlobalFlags expected;
+  const char* name; bool extended; const char* missing; bool gatewayAnswers; GlobalFlags expected;
 };
 
 TEST(CapabilityProbeTest, EachFlagFollowsItsOwnColumns) {
   const ProbeCase cases[] = {
-      {"everything", true, true, {true, true, true, false, true}},
-      {"weights need the extended views", false, true, {true, false, true, false, true}},
-      {"no style table", true, false, {true, true, false, false, true}},
+      {"everything", T, "", T, {T, T, T, T, T}},
+      {"weights need the extended views", F, "", F, {T, F, T, F, T}},
+      {"no weight column", T, "tqd_Datasource_Field.weight_field_id", F, {T, F, T, F, T}},
+      {"no style table", T, "TQD_FIELD_STYLE", F, {T, T, F, F, T}},
+      {"Complex of the definitions only", T, "tqd_Datasource_Field.Complex", F, {F, T, T, F, T}},
+      {"Complex of the fields only", T, "TQD_UDC_DEF.Complex", F, {F, T, T, F, T}},
+      {"no context entity label", T, "tqn_entity_context.Context_Entity_Label", F, {T, T, T, F, F}},
   };
   for (const ProbeCase& c : cases) {
     SCOPED_TRACE(c.name);
-    auto host = std::make_shared<TestHost>();
-    FullSchema(host->Database(), c.styleTable);
+    auto host = std::make_shared<ProbeHost>();
+    FullSchema(*host->db, c.missing);
     host->Support().SetExtendedEntityViews(c.extended);
+    if (c.gatewayAnswers)
+      host->XmlQueryService().SetParseResult(std::make_shared<testing::TestXmlNode>("RESULT"));
     MRidirodevScope scope(host);
     scope.State().RunCapabilityProbe();
-    const GlobalFlags& f = scope.State().flags;
-    EXPECT_EQ(f.doComplex, c.expected.doComplex);
-    EXPECT_EQ(f.doWeighted, c.expected.doWeighted);
-    EXPECT_EQ(f.styleFieldsAvailable, c.expected.styleFieldsAvailable);
-    EXPECT_EQ(f.xmlGatewayAvailable, c.expected.xmlGatewayAvailable);
-    EXPECT_EQ(f.contextEntityLabelAvailable, c.expected.contextEntityLabelAvailable);
+    EXPECT_EQ(Flags(scope.State().flags), Flags(c.expected));
+    EXPECT_THAT(host->Journal().Texts(DbCallKind::kRunQuery),
+                ElementsAre(::testing::HasSubstr("Field_Id = -1")));
   }
 }
 
-TEST(CapabilityProbeTest, OneComplexColumnIsNotEnoughAndTheGatewayNeedsAResult) {
-  auto host = std::make_shared<TestHost>();
-  host->Database().SetColumnWidth("TQD_UDC_DEF", "Complex", 1);
-  host->XmlQueryService().SetParseResult(std::make_shared<testing::TestXmlNode>("RESULT"));
-  MRidirodevScope scope(host);
-  scope.State().RunCapabilityProbe();
-  EXPECT_FALSE(scope.State().flags.doComplex);
-  EXPECT_FALSE(scope.State().flags.styleFieldsAvailable);
-  EXPECT_TRUE(scope.State().flags.xmlGatewayAvailable);
-  EXPECT_THAT(host->Journal().Lines(), ::testing::Contains(::testing::HasSubstr("Field_Id = -1")));
+TEST(CapabilityProbeTest, AFailingStepEndsTheProbeAndLeavesTheLaterFlags) {
+  // Every flag starts True over an empty schema, so a flag the probe reached turns False.
+  const std::pair<const char*, GlobalFlags> cases[] = {
+      {"weight_field_id", {T, T, T, T, T}},     {"TQD_FIELD_STYLE", {T, F, T, T, T}},
+      {"TQD_UDC_DEF.Complex", {T, F, F, T, T}}, {"tqd_Datasource_Field.Complex", {T, F, F, T, T}},
+      {"Field_Id = -1", {F, F, F, F, F}},  // a failing gateway only means no gateway
+      {"Context_Entity_Label", {F, F, F, F, T}}};
+  for (const auto& [step, expected] : cases) {
+    SCOPED_TRACE(step);
+    auto host = std::make_shared<ProbeHost>();
+    host->Support().SetExtendedEntityViews(true);
+    // The schema questions go to the probe database's journal, the gateway to the host's.
+    for (auto* journal : {&host->db->Journal(), &host->Journal()})
+      journal->FailOnText(step, AutomationError(-2147217900, "db", "lost connection"));
+    MRidirodevScope scope(host);
+    scope.State().flags = {T, T, T, T, T};
+    EXPECT_NO_THROW(scope.State().RunCapabilityProbe());
+    EXPECT_EQ(Flags(scope.State().flags), Flags(expected));
+  }
 }
 
 TEST(LimitsTest, MeasuredOnceUnlessZero) {
   auto host = std::make_shared<TestHost>();
-  FullSchema(host->Database());
-  host->Database().SetColumnWidth("PM_Filter", "Criteria", 0);
+  FullSchema(host->Database(), "PM_Filter.Criteria");
   MRidirodevScope scope(host);
   EXPECT_EQ(GRidirodev::ExpressionLength(), 2000);  // the smaller source column
   host->Database().SetColumnWidth("TQD_UDC_DEF", "CALC_SOURCE", 10);
@@ -109,16 +135,18 @@ TEST(LimitsTest, MeasuredOnceUnlessZero) {
   EXPECT_EQ(GRidirodev::CriteriaLength(), 2000);
   // ...except the extra column widths, which are measured together, once.
   EXPECT_EQ(GRidirodev::ExtraColumnLength("A"), 30);
-  EXPECT_EQ(GRidirodev::ExtraColumnLength("B"), 0);
   host->Database().SetColumnWidth("tqd_Field_Data", "DataValue", 500);
   EXPECT_EQ(GRidirodev::ExtraColumnLength("B"), 0);
 }
 
 TEST(InitializerTest, LoadsInOrderOnceAndLogsEachUnmeasurableLimit) {
   auto host = std::make_shared<TestHost>();
-  FullSchema(host->Database());
-  host->Database().SetColumnWidth("PM_Filter", "Criteria", 0);
-  Dictionary(host->Database());
+  FullSchema(host->Database(), "PM_Filter.Criteria");
+  testing::ScriptTemplates(host->Database(), {{1, "Client", 2}, {2, "Traffic", 2}});
+  host->Database().AddRows(
+      sql::TemplateCategoriesStatement(false, 2),
+      {{"Entity_Id", "Entity_Name", "Entity_Desc", "Can_Rpt"},
+       {{10, "NetworkSystem", Variant::Null(), "y"}, {16, "PagingArea", "Paging", "N"}}});
   MRidirodevScope scope(host);
   CRidirodevInitializer initializer;
   EXPECT_TRUE(initializer.Initialize());
@@ -126,30 +154,31 @@ TEST(InitializerTest, LoadsInOrderOnceAndLogsEachUnmeasurableLimit) {
   std::vector<std::string> tables;
   for (const std::string& line : host->Journal().Lines()) {
     const size_t from = line.find("FROM ");
-    if (from != std::string::npos) tables.push_back(line.substr(from + 5, line.find(' ', from + 5) - from - 5));
+    if (from != std::string::npos)
+      tables.push_back(line.substr(from + 5, line.find(' ', from + 5) - from - 5));
   }
-  EXPECT_THAT(tables, ElementsAre("TQD_Data_Source",  // templates
-                                  // Client: extra columns, hierarchy, field types (its one category is made up)
-                                  "TQD_DataSource_Extra_Cols", "TQN_Entity_Hier", "tqd_Application_Field_Group",
-                                  // Traffic: the same, then its report categories from the hierarchy
-                                  "TQD_DataSource_Extra_Cols", "TQN_Entity_Hier", "tqd_Application_Field_Group",
-                                  "TQN_Entity_Hier", "TQD_Technology_Mask", "TQD_Aggregator", "TQE_Function_Type",
-                                  "TQE_Function"));
+  EXPECT_THAT(tables,
+              ElementsAre("TQD_Data_Source",  // templates
+                          // Client: extra columns, hierarchy, field types (its one category is made up)
+                          "TQD_DataSource_Extra_Cols", "TQN_Entity_Hier", "tqd_Application_Field_Group",
+                          // Traffic: the same, then its report categories from the hierarchy
+                          "TQD_DataSource_Extra_Cols", "TQN_Entity_Hier", "tqd_Application_Field_Group",
+                          "TQN_Entity_Hier", "TQD_Technology_Mask", "TQD_Aggregator", "TQE_Function_Type",
+                          "TQE_Function"));
   ASSERT_EQ(host->Support().Logs().size(), 1u);
   const auto& log = host->Support().Logs()[0];
   EXPECT_EQ(std::to_string(log.severity) + "|" + log.operation, "2|Initialize");
   EXPECT_THAT(log.messages, ElementsAre("unable to initialize DB object"));
 
-  // Client gets one category named after itself; Traffic its entities.
-  auto client = GRidirodev::AppGroupTemplate("client");
-  ASSERT_NE(client, nullptr);
-  EXPECT_EQ(client->TemplateCategories()->Count(), 1);
-  EXPECT_EQ(client->TemplateCategories()->Item(Variant(1))->EntityName(), "Client");
-  auto traffic = GRidirodev::AppGroupTemplate("Traffic")->TemplateCategories();
-  ASSERT_EQ(traffic->Count(), 2);
-  EXPECT_EQ(traffic->Item(Variant("NetworkSystem"))->EntityName(), "Traffic NetworkSystem");
-  EXPECT_TRUE(traffic->Item(Variant(1))->CanRpt());
-  EXPECT_FALSE(traffic->Item(Variant(2))->CanRpt());
+  // Client gets one category named after itself; Traffic its entities, "y" able to report.
+  std::vector<std::string> categories;
+  for (const std::string app : {"client", "Traffic"}) {
+    auto tpl = GRidirodev::AppGroupTemplate(app);
+    ASSERT_NE(tpl, nullptr);
+    for (const auto& c : *tpl->TemplateCategories())
+      categories.push_back(c->EntityName() + (c->CanRpt() ? "+" : "-"));
+  }
+  EXPECT_THAT(categories, ElementsAre("Client+", "Traffic NetworkSystem+", "Traffic PagingArea-"));
 
   const size_t statements = host->Journal().Lines().size();
   EXPECT_TRUE(initializer.Initialize());
@@ -159,40 +188,11 @@ TEST(InitializerTest, LoadsInOrderOnceAndLogsEachUnmeasurableLimit) {
 
 TEST(InitializerTest, DatabaseErrorsPropagateAndTheLoadIsTriedAgain) {
   auto host = std::make_shared<TestHost>();
-  Dictionary(host->Database());
   host->Database().FailOnText("TQD_Aggregator", AutomationError(-2147217900, "db", "lost connection"));
   MRidirodevScope scope(host);
   CRidirodevInitializer initializer;
   EXPECT_EQ(ErrorOf([&] { initializer.Initialize(); }), -2147217900);
   EXPECT_EQ(scope.State().validAggregators, nullptr);
-}
-
-TEST(FacadeTest, LookupsOverTheLoadedDictionary) {
-  auto host = std::make_shared<TestHost>();
-  Dictionary(host->Database());
-  const std::vector<std::string> typeColumns{"Field_Group_Id", "Field_Group_Short", "Field_Group_Name"};
-  host->Database().AddRows(TextContains("tqd_Application_Field_Group WHERE DataSource_ID = 1"),
-                           {typeColumns, {{1, "Peg", "Peg count"}}});
-  host->Database().AddRows(TextContains("tqd_Application_Field_Group WHERE DataSource_ID = 2"),
-                           {typeColumns, {{4, "UDC", "Calculation"}}});
-  host->Database().AddRows("SELECT entity_id FROM TQN_ENTITY WHERE entity_name = 'O''Brien'",
-                           {{"Entity_Id"}, {{77}}});
-  MRidirodevScope scope(host);
-  EXPECT_EQ(GRidirodev::EntityIDFromName("O'Brien"), 77);
-  EXPECT_EQ(GRidirodev::EntityIDFromName("Nobody"), 0);
-  EXPECT_EQ(GRidirodev::EntityKey(42), "Cat:42");
-  EXPECT_EQ(GRidirodev::FieldKey("Calls", "Cell"), "Calls:Cell");
-  // Average has time aggregator Sum but element Avg: only Sum/Sum matches "Sum".
-  ASSERT_NE(GRidirodev::LookupAggregator("Sum"), nullptr);
-  EXPECT_EQ(GRidirodev::LookupAggregator("Sum")->Name(), "Sum");
-  EXPECT_EQ(GRidirodev::LookupAggregator("Sum", "Avg")->Name(), "Average");
-  EXPECT_EQ(GRidirodev::LookupAggregator("Avg"), nullptr);
-  EXPECT_EQ(GRidirodev::BasicAggregators()->Count(), 2);  // Sum and Max, each once
-  // A type only the Client template has is still found for Traffic, by exact description.
-  EXPECT_EQ(GRidirodev::LookupFieldType("Traffic", "Peg count"), "Peg");
-  EXPECT_EQ(GRidirodev::LookupFieldType("Traffic", "Calculation"), "UDC");
-  EXPECT_EQ(GRidirodev::LookupFieldType("Traffic", "peg count"), "");
-  EXPECT_EQ(GRidirodev::LookupFieldType("Client", "Calculation"), "");
 }
 
 }  // namespace

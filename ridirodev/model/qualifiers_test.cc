@@ -13,23 +13,23 @@ using testing::ErrorOf;
 using testing::ScriptedRecordset;
 using testing::ScriptedRows;
 
-// What the loaders do: one member per row, initialised from the row and added.
-template <class Collection, class Member>
-std::shared_ptr<Collection> Load(ScriptedRows rows) {
-  auto collection = std::make_shared<Collection>();
-  for (ScriptedRecordset rs(std::move(rows)); !rs.Eof(); rs.MoveNext()) {
-    auto member = std::make_shared<Member>();
-    member->Initialize(rs);
-    collection->Add(member);
-  }
-  return collection;
+// One member initialised from the first row, as the loaders make them.
+template <class Member>
+std::shared_ptr<Member> Make(ScriptedRows rows) {
+  auto member = std::make_shared<Member>();
+  member->Initialize(ScriptedRecordset(std::move(rows)));
+  return member;
 }
 
-// Technologies named after their short names.
+// A technology named after its short name.
+CFieldTechTypePtr Tech(const std::string& code, int32_t mask) {
+  return Make<CFieldTechType>({{"Tech_Name", "Tech_Char", "Tech_Mask", "Tech_Desc"}, {{code + " tech", code, mask, Variant::Null()}}});
+}
+
 CFieldTechTypesPtr Techs(const std::vector<std::pair<std::string, int32_t>>& techs) {
-  ScriptedRows rows{{"Tech_Name", "Tech_Char", "Tech_Mask", "Tech_Desc"}, {}};
-  for (const auto& [code, mask] : techs) rows.rows.push_back({code + " tech", code, mask, Variant::Null()});
-  return Load<CFieldTechTypes, CFieldTechType>(std::move(rows));
+  auto collection = std::make_shared<CFieldTechTypes>();
+  for (const auto& [code, mask] : techs) collection->Add(Tech(code, mask));
+  return collection;
 }
 
 class QualifiersTest : public ::testing::Test {
@@ -40,9 +40,11 @@ class QualifiersTest : public ::testing::Test {
 
 TEST_F(QualifiersTest, TechnologyStrings) {
   auto techs = Techs({{"G", 1}, {"C", 2}, {"U", 4}});
-  EXPECT_EQ(techs->Item("u TECH")->TechMask(), 4);
-  EXPECT_EQ(techs->Item(1)->Description(), "");
-  EXPECT_EQ(ErrorOf([&] { techs->Add(Techs({{"g", 8}})->Item(1)); }), ErrorNumber::kDuplicateKey);
+  auto umts = techs->Item("u TECH");
+  ASSERT_NE(umts, nullptr);
+  EXPECT_EQ(umts->TechMask(), 4);
+  EXPECT_EQ(umts->Description(), "");
+  EXPECT_EQ(ErrorOf([&] { techs->Add(Tech("g", 8)); }), ErrorNumber::kDuplicateKey);
 
   EXPECT_EQ(techs->FieldTechType(5), "GU");
   EXPECT_EQ(techs->FieldTechType(7), "GCU");
@@ -51,7 +53,7 @@ TEST_F(QualifiersTest, TechnologyStrings) {
   EXPECT_EQ(ErrorOf([&] { techs->FieldTechType(-1); }), ErrorNumber::kSubscriptOutOfRange);
 
   // Later changes to the collection do not show, even for values not asked before.
-  techs->Add(Techs({{"L", 1}})->Item(1));
+  techs->Add(Tech("L", 1));
   techs->Remove("C tech");
   EXPECT_EQ(techs->FieldTechType(3), "GC");
 
@@ -67,8 +69,7 @@ TEST_F(QualifiersTest, TechnologyLimit) {
   host_->Support().SetAppTitle("PM Client");
   std::vector<std::pair<std::string, int32_t>> list;
   for (int32_t i = 0; i < 21; ++i) list.emplace_back(std::string(1, static_cast<char>('A' + i)), 1 << i);
-  auto most = Techs(list);
-  EXPECT_EQ(most->FieldTechType((1 << 21) - 1), "ABCDEFGHIJKLMNOPQRSTU");
+  EXPECT_EQ(Techs(list)->FieldTechType((1 << 21) - 1), "ABCDEFGHIJKLMNOPQRSTU");
   EXPECT_TRUE(host_->Messages().MessageBoxes().empty());
 
   list.emplace_back("V", 0);
@@ -85,18 +86,23 @@ TEST_F(QualifiersTest, TechnologyLimit) {
 }
 
 TEST_F(QualifiersTest, ValueAndLabelListsLineUpTheDashes) {
-  auto techs = Load<CFieldTechTypes, CFieldTechType>({{"TECH_NAME", "tech_char", "Tech_Mask", "Tech_Desc"},
-                                                      {{"GSM", "G", 1, ""}, {"Universal", "UMTS", 2, ""}}});
-  techs->UpdateListValues();
-  EXPECT_EQ(techs->ValueList(), "G,UMTS");
-  EXPECT_EQ(techs->LabelList(), "G    - GSM,UMTS - Universal");
+  CFieldTechTypes techs;
+  for (const auto& [name, code] : {std::pair{"GSM", "G"}, std::pair{"Universal", "UMTS"}}) {
+    techs.Add(Make<CFieldTechType>({{"TECH_NAME", "tech_char", "Tech_Mask", "Tech_Desc"}, {{name, code, 1, ""}}}));
+  }
+  techs.UpdateListValues();
+  EXPECT_EQ(techs.ValueList(), "G,UMTS");
+  EXPECT_EQ(techs.LabelList(), "G    - GSM,UMTS - Universal");
 
   // Field types pad by characters, not bytes.
-  auto types = Load<CFieldTypes, CFieldType>({{"Field_Group_Short", "Field_Group_Id", "Field_Group_Name"},
-                                              {{"\xC3\x89", 3, "Entit\xC3\xA9"}, {"UDC", 9, "Calc"}}});
-  types->UpdateListValues();
-  EXPECT_EQ(types->Item("udc")->FieldTypeId(), 9);
-  EXPECT_EQ(types->LabelList(), "\xC3\x89   - Entit\xC3\xA9,UDC - Calc");
+  CFieldTypes types;
+  const std::vector<Variant> rows[] = {{"\xC3\x89", 3, "Entit\xC3\xA9"}, {"UDC", 9, "Calc"}};
+  for (const auto& row : rows) types.Add(Make<CFieldType>({{"Field_Group_Short", "Field_Group_Id", "Field_Group_Name"}, {row}}));
+  types.UpdateListValues();
+  auto udc = types.Item("udc");
+  ASSERT_NE(udc, nullptr);
+  EXPECT_EQ(udc->FieldTypeId(), 9);
+  EXPECT_EQ(types.LabelList(), "\xC3\x89   - Entit\xC3\xA9,UDC - Calc");
 
   CFieldTypes empty;
   empty.UpdateListValues();
@@ -104,25 +110,18 @@ TEST_F(QualifiersTest, ValueAndLabelListsLineUpTheDashes) {
 }
 
 TEST_F(QualifiersTest, AggregatorRows) {
-  auto bare = Load<CAggregators, CAggregator>(
-      {{"AGGR_Name", "AGGR_ID", "AGGR_BH_OK"}, {{"Sum", 3, "Y"}, {"Average", "AVG", "N"}}});
-  auto sum = bare->Item("3");
-  ASSERT_NE(sum, nullptr);
-  EXPECT_EQ(sum->ShortName(), "3");
-  EXPECT_EQ(sum->TimeAggregator() + "/" + sum->ElementAggregator(), "Sum/Sum");
-  EXPECT_TRUE(sum->OkForBusyHour());
-  EXPECT_FALSE(bare->Item("avg")->OkForBusyHour());
-
-  auto peak =
-      Load<CAggregators, CAggregator>({{"AGGR_Name", "AGGR_ID", "label_time", "label_element", "AGGR_BH_OK"},
-                                       {{"Peak", "PK", "Maximum", Variant::Null(), "Y"}}})
-          ->Item(1);
-  EXPECT_EQ(peak->TimeAggregator() + "/" + peak->ElementAggregator(), "Maximum/Peak");
+  const auto labels = [](const CAggregatorPtr& a) {
+    return a->ShortName() + " " + a->TimeAggregator() + "/" + a->ElementAggregator() + (a->OkForBusyHour() ? " bh" : "");
+  };
+  const std::vector<std::string> bare = {"AGGR_Name", "AGGR_ID", "AGGR_BH_OK"};
+  EXPECT_EQ(labels(Make<CAggregator>({bare, {{"Sum", 3, "Y"}}})), "3 Sum/Sum bh");
+  EXPECT_EQ(labels(Make<CAggregator>({bare, {{"Average", "AVG", "N"}}})), "AVG Average/Average");
+  auto peak = Make<CAggregator>({{"AGGR_Name", "AGGR_ID", "label_time", "label_element", "AGGR_BH_OK"},
+                                 {{"Peak", "PK", "Maximum", Variant::Null(), "Y"}}});
+  EXPECT_EQ(labels(peak), "PK Maximum/Peak bh");
 
   // A required column missing fails and leaves the object as it was.
-  EXPECT_EQ(ErrorOf([&] {
-              peak->Initialize(ScriptedRecordset({{"AGGR_Name", "AGGR_ID"}, {{"Sum", "S"}}}));
-            }),
+  EXPECT_EQ(ErrorOf([&] { peak->Initialize(ScriptedRecordset({{"AGGR_Name", "AGGR_ID"}, {{"Sum", "S"}}})); }),
             ErrorNumber::kItemNotFound);
   EXPECT_EQ(peak->Key(), "PK");
 }
@@ -131,15 +130,14 @@ TEST_F(QualifiersTest, ExtraColumnEditableIsOptional) {
   const auto describe = [](const CExtraColumnPtr& c) {
     return c->ColType() + "|" + c->Id() + "|" + (c->Editable() ? "editable" : "read-only");
   };
-  EXPECT_EQ(
-      describe(Load<CExtraColumns, CExtraColumn>({{"Col_Title", "E_Type", "e_id"}, {{"Vendor", "A", 7}}})
-                   ->Item("VENDOR")),
-      "A|7|read-only");
-  auto columns =
-      Load<CExtraColumns, CExtraColumn>({{"Col_Title", "E_Type", "e_id", "Editable"},
-                                         {{"Owner", "D", Variant::Null(), "Y"}, {"Region", "D", 2, "N"}}});
-  EXPECT_EQ(describe(columns->Item("Owner")), "D|0|editable");
-  EXPECT_EQ(describe(columns->Item("Region")), "D|2|read-only");
+  const std::vector<std::string> columns = {"Col_Title", "E_Type", "e_id", "Editable"};
+  CExtraColumns keyed;  // by title
+  keyed.Add(Make<CExtraColumn>({{"Col_Title", "E_Type", "e_id"}, {{"Vendor", "A", 7}}}));
+  auto vendor = keyed.Item("VENDOR");
+  ASSERT_NE(vendor, nullptr);
+  EXPECT_EQ(describe(vendor), "A|7|read-only");
+  EXPECT_EQ(describe(Make<CExtraColumn>({columns, {{"Owner", "D", Variant::Null(), "Y"}}})), "D|0|editable");
+  EXPECT_EQ(describe(Make<CExtraColumn>({columns, {{"Region", "D", 2, "N"}}})), "D|2|read-only");
 }
 
 }  // namespace

@@ -33,14 +33,25 @@ const std::string kStyleWhere = " AND d.Field_Id = c.Field_Id (+) ";
 const FieldColumnOptions kNoOptions{};
 const FieldColumnOptions kAllOptions{true, true, true};
 
-TEST(DictionaryStatementsTest, FixedAndSimpleStatements) {
-  struct Case {
-    std::string built;
-    std::string expected;
-  };
-  const std::vector<Case> cases = {
-      {EntityIdByNameStatement("Cell"),
-       std::string("SELECT entity_id FROM TQN_ENTITY WHERE entity_name = '") + "Cell" + "'"},
+// One case per statement shape, each built by its builder.
+TEST(DictionaryStatementsTest, StatementTexts) {
+  const std::string where7 = "WHERE d.DataSource_ID = 7";
+  const std::string entitySelect =
+      std::string("SELECT d.Field_Id, d.Name, d.Report_Header, d.Report_Header2, ") +
+      "d.Field_Desc,d.DataType, d.Field_Owner,d.Field_Group_Short, d.Field_Aggregator," +
+      "d.Length, Precision,d.Is_Null_OK ,d.Tech_Mask, d.Changed, d.Status ";
+  const std::string byIdSelect =
+      std::string("SELECT d.Field_Id, d.Name, d.Entity_ID,d.DataSource_ID, d.Report_Header, d.Report_Header2, ") +
+      "d.Field_Desc,d.DataType, d.Field_Type, d.Field_Owner, d.Field_Aggregator," +
+      "d.Field_Emits_Aggregator, d.Calc_Source,d.UDC_Source, d.Length, Precision," +
+      "d.Is_Null_OK , d.Field_Group_Short, d.Tech_Mask, d.Changed, d.Status ";
+  const std::pair<std::string, std::string> cases[] = {
+      // A quote in a name is doubled, never ending the literal.
+      {EntityIdByNameStatement("x' OR '1'='1"),
+       "SELECT entity_id FROM TQN_ENTITY WHERE entity_name = 'x'' OR ''1''=''1'"},
+      {AppGroupTemplatesStatement({"'Client'", "'Traffic'", "'UDR'"}),
+       std::string("SELECT DataSource_Id, DataSource_Name, DataSource_APP_CTX ") + "FROM TQD_Data_Source " +
+           "WHERE DataSource_Name IN ( " + "'Client','Traffic','UDR'" + " ) "},
       {TechnologyTypesStatement(),
        std::string("SELECT Tech_Name,Tech_Char,Tech_Mask,Tech_Desc ") + "FROM TQD_Technology_Mask"},
       {FieldTypesStatement(false, 12),
@@ -67,37 +78,47 @@ TEST(DictionaryStatementsTest, FixedAndSimpleStatements) {
       {EnumFieldIdsStatement(), "SELECT DISTINCT field_id FROM TQD_ENUM_VALUES"},
       {EnumValuesStatement(), "SELECT * FROM TQD_ENUM_VALUES"},
       {EnumValuesFilter(301), "FIELD_ID = 301"},
+      {DataSourceFieldsStatement("", 7, kAllFields, false, kNoOptions, {}), kSourceSelect + kFrom + where7 + kOrder},
+      // Any selection other than one kind alone reads both.
+      {DataSourceFieldsStatement("", 7, 0, false, kNoOptions, {}), kSourceSelect + kFrom + where7 + kOrder},
+      {DataSourceFieldsStatement("", 7, kStaticFieldsOnly, true, kNoOptions, {}),
+       kSourceSelectExtended + kFrom + where7 + " AND d.Field_Group_Short <> 'UDC' " + kOrder},
+      // Every optional part at once, each in its place, extra columns numbered in order.
+      {DataSourceFieldsStatement(" 31 ,32", 7, kExpressionsOnly, false, kAllOptions, {{"A", 400}, {"N", 55}, {"a", 56}}),
+       kSourceSelect + ", d.Complex " + ",d.weight_field_id " + ",c.FontStyleMask, c.FontColor " + ",a1.Name v1 " +
+           ",a2.DataValue v2 " + ",a3.DataValue v3 " + kFrom + ", tqd_field_style c " + ",tqd_Dict_Name a1 " +
+           ",tqd_Field_Data a2 " + ",tqd_Field_Data a3 " + where7 + " AND d.Field_Group_Short = 'UDC' " +
+           kStyleWhere + " AND d.Entity_Id in (" + "31,32" + ") " + " AND d.Field_Id = a1.Field_Id (+) " +
+           "AND a1.Namespace_Id (+) = " + "400" + " " + " AND d.Field_Id = a2.Field_Id (+) " +
+           "AND a2.DataSet_ID (+) = " + "55" + " " + " AND d.Field_Id = a3.Field_Id (+) " +
+           "AND a3.DataSet_ID (+) = " + "56" + " " + kOrder},
+      {EntityFieldsStatement(9, kNoOptions), entitySelect + kFrom + "WHERE d.Entity_ID = " + "9"},
+      {EntityFieldsStatement(9, kAllOptions),
+       entitySelect + ", d.Complex " + ",d.weight_field_id " + ",c.FontStyleMask, c.FontColor " + kFrom +
+           ", tqd_field_style c " + "WHERE d.Entity_ID = " + "9" + kStyleWhere},
+      {FieldsByIdStatement("17", kNoOptions, {}), byIdSelect + kFrom + "WHERE d.Field_Id in (" + "17" + ") "},
+      {FieldsByIdStatement("1, 2", {false, false, true}, {{"X", 8}}),
+       byIdSelect + ",c.FontStyleMask, c.FontColor " + ",a1.DataValue v1 " + kFrom + ", tqd_field_style c " +
+           ",tqd_Field_Data a1 " + "WHERE d.Field_Id in (" + "1,2" + ") " + kStyleWhere +
+           " AND d.Field_Id = a1.Field_Id (+) " + "AND a1.DataSet_ID (+) = " + "8" + " "},
   };
-  for (size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(cases[i].built, cases[i].expected) << "case " << i;
-}
-
-TEST(DictionaryStatementsTest, QuotesInNamesAreDoubledNeverEndingTheLiteral) {
-  EXPECT_EQ(EntityIdByNameStatement("O'Hare Switch"),
-            "SELECT entity_id FROM TQN_ENTITY WHERE entity_name = 'O''Hare Switch'");
-  EXPECT_EQ(EntityIdByNameStatement("x' OR '1'='1"),
-            "SELECT entity_id FROM TQN_ENTITY WHERE entity_name = 'x'' OR ''1''=''1'");
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(cases[i].first, cases[i].second);
+  }
 }
 
 TEST(DictionaryStatementsTest, DataSourceNamesFollowTheFeatureSwitches) {
-  struct Case {
-    std::vector<std::string> enabled;
-    std::vector<std::string> names;
-  };
-  const std::vector<Case> cases = {
-      {{}, {"Client", "Traffic"}},
-      {{"PCMD_Group", "DOCPFail_Group", "EVDO_PCMD_Group", "CPFail_Group", "UDR_Group",
-        "FlexibleAggregation"},
-       {"Client", "Traffic", "UDR", "CPFail Count", "CPFail Message", "CPFail Handoff", "EVDO PCMD Message",
-        "DOCPFail Count", "DOCPFail Message", "PCMD Count", "PCMD Message"}},
-  };
-  for (const Case& c : cases) {
-    testing::TestFeatures features;
-    for (const std::string& feature : c.enabled) features.Set(feature, true);
-    EXPECT_EQ(DataSourceNames(features), c.names);
+  testing::TestFeatures features;
+  EXPECT_EQ(DataSourceNames(features), (std::vector<std::string>{"Client", "Traffic"}));
+  for (const char* feature : {"PCMD_Group", "DOCPFail_Group", "EVDO_PCMD_Group", "CPFail_Group", "UDR_Group",
+                              "FlexibleAggregation"}) {
+    features.Set(feature, true);
   }
-  EXPECT_EQ(AppGroupTemplatesStatement({"'Client'", "'Traffic'", "'UDR'"}),
-            std::string("SELECT DataSource_Id, DataSource_Name, DataSource_APP_CTX ") +
-                "FROM TQD_Data_Source " + "WHERE DataSource_Name IN ( " + "'Client','Traffic','UDR'" + " ) ");
+  EXPECT_EQ(DataSourceNames(features),
+            (std::vector<std::string>{"Client", "Traffic", "UDR", "CPFail Count", "CPFail Message", "CPFail Handoff",
+                                      "EVDO PCMD Message", "DOCPFail Count", "DOCPFail Message", "PCMD Count",
+                                      "PCMD Message"}));
 }
 
 TEST(DictionaryStatementsTest, TemplateCategoriesComeFromEntitiesOnlyForTwoApplications) {
@@ -107,78 +128,24 @@ TEST(DictionaryStatementsTest, TemplateCategoriesComeFromEntitiesOnlyForTwoAppli
   }
 }
 
-TEST(DictionaryStatementsTest, DataSourceFieldVariants) {
-  const std::string where7 = "WHERE d.DataSource_ID = 7";
-  EXPECT_EQ(DataSourceFieldsStatement("", 7, kAllFields, false, kNoOptions, {}),
-            kSourceSelect + kFrom + where7 + kOrder);
-  EXPECT_EQ(DataSourceFieldsStatement("", 7, 0, false, kNoOptions, {}),  // any other selection reads both
-            kSourceSelect + kFrom + where7 + kOrder);
-  EXPECT_EQ(DataSourceFieldsStatement("", 7, kStaticFieldsOnly, true, kNoOptions, {}),
-            kSourceSelectExtended + kFrom + where7 + " AND d.Field_Group_Short <> 'UDC' " + kOrder);
-  // Every optional part at once, each in its place, extra columns numbered in order.
-  EXPECT_EQ(DataSourceFieldsStatement(" 31 ,32", 7, kExpressionsOnly, false, kAllOptions,
-                                      {{"A", 400}, {"N", 55}, {"a", 56}}),
-            kSourceSelect + ", d.Complex " + ",d.weight_field_id " + ",c.FontStyleMask, c.FontColor " +
-                ",a1.Name v1 " + ",a2.DataValue v2 " + ",a3.DataValue v3 " + kFrom + ", tqd_field_style c " +
-                ",tqd_Dict_Name a1 " + ",tqd_Field_Data a2 " + ",tqd_Field_Data a3 " + where7 +
-                " AND d.Field_Group_Short = 'UDC' " + kStyleWhere + " AND d.Entity_Id in (" + "31,32" + ") " +
-                " AND d.Field_Id = a1.Field_Id (+) " + "AND a1.Namespace_Id (+) = " + "400" + " " +
-                " AND d.Field_Id = a2.Field_Id (+) " + "AND a2.DataSet_ID (+) = " + "55" + " " +
-                " AND d.Field_Id = a3.Field_Id (+) " + "AND a3.DataSet_ID (+) = " + "56" + " " + kOrder);
-}
-
-TEST(DictionaryStatementsTest, EntityAndByIdFieldStatements) {
-  const std::string entitySelect =
-      std::string("SELECT d.Field_Id, d.Name, d.Report_Header, d.Report_Header2, ") +
-      "d.Field_Desc,d.DataType, d.Field_Owner,d.Field_Group_Short, d.Field_Aggregator," +
-      "d.Length, Precision,d.Is_Null_OK ,d.Tech_Mask, d.Changed, d.Status ";
-  EXPECT_EQ(EntityFieldsStatement(9, kNoOptions), entitySelect + kFrom + "WHERE d.Entity_ID = " + "9");
-  EXPECT_EQ(EntityFieldsStatement(9, kAllOptions),
-            entitySelect + ", d.Complex " + ",d.weight_field_id " + ",c.FontStyleMask, c.FontColor " + kFrom +
-                ", tqd_field_style c " + "WHERE d.Entity_ID = " + "9" + kStyleWhere);
-
-  const std::string byIdSelect =
-      std::string(
-          "SELECT d.Field_Id, d.Name, d.Entity_ID,d.DataSource_ID, d.Report_Header, d.Report_Header2, ") +
-      "d.Field_Desc,d.DataType, d.Field_Type, d.Field_Owner, d.Field_Aggregator," +
-      "d.Field_Emits_Aggregator, d.Calc_Source,d.UDC_Source, d.Length, Precision," +
-      "d.Is_Null_OK , d.Field_Group_Short, d.Tech_Mask, d.Changed, d.Status ";
-  EXPECT_EQ(FieldsByIdStatement("17", kNoOptions, {}),
-            byIdSelect + kFrom + "WHERE d.Field_Id in (" + "17" + ") ");
-  EXPECT_EQ(FieldsByIdStatement("1, 2", {false, false, true}, {{"X", 8}}),
-            byIdSelect + ",c.FontStyleMask, c.FontColor " + ",a1.DataValue v1 " + kFrom +
-                ", tqd_field_style c " + ",tqd_Field_Data a1 " + "WHERE d.Field_Id in (" + "1,2" + ") " +
-                kStyleWhere + " AND d.Field_Id = a1.Field_Id (+) " + "AND a1.DataSet_ID (+) = " + "8" + " ");
-}
-
-TEST(DictionaryStatementsTest, IdListsAreNormalised) {
-  const std::vector<std::pair<std::string, std::string>> cases = {
-      {" 5 ", "5"},
-      {" 1 ,\t2 , 3", "1,2,3"},
-      {"007,-0", "7,0"},
-      {"-1", "-1"},
-      {"2147483647,-2147483648", "2147483647,-2147483648"},
-  };
-  for (const auto& [in, out] : cases) EXPECT_EQ(ValidIdList(in), out) << '"' << in << '"';
-}
-
-TEST(DictionaryStatementsTest, BadIdListsFailBeforeAnyTextIsMade) {
+TEST(DictionaryStatementsTest, IdListsAreNormalisedOrFailBeforeAnyTextIsMade) {
+  const std::pair<const char*, const char*> good[] = {
+      {" 5 ", "5"}, {" 1 ,\t2 , 3", "1,2,3"}, {"007,-0", "7,0"}, {"2147483647,-2147483648", "2147483647,-2147483648"}};
+  for (const auto& [in, out] : good) EXPECT_EQ(ValidIdList(in), out) << '"' << in << '"';
   for (const char* bad : {"", " ", ",", "1,", ",1", "1,,2", "1 2", "+1", "- 1", "1.5", "1e3", "0x10", "abc",
                           "1) OR (1=1", "1;DELETE FROM TQD_Aggregator", "2147483648", "-2147483649", "1\n"}) {
     EXPECT_EQ(ErrorOf([&] { ValidIdList(bad); }), ErrorNumber::kInvalidArgument) << '"' << bad << '"';
   }
   // Both statements that take a list check it; a blank entity list is not the empty one.
-  EXPECT_EQ(ErrorOf([] { FieldsByIdStatement("1) OR (1=1", kNoOptions, {}); }),
-            ErrorNumber::kInvalidArgument);
+  EXPECT_EQ(ErrorOf([] { FieldsByIdStatement("1) OR (1=1", kNoOptions, {}); }), ErrorNumber::kInvalidArgument);
   EXPECT_EQ(ErrorOf([] { DataSourceFieldsStatement(" ", 1, kAllFields, false, kNoOptions, {}); }),
             ErrorNumber::kInvalidArgument);
   try {
     ValidIdList("4, 5x ,6");
     FAIL() << "accepted";
   } catch (const AutomationError& e) {
-    EXPECT_EQ(
-        e.Description(),
-        "Invalid id list: item 2 (\"5x\") is not an integer; ids must be integers separated by commas.");
+    EXPECT_EQ(e.Description(),
+              "Invalid id list: item 2 (\"5x\") is not an integer; ids must be integers separated by commas.");
   }
 }
 
