@@ -21,7 +21,7 @@ CREATE TABLE ridirodev_meta (
   Name  VARCHAR2(64) NOT NULL PRIMARY KEY,
   Value VARCHAR2(255)
 );
-INSERT INTO ridirodev_meta (Name, Value) VALUES ('schema_version', '1');
+INSERT INTO ridirodev_meta (Name, Value) VALUES ('schema_version', '2');
 
 -- Value is the number handed out last; the next one is Value + 1.
 CREATE TABLE ridirodev_sequence (
@@ -228,6 +228,9 @@ CREATE INDEX tqd_Dict_Field_Group ON tqd_Dict_Field (DataSource_ID, Field_Group_
 
 -- Names of fields. NameSpace_Id 0 is the field's own row: entity, name, headings and
 -- description. Other namespaces hold the values of extra columns of kind 'A'.
+-- DataSource_ID repeats the field's data source on its own row, kept by the triggers below:
+-- without it a request for one data source's fields of an entity walks the entity's fields
+-- of every data source (SQLite keeps no value histograms to tell it otherwise).
 CREATE TABLE tqd_Dict_Name (
   Field_Id       INTEGER NOT NULL,
   NameSpace_Id   INTEGER NOT NULL,
@@ -236,9 +239,28 @@ CREATE TABLE tqd_Dict_Name (
   Report_Header  VARCHAR2(30),
   Report_Header2 VARCHAR2(30),
   Field_Desc     VARCHAR2(255),
+  DataSource_ID  INTEGER,
   PRIMARY KEY (Field_Id, NameSpace_Id)
 );
 CREATE INDEX tqd_Dict_Name_Entity ON tqd_Dict_Name (Entity_Id, NameSpace_Id, Name COLLATE NOCASE);
+CREATE INDEX tqd_Dict_Name_Source ON tqd_Dict_Name (Entity_Id, NameSpace_Id, DataSource_ID);
+
+CREATE TRIGGER tqd_Dict_Name_Source_Of_Name AFTER INSERT ON tqd_Dict_Name WHEN NEW.NameSpace_Id = 0
+BEGIN
+  UPDATE tqd_Dict_Name
+     SET DataSource_ID = (SELECT DataSource_ID FROM tqd_Dict_Field WHERE Field_Id = NEW.Field_Id)
+   WHERE Field_Id = NEW.Field_Id AND NameSpace_Id = 0;
+END;
+CREATE TRIGGER tqd_Dict_Name_Source_Of_Field AFTER INSERT ON tqd_Dict_Field
+BEGIN
+  UPDATE tqd_Dict_Name SET DataSource_ID = NEW.DataSource_ID
+   WHERE Field_Id = NEW.Field_Id AND NameSpace_Id = 0;
+END;
+CREATE TRIGGER tqd_Dict_Name_Source_Moved AFTER UPDATE OF DataSource_ID ON tqd_Dict_Field
+BEGIN
+  UPDATE tqd_Dict_Name SET DataSource_ID = NEW.DataSource_ID
+   WHERE Field_Id = NEW.Field_Id AND NameSpace_Id = 0;
+END;
 
 -- The definition of a user-defined calculation: the source as written and, once
 -- translated, the source with every field reference resolved to its id.
@@ -251,7 +273,7 @@ CREATE TABLE TQD_UDC_DEF (
 );
 
 CREATE VIEW tqd_Datasource_Field AS
-SELECT f.Field_Id, n.Entity_Id, f.DataSource_ID, n.Name, n.Report_Header, n.Report_Header2,
+SELECT f.Field_Id, n.Entity_Id, n.DataSource_ID, n.Name, n.Report_Header, n.Report_Header2,
        n.Field_Desc, f.DataType, f.Field_Type, f.Field_Owner, f.Field_Aggregator,
        f.Field_Emits_Aggregator, u.CALC_SOURCE AS Calc_Source, u.UDC_SOURCE AS UDC_Source,
        f.Length, f.Precision, f.Is_Null_OK, f.Field_Group_Short, f.Tech_Mask, f.Changed,

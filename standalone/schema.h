@@ -16,7 +16,7 @@ struct sqlite3;
 namespace ridirodev::standalone {
 
 // Kept in ridirodev_meta under 'schema_version'; raised whenever a table or view changes.
-inline constexpr int32_t kDictionarySchemaVersion = 1;
+inline constexpr int32_t kDictionarySchemaVersion = 2;
 
 // Names of the sequences kept in ridirodev_sequence (SQLite has no sequences).
 inline constexpr std::string_view kBusyHourSequence = "SQ_BusyHour";

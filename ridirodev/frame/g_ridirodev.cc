@@ -102,7 +102,9 @@ bool GRidirodev::UsesExternalDataSources() {
 }
 
 std::string GRidirodev::FieldKey(std::string_view sName, std::string_view sCategory) {
-  std::string key(sName);
+  std::string key;
+  key.reserve(sName.size() + 1 + sCategory.size());  // one allocation: every loaded field makes one
+  key += sName;
   key += ':';
   key += sCategory;
   return key;

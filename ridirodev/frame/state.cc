@@ -41,7 +41,12 @@ MRidirodev::~MRidirodev() = default;
 
 struct MRidirodev::OwnerCache {
   std::unordered_map<int32_t, IAppUserPtr> users;
+  FieldLookups fields;
 };
+
+MRidirodev::FieldLookups* MRidirodev::BatchFieldLookups() noexcept {
+  return ownerCache_ ? &ownerCache_->fields : nullptr;
+}
 
 IAppUserPtr MRidirodev::UserById(int32_t id) {
   if (!ownerCache_) return FolderServices().UserById(id);

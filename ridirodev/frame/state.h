@@ -26,6 +26,10 @@ class CTemplateFieldClipboard;
 class CFieldUpdates;
 class CAppDocTypeSlrTree;
 class CRcvFilter;
+class CAppGroupTemplate;
+class CFieldCategory;
+class CFieldType;
+class CAggregator;
 
 // Global flags set by the capability probe; False until it has run.
 struct GlobalFlags {
@@ -77,6 +81,26 @@ class MRidirodev {
   std::shared_ptr<IAppUser> UserById(int32_t id);
   void BeginOwnerBatch();
   void EndOwnerBatch() noexcept;
+
+  // The field initialiser's last look-ups, shared by the rows of the batch: they come by
+  // entity, of one template, with a handful of field types and aggregators. Kept only while a
+  // batch is open, so that nothing outlives the load.
+  struct FieldLookups {
+    std::string appName;
+    std::shared_ptr<CAppGroupTemplate> tpl;
+    const CAppGroupTemplate* categoryTemplate = nullptr;
+    int32_t entity = 0;
+    bool extendedViews = false;
+    std::shared_ptr<CFieldCategory> category;
+    std::string categoryName;
+    const CAppGroupTemplate* typeTemplate = nullptr;
+    std::string typeCode;
+    std::shared_ptr<CFieldType> type;
+    std::string aggregatorId;
+    std::shared_ptr<CAggregator> aggregator;
+  };
+  // nullptr outside a batch.
+  FieldLookups* BatchFieldLookups() noexcept;
 
   IDBObject& Database();
   IAppSupport& Support();

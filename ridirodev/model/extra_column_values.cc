@@ -1,9 +1,18 @@
 #include "ridirodev/model/extra_column_values.h"
 
+#include <stdexcept>
+
 namespace ridirodev {
 
 ExtraColumnValues::ExtraColumnValues(std::shared_ptr<const Titles> titles)
-    : titles_(std::move(titles)), values_(titles_ ? titles_->size() : 0) {}
+    : titles_(std::move(titles)), size_(titles_ ? titles_->size() : 0) {
+  if (size_ > kInline) more_.resize(size_ - kInline);
+}
+
+Variant& ExtraColumnValues::At(size_t position) {
+  if (position >= size_) throw std::out_of_range("extra column value position");
+  return position < kInline ? inline_[position] : more_[position - kInline];
+}
 
 ExtraColumnValues::ExtraColumnValues(std::initializer_list<std::pair<std::string, Variant>> values) {
   for (const auto& [title, value] : values) Set(title, value);
@@ -11,16 +20,16 @@ ExtraColumnValues::ExtraColumnValues(std::initializer_list<std::pair<std::string
 
 const Variant* ExtraColumnValues::Find(std::string_view title) const noexcept {
   // A template has a handful of extra columns: a scan beats any index.
-  for (size_t i = 0; i < values_.size(); ++i) {
-    if ((*titles_)[i] == title) return &values_[i];
+  for (size_t i = 0; i < size_; ++i) {
+    if ((*titles_)[i] == title) return &Value(i);
   }
   return nullptr;
 }
 
 void ExtraColumnValues::Set(std::string_view title, Variant value) {
-  for (size_t i = 0; i < values_.size(); ++i) {
+  for (size_t i = 0; i < size_; ++i) {
     if ((*titles_)[i] == title) {
-      values_[i] = std::move(value);
+      At(i) = std::move(value);
       return;
     }
   }
@@ -28,7 +37,8 @@ void ExtraColumnValues::Set(std::string_view title, Variant value) {
   auto titles = titles_ ? std::make_shared<Titles>(*titles_) : std::make_shared<Titles>();
   titles->emplace_back(title);
   titles_ = std::move(titles);
-  values_.push_back(std::move(value));
+  if (size_ >= kInline) more_.emplace_back();
+  At(size_++) = std::move(value);
 }
 
 bool operator==(const ExtraColumnValues& a, const ExtraColumnValues& b) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <initializer_list>
 #include <memory>
@@ -29,18 +30,23 @@ class ExtraColumnValues {
   // Sets the value under title; a title not yet present is appended.
   void Set(std::string_view title, Variant value);
   // The value at a position of the titles, counted from 0.
-  Variant& At(size_t position) { return values_.at(position); }
+  Variant& At(size_t position);
 
-  size_t Size() const noexcept { return values_.size(); }
+  size_t Size() const noexcept { return size_; }
   const std::string& Title(size_t position) const { return titles_->at(position); }
-  const Variant& Value(size_t position) const { return values_.at(position); }
+  const Variant& Value(size_t position) const { return const_cast<ExtraColumnValues*>(this)->At(position); }
 
   // The same titles with the same values, in any order.
   friend bool operator==(const ExtraColumnValues& a, const ExtraColumnValues& b);
 
  private:
+  // Templates have a handful of extra columns: the first few values live in the object itself,
+  // so that a field's values take one allocation, not two.
+  static constexpr size_t kInline = 2;
   std::shared_ptr<const Titles> titles_;
-  std::vector<Variant> values_;
+  size_t size_ = 0;
+  std::array<Variant, kInline> inline_;
+  std::vector<Variant> more_;
 };
 using ExtraColumnValuesPtr = std::shared_ptr<ExtraColumnValues>;
 

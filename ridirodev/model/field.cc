@@ -73,24 +73,75 @@ void CField::SetDetail(int32_t Details::*member, int32_t number) {
   if (details_ || number != 0) EditDetails().*member = number;
 }
 
-void CField::BindTemplate(const std::string& sAppName) { template_ = GRidirodev::AppGroupTemplate(sAppName); }
+// The look-ups below run for every row of a load: keys go in as they are, without the
+// Variant an automation caller would pass, and inside a load the previous row's answer is
+// taken again when the question is the same.
+void CField::BindTemplate(const std::string& sAppName) {
+  MRidirodev& state = MRidirodev::Current();
+  MRidirodev::FieldLookups* last = state.BatchFieldLookups();
+  if (last && last->tpl && last->appName == sAppName) {
+    template_ = last->tpl;
+    return;
+  }
+  CAppGroupTemplatePtr tpl = state.AppGroupTemplates()->Items().ItemByKey(sAppName);
+  if (last) {
+    last->appName = sAppName;
+    last->tpl = tpl;
+  }
+  template_ = std::move(tpl);
+}
 
 void CField::BindCategory(int32_t ordEntity) {
-  CFieldCategoryPtr category;
-  if (CAppGroupTemplatePtr tpl = Template()) {
-    category = tpl->FieldCategories()->Item(Variant(GRidirodev::EntityKey(ordEntity)));
+  CAppGroupTemplatePtr tpl = Template();
+  MRidirodev& state = MRidirodev::Current();
+  MRidirodev::FieldLookups* last = state.BatchFieldLookups();
+  const bool extended = state.Support().ExtendedEntityViews();
+  if (!last || last->categoryTemplate != tpl.get() || last->entity != ordEntity || last->extendedViews != extended) {
+    CFieldCategoryPtr category =
+        tpl ? tpl->FieldCategories()->Items().ItemByKey(GRidirodev::EntityKey(ordEntity)) : nullptr;
+    std::string categoryName = category ? category->CategoryName() : std::string();
+    if (!last) {
+      category_ = category;
+      key_ = category ? GRidirodev::FieldKey(name_, categoryName) : name_ + ":";
+      return;
+    }
+    last->categoryTemplate = tpl.get();
+    last->entity = ordEntity;
+    last->extendedViews = extended;
+    last->category = std::move(category);
+    last->categoryName = std::move(categoryName);
   }
-  category_ = category;
-  key_ = category ? GRidirodev::FieldKey(name_, category->CategoryName()) : name_ + ":";
+  category_ = last->category;
+  key_ = last->category ? GRidirodev::FieldKey(name_, last->categoryName) : name_ + ":";
 }
 
 void CField::BindFieldType(const std::string& sFieldType) {
   CAppGroupTemplatePtr tpl = Template();
-  fieldType_ = tpl ? tpl->FieldTypes()->Item(Variant(sFieldType)) : nullptr;
+  MRidirodev::FieldLookups* last = MRidirodev::Current().BatchFieldLookups();
+  if (last && last->typeTemplate == tpl.get() && last->typeCode == sFieldType) {
+    fieldType_ = last->type;
+    return;
+  }
+  fieldType_ = tpl ? tpl->FieldTypes()->Items().ItemByKey(sFieldType) : nullptr;
+  if (last) {
+    last->typeTemplate = tpl.get();
+    last->typeCode = sFieldType;
+    last->type = fieldType_;
+  }
 }
 
 void CField::BindAggregator(const std::string& sAggregator) {
-  aggregator_ = MRidirodev::Current().ValidAggregators()->Item(Variant(sAggregator));
+  MRidirodev& state = MRidirodev::Current();
+  MRidirodev::FieldLookups* last = state.BatchFieldLookups();
+  if (last && last->aggregator && last->aggregatorId == sAggregator) {
+    aggregator_ = last->aggregator;
+    return;
+  }
+  aggregator_ = state.ValidAggregators()->Items().ItemByKey(sAggregator);
+  if (last) {
+    last->aggregatorId = sAggregator;
+    last->aggregator = aggregator_;
+  }
 }
 
 void CField::BindOwner(int32_t ordOwner) {

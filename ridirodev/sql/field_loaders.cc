@@ -107,7 +107,7 @@ class FieldRowReader {
   };
 
   OwnerBatch owners_;
-  const IDBRecordset& rs_;
+  const IDBFields& fields_;  // the row set's columns, the same object for every row
   std::string appName_;
   std::vector<Column> columns_;  // the fixed columns, in Read's order
   // The template's extra columns: their keys, shared by every field read, and their "v" columns.
@@ -122,8 +122,9 @@ struct FieldRowReader::Column {
   std::string name;
 };
 
-FieldRowReader::FieldRowReader(const IDBRecordset& rs, std::string appName) : rs_(rs), appName_(std::move(appName)) {
-  const IDBFields& fields = rs_.Fields();
+FieldRowReader::FieldRowReader(const IDBRecordset& rs, std::string appName)
+    : fields_(rs.Fields()), appName_(std::move(appName)) {
+  const IDBFields& fields = fields_;
   std::unordered_map<std::string, int32_t, NoCaseHash, NoCaseEqual> positions;
   for (int32_t i = 0, n = fields.Count(); i < n; ++i) positions.emplace(fields.Name(i), i);  // first one wins
   auto column = [&](std::string name) {
@@ -149,8 +150,7 @@ FieldRowReader::OwnerBatch::OwnerBatch() { MRidirodev::Current().BeginOwnerBatch
 FieldRowReader::OwnerBatch::~OwnerBatch() { MRidirodev::Current().EndOwnerBatch(); }
 
 Variant FieldRowReader::Value(const Column& column) const {
-  const IDBFields& fields = rs_.Fields();
-  return column.position >= 0 ? fields.Value(column.position) : fields.Value(column.name);
+  return column.position >= 0 ? fields_.Value(column.position) : fields_.Value(column.name);
 }
 
 std::shared_ptr<CField> FieldRowReader::Read() const {
