@@ -171,7 +171,9 @@ void ShowInfo(std::ostream& out) {
     rows.push_back({tpl->AppName(), number(tpl->DataSourceId()), number(tpl->DataContextId()),
                     number(tpl->TemplateCategories()->Count()), types, columns});
   }
-  out << FormatTable({"AppName", "DataSourceId", "DataContextId", "Categories", "Field types", "Extra columns"}, rows);
+  out << FormatTable(
+      {"AppName", "DataSourceId", "DataContextId", "Report categories", "Field types", "Extra columns"},
+      rows);
 
   Section(out, "Technologies");
   rows.clear();
@@ -207,7 +209,7 @@ void ShowTemplates(std::ostream& out) {
     rows.push_back({tpl->AppName(), std::to_string(tpl->DataSourceId()), std::to_string(tpl->DataContextId()),
                     std::to_string(tpl->FieldCategories()->Count()), types});
   }
-  out << FormatTable({"AppName", "DataSourceId", "DataContextId", "Categories", "Field types"}, rows);
+  out << FormatTable({"AppName", "DataSourceId", "DataContextId", "Entities", "Field types"}, rows);
 }
 
 namespace {
