@@ -35,67 +35,41 @@ class StandaloneHostTest : public ::testing::Test {
     CreateDictionarySchema(db.Connection()->Handle());
     LoadSampleDictionary(db.Connection()->Handle(), {});
   }
-  ~StandaloneHostTest() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
+  ~StandaloneHostTest() override { fs::remove_all(dir_, ec_); }  // best effort
 
   fs::path dir_;
+  std::error_code ec_;
   StandaloneConfig config_;
 };
 
-TEST_F(StandaloneHostTest, FolderServicesKnowUsersAndDocuments) {
-  auto host = std::make_shared<StandaloneHost>(config_);
-  MRidirodevScope scope(host);
-  IFolderServices& folders = scope.State().FolderServices();
-  ASSERT_NE(folders.UserByName("ADMIN"), nullptr);
-  EXPECT_EQ(folders.UserByName("ADMIN")->Name(), "admin");
-  EXPECT_EQ(folders.UserById(99), nullptr);
-  ASSERT_NE(folders.CurrentUser(), nullptr);
-  EXPECT_EQ(folders.CurrentUser()->Id(), 4);
-
-  IDocumentHandlerPtr reports = folders.DocumentHandler("reporthandler");
-  ASSERT_NE(reports, nullptr);
-  EXPECT_EQ(reports->Document(12), nullptr);  // a template id is no report
-  IDocumentHandlerPtr templates = folders.DocumentHandler("TemplateHandler");
-  ASSERT_NE(templates, nullptr);
-  IFolderDocumentPtr express = templates->Document(12);
-  ASSERT_NE(express, nullptr);
-  EXPECT_TRUE(express->IsExpressTemplate());
-  EXPECT_EQ(folders.ExpressTemplateReportId(*express), 4);
-  EXPECT_FALSE(folders.StopRequested());
-}
-
-TEST_F(StandaloneHostTest, ProcedureCallsAndTransactionsShareTheDatabase) {
-  auto host = std::make_shared<StandaloneHost>(config_);
-  MRidirodevScope scope(host);
-  IDBObject& db = scope.State().Database();
-  const std::string id = db.QueryValue("SELECT MIN(Field_Id) FROM tqd_Datasource_Field").ToString();
-  const std::string ownerQuery = "SELECT Field_Owner FROM tqd_Datasource_Field WHERE Field_Id = " + id;
-  const int32_t owner = db.QueryValue(ownerQuery).ToInt32();
-  scope.State().XmlQueryService().BeginTransaction();
-  IDBProcedureCallPtr call = host->CreateProcedureCall();
-  call->SetName("tq_Dictionary.Update_Field_Owner");
-  call->AddParameter(id, "integer");
-  call->AddParameter(std::to_string(owner + 1), "integer");
-  call->Run();
-  EXPECT_EQ(db.QueryValue(ownerQuery).ToInt32(), owner + 1);
-  scope.State().XmlQueryService().RollbackTransaction();
-  EXPECT_EQ(db.QueryValue(ownerQuery).ToInt32(), owner);
-}
-
-TEST_F(StandaloneHostTest, ErrorsAreLoggedAndSettingsSavedOnlyWhenChanged) {
+TEST_F(StandaloneHostTest, FolderServicesErrorLogAndSettings) {
   auto host = std::make_shared<StandaloneHost>(config_);
   {
     MRidirodevScope scope(host);
+    IFolderServices& folders = scope.State().FolderServices();
+    ASSERT_NE(folders.UserByName("ADMIN"), nullptr);
+    EXPECT_EQ(folders.UserByName("ADMIN")->Name(), "admin");
+    EXPECT_EQ(folders.UserById(99), nullptr);
+    ASSERT_NE(folders.CurrentUser(), nullptr);
+    EXPECT_EQ(folders.CurrentUser()->Id(), 4);
+
+    IDocumentHandlerPtr reports = folders.DocumentHandler("reporthandler");
+    ASSERT_NE(reports, nullptr);
+    EXPECT_EQ(reports->Document(12), nullptr);  // a template id is no report
+    IDocumentHandlerPtr templates = folders.DocumentHandler("TemplateHandler");
+    ASSERT_NE(templates, nullptr);
+    IFolderDocumentPtr express = templates->Document(12);
+    ASSERT_NE(express, nullptr);
+    EXPECT_TRUE(express->IsExpressTemplate());
+    EXPECT_EQ(folders.ExpressTemplateReportId(*express), 4);
+
     host->CreateErrorReporter(AutomationError(457, "CFields", "This key is already associated"))->Report("");
     scope.State().GroupServices().Settings()->Child("Ridirodev")->SetValue("Width", Variant(120));
     EXPECT_TRUE(host->SaveSettingsIfChanged());
   }
-  std::ifstream log(config_.logFile);
-  std::stringstream text;
-  text << log.rdbuf();
-  EXPECT_THAT(text.str(), HasSubstr("Error 457 (CFields): This key is already associated"));
+  std::stringstream log;
+  log << std::ifstream(config_.logFile).rdbuf();
+  EXPECT_THAT(log.str(), HasSubstr("Error 457 (CFields): This key is already associated"));
 
   StandaloneHost again(config_);
   EXPECT_EQ(again.Settings()->Settings()->Child("Ridirodev")->Value("Width").ToInt32(), 120);

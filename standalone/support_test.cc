@@ -1,7 +1,7 @@
 #include "standalone/support.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -16,15 +16,13 @@
 namespace ridirodev::standalone {
 namespace {
 
-// ---- fakes of what the component hands to the renderer --------------------------------
-
+// A list row: values by column id. The list renders rows by position.
 class RowItem : public ILVItemObject {
  public:
   explicit RowItem(std::map<int32_t, Variant> values) : values_(std::move(values)) {}
-  std::string Key() const override { return values_.at(256).ToString(); }
+  std::string Key() const override { return Value(256).ToString(); }
   Variant Value(int32_t column) const override {
-    auto found = values_.find(column);
-    return found == values_.end() ? Variant() : found->second;
+    return values_.count(column) ? values_.at(column) : Variant();
   }
   std::string ValueList(int32_t, const std::string&) const override { return {}; }
   int32_t Compare(int32_t, const ILVItemObject&) const override { return 0; }
@@ -35,28 +33,21 @@ class RowItem : public ILVItemObject {
 
 class Rows : public ILVItemCollection {
  public:
-  std::shared_ptr<ILVItemCollection> Create() const override { return std::make_shared<Rows>(); }
-  ILVItemObjectPtr Add(ILVItemObjectPtr item) override {
-    items_.push_back(item);
-    return item;
+  explicit Rows(std::initializer_list<std::map<int32_t, Variant>> rows = {}) {
+    for (const auto& row : rows) items_.push_back(std::make_shared<RowItem>(row));
   }
+  std::shared_ptr<ILVItemCollection> Create() const override { return std::make_shared<Rows>(); }
+  ILVItemObjectPtr Add(ILVItemObjectPtr item) override { return items_.emplace_back(std::move(item)); }
   void Delete(const Variant&) override {}
   int32_t Count() const override { return static_cast<int32_t>(items_.size()); }
-  ILVItemObjectPtr Item(const Variant& keyOrIndex) const override {
-    const int32_t i = keyOrIndex.ToInt32();
+  ILVItemObjectPtr Item(const Variant& index) const override {
+    const int32_t i = index.ToInt32();
     return i >= 1 && i <= Count() ? items_[static_cast<size_t>(i) - 1] : nullptr;
   }
 
  private:
   std::vector<ILVItemObjectPtr> items_;
 };
-
-StandaloneConfig Config() {
-  StandaloneConfig c;
-  c.daySlots = 96;
-  c.appTitle = "Dictionary";
-  return c;
-}
 
 TEST(MatchWildcardTest, Wildcards) {
   struct Case {
@@ -84,14 +75,12 @@ TEST(MatchWildcardTest, Wildcards) {
     EXPECT_EQ(MatchWildcard(c.text, c.pattern, c.complete, false), c.expected)
         << "text '" << c.text << "' pattern '" << c.pattern << "' complete " << c.complete;
   }
-  StandaloneSupport support(Config());
+  StandaloneSupport support{StandaloneConfig{}};
   EXPECT_FALSE(support.MatchPattern("Blocked Calls", "blocked*", true, kMatchCase));
 }
 
-// ---- checks and conversions ------------------------------------------------------------
-
 TEST(StandaloneSupportTest, ChecksConversionsAndComparisons) {
-  StandaloneSupport s(Config());
+  StandaloneSupport s{StandaloneConfig{}};
   EXPECT_EQ(s.CheckInteger(" 42 ").value, Variant(42));
   EXPECT_EQ(s.CheckInteger("+0002147483647").value, Variant(INT32_MAX));
   EXPECT_EQ(s.CheckInteger("12x").message, "'12x' is not a valid integer.");
@@ -131,54 +120,36 @@ TEST(StandaloneSupportTest, ChecksConversionsAndComparisons) {
   EXPECT_EQ(s.CompareDate(Date(-1.25), Date(-1.5)), -1);
 }
 
-// ---- property sets ---------------------------------------------------------------------
-
 TEST(PropertySetTest, RendersAvailableColumnsAlignedByCharacters) {
-  StandaloneSupport s(Config());
+  StandaloneSupport s{StandaloneConfig{}};
   IAppPropertySetPtr set = s.CreatePropertySet();
   set->Add(s.CreatePropertyDefinition(256, "Name", 1200, 0, true, 0));
   set->Add(s.CreatePropertyDefinition(9999, "Hidden", 1200, 0, false, 0));
   set->Add(s.CreatePropertyDefinition(512, "Entity", 1200, 0, true, 0));
   set->Add(s.CreatePropertyDefinition(3072, "Data Type", 1200, 0, true, 0));
-
-  Rows rows;
-  rows.Add(std::make_shared<RowItem>(
-      std::map<int32_t, Variant>{{256, "Übergaben"}, {512, "Zelle"}, {3072, "I"}, {9999, "x"}}));
-  rows.Add(std::make_shared<RowItem>(
-      std::map<int32_t, Variant>{{256, "Drops"}, {512, Variant::Null()}, {3072, 1.5}}));
-  rows.Add(std::make_shared<RowItem>(std::map<int32_t, Variant>{{256, "Two\nLines"}, {512, "Sector"}}));
-
+  const Rows rows({{{256, "Übergaben"}, {512, "Zelle"}, {3072, "I"}, {9999, "x"}},
+                   {{256, "Drops"}, {512, Variant::Null()}, {3072, 1.5}},
+                   {{256, "Two\nLines"}, {512, "Sector"}}});
   EXPECT_EQ(set->RenderTable(rows, true, 0, 0, 0, s.TableRendererContext()),
             "Name       Entity  Data Type\n---------  ------  ---------\nÜbergaben  Zelle   I\nDrops         "
             "     1.5\nTwo Lines  Sector\n");
 }
 
-// ---- log and messages ------------------------------------------------------------------
-
 TEST(StandaloneSupportTest, LogAppendsOneLinePerEntry) {
-  char name[] = "/tmp/ridirodev_log_XXXXXX";
-  const int fd = mkstemp(name);
-  ASSERT_GE(fd, 0);
-  close(fd);
-  std::ofstream(name) << "earlier\n";
-  StandaloneConfig c = Config();
-  c.logFile = name;
-  {
-    StandaloneSupport s(c);
-    s.Log(2, "Ridirodev", "CRidirodevInitializer", "Initialize", {"unable to initialize DB object", "a\nb"});
-  }
-  std::ifstream in(name);
-  std::string first, second;
-  std::getline(in, first);
-  std::getline(in, second);
-  std::filesystem::remove(name);
-  EXPECT_EQ(first, "earlier");
+  const auto file = std::filesystem::temp_directory_path() / ("ridirodev_log_" + std::to_string(getpid()));
+  std::ofstream(file) << "earlier\n";
+  StandaloneConfig c;
+  c.logFile = file.string();
+  StandaloneSupport(c).Log(2, "Ridirodev", "CRidirodevInitializer", "Initialize",
+                           {"unable to initialize DB object", "a\nb"});
+  std::stringstream text;
+  text << std::ifstream(file).rdbuf();
+  std::filesystem::remove(file);
   // Each line is "<ISO timestamp with milliseconds> [level] source class operation: texts".
-  ASSERT_GT(second.size(), 24u) << second;
-  EXPECT_EQ(second[10], 'T');
-  EXPECT_EQ(second[19], '.');
-  EXPECT_EQ(second.substr(23),
-            " [2] Ridirodev CRidirodevInitializer Initialize: unable to initialize DB object | a\\nb");
+  EXPECT_THAT(text.str(),
+              ::testing::MatchesRegex("earlier\n[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:]{8}\\.[0-9]{3} \\[2\\] "
+                                      "Ridirodev CRidirodevInitializer Initialize: unable to "
+                                      "initialize DB object \\| a\\\\nb\n"));
 }
 
 TEST(StandaloneMessagesTest, BoxesAnswerWithTheConfiguredOrDefaultButton) {
@@ -191,7 +162,7 @@ TEST(StandaloneMessagesTest, BoxesAnswerWithTheConfiguredOrDefaultButton) {
   EXPECT_EQ(StandaloneMessages::Answer(1 | 512, ""), kOk) << "no third button: the first";
   EXPECT_EQ(StandaloneMessages::Answer(yesNo, "cancel"), kYes) << "a button the box lacks gives the default";
 
-  StandaloneConfig c = Config();
+  StandaloneConfig c;
   c.messageBoxAnswer = "no";
   auto support = std::make_shared<StandaloneSupport>(c);
   std::ostringstream out;
@@ -199,7 +170,7 @@ TEST(StandaloneMessagesTest, BoxesAnswerWithTheConfiguredOrDefaultButton) {
   EXPECT_EQ(messages.MessageBox("Delete the expression?\r\nIt is used.", yesNo, "Confirm"), kNo);
   EXPECT_EQ(messages.MessageBox("Saved.", MessageBoxStyle::kInformation, ""), kOk);
   EXPECT_EQ(out.str(),
-            "[Confirm]\n  Delete the expression?\n  It is used.\n  Yes/No -> No\n[Dictionary]\n  Saved.\n  "
+            "[Confirm]\n  Delete the expression?\n  It is used.\n  Yes/No -> No\n[Ridirodev]\n  Saved.\n  "
             "OK -> OK\n");
 }
 

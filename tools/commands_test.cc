@@ -17,8 +17,8 @@ namespace ridirodev::tool {
 namespace {
 
 namespace fs = std::filesystem;
-using ::testing::HasSubstr;
 using testing::ErrorOf;
+using ::testing::HasSubstr;
 
 class ToolTest : public ::testing::Test {
  protected:
@@ -26,20 +26,9 @@ class ToolTest : public ::testing::Test {
     std::string pattern = (fs::temp_directory_path() / "ridirodev_tool_XXXXXX").string();
     dir_ = mkdtemp(pattern.data());
   }
-  ~ToolTest() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-  // A configuration over a new sample dictionary in the test's folder.
-  standalone::StandaloneConfig SampleConfig() {
-    std::ostringstream created;
-    const fs::path db = dir_ / "sample.db";
-    InitDatabase({db, true, 0, false}, created);
-    standalone::StandaloneConfig config;
-    config.db = db.string();
-    return config;
-  }
+  ~ToolTest() override { fs::remove_all(dir_, ec_); }  // best effort
   fs::path dir_;
+  std::error_code ec_;
 };
 
 TEST(FormatTableTest, AlignsByCharactersNotBytes) {
@@ -50,7 +39,7 @@ TEST(FormatTableTest, AlignsByCharactersNotBytes) {
             "Cell    22\n");
 }
 
-TEST_F(ToolTest, InitCreatesTheSampleAndRefusesToOverwrite) {
+TEST_F(ToolTest, InitCreatesWithOrWithoutTheSampleAndRefusesToOverwrite) {
   std::ostringstream out;
   const fs::path db = dir_ / "sub" / "dict.db";
   InitDatabase({db, true, 0, false}, out);
@@ -68,53 +57,42 @@ TEST_F(ToolTest, InitCreatesTheSampleAndRefusesToOverwrite) {
   EXPECT_THAT(rows.str(), HasSubstr("admin"));
   EXPECT_THAT(rows.str(), HasSubstr(count == 1 ? "(1 row)" : "rows)"));
 
-  const std::string before = [&] {
-    std::ifstream in(db, std::ios::binary);
+  auto bytes = [&] {
     std::ostringstream s;
-    s << in.rdbuf();
+    s << std::ifstream(db, std::ios::binary).rdbuf();
     return s.str();
-  }();
+  };
+  const std::string before = bytes();
   EXPECT_EQ(ErrorOf([&] { InitDatabase({db, false, 0, false}, out); }), ErrorNumber::kInvalidArgument);
-  std::ifstream in(db, std::ios::binary);
-  std::ostringstream after;
-  after << in.rdbuf();
-  EXPECT_EQ(after.str(), before);
-}
+  EXPECT_EQ(bytes(), before);
 
-TEST_F(ToolTest, StatementsWithoutRowsAndEmptyResults) {
-  std::ostringstream out;
-  const fs::path db = dir_ / "empty.db";
-  InitDatabase({db, false, 0, false}, out);
-  standalone::SqliteDatabase opened(db.string());
-  std::ostringstream rows;
-  EXPECT_EQ(RunStatement(opened, "SELECT Name FROM PM_User", rows), 0);
-  EXPECT_EQ(rows.str(), "Name\n----\n(0 rows)\n");
-  std::ostringstream done;
-  RunStatement(opened, "INSERT INTO PM_User (Id, Name) VALUES (1, 'x')", done);
+  // Without the sample: the schema alone, where a query finds no rows.
+  InitDatabase({dir_ / "empty.db", false, 0, false}, out);
+  standalone::SqliteDatabase empty((dir_ / "empty.db").string());
+  std::ostringstream none, done;
+  EXPECT_EQ(RunStatement(empty, "SELECT Name FROM PM_User", none), 0);
+  EXPECT_EQ(none.str(), "Name\n----\n(0 rows)\n");
+  RunStatement(empty, "INSERT INTO PM_User (Id, Name) VALUES (1, 'x')", done);
   EXPECT_EQ(done.str(), "Done.\n");
-  EXPECT_EQ(opened.QueryValue("SELECT COUNT(*) FROM PM_User").ToInt32(), 1);
+  EXPECT_EQ(empty.QueryValue("SELECT COUNT(*) FROM PM_User").ToInt32(), 1);
 }
 
-TEST_F(ToolTest, InfoStartsTheComponentOnTheSample) {
-  standalone::StandaloneConfig config = SampleConfig();
+TEST_F(ToolTest, InfoTemplatesHierarchyAndFilteredFieldsOfTheSample) {
+  std::ostringstream created, info;
+  InitDatabase({dir_ / "sample.db", true, 0, false}, created);
+  standalone::StandaloneConfig config;
+  config.db = (dir_ / "sample.db").string();
   config.logFile = (dir_ / "log.txt").string();
   config.features = {"UDR_Group"};
-  auto host = std::make_shared<standalone::StandaloneHost>(config);
-  MRidirodevScope scope(host);
-  std::ostringstream out;
-  ShowInfo(out);
-  const std::string text = out.str();
-  EXPECT_THAT(text, HasSubstr("StyleFieldsAvailable         yes"));
-  EXPECT_THAT(text, HasSubstr("ExpressionLength             2000"));
-  EXPECT_THAT(text, HasSubstr("UDR "));  // the feature brings its template
-  EXPECT_THAT(text, HasSubstr("ValueList: G,C,U,E,L"));
-  EXPECT_THAT(text, HasSubstr("SUMAVG"));
+  MRidirodevScope scope(std::make_shared<standalone::StandaloneHost>(config));
+  ShowInfo(info);
+  EXPECT_THAT(info.str(), HasSubstr("StyleFieldsAvailable         yes"));
+  EXPECT_THAT(info.str(), HasSubstr("ExpressionLength             2000"));
+  EXPECT_THAT(info.str(), HasSubstr("UDR "));  // the feature brings its template
+  EXPECT_THAT(info.str(), HasSubstr("ValueList: G,C,U,E,L"));
+  EXPECT_THAT(info.str(), HasSubstr("SUMAVG"));
   // Every limit of the sample can be measured: start-up logged nothing.
   EXPECT_FALSE(fs::exists(dir_ / "log.txt") && fs::file_size(dir_ / "log.txt") > 0);
-}
-
-TEST_F(ToolTest, TemplatesHierarchyAndFilteredFieldsOfTheSample) {
-  MRidirodevScope scope(std::make_shared<standalone::StandaloneHost>(SampleConfig()));
 
   std::ostringstream templates;
   ShowTemplates(templates);
@@ -123,7 +101,8 @@ TEST_F(ToolTest, TemplatesHierarchyAndFilteredFieldsOfTheSample) {
   std::ostringstream tree;
   ShowCategories("traffic", tree);
   // Children indented under their parents; entities that cannot be reported on are marked.
-  EXPECT_THAT(tree.str(), HasSubstr("NetworkSystem  [10]\n  MobileSwitch (MSC)  [11]\n    CellSite (Site)  [12]\n"));
+  EXPECT_THAT(tree.str(),
+              HasSubstr("NetworkSystem  [10]\n  MobileSwitch (MSC)  [11]\n    CellSite (Site)  [12]\n"));
   EXPECT_THAT(tree.str(), HasSubstr("PagingArea  [16, not reportable]"));
 
   FieldQuery query;
