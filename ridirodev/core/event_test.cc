@@ -37,10 +37,7 @@ TEST(EventTest, HandlersRunInConnectionOrderWhileConnected) {
   ev.Raise(5);
   EXPECT_EQ(log, (Log{"a1", "b1", "c1", "a2", "a3", "d4"}));
   EXPECT_EQ(ev.HandlerCount(), 0u);
-  {
-    Event<int> shortLived;
-    moved = shortLived.Connect(Logger(log, "e"));
-  }
+  moved = std::make_unique<Event<int>>()->Connect(Logger(log, "e"));
   EXPECT_FALSE(moved.Connected());  // a connection may outlive its event
   moved.Disconnect();
 }
@@ -106,21 +103,16 @@ TEST(EventTest, ArgumentsReachEveryHandler) {
   Event<int&> byRef;
   Log log;
   auto scale = byRef.Connect([](int& v) { v *= 10; });
-  auto bump = byRef.Connect([&](int& v) {
-    log.push_back(std::to_string(v));
-    v += 1;
-  });
+  auto bump = byRef.Connect([](int& v) { v += 1; });
   int x = 2;
   byRef.Raise(x);
   EXPECT_EQ(x, 21);
-  EXPECT_EQ(log, (Log{"20"}));
-
   // A value argument is not used up by the first handler.
   Event<std::string> byValue;
   auto h1 = byValue.Connect([&](std::string s) { log.push_back(std::move(s)); });
   auto h2 = byValue.Connect([&](std::string s) { log.push_back(std::move(s)); });
   byValue.Raise(std::string(40, 'x'));
-  EXPECT_EQ(log, (Log{"20", std::string(40, 'x'), std::string(40, 'x')}));
+  EXPECT_EQ(log, (Log{std::string(40, 'x'), std::string(40, 'x')}));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <tuple>
 
@@ -45,23 +46,20 @@ class ProbeHost : public TestHost {
   IDBObjectPtr CreateDatabase() override { return db; }
 };
 
-// Every table and column the probe and the limits ask about, with server-like widths.
-constexpr std::tuple<const char*, const char*, int32_t> kSchema[] = {
-    {"tqd_Datasource_Field", "Name", 30},           {"tqd_Datasource_Field", "Report_Header", 20},
-    {"tqd_Datasource_Field", "Report_Header2", 21}, {"tqd_Datasource_Field", "Field_Desc", 255},
-    {"tqd_Datasource_Field", "Complex", 1},         {"tqd_Datasource_Field", "weight_field_id", 0},
-    {"TQD_UDC_DEF", "UDC_SOURCE", 4000},            {"TQD_UDC_DEF", "CALC_SOURCE", 2000},
-    {"TQD_UDC_DEF", "Complex", 1},                  {"PM_Filter", "Criteria", 2000},
-    {"PM_BusyHour", "Name", 64},                    {"PM_BusyHour", "Description", 255},
-    {"tqd_Dict_name", "Name", 30},                  {"tqd_Field_Data", "DataValue", 0},
-    {"tqn_entity_context", "Context_Entity_Label", 40}, {"TQD_FIELD_STYLE", "Field_Id", 0}};
-
-// The full schema less one table ("TABLE") or one column ("TABLE.COLUMN").
+// Every table and column the probe and the limits ask about, with server-like widths, less one
+// table ("TABLE") or one column ("TABLE.COLUMN").
 void FullSchema(ScriptedDatabase& db, std::string_view without = "") {
-  for (const auto& [table, column, width] : kSchema) {
-    if (without == table || without == std::string(table) + "." + column) continue;
-    db.SetColumnWidth(table, column, width);
-  }
+  std::istringstream schema(
+      "tqd_Datasource_Field Name 30 tqd_Datasource_Field Report_Header 20 tqd_Datasource_Field "
+      "Report_Header2 21 tqd_Datasource_Field Field_Desc 255 tqd_Datasource_Field Complex 1 "
+      "tqd_Datasource_Field weight_field_id 0 TQD_UDC_DEF UDC_SOURCE 4000 TQD_UDC_DEF CALC_SOURCE 2000 "
+      "TQD_UDC_DEF Complex 1 PM_Filter Criteria 2000 PM_BusyHour Name 64 PM_BusyHour Description 255 "
+      "tqd_Dict_name Name 30 tqd_Field_Data DataValue 0 tqn_entity_context Context_Entity_Label 40 "
+      "TQD_FIELD_STYLE Field_Id 0");
+  std::string table, column;
+  int32_t width = 0;
+  while (schema >> table >> column >> width)
+    if (without != table && without != table + "." + column) db.SetColumnWidth(table, column, width);
 }
 
 auto Flags(const GlobalFlags& f) {
@@ -72,12 +70,14 @@ auto Flags(const GlobalFlags& f) {
 constexpr bool T = true, F = false;
 
 // Flags in their order: complex, weighted, style, gateway, context entity label.
-struct ProbeCase {
-  const char* name; bool extended; const char* missing; bool gatewayAnswers; GlobalFlags expected;
-};
-
 TEST(CapabilityProbeTest, EachFlagFollowsItsOwnColumns) {
-  const ProbeCase cases[] = {
+  const struct {
+    const char* name;
+    bool extended;
+    const char* missing;
+    bool gatewayAnswers;
+    GlobalFlags expected;
+  } cases[] = {
       {"everything", T, "", T, {T, T, T, T, T}},
       {"weights need the extended views", F, "", F, {T, F, T, F, T}},
       {"no weight column", T, "tqd_Datasource_Field.weight_field_id", F, {T, F, T, F, T}},
@@ -86,7 +86,7 @@ TEST(CapabilityProbeTest, EachFlagFollowsItsOwnColumns) {
       {"Complex of the fields only", T, "TQD_UDC_DEF.Complex", F, {F, T, T, F, T}},
       {"no context entity label", T, "tqn_entity_context.Context_Entity_Label", F, {T, T, T, F, F}},
   };
-  for (const ProbeCase& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     auto host = std::make_shared<ProbeHost>();
     FullSchema(*host->db, c.missing);
@@ -157,14 +157,15 @@ TEST(InitializerTest, LoadsInOrderOnceAndLogsEachUnmeasurableLimit) {
     if (from != std::string::npos)
       tables.push_back(line.substr(from + 5, line.find(' ', from + 5) - from - 5));
   }
-  EXPECT_THAT(tables,
-              ElementsAre("TQD_Data_Source",  // templates
-                          // Client: extra columns, hierarchy, field types (its one category is made up)
-                          "TQD_DataSource_Extra_Cols", "TQN_Entity_Hier", "tqd_Application_Field_Group",
-                          // Traffic: the same, then its report categories from the hierarchy
-                          "TQD_DataSource_Extra_Cols", "TQN_Entity_Hier", "tqd_Application_Field_Group",
-                          "TQN_Entity_Hier", "TQD_Technology_Mask", "TQD_Aggregator", "TQE_Function_Type",
-                          "TQE_Function"));
+  EXPECT_THAT(
+      tables,
+      ElementsAre(
+          "TQD_Data_Source",  // templates
+                              // Client: extra columns, hierarchy, field types (its one category is made up)
+          "TQD_DataSource_Extra_Cols", "TQN_Entity_Hier", "tqd_Application_Field_Group",
+          // Traffic: the same, then its report categories from the hierarchy
+          "TQD_DataSource_Extra_Cols", "TQN_Entity_Hier", "tqd_Application_Field_Group", "TQN_Entity_Hier",
+          "TQD_Technology_Mask", "TQD_Aggregator", "TQE_Function_Type", "TQE_Function"));
   ASSERT_EQ(host->Support().Logs().size(), 1u);
   const auto& log = host->Support().Logs()[0];
   EXPECT_EQ(std::to_string(log.severity) + "|" + log.operation, "2|Initialize");

