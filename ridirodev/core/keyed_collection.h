@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "ridirodev/core/automation_error.h"
@@ -138,8 +139,20 @@ class KeyedCollection {
     }
     return *this;
   }
-  KeyedCollection(KeyedCollection&&) noexcept = default;
-  KeyedCollection& operator=(KeyedCollection&&) noexcept = default;
+  // A moved-from collection is empty and usable.
+  KeyedCollection(KeyedCollection&& other) noexcept { *this = std::move(other); }
+  KeyedCollection& operator=(KeyedCollection&& other) noexcept {
+    if (this != &other) {
+      policy_ = other.policy_;
+      entries_ = std::move(other.entries_);
+      slots_ = std::move(other.slots_);
+      keyed_ = std::exchange(other.keyed_, 0);
+      settled_ = std::exchange(other.settled_, 0);
+      other.entries_.clear();
+      other.slots_.clear();
+    }
+    return *this;
+  }
 
   DuplicateKey Policy() const noexcept { return policy_; }
 
@@ -418,7 +431,7 @@ class KeyedCollection {
 
   // The members and their index change on a read only to take in members appended without
   // their check (see Add); the collection is used from one thread.
-  DuplicateKey policy_;
+  DuplicateKey policy_ = DuplicateKey::kError;
   mutable std::vector<Entry> entries_;
   mutable std::vector<uint32_t> slots_;  // 0 for a free slot, else the member's index + 1
   mutable size_t keyed_ = 0;             // members that have a key

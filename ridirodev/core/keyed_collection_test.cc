@@ -162,5 +162,30 @@ TEST(KeyedCollectionTest, IterationAndEnumeratorFollowInsertionOrder) {
   EXPECT_EQ(m, added[2]);
 }
 
+// Members keyed by their own key, appended without the check and indexed at the next read.
+struct OwnKey {
+  const std::string& operator()(const MemberPtr& m) const { return m->key; }
+};
+
+TEST(KeyedCollectionTest, OwnKeysAppendedUncheckedDropLaterDuplicatesInOrder) {
+  KeyedCollection<MemberPtr, OwnKey> c(DuplicateKey::kSkip);
+  const auto a = std::make_shared<Member>("a");
+  c.Add(a);
+  c.Add(std::make_shared<Member>("b"));
+  c.Add(std::make_shared<Member>("A"));  // a duplicate of a member not yet indexed
+  const KeyedCollection<MemberPtr, OwnKey> copy = c;
+  ASSERT_EQ(c.Count(), 2);
+  EXPECT_EQ(c.Item(Variant("a")), a);
+  EXPECT_EQ(copy.Count(), 2);
+  c.Add(std::make_shared<Member>("B"));
+  c.Add(std::make_shared<Member>("c"));
+  // A collection moved away from while members await indexing is empty and usable.
+  KeyedCollection<MemberPtr, OwnKey> moved = std::move(c);
+  EXPECT_EQ(moved.Count(), 3);
+  EXPECT_EQ(c.Count(), 0);  // NOLINT(bugprone-use-after-move): the moved-from state is defined
+  c.Add(std::make_shared<Member>("d"));
+  EXPECT_EQ(c.Count(), 1);
+}
+
 }  // namespace
 }  // namespace ridirodev
