@@ -27,9 +27,9 @@ using testing::FieldRows;
 using ::testing::HasSubstr;
 using testing::TestXmlNode;
 
-using FieldSpec = std::map<std::string, Variant>;
+using FieldValues = std::map<std::string, Variant>;
 
-FieldSpec Field(int32_t id, int32_t entity, const std::string& name, const std::string& type = "RAW") {
+FieldValues Field(int32_t id, int32_t entity, const std::string& name, const std::string& type = "RAW") {
   return {{"Field_Id", id}, {"Entity_Id", entity}, {"Name", name}, {"Field_Group_Short", type}};
 }
 
@@ -52,13 +52,13 @@ class AppGroupTemplateTest : public ::testing::Test {
 
   // Answers the field statements of a data source as the database would: the rows of the
   // entities asked for, of the kind asked for.
-  void ScriptFields(int32_t dataSource, const std::vector<FieldSpec>& rows) {
+  void ScriptFields(int32_t dataSource, const std::vector<FieldValues>& rows) {
     const std::string source = "WHERE d.DataSource_ID = " + std::to_string(dataSource) + " ";
     const std::pair<bool, bool> kindsAsked[] = {{true, false}, {false, true}, {true, true}};
     for (const std::string list : {"1", "2", "3", "1,2", "1,2,3"}) {
       for (const std::pair<bool, bool>& kinds : kindsAsked) {
-        std::vector<FieldSpec> chosen;
-        for (const FieldSpec& row : rows) {
+        std::vector<FieldValues> chosen;
+        for (const FieldValues& row : rows) {
           const bool expression = row.at("Field_Group_Short").ToString() == "UDC";
           if (list.find(row.at("Entity_Id").ToString()) != list.npos &&
               (expression ? kinds.second : kinds.first))
@@ -273,7 +273,7 @@ TEST_F(AppGroupTemplateTest, EachOwnerIsAskedOfTheHostOncePerLoad) {
   users.AddUser(7, "alice");
   users.AddUser(8, "bob");
   auto owned = [](int32_t id, const std::string& name, int32_t owner) {
-    FieldSpec f = Field(id, 3, name);
+    FieldValues f = Field(id, 3, name);
     f["Field_Owner"] = owner;
     return f;
   };

@@ -60,12 +60,12 @@ class FieldLoadsTest : public ::testing::Test {
 
 // Field rows of entity 3 with the optional columns present, whatever the flags say.
 ScriptedRows FullRows(const std::vector<std::pair<int32_t, std::string>>& idsAndNames) {
-  std::vector<std::map<std::string, Variant>> specs;
+  std::vector<std::map<std::string, Variant>> values;
   for (const auto& [id, name] : idsAndNames) {
-    specs.push_back({{"Field_Id", id}, {"Entity_Id", 3}, {"Name", name}, {"Field_Group_Short", "RAW"}});
-    specs.back().insert({{"DataType", "I"}, {"v1", "Form"}, {"v2", "7"}});
+    values.push_back({{"Field_Id", id}, {"Entity_Id", 3}, {"Name", name}, {"Field_Group_Short", "RAW"}});
+    values.back().insert({{"DataType", "I"}, {"v1", "Form"}, {"v2", "7"}});
   }
-  ScriptedRows rows = testing::FieldRows(specs);
+  ScriptedRows rows = testing::FieldRows(values);
   for (const char* column : {"Complex", "weight_field_id", "FontStyleMask", "FontColor"})
     rows.columns.push_back(column);
   for (auto& row : rows.rows) row.insert(row.end(), {"cx", 9, 2, 255});
