@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <utility>
 
 #include "ridirodev/core/keyed_collection.h"
 #include "ridirodev/host/host.h"
@@ -85,19 +87,21 @@ class MRidirodev {
   // The field initialiser's last look-ups, shared by the rows of the batch: they come by
   // entity, of one template, with a handful of field types and aggregators. Kept only while a
   // batch is open, so that nothing outlives the load.
+  template <class Question, class Value>
+  struct LastAnswer {
+    using QuestionType = Question;
+    bool known = false;
+    Question question{};
+    Value value{};
+  };
   struct FieldLookups {
-    std::string appName;
-    std::shared_ptr<CAppGroupTemplate> tpl;
-    const CAppGroupTemplate* categoryTemplate = nullptr;
-    int32_t entity = 0;
-    bool extendedViews = false;
-    std::shared_ptr<CFieldCategory> category;
-    std::string categoryName;
-    const CAppGroupTemplate* typeTemplate = nullptr;
-    std::string typeCode;
-    std::shared_ptr<CFieldType> type;
-    std::string aggregatorId;
-    std::shared_ptr<CAggregator> aggregator;
+    LastAnswer<std::string, std::shared_ptr<CAppGroupTemplate>> tpl;
+    // By template, entity and entity views: the category and its name.
+    LastAnswer<std::tuple<const CAppGroupTemplate*, int32_t, bool>,
+               std::pair<std::shared_ptr<CFieldCategory>, std::string>>
+        category;
+    LastAnswer<std::pair<const CAppGroupTemplate*, std::string>, std::shared_ptr<CFieldType>> type;
+    LastAnswer<std::string, std::shared_ptr<CAggregator>> aggregator;
   };
   // nullptr outside a batch.
   FieldLookups* BatchFieldLookups() noexcept;

@@ -74,74 +74,63 @@ void CField::SetDetail(int32_t Details::*member, int32_t number) {
 }
 
 // The look-ups below run for every row of a load: keys go in as they are, without the
-// Variant an automation caller would pass, and inside a load the previous row's answer is
-// taken again when the question is the same.
+// Variant an automation caller would pass, and inside a load (while its batch is open) the
+// previous row's answer is taken again when the question is the same.
+namespace {
+
+template <class Answer, class Lookup>
+const auto& Recall(Answer* last, Answer& scratch, typename Answer::QuestionType question,
+                   const Lookup& lookup) {
+  Answer& answer = last ? *last : scratch;
+  if (!answer.known || !(answer.question == question)) {
+    answer.value = lookup();
+    answer.question = std::move(question);
+    answer.known = true;
+  }
+  return answer.value;
+}
+
+}  // namespace
+
 void CField::BindTemplate(const std::string& sAppName) {
   MRidirodev& state = MRidirodev::Current();
   MRidirodev::FieldLookups* last = state.BatchFieldLookups();
-  if (last && last->tpl && last->appName == sAppName) {
-    template_ = last->tpl;
-    return;
-  }
-  CAppGroupTemplatePtr tpl = state.AppGroupTemplates()->Items().ItemByKey(sAppName);
-  if (last) {
-    last->appName = sAppName;
-    last->tpl = tpl;
-  }
-  template_ = std::move(tpl);
+  decltype(last->tpl) scratch;
+  template_ = Recall(last ? &last->tpl : nullptr, scratch, sAppName,
+                     [&] { return state.AppGroupTemplates()->Items().ItemByKey(sAppName); });
 }
 
 void CField::BindCategory(int32_t ordEntity) {
   CAppGroupTemplatePtr tpl = Template();
   MRidirodev& state = MRidirodev::Current();
   MRidirodev::FieldLookups* last = state.BatchFieldLookups();
-  const bool extended = state.Support().ExtendedEntityViews();
-  if (!last || last->categoryTemplate != tpl.get() || last->entity != ordEntity || last->extendedViews != extended) {
-    CFieldCategoryPtr category =
-        tpl ? tpl->FieldCategories()->Items().ItemByKey(GRidirodev::EntityKey(ordEntity)) : nullptr;
-    std::string categoryName = category ? category->CategoryName() : std::string();
-    if (!last) {
-      category_ = category;
-      key_ = category ? GRidirodev::FieldKey(name_, categoryName) : name_ + ":";
-      return;
-    }
-    last->categoryTemplate = tpl.get();
-    last->entity = ordEntity;
-    last->extendedViews = extended;
-    last->category = std::move(category);
-    last->categoryName = std::move(categoryName);
-  }
-  category_ = last->category;
-  key_ = last->category ? GRidirodev::FieldKey(name_, last->categoryName) : name_ + ":";
+  decltype(last->category) scratch;
+  const auto& [category, categoryName] = Recall(
+      last ? &last->category : nullptr, scratch,
+      std::make_tuple(tpl.get(), ordEntity, state.Support().ExtendedEntityViews()), [&] {
+        CFieldCategoryPtr found =
+            tpl ? tpl->FieldCategories()->Items().ItemByKey(GRidirodev::EntityKey(ordEntity)) : nullptr;
+        std::string name = found ? found->CategoryName() : std::string();
+        return std::make_pair(std::move(found), std::move(name));
+      });
+  category_ = category;
+  key_ = category ? GRidirodev::FieldKey(name_, categoryName) : name_ + ":";
 }
 
 void CField::BindFieldType(const std::string& sFieldType) {
   CAppGroupTemplatePtr tpl = Template();
   MRidirodev::FieldLookups* last = MRidirodev::Current().BatchFieldLookups();
-  if (last && last->typeTemplate == tpl.get() && last->typeCode == sFieldType) {
-    fieldType_ = last->type;
-    return;
-  }
-  fieldType_ = tpl ? tpl->FieldTypes()->Items().ItemByKey(sFieldType) : nullptr;
-  if (last) {
-    last->typeTemplate = tpl.get();
-    last->typeCode = sFieldType;
-    last->type = fieldType_;
-  }
+  decltype(last->type) scratch;
+  fieldType_ = Recall(last ? &last->type : nullptr, scratch, std::make_pair(tpl.get(), sFieldType),
+                      [&] { return tpl ? tpl->FieldTypes()->Items().ItemByKey(sFieldType) : nullptr; });
 }
 
 void CField::BindAggregator(const std::string& sAggregator) {
   MRidirodev& state = MRidirodev::Current();
   MRidirodev::FieldLookups* last = state.BatchFieldLookups();
-  if (last && last->aggregator && last->aggregatorId == sAggregator) {
-    aggregator_ = last->aggregator;
-    return;
-  }
-  aggregator_ = state.ValidAggregators()->Items().ItemByKey(sAggregator);
-  if (last) {
-    last->aggregatorId = sAggregator;
-    last->aggregator = aggregator_;
-  }
+  decltype(last->aggregator) scratch;
+  aggregator_ = Recall(last ? &last->aggregator : nullptr, scratch, sAggregator,
+                       [&] { return state.ValidAggregators()->Items().ItemByKey(sAggregator); });
 }
 
 void CField::BindOwner(int32_t ordOwner) {
