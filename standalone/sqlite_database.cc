@@ -263,6 +263,29 @@ class SqliteRecordset final : public IDBRecordset, private IDBFields {
     return Cell(static_cast<size_t>(index));
   }
 
+  // The plain cases straight from the statement; the rest as Value and the database object
+  // convert them.
+  std::string Text(int32_t index, IDBObject& db) const override {
+    if (const std::optional<std::string_view> text = LiveText(index)) return std::string(*text);
+    return IDBFields::Text(index, db);
+  }
+  int32_t NumberOr(int32_t index, IDBObject& db, int32_t defaultValue) const override {
+    if (Live(index)) {
+      switch (sqlite3_column_type(stmt_, index)) {
+        case SQLITE_NULL:
+          return defaultValue;
+        case SQLITE_INTEGER:
+          if (const sqlite3_int64 v = sqlite3_column_int64(stmt_, index); v >= INT32_MIN && v <= INT32_MAX) {
+            return static_cast<int32_t>(v);
+          }
+          break;
+        default:
+          break;
+      }
+    }
+    return IDBFields::NumberOr(index, db, defaultValue);
+  }
+
   size_t ColumnIndex(std::string_view name) const {
     auto found = index_.find(name);
     if (found == index_.end()) {
@@ -271,6 +294,22 @@ class SqliteRecordset final : public IDBRecordset, private IDBFields {
                             "ordinal: " + std::string(name));
     }
     return static_cast<size_t>(found->second);
+  }
+
+  // A column of the row the statement stands on.
+  bool Live(int32_t index) const { return !eof_ && !materialized_ && index >= 0 && index < Count(); }
+  // The text of a column whose Variant would be that same text, or null (""); nothing for the
+  // columns that Value makes numbers or dates of.
+  std::optional<std::string_view> LiveText(int32_t index) const {
+    if (!Live(index)) return std::nullopt;
+    const int type = sqlite3_column_type(stmt_, index);
+    if (type == SQLITE_NULL) return std::string_view();
+    const ColumnKind kind = columnKind_[static_cast<size_t>(index)];
+    if (type != SQLITE_TEXT || kind == ColumnKind::kDate) return std::nullopt;
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, index));
+    const std::string_view s(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(stmt_, index)));
+    if (kind == ColumnKind::kExpression && HasStoredDateForm(s)) return std::nullopt;
+    return s;
   }
 
   Variant Cell(size_t column) const {
@@ -593,11 +632,6 @@ std::string SqliteDatabase::FieldText(const Variant& value) {
   if (value.IsNull() || value.IsEmpty()) return {};
   if (value.IsDate()) return value.ToDate().GeneralDate();
   return value.ToString();
-}
-
-std::string SqliteDatabase::TakeFieldText(Variant&& value) {
-  if (value.IsString()) return std::move(value).TakeString();
-  return FieldText(value);
 }
 
 int32_t SqliteDatabase::FieldNumber(const Variant& value) { return FieldNumberOr(value, 0); }

@@ -94,7 +94,6 @@ class SqliteDatabase final : public IDBObject {
   std::string ValueText(const Variant& value) override;
 
   std::string FieldText(const Variant& value) override;
-  std::string TakeFieldText(Variant&& value) override;
   int32_t FieldNumber(const Variant& value) override;
   int32_t FieldNumberOr(const Variant& value, int32_t defaultValue) override;
   Date FieldDate(const Variant& value) override;

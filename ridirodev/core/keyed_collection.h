@@ -174,6 +174,31 @@ class KeyedCollection {
     entries_.push_back(MakeEntry(std::move(value), std::string_view(), hash, true));
   }
 
+  // Appends other's members in order, as Add(T) would one by one, with the hashes other keeps:
+  // no member's key is read (collections with a KeyOf under kSkip).
+  void AppendAll(const KeyedCollection& other) requires(!kStoredKeys) {
+    if (this == &other) {
+      const KeyedCollection copy(other);
+      AppendAll(copy);
+      return;
+    }
+    if (policy_ != DuplicateKey::kSkip) {
+      for (const Entry& e : other.entries_) Add(e.value);
+      return;
+    }
+    const size_t needed = entries_.size() + other.entries_.size();
+    if (needed > kMaxMembers) throw AutomationError(ErrorNumber::kOverflow, "Collection", "Overflow");
+    // Grown by half at least: a collection filled from many others is not copied for each.
+    if (needed > entries_.capacity()) entries_.reserve(std::max(needed, entries_.capacity() * 3 / 2));
+    for (const Entry& e : other.entries_) {
+      entries_.push_back(e.keyed ? e
+                                 : MakeEntry(e.value, std::string_view(), HashOf(KeyOf{}(e.value)), true));
+    }
+  }
+  // Count, or more while members appended since the last read await indexing: a duplicate
+  // among them is dropped then. Asks for no indexing.
+  size_t UpperCount() const noexcept { return entries_.size(); }
+
   // Brings the index up to date with the members appended since the last read.
   void Settle() const {
     if (settled_ != entries_.size()) IndexAppended();

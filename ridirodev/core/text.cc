@@ -1,5 +1,8 @@
 #include "ridirodev/core/text.h"
 
+#include <mutex>
+#include <unordered_set>
+
 namespace ridirodev {
 
 std::string ToUpper(std::string_view s) {
@@ -14,6 +17,21 @@ std::string ToLower(std::string_view s) {
   std::string out(s);
   for (char& c : out) c = FoldCase(c);
   return out;
+}
+
+const std::string& InternText(std::string_view text) {
+  // Callers intern the same code row after row: the thread's last answer spares the lock.
+  thread_local const std::string* last = nullptr;
+  if (last && *last == text) return *last;
+  static std::mutex mutex;
+  // Never destroyed: objects that outlive static destruction may still hold the texts.
+  static auto* texts = new std::unordered_set<std::string>();
+  std::string key(text);
+  std::lock_guard lock(mutex);
+  auto found = texts->find(key);
+  if (found == texts->end()) found = texts->insert(std::move(key)).first;
+  last = &*found;
+  return *last;
 }
 
 std::string_view TrimBlanks(std::string_view s) noexcept {

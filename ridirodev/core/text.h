@@ -41,6 +41,10 @@ struct NoCaseEqual {
   bool operator()(std::string_view a, std::string_view b) const noexcept { return EqualsNoCase(a, b); }
 };
 
+// One shared copy of a text, kept for the life of the process: for the few distinct codes that
+// many objects carry. Safe to call from any thread; the reference never dangles.
+const std::string& InternText(std::string_view text);
+
 // The text between double quotes, with backslash and double quote escaped by a backslash.
 std::string QuoteWithBackslashes(std::string_view text);
 // The five XML entities in place of their characters.

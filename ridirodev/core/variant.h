@@ -67,7 +67,6 @@ class Variant {
   // Direct access for callers that already checked the type.
   const std::string& StringRef() const { return std::get<std::string>(v_); }
   // The text moved out of a String variant, which is left holding an empty text.
-  std::string TakeString() && { return std::get<std::string>(std::move(v_)); }
 
   friend bool operator==(const Variant& a, const Variant& b) { return a.v_ == b.v_; }
 

@@ -184,8 +184,16 @@ std::shared_ptr<CFields> CAppGroupTemplate::AllFields(bool fReload) {
 
 void CAppGroupTemplate::AppendCached(int32_t ordEntity, CFields& result) const {
   const std::string key = EntityKeyText(ordEntity);
-  if (const auto* statics = staticFields_.FindKey(key)) result.AddAll(**statics);
-  if (const auto* expressions = expressions_.FindKey(key)) result.AddAll(**expressions);
+  const auto* statics = staticFields_.FindKey(key);
+  const auto* expressions = expressions_.FindKey(key);
+  // A new collection gets room for both kinds at once, so that the second does not move the
+  // first; one filled from many entities grows as it goes.
+  if (result.Items().empty()) {
+    result.Reserve((statics ? (*statics)->Items().UpperCount() : 0) +
+                   (expressions ? (*expressions)->Items().UpperCount() : 0));
+  }
+  if (statics) result.AddAll(**statics);
+  if (expressions) result.AddAll(**expressions);
 }
 
 void CAppGroupTemplate::UpdateField(const CFieldPtr& fld) {

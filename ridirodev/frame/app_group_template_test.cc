@@ -42,7 +42,7 @@ CFieldPtr Made(int32_t id, const std::string& name, int32_t entity, const std::s
 
 std::vector<std::string> Names(const CFields& fields) {
   std::vector<std::string> names;
-  for (const CFieldPtr& field : fields) names.push_back(field->Name());
+  for (const CFieldPtr& field : fields) names.emplace_back(field->Name());
   return names;
 }
 

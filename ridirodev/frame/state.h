@@ -102,6 +102,9 @@ class MRidirodev {
         category;
     LastAnswer<std::pair<const CAppGroupTemplate*, std::string>, std::shared_ptr<CFieldType>> type;
     LastAnswer<std::string, std::shared_ptr<CAggregator>> aggregator;
+    // The references the batch's fields share, by what their rows name (made by CField).
+    struct SharedRefs;
+    std::shared_ptr<SharedRefs> shared;
   };
   // nullptr outside a batch.
   FieldLookups* BatchFieldLookups() noexcept;

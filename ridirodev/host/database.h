@@ -13,6 +13,7 @@
 namespace ridirodev {
 
 class IHourSelection;
+class IDBObject;
 
 // A literal made by the database object; its text goes into a statement as it stands.
 class IDBLiteral : public Object {
@@ -43,6 +44,12 @@ class IDBFields {
   virtual Variant Value(std::string_view name) const = 0;
   virtual Variant Value(int32_t index) const = 0;
   virtual bool Has(std::string_view name) const = 0;
+
+  // The value at index as db's FieldText and FieldNumberOr convert it, for readers of many
+  // rows; db is the database object the row set came from. A host that holds its rows in
+  // their native form may answer without making a Variant, with the same result.
+  virtual std::string Text(int32_t index, IDBObject& db) const;
+  virtual int32_t NumberOr(int32_t index, IDBObject& db, int32_t defaultValue) const;
 };
 
 // BOF and EOF are spelt Bof and Eof: EOF is a macro of the C library.
@@ -93,9 +100,6 @@ class IDBObject : public Object {
   virtual std::string ValueText(const Variant& value) = 0;
 
   virtual std::string FieldText(const Variant& value) = 0;  // "" for null
-  // FieldText of a value the caller no longer needs, so that a text can be handed over rather
-  // than copied: row loads read every text of every row through it.
-  virtual std::string TakeFieldText(Variant&& value) { return FieldText(value); }
   virtual int32_t FieldNumber(const Variant& value) = 0;
   virtual int32_t FieldNumberOr(const Variant& value, int32_t defaultValue) = 0;
   virtual Date FieldDate(const Variant& value) = 0;
@@ -116,6 +120,11 @@ class IDBObject : public Object {
   virtual bool AlwaysReload() = 0;
 };
 using IDBObjectPtr = std::shared_ptr<IDBObject>;
+
+inline std::string IDBFields::Text(int32_t index, IDBObject& db) const { return db.FieldText(Value(index)); }
+inline int32_t IDBFields::NumberOr(int32_t index, IDBObject& db, int32_t defaultValue) const {
+  return db.FieldNumberOr(Value(index), defaultValue);
+}
 
 // A call of a stored routine; a new one per call.
 class IDBProcedureCall : public Object {

@@ -5,13 +5,13 @@
 namespace ridirodev {
 
 ExtraColumnValues::ExtraColumnValues(std::shared_ptr<const Titles> titles)
-    : titles_(std::move(titles)), size_(titles_ ? titles_->size() : 0) {
-  if (size_ > kInline) more_.resize(size_ - kInline);
+    : titles_(std::move(titles)), size_(titles_ ? static_cast<uint32_t>(titles_->size()) : 0) {
+  if (size_ > kInline) more_ = std::make_unique<std::vector<Variant>>(size_ - kInline);
 }
 
 Variant& ExtraColumnValues::At(size_t position) {
   if (position >= size_) throw std::out_of_range("extra column value position");
-  return position < kInline ? inline_[position] : more_[position - kInline];
+  return position < kInline ? inline_[position] : (*more_)[position - kInline];
 }
 
 ExtraColumnValues::ExtraColumnValues(std::initializer_list<std::pair<std::string, Variant>> values) {
@@ -37,7 +37,10 @@ void ExtraColumnValues::Set(std::string_view title, Variant value) {
   auto titles = titles_ ? std::make_shared<Titles>(*titles_) : std::make_shared<Titles>();
   titles->emplace_back(title);
   titles_ = std::move(titles);
-  if (size_ >= kInline) more_.emplace_back();
+  if (size_ >= kInline) {
+    if (!more_) more_ = std::make_unique<std::vector<Variant>>();
+    more_->emplace_back();
+  }
   At(size_++) = std::move(value);
 }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -44,9 +45,9 @@ class ExtraColumnValues {
   // so that a field's values take one allocation, not two.
   static constexpr size_t kInline = 2;
   std::shared_ptr<const Titles> titles_;
-  size_t size_ = 0;
   std::array<Variant, kInline> inline_;
-  std::vector<Variant> more_;
+  std::unique_ptr<std::vector<Variant>> more_;  // a pointer: most templates need none
+  uint32_t size_ = 0;
 };
 using ExtraColumnValuesPtr = std::shared_ptr<ExtraColumnValues>;
 

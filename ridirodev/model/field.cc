@@ -1,5 +1,7 @@
 #include "ridirodev/model/field.h"
 
+#include <unordered_map>
+
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/text.h"
 #include "ridirodev/frame/app_group_template.h"
@@ -52,7 +54,7 @@ Date XmlDate(const IXMLNode& node, std::string_view name) {
 
 }  // namespace
 
-CField::CField() = default;
+CField::CField() : refs_(NoRefs()) {}
 CField::~CField() = default;
 
 const std::string& CField::NoText() noexcept {
@@ -92,16 +94,16 @@ const auto& Recall(Answer* last, Answer& scratch, typename Answer::QuestionType 
 
 }  // namespace
 
-void CField::BindTemplate(const std::string& sAppName) {
+void CField::BindTemplate(RefsBeingMade& refs, const std::string& sAppName) {
   MRidirodev& state = MRidirodev::Current();
   MRidirodev::FieldLookups* last = state.BatchFieldLookups();
   decltype(last->tpl) scratch;
-  template_ = Recall(last ? &last->tpl : nullptr, scratch, sAppName,
-                     [&] { return state.AppGroupTemplates()->Items().ItemByKey(sAppName); });
+  refs.tpl = Recall(last ? &last->tpl : nullptr, scratch, sAppName,
+                    [&] { return state.AppGroupTemplates()->Items().ItemByKey(sAppName); });
 }
 
-void CField::BindCategory(int32_t ordEntity) {
-  CAppGroupTemplatePtr tpl = Template();
+void CField::BindCategory(RefsBeingMade& refs, int32_t ordEntity) {
+  const CAppGroupTemplatePtr& tpl = refs.tpl;
   MRidirodev& state = MRidirodev::Current();
   MRidirodev::FieldLookups* last = state.BatchFieldLookups();
   decltype(last->category) scratch;
@@ -113,24 +115,109 @@ void CField::BindCategory(int32_t ordEntity) {
         std::string name = found ? found->CategoryName() : std::string();
         return std::make_pair(std::move(found), std::move(name));
       });
-  category_ = category;
-  key_ = category ? GRidirodev::FieldKey(name_, categoryName) : name_ + ":";
+  refs.category = category;
+  key_ = GRidirodev::FieldKey(Name(), category ? std::string_view(categoryName) : std::string_view());
 }
 
-void CField::BindFieldType(const std::string& sFieldType) {
-  CAppGroupTemplatePtr tpl = Template();
+void CField::BindFieldType(RefsBeingMade& refs, const std::string& sFieldType) {
+  const CAppGroupTemplatePtr& tpl = refs.tpl;
   MRidirodev::FieldLookups* last = MRidirodev::Current().BatchFieldLookups();
   decltype(last->type) scratch;
-  fieldType_ = Recall(last ? &last->type : nullptr, scratch, std::make_pair(tpl.get(), sFieldType),
-                      [&] { return tpl ? tpl->FieldTypes()->Items().ItemByKey(sFieldType) : nullptr; });
+  refs.fieldType = Recall(last ? &last->type : nullptr, scratch, std::make_pair(tpl.get(), sFieldType),
+                          [&] { return tpl ? tpl->FieldTypes()->Items().ItemByKey(sFieldType) : nullptr; });
 }
 
-void CField::BindAggregator(const std::string& sAggregator) {
+void CField::BindAggregator(RefsBeingMade& refs, const std::string& sAggregator) {
   MRidirodev& state = MRidirodev::Current();
   MRidirodev::FieldLookups* last = state.BatchFieldLookups();
   decltype(last->aggregator) scratch;
-  aggregator_ = Recall(last ? &last->aggregator : nullptr, scratch, sAggregator,
-                       [&] { return state.ValidAggregators()->Items().ItemByKey(sAggregator); });
+  refs.aggregator = Recall(last ? &last->aggregator : nullptr, scratch, sAggregator,
+                           [&] { return state.ValidAggregators()->Items().ItemByKey(sAggregator); });
+}
+
+}  // namespace ridirodev
+
+// What the rows of one batch named and the references they got: rows that name the same
+// template, entity, field type and aggregator (under the same entity views) share them.
+struct ridirodev::MRidirodev::FieldLookups::SharedRefs {
+  struct Question {
+    std::string app;
+    int32_t entity = 0;
+    bool extendedViews = false;
+    std::string type;
+    std::string aggregator;
+    bool operator==(const Question&) const = default;
+  };
+  struct QuestionHash {
+    size_t operator()(const Question& q) const noexcept {
+      const std::hash<std::string_view> text;
+      size_t h = text(q.app);
+      for (size_t part :
+           {static_cast<size_t>(q.entity) * 2 + q.extendedViews, text(q.type), text(q.aggregator)}) {
+        h = h * 1000003u ^ part;
+      }
+      return h;
+    }
+  };
+  struct Answer {
+    std::shared_ptr<const FieldRefs> refs;
+    std::string keySuffix;  // what follows the name in the key: ":" and the category's name
+  };
+  std::unordered_map<Question, Answer, QuestionHash> answers;
+};
+
+namespace ridirodev {
+
+template <class Steps>
+void CField::BindRefs(Steps&& steps) {
+  RefsBeingMade made;
+  try {
+    steps(made);
+  } catch (...) {
+    SetRefs(std::move(made));
+    throw;
+  }
+  SetRefs(std::move(made));
+}
+
+void CField::SetRefs(RefsBeingMade&& made) {
+  refs_ = std::make_shared<const FieldRefs>(FieldRefs{std::move(made.tpl), std::move(made.category),
+                                                      std::move(made.fieldType), std::move(made.aggregator)});
+}
+
+void CField::BindRowRefs(const std::string& sAppName, int32_t ordEntity, const std::string& sFieldType,
+                         const std::string& sAggregator) {
+  auto bindAll = [&](RefsBeingMade& refs) {
+    BindTemplate(refs, sAppName);
+    BindCategory(refs, ordEntity);
+    BindFieldType(refs, sFieldType);
+    BindAggregator(refs, sAggregator);
+  };
+  MRidirodev& state = MRidirodev::Current();
+  MRidirodev::FieldLookups* batch = state.BatchFieldLookups();
+  if (!batch) {
+    BindRefs(bindAll);
+    return;
+  }
+  using SharedRefs = MRidirodev::FieldLookups::SharedRefs;
+  if (!batch->shared) batch->shared = std::make_shared<SharedRefs>();
+  SharedRefs::Question question{sAppName, ordEntity, state.Support().ExtendedEntityViews(), sFieldType,
+                                sAggregator};
+  if (auto found = batch->shared->answers.find(question); found != batch->shared->answers.end()) {
+    refs_ = found->second.refs;
+    std::string key;
+    key.reserve(nameSize_ + found->second.keySuffix.size());  // exactly: every loaded field keeps one
+    key.append(Name()).append(found->second.keySuffix);
+    key_ = std::move(key);
+    return;
+  }
+  BindRefs(bindAll);
+  batch->shared->answers.emplace(std::move(question), SharedRefs::Answer{refs_, key_.substr(nameSize_)});
+}
+
+const std::shared_ptr<const FieldRefs>& CField::NoRefs() {
+  static const auto none = std::make_shared<const FieldRefs>();
+  return none;
 }
 
 void CField::BindOwner(int32_t ordOwner) {
@@ -151,14 +238,11 @@ void CField::Initialize(int32_t ordA, std::string sNameA, int32_t ordEntity, con
                         Date dateChangedA, std::string sStatusA, ExtraColumnValuesPtr dicInfo,
                         std::string sComplexA, int32_t lWeightField, int32_t iFontStyleA, int32_t iFontColorA) {
   id_ = ordA;
-  name_ = std::move(sNameA);
-  BindTemplate(sAppName);
-  BindCategory(ordEntity);
-  BindFieldType(sFieldTypeA);
+  SetName(std::move(sNameA));
   BindTechBits(iTechBitsA);
-  BindAggregator(sAggregator);
+  BindRowRefs(sAppName, ordEntity, sFieldTypeA, sAggregator);
   BindOwner(ordOwner);
-  dataType_ = std::move(sDataTypeA);
+  dataType_ = &InternText(sDataTypeA);
   nullOk_ = fNullOkA;
   heading1_ = std::move(sColumnHeading1A);
   heading2_ = std::move(sColumnHeading2A);
@@ -175,15 +259,17 @@ void CField::Initialize(int32_t ordA, std::string sNameA, int32_t ordEntity, con
 
 void CField::InitializeFromXML(const std::string& sAppName, const IXMLNode& xmlObj) {
   // Members are set as their attributes are read: a failing attribute ends the call there.
-  BindTemplate(sAppName);
-  id_ = XmlNumber(xmlObj, "Field_Id");
-  name_ = xmlObj.Attribute("Name");
-  BindCategory(XmlNumber(xmlObj, "Entity_Id"));
-  BindAggregator(xmlObj.Attribute("Field_Aggregator"));
-  BindOwner(XmlNumber(xmlObj, "Field_Owner"));
-  BindFieldType(xmlObj.Attribute("Field_Group_Short"));
+  BindRefs([&](RefsBeingMade& refs) {
+    BindTemplate(refs, sAppName);
+    id_ = XmlNumber(xmlObj, "Field_Id");
+    SetName(xmlObj.Attribute("Name"));
+    BindCategory(refs, XmlNumber(xmlObj, "Entity_Id"));
+    BindAggregator(refs, xmlObj.Attribute("Field_Aggregator"));
+    BindOwner(XmlNumber(xmlObj, "Field_Owner"));
+    BindFieldType(refs, xmlObj.Attribute("Field_Group_Short"));
+  });
   BindTechBits(XmlNumber(xmlObj, "Tech_Mask"));
-  dataType_ = xmlObj.Attribute("DataType");
+  dataType_ = &InternText(xmlObj.Attribute("DataType"));
   nullOk_ = XmlFlag(xmlObj, "Is_Null_OK");
   heading1_ = xmlObj.Attribute("Report_Header");
   heading2_ = xmlObj.Attribute("Report_Header2");
@@ -224,16 +310,21 @@ void CField::InitializeAsCommon(int32_t ordA, const std::string& sNameA, int32_t
   Initialize(ordA, sNameA, ordEntity, "Traffic", sFieldTypeA, iTechBitsA, sDataTypeA, nullOk_, sColumnHeading1A,
              sColumnHeading2A, sDescriptionA, sAggregator, ordOwner, CalcSource(), dateChangedA, sStatusA, extra_,
              sComplexA, lWeightField, iFontStyleA, iFontColorA);
-  key_ = name_;
+  key_.resize(nameSize_);
 }
 
 std::shared_ptr<CField> CField::Clone() {
   auto copy = std::make_shared<CField>();
-  copy->Initialize(id_, name_, EntityId(), AppName(), FieldType(), techBits_, dataType_, nullOk_, heading1_,
-                   heading2_, description_, Aggregator(), UserId(), CalcSource(), changed_, Status(), extra_,
-                   Complex(), Weight_Field_Id(), FontMask(), FontColor());
+  copy->Initialize(id_, std::string(Name()), EntityId(), AppName(), FieldType(), techBits_, *dataType_,
+                   nullOk_, heading1_, heading2_, description_, Aggregator(), UserId(), CalcSource(),
+                   changed_, Status(), extra_, Complex(), Weight_Field_Id(), FontMask(), FontColor());
   if (std::shared_ptr<CEnumValues> values = EnumValues()) copy->EditDetails().enumValues = std::move(values);
   return copy;
+}
+
+void CField::SetName(std::string name) {
+  key_ = std::move(name);
+  nameSize_ = static_cast<uint32_t>(key_.size());
 }
 
 void CField::SetId(int32_t id) noexcept {
@@ -260,29 +351,33 @@ std::string CField::Category() const {
   return category ? category->CategoryEntity() : std::string();
 }
 
-std::string CField::FieldType() const { return fieldType_ ? fieldType_->TypeName() : std::string(); }
+std::string CField::FieldType() const {
+  return refs_->fieldType ? refs_->fieldType->TypeName() : std::string();
+}
 
 std::string CField::FieldTypeId() const {
-  return fieldType_ ? std::to_string(fieldType_->FieldTypeId()) : std::string();
+  return refs_->fieldType ? std::to_string(refs_->fieldType->FieldTypeId()) : std::string();
 }
 
 std::string CField::FieldTechType() const {
   return MRidirodev::Current().ValidTechTypes()->FieldTechType(techBits_);
 }
 
-std::string CField::Aggregator() const { return aggregator_ ? aggregator_->Key() : std::string(); }
+std::string CField::Aggregator() const {
+  return refs_->aggregator ? refs_->aggregator->Key() : std::string();
+}
 std::string CField::TimeAggregator() const {
-  return aggregator_ ? aggregator_->TimeAggregator() : std::string();
+  return refs_->aggregator ? refs_->aggregator->TimeAggregator() : std::string();
 }
 std::string CField::ElementAggregator() const {
-  return aggregator_ ? aggregator_->ElementAggregator() : std::string();
+  return refs_->aggregator ? refs_->aggregator->ElementAggregator() : std::string();
 }
 
 std::string CField::Owner() const { return owner_ ? owner_->Name() : std::string(); }
 int32_t CField::UserId() const { return owner_ ? owner_->Id() : 0; }
 
 std::shared_ptr<CEnumValues> CField::EnumValues() {
-  if (dataType_ != "E") return nullptr;
+  if (*dataType_ != "E") return nullptr;
   if (details_ && details_->enumValues) return details_->enumValues;
   MRidirodev& state = MRidirodev::Current();
   try {
@@ -300,8 +395,8 @@ std::shared_ptr<CEnumValues> CField::EnumValues() {
   }
 }
 
-bool CField::IsExpression() const { return FieldType() == "UDC"; }
-bool CField::IsExternal() const { return FieldType() == "EXT"; }
+bool CField::IsExpression() const { return refs_->fieldType && refs_->fieldType->TypeName() == "UDC"; }
+bool CField::IsExternal() const { return refs_->fieldType && refs_->fieldType->TypeName() == "EXT"; }
 
 bool CField::IsKeyField() const {
   if (AppName() != "UDR") return false;
@@ -334,10 +429,10 @@ bool CField::IsFilterOK(const std::string& sTechFilter, const std::string& sFiel
 
   const bool ownerOk = sOwnerFilter.empty() || sOwnerFilter == Owner();
 
-  const bool busyHourOk = !fUseForBusyHour || (aggregator_ && aggregator_->OkForBusyHour());
+  const bool busyHourOk = !fUseForBusyHour || (refs_->aggregator && refs_->aggregator->OkForBusyHour());
 
   const bool patternOk = TrimBlanks(sSearchPattern).empty() ||
-                         MRidirodev::Current().Support().MatchPattern(name_, sSearchPattern, true, 0);
+                         MRidirodev::Current().Support().MatchPattern(Name(), sSearchPattern, true, 0);
 
   bool rcvFormOk = sRcvFormFilter.empty();
   if (!rcvFormOk) {
@@ -364,7 +459,7 @@ CExtraColumnPtr CField::ExtraColumnAt(int32_t i) const {
 std::string CField::ColumnText(int32_t column) const {
   switch (column & ~kColumnIndexBits) {
     case fldName:
-      return name_;
+      return std::string(Name());
     case fldEntity:
       return Category();
     case fldTechType:
@@ -386,7 +481,7 @@ std::string CField::ColumnText(int32_t column) const {
     case fldStatus:
       return Status();
     case fldDataType:
-      return dataType_;
+      return *dataType_;
     case fldUDCSource:
       return CalcSource();
     case fldModified:

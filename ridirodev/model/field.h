@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "ridirodev/core/date.h"
 #include "ridirodev/core/object.h"
@@ -20,6 +21,16 @@ class CExtraColumn;
 class CEnumValues;
 class IAppUser;
 class IXMLNode;
+
+// What a field refers to. The rows of one load that name the same template, entity, field type
+// and aggregator share one copy: a large dictionary has a few hundred such combinations for
+// many thousand fields.
+struct FieldRefs {
+  std::weak_ptr<CAppGroupTemplate> tpl;
+  std::weak_ptr<CFieldCategory> category;
+  std::shared_ptr<CFieldType> fieldType;
+  std::shared_ptr<CAggregator> aggregator;
+};
 
 // One entry of the data dictionary: a counter, key field, external field or calculation.
 class CField : public Object, public ILVItemObject {
@@ -55,17 +66,18 @@ class CField : public Object, public ILVItemObject {
   // Takes effect only while the id is 0.
   void SetId(int32_t id) noexcept;
   void ClearId() noexcept { id_ = 0; }
-  const std::string& Name() const noexcept { return name_; }
+  // The name is the start of the key, which every form of key begins with.
+  std::string_view Name() const noexcept { return std::string_view(key_).substr(0, nameSize_); }
   std::string AppName() const;
   int32_t DataSourceId() const;
-  std::shared_ptr<CFieldCategory> FieldCategory() const { return category_.lock(); }
+  std::shared_ptr<CFieldCategory> FieldCategory() const { return refs_->category.lock(); }
   int32_t EntityId() const;
   std::string Category() const;
   std::string FieldType() const;
   std::string FieldTypeId() const;
   int32_t FieldTechBits() const noexcept { return techBits_; }
   std::string FieldTechType() const;
-  const std::string& DataType() const noexcept { return dataType_; }
+  const std::string& DataType() const noexcept { return *dataType_; }
   bool NullOk() const noexcept { return nullOk_; }
   const std::string& ColumnHeading1() const noexcept { return heading1_; }
   const std::string& ColumnHeading2() const noexcept { return heading2_; }
@@ -102,14 +114,31 @@ class CField : public Object, public ILVItemObject {
   int32_t Compare(int32_t column, const ILVItemObject& other) const override;
 
   // The template this field belongs to (nullptr before initialisation).
-  std::shared_ptr<CAppGroupTemplate> Template() const { return template_.lock(); }
+  std::shared_ptr<CAppGroupTemplate> Template() const { return refs_->tpl.lock(); }
 
  private:
-  // Template, category, key, field type, aggregator and owner of the initialisers.
-  void BindTemplate(const std::string& sAppName);
-  void BindCategory(int32_t ordEntity);
-  void BindFieldType(const std::string& sFieldType);
-  void BindAggregator(const std::string& sAggregator);
+  // The references as an initialiser finds them, held while it runs.
+  struct RefsBeingMade {
+    std::shared_ptr<CAppGroupTemplate> tpl;
+    std::shared_ptr<CFieldCategory> category;
+    std::shared_ptr<CFieldType> fieldType;
+    std::shared_ptr<CAggregator> aggregator;
+  };
+  // Runs an initialiser's steps and keeps the references they found, also those found before
+  // a step failed: members are set as they are read.
+  template <class Steps>
+  void BindRefs(Steps&& steps);
+  void SetRefs(RefsBeingMade&& made);
+  // The references of a dictionary row; inside a load, rows that name the same objects as an
+  // earlier row take its answer.
+  void BindRowRefs(const std::string& sAppName, int32_t ordEntity, const std::string& sFieldType,
+                   const std::string& sAggregator);
+  static const std::shared_ptr<const FieldRefs>& NoRefs();
+  // Template, category (and key), field type, aggregator and owner of the initialisers.
+  void BindTemplate(RefsBeingMade& refs, const std::string& sAppName);
+  void BindCategory(RefsBeingMade& refs, int32_t ordEntity);
+  void BindFieldType(RefsBeingMade& refs, const std::string& sFieldType);
+  void BindAggregator(RefsBeingMade& refs, const std::string& sAggregator);
   void BindOwner(int32_t ordOwner);
   void BindTechBits(int32_t iTechBits);
   // Column i (from 1) of the template's extra columns, or nullptr.
@@ -134,14 +163,14 @@ class CField : public Object, public ILVItemObject {
   void SetDetail(std::string Details::*member, std::string text);
   void SetDetail(int32_t Details::*member, int32_t number);
 
+  // Sets the name and makes it the whole key until the category is bound.
+  void SetName(std::string name);
+
   std::string key_;
-  std::string name_;
-  std::weak_ptr<CAppGroupTemplate> template_;
-  std::weak_ptr<CFieldCategory> category_;
-  std::shared_ptr<CFieldType> fieldType_;
-  std::shared_ptr<CAggregator> aggregator_;
+  std::shared_ptr<const FieldRefs> refs_;  // never null
   std::shared_ptr<IAppUser> owner_;
-  std::string dataType_;
+  // Data types are a handful of codes: every field of a type points at one shared text.
+  const std::string* dataType_ = &NoText();
   std::string heading1_;
   std::string heading2_;
   std::string description_;
@@ -150,6 +179,7 @@ class CField : public Object, public ILVItemObject {
   std::unique_ptr<Details> details_;
   int32_t id_ = 0;
   int32_t techBits_ = 0;
+  uint32_t nameSize_ = 0;
   bool nullOk_ = false;
 };
 using CFieldPtr = std::shared_ptr<CField>;

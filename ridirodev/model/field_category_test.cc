@@ -69,7 +69,7 @@ std::string Tree(const ITreeNodePtr& node) {
 
 std::vector<std::string> Names(const CFields& fields) {
   std::vector<std::string> names;
-  for (const auto& field : fields) names.push_back(field->Name());
+  for (const auto& field : fields) names.emplace_back(field->Name());
   return names;
 }
 

@@ -34,13 +34,22 @@ void CFields::Add(std::shared_ptr<CField> fld) {
   if (!fld) return;
   // A key without ":" (a common field's bare name) is answered by name, as Exists does; the
   // collection's own duplicate rule covers every other key.
-  if (!IsKeyText(fld->KeyRef()) && LookupByName(fld->KeyRef())) return;
+  if (!IsKeyText(fld->KeyRef())) {
+    if (LookupByName(fld->KeyRef())) return;
+    bareKeys_ = true;
+  }
   ObjectCollection::Add(std::move(fld));
 }
 
 void CFields::AddAll(const CFields& other) {
   if (Count() == 0) {
     ObjectCollection::AddAll(other);  // other already obeys the rule
+    bareKeys_ = other.bareKeys_;
+    return;
+  }
+  // Only a bare-name key is looked up by name: without one, the collection's own rule is all.
+  if (!other.bareKeys_) {
+    items_.AppendAll(other.items_);
     return;
   }
   Reserve(static_cast<size_t>(Count() + other.Count()));

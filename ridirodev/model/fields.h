@@ -44,6 +44,10 @@ class CFields : public ObjectCollection<CField, DuplicateKey::kSkip, MemberKeyRe
  private:
   // Whether a text goes to the keys rather than to the names.
   static bool IsKeyText(std::string_view text);
+
+  // Whether a member keyed by its bare name (a common field) was ever added. Until one is, the
+  // members can go into another collection without their names being looked up.
+  bool bareKeys_ = false;
 };
 using CFieldsPtr = std::shared_ptr<CFields>;
 

@@ -32,7 +32,7 @@ CFieldPtr Common(int32_t id, const std::string& name) {
 }
 
 // What a lookup found, "<none>" for nothing: a missing field fails the check, not the binary.
-std::string NameOf(const CFieldPtr& field) { return field ? field->Name() : "<none>"; }
+std::string NameOf(const CFieldPtr& field) { return field ? std::string(field->Name()) : "<none>"; }
 int32_t IdOf(const CFieldPtr& field) { return field ? field->Id() : -1; }
 int32_t CountOf(const CFieldsPtr& fields) { return fields ? fields->Count() : -1; }
 
@@ -93,6 +93,22 @@ TEST_F(FieldsTest, ExistsAgreesWithItemAndAddAsksIt) {
   more.Add(Field(8, "extra"));
   for (int i = 0; i < 2; ++i) more.AddAll(*fields_);
   EXPECT_EQ(more.Count(), 6);
+}
+
+TEST_F(FieldsTest, AddAllKeepsOrderAndDropsKeysHeldOrRepeated) {
+  CFields pending;  // added to and not read since: its members await indexing
+  for (const CFieldPtr& field : {Field(1, "x"), Field(2, "calls", 2), Field(3, "X"), Field(4, "y")})
+    pending.Add(field);
+  CFields target;
+  target.Add(Field(9, "first"));
+  target.AddAll(pending);
+  target.AddAll(target);
+  EXPECT_THAT(Keys(target), ElementsAre("first:Cell", "x:Cell", "calls:Switch", "y:Cell"));
+  EXPECT_EQ(IdOf(target.Item("X:CELL")), 1);
+  // A source holding a bare-name key brings the look-up by name back.
+  pending.Add(Common(5, "first"));
+  target.AddAll(pending);
+  EXPECT_EQ(target.Count(), 4);
 }
 
 TEST_F(FieldsTest, CloneCopiesEachFieldAndRekeysCommonFields) {

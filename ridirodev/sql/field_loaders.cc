@@ -97,6 +97,8 @@ class FieldRowReader {
  private:
   struct Column;
   Variant Value(const Column& column) const;
+  std::string Text(const Column& column, IDBObject& db) const;
+  int32_t NumberOr(const Column& column, IDBObject& db) const;
 
   // Owners are asked of the host once per reader.
   struct OwnerBatch {
@@ -153,25 +155,35 @@ Variant FieldRowReader::Value(const Column& column) const {
   return column.position >= 0 ? fields_.Value(column.position) : fields_.Value(column.name);
 }
 
+std::string FieldRowReader::Text(const Column& column, IDBObject& db) const {
+  return column.position >= 0 ? fields_.Text(column.position, db) : db.FieldText(fields_.Value(column.name));
+}
+
+int32_t FieldRowReader::NumberOr(const Column& column, IDBObject& db) const {
+  return column.position >= 0 ? fields_.NumberOr(column.position, db, 0)
+                              : db.FieldNumberOr(fields_.Value(column.name), 0);
+}
+
 std::shared_ptr<CField> FieldRowReader::Read() const {
   MRidirodev& state = MRidirodev::Current();
   IDBObject& db = state.Database();
   ExtraColumnValuesPtr extra;
   if (extraKeys_) {
     extra = std::make_shared<ExtraColumnValues>(extraKeys_);
-    for (size_t i = 0; i < extra_.size(); ++i) extra->At(i) = Variant(db.TakeFieldText(Value(extra_[i])));
+    for (size_t i = 0; i < extra_.size(); ++i) extra->At(i) = Variant(Text(extra_[i], db));
   }
-  auto text = [&](FieldColumn c) { return db.TakeFieldText(Value(columns_[c])); };
-  auto number = [&](FieldColumn c) { return db.FieldNumberOr(Value(columns_[c]), 0); };
+  auto text = [&](FieldColumn c) { return Text(columns_[c], db); };
+  auto number = [&](FieldColumn c) { return NumberOr(columns_[c], db); };
   const GlobalFlags& flags = state.flags;
   auto field = std::make_shared<CField>();
-  field->Initialize(db.FieldNumber(Value(columns_[kFieldId])), text(kName), db.FieldNumber(Value(columns_[kEntityId])),
-                    appName_, text(kFieldGroup), number(kTechMask), text(kDataType),
-                    db.FieldFlag(Value(columns_[kNullOk])), text(kHeader1), text(kHeader2), text(kDescription),
-                    text(kAggregator), number(kOwner), text(kUdcSource), db.FieldDate(Value(columns_[kChanged])),
-                    text(kStatus), extra, flags.doComplex ? text(kComplex) : std::string(),
-                    flags.doWeighted ? number(kWeightField) : 0, flags.styleFieldsAvailable ? number(kFontStyle) : 0,
-                    flags.styleFieldsAvailable ? number(kFontColor) : 0);
+  field->Initialize(
+      db.FieldNumber(Value(columns_[kFieldId])), text(kName), db.FieldNumber(Value(columns_[kEntityId])),
+      appName_, text(kFieldGroup), number(kTechMask), text(kDataType), db.FieldFlag(Value(columns_[kNullOk])),
+      text(kHeader1), text(kHeader2), text(kDescription), text(kAggregator), number(kOwner), text(kUdcSource),
+      db.FieldDate(Value(columns_[kChanged])), text(kStatus), std::move(extra),
+      flags.doComplex ? text(kComplex) : std::string(), flags.doWeighted ? number(kWeightField) : 0,
+      flags.styleFieldsAvailable ? number(kFontStyle) : 0,
+      flags.styleFieldsAvailable ? number(kFontColor) : 0);
   return field;
 }
 

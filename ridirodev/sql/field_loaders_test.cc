@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <map>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -144,6 +145,36 @@ TEST_F(FieldLoadsTest, RowsMapExtraColumnsAndTheOptionalColumnsOnlyUnderTheirFla
     EXPECT_EQ(f->ExtraFieldValue("RCVFormName"), Variant("Form"));
     EXPECT_EQ(f->ExtraFieldValue("Vendor"), Variant("7"));
   }
+}
+
+// Rows of one load that name the same entity, type and aggregator share what they refer to;
+// each row still gets its own key, and a row naming something else its own references.
+TEST_F(FieldLoadsTest, RowsOfOneLoadReferToWhatEachNames) {
+  std::vector<std::map<std::string, Variant>> values;
+  for (const auto& [name, entity, type, aggregator] :
+       std::vector<std::tuple<const char*, int32_t, const char*, const char*>>{{"a", 3, "RAW", "1"},
+                                                                               {"b", 3, "RAW", "1"},
+                                                                               {"c", 3, "UDC", "1"},
+                                                                               {"d", 99, "RAW", "1"},
+                                                                               {"e", 99, "RAW", "1"},
+                                                                               {"f", 2, "RAW", "2"},
+                                                                               {"g", 3, "RAW", "1"}}) {
+    values.push_back({{"Field_Id", 1},
+                      {"Name", name},
+                      {"Entity_Id", entity},
+                      {"Field_Group_Short", type},
+                      {"Field_Aggregator", aggregator},
+                      {"DataType", "I"}});
+  }
+  auto rs = std::make_shared<testing::ScriptedRecordset>(testing::FieldRows(values));
+  std::vector<std::string> seen;
+  sql::ReadFieldRows(rs, "Traffic", [&](CFieldPtr f) {
+    seen.push_back(f->Key() + "|" + std::to_string(f->EntityId()) + "|" + f->FieldType() + "|" +
+                   f->Aggregator() + "|" + f->AppName());
+  });
+  EXPECT_THAT(seen, ElementsAre("a:Cell|3|RAW|1|Traffic", "b:Cell|3|RAW|1|Traffic", "c:Cell|3|UDC|1|Traffic",
+                                "d:|0|RAW|1|Traffic", "e:|0|RAW|1|Traffic", "f:Switch|2|RAW|2|Traffic",
+                                "g:Cell|3|RAW|1|Traffic"));
 }
 
 TEST_F(FieldLoadsTest, TheTemplatePassesItsFlagsAndExtraColumnsToTheStatement) {
