@@ -284,6 +284,8 @@ class Translator {
         EditOf(i).replace = CasedLike(tokens_[i].text, "distinct");
       } else if (IsWord(i, "SYSDATE")) {
         PlanSysdate(i);
+      } else if (IsWord(i, "DUAL") && IsWord(PrevSig(i), "FROM")) {
+        PlanDual(i);
       } else {
         PlanPackageCall(i);
       }
@@ -402,6 +404,20 @@ class Translator {
     if (tokens_[function].kind != Kind::kWord || tableNames_.count(Normalized(i)) != 0) return;
     EditOf(i).replace = QualifiedFunctionName(tokens_[i].text, tokens_[function].text);
     for (size_t k = i + 1; k <= function; ++k) EditOf(k).replace = std::string();
+  }
+
+  // Oracle selects a lone value from its one-row table; SQLite needs no FROM clause for it.
+  // FROM dual goes when it is the whole clause, with the blank before it.
+  void PlanDual(size_t i) {
+    const size_t from = PrevSig(i);
+    if (IsWord(PrevSig(from), "DELETE")) return;
+    const size_t next = NextSig(i + 1);
+    if (next < tokens_.size() && tokens_[next].kind != Kind::kClose && !IsClauseEnd(next)) return;
+    size_t k = from;
+    while (k > 0 && tokens_[k - 1].kind == Kind::kSpace) --k;
+    for (; k <= i; ++k) {
+      if (tokens_[k].kind != Kind::kComment) EditOf(k).replace = std::string();
+    }
   }
 
   void PlanSysdate(size_t i) {

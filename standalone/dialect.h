@@ -27,6 +27,7 @@ std::string QualifiedFunctionName(std::string_view dottedName);
 //   JOIN per outer-joined table in FROM-list order (a table whose ON clause names another
 //   outer-joined table comes after it), and the moved conditions leave the WHERE clause;
 // - SELECT UNIQUE becomes SELECT DISTINCT;
+// - FROM dual goes when it is the whole FROM clause;
 // - in a query that is not compound, an ORDER BY term that is a bare name selected as a
 //   qualified column (a.x, without alias) becomes that qualified column, as Oracle reads it;
 // - a call package.function( whose first name is no table or alias of the statement becomes a

@@ -85,6 +85,11 @@ TEST(DialectRewriteTest, UniquePackageCallsSysdateAndWhatStays) {
        "SELECT Id FROM t WHERE sysdate -  Changed <= 2 AND SYSDATE - 1/24 < t.b AND t.c < SysDate",
        "SELECT Id FROM t WHERE (julianday('now','localtime') -  julianday(Changed)) <= 2 AND "
        "datetime(julianday('now','localtime') - (1/24)) < t.b AND t.c < datetime('now','localtime')"},
+      {"FROM dual goes when it is the whole clause",
+       "SELECT sysdate FROM dual UNION SELECT 'FROM dual' FROM DUAL\nWHERE (SELECT 1 from Dual) = 1 AND "
+       "x IN (SELECT 1 FROM dual d)",
+       "SELECT datetime('now','localtime') UNION SELECT 'FROM dual'\nWHERE (SELECT 1) = 1 AND x IN (SELECT 1 "
+       "FROM dual d)"},
       {"quoted text, operators SQLite knows, subqueries and unions pass as they are", untouched, untouched},
   });
 }
@@ -150,6 +155,7 @@ TEST(DialectSqliteTest, TranslatedDatesAndManyOuterJoinsRun) {
   auto text = [&](const std::string& oracleSql) { return db.QueryValue(oracleSql).ToString(); };
   EXPECT_EQ(text("SELECT group_concat(Id) FROM t WHERE sysdate -  Changed <= 2"), "1");
   EXPECT_EQ(text("SELECT group_concat(Id) FROM t WHERE Changed > sysdate - 2"), "1");
+  EXPECT_EQ(text("SELECT count(*) FROM dual"), "1");
   // Every base row stays; none of the twelve tables matches.
   EXPECT_EQ(text("SELECT count(*) || '|' || count(t1.Id) || '|' || count(t12.Id)" + from + where), "2|0|0");
 }

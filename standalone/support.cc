@@ -1,9 +1,11 @@
 #include "standalone/support.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <iostream>
+#include <span>
 
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/text.h"
@@ -45,83 +47,6 @@ std::u32string DecodeUtf8(std::string_view s) {
 
 constexpr char32_t FoldAscii(char32_t c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
 constexpr char32_t UpperAscii(char32_t c) { return c >= 'a' && c <= 'z' ? c - 32 : c; }
-
-// ---- wildcard matcher -------------------------------------------------------------------
-
-struct Token {
-  enum Kind { kLiteral, kAny, kDigit, kSet, kStar };
-  explicit Token(Kind k, char32_t c = 0) : kind(k), ch(c) {}
-  Kind kind;
-  char32_t ch;
-  bool negate = false;
-  std::vector<std::pair<char32_t, char32_t>> ranges;
-};
-
-std::vector<Token> CompilePattern(const std::u32string& p) {
-  std::vector<Token> tokens;
-  for (size_t i = 0; i < p.size(); ++i) {
-    const char32_t c = p[i];
-    if (c == '*') {
-      if (tokens.empty() || tokens.back().kind != Token::kStar) tokens.emplace_back(Token::kStar);
-    } else if (c == '?') {
-      tokens.emplace_back(Token::kAny);
-    } else if (c == '#') {
-      tokens.emplace_back(Token::kDigit);
-    } else if (c == '[') {
-      size_t j = i + 1;
-      const bool negate = j < p.size() && p[j] == '!';
-      if (negate) ++j;
-      const size_t first = j;
-      if (j < p.size() && p[j] == ']') ++j;  // a leading "]" is a member
-      const size_t close = p.find(U']', j);
-      if (close == std::u32string::npos) {
-        tokens.emplace_back(Token::kLiteral, c);
-        continue;
-      }
-      Token set(Token::kSet);
-      set.negate = negate;
-      for (size_t k = first; k < close; ++k) {
-        if (k + 2 < close && p[k + 1] == '-') {
-          set.ranges.emplace_back(p[k], p[k + 2]);  // a reversed range matches nothing
-          k += 2;
-        } else {
-          set.ranges.emplace_back(p[k], p[k]);
-        }
-      }
-      tokens.push_back(std::move(set));
-      i = close;
-    } else {
-      tokens.emplace_back(Token::kLiteral, c);
-    }
-  }
-  return tokens;
-}
-
-bool InSet(const Token& set, char32_t c) {
-  for (const auto& [low, high] : set.ranges) {
-    if (c >= low && c <= high) return true;
-  }
-  return false;
-}
-
-bool TokenMatches(const Token& t, char32_t c, bool matchCase) {
-  switch (t.kind) {
-    case Token::kLiteral:
-      return matchCase ? t.ch == c : FoldAscii(t.ch) == FoldAscii(c);
-    case Token::kAny:
-      return true;
-    case Token::kDigit:
-      return c >= '0' && c <= '9';
-    case Token::kSet: {
-      bool in = InSet(t, c);
-      if (!in && !matchCase) in = InSet(t, FoldAscii(c)) || InSet(t, UpperAscii(c));
-      return in != t.negate;
-    }
-    case Token::kStar:
-      break;
-  }
-  return false;
-}
 
 // ---- value checks -----------------------------------------------------------------------
 
@@ -166,23 +91,102 @@ void TrimTrailingBlanks(std::string& line) {
 
 }  // namespace
 
-bool MatchWildcard(std::string_view text, std::string_view pattern, bool completeMatch, bool matchCase) {
-  std::vector<Token> tokens = CompilePattern(DecodeUtf8(pattern));
-  if (!completeMatch) {
-    if (tokens.empty() || tokens.front().kind != Token::kStar)
-      tokens.insert(tokens.begin(), Token(Token::kStar));
-    if (tokens.back().kind != Token::kStar) tokens.push_back(Token(Token::kStar));
+// ---- wildcard matcher -------------------------------------------------------------------
+
+WildcardPattern::WildcardPattern(std::string_view pattern, bool completeMatch, bool matchCase)
+    : source_(pattern), completeMatch_(completeMatch), matchCase_(matchCase) {
+  const std::u32string p = DecodeUtf8(pattern);
+  tokens_.reserve(p.size() + 2);
+  if (!completeMatch) tokens_.push_back({Token::kStar});
+  // Where a search for "]" has already failed: every "[" after it is a literal, so a run of
+  // unclosed "[" costs one scan, not one scan each.
+  size_t closeless = std::u32string::npos;
+  for (size_t i = 0; i < p.size(); ++i) {
+    const char32_t c = p[i];
+    if (c == '*') {
+      if (tokens_.empty() || tokens_.back().kind != Token::kStar) tokens_.push_back({Token::kStar});
+    } else if (c == '?') {
+      tokens_.push_back({Token::kAny});
+    } else if (c == '#') {
+      tokens_.push_back({Token::kDigit});
+    } else if (c == '[') {
+      size_t j = i + 1;
+      const bool negate = j < p.size() && p[j] == '!';
+      if (negate) ++j;
+      const size_t first = j;
+      if (j < p.size() && p[j] == ']') ++j;  // a leading "]" is a member
+      const size_t close = j < closeless ? p.find(U']', j) : std::u32string::npos;
+      if (close == std::u32string::npos) {
+        closeless = std::min(closeless, j);
+        tokens_.push_back({Token::kLiteral, false, matchCase ? c : FoldAscii(c)});
+        continue;
+      }
+      Token set{Token::kSet, negate};
+      set.first = static_cast<uint32_t>(ranges_.size());
+      for (size_t k = first; k < close; ++k) {
+        if (k + 2 < close && p[k + 1] == '-') {
+          ranges_.emplace_back(p[k], p[k + 2]);  // a reversed range matches nothing
+          k += 2;
+        } else {
+          ranges_.emplace_back(p[k], p[k]);
+        }
+      }
+      set.count = static_cast<uint32_t>(ranges_.size()) - set.first;
+      tokens_.push_back(set);
+      i = close;
+    } else {
+      tokens_.push_back({Token::kLiteral, false, matchCase ? c : FoldAscii(c)});
+    }
   }
-  const std::u32string t = DecodeUtf8(text);
-  // Greedy walk that returns to the last star on a mismatch: linear in practice, at worst
-  // text length times pattern length, with no recursion.
+  if (!completeMatch && tokens_.back().kind != Token::kStar) tokens_.push_back({Token::kStar});
+  for (const Token& t : tokens_) {
+    if (t.kind == Token::kStar) {
+      hasStar_ = true;
+    } else {
+      ++minLength_;
+    }
+  }
+}
+
+bool WildcardPattern::InSet(const Token& t, char32_t c) const {
+  for (uint32_t k = t.first; k < t.first + t.count; ++k) {
+    if (c >= ranges_[k].first && c <= ranges_[k].second) return true;
+  }
+  return false;
+}
+
+bool WildcardPattern::TokenMatches(const Token& t, char32_t c) const {
+  switch (t.kind) {
+    case Token::kLiteral:
+      return t.ch == (matchCase_ ? c : FoldAscii(c));
+    case Token::kAny:
+      return true;
+    case Token::kDigit:
+      return c >= '0' && c <= '9';
+    case Token::kSet: {
+      bool in = InSet(t, c);
+      if (!in && !matchCase_) in = InSet(t, FoldAscii(c)) || InSet(t, UpperAscii(c));
+      return in != t.negate;
+    }
+    case Token::kStar:
+      break;
+  }
+  return false;
+}
+
+// Greedy walk that returns to the last star on a mismatch: every token but a star takes one
+// character, so the last star is the only choice worth revisiting. At worst text length
+// times pattern length, with no recursion.
+template <class Text>
+bool WildcardPattern::MatchCodePoints(const Text& t) const {
+  if (t.size() < minLength_ || (!hasStar_ && t.size() != minLength_)) return false;
   size_t ti = 0, pi = 0;
   size_t starP = std::string::npos, starT = 0;
   while (ti < t.size()) {
-    if (pi < tokens.size() && tokens[pi].kind == Token::kStar) {
+    if (pi < tokens_.size() && tokens_[pi].kind == Token::kStar) {
       starP = pi++;
       starT = ti;
-    } else if (pi < tokens.size() && TokenMatches(tokens[pi], t[ti], matchCase)) {
+    } else if (pi < tokens_.size() && TokenMatches(tokens_[pi], static_cast<char32_t>(t[ti]))) {
       ++pi;
       ++ti;
     } else if (starP != std::string::npos) {
@@ -192,8 +196,22 @@ bool MatchWildcard(std::string_view text, std::string_view pattern, bool complet
       return false;
     }
   }
-  while (pi < tokens.size() && tokens[pi].kind == Token::kStar) ++pi;
-  return pi == tokens.size();
+  while (pi < tokens_.size() && tokens_[pi].kind == Token::kStar) ++pi;
+  return pi == tokens_.size();
+}
+
+bool WildcardPattern::Matches(std::string_view text) const {
+  if (text.size() < minLength_) return false;  // never fewer bytes than characters
+  const bool ascii =
+      std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ascii) {
+    return MatchCodePoints(std::span(reinterpret_cast<const unsigned char*>(text.data()), text.size()));
+  }
+  return MatchCodePoints(DecodeUtf8(text));
+}
+
+bool MatchWildcard(std::string_view text, std::string_view pattern, bool completeMatch, bool matchCase) {
+  return WildcardPattern(pattern, completeMatch, matchCase).Matches(text);
 }
 
 // ---- property sets ----------------------------------------------------------------------
@@ -341,7 +359,10 @@ int32_t StandaloneSupport::CompareDate(Date a, Date b) const { return a < b ? -1
 
 bool StandaloneSupport::MatchPattern(std::string_view text, std::string_view pattern, bool completeMatch,
                                      int32_t options) const {
-  return MatchWildcard(text, pattern, completeMatch, (options & kMatchCase) != 0);
+  const bool matchCase = (options & kMatchCase) != 0;
+  if (!lastPattern_ || !lastPattern_->ReadFrom(pattern, completeMatch, matchCase))
+    lastPattern_.emplace(pattern, completeMatch, matchCase);
+  return lastPattern_->Matches(text);
 }
 
 ValueCheck StandaloneSupport::CheckInteger(std::string_view text) const {

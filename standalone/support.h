@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "ridirodev/host/items.h"
@@ -26,6 +28,40 @@ inline constexpr int32_t kMatchCase = 1;
 // is ignored for ASCII letters unless matchCase. Without completeMatch the pattern may match
 // any part of the text.
 bool MatchWildcard(std::string_view text, std::string_view pattern, bool completeMatch, bool matchCase);
+
+// The same rules with the pattern read once, for matching it against many texts. A match
+// takes at worst time proportional to the text's length times the pattern's.
+class WildcardPattern {
+ public:
+  WildcardPattern(std::string_view pattern, bool completeMatch, bool matchCase);
+  bool Matches(std::string_view text) const;
+  // Whether it was read from these arguments, so that a caller can keep it for the next call.
+  bool ReadFrom(std::string_view pattern, bool completeMatch, bool matchCase) const {
+    return completeMatch == completeMatch_ && matchCase == matchCase_ && pattern == source_;
+  }
+
+ private:
+  struct Token {
+    enum Kind : uint8_t { kLiteral, kAny, kDigit, kSet, kStar };
+    Kind kind;
+    bool negate = false;
+    char32_t ch = 0;     // a literal, folded unless matchCase
+    uint32_t first = 0;  // a set: its ranges in ranges_
+    uint32_t count = 0;
+  };
+  bool TokenMatches(const Token& t, char32_t c) const;
+  bool InSet(const Token& t, char32_t c) const;
+  template <class Text>
+  bool MatchCodePoints(const Text& text) const;
+
+  std::string source_;
+  bool completeMatch_;
+  bool matchCase_;
+  std::vector<Token> tokens_;
+  std::vector<std::pair<char32_t, char32_t>> ranges_;
+  size_t minLength_ = 0;  // characters every match needs
+  bool hasStar_ = false;
+};
 
 class PropertyDefinition : public IAppPropertyDefinition {
  public:
@@ -140,6 +176,8 @@ class StandaloneSupport : public IAppSupport {
   std::ostream* override_ = nullptr;
   std::ofstream logFile_;
   bool logFileTried_ = false;
+  // A search matches one pattern against every name: it is read once.
+  mutable std::optional<WildcardPattern> lastPattern_;
 };
 
 }  // namespace ridirodev::standalone

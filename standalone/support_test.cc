@@ -66,6 +66,14 @@ TEST(MatchWildcardTest, Wildcards) {
       {"Sector b", "Sector [!A-C]", true, false},
       {"a-b", "a[-x]b", true, true},  // "-" first is a member
       {"a[b", "a[b", true, true},     // unclosed "[" is itself
+      {"a[[[b", "a[[[b", true, true},
+      {"[]", "[]", true, true},   // the "]" is a member, so the set is unclosed
+      {"x", "[[x]", true, true},  // "[" in a set is a member
+      {"abcabcabd", "*abd", true, true},
+      {"ab", "**a***b**", true, true},
+      {"", "", false, true},
+      {"Ö", "[ö]", true, false},  // only ASCII letters fold
+      {"ß", "[!ß]", true, false},
       {"aaaaaaaaaaaaaaaaaaaaaaaaaaaaab", "*a*a*a*a*a*a*c", true, false},
       {"Célula", "C?lula", true, true},  // characters, not bytes
       {"Célula", "C??lula", true, false},
@@ -77,6 +85,10 @@ TEST(MatchWildcardTest, Wildcards) {
   }
   StandaloneSupport support{StandaloneConfig{}};
   EXPECT_FALSE(support.MatchPattern("Blocked Calls", "blocked*", true, kMatchCase));
+  // The pattern is kept between calls: other options must not reuse it.
+  EXPECT_TRUE(support.MatchPattern("Blocked Calls", "blocked*", true, 0));
+  EXPECT_FALSE(support.MatchPattern("Blocked Calls", "locked", true, 0));
+  EXPECT_TRUE(support.MatchPattern("Blocked Calls", "locked", false, 0));
 }
 
 TEST(StandaloneSupportTest, ChecksConversionsAndComparisons) {
