@@ -275,7 +275,8 @@ int main(int argc, char** argv) {
   } else {
     // The loads first, on the heap as the dictionary left it: the lookups' hash map and the
     // memory probe leave the heap in pieces, which slows both loops and blurs their ratio.
-    for (const char* group : {"BM_ComponentFields|BM_PlainSqliteLoop", "KeyLookup|MapLookup", "BM_FieldMemory", "Wildcard"}) {
+    for (const char* group :
+         {"BM_ComponentFields|BM_PlainSqliteLoop", "KeyLookup|MapLookup", "BM_FieldMemory", "Wildcard"}) {
       benchmark::RunSpecifiedBenchmarks(&reporter, group);
     }
   }

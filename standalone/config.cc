@@ -128,7 +128,9 @@ void Apply(StandaloneConfig& config, std::string_view key, std::string_view valu
     // Empty keeps the default: an empty path cannot be written.
     if (!value.empty()) config.settingsFile = ExpandHome(value, env);
   } else if (key == "db") {
-    if (!value.empty()) config.db = ExpandHome(value, env);
+    // No quiet fallback to the default file: init --force would replace the user's dictionary.
+    if (value.empty()) BadValue(key, value, origin, "a database file");
+    config.db = ExpandHome(value, env);
   } else {
     throw AutomationError(ErrorNumber::kInvalidArgument, kSource,
                           "Unknown key '" + std::string(key) + "' in " + origin.text + ".");
@@ -197,10 +199,11 @@ StandaloneConfig StandaloneConfig::FromText(const std::optional<std::string>& fi
     }
   }
 
-  // The environment wins over the file, key by key; a variable set to nothing counts as unset.
+  // The environment wins over the file, key by key; a variable set to nothing counts as unset,
+  // except RIDIRODEV_DB, which names the file that init --force replaces.
   for (std::string_view key : Keys()) {
     const std::string variable = VariableName(key);
-    if (auto value = NonEmpty(env, variable)) {
+    if (auto value = key == "db" ? env(variable) : NonEmpty(env, variable)) {
       Apply(config, key, TrimSpace(*value), Origin{"environment variable " + variable}, env);
     }
   }

@@ -43,8 +43,9 @@ struct StandaloneConfig {
   static std::filesystem::path DefaultFile(const EnvironmentLookup& env);
 
   // The default file of the process, then the process environment (a variable set to nothing
-  // counts as unset). A missing file leaves the defaults; a bad value, an unknown key or an
-  // unreadable file raise error 5 naming the key, the value and the file line or variable.
+  // counts as unset, except RIDIRODEV_DB: an empty db is an error wherever it is given). A missing file
+  // leaves the defaults; a bad value, an unknown key or an unreadable file raise error 5 naming the key, the
+  // value and the file line or variable.
   static StandaloneConfig Load();
   static StandaloneConfig Load(const std::filesystem::path& file, const EnvironmentLookup& env);
 

@@ -99,10 +99,12 @@ TEST(StandaloneConfigTest, BadValuesNameKeyValueAndSource) {
       << fromEnv;
   // A bad environment value fails even when the file's value was good.
   ErrorOf("day_slots = 48\n", Env({{"HOME", "/h"}, {"RIDIRODEV_DAY_SLOTS", "0"}}));
+  // An empty database is not the default one, which init --force would replace.
+  ErrorOf(std::nullopt, Env({{"HOME", "/h"}, {"RIDIRODEV_DB", ""}}));
 
   for (const char* text : {"day_slots = 7\n",     // does not divide the day
                            "day_slots = 2880\n",  // shorter than a minute
-                           "day_slots = 24.0\n", "message_box_answer = maybe\n", "user =\n"}) {
+                           "day_slots = 24.0\n", "message_box_answer = maybe\n", "user =\n", "db =\n"}) {
     EXPECT_NE(ErrorOf(text).find("line 1"), std::string::npos) << text;
   }
   EXPECT_NE(ErrorOf("colour = red\n").find("Unknown key 'colour'"), std::string::npos);

@@ -24,6 +24,8 @@ class StandaloneHost final : public Host {
   const StandaloneConfig& Config() const noexcept { return config_; }
   // The database of config.db, opened on first use (error when it is missing or unusable).
   const std::shared_ptr<SqliteDatabase>& Sqlite();
+  // The database when something has opened it, else nullptr (error reports must not open it).
+  const std::shared_ptr<SqliteDatabase>& OpenedSqlite() const noexcept { return database_; }
   const std::shared_ptr<SettingsStore>& Settings();
   const std::shared_ptr<StandaloneSupport>& SupportServices();
   // Writes the settings file when something changed; the tool calls it when a command ends.

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <cstdio>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <string>
@@ -317,7 +318,9 @@ class SampleLoader {
         data_(db, "INSERT INTO tqd_Field_Data (Entity_Id, Field_Id, DataSet_ID, DataValue) VALUES (?1, ?2, ?3, ?4)"),
         style_(db, "INSERT INTO tqd_field_style (Field_Id, FontStyleMask, FontColor) VALUES (?1, ?2, ?3)") {}
 
-  void LoadAll(int32_t benchSize) {
+  void LoadAll(const SampleOptions& options) {
+    progress_ = options.progress;
+    const int32_t benchSize = options.size;
     LoadVocabulary();
     LoadEntities(benchSize > 0);
     LoadFields();
@@ -728,6 +731,7 @@ INSERT INTO tqn_entity_context (Context_Id, Entity_Id, Parent_Entity_Id, Depth, 
     };
     std::string name, description, source, vendor;
     for (int32_t i = 0; i < size; ++i) {
+      Progress("generated fields", i, size);
       const Shape& shape = kShapes[i % 10];
       char number[16];
       std::snprintf(number, sizeof number, "%06d", i / 10 + 1);
@@ -751,12 +755,23 @@ INSERT INTO tqn_entity_context (Context_Id, Entity_Id, Parent_Entity_Id, Depth, 
       }
       if (i % 10 == 7) style_.Run({id, int64_t{1}, int64_t{255}});
     }
+    Progress("generated fields", size, size);
   }
 
   void TranslateCalculations() {
     CalculationTranslator translator(db_);
     for (int64_t id : calcs_) translator.RebuildDependencies(static_cast<int32_t>(id));
-    for (int64_t id : calcs_) translator.Translate(static_cast<int32_t>(id));
+    const auto total = static_cast<int64_t>(calcs_.size());
+    for (int64_t i = 0; i < total; ++i) {
+      Progress("translated calculations", i, total);
+      translator.Translate(static_cast<int32_t>(calcs_[static_cast<size_t>(i)]));
+    }
+    Progress("translated calculations", total, total);
+  }
+
+  // Each tenth of the way.
+  void Progress(std::string_view step, int64_t done, int64_t total) {
+    if (progress_ && done > 0 && done * 10 / total != (done - 1) * 10 / total) progress_(step, done, total);
   }
 
   void LoadBusyHours() {
@@ -882,6 +897,7 @@ INSERT INTO tqn_entity_context (Context_Id, Entity_Id, Parent_Entity_Id, Depth, 
   }
 
   sqlite3* db_;
+  std::function<void(std::string_view, int64_t, int64_t)> progress_;
   Insert field_, name_, def_, data_, style_;
   int64_t nextId_ = 1001;
   std::vector<int64_t> calcs_;
@@ -893,7 +909,7 @@ INSERT INTO tqn_entity_context (Context_Id, Entity_Id, Parent_Entity_Id, Depth, 
 void LoadSampleDictionary(sqlite3* db, const SampleOptions& options) {
   Exec(db, "BEGIN IMMEDIATE");
   try {
-    SampleLoader(db).LoadAll(options.size);
+    SampleLoader(db).LoadAll(options);
     Exec(db, "COMMIT");
   } catch (...) {
     sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);

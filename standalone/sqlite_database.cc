@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -15,6 +16,7 @@
 #include "ridirodev/host/controls.h"
 #include "standalone/dialect.h"
 #include "standalone/routines.h"
+#include "standalone/schema.h"
 
 namespace ridirodev::standalone {
 namespace {
@@ -189,10 +191,18 @@ class SqliteRecordset final : public IDBRecordset, private IDBFields {
       index_.emplace(names_.back(), i);  // the first of duplicate names wins
       columnKind_.push_back(KindOf(sqlite3_column_decltype(stmt_, i)));
     }
-    Step();
+    try {
+      Step();
+    } catch (...) {  // no destructor runs for a constructor that throws
+      sqlite3_finalize(stmt_);
+      throw;
+    }
     empty_ = eof_;
   }
-  ~SqliteRecordset() override { sqlite3_finalize(stmt_); }
+  ~SqliteRecordset() override {
+    NoteIfInterrupted();
+    sqlite3_finalize(stmt_);
+  }
 
   bool Bof() const override { return empty_ || (materialized_ && visible_.empty()); }
   bool Eof() const override { return eof_; }
@@ -238,6 +248,7 @@ class SqliteRecordset final : public IDBRecordset, private IDBFields {
     Step();
   }
   void Close() override {
+    NoteIfInterrupted();
     sqlite3_finalize(stmt_);
     stmt_ = nullptr;
     rows_.clear();
@@ -253,13 +264,19 @@ class SqliteRecordset final : public IDBRecordset, private IDBFields {
  private:
   int32_t Count() const override { return static_cast<int32_t>(names_.size()); }
   std::string Name(int32_t index) const override {
-    if (index < 0 || index >= Count()) throw AutomationError(ErrorNumber::kItemNotFound, kSource, "Item cannot be found in the collection corresponding to the requested name or ordinal.");
+    if (index < 0 || index >= Count())
+      throw AutomationError(
+          ErrorNumber::kItemNotFound, kSource,
+          "Item cannot be found in the collection corresponding to the requested name or ordinal.");
     return names_[static_cast<size_t>(index)];
   }
   bool Has(std::string_view name) const override { return index_.find(name) != index_.end(); }
   Variant Value(std::string_view name) const override { return Cell(ColumnIndex(name)); }
   Variant Value(int32_t index) const override {
-    if (index < 0 || index >= Count()) throw AutomationError(ErrorNumber::kItemNotFound, kSource, "Item cannot be found in the collection corresponding to the requested name or ordinal.");
+    if (index < 0 || index >= Count())
+      throw AutomationError(
+          ErrorNumber::kItemNotFound, kSource,
+          "Item cannot be found in the collection corresponding to the requested name or ordinal.");
     return Cell(static_cast<size_t>(index));
   }
 
@@ -291,13 +308,18 @@ class SqliteRecordset final : public IDBRecordset, private IDBFields {
     if (found == index_.end()) {
       throw AutomationError(ErrorNumber::kItemNotFound, kSource,
                             "Item cannot be found in the collection corresponding to the requested name or "
-                            "ordinal: " + std::string(name));
+                            "ordinal: " +
+                                std::string(name));
     }
     return static_cast<size_t>(found->second);
   }
 
   // A column of the row the statement stands on.
-  bool Live(int32_t index) const { return !eof_ && !materialized_ && index >= 0 && index < Count(); }
+  bool Live(int32_t index) const {
+    if (eof_ || materialized_ || index < 0 || index >= Count()) return false;
+    lastColumn_ = index;
+    return true;
+  }
   // The text of a column whose Variant would be that same text, or null (""); nothing for the
   // columns that Value makes numbers or dates of.
   std::optional<std::string_view> LiveText(int32_t index) const {
@@ -314,8 +336,19 @@ class SqliteRecordset final : public IDBRecordset, private IDBFields {
 
   Variant Cell(size_t column) const {
     if (eof_) throw AutomationError(kNoCurrentRow, kSource, "Either BOF or EOF is True, or the current record has been deleted.");
+    lastColumn_ = static_cast<int32_t>(column);
     if (materialized_) return rows_[visible_[pos_]][column];
     return ColumnValue(stmt_, static_cast<int>(column), columnKind_[column]);
+  }
+
+  // Closed or destroyed while an exception unwinds: the error arose while this was being read.
+  void NoteIfInterrupted() noexcept {
+    if (!stmt_ || std::uncaught_exceptions() <= uncaught_) return;
+    try {
+      const size_t column = static_cast<size_t>(lastColumn_);
+      conn_->SetInterrupted(SqliteConnection::InterruptedRead{sql_, lastColumn_ < 0 ? "" : names_[column]});
+    } catch (...) {  // only a note for the error message: losing it is no reason to fail
+    }
   }
 
   void Step() {
@@ -360,6 +393,8 @@ class SqliteRecordset final : public IDBRecordset, private IDBFields {
   std::vector<size_t> visible_;
   size_t pos_ = 0;
   std::string filter_;
+  const int uncaught_ = std::uncaught_exceptions();
+  mutable int32_t lastColumn_ = -1;  // for the note of an interrupted read
 };
 
 // Width declared as VARCHAR2(n), VARCHAR(n), CHAR(n) or NUMBER(n[,m]); 0 when none.
@@ -424,8 +459,8 @@ SqliteDatabase::SqliteDatabase(const std::string& path, SqliteDatabaseOptions op
   sqlite3* db = nullptr;
   // A database object serves one thread (the component's state is per thread): SQLite's
   // per-connection mutex, taken on every column read, buys nothing.
-  const int flags =
-      SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (options_.create || memory ? SQLITE_OPEN_CREATE : 0);
+  const int flags = (options_.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX |
+                    (options_.create || memory ? SQLITE_OPEN_CREATE : 0);
   const int rc = sqlite3_open_v2(memory ? ":memory:" : path.c_str(), &db, flags, nullptr);
   if (rc != SQLITE_OK) {
     const std::string why = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
@@ -443,12 +478,34 @@ SqliteDatabase::SqliteDatabase(const std::string& path, SqliteDatabaseOptions op
     throw AutomationError(kDatabaseError, kSource,
                           "The file " + path + " is not a usable dictionary database: " + sqlite3_errmsg(db));
   }
-  if (!memory && !options_.create && !TableExists("ridirodev_meta")) {
-    throw AutomationError(kDatabaseError, kSource,
-                          "The file " + path + " holds no dictionary (create one with 'ridirodev init').");
+  if (!memory && !options_.create) {
+    if (!TableExists("ridirodev_meta")) {
+      throw AutomationError(kDatabaseError, kSource,
+                            "The file " + path + " holds no dictionary (create one with 'ridirodev init').");
+    }
+    CheckSchemaVersion(path);
   }
   conn_->Exec("PRAGMA foreign_keys = ON");
   RegisterDictionaryFunctions(db);
+}
+
+void SqliteDatabase::CheckSchemaVersion(const std::string& path) {
+  // Tables of a newer version may have changed meaning: reading or writing them could be wrong.
+  Statement stmt(*conn_, "SELECT Value FROM ridirodev_meta WHERE Name = 'schema_version'");
+  const auto* value = sqlite3_step(stmt.get()) == SQLITE_ROW
+                          ? reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0))
+                          : nullptr;
+  const std::string text = value ? value : "";
+  const bool number = !text.empty() && text.size() < 10 &&
+                      std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+  if (number && std::stoi(text) <= kDictionarySchemaVersion) return;
+  const std::string known = "version " + std::to_string(kDictionarySchemaVersion);
+  throw AutomationError(
+      kDatabaseError, kSource,
+      "The dictionary database " + path +
+          (number ? " has schema version " + text + ", newer than " + known +
+                        " that this tool knows; use a newer ridirodev."
+                  : " has the unreadable schema version '" + text + "'; this tool knows " + known + "."));
 }
 
 const std::string& SqliteDatabase::Translate(std::string_view sql) {
@@ -483,18 +540,35 @@ void SqliteDatabase::RollbackTransaction() {
 }
 
 sqlite3_stmt* SqliteDatabase::Prepare(std::string_view sql) {
+  conn_->SetInterrupted(std::nullopt);
   conn_->Trace(sql);
   const std::string& translated = Translate(sql);
   sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v2(conn_->Handle(), translated.c_str(), static_cast<int>(translated.size()), &stmt, nullptr) !=
-      SQLITE_OK) {
+  const char* tail = nullptr;
+  auto fail = [&](const std::string& what) {
     sqlite3_finalize(stmt);
-    std::string why = std::string("The statement could not be run: ") + sqlite3_errmsg(conn_->Handle()) +
-                      "\nStatement: " + std::string(sql);
+    std::string why = what + "\nStatement: " + std::string(sql);
     if (translated != sql) why += "\nAs run: " + translated;
     throw AutomationError(kDatabaseError, kSource, why);
+  };
+  if (sqlite3_prepare_v2(conn_->Handle(), translated.c_str(), static_cast<int>(translated.size()), &stmt,
+                         &tail) != SQLITE_OK) {
+    fail(std::string("The statement could not be run: ") + sqlite3_errmsg(conn_->Handle()));
   }
   if (!stmt) throw AutomationError(kDatabaseError, kSource, "The statement is empty: " + std::string(sql));
+  // Only the first statement would run: refuse the rest rather than drop it unseen.
+  const char* end = translated.c_str() + translated.size();
+  while (tail < end) {
+    sqlite3_stmt* next = nullptr;
+    const char* after = nullptr;
+    const int rc = sqlite3_prepare_v2(conn_->Handle(), tail, static_cast<int>(end - tail), &next, &after);
+    sqlite3_finalize(next);
+    if (rc != SQLITE_OK || next) {
+      fail("Only one statement can be run; found more after it: " + std::string(TrimBlanks(tail)));
+    }
+    if (after <= tail) break;
+    tail = after;
+  }
   return stmt;
 }
 

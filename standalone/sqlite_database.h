@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -43,15 +44,26 @@ class SqliteConnection {
   // of the connection; the caller resets it after use. Throws when it cannot be prepared.
   sqlite3_stmt* Cached(const std::string& sql) const;
 
+  // The row set that an error interrupted: its statement and the column it read last. A row set
+  // destroyed while an exception unwinds notes itself here; the next statement prepared clears it.
+  struct InterruptedRead {
+    std::string statement;
+    std::string column;
+  };
+  const std::optional<InterruptedRead>& Interrupted() const noexcept { return interrupted_; }
+  void SetInterrupted(std::optional<InterruptedRead> read) { interrupted_ = std::move(read); }
+
  private:
   sqlite3* db_;
   std::string path_;
   std::string traceFile_;
   mutable std::unordered_map<std::string, sqlite3_stmt*> cached_;
+  std::optional<InterruptedRead> interrupted_;
 };
 
 struct SqliteDatabaseOptions {
   bool create = false;         // create the file when it is missing
+  bool readOnly = false;       // refuse every write
   bool alwaysReload = false;   // what AlwaysReload answers
   std::string traceFile;       // statement trace; defaults to RIDIRODEV_SQL_TRACE
   int32_t daySlots = 24;       // slots of a day, for hour ranges stored with seconds
@@ -63,7 +75,8 @@ struct SqliteDatabaseOptions {
 class SqliteDatabase final : public IDBObject {
  public:
   // Opens a file or ":memory:". A missing file (without create), a file that is not a
-  // database or one without the dictionary schema gives a clear error.
+  // database, one without the dictionary schema or with a schema version newer than this
+  // build's (or unreadable) gives a clear error.
   explicit SqliteDatabase(const std::string& path, SqliteDatabaseOptions options = {});
 
   const std::shared_ptr<SqliteConnection>& Connection() const noexcept { return conn_; }
@@ -118,8 +131,10 @@ class SqliteDatabase final : public IDBObject {
   static std::string DateText(Date date);
 
  private:
-  // Traces, translates and prepares; failures name SQLite's message and the statement.
+  // Traces, translates and prepares one statement; failures name SQLite's message and the
+  // statement. Text after the statement other than blanks, ';' and comments is an error.
   sqlite3_stmt* Prepare(std::string_view sql);
+  void CheckSchemaVersion(const std::string& path);
 
   std::shared_ptr<SqliteConnection> conn_;
   SqliteDatabaseOptions options_;

@@ -166,9 +166,17 @@ TEST(SqliteDatabaseTest, MissingCorruptAndForeignFilesAreRefusedClearly) {
   SqliteDatabaseOptions create;
   create.create = true;
   SqliteDatabase((dir / "plain.db").string(), create);
-  for (const auto& [name, message] : {std::pair{"missing.db", "does not exist"},
-                                      {"corrupt.db", "not a usable dictionary database"},
-                                      {"plain.db", "holds no dictionary"}}) {
+  for (const auto& [name, version] : {std::pair{"newer.db", "999"}, {"garbled.db", "abc"}}) {
+    NewDictionary((dir / name).string())
+        ->Execute("UPDATE ridirodev_meta SET Value = '" + std::string(version) +
+                  "' WHERE Name = 'schema_version'");
+  }
+  for (const auto& [name, message] :
+       {std::pair{"missing.db", "does not exist"},
+        {"corrupt.db", "not a usable dictionary database"},
+        {"plain.db", "holds no dictionary"},
+        {"newer.db", "schema version 999, newer than version 2 that this tool knows"},
+        {"garbled.db", "schema version 'abc'; this tool knows version 2"}}) {
     EXPECT_THAT([&] { SqliteDatabase((dir / name).string()); },
                 ThrowsMessage<AutomationError>(HasSubstr(message)));
   }

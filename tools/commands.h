@@ -5,49 +5,87 @@
 #include <cstdint>
 #include <filesystem>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "ridirodev/host/database.h"
+#include "ridirodev/core/automation_error.h"
+#include "standalone/config.h"
+
+namespace ridirodev::standalone {
+class SqliteDatabase;
+}
 
 namespace ridirodev::tool {
+
+// The most generated fields init makes: a few million keep it within minutes and a few
+// gigabytes.
+inline constexpr int32_t kMaxInitSize = 5'000'000;
 
 struct InitOptions {
   std::filesystem::path db;
   bool sample = false;
-  int32_t size = 0;    // extra generated fields for benchmarks (implies the sample)
-  bool force = false;  // replace an existing file
+  int32_t size = 0;    // generated fields for benchmarks, 1 to kMaxInitSize (implies the sample); 0 for none
+  bool force = false;  // replace an existing database file
+  std::ostream* progress = nullptr;  // where to report each tenth of the generated fields; none when null
 };
 
-// Creates a dictionary database. It is built beside the target and renamed into place, so a
-// failure leaves no half-made file and an existing one untouched.
+// The text of --size as a count of fields; error 5 unless a whole number from 1 to kMaxInitSize.
+int32_t ParseSize(std::string_view text);
+
+// Creates a dictionary database. It is built in a private temporary file beside the target
+// and renamed into place, so a failure or an interrupt (SIGINT, SIGTERM) leaves no half-made
+// file and an existing one untouched, and of two runs at once the last rename wins whole.
+// Only a regular file is replaced: a symbolic link, device, pipe or folder is refused.
 void InitDatabase(const InitOptions& options, std::ostream& out);
+
+// A command's configuration: the configuration file and the environment, then --db when
+// given. An empty --db is an error rather than the default file.
+standalone::StandaloneConfig CommandConfig(const std::optional<std::string>& db);
+
+// Problems of the configuration that nothing else would show (a log file in a folder that
+// does not exist), one warning a line.
+void WarnAboutConfig(const standalone::StandaloneConfig& config, std::ostream& err);
+
+// An error as the host's error reporter shows it, "Error N (source): description" (the
+// description alone for the tool's own errors), followed
+// by the statement and the column that were being read when it arose, when db noted them.
+std::string ErrorReport(const AutomationError& error, const standalone::SqliteDatabase* db);
 
 // Rows as an aligned text table: a header line, a rule, the rows. Widths count characters.
 std::string FormatTable(const std::vector<std::string>& headers, const std::vector<std::vector<std::string>>& rows);
 
-// Runs one statement through the database object and prints its rows; returns their count.
-int32_t RunStatement(IDBObject& db, std::string_view statement, std::ostream& out);
+// Runs one statement through the database object and prints its rows and how many rows it
+// changed; returns the count of rows printed. Text after the statement is an error.
+int32_t RunStatement(standalone::SqliteDatabase& db, std::string_view statement, std::ostream& out);
+
+// `ridirodev sql`: RunStatement on the configured database, opened read-only unless write.
+int32_t RunSql(const standalone::StandaloneConfig& config, std::string_view statement, bool write,
+               std::ostream& out);
 
 // Starts the component on the installed host (CRidirodevInitializer) and prints what it
-// loaded: flags, limits, templates with their field types and extra columns, technologies,
-// aggregators and function categories.
+// loaded: flags, limits ("not measured" when the dictionary gave none), templates with their
+// field types and extra columns, technologies, aggregators and function categories. Nothing
+// is printed unless all of it could be gathered.
 void ShowInfo(std::ostream& out);
 
 // The application group templates with their hierarchy context and field types.
 void ShowTemplates(std::ostream& out);
 
-// The entity hierarchy of an application as an indented tree of hierarchy labels.
-void ShowCategories(const std::string& app, std::ostream& out);
+// The entity hierarchy of an application as an indented tree of hierarchy labels; the entities
+// the tree leaves out go to err with the reason (a parent that is missing, a loop).
+void ShowCategories(const std::string& app, std::ostream& out, std::ostream& err);
 
 // What `ridirodev fields` lists: the fields of one entity that pass the filters.
 struct FieldQuery {
   std::string app = "Traffic";
-  std::string entity;  // id, entity name, label or category name (case ignored)
-  std::string tech;    // technology letters, any of which passes
+  std::string entity;  // id, entity name, label, context label or category name (case ignored)
+  std::string tech;    // technology names or short names, comma-separated; any of them passes
   std::string type;    // field type name
-  std::string owner;
+  std::string owner;   // user name
+  // Technology, type and owner are matched without regard to case; an unknown one is an
+  // error that lists the known ones.
   std::string search;  // wildcard pattern on the name
   bool busyHour = false;
   std::string rcvForm;

@@ -2,10 +2,13 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "ridirodev/frame/state.h"
@@ -17,8 +20,28 @@ namespace ridirodev::tool {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::AllOf;
 using testing::ErrorOf;
 using ::testing::HasSubstr;
+using ::testing::Not;
+
+std::string DescriptionOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const AutomationError& e) {
+    return e.Description();
+  }
+  return "no error";
+}
+
+// Runs a call on the first character written to it, as when init reports progress.
+struct Hook : std::streambuf {
+  std::function<void()> call;
+  int_type overflow(int_type c) override {
+    if (auto f = std::exchange(call, nullptr)) f();
+    return c;
+  }
+};
 
 class ToolTest : public ::testing::Test {
  protected:
@@ -27,6 +50,7 @@ class ToolTest : public ::testing::Test {
     dir_ = mkdtemp(pattern.data());
   }
   ~ToolTest() override { fs::remove_all(dir_, ec_); }  // best effort
+  long Entries() const { return std::distance(fs::directory_iterator(dir_), fs::directory_iterator()); }
   fs::path dir_;
   std::error_code ec_;
 };
@@ -44,7 +68,7 @@ TEST_F(ToolTest, InitCreatesWithOrWithoutTheSampleAndRefusesToOverwrite) {
   const fs::path db = dir_ / "sub" / "dict.db";
   InitDatabase({db, true, 0, false}, out);
   EXPECT_THAT(out.str(), HasSubstr("sample dictionary"));
-  EXPECT_FALSE(fs::exists(dir_ / "sub" / "dict.db.new"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "sub"), fs::directory_iterator()), 1);
 
   standalone::SqliteDatabase opened(db.string());
   std::ostringstream rows;
@@ -73,8 +97,123 @@ TEST_F(ToolTest, InitCreatesWithOrWithoutTheSampleAndRefusesToOverwrite) {
   EXPECT_EQ(RunStatement(empty, "SELECT Name FROM PM_User", none), 0);
   EXPECT_EQ(none.str(), "Name\n----\n(0 rows)\n");
   RunStatement(empty, "INSERT INTO PM_User (Id, Name) VALUES (1, 'x')", done);
-  EXPECT_EQ(done.str(), "Done.\n");
+  EXPECT_EQ(done.str(), "Done: 1 row changed.\n");
   EXPECT_EQ(empty.QueryValue("SELECT COUNT(*) FROM PM_User").ToInt32(), 1);
+}
+
+TEST_F(ToolTest, InitReplacesOnlyARegularFileAndNamesThePathGiven) {
+  std::ostringstream out;
+  const fs::path fifo = dir_ / "fifo", file = dir_ / "file", link = dir_ / "link.db";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::ofstream(file) << "x";
+  fs::create_symlink(file, link);
+  for (const fs::path& path : {fifo, link, dir_}) {
+    EXPECT_THAT(DescriptionOf([&] {
+                  InitDatabase({path, false, 0, true}, out);
+                }),
+                HasSubstr(path == link ? "symbolic link" : "not a regular file"));
+  }
+  EXPECT_TRUE(fs::is_fifo(fifo) && fs::is_symlink(link) && fs::file_size(file) == 1);
+  // A folder that cannot be written (here a file in the way): the path given, not a temporary one.
+  EXPECT_THAT(DescriptionOf([&] {
+                InitDatabase({file / "d.db", false, 0, false}, out);
+              }),
+              HasSubstr("Cannot create the database " + (file / "d.db").string() + ": "));
+  EXPECT_EQ(Entries(), 3);
+
+  for (const char* text : {"-1", "0", "5000001", "1e3", "", "99999999999"}) {
+    EXPECT_THAT(DescriptionOf([&] { ParseSize(text); }), HasSubstr("a whole number from 1 to 5000000"))
+        << text;
+  }
+  EXPECT_EQ(ParseSize("5000000"), 5000000);
+  EXPECT_THAT(DescriptionOf([&] { CommandConfig(std::string()); }), HasSubstr("--db needs a database file"));
+}
+
+TEST_F(ToolTest, InitsOfOnePathEachFinishWholeAndAnInterruptedOneLeavesNothing) {
+  std::ostringstream out;
+  Hook hook;
+  std::ostream progress(&hook);
+  const fs::path db = dir_ / "dict.db";
+  // A second init of the path runs from start to end while the first is half-way.
+  hook.call = [&] { InitDatabase({db, false, 0, true}, out); };
+  InitDatabase({db, false, 20, true, &progress}, out);
+  EXPECT_EQ(Entries(), 1);
+  EXPECT_EQ(standalone::SqliteDatabase(db.string())
+                .QueryValue("SELECT COUNT(*) FROM TQN_ENTITY WHERE "
+                            "Entity_Name = 'BenchCell'")
+                .ToInt32(),
+            1);
+  hook.call = [] { std::raise(SIGTERM); };
+  EXPECT_EXIT(InitDatabase({dir_ / "killed.db", false, 20, false, &progress}, out),
+              ::testing::KilledBySignal(SIGTERM), "");
+  EXPECT_EQ(Entries(), 1);
+}
+
+TEST_F(ToolTest, SqlReadsUnlessToldToWriteAndRunsOneStatementOnly) {
+  std::ostringstream out;
+  standalone::StandaloneConfig config;
+  config.db = (dir_ / "dict.db").string();
+  InitDatabase({config.db, true, 0, false}, out);
+  EXPECT_THAT(DescriptionOf([&] { RunSql(config, "UPDATE PM_User SET Full_Name = 'x'", false, out); }),
+              HasSubstr("add --write"));
+  for (const char* statement :
+       {"SELECT 1; DROP TABLE PM_User", "SELECT 1; garbage", "UPDATE PM_User SET Id = 1;;x"}) {
+    EXPECT_THAT(DescriptionOf([&] { RunSql(config, statement, true, out); }),
+                HasSubstr("Only one statement"));
+  }
+  std::ostringstream done;
+  RunSql(config, "UPDATE PM_User SET Full_Name = 'x' ; -- all of them\n", true, done);
+  EXPECT_EQ(done.str(), "Done: 4 rows changed.\n");
+}
+
+TEST_F(ToolTest, DamagedDictionariesAreReportedWithWhatWasBeingRead) {
+  std::ostringstream created;
+  InitDatabase({dir_ / "sample.db", true, 0, false}, created);
+  struct Case {
+    const char* damage;
+    std::function<void(std::ostream& out, std::ostream& err)> run;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"UPDATE TQD_Data_Source SET DataSource_APP_CTX = 'abc'", [](auto& out, auto&) { ShowTemplates(out); },
+       "|Error 13 (Variant): Type mismatch\n  while reading: SELECT DataSource_Id, DataSource_Name, "
+       "DataSource_APP_CTX FROM TQD_Data_Source WHERE DataSource_Name IN ( 'Client','Traffic' )\n"
+       "  last column read: DataSource_APP_CTX"},
+      {"UPDATE tqn_entity_context SET Parent_Entity_Id = 16 WHERE Entity_Id = 10",
+       [](auto& out, auto& err) { ShowCategories("Traffic", out, err); },
+       "out:|err:ridirodev: 7 of 7 entities of Traffic are not in the tree:\n  NetworkSystem  [10]: its "
+       "parents "
+       "loop back to it: NetworkSystem > PagingArea > MobileSwitch > NetworkSystem\n"},
+      {"UPDATE tqn_entity_context SET Parent_Entity_Id = 99 WHERE Entity_Id = 13",
+       [](auto& out, auto& err) { ShowCategories("Traffic", out, err); },
+       "  SectorCarrier  [14]: the parent of its ancestor CellSector (entity 99) is not in the hierarchy\n"},
+      {"DROP TABLE tqd_Dict_Field", [](auto& out, auto&) { ShowInfo(out); },
+       "ExpressionNameLength         not measured"},
+      {"", [](auto& out, auto&) { ShowInfo(out); }, "out:|err:|Error 75 (SettingsStore): Cannot read"},
+  };
+  for (const Case& c : cases) {
+    fs::copy_file(dir_ / "sample.db", dir_ / "damaged.db", fs::copy_options::overwrite_existing);
+    if (*c.damage) standalone::SqliteDatabase((dir_ / "damaged.db").string()).Execute(c.damage);
+    standalone::StandaloneConfig config;
+    config.db = (dir_ / "damaged.db").string();
+    config.logFile = (dir_ / "log.txt").string();
+    config.settingsFile = *c.damage ? "" : dir_.string();  // a folder cannot be read as the settings file
+    auto host = std::make_shared<standalone::StandaloneHost>(config);
+    std::ostringstream out, err;
+    std::string report;
+    try {
+      MRidirodevScope scope(host);
+      c.run(out, err);
+    } catch (const AutomationError& e) {
+      report = ErrorReport(e, host->OpenedSqlite().get());
+    }
+    EXPECT_THAT("out:" + out.str() + "|err:" + err.str() + "|" + report, HasSubstr(c.expected)) << c.damage;
+  }
+  std::ostringstream warning;
+  standalone::StandaloneConfig config;
+  config.logFile = (dir_ / "gone" / "log.txt").string();
+  WarnAboutConfig(config, warning);
+  EXPECT_THAT(warning.str(), HasSubstr("log.txt does not exist"));
 }
 
 TEST_F(ToolTest, InfoTemplatesHierarchyAndFilteredFieldsOfTheSample) {
@@ -99,16 +238,16 @@ TEST_F(ToolTest, InfoTemplatesHierarchyAndFilteredFieldsOfTheSample) {
   EXPECT_THAT(templates.str(), HasSubstr("Traffic  2"));
 
   std::ostringstream tree;
-  ShowCategories("traffic", tree);
+  ShowCategories("traffic", tree, tree);
   // Children indented under their parents; entities that cannot be reported on are marked.
   EXPECT_THAT(tree.str(),
               HasSubstr("NetworkSystem  [10]\n  MobileSwitch (MSC)  [11]\n    CellSite (Site)  [12]\n"));
   EXPECT_THAT(tree.str(), HasSubstr("PagingArea  [16, not reportable]"));
 
   FieldQuery query;
-  query.entity = "cell";  // the label, without regard to case
-  query.type = "UDC";
-  query.owner = "rfeng";
+  query.entity = "site";  // the context label, without regard to case, as are type and owner
+  query.type = "udc";
+  query.owner = "RFENG";
   query.search = "*Drop*";
   query.columns = {"name", "owner", "source"};
   std::ostringstream fields;
@@ -117,12 +256,27 @@ TEST_F(ToolTest, InfoTemplatesHierarchyAndFilteredFieldsOfTheSample) {
   EXPECT_THAT(fields.str(), HasSubstr("Drop_Rate           rfeng  100 * Dropped_Calls"));
   EXPECT_THAT(fields.str(), HasSubstr("(3 fields of CellSite (Site))"));
 
+  query = FieldQuery();
+  query.entity = "cell";
+  query.tech = "lte";
+  std::ostringstream lte;
+  EXPECT_GT(ShowFields(query, lte), 0);
+  EXPECT_THAT(lte.str(), AllOf(HasSubstr("LTE_ERAB_Drop_Rate"), Not(HasSubstr("DO_Drop_Rate"))));
+  for (auto [filter, known] :
+       {std::pair{&FieldQuery::tech, "known: GSM (G), CDMA (C), UMTS (U), EV-DO (E), LTE (L)."},
+        {&FieldQuery::type, "known: Peg, Duration, Gauge, UDC, EXT, Common, Avail."},
+        {&FieldQuery::owner, "owners of these fields: admin, noc, planner."}}) {
+    FieldQuery bad;
+    bad.entity = "MSC";
+    bad.*filter = "Z";
+    EXPECT_THAT(DescriptionOf([&] { ShowFields(bad, fields); }), HasSubstr("'Z'; " + std::string(known)));
+  }
   query.columns = {"name", "bogus"};
   EXPECT_EQ(ErrorOf([&] { ShowFields(query, fields); }), ErrorNumber::kInvalidArgument);
   query.columns.clear();
   query.entity = "Nowhere";
   EXPECT_EQ(ErrorOf([&] { ShowFields(query, fields); }), ErrorNumber::kInvalidArgument);
-  EXPECT_EQ(ErrorOf([&] { ShowCategories("Nope", fields); }), ErrorNumber::kInvalidArgument);
+  EXPECT_EQ(ErrorOf([&] { ShowCategories("Nope", fields, fields); }), ErrorNumber::kInvalidArgument);
 }
 
 }  // namespace

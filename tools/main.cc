@@ -31,19 +31,27 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", std::string("ridirodev ") + RIDIRODEV_VERSION);
   app.require_subcommand(0, 1);
 
-  std::string db;
+  std::optional<std::string> db;
   ridirodev::tool::InitOptions init;
+  std::string size;
   auto* initCommand = app.add_subcommand("init", "Create a dictionary database");
   initCommand->add_option("--db", db, "Database file to create");
   initCommand->add_flag("--sample", init.sample, "Fill it with the sample dictionary");
-  initCommand->add_option("--size", init.size, "Add this many generated fields for benchmarks (implies --sample)")
-      ->check(CLI::NonNegativeNumber);
-  initCommand->add_flag("--force", init.force, "Replace an existing file");
+  initCommand
+      ->add_option("--size", size,
+                   "Add this many generated fields for benchmarks, 1 to " +
+                       std::to_string(ridirodev::tool::kMaxInitSize) + " (implies --sample)")
+      ->type_name("N");
+  initCommand->add_flag("--force", init.force, "Replace an existing database file (only a regular file)");
 
   std::string statement;
-  auto* sqlCommand = app.add_subcommand("sql", "Run one statement in the component's dialect and print its rows");
+  bool write = false;
+  auto* sqlCommand = app.add_subcommand(
+      "sql", "Run one statement in the component's dialect and print its rows; read-only unless --write");
   sqlCommand->add_option("--db", db, "Database file to use");
-  sqlCommand->add_option("statement", statement, "The statement")->required();
+  sqlCommand->add_flag("--write", write,
+                       "Allow the statement to change the database and report the rows changed");
+  sqlCommand->add_option("statement", statement, "The statement (only one)")->required();
 
   auto* infoCommand = app.add_subcommand("info", "Start the component and show what it loaded from the dictionary");
   infoCommand->add_option("--db", db, "Database file to use");
@@ -61,8 +69,12 @@ int main(int argc, char** argv) {
   auto* fieldsCommand = app.add_subcommand("fields", "List the fields of one entity of an application");
   fieldsCommand->add_option("--db", db, "Database file to use");
   fieldsCommand->add_option("app", fieldQuery.app, "Application, e.g. Traffic")->required();
-  fieldsCommand->add_option("entity", fieldQuery.entity, "Entity: id, name or label")->required();
-  fieldsCommand->add_option("--tech", fieldQuery.tech, "Technology letters; a field with any of them passes");
+  fieldsCommand->add_option("entity", fieldQuery.entity, "Entity: id, name, label or context label")
+      ->required();
+  fieldsCommand->add_option(
+      "--tech", fieldQuery.tech,
+      "Technology names or short names, comma-separated (see 'ridirodev info'); a field with "
+      "any of them passes");
   fieldsCommand->add_option("--type", fieldQuery.type, "Field type, e.g. UDC");
   fieldsCommand->add_option("--owner", fieldQuery.owner, "Owner's user name");
   fieldsCommand->add_option("--search", fieldQuery.search, "Wildcard pattern on the field name");
@@ -80,15 +92,24 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  // Outside the try: the error report reads what the database noted about the failure.
+  std::shared_ptr<StandaloneHost> host;
   try {
-    StandaloneConfig config = StandaloneConfig::Load();
-    if (!db.empty()) config.db = db;
+    StandaloneConfig config = ridirodev::tool::CommandConfig(db);
     if (*initCommand) {
       init.db = config.db;
+      if (initCommand->count("--size") > 0) init.size = ridirodev::tool::ParseSize(size);
+      // A few seconds' worth needs no report.
+      if (init.size >= 100'000) init.progress = &std::cerr;
       ridirodev::tool::InitDatabase(init, std::cout);
       return 0;
     }
-    auto host = std::make_shared<StandaloneHost>(config);
+    ridirodev::tool::WarnAboutConfig(config, std::cerr);
+    if (*sqlCommand) {
+      ridirodev::tool::RunSql(config, statement, write, std::cout);
+      return 0;
+    }
+    host = std::make_shared<StandaloneHost>(config);
     {
       ridirodev::MRidirodevScope scope(host);
       if (*infoCommand) {
@@ -96,23 +117,23 @@ int main(int argc, char** argv) {
       } else if (*templatesCommand) {
         ridirodev::tool::ShowTemplates(std::cout);
       } else if (*categoriesCommand) {
-        ridirodev::tool::ShowCategories(categoriesApp, std::cout);
-      } else if (*fieldsCommand) {
+        ridirodev::tool::ShowCategories(categoriesApp, std::cout, std::cerr);
+      } else {
         for (size_t start = 0; !columns.empty() && start <= columns.size();) {
           const size_t comma = std::min(columns.find(',', start), columns.size());
           fieldQuery.columns.push_back(columns.substr(start, comma - start));
           start = comma + 1;
         }
         ridirodev::tool::ShowFields(fieldQuery, std::cout);
-      } else {
-        ridirodev::tool::RunStatement(*host->Sqlite(), statement, std::cout);
       }
     }
     host->SaveSettingsIfChanged();
     return 0;
   } catch (const AutomationError& e) {
-    return Fail(e.Description());
+    std::cout.flush();
+    return Fail(ridirodev::tool::ErrorReport(e, host ? host->OpenedSqlite().get() : nullptr));
   } catch (const std::exception& e) {
+    std::cout.flush();
     return Fail(e.what());
   }
 }
