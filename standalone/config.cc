@@ -105,6 +105,8 @@ void Apply(StandaloneConfig& config, std::string_view key, std::string_view valu
     config.alwaysReload = ParseBool(key, value, origin);
   } else if (key == "trace") {
     config.trace = ParseBool(key, value, origin);
+  } else if (key == "xml_gateway") {
+    config.xmlGateway = ParseBool(key, value, origin);
   } else if (key == "log_file") {
     config.logFile = ExpandHome(value, env);
   } else if (key == "message_box_answer") {
@@ -151,6 +153,7 @@ const std::vector<std::string_view>& StandaloneConfig::Keys() {
   static const std::vector<std::string_view> keys = {"extended_entity_views",
                                                      "always_reload",
                                                      "trace",
+                                                     "xml_gateway",
                                                      "log_file",
                                                      "message_box_answer",
                                                      "day_slots",

@@ -25,6 +25,7 @@ struct StandaloneConfig {
   bool extendedEntityViews = false;
   bool alwaysReload = false;
   bool trace = false;
+  bool xmlGateway = false;       // the XML query service answers TemplateField queries
   std::string logFile;           // "" writes the log to standard error
   std::string messageBoxAnswer;  // "" (the style's default button), "ok", "cancel", "yes" or "no"
   int32_t daySlots = 24;         // divides the 1440 minutes of a day

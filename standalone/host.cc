@@ -47,7 +47,9 @@ IAppGroupServicesPtr StandaloneHost::CreateGroupServices() {
 }
 IAppFeaturesPtr StandaloneHost::CreateFeatures() { return std::make_shared<StandaloneFeatures>(config_.features); }
 IXMLQueryServicePtr StandaloneHost::CreateXmlQueryService() {
-  return std::make_shared<SqliteXmlQueryService>(Sqlite());
+  return std::make_shared<SqliteXmlQueryService>(
+      Sqlite(),
+      XmlGatewayOptions{.enabled = config_.xmlGateway, .extendedEntityViews = config_.extendedEntityViews});
 }
 IFolderServicesPtr StandaloneHost::CreateFolderServices() {
   return std::make_shared<StandaloneFolderServices>(Sqlite()->Connection(), config_.user);

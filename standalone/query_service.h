@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ridirodev/host/database.h"
@@ -28,20 +29,38 @@ class SqliteProcedureCall final : public IDBProcedureCall {
   std::vector<Variant> outputs_;
 };
 
-// Transactions of the XML query service map onto the SQLite connection. The standalone host
-// has no XML gateway: queries fail, so the component reads fields with SQL.
+// What the XML gateway answers, from the configuration.
+struct XmlGatewayOptions {
+  bool enabled = false;              // off: every query fails, so the component reads fields with SQL
+  bool extendedEntityViews = false;  // calculation sources with entity labels, as the SQL load reads them
+};
+
+// The WHERE condition over tqd_Datasource_Field d for a TemplateField filter in the forms the
+// component sends: "Field_Id = n", "inGroup(Field_Id, n,...)", "DatasourceId = n && Entity_Id = n"
+// or "DatasourceId = n && inGroup(Entity_Id, n,...)", each optionally followed by
+// "&& Field_Group_Short = 'UDC'" or "&& Field_Group_Short != 'UDC'". Only parsed integers reach
+// the text; anything else raises error 5 naming what was expected.
+std::string TemplateFieldCondition(std::string_view filter);
+
+// Transactions of the XML query service map onto the SQLite connection. With the gateway on,
+// TemplateField queries are answered from the dictionary; the response is an XML document of
+// one element per field whose attributes are the field's columns and extra columns.
 class SqliteXmlQueryService final : public IXMLQueryService {
  public:
-  explicit SqliteXmlQueryService(std::shared_ptr<SqliteDatabase> db) : db_(std::move(db)) {}
+  explicit SqliteXmlQueryService(std::shared_ptr<SqliteDatabase> db, XmlGatewayOptions options = {})
+      : db_(std::move(db)), options_(options) {}
 
   void BeginTransaction() override { db_->BeginTransaction(); }
   void CommitTransaction() override { db_->CommitTransaction(); }
   void RollbackTransaction() override { db_->RollbackTransaction(); }
   std::string RunQuery(std::string_view queryText) override;
+  // The response's root element, whose children are the rows; nullptr for an empty response.
+  // A response that is not XML raises error 5 when flag is set, else gives nullptr.
   IXMLNodePtr ParseResult(std::string_view response, bool flag = true) override;
 
  private:
   std::shared_ptr<SqliteDatabase> db_;
+  XmlGatewayOptions options_;
 };
 
 class QueryText final : public IXMLQueryText {
