@@ -183,7 +183,7 @@ class KeyedCollection {
       return;
     }
     if (policy_ != DuplicateKey::kSkip) {
-      for (const Entry& e : other.entries_) Add(e.value);
+      for (const T& value : other) Add(value);  // other's own duplicates dropped first
       return;
     }
     const size_t needed = entries_.size() + other.entries_.size();

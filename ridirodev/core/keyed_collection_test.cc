@@ -185,6 +185,19 @@ TEST(KeyedCollectionTest, OwnKeysAppendedUncheckedDropLaterDuplicatesInOrder) {
   EXPECT_EQ(c.Count(), 0);  // NOLINT(bugprone-use-after-move): the moved-from state is defined
   c.Add(std::make_shared<Member>("d"));
   EXPECT_EQ(c.Count(), 1);
+
+  // Appending whole collections keeps their order and drops keys held or repeated, whether the
+  // target skips duplicates or refuses them.
+  KeyedCollection<MemberPtr, OwnKey> pending(DuplicateKey::kSkip);
+  for (const char* key : {"x", "d", "X", "y"}) pending.Add(std::make_shared<Member>(key));
+  KeyedCollection<MemberPtr, OwnKey> strict(DuplicateKey::kError);
+  strict.AppendAll(pending);
+  c.AppendAll(pending);
+  c.AppendAll(c);
+  std::vector<std::string> keys;
+  for (const MemberPtr& m : c) keys.push_back(m->key);
+  EXPECT_EQ(keys, (std::vector<std::string>{"d", "x", "y"}));
+  EXPECT_EQ(strict.Count(), 3);
 }
 
 }  // namespace
