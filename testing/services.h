@@ -72,7 +72,7 @@ class TestUser final : public IAppUser {
 };
 
 // Users by id and by name (without regard to case); user 1 "TestUser" is there and current
-// from the start. No documents, and no stop is ever requested.
+// from the start. No documents; a stop is requested while stopRequested is set.
 class TestFolderServices final : public IFolderServices {
  public:
   IAppUserPtr AddUser(int32_t id, std::string name) {
@@ -85,7 +85,9 @@ class TestFolderServices final : public IFolderServices {
   IAppUserPtr CurrentUser() override { return current_; }
   IDocumentHandlerPtr DocumentHandler(std::string_view) override { return nullptr; }
   int32_t ExpressTemplateReportId(const IFolderDocument&) override { return 0; }
-  bool StopRequested() override { return false; }
+  bool StopRequested() override { return stopRequested; }
+
+  bool stopRequested = false;
 
  private:
   std::vector<IAppUserPtr> users_;

@@ -238,6 +238,11 @@ std::string EnumValuesFilter(int32_t fieldId) { return "FIELD_ID = " + std::to_s
 
 std::string UDRKeyCountStatement() { return "select count (*) RowCount from tqd_udr_keys"; }
 
+std::string UDCDependenciesStatement(std::string_view ids) {
+  return "Select Unique parent_field_id, child_field_id from tqd_dict_field_depend Where child_field_id IN (" +
+         std::string(ids) + " )";
+}
+
 std::string UDRKeysStatement() {
   return "Select a.entity_id, a.field_seq, d.name "
          "FROM tqd_udr_keys a, tqd_dict_name d "

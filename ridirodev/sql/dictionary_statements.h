@@ -82,6 +82,8 @@ std::string EnumValuesStatement();
 std::string EnumValuesFilter(int32_t fieldId);
 
 std::string UDRKeyCountStatement();
+// The calculations that use the calculations of ids (a checked id list), as dependency rows.
+std::string UDCDependenciesStatement(std::string_view ids);
 // The key fields of each entity in sequence, named by the field's own name only: the name table
 // also holds the values of extra columns, under other namespaces.
 std::string UDRKeysStatement();
