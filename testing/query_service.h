@@ -84,15 +84,20 @@ class TestXmlQueryService final : public IXMLQueryService {
 };
 using TestXmlQueryServicePtr = std::shared_ptr<TestXmlQueryService>;
 
-// Reports nothing: the error being handled is the host's to show.
+// Adds the description of each error reported to the shared list, when given one.
 class TestErrorReporter final : public IAppErrorReporter {
  public:
-  explicit TestErrorReporter(AutomationError current) : current_(std::move(current)) {}
-  void Report(std::string_view) override {}
+  explicit TestErrorReporter(AutomationError current,
+                             std::shared_ptr<std::vector<std::string>> reported = nullptr)
+      : current_(std::move(current)), reported_(std::move(reported)) {}
+  void Report(std::string_view) override {
+    if (reported_) reported_->push_back(current_.Description());
+  }
   std::string ErrorText() const override { return current_.Description(); }
 
  private:
   AutomationError current_;
+  std::shared_ptr<std::vector<std::string>> reported_;
 };
 
 }  // namespace ridirodev::testing

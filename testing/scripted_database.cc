@@ -260,7 +260,8 @@ Variant ScriptedDatabase::QueryValue(std::string_view sql, const Variant& defaul
 
 Variant ScriptedDatabase::CallFunction(std::string_view name, std::string_view argumentText) {
   Record(DbCallKind::kCallFunction, name, {std::string(argumentText)});
-  return Variant();
+  auto found = functions_.find(std::string(name));
+  return found == functions_.end() ? Variant() : found->second;
 }
 
 int32_t ScriptedDatabase::NextSequenceNumber(std::string_view sequence) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "ridirodev/core/automation_error.h"
@@ -35,7 +36,8 @@ enum class DbCallKind { kOpen, kExecute, kProcedure, kQueryValue, kCallFunction,
 struct DbCall {
   DbCallKind kind;
   std::string text;
-  // Argument texts in order: of ExecuteProcedure's values, a procedure call's values, CallFunction.
+  // Argument texts in order: of ExecuteProcedure's values, CallFunction's, and a procedure call's
+  // values each followed by ":" and its type ("Cell:string").
   std::vector<std::string> params;
 };
 
@@ -147,6 +149,14 @@ class ScriptedRecordset final : public IDBRecordset, public IDBFields {
 };
 using ScriptedRecordsetPtr = std::shared_ptr<ScriptedRecordset>;
 
+// What a routine run through a procedure call answers: its value, and the values of its output
+// parameters by position (the other positions read back as passed).
+struct RoutineAnswer {
+  Variant value;
+  std::vector<std::pair<int32_t, Variant>> outputs;
+};
+using RoutineAnswers = std::unordered_map<std::string, RoutineAnswer, NoCaseHash, NoCaseEqual>;
+
 using StatementMatcher = std::function<bool(std::string_view sql)>;
 // Accepts statements that contain fragment, without regard to case.
 StatementMatcher TextContains(std::string fragment);
@@ -184,6 +194,12 @@ class ScriptedDatabase : public IDBObject {
     tables_[std::move(table)][std::move(column)] = width;
   }
   void SetAlwaysReload(bool value) noexcept { alwaysReload_ = value; }
+  // Answers of routines (by name, without regard to case) and of CallFunction.
+  void ScriptRoutine(std::string name, RoutineAnswer answer) {
+    (*routines_)[std::move(name)] = std::move(answer);
+  }
+  std::shared_ptr<const RoutineAnswers> SharedRoutines() const noexcept { return routines_; }
+  void ScriptFunction(std::string name, Variant value) { functions_[std::move(name)] = std::move(value); }
 
   // IDBObject
   IDBRecordsetPtr OpenRecordset(std::string_view sql, int32_t timeoutSeconds = 60) override;
@@ -245,35 +261,51 @@ class ScriptedDatabase : public IDBObject {
   std::vector<ScriptedRecordsetPtr> opened_;
   NoCaseMap<NoCaseMap<int32_t>> tables_;  // table -> column -> width (0 when unknown)
   NoCaseMap<int32_t> sequences_;          // the next value of each sequence
+  std::shared_ptr<RoutineAnswers> routines_ = std::make_shared<RoutineAnswers>();
+  NoCaseMap<Variant> functions_;
   bool alwaysReload_ = false;
 };
 using ScriptedDatabasePtr = std::shared_ptr<ScriptedDatabase>;
 
-// A procedure call that goes to the database's journal on Run and answers Empty; a
-// parameter's value is the text passed in (Empty for an empty text), error 9 outside them.
+// A procedure call that goes to the database's journal on Run and answers as scripted for its
+// routine (Empty when not); a parameter's value is the scripted output, else the text passed
+// in (Empty for an empty text); error 9 outside the parameters.
 class ScriptedProcedureCall final : public IDBProcedureCall {
  public:
-  explicit ScriptedProcedureCall(DbJournalPtr journal) : journal_(std::move(journal)) {}
+  explicit ScriptedProcedureCall(DbJournalPtr journal,
+                                 std::shared_ptr<const RoutineAnswers> answers = nullptr)
+      : journal_(std::move(journal)), answers_(std::move(answers)) {}
 
   void SetName(std::string_view routine) override { name_ = std::string(routine); }
-  void AddParameter(std::string_view valueText, std::string_view, std::string_view = "", int32_t = 0) override {
+  void AddParameter(std::string_view valueText, std::string_view type, std::string_view = "",
+                    int32_t = 0) override {
     values_.emplace_back(valueText);
+    types_.emplace_back(type);
   }
   Variant Run() override {
-    journal_->Record({DbCallKind::kProcedure, name_, values_});
-    return Variant();
+    std::vector<std::string> params;
+    for (size_t i = 0; i < values_.size(); ++i) params.push_back(values_[i] + ":" + types_[i]);
+    journal_->Record({DbCallKind::kProcedure, name_, std::move(params)});
+    if (answers_ && answers_->contains(name_)) answer_ = answers_->at(name_);
+    return answer_.value;
   }
   Variant ParameterValue(int32_t position) const override {
     if (position < 0 || static_cast<size_t>(position) >= values_.size()) {
       throw AutomationError(ErrorNumber::kSubscriptOutOfRange, "ScriptedProcedureCall", "Subscript out of range");
+    }
+    for (const auto& [at, value] : answer_.outputs) {
+      if (at == position) return value;
     }
     return values_[static_cast<size_t>(position)].empty() ? Variant() : Variant(values_[static_cast<size_t>(position)]);
   }
 
  private:
   DbJournalPtr journal_;
+  std::shared_ptr<const RoutineAnswers> answers_;
   std::string name_;
   std::vector<std::string> values_;
+  std::vector<std::string> types_;
+  RoutineAnswer answer_;  // once run
 };
 
 }  // namespace ridirodev::testing

@@ -22,27 +22,36 @@ struct MessageBoxEntry {
   int32_t style = 0;
   std::string caption;
 };
+struct TraceEntry {
+  std::string text;
+  int32_t level = 0;
+};
 struct ReportEntry {
   std::string text;
   bool flag = false;
 };
 
-// Records the message boxes and reports the component shows; traces go nowhere. A message
-// box answers the first button of its style (Ok, Abort, Yes or Retry), as a user pressing
-// Enter would.
+// Records the traces, message boxes and reports the component shows; tracing is on unless
+// switched off. A message box answers the first button of its style (Ok, Abort, Yes or Retry),
+// as a user pressing Enter would.
 class TestMessages final : public IAppMessages {
  public:
   const std::vector<MessageBoxEntry>& MessageBoxes() const noexcept { return boxes_; }
   const std::vector<ReportEntry>& Reports() const noexcept { return reports_; }
 
-  void Trace(std::string_view, int32_t) override {}
-  bool TraceEnabled() const override { return true; }
+  const std::vector<TraceEntry>& Traces() const noexcept { return traces_; }
+  void SetTraceEnabled(bool on) noexcept { traceEnabled_ = on; }
+
+  void Trace(std::string_view text, int32_t level) override { traces_.push_back({std::string(text), level}); }
+  bool TraceEnabled() const override { return traceEnabled_; }
   int32_t MessageBox(std::string_view text, int32_t style, std::string_view caption) override;
   void Report(std::string_view text, bool flag) override { reports_.push_back({std::string(text), flag}); }
 
  private:
   std::vector<MessageBoxEntry> boxes_;
   std::vector<ReportEntry> reports_;
+  std::vector<TraceEntry> traces_;
+  bool traceEnabled_ = true;
 };
 using TestMessagesPtr = std::shared_ptr<TestMessages>;
 

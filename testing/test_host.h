@@ -13,6 +13,8 @@
 #include <array>
 #include <cstddef>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "ridirodev/host/host.h"
 #include "testing/controls.h"
@@ -38,6 +40,8 @@ class TestHost : public Host {
   TestXmlQueryService& XmlQueryService() noexcept { return *xmlQueryService_; }
   TestFolderServices& FolderServices() noexcept { return *folderServices_; }
   TestMessages& Messages() noexcept { return *messages_; }
+  // The descriptions of the errors passed to the host's error reporters, in order.
+  const std::vector<std::string>& ErrorReports() const noexcept { return *errorReports_; }
 
   // Makes the factory answer nullptr (or answer again, with false).
   void ReturnNothingFrom(HostFactory factory, bool nothing = true) noexcept { nothing_[Index(factory)] = nothing; }
@@ -57,13 +61,14 @@ class TestHost : public Host {
   IImageServicesPtr CreateImageServices() override { return Give(HostFactory::kImageServices, imageServices_); }
 
   IDBProcedureCallPtr CreateProcedureCall() override {
-    return Give(HostFactory::kProcedureCall, std::make_shared<ScriptedProcedureCall>(database_->SharedJournal()));
+    return Give(HostFactory::kProcedureCall, std::make_shared<ScriptedProcedureCall>(
+                                                 database_->SharedJournal(), database_->SharedRoutines()));
   }
   IXMLQueryTextPtr CreateXmlQueryText() override {
     return Give(HostFactory::kXmlQueryText, std::make_shared<TestXmlQueryText>());
   }
   IAppErrorReporterPtr CreateErrorReporter(const AutomationError& current) override {
-    return Give(HostFactory::kErrorReporter, std::make_shared<TestErrorReporter>(current));
+    return Give(HostFactory::kErrorReporter, std::make_shared<TestErrorReporter>(current, errorReports_));
   }
   ITreeNodePtr CreateTreeNode() override { return Give(HostFactory::kTreeNode, std::make_shared<TestTreeNode>()); }
   ITreeIteratorPtr CreateTreeIterator() override {
@@ -90,6 +95,7 @@ class TestHost : public Host {
   std::shared_ptr<TestFontServices> fontServices_ = std::make_shared<TestFontServices>();
   std::shared_ptr<TestImageServices> imageServices_ = std::make_shared<TestImageServices>();
   static constexpr size_t kFactories = static_cast<size_t>(HostFactory::kTreeIterator) + 1;
+  std::shared_ptr<std::vector<std::string>> errorReports_ = std::make_shared<std::vector<std::string>>();
   std::array<bool, kFactories> nothing_{};
   std::array<int, kFactories> requests_{};
 };
