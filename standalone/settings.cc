@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -448,8 +449,26 @@ std::vector<std::string> RegistryKey::KeyNames() const {
 
 // ---- SettingsStore ----------------------------------------------------------------------
 
+namespace {
+
+// The seconds the client waits for the server to translate a calculation, until the user sets
+// another time.
+constexpr int32_t kDefaultUdcTimeoutSeconds = 30;
+
+// Values every store answers; a default alone is no change to save.
+void ApplyDefaults(SettingsNode& settings) {
+  const auto& values = settings.NamedValues();
+  if (std::none_of(values.begin(), values.end(),
+                   [](const auto& v) { return EqualsNoCase(v.name, "UDC Timeout"); })) {
+    settings.SetValue("UDC Timeout", Variant(kDefaultUdcTimeoutSeconds));
+  }
+}
+
+}  // namespace
+
 SettingsStore::SettingsStore()
     : settings_(SettingsNode::Create("Settings")), registry_(std::make_shared<RegistryKey>("")) {
+  ApplyDefaults(*settings_);
   lastWritten_ = ToXml();
 }
 
@@ -467,6 +486,7 @@ SettingsStore::SettingsStore(std::filesystem::path file) : SettingsStore() {
   text << in.rdbuf();
   if (in.bad()) FileError(file_, "read", errno);
   LoadXml(text.str(), file_.string());
+  ApplyDefaults(*settings_);
   // Compared in the form this store writes, so that a hand-formatted file is not rewritten
   // until something changes.
   lastWritten_ = ToXml();

@@ -94,6 +94,8 @@ TEST_F(SettingsFileTest, ValuesKeepTheirTypesThroughTheFile) {
   EXPECT_TRUE(store.SaveIfChanged());
   Write(file_, Doc("<value name='A' type='integer' data='2'/>"));
   EXPECT_FALSE(SettingsStore(file_).SaveIfChanged());
+  // Without a time-out of its own, the calculation status check waits the default.
+  EXPECT_EQ(SettingsStore(file_).Settings()->Value("udc timeout"), Variant(30));
 }
 
 TEST_F(SettingsFileTest, ACrashOrAFailureDuringSaveNeverDamagesTheFile) {
