@@ -1,6 +1,8 @@
 #include "ridirodev/model/field.h"
 
+#include <type_traits>
 #include <unordered_map>
+#include <utility>
 
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/text.h"
@@ -80,10 +82,16 @@ void CField::SetDetail(int32_t Details::*member, int32_t number) {
 // previous row's answer is taken again when the question is the same.
 namespace {
 
+using Lookups = MRidirodev::FieldLookups;
+
+// The answer to a look-up, taken from the batch's slot when the question is the one asked last.
 template <class Answer, class Lookup>
-const auto& Recall(Answer* last, Answer& scratch, typename Answer::QuestionType question,
-                   const Lookup& lookup) {
-  Answer& answer = last ? *last : scratch;
+std::remove_cvref_t<decltype(std::declval<Answer&>().value)> Recall(Answer Lookups::*slot,
+                                                                    typename Answer::QuestionType question,
+                                                                    const Lookup& lookup) {
+  Lookups* batch = MRidirodev::Current().BatchFieldLookups();
+  if (!batch) return lookup();
+  Answer& answer = batch->*slot;
   if (!answer.known || !(answer.question == question)) {
     answer.value = lookup();
     answer.question = std::move(question);
@@ -95,44 +103,34 @@ const auto& Recall(Answer* last, Answer& scratch, typename Answer::QuestionType 
 }  // namespace
 
 void CField::BindTemplate(RefsBeingMade& refs, const std::string& sAppName) {
-  MRidirodev& state = MRidirodev::Current();
-  MRidirodev::FieldLookups* last = state.BatchFieldLookups();
-  decltype(last->tpl) scratch;
-  refs.tpl = Recall(last ? &last->tpl : nullptr, scratch, sAppName,
-                    [&] { return state.AppGroupTemplates()->Items().ItemByKey(sAppName); });
+  refs.tpl = Recall(&Lookups::tpl, sAppName,
+                    [&] { return MRidirodev::Current().AppGroupTemplates()->Items().ItemByKey(sAppName); });
 }
 
 void CField::BindCategory(RefsBeingMade& refs, int32_t ordEntity) {
   const CAppGroupTemplatePtr& tpl = refs.tpl;
-  MRidirodev& state = MRidirodev::Current();
-  MRidirodev::FieldLookups* last = state.BatchFieldLookups();
-  decltype(last->category) scratch;
-  const auto& [category, categoryName] = Recall(
-      last ? &last->category : nullptr, scratch,
-      std::make_tuple(tpl.get(), ordEntity, state.Support().ExtendedEntityViews()), [&] {
+  const bool extendedViews = MRidirodev::Current().Support().ExtendedEntityViews();
+  auto [category, categoryName] =
+      Recall(&Lookups::category, std::make_tuple(tpl.get(), ordEntity, extendedViews), [&] {
         CFieldCategoryPtr found =
             tpl ? tpl->FieldCategories()->Items().ItemByKey(GRidirodev::EntityKey(ordEntity)) : nullptr;
         std::string name = found ? found->CategoryName() : std::string();
         return std::make_pair(std::move(found), std::move(name));
       });
-  refs.category = category;
   key_ = GRidirodev::FieldKey(Name(), category ? std::string_view(categoryName) : std::string_view());
+  refs.category = std::move(category);
 }
 
 void CField::BindFieldType(RefsBeingMade& refs, const std::string& sFieldType) {
   const CAppGroupTemplatePtr& tpl = refs.tpl;
-  MRidirodev::FieldLookups* last = MRidirodev::Current().BatchFieldLookups();
-  decltype(last->type) scratch;
-  refs.fieldType = Recall(last ? &last->type : nullptr, scratch, std::make_pair(tpl.get(), sFieldType),
+  refs.fieldType = Recall(&Lookups::type, std::make_pair(tpl.get(), sFieldType),
                           [&] { return tpl ? tpl->FieldTypes()->Items().ItemByKey(sFieldType) : nullptr; });
 }
 
 void CField::BindAggregator(RefsBeingMade& refs, const std::string& sAggregator) {
-  MRidirodev& state = MRidirodev::Current();
-  MRidirodev::FieldLookups* last = state.BatchFieldLookups();
-  decltype(last->aggregator) scratch;
-  refs.aggregator = Recall(last ? &last->aggregator : nullptr, scratch, sAggregator,
-                           [&] { return state.ValidAggregators()->Items().ItemByKey(sAggregator); });
+  refs.aggregator = Recall(&Lookups::aggregator, sAggregator, [&] {
+    return MRidirodev::Current().ValidAggregators()->Items().ItemByKey(sAggregator);
+  });
 }
 
 }  // namespace ridirodev
