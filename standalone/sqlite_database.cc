@@ -515,10 +515,23 @@ const std::string& SqliteDatabase::Translate(std::string_view sql) {
   return translations_.emplace(std::string(sql), TranslateDialect(sql)).first->second;
 }
 
+void SqliteDatabase::FailOnCall(size_t n, AutomationError error) {
+  armed_.reset();
+  if (n > 0) armed_.emplace(ArmedFailure{n, std::move(error)});
+}
+
+void SqliteDatabase::FireArmedFailure() {
+  if (--armed_->callsLeft > 0) return;
+  AutomationError error = std::move(armed_->error);
+  armed_.reset();
+  throw error;
+}
+
 void SqliteDatabase::BeginTransaction() {
   if (inTransaction_) {
     throw AutomationError(ErrorNumber::kInvalidArgument, kSource, "A transaction is already open; transactions do not nest.");
   }
+  CountCall();
   conn_->Trace("BEGIN TRANSACTION");
   conn_->Exec("BEGIN IMMEDIATE");
   inTransaction_ = true;
@@ -526,6 +539,7 @@ void SqliteDatabase::BeginTransaction() {
 
 void SqliteDatabase::CommitTransaction() {
   if (!inTransaction_) throw AutomationError(ErrorNumber::kInvalidArgument, kSource, "No transaction is open.");
+  CountCall();
   conn_->Trace("COMMIT");
   conn_->Exec("COMMIT");
   inTransaction_ = false;
@@ -540,6 +554,7 @@ void SqliteDatabase::RollbackTransaction() {
 }
 
 sqlite3_stmt* SqliteDatabase::Prepare(std::string_view sql) {
+  CountCall();
   conn_->SetInterrupted(std::nullopt);
   conn_->Trace(sql);
   const std::string& translated = Translate(sql);
@@ -586,6 +601,7 @@ void SqliteDatabase::Execute(std::string_view sql) {
 
 Variant SqliteDatabase::RunRoutine(std::string_view name, const std::vector<Variant>& args,
                                    std::vector<Variant>* outputs) {
+  CountCall();
   RoutineCall call{std::string(name), args, {}};
   Variant result = standalone::RunRoutine(conn_->Handle(), call);
   if (outputs) *outputs = std::move(call.outputs);
@@ -612,6 +628,7 @@ Variant SqliteDatabase::CallFunction(std::string_view name, std::string_view arg
 }
 
 int32_t SqliteDatabase::NextSequenceNumber(std::string_view sequence) {
+  CountCall();
   conn_->Trace(std::string(sequence) + ".NEXTVAL");
   return NextSequenceValue(conn_->Handle(), sequence);
 }

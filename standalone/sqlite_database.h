@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "ridirodev/core/automation_error.h"
 #include "ridirodev/host/database.h"
 
 struct sqlite3;
@@ -123,6 +124,14 @@ class SqliteDatabase final : public IDBObject {
 
   bool AlwaysReload() override { return options_.alwaysReload; }
 
+  // Test only, so that a test can show a write leaves nothing half-done whichever step fails:
+  // the n-th call from now (1-based) that reaches the database throws error instead of running.
+  // Counted are what a server would see: statements and row sets, routines, sequence numbers,
+  // and the begin and commit of a transaction; not a rollback, which must stay able to clean up.
+  // Fires once; n 0 disarms.
+  void FailOnCall(size_t n, AutomationError error);
+  bool FailureArmed() const noexcept { return armed_.has_value(); }
+
   // Runs a stored routine inside the current transaction (used by procedure calls too).
   Variant RunRoutine(std::string_view name, const std::vector<Variant>& args, std::vector<Variant>* outputs);
 
@@ -135,11 +144,22 @@ class SqliteDatabase final : public IDBObject {
   // statement. Text after the statement other than blanks, ';' and comments is an error.
   sqlite3_stmt* Prepare(std::string_view sql);
   void CheckSchemaVersion(const std::string& path);
+  // Where every counted call passes; one test of an empty optional while nothing is armed.
+  void CountCall() {
+    if (armed_) [[unlikely]]
+      FireArmedFailure();
+  }
+  void FireArmedFailure();
 
   std::shared_ptr<SqliteConnection> conn_;
   SqliteDatabaseOptions options_;
   bool inTransaction_ = false;
   std::unordered_map<std::string, std::string> translations_;
+  struct ArmedFailure {
+    size_t callsLeft;
+    AutomationError error;
+  };
+  std::optional<ArmedFailure> armed_;
 };
 
 }  // namespace ridirodev::standalone

@@ -1,10 +1,11 @@
 #include "ridirodev/sql/udc_persistence.h"
 
-#include <exception>
+#include <optional>
 #include <vector>
 
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/frame/app_group_template.h"
+#include "ridirodev/frame/error_reports.h"
 #include "ridirodev/frame/state.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/qualifiers.h"
@@ -27,34 +28,6 @@ std::string_view TrimBlanks(std::string_view s) noexcept {
 
 std::string TextOf(const Variant& v) {
   return v.IsEmpty() || v.IsNull() || v.IsMissing() ? "" : v.ToString();
-}
-
-// The error being handled, as an automation error; call only inside a catch block.
-AutomationError CurrentError() {
-  try {
-    throw;
-  } catch (const AutomationError& e) {
-    return e;
-  } catch (const std::exception& e) {
-    return AutomationError(ErrorNumber::kInvalidArgument, kSource, e.what());
-  } catch (...) {
-    return AutomationError(ErrorNumber::kInvalidArgument, kSource, "Unknown error");
-  }
-}
-
-// Passes the error being handled to the host; call only inside a catch block.
-void ReportCurrentError() {
-  const AutomationError error = CurrentError();
-  if (IAppErrorReporterPtr reporter = MRidirodev::Current().HostObject().CreateErrorReporter(error)) {
-    reporter->Report("");
-  }
-}
-
-// The host reporter's text of the error being handled; call only inside a catch block.
-std::string CurrentErrorText() {
-  const AutomationError error = CurrentError();
-  IAppErrorReporterPtr reporter = MRidirodev::Current().HostObject().CreateErrorReporter(error);
-  return reporter ? reporter->ErrorText() : error.Description();
 }
 
 // A transaction of the query service that knows whether it is still open, so that a failure
@@ -158,15 +131,18 @@ class WaitPointerScope {
 
 struct StatusReading {
   std::string message;
-  bool failed = false;
+  std::optional<AutomationError> failure;
 };
+
+// The reading of a status that could not be read; call only inside a catch block.
+StatusReading FailedReading() { return {CurrentErrorText(), CurrentError()}; }
 
 StatusReading ReadUDCStatus(const Variant& ordField, std::string& sStatus, int32_t iTimeOut) {
   int32_t id = 0;
   try {
     id = ordField.ToInt32();
   } catch (...) {
-    return {CurrentErrorText(), true};
+    return FailedReading();
   }
   if (id == 0) return {};
   MRidirodev& state = MRidirodev::Current();
@@ -185,12 +161,12 @@ StatusReading ReadUDCStatus(const Variant& ordField, std::string& sStatus, int32
       IDBObject& db = state.Database();
       sStatus = db.FieldText(call->ParameterValue(1));
       const std::string message = db.FieldText(call->ParameterValue(2));
-      return {sStatus == "U" || sStatus == "N" ? std::string(kUDCNotTranslated) : message, false};
+      return {sStatus == "U" || sStatus == "N" ? std::string(kUDCNotTranslated) : message, std::nullopt};
     } catch (...) {
-      return {CurrentErrorText(), true};
+      return FailedReading();
     }
   } catch (...) {  // the wait pointer itself
-    return {CurrentErrorText(), true};
+    return FailedReading();
   }
 }
 
@@ -345,6 +321,11 @@ void ChangeUDCOwner(int32_t ordField, int32_t ordOwner) {
   MRidirodev::Current().Database().ExecuteProcedure("tq_Dictionary.Update_Field_Owner", {ordField, ordOwner});
 }
 
+int32_t UDCTimeout() {
+  IAppSettingsNodePtr settings = MRidirodev::Current().GroupServices().Settings();
+  return settings ? settings->Value("UDC Timeout").ToInt32() : 0;
+}
+
 std::string GetUDCStatus(const Variant& ordField, std::string& sStatus, int32_t iTimeOut) {
   return ReadUDCStatus(ordField, sStatus, iTimeOut).message;
 }
@@ -352,15 +333,14 @@ std::string GetUDCStatus(const Variant& ordField, std::string& sStatus, int32_t 
 void CheckUDCAfterSave(int32_t ordField) {
   if (ordField == 0) return;  // nothing was saved to check
   MRidirodev& state = MRidirodev::Current();
-  IAppSettingsNodePtr settings = state.GroupServices().Settings();
-  const int32_t timeout = settings ? settings->Value("UDC Timeout").ToInt32() : 0;
   std::string status;
-  const StatusReading reading = ReadUDCStatus(ordField, status, timeout);
+  const StatusReading reading = ReadUDCStatus(ordField, status, UDCTimeout());
   IAppMessages& messages = state.Messages();
   const std::string caption = state.Support().AppTitle();
-  // A status that could not be read is an error, not a clean translation.
-  if (reading.failed) {
-    messages.MessageBox(reading.message, MessageBoxStyle::kCritical, caption);
+  // A status that could not be read is an error of the save, reported as its other errors
+  // are; it is not a clean translation.
+  if (reading.failure) {
+    ReportError(*reading.failure);
   } else if (status.empty()) {
     messages.MessageBox(reading.message, MessageBoxStyle::kInformation, caption);
   } else if (status == "S" || status == "I") {

@@ -36,6 +36,8 @@ void ChangeUDCOwner(int32_t ordField, int32_t ordOwner);
 // The server's translation message of a calculation; sStatus receives its status code. A field id
 // 0 answers "" at once. A failure answers the error's text, sStatus keeping what it held.
 std::string GetUDCStatus(const Variant& ordField, std::string& sStatus, int32_t iTimeOut);
+// The application setting "UDC Timeout", in seconds.
+int32_t UDCTimeout();
 // Tells the user how the server took the calculation just saved.
 void CheckUDCAfterSave(int32_t ordField);
 

@@ -145,7 +145,7 @@ TEST_F(UdcPersistenceTest, StatusReadAndShownAfterSave) {
                                                                      {"U", notYet, ""},
                                                                      {"N", notYet, ""},
                                                                      {"T", "m", ""},
-                                                                     {fail, "timed out", "timed out|16|PM"}};
+                                                                     {fail, "timed out", ""}};
   for (const auto& [code, read, box] : cases) {
     host_->Database().ScriptRoutine("tq_Dictionary.UDC_Stat",
                                     {Variant(), {{1, Variant(code)}, {2, Variant("m")}}});
@@ -156,9 +156,11 @@ TEST_F(UdcPersistenceTest, StatusReadAndShownAfterSave) {
     EXPECT_EQ(status, code == fail ? "?" : code);
     EXPECT_FALSE(host_->Support().WaitPointer());
     const auto& boxes = host_->Messages().MessageBoxes();
-    const size_t before = boxes.size();
+    const size_t before = boxes.size(), reports = host_->ErrorReports().size();
     CheckUDCAfterSave(41);
     ASSERT_EQ(boxes.size(), before + (box.empty() ? 0 : 1)) << code;
+    // A status that cannot be read is reported as an error of the save, not shown as a status.
+    EXPECT_EQ(host_->ErrorReports().size(), reports + (code == fail ? 1 : 0)) << code;
     EXPECT_EQ(box.empty() ? "" : boxes.back().text + "|" + std::to_string(boxes.back().style) + "|PM", box);
   }
   host_->Journal().Clear();
