@@ -47,12 +47,13 @@ struct Row {
   std::string flag;
 };
 
-std::optional<Row> QueryRow(const SqliteConnection& conn, const char* sql, const std::vector<std::string>& texts,
-                            std::optional<int32_t> id) {
+std::optional<Row> QueryRow(const SqliteConnection& conn, const char* sql,
+                            const std::vector<std::string>& texts, std::optional<int32_t> id) {
   // Prepared once: lookups such as the owner of every loaded field run once per row.
   sqlite3_stmt* stmt = conn.Cached(sql);
   int index = 1;
-  for (const std::string& t : texts) sqlite3_bind_text(stmt, index++, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
+  for (const std::string& t : texts)
+    sqlite3_bind_text(stmt, index++, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
   if (id) sqlite3_bind_int(stmt, index, *id);
   std::optional<Row> row;
   const int rc = sqlite3_step(stmt);
@@ -76,7 +77,8 @@ class DocumentHandlerOfKind final : public IDocumentHandler {
       : conn_(std::move(conn)), name_(std::move(name)), kind_(std::move(kind)) {}
   std::string Name() const override { return name_; }
   IFolderDocumentPtr Document(int32_t id) override {
-    auto row = QueryRow(*conn_, "SELECT Id, Name, Express FROM PM_Document WHERE Kind = ?1 AND Id = ?2", {kind_}, id);
+    auto row = QueryRow(*conn_, "SELECT Id, Name, Express FROM PM_Document WHERE Kind = ?1 AND Id = ?2",
+                        {kind_}, id);
     if (!row) return nullptr;
     return std::make_shared<standalone::Document>(row->id, row->text, kind_, row->flag == "Y");
   }
@@ -89,12 +91,13 @@ class DocumentHandlerOfKind final : public IDocumentHandler {
 
 }  // namespace
 
-StandaloneFolderServices::StandaloneFolderServices(std::shared_ptr<SqliteConnection> conn, std::string currentUser)
+StandaloneFolderServices::StandaloneFolderServices(std::shared_ptr<SqliteConnection> conn,
+                                                   std::string currentUser)
     : conn_(std::move(conn)), currentUser_(std::move(currentUser)) {}
 
 IAppUserPtr StandaloneFolderServices::UserByName(std::string_view name) {
-  auto row = QueryRow(*conn_, "SELECT Id, Name FROM PM_User WHERE Name = ?1 COLLATE NOCASE", {std::string(name)},
-                      std::nullopt);
+  auto row = QueryRow(*conn_, "SELECT Id, Name FROM PM_User WHERE Name = ?1 COLLATE NOCASE",
+                      {std::string(name)}, std::nullopt);
   return row ? std::make_shared<User>(row->id, row->text) : nullptr;
 }
 
@@ -109,7 +112,8 @@ IAppUserPtr StandaloneFolderServices::CurrentUser() {
 }
 
 IDocumentHandlerPtr StandaloneFolderServices::DocumentHandler(std::string_view name) {
-  if (EqualsNoCase(name, "ReportHandler")) return std::make_shared<DocumentHandlerOfKind>(conn_, "ReportHandler", "Report");
+  if (EqualsNoCase(name, "ReportHandler"))
+    return std::make_shared<DocumentHandlerOfKind>(conn_, "ReportHandler", "Report");
   if (EqualsNoCase(name, "TemplateHandler")) {
     return std::make_shared<DocumentHandlerOfKind>(conn_, "TemplateHandler", "Template");
   }
@@ -118,9 +122,19 @@ IDocumentHandlerPtr StandaloneFolderServices::DocumentHandler(std::string_view n
 
 int32_t StandaloneFolderServices::ExpressTemplateReportId(const IFolderDocument& expressTemplate) {
   if (!expressTemplate.IsExpressTemplate()) return 0;
-  auto row = QueryRow(*conn_, "SELECT IFNULL(Report_Id, 0), Name FROM PM_Document WHERE Kind = 'Template' AND Id = ?1",
-                      {}, expressTemplate.Id());
+  auto row = QueryRow(
+      *conn_, "SELECT IFNULL(Report_Id, 0), Name FROM PM_Document WHERE Kind = 'Template' AND Id = ?1", {},
+      expressTemplate.Id());
   return row ? row->id : 0;
+}
+
+void StandaloneFolderDocuments::Add(IFolderDocumentPtr document) {
+  if (!document || !held_.emplace(document->Kind(), document->Id()).second) return;
+  documents_.push_back(std::move(document));
+}
+
+IFolderDocumentPtr StandaloneFolderDocuments::Item(int32_t position) const {
+  return position >= 1 && position <= Count() ? documents_[static_cast<size_t>(position - 1)] : nullptr;
 }
 
 void StandaloneErrorReporter::Report(std::string_view text) {

@@ -1,12 +1,15 @@
 #pragma once
 
 // Folder services of the standalone host: users, the reports and templates of the dictionary
-// database (PM_User, PM_Document), and the error reporter.
+// database (PM_User, PM_Document), the documents the tool collects, and the error reporter.
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/host/database.h"
@@ -39,6 +42,20 @@ class StandaloneFolderServices final : public IFolderServices {
   std::shared_ptr<SqliteConnection> conn_;
   std::string currentUser_;
   std::atomic<bool> stop_{false};
+};
+
+// The documents the tool collects, in the order first added: one per kind and id, so that a
+// report reached through several fields, or through its express template, is listed once.
+class StandaloneFolderDocuments final : public IFolderDocuments {
+ public:
+  // A null document, or one of a kind and id already held, is not added.
+  void Add(IFolderDocumentPtr document) override;
+  int32_t Count() const override { return static_cast<int32_t>(documents_.size()); }
+  IFolderDocumentPtr Item(int32_t position) const override;  // nullptr outside 1..Count
+
+ private:
+  std::vector<IFolderDocumentPtr> documents_;
+  std::set<std::pair<std::string, int32_t>> held_;
 };
 
 // Passes the error that was current when it was made to the diagnostic log.

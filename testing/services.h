@@ -80,26 +80,67 @@ class TestUser final : public IAppUser {
   std::string name_;
 };
 
+// A report or template; an express template's report is reportId (0 for none).
+class TestDocument final : public IFolderDocument {
+ public:
+  TestDocument(int32_t id, std::string kind, bool express, int32_t reportId)
+      : id(id), kind(std::move(kind)), express(express), reportId(reportId) {}
+  int32_t Id() const override { return id; }
+  std::string Name() const override { return kind + " " + std::to_string(id); }
+  std::string Kind() const override { return kind; }
+  bool IsExpressTemplate() const override { return express; }
+
+  const int32_t id;
+  const std::string kind;
+  const bool express;
+  const int32_t reportId;
+};
+
+// Keeps every document added, duplicates included; names lists them ("Report 4") in order.
+class TestFolderDocuments final : public IFolderDocuments {
+ public:
+  void Add(IFolderDocumentPtr document) override {
+    names.push_back(document->Name());
+    documents_.push_back(std::move(document));
+  }
+  int32_t Count() const override { return static_cast<int32_t>(documents_.size()); }
+  IFolderDocumentPtr Item(int32_t position) const override { return documents_.at(position - 1); }
+
+  std::vector<std::string> names;
+
+ private:
+  std::vector<IFolderDocumentPtr> documents_;
+};
+
 // Users by id and by name (without regard to case); user 1 "TestUser" is there and current
-// from the start. No documents; a stop is requested while stopRequested is set.
+// from the start. "ReportHandler" and "TemplateHandler" give the documents added of their kind;
+// a stop is requested while stopRequested is set.
 class TestFolderServices final : public IFolderServices {
  public:
   IAppUserPtr AddUser(int32_t id, std::string name) {
     return users_.emplace_back(std::make_shared<TestUser>(id, std::move(name)));
   }
   int32_t UserByIdCalls() const noexcept { return userByIdCalls_; }
+  // kind is "Report" or "Template".
+  void AddDocument(int32_t id, std::string kind, bool express = false, int32_t reportId = 0) {
+    documents_->push_back(std::make_shared<TestDocument>(id, std::move(kind), express, reportId));
+  }
 
   IAppUserPtr UserByName(std::string_view name) override;
   IAppUserPtr UserById(int32_t id) override;
   IAppUserPtr CurrentUser() override { return current_; }
-  IDocumentHandlerPtr DocumentHandler(std::string_view) override { return nullptr; }
-  int32_t ExpressTemplateReportId(const IFolderDocument&) override { return 0; }
+  IDocumentHandlerPtr DocumentHandler(std::string_view name) override;
+  int32_t ExpressTemplateReportId(const IFolderDocument& expressTemplate) override {
+    return dynamic_cast<const TestDocument&>(expressTemplate).reportId;
+  }
   bool StopRequested() override { return stopRequested; }
 
   bool stopRequested = false;
 
  private:
   std::vector<IAppUserPtr> users_;
+  std::shared_ptr<std::vector<IFolderDocumentPtr>> documents_ =
+      std::make_shared<std::vector<IFolderDocumentPtr>>();
   IAppUserPtr current_ = AddUser(1, "TestUser");
   int32_t userByIdCalls_ = 0;
 };

@@ -1,6 +1,12 @@
 #include "ridirodev/frame/g_ridirodev.h"
 
+#include <algorithm>
+#include <optional>
+#include <unordered_set>
+#include <vector>
+
 #include "ridirodev/frame/app_group_template.h"
+#include "ridirodev/frame/enums.h"
 #include "ridirodev/frame/field_updates.h"
 #include "ridirodev/frame/state.h"
 #include "ridirodev/model/field.h"
@@ -9,8 +15,11 @@
 #include "ridirodev/model/fields.h"
 #include "ridirodev/model/functions.h"
 #include "ridirodev/model/qualifiers.h"
+#include "ridirodev/model/udc_refs.h"
 #include "ridirodev/sql/dictionary_loaders.h"
 #include "ridirodev/sql/field_loaders.h"
+#include "ridirodev/sql/referencing_documents.h"
+#include "ridirodev/sql/udc_persistence.h"
 
 namespace ridirodev {
 namespace {
@@ -24,6 +33,23 @@ const CFieldType* FindTypeByDescription(const CAppGroupTemplatePtr& tpl, const s
     if (type->Description() == description) return type.get();
   }
   return nullptr;
+}
+
+const CField& Require(const CFieldPtr& fld) {
+  if (!fld) throw AutomationError(ErrorNumber::kObjectNotSet, "GRidirodev", "No field was given");
+  return *fld;
+}
+
+// The categories of the fields, each once, in the order first met; fields outside the
+// hierarchy have none.
+std::vector<CFieldCategoryPtr> CategoriesOf(const CFields& fields) {
+  std::vector<CFieldCategoryPtr> categories;
+  std::unordered_set<int32_t> seen;
+  for (const CFieldPtr& fld : fields) {
+    CFieldCategoryPtr category = fld ? fld->FieldCategory() : nullptr;
+    if (category && seen.insert(category->Id()).second) categories.push_back(std::move(category));
+  }
+  return categories;
 }
 
 }  // namespace
@@ -139,5 +165,110 @@ std::shared_ptr<CFields> GRidirodev::GetFieldsByIds(const std::string& sAppName,
 bool GRidirodev::UDR_KeyDataAvailable() { return sql::UDRKeyDataAvailable(); }
 
 std::shared_ptr<CFieldUpdates> GRidirodev::FieldUpdates() { return State().FieldUpdates(); }
+
+void GRidirodev::UpdateExpressionField(const std::string& sAppName, const Variant& ordField) {
+  CFieldPtr fld = GetFieldFromId(sAppName, ordField, false);
+  if (!fld) return;
+  CFieldCategoryPtr category = fld->FieldCategory();
+  if (!category) {
+    throw AutomationError(ErrorNumber::kObjectNotSet, "GRidirodev",
+                          "Field " + std::to_string(fld->Id()) + " has no category in template " + sAppName);
+  }
+  category->UpdateField(fld);
+}
+
+std::string GRidirodev::GetExpressionError(const Variant& ordField, std::string& sStatus) {
+  return sql::GetUDCStatus(ordField, sStatus, sql::UDCTimeout());
+}
+
+std::string GRidirodev::GetExpressionError(const Variant& ordField) {
+  std::string status;
+  return GetExpressionError(ordField, status);
+}
+
+void GRidirodev::ChangeExpressionOwner(const std::shared_ptr<CFields>& fldsA, const std::string& sNewOwner) {
+  if (!fldsA || fldsA->Count() == 0) return;
+  std::optional<int32_t> owner;
+  auto ownerId = [&] {
+    if (!owner) {
+      IAppUserPtr user = State().FolderServices().UserByName(sNewOwner);
+      if (!user) {
+        throw AutomationError(ErrorNumber::kInvalidArgument, "GRidirodev",
+                              "There is no user named " + sNewOwner);
+      }
+      owner = user->Id();
+    }
+    return *owner;
+  };
+  for (const CFieldCategoryPtr& category : CategoriesOf(*fldsA)) {
+    auto changed = std::make_shared<CFields>();
+    for (const CFieldPtr& fld : *fldsA) {
+      if (!fld || fld->EntityId() != category->Id() || !(fld->IsExpression() || fld->IsExternal())) continue;
+      sql::ChangeUDCOwner(fld->Id(), ownerId());
+      changed->Add(fld);
+    }
+    if (changed->Count() == 0) continue;
+    category->ReloadFields();
+    NotifyFieldChange(category->Id(), changed, eOwnerChanged);
+  }
+}
+
+void GRidirodev::DeleteExpressions(const std::shared_ptr<CFields>& fldsA,
+                                   std::shared_ptr<CFields>& fldsException) {
+  if (!fldsA || fldsA->Count() == 0) return;
+  if (!fldsException) fldsException = std::make_shared<CFields>();
+  CUDCRefs refs;
+  refs.SetudcToDelete(fldsA);
+  const std::shared_ptr<CFields> deletable = refs.DeleteableExpressions();
+  for (const CFieldPtr& fld : *fldsA) {
+    if (fld && !deletable->Exists(Variant(fld->Key()))) fldsException->Add(fld);
+  }
+  // Deleted in the order given, which puts every user before what it uses; after a failure
+  // nothing more goes, so no calculation that stays loses what it uses.
+  struct Deleted {
+    CFieldCategoryPtr category;
+    std::shared_ptr<CFields> fields;
+  };
+  std::vector<Deleted> groups;
+  for (const CFieldCategoryPtr& category : CategoriesOf(*deletable)) {
+    groups.push_back({category, std::make_shared<CFields>()});
+  }
+  bool failed = false;
+  for (const CFieldPtr& fld : *deletable) {
+    auto group = std::find_if(groups.begin(), groups.end(),
+                              [&](const Deleted& g) { return g.category->Id() == fld->EntityId(); });
+    bool deleted = false;
+    if (!failed && group != groups.end() && fld->IsExpression()) {
+      deleted = sql::DeleteUDC(fld->Id());  // reports its own failure
+      failed = !deleted;
+    }
+    if (deleted) {
+      group->fields->Add(fld);
+    } else {
+      fldsException->Add(fld);
+    }
+  }
+  for (const Deleted& group : groups) {
+    if (group.fields->Count() == 0) continue;
+    group.category->ReloadFields();
+    NotifyFieldChange(group.category->Id(), group.fields, eDeleted);
+  }
+}
+
+void GRidirodev::UpdateStyleInformation(const std::shared_ptr<CField>& fld) {
+  sql::SaveFieldStyle(Require(fld));
+}
+
+void GRidirodev::DeleteStyleInformation(int32_t ord) { sql::DeleteFieldStyle(ord); }
+
+void GRidirodev::UpdateExtraColumns(const std::shared_ptr<CField>& fld) {
+  sql::SaveExtraColumnValues(Require(fld));
+}
+
+void GRidirodev::DeleteExtraColumns(int32_t ord) { sql::DeleteFieldData(ord); }
+
+void GRidirodev::LoadFieldReferencingDocuments(const std::shared_ptr<CFields>& flds, IFolderDocuments& dbfds) {
+  sql::LoadFieldReferencingDocuments(flds, dbfds);
+}
 
 }  // namespace ridirodev

@@ -21,6 +21,7 @@ class CFields;
 class CFieldCategory;
 class CFieldCategories;
 class CFieldUpdates;
+class IFolderDocuments;
 
 // The component's global object: entry points to the cached dictionary, lookups and limits.
 // It holds no state; every member forwards to the calling thread's MRidirodev.
@@ -72,6 +73,27 @@ class GRidirodev {
                                                  bool fUsePackage = false);
   static bool UDR_KeyDataAvailable();
   static std::shared_ptr<CFieldUpdates> FieldUpdates();
+
+  // Reads the field again and replaces its cached copy through its category, which announces it.
+  static void UpdateExpressionField(const std::string& sAppName, const Variant& ordField);
+  // The server's translation message of a calculation, waiting at most "UDC Timeout" seconds;
+  // sStatus receives the status code.
+  static std::string GetExpressionError(const Variant& ordField, std::string& sStatus);
+  static std::string GetExpressionError(const Variant& ordField);
+  // Gives the calculations and external fields of fldsA to the user named sNewOwner (error 5
+  // when there is none, before anything changes); each category reloads and announces them.
+  static void ChangeExpressionOwner(const std::shared_ptr<CFields>& fldsA, const std::string& sNewOwner);
+  // Deletes the members of fldsA that nothing outside the deletable part uses, users before the
+  // calculations they use; the others, and any whose delete failed, are added to fldsException
+  // (made when null).
+  static void DeleteExpressions(const std::shared_ptr<CFields>& fldsA,
+                                std::shared_ptr<CFields>& fldsException);
+  static void UpdateStyleInformation(const std::shared_ptr<CField>& fld);
+  static void DeleteStyleInformation(int32_t ord);
+  static void UpdateExtraColumns(const std::shared_ptr<CField>& fld);
+  static void DeleteExtraColumns(int32_t ord);
+  // Adds to dbfds the reports and templates that use flds.
+  static void LoadFieldReferencingDocuments(const std::shared_ptr<CFields>& flds, IFolderDocuments& dbfds);
 };
 
 }  // namespace ridirodev

@@ -16,6 +16,7 @@
 #include "ridirodev/model/field_categories.h"
 #include "ridirodev/model/field_category.h"
 #include "ridirodev/model/qualifiers.h"
+#include "ridirodev/sql/udc_persistence.h"
 
 namespace ridirodev {
 namespace {
@@ -395,6 +396,12 @@ std::shared_ptr<CEnumValues> CField::EnumValues() {
 
 bool CField::IsExpression() const { return refs_->fieldType && refs_->fieldType->TypeName() == "UDC"; }
 bool CField::IsExternal() const { return refs_->fieldType && refs_->fieldType->TypeName() == "EXT"; }
+
+std::string CField::ExpressionError() const {
+  if (!IsExpression()) return "";
+  std::string status;
+  return sql::GetUDCStatus(Variant(id_), status, 0);
+}
 
 bool CField::IsKeyField() const {
   if (AppName() != "UDR") return false;

@@ -102,6 +102,9 @@ class CField : public Object, public ILVItemObject {
   bool IsExpression() const;
   bool IsExternal() const;
   bool IsKeyField() const;
+  // The server's translation message of an expression, asked without waiting; "" for any
+  // other field.
+  std::string ExpressionError() const;
   Variant ExtraFieldValue(const std::string& sFieldName) const;
   bool IsFilterOK(const std::string& sTechFilter, const std::string& sFieldFilter,
                   const std::string& sOwnerFilter, const std::string& sSearchPattern, bool fUseForBusyHour,

@@ -12,6 +12,7 @@
 namespace ridirodev {
 
 class CAppGroupTemplate;
+class CField;
 class CFields;
 class IDBRecordset;
 
@@ -60,6 +61,25 @@ class CFieldCategory : public Object, public std::enable_shared_from_this<CField
   std::shared_ptr<CFields> KeyFields();
   // Loaded anew on every call.
   std::shared_ptr<CFields> CommonFields();
+
+  // Editing: each writes to the database first, then brings the template's cached view up to
+  // date, then announces the change with this category's id. A failing write leaves the caches
+  // and the listeners untouched.
+  //
+  // InsertUDC and UpdateUDC report their own failures; these two answer false then.
+  bool AddExpression(const std::shared_ptr<CField>& fld);
+  void RenameExpression(const std::shared_ptr<CField>& fld, const std::string& sNewname);
+  bool UpdateExpression(const std::shared_ptr<CField>& fld);
+  // Replaces the cached copy of fld; nothing is written.
+  void UpdateField(const std::shared_ptr<CField>& fld);
+  void AddCommonField(const std::shared_ptr<CField>& fld);
+  void UpdateCommonField(const std::shared_ptr<CField>& fld);
+  // Asks the user about each field; a field that fails to delete is shown and the rest go on.
+  void DeleteCommonFields(const std::shared_ptr<CFields>& fldsA);
+  // All of the entity's fields read again.
+  void ReSetFields();
+  // The entity's expressions read again.
+  void ReloadFields();
 
   // The host tree's view of this category (its Clone clashes with ours): a new adapter that
   // keeps the category alive as long as the tree holds it.

@@ -1,0 +1,106 @@
+// The editing operations of a category: the one path through which calculations and common
+// fields change.
+
+#include "ridirodev/frame/app_group_template.h"
+#include "ridirodev/frame/enums.h"
+#include "ridirodev/frame/error_reports.h"
+#include "ridirodev/frame/field_updates.h"
+#include "ridirodev/frame/state.h"
+#include "ridirodev/host/services.h"
+#include "ridirodev/model/field.h"
+#include "ridirodev/model/field_category.h"
+#include "ridirodev/model/fields.h"
+#include "ridirodev/sql/udc_persistence.h"
+
+namespace ridirodev {
+namespace {
+
+// Yes and No, a question, No as the default button.
+constexpr int32_t kConfirmDeleteStyle = MessageBoxStyle::kYesNo + MessageBoxStyle::kQuestion + 256;
+
+const CField& Require(const std::shared_ptr<CField>& fld) {
+  if (!fld) {
+    throw AutomationError(ErrorNumber::kObjectNotSet, "CFieldCategory",
+                          "Object variable or With block variable not set");
+  }
+  return *fld;
+}
+
+}  // namespace
+
+bool CFieldCategory::AddExpression(const std::shared_ptr<CField>& fld) {
+  Require(fld);
+  if (!sql::InsertUDC(*fld)) return false;
+  RequireTemplate().ReloadExpressions(id_);
+  NotifyFieldChange(id_, fld, eAdded);
+  return true;
+}
+
+void CFieldCategory::RenameExpression(const std::shared_ptr<CField>& fld, const std::string& sNewname) {
+  sql::RenameUDC(Require(fld).Id(), sNewname);
+  RequireTemplate().ReloadExpressions(id_);
+  NotifyFieldChange(id_, fld, eUpdate);
+}
+
+bool CFieldCategory::UpdateExpression(const std::shared_ptr<CField>& fld) {
+  Require(fld);
+  if (!sql::UpdateUDC(*fld)) return false;
+  RequireTemplate().ReloadExpressions(id_);
+  NotifyFieldChange(id_, fld, eUpdate);
+  return true;
+}
+
+void CFieldCategory::UpdateField(const std::shared_ptr<CField>& fld) {
+  Require(fld);
+  RequireTemplate().UpdateField(fld);
+  NotifyFieldChange(id_, fld, eUpdate);
+}
+
+void CFieldCategory::AddCommonField(const std::shared_ptr<CField>& fld) {
+  Require(fld);
+  sql::AddCommonFieldRow(*fld);
+  NotifyFieldChange(id_, fld, eAdded);
+}
+
+void CFieldCategory::UpdateCommonField(const std::shared_ptr<CField>& fld) {
+  sql::UpdateCommonFieldRow(Require(fld));
+  NotifyFieldChange(id_, fld, eUpdate);
+}
+
+void CFieldCategory::DeleteCommonFields(const std::shared_ptr<CFields>& fldsA) {
+  if (!fldsA) return;
+  MRidirodev& state = MRidirodev::Current();
+  IAppMessages& messages = state.Messages();
+  auto deleted = std::make_shared<CFields>();
+  for (const CFieldPtr& fld : *fldsA) {
+    if (!fld) continue;
+    try {
+      const std::string title = "Delete Field: " + std::string(fld->Name());
+      if (messages.MessageBox("Are you sure you want to delete this field?", kConfirmDeleteStyle, title) !=
+          MessageBoxResult::kYes) {
+        continue;
+      }
+      sql::RemoveCommonField(fld->Id());
+      deleted->Add(fld);
+    } catch (...) {
+      // One field that cannot go must not keep the others.
+      messages.MessageBox("Unable to delete Generic Field.\r\n" + CurrentErrorText(),
+                          MessageBoxStyle::kCritical, "Ridirodev");
+    }
+  }
+  if (deleted->Count() == 0) return;
+  CommonFields();
+  NotifyFieldChange(id_, deleted, eDeleted);
+}
+
+void CFieldCategory::ReSetFields() {
+  RequireTemplate().ReloadFields(id_);
+  NotifyFieldChange(id_, nullptr, eRefreshed);
+}
+
+void CFieldCategory::ReloadFields() {
+  RequireTemplate().ReloadExpressions(id_);
+  NotifyFieldChange(id_, nullptr, eRefreshed);
+}
+
+}  // namespace ridirodev

@@ -1,0 +1,196 @@
+// The editing operations of categories and the facade on the sample dictionary: what they
+// write, what the caches show afterwards and what they announce.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ridirodev/core/automation_error.h"
+#include "ridirodev/frame/app_group_template.h"
+#include "ridirodev/frame/field_updates.h"
+#include "ridirodev/frame/g_ridirodev.h"
+#include "ridirodev/frame/state.h"
+#include "ridirodev/model/field.h"
+#include "ridirodev/model/field_categories.h"
+#include "ridirodev/model/field_category.h"
+#include "ridirodev/model/fields.h"
+#include "standalone/host.h"
+#include "standalone/sample.h"
+#include "standalone/schema.h"
+#include "standalone/sqlite_database.h"
+
+namespace ridirodev::standalone {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::UnorderedElementsAre;
+
+constexpr int32_t kCell = kSampleCellEntity;
+constexpr int32_t kSector = kSampleSectorEntity;
+
+// The names in alphabetical order; "-" for no collection.
+std::string Names(const CFieldsPtr& flds) {
+  if (!flds) return "-";
+  std::vector<std::string> names;
+  for (const CFieldPtr& f : *flds) names.emplace_back(f->Name());
+  std::sort(names.begin(), names.end());
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : ",") + name;
+  return text;
+}
+
+class DictionaryEditsTest : public ::testing::Test {
+ protected:
+  explicit DictionaryEditsTest(std::string answer = "") {
+    StandaloneConfig config;
+    config.db = ":memory:";
+    config.messageBoxAnswer = std::move(answer);
+    host_ = std::make_shared<StandaloneHost>(config);
+    CreateDictionarySchema(host_->Sqlite()->Connection()->Handle());
+    LoadSampleDictionary(host_->Sqlite()->Connection()->Handle(), {});
+    scope_.emplace(host_);
+    connection_ = GRidirodev::FieldUpdates()->FieldsChange.Connect(
+        [this](int32_t entity, const CFieldsPtr& flds, EAction action) {
+          notices_.push_back(std::to_string(entity) + " " + std::to_string(action) + " " + Names(flds));
+        });
+  }
+  CFieldCategoryPtr Category(int32_t entity) {
+    return GRidirodev::AppGroupTemplate("Traffic")->FieldCategories()->Item(GRidirodev::EntityKey(entity));
+  }
+  CFieldPtr Find(int32_t entity, std::string_view name) {
+    const CFieldsPtr fields = Category(entity)->Fields();
+    for (const CFieldPtr& f : *fields) {
+      if (f->Name() == name) return f;
+    }
+    return nullptr;
+  }
+  CFieldsPtr Set(const std::vector<std::pair<int32_t, std::string_view>>& members) {
+    auto flds = std::make_shared<CFields>();
+    for (const auto& [entity, name] : members) flds->Add(Find(entity, name));
+    return flds;
+  }
+
+  std::shared_ptr<StandaloneHost> host_;
+  std::optional<MRidirodevScope> scope_;
+  std::vector<std::string> notices_;
+  decltype(CFieldUpdates::FieldsChange)::Connection connection_;
+};
+
+TEST_F(DictionaryEditsTest, DeleteExpressionsDeletesUsersFirstAcrossEntitiesAndKeepsWhatOthersUse) {
+  const std::filesystem::path trace = std::filesystem::path(::testing::TempDir()) / "edits_trace.sql";
+  std::filesystem::remove(trace);
+  host_->Sqlite()->Connection()->SetTraceFile(trace.string());
+  // The Sector's Erlang share uses the Cell's Erlangs, which the Cell's busy-hour figure also
+  // uses; the Cell's drop rate is used by its success rate, which stays.
+  CFieldsPtr set = Set({{kCell, "Site_Heat_Alarm"},
+                        {kCell, "Traffic_Erlangs"},
+                        {kCell, "Drop_Rate"},
+                        {kCell, "BH_Traffic_Erlangs"},
+                        {kSector, "Sector_Erlang_Share"}});
+  ASSERT_EQ(set->Count(), 5);
+  std::vector<std::pair<int32_t, std::string>> ids;
+  for (const CFieldPtr& f : *set) ids.emplace_back(f->Id(), std::string(f->Name()) + "@" + f->Category());
+  CFieldsPtr exceptions;
+  GRidirodev::DeleteExpressions(set, exceptions);
+  EXPECT_EQ(Names(exceptions), "Drop_Rate");
+
+  std::vector<std::string> order;
+  std::ifstream in(trace);
+  for (std::string line; std::getline(in, line);) {
+    for (const auto& [id, name] : ids) {
+      if (line.find("Delete_UDC(" + std::to_string(id) + ")") != line.npos) order.push_back(name);
+    }
+  }
+  auto before = [&](const std::string& a, const std::string& b) {
+    return std::find(order.begin(), order.end(), a) < std::find(order.begin(), order.end(), b);
+  };
+  ASSERT_EQ(order.size(), 4u) << ::testing::PrintToString(order);
+  EXPECT_TRUE(before("Sector_Erlang_Share@CellSector", "Traffic_Erlangs@CellSite"));
+  EXPECT_TRUE(before("BH_Traffic_Erlangs@CellSite", "Traffic_Erlangs@CellSite"));
+
+  // Each entity reloads, then announces its own deletions.
+  ASSERT_EQ(notices_.size(), 4u);
+  EXPECT_THAT(notices_,
+              UnorderedElementsAre("12 5 -", "12 3 BH_Traffic_Erlangs,Site_Heat_Alarm,Traffic_Erlangs",
+                                   "13 5 -", "13 3 Sector_Erlang_Share"));
+  for (size_t i = 0; i < notices_.size(); i += 2)
+    EXPECT_EQ(notices_[i], notices_[i + 1].substr(0, 2) + " 5 -");
+  EXPECT_EQ(Find(kCell, "Traffic_Erlangs"), nullptr);
+  EXPECT_EQ(Find(kSector, "Sector_Erlang_Share"), nullptr);
+  EXPECT_NE(Find(kCell, "Drop_Rate"), nullptr);
+}
+
+TEST_F(DictionaryEditsTest, ChangeExpressionOwnerChangesCalculationsOnlyAndRefusesAnUnknownUser) {
+  CFieldsPtr set = Set({{kCell, "Drop_Rate"}, {kCell, "Call_Attempts"}, {kSector, "Drop_Rate"}});
+  ASSERT_EQ(set->Count(), 3);
+  EXPECT_THROW(GRidirodev::ChangeExpressionOwner(set, "nobody"), AutomationError);
+  EXPECT_TRUE(notices_.empty());
+  EXPECT_EQ(Find(kCell, "Drop_Rate")->Owner(), "rfeng");
+
+  GRidirodev::ChangeExpressionOwner(set, "planner");
+  EXPECT_THAT(notices_, ElementsAre("12 5 -", "12 4 Drop_Rate", "13 5 -", "13 4 Drop_Rate"));
+  EXPECT_EQ(Find(kCell, "Drop_Rate")->Owner(), "planner");
+  EXPECT_EQ(Find(kSector, "Drop_Rate")->Owner(), "planner");
+  EXPECT_NE(Find(kCell, "Call_Attempts")->Owner(), "planner");
+}
+
+TEST_F(DictionaryEditsTest, CalculationLifeThroughTheCategory) {
+  CFieldCategoryPtr cell = Category(kCell);
+  auto fld = std::make_shared<CField>();
+  fld->Initialize(0, "Retry_Share", kCell, "Traffic", "UDC", 1, "F", true, "Retry", "Share %", "Retries",
+                  "AVG", 1, "100 * Block_Rate / 2", Date());
+  ASSERT_TRUE(cell->AddExpression(fld));
+  ASSERT_GT(fld->Id(), 0);
+  EXPECT_EQ(Find(kCell, "Retry_Share")->CalcSource(), "100 * Block_Rate / 2");
+  EXPECT_EQ(Find(kCell, "Retry_Share")->ExpressionError(), "");
+
+  cell->RenameExpression(fld, "Retry_O'Share");
+  EXPECT_EQ(Find(kCell, "Retry_Share"), nullptr);
+  CFieldPtr renamed = Find(kCell, "Retry_O'Share");
+  ASSERT_NE(renamed, nullptr);
+
+  // A source the server cannot translate is saved and reported as such.
+  auto broken = std::make_shared<CField>();
+  broken->Initialize(renamed->Id(), "Retry_O'Share", kCell, "Traffic", "UDC", 1, "F", true, "Retry",
+                     "Share %", "Retries", "AVG", 1, "Nothing_Here * 2", Date());
+  ASSERT_TRUE(cell->UpdateExpression(broken));
+  std::string status;
+  const std::string message = GRidirodev::GetExpressionError(Variant(renamed->Id()), status);
+  EXPECT_EQ(status, "S");
+  EXPECT_NE(message.find("Nothing_Here"), std::string::npos) << message;
+  EXPECT_EQ(Find(kCell, "Retry_O'Share")->ExpressionError(), message);
+  EXPECT_EQ(Find(kCell, "Call_Attempts")->ExpressionError(), "");
+
+  GRidirodev::UpdateExpressionField("Traffic", Variant(renamed->Id()));
+  EXPECT_THAT(notices_, ElementsAre("12 2 Retry_Share", "12 1 Retry_Share", "12 1 Retry_O'Share",
+                                    "12 1 Retry_O'Share"));
+}
+
+class DictionaryEditsAnsweringNoTest : public DictionaryEditsTest {
+ protected:
+  DictionaryEditsAnsweringNoTest() : DictionaryEditsTest("no") {}
+};
+
+TEST_F(DictionaryEditsAnsweringNoTest, CommonFieldsAddedChangedAndKeptWhenTheUserSaysNo) {
+  CFieldCategoryPtr cell = Category(kCell);
+  auto fld = std::make_shared<CField>();
+  fld->Initialize(0, "Site_Note", kCell, "Traffic", "EXT", 0, "S", true, "Site", "Note", "Free text", "", 1,
+                  "", Date());
+  cell->AddCommonField(fld);
+  ASSERT_GT(fld->Id(), 0);
+  cell->UpdateCommonField(fld);
+  auto flds = std::make_shared<CFields>();
+  flds->Add(fld);
+  cell->DeleteCommonFields(flds);
+  EXPECT_THAT(notices_, ElementsAre("12 2 Site_Note", "12 1 Site_Note"));
+  EXPECT_THAT(Names(cell->CommonFields()), ::testing::HasSubstr("Site_Note"));
+}
+
+}  // namespace
+}  // namespace ridirodev::standalone
