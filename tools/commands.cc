@@ -405,15 +405,6 @@ void ShowTemplates(std::ostream& out) {
 
 namespace {
 
-CAppGroupTemplatePtr RequireTemplate(const std::string& app) {
-  CAppGroupTemplatePtr tpl = GRidirodev::AppGroupTemplate(app);
-  if (!tpl) {
-    throw AutomationError(ErrorNumber::kInvalidArgument, kSource,
-                          "There is no application '" + app + "' (see 'ridirodev templates').");
-  }
-  return tpl;
-}
-
 void PrintNode(const ITreeNodePtr& node, const CFieldCategories& categories, int depth, std::ostream& out,
                std::unordered_set<std::string>& shown) {
   int childDepth = depth;
@@ -453,23 +444,6 @@ std::string WhyLeftOut(const CFieldCategories& categories, const CFieldCategoryP
   }
 }
 
-CFieldCategoryPtr FindCategory(const CAppGroupTemplatePtr& tpl, const std::string& entity) {
-  const auto categories = tpl->FieldCategories();
-  double id = 0;
-  if (Variant::ParseNumber(entity, id)) return categories->Item(Variant(GRidirodev::EntityKey(static_cast<int32_t>(id))));
-  for (const CFieldCategoryPtr& category : *categories) {
-    if (EqualsNoCase(category->CategoryEntity(), entity) || EqualsNoCase(category->Label(), entity) ||
-        EqualsNoCase(category->CategoryName(), entity)) {
-      return category;
-    }
-  }
-  // The context labels ("Site" in "CellSite (Site)") last: a label of its own comes first.
-  for (const CFieldCategoryPtr& category : *categories) {
-    if (EqualsNoCase(category->ContextEntityLabel(), entity)) return category;
-  }
-  return nullptr;
-}
-
 [[noreturn]] void Unknown(const std::string& what, std::string_view given,
                           const std::vector<std::string>& known, const std::string& knownAre = "known") {
   std::string list;
@@ -492,29 +466,68 @@ void AddOnce(std::vector<std::string>& names, const std::string& name) {
 
 // The letters the field filter takes, from technology names or short names.
 std::string TechLetters(const std::string& text) {
-  const auto techs = GRidirodev::ValidTechTypes();
   std::string letters;
+  for (const CFieldTechTypePtr& tech : Technologies(text)) letters += tech->ShortName();
+  return letters;
+}
+
+}  // namespace
+
+CAppGroupTemplatePtr RequireTemplate(const std::string& app) {
+  CAppGroupTemplatePtr tpl = GRidirodev::AppGroupTemplate(app);
+  if (!tpl) {
+    throw AutomationError(ErrorNumber::kInvalidArgument, kSource,
+                          "There is no application '" + app + "' (see 'ridirodev templates').");
+  }
+  return tpl;
+}
+
+CFieldCategoryPtr RequireCategory(const std::string& app, const std::string& entity) {
+  const auto categories = RequireTemplate(app)->FieldCategories();
+  CFieldCategoryPtr found;
+  double id = 0;
+  if (Variant::ParseNumber(entity, id)) {
+    found = categories->Item(Variant(GRidirodev::EntityKey(static_cast<int32_t>(id))));
+  }
+  for (auto it = categories->begin(); !found && it != categories->end(); ++it) {
+    const CFieldCategory& category = **it;
+    if (EqualsNoCase(category.CategoryEntity(), entity) || EqualsNoCase(category.Label(), entity) ||
+        EqualsNoCase(category.CategoryName(), entity)) {
+      found = *it;
+    }
+  }
+  // The context labels ("Site" in "CellSite (Site)") last: a label of its own comes first.
+  for (auto it = categories->begin(); !found && it != categories->end(); ++it) {
+    if (EqualsNoCase((*it)->ContextEntityLabel(), entity)) found = *it;
+  }
+  if (!found) {
+    throw AutomationError(
+        ErrorNumber::kInvalidArgument, kSource,
+        "There is no entity '" + entity + "' in " + app + " (see 'ridirodev categories " + app + "').");
+  }
+  return found;
+}
+
+std::vector<CFieldTechTypePtr> Technologies(const std::string& text) {
+  const auto techs = GRidirodev::ValidTechTypes();
+  std::vector<CFieldTechTypePtr> found;
   for (size_t start = 0; start <= text.size();) {
     const size_t comma = std::min(text.find(',', start), text.size());
     const std::string_view name = TrimBlanks(std::string_view(text).substr(start, comma - start));
     start = comma + 1;
     if (name.empty()) continue;
-    const auto found = std::find_if(techs->begin(), techs->end(), [&](const CFieldTechTypePtr& tech) {
-      return EqualsNoCase(tech->Name(), name) || EqualsNoCase(tech->ShortName(), name);
+    const auto tech = std::find_if(techs->begin(), techs->end(), [&](const CFieldTechTypePtr& t) {
+      return EqualsNoCase(t->Name(), name) || EqualsNoCase(t->ShortName(), name);
     });
-    if (found == techs->end()) {
+    if (tech == techs->end()) {
       std::vector<std::string> known;
-      for (const CFieldTechTypePtr& tech : *techs) {
-        known.push_back(tech->Name() + " (" + tech->ShortName() + ")");
-      }
+      for (const CFieldTechTypePtr& t : *techs) known.push_back(t->Name() + " (" + t->ShortName() + ")");
       Unknown("technology", name, known);
     }
-    letters += (*found)->ShortName();
+    found.push_back(*tech);
   }
-  return letters;
+  return found;
 }
-
-}  // namespace
 
 void ShowCategories(const std::string& app, std::ostream& out, std::ostream& err) {
   const auto categories = RequireTemplate(app)->FieldCategories();
@@ -542,12 +555,7 @@ const std::vector<std::string>& FieldColumnNames() {
 
 int32_t ShowFields(const FieldQuery& query, std::ostream& out) {
   const CAppGroupTemplatePtr tpl = RequireTemplate(query.app);
-  const CFieldCategoryPtr category = FindCategory(tpl, query.entity);
-  if (!category) {
-    throw AutomationError(ErrorNumber::kInvalidArgument, kSource,
-                          "There is no entity '" + query.entity + "' in " + query.app +
-                              " (see 'ridirodev categories " + query.app + "').");
-  }
+  const CFieldCategoryPtr category = RequireCategory(query.app, query.entity);
   MRidirodev& state = MRidirodev::Current();
   IAppPropertySetPtr columns = state.Support().CreatePropertySet();
   const std::vector<std::string> wanted =

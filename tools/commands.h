@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,12 @@
 
 #include "ridirodev/core/automation_error.h"
 #include "standalone/config.h"
+
+namespace ridirodev {
+class CAppGroupTemplate;
+class CFieldCategory;
+class CFieldTechType;
+}  // namespace ridirodev
 
 namespace ridirodev::standalone {
 class SqliteDatabase;
@@ -52,6 +59,13 @@ void WarnAboutConfig(const standalone::StandaloneConfig& config, std::ostream& e
 // description alone for the tool's own errors), followed
 // by the statement and the column that were being read when it arose, when db noted them.
 std::string ErrorReport(const AutomationError& error, const standalone::SqliteDatabase* db);
+
+// Look-ups shared by the command families; each fails with a message that says where to look.
+std::shared_ptr<CAppGroupTemplate> RequireTemplate(const std::string& app);
+// The entity by id, entity name, label or category name, then by context label (case ignored).
+std::shared_ptr<CFieldCategory> RequireCategory(const std::string& app, const std::string& entity);
+// The technologies named (names or short names, comma-separated); an unknown one lists the known.
+std::vector<std::shared_ptr<CFieldTechType>> Technologies(const std::string& text);
 
 // Rows as an aligned text table: a header line, a rule, the rows. Widths count characters.
 std::string FormatTable(const std::vector<std::string>& headers, const std::vector<std::vector<std::string>>& rows);

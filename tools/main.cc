@@ -11,6 +11,7 @@
 #include "standalone/host.h"
 #include "standalone/sqlite_database.h"
 #include "tools/commands.h"
+#include "tools/udc_commands.h"
 
 namespace {
 
@@ -86,6 +87,8 @@ int main(int argc, char** argv) {
   columnHelp += ", or an extra column's title";
   fieldsCommand->add_option("--columns", columns, columnHelp);
 
+  ridirodev::tool::UdcCommandLine udcCommands(app, db);
+
   CLI11_PARSE(app, argc, argv);
   if (app.get_subcommands().empty()) {
     std::cout << app.help();
@@ -96,6 +99,7 @@ int main(int argc, char** argv) {
   std::shared_ptr<StandaloneHost> host;
   try {
     StandaloneConfig config = ridirodev::tool::CommandConfig(db);
+    udcCommands.Configure(config);
     if (*initCommand) {
       init.db = config.db;
       if (initCommand->count("--size") > 0) init.size = ridirodev::tool::ParseSize(size);
@@ -116,6 +120,8 @@ int main(int argc, char** argv) {
         ridirodev::tool::ShowInfo(std::cout);
       } else if (*templatesCommand) {
         ridirodev::tool::ShowTemplates(std::cout);
+      } else if (udcCommands.Chosen()) {
+        udcCommands.Run(std::cout);
       } else if (*categoriesCommand) {
         ridirodev::tool::ShowCategories(categoriesApp, std::cout, std::cerr);
       } else {

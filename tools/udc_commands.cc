@@ -1,0 +1,765 @@
+#include "tools/udc_commands.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <ostream>
+#include <set>
+
+#include "ridirodev/core/automation_error.h"
+#include "ridirodev/core/text.h"
+#include "ridirodev/frame/app_group_template.h"
+#include "ridirodev/frame/g_ridirodev.h"
+#include "ridirodev/frame/initializer.h"
+#include "ridirodev/frame/state.h"
+#include "ridirodev/host/documents.h"
+#include "ridirodev/host/services.h"
+#include "ridirodev/model/field.h"
+#include "ridirodev/model/field_categories.h"
+#include "ridirodev/model/field_category.h"
+#include "ridirodev/model/fields.h"
+#include "ridirodev/model/qualifiers.h"
+#include "ridirodev/model/udc_refs.h"
+#include "standalone/folders.h"
+#include "tools/commands.h"
+
+namespace ridirodev::tool {
+namespace {
+
+// The tool's own errors: ErrorReport shows their description alone.
+constexpr const char* kSource = "ridirodev";
+
+[[noreturn]] void Invalid(const std::string& description) {
+  throw AutomationError(ErrorNumber::kInvalidArgument, kSource, description);
+}
+
+// A whole number that fits an id or a mask, or nothing for any other text.
+std::optional<int32_t> WholeNumber(const std::string& text) {
+  double number = 0;
+  if (!Variant::ParseNumber(text, number) || number < INT32_MIN || number > INT32_MAX ||
+      number != static_cast<double>(static_cast<int32_t>(number))) {
+    return std::nullopt;
+  }
+  return static_cast<int32_t>(number);
+}
+
+std::string Joined(const std::vector<std::string>& items, const std::string& separator = ", ") {
+  std::string text;
+  for (const std::string& item : items) text += (text.empty() ? "" : separator) + item;
+  return text;
+}
+
+// The component's caches and capability flags (styles, complex texts) as a host has them
+// once it has started the component.
+void Start() { CRidirodevInitializer().Initialize(); }
+
+std::string EntityOf(const CField& fld) {
+  const CFieldCategoryPtr category = fld.FieldCategory();
+  return category ? category->CategoryEntity() : "entity " + std::to_string(fld.EntityId());
+}
+
+// "Drop_Rate at CellSite (id 41)": how a field is named in messages.
+std::string Describe(const CField& fld) {
+  return std::string(fld.Name()) + " at " + EntityOf(fld) + " (id " + std::to_string(fld.Id()) + ")";
+}
+
+// The category an edit goes through; a field whose entity is outside the hierarchy has none.
+CFieldCategoryPtr CategoryOf(const CField& fld) {
+  CFieldCategoryPtr category = fld.FieldCategory();
+  if (!category) Invalid(Describe(fld) + " belongs to no entity of the hierarchy.");
+  return category;
+}
+
+enum class Kind { kAny, kCalculation, kCommon };
+
+bool IsCommon(const CField& fld) { return fld.FieldType() == "Common"; }
+
+bool OfKind(const CField& fld, Kind kind) {
+  switch (kind) {
+    case Kind::kCalculation:
+      return fld.IsExpression();
+    case Kind::kCommon:
+      return IsCommon(fld);
+    default:
+      return true;
+  }
+}
+
+std::string KindName(Kind kind) {
+  switch (kind) {
+    case Kind::kCalculation:
+      return "calculation";
+    case Kind::kCommon:
+      return "common field";
+    default:
+      return "field";
+  }
+}
+
+// The fields of a category among which a name is looked for: common fields are not among the
+// template's views, so they are read from the entity.
+CFieldsPtr FieldsOf(const CFieldCategoryPtr& category, Kind kind) {
+  return kind == Kind::kCommon ? category->CommonFields() : category->Fields();
+}
+
+// A field named by id or name, through the component's look-ups; an unknown or ambiguous name
+// is an error that lists what there is.
+CFieldPtr FindField(const FieldScope& scope, const std::string& given, Kind kind) {
+  const std::string name(TrimBlanks(given));
+  if (name.empty()) Invalid("A field name or id is missing.");
+  CFieldPtr found;
+  std::vector<CFieldPtr> candidates;
+  if (const auto id = WholeNumber(name)) {
+    RequireTemplate(scope.app);
+    found = GRidirodev::GetFieldFromId(scope.app, Variant(*id));
+    if (!found) Invalid("There is no field with id " + name + " in " + scope.app + ".");
+    if (!scope.entity.empty() && found->EntityId() != RequireCategory(scope.app, scope.entity)->Id()) {
+      Invalid(Describe(*found) + " is not at " + scope.entity + ".");
+    }
+  } else {
+    std::vector<CFieldCategoryPtr> categories;
+    if (!scope.entity.empty()) {
+      categories.push_back(RequireCategory(scope.app, scope.entity));
+    } else {
+      const auto all = RequireTemplate(scope.app)->FieldCategories();
+      for (const CFieldCategoryPtr& category : *all) categories.push_back(category);
+    }
+    for (const CFieldCategoryPtr& category : categories) {
+      const CFieldsPtr fields = FieldsOf(category, kind);  // a new collection: kept alive for the loop
+      for (const CFieldPtr& fld : *fields) {
+        if (EqualsNoCase(fld->Name(), name)) candidates.push_back(fld);
+      }
+    }
+    const auto ofKind = std::count_if(candidates.begin(), candidates.end(),
+                                      [&](const CFieldPtr& fld) { return OfKind(*fld, kind); });
+    // Fields of the wanted kind first: a counter of the same name elsewhere need not be told apart.
+    if (ofKind > 0) {
+      std::erase_if(candidates, [&](const CFieldPtr& fld) { return !OfKind(*fld, kind); });
+    }
+    const std::string where = scope.entity.empty() ? " in " + scope.app : " at " + scope.entity;
+    if (candidates.empty()) Invalid("There is no " + KindName(kind) + " named '" + name + "'" + where + ".");
+    if (candidates.size() > 1) {
+      std::vector<std::string> entities;
+      for (const CFieldPtr& fld : candidates) entities.push_back(EntityOf(*fld));
+      Invalid("The name '" + name + "' is used at " + Joined(entities) + "; choose one with --entity.");
+    }
+    found = candidates.front();
+  }
+  if (!OfKind(*found, kind)) {
+    Invalid(Describe(*found) + " is a " + found->FieldType() + " field, not a " + KindName(kind) + ".");
+  }
+  return found;
+}
+
+CFieldsPtr FindFields(const FieldScope& scope, const std::vector<std::string>& names, Kind kind) {
+  if (names.empty()) Invalid("No field was named.");
+  auto flds = std::make_shared<CFields>();
+  for (const std::string& name : names) flds->Add(FindField(scope, name, kind));
+  return flds;
+}
+
+int32_t TechBits(const std::string& text) {
+  if (const auto mask = WholeNumber(text)) {
+    if (*mask < 0) Invalid("--tech " + text + " is not a bit mask.");
+    return *mask;
+  }
+  int32_t bits = 0;
+  for (const CFieldTechTypePtr& tech : Technologies(text)) bits |= tech->TechMask();
+  return bits;
+}
+
+std::string AggregatorKey(const std::string& text) {
+  std::vector<std::string> known;
+  const auto aggregators = GRidirodev::ValidAggregators();
+  for (const CAggregatorPtr& aggregator : *aggregators) {
+    if (EqualsNoCase(aggregator->Key(), text) || EqualsNoCase(aggregator->Name(), text))
+      return aggregator->Key();
+    known.push_back(aggregator->Key());
+  }
+  Invalid("Unknown aggregator '" + text + "'; known: " + Joined(known) + ".");
+}
+
+int32_t UserId(const std::string& name) {
+  IAppUserPtr user = MRidirodev::Current().FolderServices().UserByName(name);
+  if (!user) Invalid("There is no user named '" + name + "'.");
+  return user->Id();
+}
+
+// What a field is made of, for building the field an operation is given.
+struct FieldParts {
+  int32_t id = 0;
+  std::string name;
+  int32_t entity = 0;
+  std::string app;
+  std::string fieldType;
+  int32_t tech = 0;
+  std::string dataType;
+  bool nullOk = true;
+  std::string heading1, heading2, description, aggregator;
+  int32_t owner = 0;
+  std::string source;
+  Date changed;
+  std::string status;
+  ExtraColumnValuesPtr extra;
+  std::string complex;
+  int32_t weight = 0;
+  int32_t fontStyle = 0;
+  int32_t fontColor = 0;
+
+  static FieldParts Of(const CField& fld) {
+    return {fld.Id(),
+            std::string(fld.Name()),
+            fld.EntityId(),
+            fld.AppName(),
+            fld.FieldType(),
+            fld.FieldTechBits(),
+            fld.DataType(),
+            fld.NullOk(),
+            fld.ColumnHeading1(),
+            fld.ColumnHeading2(),
+            fld.Description(),
+            fld.Aggregator(),
+            fld.UserId(),
+            fld.CalcSource(),
+            fld.Changed(),
+            fld.Status(),
+            fld.ExtraColumnDictionary(),
+            fld.Complex(),
+            fld.Weight_Field_Id(),
+            fld.FontMask(),
+            fld.FontColor()};
+  }
+
+  CFieldPtr Make() const {
+    auto fld = std::make_shared<CField>();
+    fld->Initialize(id, name, entity, app, fieldType, tech, dataType, nullOk, heading1, heading2, description,
+                    aggregator, owner, source, changed, status, extra, complex, weight, fontStyle, fontColor);
+    return fld;
+  }
+
+  // The values given on the command line over these.
+  void Apply(const FieldValues& values, const FieldScope& weightScope) {
+    if (values.source) source = *values.source;
+    if (values.heading1) heading1 = *values.heading1;
+    if (values.heading2) heading2 = *values.heading2;
+    if (values.description) description = *values.description;
+    if (values.dataType) dataType = ToUpper(*values.dataType);
+    if (values.aggregator) aggregator = AggregatorKey(*values.aggregator);
+    if (values.tech) tech = TechBits(*values.tech);
+    if (values.owner) owner = UserId(*values.owner);
+    if (values.complex) {
+      if (!GRidirodev::DoComplex()) Invalid("This dictionary keeps no complex texts (--complex).");
+      complex = *values.complex;
+    }
+    if (values.weight) {
+      if (!GRidirodev::DoWeighted()) Invalid("This dictionary keeps no weighting fields (--weight).");
+      weight = FindField(weightScope, *values.weight, Kind::kAny)->Id();
+    }
+  }
+};
+
+FieldParts NewField(const std::string& app, const CFieldCategoryPtr& category, const std::string& name,
+                    const std::string& fieldType, const std::string& dataType,
+                    const std::string& aggregator) {
+  const std::string trimmed(TrimBlanks(name));
+  if (trimmed.empty()) Invalid("The new field needs a name.");
+  const CFieldsPtr fields = category->Fields();
+  for (const CFieldPtr& fld : *fields) {
+    if (EqualsNoCase(fld->Name(), trimmed)) {
+      Invalid("There is already a field named " + Describe(*fld) + ".");
+    }
+  }
+  FieldParts parts;
+  parts.name = trimmed;
+  parts.entity = category->Id();
+  parts.app = app;
+  parts.fieldType = fieldType;
+  parts.dataType = dataType;
+  parts.aggregator = aggregator;
+  if (IAppUserPtr user = MRidirodev::Current().FolderServices().CurrentUser()) parts.owner = user->Id();
+  parts.changed = Date::Now();
+  return parts;
+}
+
+// The server's translation status of a calculation. A save shows it in a message box itself
+// when the text did not translate or the status could not be read (afterSave skips those);
+// a clean translation it leaves unsaid.
+void PrintStatus(const CField& fld, std::ostream& out, bool afterSave) {
+  std::string status;
+  const std::string message = GRidirodev::GetExpressionError(Variant(fld.Id()), status);
+  if (afterSave && (status.empty() || status == "S" || status == "I")) return;
+  if (message.empty()) {
+    out << "Translated by the server (status " << status << ").\n";
+  } else {
+    out << "Translation status " << (status.empty() ? "-" : status) << ": " << message << '\n';
+  }
+}
+
+[[noreturn]] void NotSaved(const std::string& what) {
+  Invalid(what +
+          " was not saved: the dictionary refused it (the reason is reported above, or in the log "
+          "file when one is set).");
+}
+
+// The calculations that use each field (by its key in capitals), from the dependencies CUDCRefs loaded.
+std::map<std::string, std::vector<CFieldPtr>, std::less<>> UsersByChild(const CUDCRefs& refs) {
+  std::map<std::string, std::vector<CFieldPtr>, std::less<>> users;
+  for (const CUDCRefPtr& ref : refs) {
+    if (ref->Parent() && ref->Child()) users[ToUpper(ref->Child()->Key())].push_back(ref->Parent());
+  }
+  return users;
+}
+
+std::string NamesAt(const std::vector<CFieldPtr>& flds) {
+  std::vector<std::string> names;
+  for (const CFieldPtr& fld : flds) names.push_back(std::string(fld->Name()) + " (" + EntityOf(*fld) + ")");
+  return Joined(names);
+}
+
+}  // namespace
+
+void AddCalculation(const std::string& app, const std::string& entity, const std::string& name,
+                    const FieldValues& values, std::ostream& out) {
+  Start();
+  const CFieldCategoryPtr category = RequireCategory(app, entity);
+  if (!values.source || TrimBlanks(*values.source).empty())
+    Invalid("A calculation needs its text (--source).");
+  FieldParts parts = NewField(app, category, name, "UDC", "F", "AVG");
+  parts.Apply(values, {app, std::to_string(category->Id())});
+  const CFieldPtr fld = parts.Make();
+  if (!category->AddExpression(fld)) NotSaved("The calculation " + parts.name);
+  out << "Added calculation " << Describe(*fld) << ".\n";
+  PrintStatus(*fld, out, true);
+}
+
+void UpdateCalculation(const FieldScope& scope, const std::string& field, const FieldValues& values,
+                       std::ostream& out) {
+  Start();
+  const CFieldPtr current = FindField(scope, field, Kind::kCalculation);
+  FieldParts parts = FieldParts::Of(*current);
+  parts.Apply(values, {scope.app, std::to_string(current->EntityId())});
+  const CFieldPtr fld = parts.Make();
+  const CFieldCategoryPtr category = CategoryOf(*current);
+  if (!category->UpdateExpression(fld)) NotSaved("The calculation " + Describe(*current));
+  // The save leaves the owner alone: a new one goes through the owner change.
+  if (values.owner && parts.owner != current->UserId()) {
+    auto single = std::make_shared<CFields>();
+    single->Add(fld);
+    GRidirodev::ChangeExpressionOwner(single, *values.owner);
+  }
+  out << "Updated calculation " << Describe(*fld) << ".\n";
+  PrintStatus(*fld, out, true);
+}
+
+void RenameCalculation(const FieldScope& scope, const std::string& field, const std::string& newName,
+                       std::ostream& out) {
+  Start();
+  const CFieldPtr fld = FindField(scope, field, Kind::kCalculation);
+  const std::string name(TrimBlanks(newName));
+  if (name.empty()) Invalid("The new name is missing.");
+  const CFieldCategoryPtr category = CategoryOf(*fld);
+  const CFieldsPtr fields = category->Fields();
+  for (const CFieldPtr& other : *fields) {
+    if (other->Id() != fld->Id() && EqualsNoCase(other->Name(), name)) {
+      Invalid("There is already a field named " + Describe(*other) + ".");
+    }
+  }
+  const std::string oldName(fld->Name());
+  // Who uses the calculation is asked before the rename: their texts keep the old name.
+  CUDCRefs refs;
+  auto single = std::make_shared<CFields>();
+  single->Add(fld);
+  refs.SetudcToDelete(single);
+  refs.LoadReferencingExpressions();
+  const CFieldsPtr users = refs.ReferencingExpressions();
+  category->RenameExpression(fld, name);
+  out << "Renamed calculation " << oldName << " at " << category->CategoryEntity() << " (id " << fld->Id()
+      << ") to " << name << ".\n";
+  if (users->Count() > 0) {
+    std::vector<CFieldPtr> list(users->begin(), users->end());
+    out << "Still written with " << oldName << ": " << NamesAt(list) << ".\n";
+  }
+  PrintStatus(*fld, out, false);
+}
+
+void ChangeCalculationOwner(const FieldScope& scope, const std::vector<std::string>& fields,
+                            const std::string& user, std::ostream& out) {
+  Start();
+  UserId(user);  // an unknown user is refused before anything else is looked at
+  const CFieldsPtr flds = FindFields(scope, fields, Kind::kAny);
+  GRidirodev::ChangeExpressionOwner(flds, user);
+  std::vector<std::vector<std::string>> rows;
+  for (const CFieldPtr& fld : *flds) {
+    const bool changes = fld->IsExpression() || fld->IsExternal();
+    rows.push_back({std::string(fld->Name()), EntityOf(*fld), std::to_string(fld->Id()),
+                    changes ? "now owned by " + user : "skipped: not a calculation or external field"});
+  }
+  out << FormatTable({"Field", "Entity", "Id", "Result"}, rows);
+}
+
+void ShowCalculationStatus(const FieldScope& scope, const std::string& field, std::ostream& out) {
+  Start();
+  const CFieldPtr fld = FindField(scope, field, Kind::kCalculation);
+  std::string status;
+  const std::string message = GRidirodev::GetExpressionError(Variant(fld->Id()), status);
+  out << "Field:   " << Describe(*fld) << "\nStatus:  " << (status.empty() ? "-" : status)
+      << "\nMessage: " << (message.empty() ? "(none)" : message) << '\n';
+}
+
+void StyleCalculation(const FieldScope& scope, const std::string& field, const FieldStyle& style,
+                      std::ostream& out) {
+  Start();
+  if (!style.clear && !style.fontStyle && !style.color) Invalid("Give --font-style, --color or --clear.");
+  if (style.clear && (style.fontStyle || style.color)) Invalid("--clear takes no --font-style or --color.");
+  if (!GRidirodev::StyleFieldsAvailable()) Invalid("This dictionary keeps no display styles.");
+  const CFieldPtr fld = FindField(scope, field, Kind::kCalculation);
+  if (style.clear) {
+    GRidirodev::DeleteStyleInformation(fld->Id());
+  } else {
+    FieldParts parts = FieldParts::Of(*fld);
+    if (style.fontStyle) parts.fontStyle = *style.fontStyle;
+    if (style.color) parts.fontColor = *style.color;
+    GRidirodev::UpdateStyleInformation(parts.Make());
+  }
+  // The write goes around the caches: the field is read again so that they show it.
+  GRidirodev::UpdateExpressionField(scope.app, Variant(fld->Id()));
+  const CFieldPtr now = GRidirodev::GetFieldFromId(scope.app, Variant(fld->Id()));
+  out << "Style of " << Describe(*fld) << ": "
+      << (style.clear ? std::string("cleared")
+                      : "font style " + std::to_string(now->FontMask()) + ", color " +
+                            std::to_string(now->FontColor()))
+      << ".\n";
+}
+
+void ShowCalculationReferences(const FieldScope& scope, const std::vector<std::string>& fields,
+                               std::ostream& out) {
+  Start();
+  const CFieldsPtr flds = FindFields(scope, fields, Kind::kAny);
+  CUDCRefs refs;
+  refs.SetudcToDelete(flds);
+  refs.LoadReferencingExpressions();
+  const CFieldsPtr users = refs.ReferencingExpressions();
+  std::map<std::string, std::vector<std::string>, std::less<>> uses;  // user key -> what it uses of the set
+  for (const CUDCRefPtr& ref : refs) {
+    if (ref->Parent() && ref->Child()) uses[ToUpper(ref->Parent()->Key())].emplace_back(ref->Child()->Name());
+  }
+  std::vector<std::vector<std::string>> rows;
+  for (const CFieldPtr& user : *users) {
+    rows.push_back({std::string(user->Name()), EntityOf(*user), std::to_string(user->Id()),
+                    Joined(uses[ToUpper(user->Key())])});
+  }
+  out << "Calculations that use them:\n";
+  if (rows.empty()) {
+    out << "  none\n";
+  } else {
+    out << FormatTable({"Calculation", "Entity", "Id", "Uses"}, rows);
+  }
+
+  CUDCRefs order;
+  order.SetudcToDelete(flds);
+  const CFieldsPtr deletable = order.DeleteableExpressions();
+  rows.clear();
+  int32_t step = 0;
+  std::vector<std::string> others;
+  for (const CFieldPtr& fld : *deletable) {
+    // The order takes any field; only calculations are deleted.
+    if (!fld->IsExpression()) continue;
+    rows.push_back(
+        {std::to_string(++step), std::string(fld->Name()), EntityOf(*fld), std::to_string(fld->Id())});
+  }
+  out << "\nOrder in which they can be deleted:\n";
+  if (rows.empty()) {
+    out << "  none\n";
+  } else {
+    out << FormatTable({"Step", "Field", "Entity", "Id"}, rows);
+  }
+  std::vector<std::string> kept;
+  for (const CFieldPtr& fld : *flds) {
+    const std::string named = std::string(fld->Name()) + " (" + EntityOf(*fld) + ")";
+    if (!fld->IsExpression()) {
+      others.push_back(named);
+    } else if (!deletable->Exists(Variant(fld->Key()))) {
+      kept.push_back(named);
+    }
+  }
+  if (!kept.empty()) out << "Cannot be deleted while used: " << Joined(kept) << ".\n";
+  if (!others.empty()) out << "Not calculations, never deleted here: " << Joined(others) << ".\n";
+
+  standalone::StandaloneFolderDocuments documents;
+  GRidirodev::LoadFieldReferencingDocuments(flds, documents);
+  rows.clear();
+  for (int32_t i = 1; i <= documents.Count(); ++i) {
+    const IFolderDocumentPtr doc = documents.Item(i);
+    rows.push_back({doc->Kind() + (doc->IsExpressTemplate() ? " (express)" : ""), std::to_string(doc->Id()),
+                    doc->Name()});
+  }
+  out << "\nReports and templates that use them:\n";
+  if (rows.empty()) {
+    out << "  none\n";
+  } else {
+    out << FormatTable({"Kind", "Id", "Name"}, rows);
+  }
+}
+
+void DeleteCalculations(const FieldScope& scope, const std::vector<std::string>& fields, std::ostream& out) {
+  Start();
+  const CFieldsPtr flds = FindFields(scope, fields, Kind::kAny);
+  // The reasons are gathered first: once users are deleted, their dependencies are gone.
+  CUDCRefs refs;
+  refs.SetudcToDelete(flds);
+  refs.LoadReferencingExpressions();
+  const auto users = UsersByChild(refs);
+  CFieldsPtr exceptions;
+  GRidirodev::DeleteExpressions(flds, exceptions);
+  std::vector<std::vector<std::string>> rows;
+  for (const CFieldPtr& fld : *flds) {
+    std::string result = "deleted";
+    if (exceptions && exceptions->Exists(Variant(fld->Key()))) {
+      const auto used = users.find(ToUpper(fld->Key()));
+      if (!fld->IsExpression()) {
+        result = "kept: not a calculation";
+      } else if (used != users.end()) {
+        result = "kept: used by " + NamesAt(used->second);
+      } else {
+        result = "kept: the delete failed (see the error above)";
+      }
+    }
+    rows.push_back({std::string(fld->Name()), EntityOf(*fld), std::to_string(fld->Id()), result});
+  }
+  out << FormatTable({"Field", "Entity", "Id", "Result"}, rows);
+}
+
+void AddCommonField(const std::string& app, const std::string& entity, const std::string& name,
+                    const FieldValues& values, std::ostream& out) {
+  Start();
+  if (!EqualsNoCase(app, "Traffic")) Invalid("Common fields belong to Traffic, not to " + app + ".");
+  if (values.source || values.complex || values.weight) {
+    Invalid("A common field has no --source, --complex or --weight.");
+  }
+  const CFieldCategoryPtr category = RequireCategory("Traffic", entity);
+  FieldParts parts = NewField("Traffic", category, name, "Common", "I", "");
+  parts.Apply(values, {});
+  const CFieldPtr fld = parts.Make();
+  category->AddCommonField(fld);
+  out << "Added common field " << Describe(*fld) << ".\n";
+}
+
+void UpdateCommonField(const FieldScope& scope, const std::string& field, const FieldValues& values,
+                       std::ostream& out) {
+  Start();
+  if (values.source || values.complex || values.weight) {
+    Invalid("A common field has no --source, --complex or --weight.");
+  }
+  const CFieldPtr current = FindField(scope, field, Kind::kCommon);
+  FieldParts parts = FieldParts::Of(*current);
+  parts.Apply(values, {});
+  const CFieldPtr fld = parts.Make();
+  CategoryOf(*current)->UpdateCommonField(fld);
+  out << "Updated common field " << Describe(*fld) << ".\n";
+}
+
+void DeleteCommonFields(const FieldScope& scope, const std::vector<std::string>& fields, std::ostream& out) {
+  Start();
+  const CFieldsPtr flds = FindFields(scope, fields, Kind::kCommon);
+  std::map<int32_t, CFieldsPtr> byEntity;
+  for (const CFieldPtr& fld : *flds) {
+    CFieldsPtr& group = byEntity[fld->EntityId()];
+    if (!group) group = std::make_shared<CFields>();
+    group->Add(fld);
+  }
+  std::vector<std::vector<std::string>> rows;
+  for (const auto& [entity, group] : byEntity) {
+    const CFieldCategoryPtr category = CategoryOf(*group->Item(Variant(1)));
+    category->DeleteCommonFields(group);
+    const CFieldsPtr left = category->CommonFields();
+    for (const CFieldPtr& fld : *group) {
+      rows.push_back({std::string(fld->Name()), EntityOf(*fld), std::to_string(fld->Id()),
+                      left->LookupById(Variant(fld->Id()))
+                          ? "kept: not confirmed, or the delete failed (see above)"
+                          : "deleted"});
+    }
+  }
+  out << FormatTable({"Field", "Entity", "Id", "Result"}, rows);
+}
+
+// ---- Command line ------------------------------------------------------------------------
+
+struct UdcCommandLine::Parsed {
+  std::string app = "Traffic";
+  std::string entity;
+  std::string name;
+  std::string newName;
+  std::string user;
+  std::vector<std::string> fields;
+  FieldValues values;
+  FieldStyle style;
+  bool yes = false;
+  std::vector<std::pair<CLI::App*, std::function<void(std::ostream&)>>> commands;
+};
+
+namespace {
+
+void AddValueOptions(CLI::App& command, FieldValues& values, bool calculation, bool update) {
+  const std::string keep = update ? " (unchanged when not given)" : "";
+  if (calculation) {
+    command.add_option("--source", values.source,
+                       "The calculation's text, e.g. \"100 * Dropped_Calls / Call_Attempts\"" + keep);
+  }
+  command.add_option("--heading1", values.heading1, "First line of the column heading" + keep);
+  command.add_option("--heading2", values.heading2, "Second line of the column heading" + keep);
+  command.add_option("--description", values.description, "Description" + keep);
+  command
+      .add_option("--type", values.dataType,
+                  "Data type: F (number), I (integer), S (text)" +
+                      (update ? keep : std::string(calculation ? "; default F" : "; default I")))
+      ->type_name("T");
+  command.add_option("--aggregator", values.aggregator,
+                     "Aggregator key or name as 'ridirodev info' lists them" +
+                         (update ? keep : std::string(calculation ? "; default AVG" : "; default none")));
+  command.add_option(
+      "--tech", values.tech,
+      "Technologies: a bit mask, or names or short names, comma-separated (--tech G,lte)" + keep);
+  command
+      .add_option("--owner", values.owner,
+                  "Owner's user name" + (update ? keep : "; default the current user"))
+      ->type_name("USER");
+  if (calculation) {
+    command.add_option("--complex", values.complex, "Complex text, where the dictionary keeps them" + keep);
+    command.add_option("--weight", values.weight, "Weighting field of the same entity, by id or name" + keep)
+        ->type_name("FIELD");
+  }
+}
+
+}  // namespace
+
+UdcCommandLine::UdcCommandLine(CLI::App& app, std::optional<std::string>& db)
+    : parsed_(std::make_unique<Parsed>()) {
+  Parsed& p = *parsed_;
+  auto leaf = [&](CLI::App* family, const std::string& name, const std::string& help,
+                  std::function<void(std::ostream&)> run) {
+    CLI::App* command = family->add_subcommand(name, help);
+    command->add_option("--db", db, "Database file to use");
+    p.commands.emplace_back(command, std::move(run));
+    return command;
+  };
+  auto scoped = [&](CLI::App* command) {
+    command->add_option("--app", p.app, "Application of the field (default Traffic)");
+    command->add_option(
+        "--entity", p.entity,
+        "Entity of the field (id, name, label or context label), for names several entities use");
+  };
+  auto fieldsArg = [&](CLI::App* command, const std::string& help) {
+    command->add_option("field", p.fields, help)->required()->type_name("FIELD");
+  };
+  auto oneField = [&](CLI::App* command) {
+    command->add_option("field", p.name, "The field, by id or name")->required()->type_name("FIELD");
+  };
+  auto newFieldArgs = [&](CLI::App* command, const std::string& what) {
+    command->add_option("app", p.app, "Application, e.g. Traffic")->required();
+    command->add_option("entity", p.entity, "Entity: id, name, label or context label")->required();
+    command->add_option("name", p.name, "Name of the new " + what)->required();
+  };
+
+  CLI::App* udc =
+      app.add_subcommand("udc", "Add, change, inspect and delete calculations (user-defined fields)");
+  udc->require_subcommand(1);
+  CLI::App* c = leaf(udc, "add", "Add a calculation to an entity",
+                     [&p](std::ostream& out) { AddCalculation(p.app, p.entity, p.name, p.values, out); });
+  newFieldArgs(c, "calculation");
+  AddValueOptions(*c, p.values, true, false);
+
+  c = leaf(udc, "update", "Change a calculation; options not given keep their values",
+           [&p](std::ostream& out) {
+             UpdateCalculation({p.app, p.entity}, p.name, p.values, out);
+           });
+  oneField(c);
+  scoped(c);
+  AddValueOptions(*c, p.values, true, true);
+
+  c = leaf(udc, "rename", "Rename a calculation", [&p](std::ostream& out) {
+    RenameCalculation({p.app, p.entity}, p.name, p.newName, out);
+  });
+  oneField(c);
+  c->add_option("newname", p.newName, "The new name")->required();
+  scoped(c);
+
+  c = leaf(udc, "owner", "Give calculations and external fields to another user", [&p](std::ostream& out) {
+    ChangeCalculationOwner({p.app, p.entity}, p.fields, p.user, out);
+  });
+  fieldsArg(c, "The fields, by id or name");
+  c->add_option("--to", p.user, "The new owner's user name")->required()->type_name("USER");
+  scoped(c);
+
+  c = leaf(udc, "status", "Show the server's translation status of a calculation", [&p](std::ostream& out) {
+    ShowCalculationStatus({p.app, p.entity}, p.name, out);
+  });
+  oneField(c);
+  scoped(c);
+
+  c = leaf(udc, "style", "Set or clear the display style of a calculation", [&p](std::ostream& out) {
+    StyleCalculation({p.app, p.entity}, p.name, p.style, out);
+  });
+  oneField(c);
+  c->add_option("--font-style", p.style.fontStyle, "Font style bits (1 bold, 2 italic, 4 underline...)")
+      ->type_name("N");
+  c->add_option("--color", p.style.color, "Font color as a number (e.g. 255 for red)")->type_name("N");
+  c->add_flag("--clear", p.style.clear, "Remove the style");
+  scoped(c);
+
+  c = leaf(udc, "refs", "Show what uses fields: calculations, the order they could be deleted in, documents",
+           [&p](std::ostream& out) {
+             ShowCalculationReferences({p.app, p.entity}, p.fields, out);
+           });
+  fieldsArg(c, "The fields, by id or name");
+  scoped(c);
+
+  c = leaf(udc, "delete", "Delete calculations; those still used by others are kept",
+           [&p](std::ostream& out) {
+             DeleteCalculations({p.app, p.entity}, p.fields, out);
+           });
+  fieldsArg(c, "The calculations, by id or name");
+  scoped(c);
+
+  CLI::App* common = app.add_subcommand("common", "Add, change and delete common fields of Traffic entities");
+  common->require_subcommand(1);
+  c = leaf(common, "add", "Add a common field to an entity",
+           [&p](std::ostream& out) { AddCommonField(p.app, p.entity, p.name, p.values, out); });
+  newFieldArgs(c, "common field");
+  AddValueOptions(*c, p.values, false, false);
+
+  c = leaf(common, "update", "Change a common field; options not given keep their values",
+           [&p](std::ostream& out) {
+             UpdateCommonField({p.app, p.entity}, p.name, p.values, out);
+           });
+  oneField(c);
+  scoped(c);
+  AddValueOptions(*c, p.values, false, true);
+
+  c = leaf(common, "delete", "Delete common fields; the host asks about each one", [&p](std::ostream& out) {
+    DeleteCommonFields({p.app, p.entity}, p.fields, out);
+  });
+  fieldsArg(c, "The common fields, by id or name");
+  c->add_flag("--yes", p.yes, "Answer Yes to the questions of this run");
+  scoped(c);
+}
+
+UdcCommandLine::~UdcCommandLine() = default;
+
+bool UdcCommandLine::Chosen() const {
+  return std::any_of(parsed_->commands.begin(), parsed_->commands.end(),
+                     [](const auto& command) { return command.first->parsed(); });
+}
+
+void UdcCommandLine::Configure(standalone::StandaloneConfig& config) const {
+  if (parsed_->yes) config.messageBoxAnswer = "yes";
+}
+
+void UdcCommandLine::Run(std::ostream& out) const {
+  for (const auto& [command, run] : parsed_->commands) {
+    if (command->parsed()) run(out);
+  }
+}
+
+}  // namespace ridirodev::tool

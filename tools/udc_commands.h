@@ -1,0 +1,103 @@
+#pragma once
+
+// The calculation (udc) and common-field (common) commands of the ridirodev tool: each a thin
+// layer over the category operations and GRidirodev, apart from argument parsing so that they
+// can be tested.
+
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "standalone/config.h"
+
+namespace CLI {
+class App;
+}
+
+namespace ridirodev::tool {
+
+// Where a field named on the command line is looked for. A field is named by id or by name;
+// a name that several entities use needs the entity (id, name, label or context label).
+struct FieldScope {
+  std::string app = "Traffic";
+  std::string entity;  // "" for every entity of the application
+};
+
+// The values of a calculation or common field. On add, what is not given takes the default
+// (data type F for a calculation, I for a common field; aggregator AVG for a calculation; the
+// current user as owner); on update, what is not given keeps the field's current value.
+struct FieldValues {
+  std::optional<std::string> source;  // the calculation's text
+  std::optional<std::string> heading1;
+  std::optional<std::string> heading2;
+  std::optional<std::string> description;
+  std::optional<std::string> dataType;
+  std::optional<std::string> aggregator;  // key or name, e.g. AVG
+  std::optional<std::string> tech;        // a bit mask, or technology names or short names, comma-separated
+  std::optional<std::string> owner;       // user name
+  std::optional<std::string> complex;     // only where the dictionary keeps complex texts
+  std::optional<std::string> weight;      // weighting field, by id or name in the same entity
+};
+
+struct FieldStyle {
+  std::optional<int32_t> fontStyle;
+  std::optional<int32_t> color;
+  bool clear = false;
+};
+
+// Every command starts the component on the installed host first. A save of a calculation shows
+// the server's translation status through the host's message box (the standalone host writes it
+// to standard error); the commands do not repeat it.
+void AddCalculation(const std::string& app, const std::string& entity, const std::string& name,
+                    const FieldValues& values, std::ostream& out);
+void UpdateCalculation(const FieldScope& scope, const std::string& field, const FieldValues& values,
+                       std::ostream& out);
+// Also names the calculations whose sources still use the old name, with the status after the rename.
+void RenameCalculation(const FieldScope& scope, const std::string& field, const std::string& newName,
+                       std::ostream& out);
+// Calculations and external fields change owner; the other fields named are listed as skipped.
+void ChangeCalculationOwner(const FieldScope& scope, const std::vector<std::string>& fields,
+                            const std::string& user, std::ostream& out);
+void ShowCalculationStatus(const FieldScope& scope, const std::string& field, std::ostream& out);
+void StyleCalculation(const FieldScope& scope, const std::string& field, const FieldStyle& style,
+                      std::ostream& out);
+// The calculations that use the fields, the order in which the fields could be deleted, and the
+// reports and templates that use them.
+void ShowCalculationReferences(const FieldScope& scope, const std::vector<std::string>& fields,
+                               std::ostream& out);
+// Deletes what can go and lists each field as deleted or kept, with the reason.
+void DeleteCalculations(const FieldScope& scope, const std::vector<std::string>& fields, std::ostream& out);
+
+// Common fields belong to the Traffic application.
+void AddCommonField(const std::string& app, const std::string& entity, const std::string& name,
+                    const FieldValues& values, std::ostream& out);
+void UpdateCommonField(const FieldScope& scope, const std::string& field, const FieldValues& values,
+                       std::ostream& out);
+// The host asks about each field (see --yes).
+void DeleteCommonFields(const FieldScope& scope, const std::vector<std::string>& fields, std::ostream& out);
+
+// The udc and common command families on the tool's command line.
+class UdcCommandLine {
+ public:
+  // db receives --db of every command of the families.
+  UdcCommandLine(CLI::App& app, std::optional<std::string>& db);
+  ~UdcCommandLine();
+  UdcCommandLine(const UdcCommandLine&) = delete;
+  UdcCommandLine& operator=(const UdcCommandLine&) = delete;
+
+  // Whether the parsed command line chose one of these commands.
+  bool Chosen() const;
+  // The run's configuration as the options want it: --yes answers the host's questions with Yes.
+  void Configure(standalone::StandaloneConfig& config) const;
+  // Runs the chosen command on the installed host.
+  void Run(std::ostream& out) const;
+
+ private:
+  struct Parsed;
+  std::unique_ptr<Parsed> parsed_;
+};
+
+}  // namespace ridirodev::tool

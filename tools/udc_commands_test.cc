@@ -1,0 +1,172 @@
+#include "tools/udc_commands.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <iostream>
+#include <optional>
+#include <sstream>
+
+#include "ridirodev/core/automation_error.h"
+#include "ridirodev/frame/state.h"
+#include "standalone/host.h"
+#include "standalone/sample.h"
+#include "standalone/schema.h"
+#include "standalone/sqlite_database.h"
+
+namespace ridirodev::tool {
+namespace {
+
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using ::testing::MatchesRegex;
+using ::testing::Not;
+
+// The sample dictionary in memory; the host's message boxes (standard error) are captured and
+// answered Yes.
+class UdcCommandsTest : public ::testing::Test {
+ protected:
+  UdcCommandsTest() {
+    standalone::StandaloneConfig config;
+    config.db = ":memory:";
+    config.messageBoxAnswer = "yes";
+    host_ = std::make_shared<standalone::StandaloneHost>(config);
+    standalone::CreateDictionarySchema(host_->Sqlite()->Connection()->Handle());
+    standalone::LoadSampleDictionary(host_->Sqlite()->Connection()->Handle(), {});
+    scope_.emplace(host_);
+    old_ = std::cerr.rdbuf(boxes_.rdbuf());
+  }
+  ~UdcCommandsTest() override { std::cerr.rdbuf(old_); }
+
+  // What a command printed and what the host showed, or the error it raised.
+  std::string Run(const std::function<void(std::ostream&)>& command) {
+    std::ostringstream out;
+    boxes_.str("");
+    try {
+      command(out);
+    } catch (const AutomationError& e) {
+      return "error: " + e.Description();
+    }
+    return out.str() + "|boxes:" + boxes_.str();
+  }
+
+  std::shared_ptr<standalone::StandaloneHost> host_;
+  std::optional<MRidirodevScope> scope_;
+  std::ostringstream boxes_;
+  std::streambuf* old_ = nullptr;
+};
+
+size_t Count(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+TEST_F(UdcCommandsTest, CalculationAndCommonFieldLifeThroughTheCommands) {
+  const FieldScope cell{"Traffic", "Cell"};
+  FieldValues add;
+  add.source = "100 * Block_Rate / 2";
+  add.heading1 = "Retry";
+  add.tech = "G,cdma";
+  FieldValues broken;
+  broken.source = "Nothing_Here * 2";
+  broken.description = "Retries";
+  FieldValues note;
+  note.heading1 = "Site";
+  note.owner = "noc";
+  struct Step {
+    std::function<void(std::ostream&)> run;
+    std::string expected;  // a regular expression over the whole output
+  };
+  const Step steps[] = {
+      {[&](auto& out) { AddCalculation("Traffic", "Site", "Retry_Share", add, out); },
+       "Added calculation Retry_Share at CellSite \\(id [0-9]+\\)\\.\nTranslated by the server \\(status "
+       "T\\)\\.\n\\|boxes:"},
+      {[&](auto& out) { RenameCalculation(cell, "retry_share", "Retry_Pct", out); },
+       "Renamed calculation Retry_Share at CellSite \\(id [0-9]+\\) to Retry_Pct\\.\nTranslated by the "
+       "server \\(status T\\)\\.\n.*"},
+      // Options not given keep their values: the heading and technologies stay.
+      {[&](auto& out) { UpdateCalculation(cell, "Retry_Pct", broken, out); },
+       "Updated calculation Retry_Pct at CellSite.*Nothing_Here.*Check the User-Defined Calculation and save "
+       "again.*"},
+      {[&](auto& out) { ShowCalculationStatus({}, "Retry_Pct", out); },
+       "Field: +Retry_Pct at CellSite.*\nStatus: +S\nMessage: .*Nothing_Here.*"},
+      {[&](auto& out) {
+         StyleCalculation({}, "Retry_Pct", {1, 255, false}, out);
+       },
+       "Style of Retry_Pct at CellSite \\(id [0-9]+\\): font style 1, color 255\\.\n.*"},
+      {[&](auto& out) { ShowCalculationReferences(cell, {"Retry_Pct"}, out); },
+       "Calculations that use them:\n  none\n.*\n1 +Retry_Pct +CellSite.*Reports and templates that use "
+       "them:\n  none\n.*"},
+      {[&](auto& out) { DeleteCalculations(cell, {"Retry_Pct"}, out); },
+       ".*Retry_Pct +CellSite +[0-9]+ +deleted\n.*"},
+      {[&](auto& out) { AddCommonField("Traffic", "Cell", "Site_Note", note, out); },
+       "Added common field Site_Note at CellSite \\(id [0-9]+\\)\\.\n.*"},
+      {[&](auto& out) { UpdateCommonField(cell, "Site_Note", broken, out); },
+       "error: A common field has no --source, --complex or --weight\\."},
+      {[&](auto& out) { DeleteCommonFields({}, {"site_note"}, out); },
+       ".*Site_Note +CellSite +[0-9]+ +deleted\n\\|boxes:\\[Delete Field: Site_Note\\].*Yes/No -> Yes\n"},
+  };
+  for (const Step& step : steps) {
+    const std::string output = Run(step.run);
+    EXPECT_THAT(output, MatchesRegex(step.expected)) << output;
+    // A failed translation is shown once, by the host's message box.
+    EXPECT_LE(Count(output, "Nothing_Here"), 1u) << output;
+  }
+  const std::string kept = Run([&](auto& out) { ShowCalculationStatus(cell, "Retry_Pct", out); });
+  EXPECT_THAT(kept, HasSubstr("There is no calculation named 'Retry_Pct' at Cell."));
+}
+
+TEST_F(UdcCommandsTest, AmbiguousUnknownAndWrongKindsOfFieldsAreRefused) {
+  FieldValues values;
+  values.aggregator = "MEDIAN";
+  const std::pair<std::function<void(std::ostream&)>, std::string> cases[] = {
+      {[](auto& out) { ShowCalculationStatus({}, "Drop_Rate", out); },
+       "error: The name 'Drop_Rate' is used at CellSite, CellSector; choose one with --entity."},
+      {[](auto& out) { DeleteCalculations({}, {"Nowhere_Rate"}, out); },
+       "error: There is no field named 'Nowhere_Rate' in Traffic."},
+      {[](auto& out) {
+         RenameCalculation({"Traffic", "Cell"}, "Call_Attempts", "X", out);
+       },
+       "is a Peg field, not a calculation."},
+      {[](auto& out) {
+         RenameCalculation({"Traffic", "Cell"}, "Drop_Rate", "block_rate", out);
+       },
+       "error: There is already a field named Block_Rate at CellSite"},
+      {[&](auto& out) {
+         UpdateCalculation({"Traffic", "Sector"}, "Drop_Rate", values, out);
+       },
+       "error: Unknown aggregator 'MEDIAN'; known: "},
+      {[](auto& out) {
+         ChangeCalculationOwner({"Traffic", "Cell"}, {"Drop_Rate"}, "nobody", out);
+       },
+       "error: There is no user named 'nobody'."},
+      {[](auto& out) { AddCommonField("Client", "Cell", "X", {}, out); },
+       "error: Common fields belong to Traffic, not to Client."},
+  };
+  for (const auto& [run, expected] : cases) EXPECT_THAT(Run(run), HasSubstr(expected));
+}
+
+TEST_F(UdcCommandsTest, ReferencesAndDeleteKeepWhatAnotherCalculationUsesAndSayWhy) {
+  const FieldScope cell{"Traffic", "Cell"};
+  const std::string refs = Run([&](auto& out) { ShowCalculationReferences(cell, {"Drop_Rate"}, out); });
+  EXPECT_THAT(refs, AllOf(MatchesRegex("(.|\n)*Call_Success_Rate +CellSite +[0-9]+ +Drop_Rate\n(.|\n)*"),
+                          HasSubstr("Order in which they can be deleted:\n  none\n"),
+                          HasSubstr("Cannot be deleted while used: Drop_Rate (CellSite)."),
+                          HasSubstr("\nReport    1   Daily Cell Drop Report\n")));
+
+  const std::string deleted = Run([&](auto& out) {
+    DeleteCalculations(cell, {"Drop_Rate", "Site_Heat_Alarm", "Call_Attempts"}, out);
+  });
+  EXPECT_THAT(deleted, AllOf(HasSubstr("kept: used by Call_Success_Rate (CellSite)"),
+                             MatchesRegex("(.|\n)*Site_Heat_Alarm +CellSite +[0-9]+ +deleted\n(.|\n)*"),
+                             HasSubstr("kept: not a calculation")));
+  EXPECT_THAT(Run([&](auto& out) { ShowCalculationStatus(cell, "Site_Heat_Alarm", out); }),
+              HasSubstr("There is no calculation named"));
+  EXPECT_THAT(Run([&](auto& out) { ShowCalculationStatus(cell, "Drop_Rate", out); }),
+              Not(HasSubstr("error")));
+}
+
+}  // namespace
+}  // namespace ridirodev::tool
