@@ -243,8 +243,6 @@ TEST(SqliteDatabaseTest, HourRunsOfWholeAndShorterSlots) {
   };
   EXPECT_EQ(runs(24, {8, 9, 17, 18, 19}), "8 9 25200 32399 8 9 17 19 57600 68399 17 19 ");
   EXPECT_EQ(runs(96, {5, 6}), "5 6 3600 5399 5 6 ");
-  EXPECT_EQ(SqliteDatabase(":memory:").SlotRunFromHours(18, 21, 61200, 79199).first, 18)
-      << "whole hours keep the hours";
 }
 
 // Running routines and reading their outputs back is covered with the statements.

@@ -13,10 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/text.h"
 #include "ridirodev/sql/dictionary_statements.h"
-#include "ridirodev/sql/xml_gateway.h"
 #include "standalone/query_service.h"
 #include "standalone/sample.h"
 #include "standalone/schema.h"
@@ -146,6 +144,10 @@ TEST_F(StatementsTest, EveryReadStatementRunsAndJoinsTheRightRows) {
   // Every data source at the cell: Traffic; Client six counters and a calculation; UDR seven
   // fields and a calculation; the CP and DO failure groups 2+1+2+1+1+2; PCMD counts 2.
   const size_t cellFields = kCellTrafficFields + 7 + 8 + 9 + 2;
+  // Every UDR key field also gets a value of the kind-"A" extra column, in its own namespace.
+  db_->Execute(
+      "INSERT INTO tqd_Dict_Name (Field_Id, NameSpace_Id, Entity_Id, Name) "
+      "SELECT Field_id, 11, entity_id, 'VENDOR' FROM tqd_udr_keys");
   Run({
       {"entity id by name", sql::EntityIdByNameStatement("CellSite"), 1},
       {"entity names compare exactly", sql::EntityIdByNameStatement("Cellsite"), 0},
@@ -214,23 +216,11 @@ TEST_F(StatementsTest, EveryReadStatementRunsAndJoinsTheRightRows) {
                                                         "Tech_Mask", "Status", "UDC_Source"}),
                    "12|2|AVG|7|T|100 * Dropped_Calls / NULLIF(Call_Attempts - Blocked_Calls, 0)");
        }},
-  });
-}
-
-TEST_F(StatementsTest, UdrKeysNameEachKeyFieldByItsOwnName) {
-  // Every key field also gets a value of the kind-"A" extra column, in its own namespace.
-  db_->Execute(
-      "INSERT INTO tqd_Dict_Name (Field_Id, NameSpace_Id, Entity_Id, Name) "
-      "SELECT Field_id, 11, entity_id, 'VENDOR' FROM tqd_udr_keys");
-  Run({{"UDR keys", sql::UDRKeysStatement(), 4, [](const Table& t) {
-          EXPECT_EQ(t.Column("name"), (std::vector<std::string>{"Switch_Number", "Cell_Number",
-                                                                "Call_Start_Time", "Mobile_Id"}));
-        }}});
-}
-
-// A shape of the dialect the data-file statements use; the standalone host has no XML gateway.
-TEST_F(StatementsTest, PackageCallsRunAndTheGatewayIsAbsent) {
-  Run({
+      {"UDR keys name each key field by its own name", sql::UDRKeysStatement(), 4,
+       [](const Table& t) {
+         EXPECT_EQ(t.Column("name"), (std::vector<std::string>{"Switch_Number", "Cell_Number",
+                                                               "Call_Start_Time", "Mobile_Id"}));
+       }},
       {"a package call in the WHERE, the optional table moved last",
        "SELECT d.field_id, a.file_type, a.OFFSET_MINUTES, b.min_partition_date first, "
        "b.max_partition_date Last FROM tq_file_control a, tq_min_partition b, tqd_dict_name d WHERE "
@@ -244,14 +234,11 @@ TEST_F(StatementsTest, PackageCallsRunAndTheGatewayIsAbsent) {
          EXPECT_EQ(t.Row(4, {"file_type", "First", "Last", "OFFSET_MINUTES"}), "UDR_CALL_RECORDS|||60");
        }},
   });
-  // No XML gateway: the probe fails, so the component reads fields with SQL.
-  EXPECT_THROW(xml_->RunQuery(sql::ProbeXmlGatewayQuery()), AutomationError);
-  EXPECT_EQ(xml_->ParseResult("", true), nullptr);
 }
 
 // A calculation saved the way the component saves one: the routine through a procedure call
-// inside a transaction, then its style and extra column values; later renamed, given to
-// another owner and deleted. Each step shows on the next load.
+// inside a transaction, then its style and extra column values; later renamed and given to
+// another owner. Each step shows on the next load.
 TEST_F(StatementsTest, SavedCalculationShowsOnTheNextLoad) {
   const std::string attempts = Id(kSampleCellEntity, "Call_Attempts");
   // Parameters go in as texts; those of digits only are typed as integers.
@@ -275,12 +262,6 @@ TEST_F(StatementsTest, SavedCalculationShowsOnTheNextLoad) {
                 Id(kSampleCellEntity, "Drop_Rate") + " )")
         .Set("parent_field_id");
   };
-  // Routines run inside the open transaction: a failed save takes their rows back too.
-  xml_->BeginTransaction();
-  calculation("Half_Saved")->Run();
-  xml_->RollbackTransaction();
-  EXPECT_EQ(calculations(), kCellTrafficCalcs);
-
   xml_->BeginTransaction();
   const std::string id = calculation("Answer_Rate", {"SUM(Call_Attempts)", attempts})->Run().ToString();
   db_->Execute("Insert Into tqd_field_style (Field_id,FontStyleMask,FontColor ) VALUES (" + id + ",1,255)");
@@ -310,11 +291,6 @@ TEST_F(StatementsTest, SavedCalculationShowsOnTheNextLoad) {
   EXPECT_EQ(Open(sql::FieldsByIdStatement(id, {}, {})).Row(0, {"Name", "Field_Owner"}), "Answered_Pct|4");
   const Table cell = Open(sql::EntityFieldsStatement(kSampleCellEntity, {}));
   EXPECT_EQ(cell.Text(cell.Find("Field_Id", id), "Name"), "Answered_Pct");
-
-  db_->ExecuteProcedure("tq_Dictionary.Delete_UDC", {Variant(std::stoi(id))});
-  EXPECT_EQ(Open(sql::FieldsByIdStatement(id, kAllOptional, kTrafficColumns)).Size(), 0u);
-  EXPECT_EQ(calculations(), kCellTrafficCalcs);
-  EXPECT_EQ(usedByDropRate().count(id), 0u);
 }
 
 }  // namespace

