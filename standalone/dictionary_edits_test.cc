@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "ridirodev/busyhour/busy_hours.h"
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/frame/app_group_template.h"
 #include "ridirodev/frame/field_updates.h"
@@ -188,6 +189,71 @@ TEST_F(DictionaryEditsTest, ReferencingDocumentsGiveEachReportAndTemplateOnce) {
   EXPECT_THAT(names, UnorderedElementsAre("Report 1", "Report 2", "Report 4", "Template 10"));
   EXPECT_EQ(boxes.str(),
             "[Ridirodev]\n  " + std::string(sql::kExpressTemplateWithoutReport) + "\n  OK -> OK\n");
+}
+
+std::string BusyHourNames(const CBusyHoursPtr& bhs) {
+  if (!bhs) return "-";
+  std::string names;
+  for (const CBusyHourPtr& bh : *bhs) names += (names.empty() ? "" : ",") + bh->Name();
+  return names;
+}
+
+TEST_F(DictionaryEditsTest, BusyHoursWrittenCachedAndAnnounced) {
+  std::vector<std::string> notices;
+  auto listening = GRidirodev::FieldUpdates()->BusyHourChange.Connect(
+      [&](bool summation, int32_t entity, const CBusyHoursPtr& bhs, EAction action) {
+        notices.push_back(std::to_string(summation) + " " + std::to_string(entity) + " " +
+                          std::to_string(action) + " " + BusyHourNames(bhs));
+      });
+  CFieldCategoryPtr cell = Category(kCell), sector = Category(kSector);
+  CBusyHoursPtr defined;
+  GRidirodev::LoadFieldReferencingBusyHours(Set({{kCell, "Call_Attempts"}, {kCell, "Traffic_Erlangs"}}),
+                                            defined);
+  EXPECT_EQ(BusyHourNames(defined), "Cell Evening BH,Cell Erlang BH");
+  EXPECT_EQ(defined->Item(Variant(1))->Hours(), "18-22");
+  EXPECT_EQ(BusyHourNames(cell->BusyHours()), "Cell Evening BH,Cell Erlang BH");
+  cell->BusyHours()->Clear();  // a copy: the cache keeps its definitions
+  EXPECT_EQ(cell->BusyHours()->Count(), 2);
+
+  auto late = std::make_shared<CBusyHour>();
+  late->InitializeNew(kCell, scope_->State().FolderServices().UserByName("noc"), "Late BH", "Night",
+                      Find(kCell, "Dropped_Calls"), "D", Date(), 1, 1, false, 0, Variant::Null(),
+                      Variant::Null(), Variant::Null());
+  for (int32_t slot : {22, 23, 24}) late->SetSelected(slot, true);
+  cell->AddBusyHour(late);
+  ASSERT_GT(late->Id(), 0);
+  CBusyHourPtr stored = cell->BusyHours()->Item(Variant(late->Key()));
+  ASSERT_NE(stored, nullptr);
+  EXPECT_EQ(stored->Hours(), "22-24");
+  late->SetDescription("Night peak");
+  cell->UpdateBusyHour(late);
+  EXPECT_EQ(cell->BusyHours()->Item(Variant(late->Key()))->Description(), "Night peak");
+
+  // The sector's summations were never read: the new one is stored and found on the first read.
+  auto summation = std::make_shared<CBusyHour>();
+  summation->InitializeNew(kSector, nullptr, "Noon Summation", "", nullptr, "W", Date(), 1, 1, false, 0,
+                           Variant::Null(), Variant::Null(), Variant::Null());
+  sector->AddSummation(summation);
+  EXPECT_EQ(BusyHourNames(sector->Summations()), "Sector Daily Summation,Noon Summation");
+
+  // Only what the cache holds is deleted; the sector's busy hour stays.
+  auto gone = std::make_shared<CBusyHours>();
+  gone->Add(late);
+  gone->Add(sector->BusyHours()->Item(Variant(1)));
+  cell->DeleteBusyHours(gone);
+  EXPECT_EQ(BusyHourNames(cell->BusyHours()), "Cell Evening BH,Cell Erlang BH");
+  EXPECT_EQ(sector->BusyHours()->Count(), 1);
+  cell->ChangeBusyHourOwner(cell->BusyHours(), scope_->State().FolderServices().UserByName("noc")->Id());
+  EXPECT_EQ(cell->BusyHours()->Item(Variant(1))->OwnerName(), "noc");
+  cell->ReloadBusyHours();
+  EXPECT_EQ(cell->BusyHours()->Item(Variant(2))->OwnerName(), "noc");
+
+  // Outside Traffic nothing is stored; the add reports the error and returns.
+  auto client = GRidirodev::AppGroupTemplate("Client")->FieldCategories()->Item(Variant(1));
+  ASSERT_NE(client, nullptr);
+  client->AddSummation(summation->Clone());
+  EXPECT_THAT(notices, ElementsAre("0 12 2 Late BH", "0 12 1 Late BH", "1 13 2 Noon Summation",
+                                   "0 12 3 Late BH", "0 12 4 Cell Evening BH,Cell Erlang BH", "0 12 5 -"));
 }
 
 class DictionaryEditsAnsweringNoTest : public DictionaryEditsTest {

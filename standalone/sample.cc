@@ -787,7 +787,7 @@ INSERT INTO tqn_entity_context (Context_Id, Entity_Id, Parent_Entity_Id, Depth, 
     // Slots are hours of the day counted from 1; seconds run from the start of the first slot
     // to the end of the last.
     auto hours = [&](int64_t busyHourId, int64_t firstSlot, int64_t lastSlot) {
-      range.Run({++rangeId, busyHourId, firstSlot, lastSlot, (firstSlot - 1) * 3600, lastSlot * 3600});
+      range.Run({++rangeId, busyHourId, firstSlot, lastSlot, (firstSlot - 1) * 3600, lastSlot * 3600 - 1});
     };
     const int64_t cellCalls = Id(kTraffic, kCell, "Call_Attempts");
     const int64_t sectorMou = Id(kTraffic, kSector, "Minutes_Of_Use");

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "standalone/controls.h"
@@ -243,6 +244,28 @@ TEST(SqliteDatabaseTest, HourRunsOfWholeAndShorterSlots) {
   };
   EXPECT_EQ(runs(24, {8, 9, 17, 18, 19}), "8 9 25200 32399 8 9 17 19 57600 68399 17 19 ");
   EXPECT_EQ(runs(96, {5, 6}), "5 6 3600 5399 5 6 ");
+
+  // Any selection stored as runs and read back is the same selection.
+  std::mt19937 random(7);
+  for (int32_t daySlots : {24, 96}) {
+    SqliteDatabaseOptions options;
+    options.daySlots = daySlots;
+    SqliteDatabase db(":memory:", options);
+    for (int round = 0; round < 200; ++round) {
+      HourSelection h, back;
+      h.Resize(daySlots);
+      back.Resize(daySlots);
+      for (int32_t slot = 1; slot <= daySlots; ++slot) h.SetSelected(slot, random() % 3 == 0);
+      for (SlotRun run = db.NextHourRun(1, h, true); run.first >= 1;
+           run = db.NextHourRun(run.last + 1, h, true)) {
+        const SlotRun s = db.NextSecondRun(run.first, h, true);
+        const SlotRun slots = db.SlotRunFromHours(run.first, run.last, s.first, s.last);
+        for (int32_t slot = slots.first; slot <= slots.last; ++slot) back.SetSelected(slot, true);
+      }
+      for (int32_t slot = 1; slot <= daySlots; ++slot)
+        ASSERT_EQ(back.Selected(slot), h.Selected(slot)) << slot;
+    }
+  }
 }
 
 // Running routines and reading their outputs back is covered with the statements.

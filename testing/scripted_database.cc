@@ -321,6 +321,23 @@ bool ScriptedDatabase::FieldFlag(const Variant& value) {
   return value.IsString() && EqualsNoCase(TrimBlanks(value.StringRef()), "Y");
 }
 
+SlotRun ScriptedDatabase::NextHourRun(int32_t start, const IHourSelection& selection, bool selected) {
+  const int32_t last = selection.FirstIndex() + selection.Count() - 1;
+  int32_t i = std::max(start, selection.FirstIndex());
+  while (i <= last && selection.Selected(i) != selected) ++i;
+  if (i > last) return {0, 0};
+  int32_t j = i;
+  while (j < last && selection.Selected(j + 1) == selected) ++j;
+  return {i, j};
+}
+
+SlotRun ScriptedDatabase::NextSecondRun(int32_t start, const IHourSelection& selection, bool selected) {
+  const SlotRun run = NextHourRun(start, selection, selected);
+  if (run.first < 1) return {-1, -1};
+  const int32_t base = selection.FirstIndex();
+  return {(run.first - base) * 3600, (run.last - base + 1) * 3600 - 1};
+}
+
 const int32_t* ScriptedDatabase::FindColumn(std::string_view table, std::string_view column) const {
   auto t = tables_.find(table);
   if (t == tables_.end()) return nullptr;

@@ -174,7 +174,8 @@ StatementMatcher TextContains(std::string fragment);
 // decimal, dates as '2026-12-06 14:05:09', the current time as SYSDATE, a sequence as
 // NAME.NEXTVAL. List texts are joined by ", ".
 //
-// Day slots: no run is ever found, and the day has 24 slots.
+// Day slots: a slot is an hour of the day; runs are found in the selection handed in, and a
+// run's seconds run from the start of its first hour to the end of its last.
 class ScriptedDatabase : public IDBObject {
  public:
   DbJournal& Journal() noexcept { return *journal_; }
@@ -232,8 +233,8 @@ class ScriptedDatabase : public IDBObject {
   bool TableExists(std::string_view table) override { return tables_.contains(table); }
   bool ColumnExists(std::string_view table, std::string_view column) override { return FindColumn(table, column); }
 
-  SlotRun NextHourRun(int32_t, const IHourSelection&, bool = true) override { return {0, 0}; }
-  SlotRun NextSecondRun(int32_t, const IHourSelection&, bool = true) override { return {-1, -1}; }
+  SlotRun NextHourRun(int32_t start, const IHourSelection& selection, bool selected = true) override;
+  SlotRun NextSecondRun(int32_t start, const IHourSelection& selection, bool selected = true) override;
   SlotRun SlotRunFromHours(int32_t firstHour, int32_t lastHour, int32_t, int32_t) override {
     return {firstHour, lastHour};
   }

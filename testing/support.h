@@ -73,6 +73,22 @@ class TestStringList final : public IAppStringList {
   std::vector<std::string> values_;
 };
 
+// A combo box whose items and selection a test reads directly.
+struct TestComboBox final : IComboBox {
+  void Clear() override {
+    items.clear();
+    index = -1;
+  }
+  void AddItem(std::string_view text) override { items.emplace_back(text); }
+  int32_t ListCount() const override { return static_cast<int32_t>(items.size()); }
+  std::string List(int32_t i) const override { return items.at(static_cast<size_t>(i)); }
+  int32_t ListIndex() const override { return index; }
+  void SetListIndex(int32_t i) override { index = i; }
+
+  std::vector<std::string> items;
+  int32_t index = -1;
+};
+
 // The support services with plain rules:
 // - CompareText answers -1, 0 or 1; mode 0 compares without regard to ASCII case (the host's
 //   list collation), any other mode byte by byte. CompareDate orders by the date's time line.

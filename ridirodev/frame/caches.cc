@@ -1,4 +1,5 @@
 // The cached dictionary data of the global state, each loaded on first request.
+#include "ridirodev/busyhour/m_busy_hour.h"
 #include "ridirodev/frame/app_group_template.h"
 #include "ridirodev/frame/field_updates.h"
 #include "ridirodev/frame/state.h"
@@ -72,6 +73,11 @@ std::shared_ptr<CEnumValues> MRidirodev::EnumValues(int32_t fieldId) {
 std::shared_ptr<CFieldUpdates> MRidirodev::FieldUpdates() {
   if (!fieldUpdates) fieldUpdates = std::make_shared<CFieldUpdates>();
   return fieldUpdates;
+}
+
+MBusyHour& MRidirodev::BusyHour() {
+  if (!busyHour_) busyHour_ = std::make_unique<MBusyHour>();
+  return *busyHour_;
 }
 
 }  // namespace ridirodev

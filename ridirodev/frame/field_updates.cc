@@ -1,5 +1,7 @@
 #include "ridirodev/frame/field_updates.h"
 
+#include "ridirodev/busyhour/busy_hours.h"
+
 #include "ridirodev/frame/state.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/fields.h"
@@ -15,6 +17,18 @@ void NotifyFieldChange(int32_t ordEntity, const std::shared_ptr<Object>& fieldsO
     }
   }
   MRidirodev::Current().FieldUpdates()->NotityFieldChange(ordEntity, std::move(fields), action);
+}
+
+void NotifyBusyHourChange(bool fSummation, int32_t ordEntity, const std::shared_ptr<Object>& busyHoursOrBusyHour,
+                          EAction action) {
+  std::shared_ptr<CBusyHours> busyHours = std::dynamic_pointer_cast<CBusyHours>(busyHoursOrBusyHour);
+  if (!busyHours) {
+    if (auto busyHour = std::dynamic_pointer_cast<CBusyHour>(busyHoursOrBusyHour)) {
+      busyHours = std::make_shared<CBusyHours>();
+      busyHours->Add(busyHour);
+    }
+  }
+  MRidirodev::Current().FieldUpdates()->NotityBusyHourChange(fSummation, ordEntity, std::move(busyHours), action);
 }
 
 }  // namespace ridirodev

@@ -31,5 +31,8 @@ using CFieldUpdatesPtr = std::shared_ptr<CFieldUpdates>;
 // Announces a change of fields: a CFields goes as it is, a single CField in a new collection
 // of its own, anything else (Nothing included) as Nothing.
 void NotifyFieldChange(int32_t ordEntity, const std::shared_ptr<Object>& fieldsOrField, EAction action);
+// The same for busy hours: a CBusyHours as it is, a single CBusyHour in a new collection.
+void NotifyBusyHourChange(bool fSummation, int32_t ordEntity, const std::shared_ptr<Object>& busyHoursOrBusyHour,
+                          EAction action);
 
 }  // namespace ridirodev

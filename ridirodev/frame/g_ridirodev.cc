@@ -5,6 +5,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "ridirodev/busyhour/busy_hours.h"
 #include "ridirodev/frame/app_group_template.h"
 #include "ridirodev/frame/enums.h"
 #include "ridirodev/frame/field_updates.h"
@@ -16,6 +17,7 @@
 #include "ridirodev/model/functions.h"
 #include "ridirodev/model/qualifiers.h"
 #include "ridirodev/model/udc_refs.h"
+#include "ridirodev/sql/busyhour_persistence.h"
 #include "ridirodev/sql/dictionary_loaders.h"
 #include "ridirodev/sql/field_loaders.h"
 #include "ridirodev/sql/referencing_documents.h"
@@ -266,6 +268,18 @@ void GRidirodev::UpdateExtraColumns(const std::shared_ptr<CField>& fld) {
 }
 
 void GRidirodev::DeleteExtraColumns(int32_t ord) { sql::DeleteFieldData(ord); }
+
+void GRidirodev::LoadFieldReferencingBusyHours(const std::shared_ptr<CFields>& flds,
+                                               std::shared_ptr<CBusyHours>& bhs) {
+  if (!flds) return;
+  if (!bhs) bhs = std::make_shared<CBusyHours>();
+  sql::LoadFieldReferencingBusyHours(*flds, *bhs);
+}
+
+void GRidirodev::LoadHours(const std::shared_ptr<CBusyHour>& bh) {
+  if (!bh) throw AutomationError(ErrorNumber::kObjectNotSet, "GRidirodev", "No busy hour was given");
+  sql::LoadHours(*bh);
+}
 
 void GRidirodev::LoadFieldReferencingDocuments(const std::shared_ptr<CFields>& flds, IFolderDocuments& dbfds) {
   sql::LoadFieldReferencingDocuments(flds, dbfds);

@@ -22,6 +22,8 @@ class CFieldCategory;
 class CFieldCategories;
 class CFieldUpdates;
 class IFolderDocuments;
+class CBusyHour;
+class CBusyHours;
 
 // The component's global object: entry points to the cached dictionary, lookups and limits.
 // It holds no state; every member forwards to the calling thread's MRidirodev.
@@ -94,6 +96,11 @@ class GRidirodev {
   static void DeleteExtraColumns(int32_t ord);
   // Adds to dbfds the reports and templates that use flds.
   static void LoadFieldReferencingDocuments(const std::shared_ptr<CFields>& flds, IFolderDocuments& dbfds);
+  // Adds to bhs the stored busy hours defined on flds, with their hours (made when null).
+  static void LoadFieldReferencingBusyHours(const std::shared_ptr<CFields>& flds,
+                                            std::shared_ptr<CBusyHours>& bhs);
+  // Selects the slots of bh's stored hour ranges.
+  static void LoadHours(const std::shared_ptr<CBusyHour>& bh);
 };
 
 }  // namespace ridirodev

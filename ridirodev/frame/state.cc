@@ -2,6 +2,7 @@
 
 #include <unordered_map>
 
+#include "ridirodev/busyhour/m_busy_hour.h"
 #include "ridirodev/host/services.h"
 
 namespace ridirodev {

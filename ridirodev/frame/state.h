@@ -32,6 +32,7 @@ class CAppGroupTemplate;
 class CFieldCategory;
 class CFieldType;
 class CAggregator;
+struct MBusyHour;
 
 // Global flags set by the capability probe; False until it has run.
 struct GlobalFlags {
@@ -151,6 +152,8 @@ class MRidirodev {
   std::shared_ptr<CEnumValues> EnumValues(int32_t fieldId);
   // The single change notifier.
   std::shared_ptr<CFieldUpdates> FieldUpdates();
+  // The busy-hour caches.
+  MBusyHour& BusyHour();
 
   // Cached collections and singletons (empty until first requested).
   std::shared_ptr<CAppGroupTemplates> appGroupTemplates;
@@ -192,6 +195,7 @@ class MRidirodev {
   IAppMessagesPtr messages_;
   IFontServicesPtr fontServices_;
   IImageServicesPtr imageServices_;
+  std::unique_ptr<MBusyHour> busyHour_;
   struct OwnerCache;
   std::unique_ptr<OwnerCache> ownerCache_;  // while a batch is open
   int32_t ownerBatches_ = 0;

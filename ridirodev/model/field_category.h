@@ -12,6 +12,8 @@
 namespace ridirodev {
 
 class CAppGroupTemplate;
+class CBusyHour;
+class CBusyHours;
 class CField;
 class CFields;
 class IDBRecordset;
@@ -81,6 +83,25 @@ class CFieldCategory : public Object, public std::enable_shared_from_this<CField
   // The entity's expressions read again.
   void ReloadFields();
 
+  // Copies of the Traffic category's busy hours and summations, read on first use and cached;
+  // error 91 for a category of another application.
+  std::shared_ptr<CBusyHours> BusyHours();
+  std::shared_ptr<CBusyHours> Summations();
+  // The cache dropped and read again.
+  void ReloadBusyHours();
+  void ReloadSummations();
+  // The cache holds a clone of bh. Errors are reported to the host and not raised.
+  void AddBusyHour(const std::shared_ptr<CBusyHour>& bh);
+  void UpdateBusyHour(const std::shared_ptr<CBusyHour>& bh);
+  // Only the busy hours held in the cache are deleted; the notice names those removed.
+  void DeleteBusyHours(const std::shared_ptr<CBusyHours>& bhsA);
+  // Every busy hour given gets the new owner, cached or not; the notice carries bhsA.
+  void ChangeBusyHourOwner(const std::shared_ptr<CBusyHours>& bhsA, int32_t ordNewUser);
+  void AddSummation(const std::shared_ptr<CBusyHour>& bh);
+  void UpdateSummation(const std::shared_ptr<CBusyHour>& bh);
+  void DeleteSummations(const std::shared_ptr<CBusyHours>& bhsA);
+  void ChangeSummationOwner(const std::shared_ptr<CBusyHours>& bhsA, int32_t ordNewUser);
+
   // The host tree's view of this category (its Clone clashes with ours): a new adapter that
   // keeps the category alive as long as the tree holds it.
   ITreeNodeItemPtr TreeItem();
@@ -104,6 +125,16 @@ class CFieldCategory : public Object, public std::enable_shared_from_this<CField
   std::weak_ptr<CAppGroupTemplate> template_;
   std::shared_ptr<CFields> commonFields_;
   std::shared_ptr<CFields> keyFields_;
+  std::shared_ptr<CBusyHours> busyHours_;
+  std::shared_ptr<CBusyHours> summations_;
+
+  // The cache of one kind, made and filled on first use; error 91 outside Traffic.
+  CBusyHours& BusyHourCache(bool fSummation);
+  void ReloadBusyHourCache(bool fSummation);
+  void AddToBusyHourCache(bool fSummation, const std::shared_ptr<CBusyHour>& bh);
+  void UpdateInBusyHourCache(bool fSummation, const std::shared_ptr<CBusyHour>& bh);
+  void DeleteFromBusyHourCache(bool fSummation, const std::shared_ptr<CBusyHours>& bhsA);
+  void ChangeOwnerInBusyHourCache(bool fSummation, const std::shared_ptr<CBusyHours>& bhsA, int32_t ordNewUser);
 };
 using CFieldCategoryPtr = std::shared_ptr<CFieldCategory>;
 

@@ -1,5 +1,6 @@
 #include "ridirodev/sql/referencing_documents.h"
 
+#include "ridirodev/busyhour/busy_hours.h"
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/frame/error_reports.h"
 #include "ridirodev/frame/state.h"
@@ -8,6 +9,7 @@
 #include "ridirodev/host/services.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/fields.h"
+#include "ridirodev/sql/busyhour_persistence.h"
 #include "ridirodev/sql/closing_recordset.h"
 
 namespace ridirodev::sql {
@@ -100,6 +102,27 @@ std::string FieldReportsStatement(std::string_view fieldId) {
 std::string FieldTemplatesStatement(std::string_view fieldId) {
   return std::string("SELECT UNIQUE TemplateId FROM PM_TemplateField WHERE ") +
          "Field_Id=" + std::string(fieldId);
+}
+
+std::string FieldBusyHoursStatement(std::string_view fieldId) {
+  return std::string("SELECT Id FROM PM_BusyHour WHERE ") + "Field_Id=" + std::string(fieldId);
+}
+
+void LoadFieldReferencingBusyHours(const CFields& fields, CBusyHours& busyHours) {
+  MRidirodev& state = MRidirodev::Current();
+  IDBObject& db = state.Database();
+  for (const CFieldPtr& fld : fields) {
+    ClosingRecordset rs(
+        db.OpenRecordset(FieldBusyHoursStatement(db.NumberLiteral(Variant(fld->Id()), 0)->Text())));
+    if (state.FolderServices().StopRequested()) return;
+    if (!rs) continue;
+    for (; !rs->Eof(); rs->MoveNext()) {
+      auto bh = std::make_shared<CBusyHour>();
+      LoadBusyHourById(*bh, db.FieldNumber(rs->Fields().Value("Id")), true);
+      busyHours.Add(bh);
+    }
+    rs.Close();
+  }
 }
 
 void LoadFieldReferencingDocuments(const std::shared_ptr<CFields>& fields, IFolderDocuments& documents) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 namespace ridirodev {
+class CBusyHours;
 class CFields;
 class IFolderDocuments;
 }  // namespace ridirodev
@@ -26,8 +27,13 @@ inline constexpr std::string_view kReferencesFailed = "Error finding UDC referen
 // failure ends the search with an error box and is not raised; documents already added stay.
 void LoadFieldReferencingDocuments(const std::shared_ptr<CFields>& fields, IFolderDocuments& documents);
 
+// Adds to busyHours every stored busy hour defined on one of the fields, with its hours. A stop
+// asked by the folder services ends the walk; errors reach the caller.
+void LoadFieldReferencingBusyHours(const CFields& fields, CBusyHours& busyHours);
+
 // Statement texts; fieldId is the SQL text of the field id's number literal.
 std::string FieldReportsStatement(std::string_view fieldId);
 std::string FieldTemplatesStatement(std::string_view fieldId);
+std::string FieldBusyHoursStatement(std::string_view fieldId);
 
 }  // namespace ridirodev::sql

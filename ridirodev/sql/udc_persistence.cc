@@ -10,6 +10,7 @@
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/qualifiers.h"
 #include "ridirodev/sql/dictionary_statements.h"
+#include "ridirodev/sql/transaction.h"
 
 namespace ridirodev::sql {
 namespace {
@@ -29,34 +30,6 @@ std::string_view TrimBlanks(std::string_view s) noexcept {
 std::string TextOf(const Variant& v) {
   return v.IsEmpty() || v.IsNull() || v.IsMissing() ? "" : v.ToString();
 }
-
-// A transaction of the query service that knows whether it is still open, so that a failure
-// before it began, or after it was committed, rolls back nothing.
-class Transaction {
- public:
-  explicit Transaction(IXMLQueryService& service) : service_(service) {}
-  void Begin() {
-    service_.BeginTransaction();
-    open_ = true;
-  }
-  void Commit() {
-    service_.CommitTransaction();
-    open_ = false;
-  }
-  // A failing rollback must not hide the error that made it necessary.
-  void RollbackIfOpen() noexcept {
-    if (!open_) return;
-    open_ = false;
-    try {
-      service_.RollbackTransaction();
-    } catch (...) {
-    }
-  }
-
- private:
-  IXMLQueryService& service_;
-  bool open_ = false;
-};
 
 // A procedure call filled in parameter order.
 class ProcedureCall {

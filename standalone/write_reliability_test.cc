@@ -1,4 +1,4 @@
-// InsertUDC, UpdateUDC and DeleteUDC failing at each of their database steps in turn, on the
+// Saves of calculations and busy hours failing at each of their database steps in turn, on the
 // sample dictionary: nothing half-written may stay behind, and the user hears of it once.
 
 #include <gtest/gtest.h>
@@ -9,14 +9,19 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "ridirodev/busyhour/busy_hour.h"
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/frame/field_updates.h"
 #include "ridirodev/frame/g_ridirodev.h"
 #include "ridirodev/frame/state.h"
 #include "ridirodev/model/extra_column_values.h"
 #include "ridirodev/model/field.h"
+#include "ridirodev/model/field_categories.h"
+#include "ridirodev/model/field_category.h"
+#include "ridirodev/sql/busyhour_persistence.h"
 #include "ridirodev/sql/udc_persistence.h"
 #include "standalone/host.h"
 #include "standalone/sample.h"
@@ -67,10 +72,11 @@ std::string Dump(sqlite3* db, bool withoutTimes = false) {
 
 // An in-memory sample host whose error reports the test reads.
 struct SampleHost {
-  SampleHost() {
+  explicit SampleHost(int32_t daySlots = 24) {
     StandaloneConfig config;
     config.db = ":memory:";
-    config.extendedEntityViews = true;  // the source goes through the server's label function too
+    config.extendedEntityViews = true;  // a calculation's source goes through the server's label function too
+    config.daySlots = daySlots;
     host = std::make_shared<StandaloneHost>(config);
     db = host->Sqlite()->Connection()->Handle();
     CreateDictionarySchema(db);
@@ -82,9 +88,32 @@ struct SampleHost {
                                     std::to_string(kSampleCellEntity) + " AND Name = '" + name + "'")
                          .at(0));
   }
+  size_t Reports() const;
   std::shared_ptr<StandaloneHost> host;
   sqlite3* db = nullptr;
   std::ostringstream log;
+};
+
+// A copy of a whole database, to start each failing run from.
+class Snapshot {
+ public:
+  explicit Snapshot(sqlite3* from) {
+    sqlite3_open(":memory:", &copy_);
+    Copy(from, copy_);
+  }
+  ~Snapshot() { sqlite3_close(copy_); }
+  Snapshot(const Snapshot&) = delete;
+  Snapshot& operator=(const Snapshot&) = delete;
+  sqlite3* Db() const noexcept { return copy_; }
+  void RestoreInto(sqlite3* to) const { Copy(copy_, to); }
+
+ private:
+  static void Copy(sqlite3* from, sqlite3* to) {
+    sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main");
+    ASSERT_TRUE(backup && sqlite3_backup_step(backup, -1) == SQLITE_DONE &&
+                sqlite3_backup_finish(backup) == SQLITE_OK);
+  }
+  sqlite3* copy_ = nullptr;
 };
 
 size_t Count(const std::string& text, const std::string& what) {
@@ -92,6 +121,8 @@ size_t Count(const std::string& text, const std::string& what) {
   for (size_t at = 0; (at = text.find(what, at)) != std::string::npos; at += what.size()) ++n;
   return n;
 }
+
+size_t SampleHost::Reports() const { return Count(log.str(), "ErrorReporter Report"); }
 
 TEST(UdcReliabilityTest, AFailureAtAnyStepLeavesTheDictionaryAsBeforeOrWhole) {
   struct Operation {
@@ -128,25 +159,17 @@ TEST(UdcReliabilityTest, AFailureAtAnyStepLeavesTheDictionaryAsBeforeOrWhole) {
         [&](int32_t, std::shared_ptr<CFields>, EAction) { ++notifications; });
     SqliteDatabase& db = *h.host->Sqlite();
     const std::string before = Dump(h.db);
-    sqlite3* opened = nullptr;
-    ASSERT_EQ(sqlite3_open(":memory:", &opened), SQLITE_OK);
-    const std::unique_ptr<sqlite3, int (*)(sqlite3*)> pristine(opened, sqlite3_close);
-    auto copy = [](sqlite3* from, sqlite3* to) {
-      sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main");
-      ASSERT_TRUE(backup && sqlite3_backup_step(backup, -1) == SQLITE_DONE &&
-                  sqlite3_backup_finish(backup) == SQLITE_OK);
-    };
-    copy(h.db, pristine.get());
+    const Snapshot pristine(h.db);
     CFieldPtr fld;
     ASSERT_TRUE(op.run(h, fld)) << op.name << h.log.str();
     const std::string saved = Dump(h.db, true);
-    ASSERT_NE(saved, Dump(pristine.get(), true)) << op.name;
-    copy(pristine.get(), h.db);
+    ASSERT_NE(saved, Dump(pristine.Db(), true)) << op.name;
+    pristine.RestoreInto(h.db);
 
     size_t steps = 0, committedAt = 0;
     for (size_t n = 1;; ++n) {
       SCOPED_TRACE(std::string(op.name) + " failing at call " + std::to_string(n));
-      const size_t logged = h.log.str().size(), reports = Count(h.log.str(), "ErrorReporter Report");
+      const size_t logged = h.log.str().size(), reports = h.Reports();
       db.FailOnCall(n, AutomationError(kDatabaseError, "test", kInjected));
       const bool ok = op.run(h, fld);
       if (db.FailureArmed()) {  // every step has failed once
@@ -156,7 +179,7 @@ TEST(UdcReliabilityTest, AFailureAtAnyStepLeavesTheDictionaryAsBeforeOrWhole) {
       }
       steps = n;
       EXPECT_TRUE(sqlite3_get_autocommit(h.db));  // no transaction left open
-      EXPECT_EQ(Count(h.log.str(), "ErrorReporter Report"), reports + 1);
+      EXPECT_EQ(h.Reports(), reports + 1);
       EXPECT_NE(h.log.str().find(kInjected, logged), std::string::npos);
       EXPECT_EQ(notifications, 0);
       if (Dump(h.db) == before) {
@@ -173,11 +196,98 @@ TEST(UdcReliabilityTest, AFailureAtAnyStepLeavesTheDictionaryAsBeforeOrWhole) {
       std::string status;
       sql::GetUDCStatus(Variant(fld->Id()), status, 30);
       EXPECT_EQ(Dump(h.db, true), saved);
-      copy(pristine.get(), h.db);
+      pristine.RestoreInto(h.db);
     }
     EXPECT_GE(steps, 5u) << op.name;
     EXPECT_TRUE(committedAt == 0 || committedAt == steps) << op.name << " committed at call " << committedAt;
   }
+}
+
+// The rows of the busy-hour tables; Changed is left out, being stamped with the clock.
+std::string BusyHourTables(sqlite3* db) {
+  std::string out;
+  sqlite3_exec(
+      db,
+      "SELECT Id, UserId, Name, Cluster_Entity_Id, Field_Id, Description, FirstNeeded, Span, MinRank, "
+      "MaxRank, "
+      "DTPeriod, Scenario_Id, FirstAvail, LastAvail, Daily_Retention FROM PM_BusyHour ORDER BY Id;"
+      "SELECT * FROM PM_HourRange ORDER BY Id; SELECT * FROM PM_PABH ORDER BY ID",
+      [](void* text, int n, char** values, char**) {
+        for (int i = 0; i < n; ++i)
+          *static_cast<std::string*>(text) += (values[i] ? values[i] : "<null>") + std::string("|");
+        *static_cast<std::string*>(text) += "\n";
+        return 0;
+      },
+      &out, nullptr);
+  return out;
+}
+
+TEST(BusyHourReliabilityTest, AFailureAtAnyStepLeavesTheBusyHourTablesAsBefore) {
+  const std::pair<const char*, void (CFieldCategory::*)(const CBusyHourPtr&)> operations[] = {
+      {"insert", &CFieldCategory::AddBusyHour}, {"update", &CFieldCategory::UpdateBusyHour}};
+  // Cell Erlang BH asking for a PABH record, with an extra run of slots: the definition, the
+  // PABH record and two hour ranges are written.
+  auto edited = [] {
+    auto bh = std::make_shared<CBusyHour>();
+    bh->LoadBusyHourById(4);
+    bh->SetPABH_Defined(true);
+    bh->SetUpdateRequired(true);
+    bh->SetSelected(3, true);
+    return bh;
+  };
+  for (const auto& [name, save] : operations) {
+    SampleHost h;
+    MRidirodevScope scope(h.host);
+    CFieldCategory& cell =
+        *GRidirodev::TrafficCategories()->Item(Variant(GRidirodev::EntityKey(kSampleCellEntity)));
+    size_t notifications = 0;
+    auto connection = GRidirodev::FieldUpdates()->BusyHourChange.Connect(
+        [&](bool, int32_t, std::shared_ptr<CBusyHours>, EAction) { ++notifications; });
+    const std::string before = BusyHourTables(h.db);
+    const Snapshot pristine(h.db);
+    (cell.*save)(edited());
+    const std::string saved = BusyHourTables(h.db);
+    ASSERT_EQ(notifications, 1u) << name << h.log.str();
+    ASSERT_NE(saved.find("|3|3|7200|10799|"), std::string::npos) << name << saved;  // the extra run
+    pristine.RestoreInto(h.db);
+
+    size_t steps = 0;
+    for (size_t n = 1;; ++n) {
+      SCOPED_TRACE(std::string(name) + " failing at call " + std::to_string(n));
+      const size_t reports = h.Reports(), notified = notifications;
+      CBusyHourPtr bh = edited();
+      h.host->Sqlite()->FailOnCall(n, AutomationError(kDatabaseError, "test", "injected failure"));
+      (cell.*save)(bh);
+      if (h.host->Sqlite()->FailureArmed()) break;  // every step has failed once
+      steps = n;
+      EXPECT_TRUE(sqlite3_get_autocommit(h.db));  // no transaction left open
+      if (BusyHourTables(h.db) == before) {
+        EXPECT_EQ(h.Reports(), reports + 1);
+        EXPECT_EQ(notifications, notified);
+        continue;
+      }
+      // Only reading the new definition back follows the commit: what was saved stands, and the
+      // user hears either of the failure or of the new definition.
+      EXPECT_STREQ(name, "insert");
+      EXPECT_EQ(BusyHourTables(h.db), saved);
+      EXPECT_EQ(h.Reports() - reports + (notifications - notified), 1u);
+      pristine.RestoreInto(h.db);
+    }
+    EXPECT_GE(steps, 9u) << name;  // begin, the definition, PABH count and insert, 2 x (id, range), commit
+  }
+}
+
+// Slots shorter than an hour are stored with the seconds of the day and read back through them.
+TEST(BusyHourReliabilityTest, ShortSlotsRoundTrip) {
+  SampleHost h(96);
+  MRidirodevScope scope(h.host);
+  auto bh = std::make_shared<CBusyHour>(), back = std::make_shared<CBusyHour>();
+  bh->LoadBusyHourById(5);
+  for (int32_t slot : {5, 6, 40, 96}) bh->SetSelected(slot, true);
+  ASSERT_TRUE(sql::UpdateBusyHourRecord(*bh)) << h.log.str();
+  back->LoadBusyHourById(5);
+  EXPECT_EQ(back->Hours(), bh->Hours());
+  EXPECT_NE(BusyHourTables(h.db).find("|5|40|40|35100|35999|"), std::string::npos);
 }
 
 }  // namespace

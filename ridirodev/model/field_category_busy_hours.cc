@@ -1,0 +1,138 @@
+// The busy hours and summations of a Traffic category: their caches and the operations that
+// change them. Each operation writes first, then brings the cache up to date, then announces.
+
+#include "ridirodev/busyhour/busy_hours.h"
+#include "ridirodev/core/automation_error.h"
+#include "ridirodev/frame/enums.h"
+#include "ridirodev/frame/error_reports.h"
+#include "ridirodev/frame/field_updates.h"
+#include "ridirodev/model/field_category.h"
+#include "ridirodev/sql/busyhour_persistence.h"
+
+namespace ridirodev {
+namespace {
+
+const CBusyHour& Require(const std::shared_ptr<CBusyHour>& bh) {
+  if (!bh) {
+    throw AutomationError(ErrorNumber::kObjectNotSet, "CFieldCategory",
+                          "Object variable or With block variable not set");
+  }
+  return *bh;
+}
+
+// Only Traffic's entities have busy hours: others keep no cache.
+void RequireTraffic(const CFieldCategory& category) {
+  if (category.AppName() == "Traffic") return;
+  throw AutomationError(
+      ErrorNumber::kObjectNotSet, "CFieldCategory",
+      "Only Traffic entities have busy hours; " + category.CategoryEntity() + " is of " + category.AppName());
+}
+
+}  // namespace
+
+CBusyHours& CFieldCategory::BusyHourCache(bool fSummation) {
+  RequireTraffic(*this);
+  std::shared_ptr<CBusyHours>& cache = fSummation ? summations_ : busyHours_;
+  if (!cache) {
+    // Kept only once read whole: a failed read is tried again on the next use.
+    auto read = std::make_shared<CBusyHours>();
+    if (fSummation) {
+      sql::LoadCategorySummations(*read, id_);
+    } else {
+      sql::LoadCategoryBusyHours(*read, id_);
+    }
+    cache = std::move(read);
+  }
+  return *cache;
+}
+
+std::shared_ptr<CBusyHours> CFieldCategory::BusyHours() { return BusyHourCache(false).Clone(true); }
+
+std::shared_ptr<CBusyHours> CFieldCategory::Summations() { return BusyHourCache(true).Clone(true); }
+
+void CFieldCategory::ReloadBusyHourCache(bool fSummation) {
+  (fSummation ? summations_ : busyHours_).reset();
+  BusyHourCache(fSummation);
+  NotifyBusyHourChange(fSummation, id_, nullptr, eRefreshed);
+}
+
+void CFieldCategory::ReloadBusyHours() { ReloadBusyHourCache(false); }
+void CFieldCategory::ReloadSummations() { ReloadBusyHourCache(true); }
+
+// A cache that was never read is left so: its first read finds the stored row.
+void CFieldCategory::AddToBusyHourCache(bool fSummation, const std::shared_ptr<CBusyHour>& bh) {
+  try {
+    Require(bh);
+    RequireTraffic(*this);                        // before anything is stored
+    if (!sql::InsertBusyHourRecord(*bh)) return;  // reported by the insert
+    if (const auto& cache = fSummation ? summations_ : busyHours_) cache->Add(bh->Clone());
+    NotifyBusyHourChange(fSummation, id_, bh, eAdded);
+  } catch (...) {
+    ReportCurrentError();
+  }
+}
+
+void CFieldCategory::UpdateInBusyHourCache(bool fSummation, const std::shared_ptr<CBusyHour>& bh) {
+  Require(bh);
+  RequireTraffic(*this);
+  if (!sql::UpdateBusyHourRecord(*bh)) return;  // reported by the update
+  if (const auto& cache = fSummation ? summations_ : busyHours_) cache->Update(bh->Clone());
+  NotifyBusyHourChange(fSummation, id_, bh, eUpdate);
+}
+
+void CFieldCategory::DeleteFromBusyHourCache(bool fSummation, const std::shared_ptr<CBusyHours>& bhsA) {
+  if (!bhsA) return;
+  CBusyHours& cache = BusyHourCache(fSummation);
+  auto removed = std::make_shared<CBusyHours>();
+  try {
+    for (const CBusyHourPtr& bh : *bhsA) {
+      CBusyHourPtr cached = bh ? cache.Item(Variant(bh->Key())) : nullptr;
+      if (!cached) continue;
+      sql::DeleteBusyHour(cached->Id());
+      cache.Delete(Variant(cached->Key()));
+      removed->Add(cached);
+    }
+  } catch (...) {
+    // Those already gone are announced before the error goes on.
+    if (removed->Count() > 0) NotifyBusyHourChange(fSummation, id_, removed, eDeleted);
+    throw;
+  }
+  if (removed->Count() > 0) NotifyBusyHourChange(fSummation, id_, removed, eDeleted);
+}
+
+void CFieldCategory::ChangeOwnerInBusyHourCache(bool fSummation, const std::shared_ptr<CBusyHours>& bhsA,
+                                                int32_t ordNewUser) {
+  if (!bhsA) return;
+  RequireTraffic(*this);
+  const auto& cache = fSummation ? summations_ : busyHours_;
+  for (const CBusyHourPtr& bh : *bhsA) {
+    if (!bh) continue;
+    sql::UpdateBusyHourOwnerRecord(bh->Id(), ordNewUser);
+    bh->SetUserId(ordNewUser);
+    if (cache) cache->Update(bh->Clone());
+  }
+  if (bhsA->Count() > 0) NotifyBusyHourChange(fSummation, id_, bhsA, eOwnerChanged);
+}
+
+void CFieldCategory::AddBusyHour(const std::shared_ptr<CBusyHour>& bh) { AddToBusyHourCache(false, bh); }
+void CFieldCategory::AddSummation(const std::shared_ptr<CBusyHour>& bh) { AddToBusyHourCache(true, bh); }
+void CFieldCategory::UpdateBusyHour(const std::shared_ptr<CBusyHour>& bh) {
+  UpdateInBusyHourCache(false, bh);
+}
+void CFieldCategory::UpdateSummation(const std::shared_ptr<CBusyHour>& bh) {
+  UpdateInBusyHourCache(true, bh);
+}
+void CFieldCategory::DeleteBusyHours(const std::shared_ptr<CBusyHours>& bhsA) {
+  DeleteFromBusyHourCache(false, bhsA);
+}
+void CFieldCategory::DeleteSummations(const std::shared_ptr<CBusyHours>& bhsA) {
+  DeleteFromBusyHourCache(true, bhsA);
+}
+void CFieldCategory::ChangeBusyHourOwner(const std::shared_ptr<CBusyHours>& bhsA, int32_t ordNewUser) {
+  ChangeOwnerInBusyHourCache(false, bhsA, ordNewUser);
+}
+void CFieldCategory::ChangeSummationOwner(const std::shared_ptr<CBusyHours>& bhsA, int32_t ordNewUser) {
+  ChangeOwnerInBusyHourCache(true, bhsA, ordNewUser);
+}
+
+}  // namespace ridirodev
