@@ -45,10 +45,6 @@ std::string CellText(const Variant& value) {
   return value.ToString();
 }
 
-[[noreturn]] void Invalid(const std::string& description) {
-  throw AutomationError(ErrorNumber::kInvalidArgument, kSource, description);
-}
-
 std::string SizeRule() { return "--size must be a whole number from 1 to " + std::to_string(kMaxInitSize); }
 
 // The temporary file of the init under way and its rollback journal, for the signal handler,
@@ -144,6 +140,21 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 }
 
 }  // namespace
+
+void Invalid(const std::string& description) {
+  throw AutomationError(ErrorNumber::kInvalidArgument, kSource, description);
+}
+
+std::optional<int32_t> WholeNumber(const std::string& text) {
+  double number = 0;
+  if (!Variant::ParseNumber(text, number) || number < INT32_MIN || number > INT32_MAX ||
+      number != static_cast<double>(static_cast<int32_t>(number))) {
+    return std::nullopt;
+  }
+  return static_cast<int32_t>(number);
+}
+
+void StartComponent() { CRidirodevInitializer().Initialize(); }
 
 int32_t ParseSize(std::string_view text) {
   const bool digits = !text.empty() && text.size() <= 7 &&

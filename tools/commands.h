@@ -60,6 +60,14 @@ void WarnAboutConfig(const standalone::StandaloneConfig& config, std::ostream& e
 // by the statement and the column that were being read when it arose, when db noted them.
 std::string ErrorReport(const AutomationError& error, const standalone::SqliteDatabase* db);
 
+// The tool's own error (5), whose description the error report shows alone.
+[[noreturn]] void Invalid(const std::string& description);
+// A whole number that fits 32 bits, or nothing for any other text.
+std::optional<int32_t> WholeNumber(const std::string& text);
+// Starts the component on the installed host, as a host does before its first use: the
+// caches and capability flags (styles, complex texts) are then as a host has them.
+void StartComponent();
+
 // Look-ups shared by the command families; each fails with a message that says where to look.
 std::shared_ptr<CAppGroupTemplate> RequireTemplate(const std::string& app);
 // The entity by id, entity name, label or category name, then by context label (case ignored).

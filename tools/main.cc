@@ -10,6 +10,7 @@
 #include "standalone/config.h"
 #include "standalone/host.h"
 #include "standalone/sqlite_database.h"
+#include "tools/busyhour_commands.h"
 #include "tools/commands.h"
 #include "tools/udc_commands.h"
 
@@ -88,6 +89,7 @@ int main(int argc, char** argv) {
   fieldsCommand->add_option("--columns", columns, columnHelp);
 
   ridirodev::tool::UdcCommandLine udcCommands(app, db);
+  ridirodev::tool::BusyHourCommandLine busyHourCommands(app, db);
 
   CLI11_PARSE(app, argc, argv);
   if (app.get_subcommands().empty()) {
@@ -122,6 +124,8 @@ int main(int argc, char** argv) {
         ridirodev::tool::ShowTemplates(std::cout);
       } else if (udcCommands.Chosen()) {
         udcCommands.Run(std::cout);
+      } else if (busyHourCommands.Chosen()) {
+        busyHourCommands.Run(std::cout);
       } else if (*categoriesCommand) {
         ridirodev::tool::ShowCategories(categoriesApp, std::cout, std::cerr);
       } else {

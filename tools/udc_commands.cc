@@ -28,32 +28,11 @@
 namespace ridirodev::tool {
 namespace {
 
-// The tool's own errors: ErrorReport shows their description alone.
-constexpr const char* kSource = "ridirodev";
-
-[[noreturn]] void Invalid(const std::string& description) {
-  throw AutomationError(ErrorNumber::kInvalidArgument, kSource, description);
-}
-
-// A whole number that fits an id or a mask, or nothing for any other text.
-std::optional<int32_t> WholeNumber(const std::string& text) {
-  double number = 0;
-  if (!Variant::ParseNumber(text, number) || number < INT32_MIN || number > INT32_MAX ||
-      number != static_cast<double>(static_cast<int32_t>(number))) {
-    return std::nullopt;
-  }
-  return static_cast<int32_t>(number);
-}
-
 std::string Joined(const std::vector<std::string>& items, const std::string& separator = ", ") {
   std::string text;
   for (const std::string& item : items) text += (text.empty() ? "" : separator) + item;
   return text;
 }
-
-// The component's caches and capability flags (styles, complex texts) as a host has them
-// once it has started the component.
-void Start() { CRidirodevInitializer().Initialize(); }
 
 std::string EntityOf(const CField& fld) {
   const CFieldCategoryPtr category = fld.FieldCategory();
@@ -322,7 +301,7 @@ std::string NamesAt(const std::vector<CFieldPtr>& flds) {
 
 void AddCalculation(const std::string& app, const std::string& entity, const std::string& name,
                     const FieldValues& values, std::ostream& out) {
-  Start();
+  StartComponent();
   const CFieldCategoryPtr category = RequireCategory(app, entity);
   if (!values.source || TrimBlanks(*values.source).empty())
     Invalid("A calculation needs its text (--source).");
@@ -336,7 +315,7 @@ void AddCalculation(const std::string& app, const std::string& entity, const std
 
 void UpdateCalculation(const FieldScope& scope, const std::string& field, const FieldValues& values,
                        std::ostream& out) {
-  Start();
+  StartComponent();
   const CFieldPtr current = FindField(scope, field, Kind::kCalculation);
   FieldParts parts = FieldParts::Of(*current);
   parts.Apply(values, {scope.app, std::to_string(current->EntityId())});
@@ -355,7 +334,7 @@ void UpdateCalculation(const FieldScope& scope, const std::string& field, const 
 
 void RenameCalculation(const FieldScope& scope, const std::string& field, const std::string& newName,
                        std::ostream& out) {
-  Start();
+  StartComponent();
   const CFieldPtr fld = FindField(scope, field, Kind::kCalculation);
   const std::string name(TrimBlanks(newName));
   if (name.empty()) Invalid("The new name is missing.");
@@ -386,7 +365,7 @@ void RenameCalculation(const FieldScope& scope, const std::string& field, const 
 
 void ChangeCalculationOwner(const FieldScope& scope, const std::vector<std::string>& fields,
                             const std::string& user, std::ostream& out) {
-  Start();
+  StartComponent();
   UserId(user);  // an unknown user is refused before anything else is looked at
   const CFieldsPtr flds = FindFields(scope, fields, Kind::kAny);
   GRidirodev::ChangeExpressionOwner(flds, user);
@@ -400,7 +379,7 @@ void ChangeCalculationOwner(const FieldScope& scope, const std::vector<std::stri
 }
 
 void ShowCalculationStatus(const FieldScope& scope, const std::string& field, std::ostream& out) {
-  Start();
+  StartComponent();
   const CFieldPtr fld = FindField(scope, field, Kind::kCalculation);
   std::string status;
   const std::string message = GRidirodev::GetExpressionError(Variant(fld->Id()), status);
@@ -410,7 +389,7 @@ void ShowCalculationStatus(const FieldScope& scope, const std::string& field, st
 
 void StyleCalculation(const FieldScope& scope, const std::string& field, const FieldStyle& style,
                       std::ostream& out) {
-  Start();
+  StartComponent();
   if (!style.clear && !style.fontStyle && !style.color) Invalid("Give --font-style, --color or --clear.");
   if (style.clear && (style.fontStyle || style.color)) Invalid("--clear takes no --font-style or --color.");
   if (!GRidirodev::StyleFieldsAvailable()) Invalid("This dictionary keeps no display styles.");
@@ -435,7 +414,7 @@ void StyleCalculation(const FieldScope& scope, const std::string& field, const F
 
 void ShowCalculationReferences(const FieldScope& scope, const std::vector<std::string>& fields,
                                std::ostream& out) {
-  Start();
+  StartComponent();
   const CFieldsPtr flds = FindFields(scope, fields, Kind::kAny);
   CUDCRefs refs;
   refs.SetudcToDelete(flds);
@@ -504,7 +483,7 @@ void ShowCalculationReferences(const FieldScope& scope, const std::vector<std::s
 }
 
 void DeleteCalculations(const FieldScope& scope, const std::vector<std::string>& fields, std::ostream& out) {
-  Start();
+  StartComponent();
   const CFieldsPtr flds = FindFields(scope, fields, Kind::kAny);
   // The reasons are gathered first: once users are deleted, their dependencies are gone.
   CUDCRefs refs;
@@ -533,7 +512,7 @@ void DeleteCalculations(const FieldScope& scope, const std::vector<std::string>&
 
 void AddCommonField(const std::string& app, const std::string& entity, const std::string& name,
                     const FieldValues& values, std::ostream& out) {
-  Start();
+  StartComponent();
   if (!EqualsNoCase(app, "Traffic")) Invalid("Common fields belong to Traffic, not to " + app + ".");
   if (values.source || values.complex || values.weight) {
     Invalid("A common field has no --source, --complex or --weight.");
@@ -548,7 +527,7 @@ void AddCommonField(const std::string& app, const std::string& entity, const std
 
 void UpdateCommonField(const FieldScope& scope, const std::string& field, const FieldValues& values,
                        std::ostream& out) {
-  Start();
+  StartComponent();
   if (values.source || values.complex || values.weight) {
     Invalid("A common field has no --source, --complex or --weight.");
   }
@@ -561,7 +540,7 @@ void UpdateCommonField(const FieldScope& scope, const std::string& field, const 
 }
 
 void DeleteCommonFields(const FieldScope& scope, const std::vector<std::string>& fields, std::ostream& out) {
-  Start();
+  StartComponent();
   const CFieldsPtr flds = FindFields(scope, fields, Kind::kCommon);
   std::map<int32_t, CFieldsPtr> byEntity;
   for (const CFieldPtr& fld : *flds) {

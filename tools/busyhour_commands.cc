@@ -1,0 +1,461 @@
+#include "tools/busyhour_commands.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <ostream>
+
+#include "ridirodev/busyhour/busy_hour.h"
+#include "ridirodev/busyhour/busy_hours.h"
+#include "ridirodev/busyhour/g_busy_hour.h"
+#include "ridirodev/core/automation_error.h"
+#include "ridirodev/core/text.h"
+#include "ridirodev/frame/initializer.h"
+#include "ridirodev/frame/state.h"
+#include "ridirodev/host/services.h"
+#include "ridirodev/model/field.h"
+#include "ridirodev/model/field_category.h"
+#include "ridirodev/model/fields.h"
+#include "tools/commands.h"
+
+namespace ridirodev::tool {
+namespace {
+
+CFieldCategoryPtr TrafficCategory(const std::string& entity) { return RequireCategory("Traffic", entity); }
+
+bool IsSummation(const CBusyHour& bh) { return bh.FieldObject() == nullptr; }
+
+std::string EntityOf(const CBusyHour& bh) {
+  const CFieldCategoryPtr category = bh.CategoryObject();
+  return category ? category->CategoryEntity() : "no entity";
+}
+
+std::string Describe(const CBusyHour& bh) {
+  return (IsSummation(bh) ? "summation " : "busy hour ") + bh.Name() + " at " + EntityOf(bh) + " (id " +
+         std::to_string(bh.Id()) + ")";
+}
+
+// Busy hours and summations of one entity, or of every Traffic entity, with their hours.
+CBusyHoursPtr Definitions(const std::string& entity) {
+  auto all = std::make_shared<CBusyHours>();
+  if (entity.empty()) {
+    GBusyHour::LoadAllBusyHours(*all, true);
+    GBusyHour::LoadAllSummations(*all, true);
+  } else {
+    const CFieldCategoryPtr category = TrafficCategory(entity);
+    for (const CBusyHoursPtr& some : {category->BusyHours(), category->Summations()}) {
+      for (const CBusyHourPtr& bh : *some) all->Add(bh);
+    }
+  }
+  return all;
+}
+
+CBusyHourPtr FindBusyHour(const std::string& entity, const std::string& given) {
+  const std::string name(TrimBlanks(given));
+  if (name.empty()) Invalid("A busy hour name or id is missing.");
+  const auto id = WholeNumber(name);
+  std::vector<CBusyHourPtr> found;
+  const CBusyHoursPtr all = Definitions(entity);
+  for (const CBusyHourPtr& bh : *all) {
+    if (id ? bh->Id() == *id : EqualsNoCase(bh->Name(), name)) found.push_back(bh);
+  }
+  const std::string where = entity.empty() ? "" : " at " + entity;
+  if (found.empty()) {
+    Invalid("There is no busy hour or summation " + (id ? "with id " + name : "named '" + name + "'") +
+            where + ".");
+  }
+  // Names differing only in case may have been stored by other clients: the exact one wins.
+  if (found.size() > 1 && std::count_if(found.begin(), found.end(),
+                                        [&](const CBusyHourPtr& bh) { return bh->Name() == name; }) == 1) {
+    std::erase_if(found, [&](const CBusyHourPtr& bh) { return bh->Name() != name; });
+  }
+  if (found.size() > 1) {
+    std::string ids;
+    for (const CBusyHourPtr& bh : found) {
+      ids += (ids.empty() ? "" : ", ") + std::to_string(bh->Id()) + " (" + EntityOf(*bh) + ")";
+    }
+    Invalid("The name '" + name + "' is used by ids " + ids + "; name one by id, or choose with --entity.");
+  }
+  const CFieldCategoryPtr category = found.front()->CategoryObject();
+  if (!category) Invalid(Describe(*found.front()) + " belongs to no Traffic entity.");
+  // The whole-dictionary read leaves out the PABH: the category's copy has it.
+  const CBusyHoursPtr own = IsSummation(*found.front()) ? category->Summations() : category->BusyHours();
+  const CBusyHourPtr bh = own->Item(Variant(found.front()->Key()));
+  return bh ? bh : found.front();
+}
+
+CFieldPtr FindField(CFieldCategory& category, const std::string& given) {
+  const std::string name(TrimBlanks(given));
+  const auto id = WholeNumber(name);
+  const CFieldsPtr fields = category.Fields();  // a new collection: kept alive for the loop
+  for (const CFieldPtr& fld : *fields) {
+    if (id ? fld->Id() == *id : EqualsNoCase(fld->Name(), name)) return fld;
+  }
+  Invalid("There is no field '" + name + "' at " + category.CategoryEntity() + ".");
+}
+
+// "18-22,7" as 1-based slots, each within the day's slots.
+std::vector<int32_t> Slots(const std::string& text, int32_t slotCount) {
+  std::vector<int32_t> slots;
+  for (size_t start = 0; start <= text.size();) {
+    const size_t comma = std::min(text.find(',', start), text.size());
+    const std::string part(TrimBlanks(text.substr(start, comma - start)));
+    start = comma + 1;
+    const size_t dash = part.find('-', 1);
+    const auto first = WholeNumber(part.substr(0, dash));
+    const auto last = dash == std::string::npos ? first : WholeNumber(part.substr(dash + 1));
+    if (!first || !last || *first < 1 || *last > slotCount || *first > *last) {
+      Invalid("--hours: '" + part + "' is not a slot or range of slots from 1 to " +
+              std::to_string(slotCount) + ", e.g. 18-22,7.");
+    }
+    for (int32_t slot = *first; slot <= *last; ++slot) slots.push_back(slot);
+  }
+  return slots;
+}
+
+int32_t UserId(const std::string& name) {
+  IAppUserPtr user = MRidirodev::Current().FolderServices().UserByName(name);
+  if (!user) Invalid("There is no user named '" + name + "'.");
+  return user->Id();
+}
+
+void CheckLength(const std::string& what, const std::string& text, int32_t limit) {
+  if (limit > 0 && static_cast<int32_t>(text.size()) > limit) {
+    Invalid("The " + what + " is longer than the " + std::to_string(limit) +
+            " characters the dictionary keeps.");
+  }
+}
+
+// The values given over those of bh; the field only for a busy hour.
+void Apply(CBusyHour& bh, CFieldCategory& category, const BusyHourValues& values) {
+  if (values.field) {
+    if (IsSummation(bh)) Invalid("A summation has no field (--field).");
+    bh.SetFieldId(FindField(category, *values.field)->Id());
+  }
+  if (values.hours) {
+    const int32_t count = bh.SelectedHours() ? bh.SelectedHours()->Count() : 0;
+    const std::vector<int32_t> slots = Slots(*values.hours, count);
+    for (int32_t slot = 1; slot <= count; ++slot) bh.SetSelected(slot, false);
+    for (int32_t slot : slots) bh.SetSelected(slot, true);
+  }
+  if (values.span) {
+    const std::string span = ToUpper(std::string(TrimBlanks(*values.span)));
+    if (span != "D" && span != "W" && span != "M")
+      Invalid("--span is D, W or M, not '" + *values.span + "'.");
+    bh.SetSpan(span);
+  }
+  if (values.description) {
+    CheckLength("description", *values.description, GBusyHour::BusyHourDescriptionLength());
+    bh.SetDescription(*values.description);
+  }
+  if (values.lowRank) bh.SetLowRank(*values.lowRank);
+  if (values.highRank) bh.SetHighRank(*values.highRank);
+  if (bh.LowRank() < 1 || bh.HighRank() < bh.LowRank()) {
+    Invalid("The ranks must run from 1 up: --low-rank " + std::to_string(bh.LowRank()) + ", --high-rank " +
+            std::to_string(bh.HighRank()) + ".");
+  }
+  if (values.firstNeeded) {
+    const auto date = Date::FromIso(TrimBlanks(*values.firstNeeded));
+    if (!date) Invalid("--first-needed '" + *values.firstNeeded + "' is not a date YYYY-MM-DD.");
+    bh.SetFirstNeeded(*date);
+  }
+  if (values.pabh) bh.SetPABH_Defined(*values.pabh);
+  if (bh.SelectedCount() == 0) Invalid("A busy hour needs at least one slot (--hours).");
+}
+
+// The category's collections hold what its operations act on: one per definition's entity and kind.
+void ForEachGroup(const std::vector<CBusyHourPtr>& bhs,
+                  const std::function<void(CFieldCategory&, bool, const CBusyHoursPtr&)>& act) {
+  std::vector<std::pair<std::pair<int32_t, bool>, CBusyHoursPtr>> groups;
+  for (const CBusyHourPtr& bh : bhs) {
+    const std::pair<int32_t, bool> at{bh->TypeEntityId(), IsSummation(*bh)};
+    auto group = std::find_if(groups.begin(), groups.end(), [&](const auto& g) { return g.first == at; });
+    if (group == groups.end()) group = groups.insert(groups.end(), {at, std::make_shared<CBusyHours>()});
+    group->second->Add(bh);
+  }
+  for (const auto& [at, group] : groups) {
+    act(*group->Item(Variant(1))->CategoryObject(), at.second, group);
+  }
+}
+
+std::vector<CBusyHourPtr> FindAll(const std::string& entity, const std::vector<std::string>& names) {
+  if (names.empty()) Invalid("No busy hour was named.");
+  std::vector<CBusyHourPtr> bhs;
+  for (const std::string& name : names) bhs.push_back(FindBusyHour(entity, name));
+  return bhs;
+}
+
+bool Stored(const CBusyHour& bh) {
+  const CFieldCategoryPtr category = bh.CategoryObject();
+  return (IsSummation(bh) ? category->Summations() : category->BusyHours())->Exists(Variant(bh.Key()));
+}
+
+}  // namespace
+
+std::string HourBar(const CBusyHour& bh, int32_t markHours) {
+  const int32_t count = bh.SelectedHours() ? bh.SelectedHours()->Count() : 0;
+  std::string bar;
+  for (int32_t slot = 1; slot <= count; ++slot) bar += bh.Selected(slot) ? '#' : '.';
+  std::string marks;
+  for (int32_t hour = 0; count > 0 && hour < 24; hour += markHours) {
+    const size_t column = static_cast<size_t>(hour) * static_cast<size_t>(count) / 24;
+    // A mark that would run into the one before is left out.
+    if (column < marks.size() || (column > 0 && column == marks.size())) continue;
+    marks.append(column - marks.size(), ' ');
+    marks += std::to_string(hour);
+  }
+  return bar + "\n" + marks + "\n";
+}
+
+int32_t ListBusyHours(const BusyHourQuery& query, std::ostream& out) {
+  StartComponent();
+  auto all = std::make_shared<CBusyHours>();
+  if (query.entity.empty()) {
+    if (query.summations) {
+      GBusyHour::LoadAllSummations(*all, true);
+    } else {
+      GBusyHour::LoadAllBusyHours(*all, true);
+    }
+  } else {
+    const CFieldCategoryPtr category = TrafficCategory(query.entity);
+    all = query.summations ? category->Summations() : category->BusyHours();
+  }
+  if (!query.owner.empty()) UserId(query.owner);  // an unknown owner is a mistake, not an empty list
+  auto shown = std::make_shared<CBusyHours>();
+  for (const CBusyHourPtr& bh : *all) {
+    if (bh->IsFilterOK(query.type, query.owner, ToUpper(query.span))) shown->Add(bh);
+  }
+  out << shown->Table(GBusyHour::BusyHourProperties(!query.summations, GBusyHour::IsDWMBusyHoursSupported()));
+  return shown->Count();
+}
+
+void ShowBusyHour(const std::string& entity, const std::string& busyHour, std::ostream& out) {
+  StartComponent();
+  const CBusyHourPtr bh = FindBusyHour(entity, busyHour);
+  const auto date = [](Date d) { return d.IsZero() ? std::string("-") : d.ToIso(); };
+  const std::vector<std::pair<std::string, std::string>> lines = {
+      {"Id", std::to_string(bh->Id())},
+      {"Name", bh->Name()},
+      {"Entity", EntityOf(*bh)},
+      {"Type", bh->BusyHourType()},
+      {"Field", IsSummation(*bh) ? "-" : bh->Field()},
+      {"Span", bh->Span() + (bh->SpanEx().empty() ? "" : " (" + bh->SpanEx() + ")")},
+      {"Description", bh->Description()},
+      {"Ranks", std::to_string(bh->LowRank()) + " to " + std::to_string(bh->HighRank())},
+      {"First needed", date(bh->FirstNeeded())},
+      {"Stored", date(bh->FirstAvail()) + " to " + date(bh->LastAvail())},
+      {"PABH", bh->PABH_Defined() ? "yes" : "no"},
+      {"Owner", bh->OwnerName()},
+      {"Changed", date(bh->Changed())},
+      {"Hours", bh->Hours()},
+  };
+  for (const auto& [label, value] : lines) {
+    out << label << ':' << std::string(14 - label.size(), ' ') << value << '\n';
+  }
+  out << '\n' << HourBar(*bh);
+}
+
+void AddBusyHour(const std::string& entity, const std::string& name, bool summation,
+                 const BusyHourValues& values, std::ostream& out) {
+  StartComponent();
+  const CFieldCategoryPtr category = TrafficCategory(entity);
+  const std::string trimmed(TrimBlanks(name));
+  if (trimmed.empty()) Invalid("The new busy hour needs a name.");
+  CheckLength("name", trimmed, GBusyHour::BusyHourNameLength());
+  // The stored check is exact; a name differing only in case would make look-ups by name ambiguous.
+  const CBusyHoursPtr existing = Definitions(std::to_string(category->Id()));
+  const bool caseTwin = std::any_of(existing->begin(), existing->end(), [&](const CBusyHourPtr& bh) {
+    return EqualsNoCase(bh->Name(), trimmed);
+  });
+  if (caseTwin || !GBusyHour::IsBusyHourNameValid(trimmed, category->Id())) {
+    Invalid("There is already a busy hour or summation named '" + trimmed + "' at " +
+            category->CategoryEntity() + ".");
+  }
+  if (summation && values.field) Invalid("A summation has no field (--field).");
+  if (!summation && !values.field) Invalid("A busy hour needs its field (--field); a summation has none.");
+  const CFieldPtr fld = summation ? nullptr : FindField(*category, *values.field);
+  auto bh = std::make_shared<CBusyHour>();
+  bh->InitializeNew(category->Id(), MRidirodev::Current().FolderServices().CurrentUser(), trimmed, "", fld,
+                    "D", Date(), 1, 1, false, 0, Variant::Null(), Variant::Null(), Variant::Null());
+  BusyHourValues rest = values;
+  rest.field.reset();
+  Apply(*bh, *category, rest);
+  if (summation) {
+    category->AddSummation(bh);
+  } else {
+    category->AddBusyHour(bh);
+  }
+  if (bh->Id() <= 0) Invalid("The " + Describe(*bh) + " was not saved (the reason is reported above).");
+  out << "Added " << Describe(*bh) << ", hours " << bh->Hours() << ".\n";
+}
+
+void UpdateBusyHour(const std::string& entity, const std::string& busyHour, const BusyHourValues& values,
+                    std::ostream& out) {
+  StartComponent();
+  const CBusyHourPtr current = FindBusyHour(entity, busyHour);
+  const CFieldCategoryPtr category = current->CategoryObject();
+  const CBusyHourPtr bh = current->Clone();
+  Apply(*bh, *category, values);
+  bh->SetChanged(Date::Now());
+  if (IsSummation(*bh)) {
+    category->UpdateSummation(bh);
+  } else {
+    category->UpdateBusyHour(bh);
+  }
+  out << "Updated " << Describe(*bh) << ", hours " << bh->Hours() << ".\n";
+}
+
+void DeleteBusyHours(const std::string& entity, const std::vector<std::string>& busyHours,
+                     std::ostream& out) {
+  StartComponent();
+  const std::vector<CBusyHourPtr> bhs = FindAll(entity, busyHours);
+  ForEachGroup(bhs, [](CFieldCategory& category, bool summation, const CBusyHoursPtr& group) {
+    if (summation) {
+      category.DeleteSummations(group);
+    } else {
+      category.DeleteBusyHours(group);
+    }
+  });
+  std::vector<std::vector<std::string>> rows;
+  for (const CBusyHourPtr& bh : bhs) {
+    rows.push_back({bh->Name(), EntityOf(*bh), std::to_string(bh->Id()),
+                    Stored(*bh) ? "kept: the delete failed (see above)" : "deleted"});
+  }
+  out << FormatTable({"Busy hour", "Entity", "Id", "Result"}, rows);
+}
+
+void ChangeBusyHourOwner(const std::string& entity, const std::vector<std::string>& busyHours,
+                         const std::string& user, std::ostream& out) {
+  StartComponent();
+  const int32_t owner = UserId(user);
+  const std::vector<CBusyHourPtr> bhs = FindAll(entity, busyHours);
+  ForEachGroup(bhs, [owner](CFieldCategory& category, bool summation, const CBusyHoursPtr& group) {
+    if (summation) {
+      category.ChangeSummationOwner(group, owner);
+    } else {
+      category.ChangeBusyHourOwner(group, owner);
+    }
+  });
+  for (const CBusyHourPtr& bh : bhs) out << "Gave " << Describe(*bh) << " to " << user << ".\n";
+}
+
+void ShowBusyHourTypes(const std::string& entity, std::ostream& out) {
+  StartComponent();
+  const CFieldCategoryPtr category = TrafficCategory(entity);
+  const auto types = GBusyHour::BusyHourTypes(Variant(category->Id()));
+  for (const CBusyHourTypePtr& type : *types) out << type->Name() << '\n';
+}
+
+// ---- Command line ------------------------------------------------------------------------
+
+struct BusyHourCommandLine::Parsed {
+  BusyHourQuery query;
+  std::string entity;
+  std::string name;
+  std::string user;
+  std::vector<std::string> busyHours;
+  bool summation = false;
+  bool pabh = false;
+  bool noPabh = false;
+  BusyHourValues values;
+  std::vector<std::pair<CLI::App*, std::function<void(std::ostream&)>>> commands;
+
+  BusyHourValues Values() const {
+    BusyHourValues given = values;
+    if (pabh || noPabh) given.pabh = pabh;
+    return given;
+  }
+};
+
+BusyHourCommandLine::BusyHourCommandLine(CLI::App& app, std::optional<std::string>& db)
+    : parsed_(std::make_unique<Parsed>()) {
+  Parsed& p = *parsed_;
+  CLI::App* family =
+      app.add_subcommand("busyhours", "List, add, change and delete busy hours and summations");
+  family->require_subcommand(1);
+  auto leaf = [&](const std::string& name, const std::string& help, std::function<void(std::ostream&)> run) {
+    CLI::App* command = family->add_subcommand(name, help);
+    command->add_option("--db", db, "Database file to use");
+    p.commands.emplace_back(command, std::move(run));
+    return command;
+  };
+  auto entityOption = [&](CLI::App* command) {
+    command->add_option("--entity", p.entity,
+                        "Traffic entity of the busy hours named (for names several use)");
+  };
+  auto valueOptions = [&](CLI::App* command, bool update) {
+    const std::string keep = update ? " (unchanged when not given)" : "";
+    command->add_option("--field", p.values.field, "Counter field of a busy hour, by id or name" + keep)
+        ->type_name("FIELD");
+    command->add_option("--hours", p.values.hours, "Day slots, 1-based, and ranges: 18-22,7" + keep)
+        ->type_name("SLOTS")
+        ->required(!update);
+    command->add_option("--span", p.values.span, "D, W or M" + (update ? keep : "; default D"));
+    command->add_option("--description", p.values.description, "Description" + keep);
+    command->add_option("--low-rank", p.values.lowRank, "Lowest rank" + (update ? keep : "; default 1"))
+        ->type_name("N");
+    command->add_option("--high-rank", p.values.highRank, "Highest rank" + (update ? keep : "; default 1"))
+        ->type_name("N");
+    command->add_option("--first-needed", p.values.firstNeeded, "First date needed" + keep)
+        ->type_name("YYYY-MM-DD");
+    command->add_flag("--pabh", p.pabh, "Define the PABH");
+    if (update) command->add_flag("--no-pabh", p.noPabh, "Remove the PABH");
+  };
+
+  CLI::App* c = leaf("list", "List the busy hours (or summations) of an entity, or of every Traffic entity",
+                     [&p](std::ostream& out) { ListBusyHours(p.query, out); });
+  c->add_option("entity", p.query.entity, "Traffic entity: id, name, label or context label");
+  c->add_flag("--summations", p.query.summations, "Summations instead of busy hours");
+  c->add_option("--type", p.query.type, "Type name, e.g. \"Cell Busy Hour\"");
+  c->add_option("--owner", p.query.owner, "Owner's user name")->type_name("USER");
+  c->add_option("--span", p.query.span, "Span letters, e.g. DW");
+
+  c = leaf("show", "Show a busy hour or summation with its day slots as a bar",
+           [&p](std::ostream& out) { ShowBusyHour(p.entity, p.name, out); });
+  c->add_option("busyhour", p.name, "By id or name")->required()->type_name("BH");
+  entityOption(c);
+
+  c = leaf("add", "Add a busy hour (or summation) to a Traffic entity",
+           [&p](std::ostream& out) { AddBusyHour(p.entity, p.name, p.summation, p.Values(), out); });
+  c->add_option("entity", p.entity, "Traffic entity: id, name, label or context label")->required();
+  c->add_option("name", p.name, "Name of the new busy hour")->required();
+  c->add_flag("--summation", p.summation, "A summation: no field");
+  valueOptions(c, false);
+
+  c = leaf("update", "Change a busy hour or summation; options not given keep their values",
+           [&p](std::ostream& out) { UpdateBusyHour(p.entity, p.name, p.Values(), out); });
+  c->add_option("busyhour", p.name, "By id or name")->required()->type_name("BH");
+  entityOption(c);
+  valueOptions(c, true);
+
+  c = leaf("delete", "Delete busy hours and summations",
+           [&p](std::ostream& out) { DeleteBusyHours(p.entity, p.busyHours, out); });
+  c->add_option("busyhour", p.busyHours, "By id or name")->required()->type_name("BH");
+  entityOption(c);
+
+  c = leaf("owner", "Give busy hours and summations to another user",
+           [&p](std::ostream& out) { ChangeBusyHourOwner(p.entity, p.busyHours, p.user, out); });
+  c->add_option("busyhour", p.busyHours, "By id or name")->required()->type_name("BH");
+  c->add_option("--to", p.user, "The new owner's user name")->required()->type_name("USER");
+  entityOption(c);
+
+  c = leaf("types", "List the busy-hour types of an entity and those above it",
+           [&p](std::ostream& out) { ShowBusyHourTypes(p.entity, out); });
+  c->add_option("entity", p.entity, "Traffic entity: id, name, label or context label")->required();
+}
+
+BusyHourCommandLine::~BusyHourCommandLine() = default;
+
+bool BusyHourCommandLine::Chosen() const {
+  return std::any_of(parsed_->commands.begin(), parsed_->commands.end(),
+                     [](const auto& command) { return command.first->parsed(); });
+}
+
+void BusyHourCommandLine::Run(std::ostream& out) const {
+  for (const auto& [command, run] : parsed_->commands) {
+    if (command->parsed()) run(out);
+  }
+}
+
+}  // namespace ridirodev::tool

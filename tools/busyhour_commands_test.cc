@@ -1,0 +1,116 @@
+#include "tools/busyhour_commands.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <iostream>
+#include <optional>
+#include <sstream>
+
+#include "ridirodev/core/automation_error.h"
+#include "ridirodev/frame/state.h"
+#include "standalone/host.h"
+#include "standalone/sample.h"
+#include "standalone/schema.h"
+#include "standalone/sqlite_database.h"
+
+namespace ridirodev::tool {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::MatchesRegex;
+using ::testing::Not;
+
+// The sample dictionary in memory, with 24 day slots; the host's messages are captured.
+class BusyHourCommandsTest : public ::testing::Test {
+ protected:
+  BusyHourCommandsTest() {
+    standalone::StandaloneConfig config;
+    config.db = ":memory:";
+    config.messageBoxAnswer = "yes";
+    host_ = std::make_shared<standalone::StandaloneHost>(config);
+    standalone::CreateDictionarySchema(host_->Sqlite()->Connection()->Handle());
+    standalone::LoadSampleDictionary(host_->Sqlite()->Connection()->Handle(), {});
+    scope_.emplace(host_);
+    old_ = std::cerr.rdbuf(boxes_.rdbuf());
+  }
+  ~BusyHourCommandsTest() override { std::cerr.rdbuf(old_); }
+
+  std::string Run(const std::function<void(std::ostream&)>& command) {
+    std::ostringstream out;
+    try {
+      command(out);
+    } catch (const AutomationError& e) {
+      return "error: " + e.Description();
+    }
+    return out.str();
+  }
+
+  std::shared_ptr<standalone::StandaloneHost> host_;
+  std::optional<MRidirodevScope> scope_;
+  std::ostringstream boxes_;
+  std::streambuf* old_ = nullptr;
+};
+
+TEST_F(BusyHourCommandsTest, BusyHourLifeThroughTheCommands) {
+  BusyHourValues add;
+  add.field = "Dropped_Calls";
+  add.hours = "18-22,7";
+  add.description = "Evening drops";
+  BusyHourValues change;
+  change.hours = "1-2";
+  change.highRank = 3;
+  change.pabh = true;
+  const std::pair<std::function<void(std::ostream&)>, std::string> steps[] = {
+      {[&](auto& out) { AddBusyHour("Cell", "Drop BH", false, add, out); },
+       "Added busy hour Drop BH at CellSite \\(id [0-9]+\\), hours 7-7,18-22\\.\n"},
+      // Slot 18 is the 18th character; the marks sit under the first slot of their hour.
+      {[](auto& out) { ShowBusyHour("", "drop bh", out); },
+       "(.|\n)*Field: +Dropped_Calls\n(.|\n)*Description: +Evening drops\n(.|\n)*\n"
+       "\\.\\.\\.\\.\\.\\.#\\.\\.\\.\\.\\.\\.\\.\\.\\.\\.#####\\.\\.\n0     6     12    18\n"},
+      {[](auto& out) { AddBusyHour("Cell", "drop bh", true, {.hours = "1"}, out); },
+       "error: There is already a busy hour or summation named 'drop bh' at CellSite\\."},
+      {[](auto& out) { AddBusyHour("Cell", "Drop BH", true, {.hours = "1"}, out); },
+       "error: There is already a busy hour or summation named 'Drop BH' at CellSite\\."},
+      {[&](auto& out) { UpdateBusyHour("Cell", "Drop BH", change, out); },
+       "Updated busy hour Drop BH at CellSite \\(id [0-9]+\\), hours 1-2\\.\n"},
+      {[](auto& out) { ShowBusyHour("", "Drop BH", out); },
+       "(.|\n)*Description: +Evening drops\nRanks: +1 to 3\n(.|\n)*PABH: +yes\n(.|\n)*\n##\\.{22}\n(.|\n)*"},
+      {[](auto& out) { ChangeBusyHourOwner("", {"Drop BH"}, "noc", out); },
+       "Gave busy hour Drop BH at CellSite \\(id [0-9]+\\) to noc\\.\n"},
+      {[](auto& out) { ShowBusyHour("", "Drop BH", out); }, "(.|\n)*Owner: +noc\n(.|\n)*"},
+      {[](auto& out) {
+         DeleteBusyHours("Cell", {"Drop BH", "Evening Summation"}, out);
+       },
+       "(.|\n)*Drop BH +CellSite +[0-9]+ +deleted\nEvening Summation +CellSite +[0-9]+ +deleted\n"},
+      {[](auto& out) { ShowBusyHour("", "Drop BH", out); },
+       "error: There is no busy hour or summation named 'Drop BH'\\."},
+  };
+  for (const auto& [run, expected] : steps) {
+    const std::string output = Run(run);
+    EXPECT_THAT(output, MatchesRegex(expected)) << output;
+  }
+}
+
+TEST_F(BusyHourCommandsTest, BadValuesAreRefusedBeforeAnythingIsStored) {
+  const std::pair<BusyHourValues, std::string> cases[] = {
+      {{.field = "Dropped_Calls", .hours = "22-18"}, "--hours: '22-18' is not a slot or range"},
+      {{.field = "Dropped_Calls", .hours = "25"}, "from 1 to 24"},
+      {{.field = "Dropped_Calls", .hours = "3", .span = "Q"}, "--span is D, W or M"},
+      {{.field = "Dropped_Calls", .hours = "3", .lowRank = 2}, "The ranks must run from 1 up"},
+      {{.field = "Dropped_Calls", .hours = "3", .firstNeeded = "soon"}, "is not a date"},
+      {{.field = "Nowhere", .hours = "3"}, "There is no field 'Nowhere' at CellSite."},
+      {{.hours = "3"}, "A busy hour needs its field"},
+  };
+  for (const auto& [values, expected] : cases) {
+    EXPECT_THAT(Run([&](auto& out) { AddBusyHour("Cell", "Bad BH", false, values, out); }),
+                HasSubstr(expected));
+  }
+  EXPECT_THAT(Run([](auto& out) { ListBusyHours({.entity = "Cell"}, out); }), Not(HasSubstr("Bad BH")));
+  EXPECT_THAT(Run([](auto& out) { ChangeBusyHourOwner("", {"Cell Evening BH"}, "nobody", out); }),
+              HasSubstr("There is no user named 'nobody'."));
+}
+
+}  // namespace
+}  // namespace ridirodev::tool
