@@ -276,8 +276,11 @@ void AddBusyHour(const std::string& entity, const std::string& name, bool summat
   if (!summation && !values.field) Invalid("A busy hour needs its field (--field); a summation has none.");
   const CFieldPtr fld = summation ? nullptr : FindField(*category, *values.field);
   auto bh = std::make_shared<CBusyHour>();
+  // Results are wanted from today unless the user says otherwise.
+  const Date now = Date::Now();
+  const Date today = Date::FromParts(now.Year(), now.Month(), now.Day());
   bh->InitializeNew(category->Id(), MRidirodev::Current().FolderServices().CurrentUser(), trimmed, "", fld,
-                    "D", Date(), 1, 1, false, 0, Variant::Null(), Variant::Null(), Variant::Null());
+                    "D", today, 1, 1, false, 0, Variant::Null(), Variant::Null(), Variant::Null());
   BusyHourValues rest = values;
   rest.field.reset();
   Apply(*bh, *category, rest);
@@ -397,7 +400,9 @@ BusyHourCommandLine::BusyHourCommandLine(CLI::App& app, std::optional<std::strin
         ->type_name("N");
     command->add_option("--high-rank", p.values.highRank, "Highest rank" + (update ? keep : "; default 1"))
         ->type_name("N");
-    command->add_option("--first-needed", p.values.firstNeeded, "First date needed" + keep)
+    command
+        ->add_option("--first-needed", p.values.firstNeeded,
+                     "First date results are needed for" + (update ? keep : "; default today"))
         ->type_name("YYYY-MM-DD");
     command->add_flag("--pabh", p.pabh, "Define the PABH");
     if (update) command->add_flag("--no-pabh", p.noPabh, "Remove the PABH");
