@@ -208,8 +208,7 @@ std::string BusyHourReportsStatement(int32_t ordBusyHour) {
 
 bool InsertBusyHourRecord(CBusyHour& bh) {
   MRidirodev& state = MRidirodev::Current();
-  Transaction transaction(state.XmlQueryService());
-  try {
+  return SaveReported(state.XmlQueryService(), [&](Transaction& transaction) {
     IDBObject& db = state.Database();
     const bool retention = RetentionColumnsExist();
     const IAppUserPtr user = state.FolderServices().CurrentUser();
@@ -221,18 +220,12 @@ bool InsertBusyHourRecord(CBusyHour& bh) {
     SaveHourRanges(db, id, bh.SelectedHours());
     transaction.Commit();
     LoadBusyHourById(bh, id, false);
-    return true;
-  } catch (...) {
-    transaction.RollbackIfOpen();
-    ReportCurrentError();
-    return false;
-  }
+  });
 }
 
 bool UpdateBusyHourRecord(CBusyHour& bh) {
   MRidirodev& state = MRidirodev::Current();
-  Transaction transaction(state.XmlQueryService());
-  try {
+  return SaveReported(state.XmlQueryService(), [&](Transaction& transaction) {
     IDBObject& db = state.Database();
     const bool retention = RetentionColumnsExist();
     transaction.Begin();
@@ -242,12 +235,7 @@ bool UpdateBusyHourRecord(CBusyHour& bh) {
     SaveHourRanges(db, bh.Id(), bh.SelectedHours());
     transaction.Commit();
     bh.SetUpdateRequired(false);
-    return true;
-  } catch (...) {
-    transaction.RollbackIfOpen();
-    ReportCurrentError();
-    return false;
-  }
+  });
 }
 
 void DeleteBusyHour(int32_t ordBusyHour) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ridirodev/frame/error_reports.h"
 #include "ridirodev/host/database.h"
 
 namespace ridirodev::sql {
@@ -34,5 +35,21 @@ class Transaction {
   IXMLQueryService& service_;
   bool open_ = false;
 };
+
+// Runs a write that begins and commits the transaction it is given. On any failure the
+// transaction is rolled back when still open and the error goes to the host's error reporter
+// once; answers whether the write ran through.
+template <class Write>
+bool SaveReported(IXMLQueryService& service, Write&& write) {
+  Transaction transaction(service);
+  try {
+    write(transaction);
+    return true;
+  } catch (...) {
+    transaction.RollbackIfOpen();
+    ReportCurrentError();
+    return false;
+  }
+}
 
 }  // namespace ridirodev::sql

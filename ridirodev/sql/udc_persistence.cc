@@ -210,8 +210,7 @@ void WriteExtraColumnValues(const CField& fld, int32_t ordField) {
 
 bool InsertUDC(CField& fld) {
   MRidirodev& state = MRidirodev::Current();
-  Transaction transaction(state.XmlQueryService());
-  try {
+  return SaveReported(state.XmlQueryService(), [&](Transaction& transaction) {
     ProcedureCall call("tq_Dictionary.New_UDC_F");
     call.Text(fld.Name()).Text(fld.Category()).Number(fld.DataSourceId()).Number(fld.UserId());
     call.Text(fld.DataType())
@@ -235,18 +234,12 @@ bool InsertUDC(CField& fld) {
     transaction.Commit();
     fld.SetId(id);  // only a committed row may be named by the field
     CheckUDCAfterSave(id);
-    return true;
-  } catch (...) {
-    transaction.RollbackIfOpen();
-    ReportCurrentError();
-    return false;
-  }
+  });
 }
 
 bool UpdateUDC(CField& fld) {
   MRidirodev& state = MRidirodev::Current();
-  Transaction transaction(state.XmlQueryService());
-  try {
+  return SaveReported(state.XmlQueryService(), [&](Transaction& transaction) {
     const std::string source = CalculationSource(fld);
     transaction.Begin();
     std::vector<Variant> values{
@@ -261,29 +254,18 @@ bool UpdateUDC(CField& fld) {
     SaveFieldStyle(fld);
     transaction.Commit();
     CheckUDCAfterSave(fld.Id());
-    return true;
-  } catch (...) {
-    transaction.RollbackIfOpen();
-    ReportCurrentError();
-    return false;
-  }
+  });
 }
 
 bool DeleteUDC(int32_t ordField) {
   MRidirodev& state = MRidirodev::Current();
-  Transaction transaction(state.XmlQueryService());
-  try {
+  return SaveReported(state.XmlQueryService(), [&](Transaction& transaction) {
     transaction.Begin();
     DeleteFieldData(ordField);
     DeleteFieldStyle(ordField);
     state.Database().ExecuteProcedure("tq_Dictionary.Delete_UDC", {ordField});
     transaction.Commit();
-    return true;
-  } catch (...) {
-    transaction.RollbackIfOpen();
-    ReportCurrentError();
-    return false;
-  }
+  });
 }
 
 void RenameUDC(int32_t ordField, std::string_view sName) {
