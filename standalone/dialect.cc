@@ -423,11 +423,19 @@ class Translator {
   void PlanSysdate(size_t i) {
     const size_t next = NextSig(i + 1);
     if (IsPunct(next, ".") || IsOpen(next)) return;
-    const size_t previous = PrevSig(i);
-    if (IsPunct(previous, "-") || IsPunct(previous, "+")) {
-      Fail("date arithmetic with sysdate on the right of + or -");
-    }
     static const std::string kNowDays = "julianday('now','localtime')";
+    const size_t previous = PrevSig(i);
+    if (IsPunct(previous, "+")) Fail("date arithmetic with sysdate on the right of +");
+    if (IsPunct(previous, "-")) {
+      // Oracle: date - sysdate is a number of days. The result is a number, so whatever
+      // follows sysdate applies to it, except * and /, which would bind to sysdate alone.
+      const size_t first = LoneDateLeftOf(previous);
+      if (IsPunct(next, "*") || IsPunct(next, "/")) Fail("sysdate multiplied or divided");
+      EditOf(first).before += "(julianday(";
+      EditOf(PrevSig(previous)).after += ")";
+      EditOf(i).replace = kNowDays + ")";
+      return;
+    }
     if (!IsPunct(next, "-") && !IsPunct(next, "+")) {
       EditOf(i).replace = std::string(kSqliteNow);
       return;
@@ -442,6 +450,43 @@ class Translator {
       EditOf(first).before += "(";
     }
     EditOf(last).after += "))";
+  }
+
+  // The first token of the operand left of the "-" at minus: a lone column (a, a.b, "a")
+  // or text literal that is no operand of another operator, so that it alone is the date.
+  size_t LoneDateLeftOf(size_t minus) const {
+    static constexpr std::string_view kWhy =
+        "date arithmetic with sysdate on the right of - whose left operand is not a lone column or text";
+    size_t first = PrevSig(minus);
+    if (first == kNone) Fail(kWhy);
+    if (tokens_[first].kind == Kind::kWord || tokens_[first].kind == Kind::kQuoted) {
+      if (IsWord(first, "SYSDATE") || IsKeyword(first)) Fail(kWhy);
+      for (size_t dot = PrevSig(first); IsPunct(dot, ".") && IsName(PrevSig(dot)); dot = PrevSig(first)) {
+        first = PrevSig(dot);
+      }
+      if (IsPunct(PrevSig(first), ".")) Fail(kWhy);
+    } else if (tokens_[first].kind != Kind::kString) {
+      Fail(kWhy);
+    }
+    const size_t before = PrevSig(first);
+    if (IsPunct(before, "*") || IsPunct(before, "/") || IsPunct(before, "+") || IsPunct(before, "-") ||
+        IsPunct(before, "||")) {
+      Fail(kWhy);
+    }
+    return first;
+  }
+
+  // Words that end a clause or an operand rather than name a column: before "- sysdate"
+  // they make the minus a sign.
+  bool IsKeyword(size_t i) const {
+    static constexpr std::string_view kWords[] = {"SELECT", "WHERE", "AND",    "OR",    "NOT",     "ON",
+                                                  "THEN",   "ELSE",  "WHEN",   "BY",    "HAVING",  "SET",
+                                                  "IN",     "IS",    "LIKE",   "CASE",  "BETWEEN", "DISTINCT",
+                                                  "UNIQUE", "ALL",   "RETURN", "VALUES"};
+    for (std::string_view word : kWords) {
+      if (IsWord(i, word)) return true;
+    }
+    return false;
   }
 
   struct Term {

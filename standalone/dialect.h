@@ -32,8 +32,11 @@ std::string QualifiedFunctionName(std::string_view dottedName);
 //   qualified column (a.x, without alias) becomes that qualified column, as Oracle reads it;
 // - a call package.function( whose first name is no table or alias of the statement becomes a
 //   call of QualifiedFunctionName(package, function);
-// - sysdate becomes kSqliteNow; sysdate - <column or text> becomes a difference in days and
-//   sysdate +/- <number expression> a date moved by that many days, as in Oracle.
+// - sysdate becomes kSqliteNow; sysdate - <column or text> and <column or text> - sysdate
+//   become a difference in days, and sysdate +/- <number expression> a date moved by that many
+//   days, as in Oracle. Left of "- sysdate" only a lone column (a, a.b) or text literal is read
+//   as the date: one that is itself an operand of * / + - or ||, anything else left of it, and
+//   sysdate right of + or multiplied after the minus cannot be translated.
 // Text inside quotes and comments is never changed; everything else is kept as written.
 // Throws AutomationError (invalid argument, source "SqliteDatabase") with the reason and the
 // statement for text that cannot be translated soundly.

@@ -4,12 +4,16 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "ridirodev/core/automation_error.h"
+#include "standalone/host.h"
+#include "standalone/sample.h"
+#include "standalone/schema.h"
 #include "standalone/sqlite_database.h"
 #include "testing/errors.h"
 
@@ -85,6 +89,11 @@ TEST(DialectRewriteTest, UniquePackageCallsSysdateAndWhatStays) {
        "SELECT Id FROM t WHERE sysdate -  Changed <= 2 AND SYSDATE - 1/24 < t.b AND t.c < SysDate",
        "SELECT Id FROM t WHERE (julianday('now','localtime') -  julianday(Changed)) <= 2 AND "
        "datetime(julianday('now','localtime') - (1/24)) < t.b AND t.c < datetime('now','localtime')"},
+      {"a column or text minus sysdate is days too; what follows applies to the days",
+       "SELECT 1 FROM t a WHERE a.Changed - sysdate >= -2 AND 'x'-SYSDATE - 1 > 0 AND (\"C\" - sysdate) < 1",
+       "SELECT 1 FROM t a WHERE (julianday(a.Changed) - julianday('now','localtime')) >= -2 AND "
+       "(julianday('x')-julianday('now','localtime')) - 1 > 0 AND ((julianday(\"C\") - "
+       "julianday('now','localtime'))) < 1"},
       {"FROM dual goes when it is the whole clause",
        "SELECT sysdate FROM dual UNION SELECT 'FROM dual' FROM DUAL\nWHERE (SELECT 1 from Dual) = 1 AND "
        "x IN (SELECT 1 FROM dual d)",
@@ -117,7 +126,12 @@ TEST(DialectErrorTest, UntranslatableTextFailsWithReasonAndStatement) {
       {"SELECT 1 FROM a x JOIN b y ON 1=1 WHERE y.k (+) = x.k", "JOIN"},
       {"SELECT y.k (+) FROM a x, b y WHERE y.k = x.k", "outside the WHERE"},
       {"SELECT s.p.f(1) FROM t", "more than two parts"},
-      {"SELECT 1 - sysdate FROM t", "sysdate"},
+      {"SELECT 1 - sysdate FROM t", "not a lone column or text"},
+      {"SELECT a * b - sysdate FROM t", "not a lone column or text"},
+      {"SELECT 1 + t.b - sysdate FROM t", "not a lone column or text"},
+      {"SELECT - sysdate FROM t", "not a lone column or text"},
+      {"SELECT b + sysdate FROM t", "right of +"},
+      {"SELECT b - sysdate * 2 FROM t", "multiplied"},
       {"SELECT 'open FROM t", "unterminated string"},
   };
   for (const auto& [sql, reason] : cases) {
@@ -158,6 +172,39 @@ TEST(DialectSqliteTest, TranslatedDatesAndManyOuterJoinsRun) {
   EXPECT_EQ(text("SELECT count(*) FROM dual"), "1");
   // Every base row stays; none of the twelve tables matches.
   EXPECT_EQ(text("SELECT count(*) || '|' || count(t1.Id) || '|' || count(t12.Id)" + from + where), "2|0|0");
+}
+
+// A condition a user types, run on the sample through the database object as the component
+// runs it; every other field changed well before.
+TEST(DialectSqliteTest, DaysSinceAChangeFilterTheSample) {
+  StandaloneConfig config;
+  config.db = ":memory:";
+  auto host = std::make_shared<StandaloneHost>(config);
+  CreateDictionarySchema(host->Sqlite()->Connection()->Handle());
+  LoadSampleDictionary(host->Sqlite()->Connection()->Handle(), {});
+  IDBObject& db = *host->Sqlite();
+  db.Execute("UPDATE tqd_Dict_Field SET Changed = datetime('now','localtime','-10 days')");
+  db.Execute(
+      "UPDATE tqd_Dict_Field SET Changed = datetime('now','localtime','-1 day') WHERE Field_Id = "
+      "(SELECT MIN(Field_Id) FROM tqd_Datasource_Field)");
+  db.Execute(
+      "UPDATE tqd_Dict_Field SET Changed = datetime('now','localtime','-3 days') WHERE Field_Id = "
+      "(SELECT MAX(Field_Id) FROM tqd_Datasource_Field)");
+  const std::string recent =
+      db.QueryValue(
+            "SELECT Name FROM tqd_Datasource_Field WHERE Field_Id = (SELECT MIN(Field_Id) FROM "
+            "tqd_Datasource_Field)")
+          .ToString();
+  auto names = [&](const std::string& condition) {
+    std::vector<std::string> found;
+    for (auto rs = db.OpenRecordset("SELECT Name FROM tqd_Datasource_Field WHERE " + condition); !rs->Eof();
+         rs->MoveNext()) {
+      found.push_back(rs->Fields().Value("Name").ToString());
+    }
+    return found;
+  };
+  EXPECT_THAT(names("sysdate -  Changed <= 2"), ::testing::ElementsAre(recent));
+  EXPECT_THAT(names("Changed - sysdate >= -2"), ::testing::ElementsAre(recent));
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -14,6 +13,7 @@
 
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/text.h"
+#include "standalone/xml_values.h"
 
 namespace ridirodev::standalone {
 namespace {
@@ -23,89 +23,6 @@ constexpr const char* kVersion = "1";
 // Deeper nesting than any real settings tree: refusing it keeps a damaged file from
 // exhausting the stack of the recursive reader.
 constexpr int kMaxDepth = 200;
-
-// ---- values as text ---------------------------------------------------------------------
-
-const char* TypeName(VarType t) {
-  switch (t) {
-    case VarType::Empty:
-      return "empty";
-    case VarType::Null:
-      return "null";
-    case VarType::Missing:
-      return "missing";
-    case VarType::Boolean:
-      return "boolean";
-    case VarType::Integer:
-      return "integer";
-    case VarType::Double:
-      return "double";
-    case VarType::String:
-      return "string";
-    case VarType::Date:
-      return "date";
-    case VarType::Object:
-      break;
-  }
-  return "object";
-}
-
-std::string DoubleText(double d) {
-  char buf[64];
-  const auto result = std::to_chars(buf, buf + sizeof buf, d);
-  return std::string(buf, result.ptr);
-}
-
-std::string DataText(const Variant& v) {
-  switch (v.Type()) {
-    case VarType::Boolean:
-      return v.ToBool() ? "true" : "false";
-    case VarType::Integer:
-      return std::to_string(v.ToInt32());
-    case VarType::Double:
-      return DoubleText(v.ToDouble());
-    case VarType::String:
-      return v.StringRef();
-    case VarType::Date:
-      return v.ToDate().ToIso();
-    default:
-      return {};
-  }
-}
-
-// The reason a stored value cannot be read, or "" when it can.
-std::string ParseValue(std::string_view type, std::string_view data, Variant& out) {
-  if (type == "empty") {
-    out = Variant();
-  } else if (type == "null") {
-    out = Variant::Null();
-  } else if (type == "missing") {
-    out = Variant::Missing();
-  } else if (type == "boolean") {
-    if (data != "true" && data != "false") return "a boolean must be true or false";
-    out = Variant(data == "true");
-  } else if (type == "integer") {
-    int32_t n = 0;
-    const auto r = std::from_chars(data.data(), data.data() + data.size(), n);
-    if (data.empty() || r.ec != std::errc() || r.ptr != data.data() + data.size())
-      return "not a 32-bit integer";
-    out = Variant(n);
-  } else if (type == "double") {
-    double d = 0;
-    const auto r = std::from_chars(data.data(), data.data() + data.size(), d);
-    if (data.empty() || r.ec != std::errc() || r.ptr != data.data() + data.size()) return "not a number";
-    out = Variant(d);
-  } else if (type == "string") {
-    out = Variant(std::string(data));
-  } else if (type == "date") {
-    auto d = Date::FromIso(data);
-    if (!d) return "not an ISO date";
-    out = Variant(*d);
-  } else {
-    return "unknown value type";
-  }
-  return {};
-}
 
 [[noreturn]] void Corrupt(std::string_view source, const std::string& why) {
   throw AutomationError(ErrorNumber::kInvalidArgument, "SettingsStore",
@@ -121,27 +38,20 @@ std::string ParseValue(std::string_view type, std::string_view data, Variant& ou
 
 // ---- XML writing ------------------------------------------------------------------------
 
-void WriteTypedValue(pugi::xml_node element, const char* typeAttr, const char* dataAttr, const Variant& v) {
-  element.append_attribute(typeAttr) = TypeName(v.Type());
-  if (v.Type() != VarType::Empty && v.Type() != VarType::Null && v.Type() != VarType::Missing) {
-    element.append_attribute(dataAttr) = DataText(v).c_str();
-  }
-}
-
 void WriteNode(pugi::xml_node element, const SettingsNode& node) {
   for (const auto& [name, value] : node.NamedValues()) {
     pugi::xml_node v = element.append_child("value");
     v.append_attribute("name") = name.c_str();
-    WriteTypedValue(v, "type", "data", value);
+    WriteXmlValue(v, "type", "data", value);
   }
   for (const auto& child : node.ChildNodes()) {
     pugi::xml_node c = element.append_child(child->IsPropertyList() ? "list" : "node");
     c.append_attribute("name") = child->Name().c_str();
-    if (child->IsPropertyList()) WriteTypedValue(c, "default-type", "default", child->ListDefault());
+    if (child->IsPropertyList()) WriteXmlValue(c, "default-type", "default", child->ListDefault());
     WriteNode(c, *child);
   }
   for (const auto& entry : node.ValueEntries()) {
-    WriteTypedValue(element.append_child("entry"), "type", "data", entry);
+    WriteXmlValue(element.append_child("entry"), "type", "data", entry);
   }
 }
 
@@ -182,7 +92,7 @@ Variant ReadTypedValue(pugi::xml_node element, const char* typeAttr, const char*
                        std::string_view source) {
   Variant v;
   const std::string why =
-      ParseValue(Required(element, typeAttr, source).value(), element.attribute(dataAttr).value(), v);
+      ParseXmlValue(Required(element, typeAttr, source).value(), element.attribute(dataAttr).value(), v);
   if (!why.empty()) {
     Corrupt(source, Where(element) + " holds '" + element.attribute(dataAttr).value() + "' of type " +
                         element.attribute(typeAttr).value() + ": " + why);

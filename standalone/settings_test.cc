@@ -175,7 +175,7 @@ TEST(SettingsNodeTest, TheTreeStaysATree) {
 class DefinitionsHandler : public IAppRegistryHandler {
  public:
   std::string Name() const override { return "CFilterDefinitions"; }
-  std::string Kind() const override { return "1"; }
+  int32_t Kind() const override { return 1; }
   void LoadRegistryData(IRegistryKey& node) override {
     auto key = node.OpenKey("filterdefinitionsroot");  // key names ignore case
     loaded = key ? key->ValueNames() : std::vector<std::string>{};

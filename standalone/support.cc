@@ -45,6 +45,38 @@ std::u32string DecodeUtf8(std::string_view s) {
   return out;
 }
 
+// The inverse of DecodeUtf8: a stand-in for a broken byte gives the byte back.
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp >= 0xDC80 && cp <= 0xDCFF) {
+    out += static_cast<char>(cp - 0xDC80);
+  } else if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// A character of a regular expression, escaped when it means something there; special lists
+// the characters that do in the current place (outside or inside a bracket expression).
+void AppendRegexChar(std::string& out, char32_t cp, std::string_view special) {
+  if (cp < 0x80 && special.find(static_cast<char>(cp)) != std::string_view::npos) out += '\\';
+  AppendUtf8(out, cp);
+}
+
+constexpr std::string_view kRegexSpecial = "\\^$.|?*+()[]{}";
+constexpr std::string_view kRegexSetSpecial = "\\^-[]";
+constexpr std::string_view kAnyChar = "[\\s\\S]";
+
 constexpr char32_t FoldAscii(char32_t c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
 constexpr char32_t UpperAscii(char32_t c) { return c >= 'a' && c <= 'z' ? c - 32 : c; }
 
@@ -210,6 +242,47 @@ bool WildcardPattern::Matches(std::string_view text) const {
   return MatchCodePoints(DecodeUtf8(text));
 }
 
+std::string WildcardPattern::Regex() const {
+  std::string out;
+  for (size_t k = 0; k < tokens_.size(); ++k) {
+    const Token& t = tokens_[k];
+    switch (t.kind) {
+      case Token::kLiteral:
+        AppendRegexChar(out, t.ch, kRegexSpecial);
+        break;
+      case Token::kAny:
+        out += kAnyChar;
+        break;
+      case Token::kDigit:
+        out += "[0-9]";
+        break;
+      case Token::kStar:
+        // Without completeMatch the search finds any part anyway: stars at the ends add nothing.
+        if (completeMatch_ || (k != 0 && k + 1 != tokens_.size())) out.append(kAnyChar).append("*");
+        break;
+      case Token::kSet: {
+        std::string members;
+        for (uint32_t r = t.first; r < t.first + t.count; ++r) {
+          const auto [low, high] = ranges_[r];
+          if (low > high) continue;  // matches nothing here, and most engines reject it
+          AppendRegexChar(members, low, kRegexSetSpecial);
+          if (low != high) {
+            members += '-';
+            AppendRegexChar(members, high, kRegexSetSpecial);
+          }
+        }
+        if (members.empty()) {
+          out += t.negate ? kAnyChar : "(?!)";
+        } else {
+          out.append(t.negate ? "[^" : "[").append(members).append("]");
+        }
+        break;
+      }
+    }
+  }
+  return out;
+}
+
 bool MatchWildcard(std::string_view text, std::string_view pattern, bool completeMatch, bool matchCase) {
   return WildcardPattern(pattern, completeMatch, matchCase).Matches(text);
 }
@@ -363,6 +436,39 @@ bool StandaloneSupport::MatchPattern(std::string_view text, std::string_view pat
   if (!lastPattern_ || !lastPattern_->ReadFrom(pattern, completeMatch, matchCase))
     lastPattern_.emplace(pattern, completeMatch, matchCase);
   return lastPattern_->Matches(text);
+}
+
+std::string StandaloneSupport::PatternRegex(std::string_view pattern, bool isRegularExpression,
+                                            bool usePatternMatching, bool completeMatch,
+                                            bool matchCase) const {
+  if (pattern.empty()) return {};
+  std::string body;
+  if (isRegularExpression) {
+    // A group keeps the anchors around an alternation.
+    body = completeMatch ? "(?:" + std::string(pattern) + ")" : std::string(pattern);
+  } else if (usePatternMatching) {
+    body = WildcardPattern(pattern, completeMatch, matchCase).Regex();
+    if (body.empty()) body = std::string(kAnyChar) + "*";  // "*" alone: "" would mean no pattern
+  } else {
+    for (const char32_t cp : DecodeUtf8(pattern)) AppendRegexChar(body, cp, kRegexSpecial);
+  }
+  std::string out = matchCase ? "" : "(?i)";
+  if (completeMatch) out += '^';
+  out += body;
+  if (completeMatch) out += '$';
+  return out;
+}
+
+bool StandaloneSupport::TextEquals(std::string_view a, std::string_view b, bool matchCase) const {
+  return CompareText(a, b, matchCase ? kMatchCase : 0) == 0;
+}
+
+std::string StandaloneSupport::FormatDate(Date date, int32_t style) const {
+  if (style != 4) return date.GeneralDate();
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", date.Year(), date.Month(), date.Day(),
+                date.Hour(), date.Minute(), date.Second());
+  return buf;
 }
 
 ValueCheck StandaloneSupport::CheckInteger(std::string_view text) const {

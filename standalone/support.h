@@ -35,6 +35,12 @@ class WildcardPattern {
  public:
   WildcardPattern(std::string_view pattern, bool completeMatch, bool matchCase);
   bool Matches(std::string_view text) const;
+  // The pattern as the body of a regular expression, without anchors or case flag: "*" is
+  // [\s\S]* and "?" [\s\S] (a line break is a character like any other), "#" is [0-9], a set
+  // a bracket expression (a set of reversed ranges only matches nothing: (?!)), and every
+  // other character stands for itself, escaped where the syntax needs it. Letters are
+  // folded to lower case unless matchCase: the caller adds the case flag.
+  std::string Regex() const;
   // Whether it was read from these arguments, so that a caller can keep it for the next call.
   bool ReadFrom(std::string_view pattern, bool completeMatch, bool matchCase) const {
     return completeMatch == completeMatch_ && matchCase == matchCase_ && pattern == source_;
@@ -134,6 +140,23 @@ class StandaloneSupport : public IAppSupport {
   // options: kMatchCase or 0.
   bool MatchPattern(std::string_view text, std::string_view pattern, bool completeMatch,
                     int32_t options) const override;
+
+  // The expression is in the syntax common to the usual engines and valid for ECMAScript
+  // std::regex once a leading "(?i)" is removed (pass icase instead); it is meant for search,
+  // and characters are code points for an engine that reads UTF-8.
+  // - "" for an empty pattern.
+  // - isRegularExpression: the pattern is used as it is, in a group when anchored.
+  // - otherwise with usePatternMatching the wildcards of MatchWildcard are translated
+  //   (WildcardPattern::Regex); without it the whole pattern is plain text. Every other
+  //   character that means something to a regular expression is escaped.
+  // - completeMatch anchors with ^ and $; without matchCase the expression starts with "(?i)".
+  std::string PatternRegex(std::string_view pattern, bool isRegularExpression, bool usePatternMatching,
+                           bool completeMatch, bool matchCase) const override;
+  // Equality as CompareText sees it: ASCII case is ignored unless matchCase.
+  bool TextEquals(std::string_view a, std::string_view b, bool matchCase) const override;
+  // Style 4: "yyyy-mm-dd hh:mm:ss", the form the query language reads; any other style the
+  // General Date text.
+  std::string FormatDate(Date date, int32_t style) const override;
 
   // Integer: optional sign and digits, 32 bits. Number: the platform's number text.
   // Text: a quoted text ('it''s' gives it's) or a bare text without quotes, parentheses or

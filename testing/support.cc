@@ -94,6 +94,22 @@ int32_t TestSupport::CompareText(std::string_view a, std::string_view b, int32_t
   return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
+std::string TestSupport::PatternRegex(std::string_view pattern, bool isRegularExpression,
+                                      bool usePatternMatching, bool completeMatch, bool matchCase) const {
+  std::string options = "[";
+  if (isRegularExpression) options += 'r';
+  if (usePatternMatching) options += 'p';
+  if (completeMatch) options += 'c';
+  if (matchCase) options += 'm';
+  return pattern.empty() ? std::string() : options + "]" + std::string(pattern);
+}
+
+ValueCheck TestSupport::CheckText(std::string_view text) const {
+  const auto found = rejected.find(text);
+  if (found != rejected.end()) return {false, found->second, Variant()};
+  return {true, "", Variant(text)};
+}
+
 bool TestSupport::MatchPattern(std::string_view text, std::string_view pattern, bool completeMatch,
                                int32_t) const {
   std::vector<std::string_view> p = Characters(pattern);

@@ -5,6 +5,7 @@
 // preparation and the day slots.
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -96,8 +97,8 @@ struct TestComboBox final : IComboBox {
 //   matches itself without regard to case. Without completeMatch the pattern may match any
 //   part of the text. options is ignored.
 // - Checks pass with the text as their value; ToNumber and FromXmlNumber read a number and
-//   give 0 for anything else; ToXmlValue is the value's text ("" for Null and Empty),
-//   FromXmlDate reads ISO text (else the zero date).
+//   give 0 for anything else; ToXmlValue is the value's text ("" for Null and Empty, ISO for
+//   a date), FromXmlDate reads ISO text (else the zero date).
 // - QuoteQueryString puts double quotes around the text and a backslash before each
 //   backslash and double quote; XmlEncode escapes & < > " and '.
 // - PrepareCombo clears the combo and adds allText when it is not empty; CompleteCombo selects
@@ -131,17 +132,31 @@ class TestSupport final : public IAppSupport {
   bool MatchPattern(std::string_view text, std::string_view pattern, bool completeMatch,
                     int32_t options) const override;
 
+  // The pattern itself, in brackets naming the options that were set: "[pcm]abc*".
+  std::string PatternRegex(std::string_view pattern, bool isRegularExpression, bool usePatternMatching,
+                           bool completeMatch, bool matchCase) const override;
+  bool TextEquals(std::string_view a, std::string_view b, bool matchCase) const override {
+    return CompareText(a, b, matchCase ? 1 : 0) == 0;
+  }
+  // "style N:" and the ISO text.
+  std::string FormatDate(Date date, int32_t style) const override {
+    return "style " + std::to_string(style) + ":" + date.ToIso();
+  }
+
+  // A text listed in rejected fails every check with its message; other texts pass.
   ValueCheck CheckInteger(std::string_view text) const override { return CheckText(text); }
   ValueCheck CheckNumber(std::string_view text) const override { return CheckText(text); }
-  ValueCheck CheckText(std::string_view text) const override { return {true, "", Variant(text)}; }
+  ValueCheck CheckText(std::string_view text) const override;
   ValueCheck CheckDate(std::string_view text) const override { return CheckText(text); }
+  std::map<std::string, std::string, std::less<>> rejected;
   double ToNumber(std::string_view text) const override {
     double number = 0;
     return Variant::ParseNumber(text, number) ? number : 0.0;
   }
 
   std::string ToXmlValue(const Variant& value) const override {
-    return value.IsNull() || value.IsEmpty() ? "" : value.ToString();
+    if (value.IsNull() || value.IsEmpty()) return "";
+    return value.Type() == VarType::Date ? value.ToDate().ToIso() : value.ToString();
   }
   Date FromXmlDate(std::string_view text) const override { return Date::FromIso(text).value_or(Date::Zero()); }
   double FromXmlNumber(std::string_view text) const override { return ToNumber(text); }

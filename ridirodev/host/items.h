@@ -61,7 +61,7 @@ class IAppRegistryHandler {
  public:
   virtual ~IAppRegistryHandler() = default;
   virtual std::string Name() const = 0;
-  virtual std::string Kind() const = 0;
+  virtual int32_t Kind() const = 0;
   virtual void LoadRegistryData(IRegistryKey& node) = 0;
   virtual void SaveRegistryData(IRegistryKey& node) = 0;
 };

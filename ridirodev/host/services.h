@@ -40,6 +40,9 @@ inline constexpr int32_t kYes = 6;
 inline constexpr int32_t kNo = 7;
 }  // namespace MessageBoxResult
 
+// Option bit of IAppSupport::MatchPattern.
+inline constexpr int32_t kPatternMatchCase = 1;
+
 class IAppSupport : public Object {
  public:
   // Diagnostic log: severity, component ("Ridirodev"), object or module name, operation, texts.
@@ -61,8 +64,18 @@ class IAppSupport : public Object {
   virtual int32_t CompareText(std::string_view a, std::string_view b, int32_t mode = 0) const = 0;
   virtual int32_t CompareDate(Date a, Date b) const = 0;
   // Wildcard match of text against pattern; completeMatch asks the whole text to match.
+  // options: kPatternMatchCase to compare with regard to case.
   virtual bool MatchPattern(std::string_view text, std::string_view pattern, bool completeMatch,
                             int32_t options) const = 0;
+
+  // The pattern object: the regular expression that a user's pattern stands for. With
+  // isRegularExpression the pattern is one already; without usePatternMatching it is plain text.
+  // "" when there is nothing to match.
+  virtual std::string PatternRegex(std::string_view pattern, bool isRegularExpression,
+                                   bool usePatternMatching, bool completeMatch, bool matchCase) const = 0;
+  virtual bool TextEquals(std::string_view a, std::string_view b, bool matchCase) const = 0;
+  // A date as text in one of the host's numbered styles (4: the query language's date form).
+  virtual std::string FormatDate(Date date, int32_t style) const = 0;
 
   virtual ValueCheck CheckInteger(std::string_view text) const = 0;
   virtual ValueCheck CheckNumber(std::string_view text) const = 0;
