@@ -2,6 +2,7 @@
 
 #include <mutex>
 #include <unordered_set>
+#include <utility>
 
 namespace ridirodev {
 
@@ -70,6 +71,28 @@ std::string XmlEscape(std::string_view text) {
       case '\'': out += "&apos;"; break;
       default: out += c;
     }
+  }
+  return out;
+}
+
+std::string XmlUnescape(std::string_view text) {
+  static constexpr std::pair<std::string_view, char> kEntities[] = {
+      {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    bool replaced = false;
+    if (text[i] == '&') {
+      for (const auto& [entity, c] : kEntities) {
+        if (text.substr(i).starts_with(entity)) {
+          out += c;
+          i += entity.size() - 1;
+          replaced = true;
+          break;
+        }
+      }
+    }
+    if (!replaced) out += text[i];
   }
   return out;
 }

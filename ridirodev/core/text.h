@@ -49,5 +49,7 @@ const std::string& InternText(std::string_view text);
 std::string QuoteWithBackslashes(std::string_view text);
 // The five XML entities in place of their characters.
 std::string XmlEscape(std::string_view text);
+// The reverse: the five entities back to their characters; any other "&" stays as it is.
+std::string XmlUnescape(std::string_view text);
 
 }  // namespace ridirodev

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ridirodev/busyhour/busy_hours.h"
+#include "ridirodev/filter/filter_definitions.h"
 #include "ridirodev/frame/app_group_template.h"
 #include "ridirodev/frame/enums.h"
 #include "ridirodev/frame/field_updates.h"
@@ -73,6 +74,27 @@ std::string GRidirodev::LookupFieldType(const std::string& sAppNameA, const std:
 }
 
 std::shared_ptr<CFieldTechTypes> GRidirodev::ValidTechTypes() { return State().ValidTechTypes(); }
+
+std::shared_ptr<CFilterDefinition> GRidirodev::AllTechnologies(const std::string& sNameA) {
+  std::string letters;
+  const auto techs = ValidTechTypes();
+  for (const CFieldTechTypePtr& tech : *techs) letters += tech->ShortName();
+  return CreateFilterDefinition(sNameA, letters);
+}
+
+std::shared_ptr<CFilterDefinitions> GRidirodev::FilterDefinitions() {
+  auto& definitions = State().filterDefinitions;
+  if (!definitions) definitions = std::make_shared<CFilterDefinitions>();
+  return definitions;
+}
+
+std::shared_ptr<CFilterDefinition> GRidirodev::CreateFilterDefinition(const std::string& sName,
+                                                                      const std::string& sFilter) {
+  auto definition = std::make_shared<CFilterDefinition>();
+  definition->SetName(sName);
+  definition->SetFilter(sFilter);
+  return definition;
+}
 
 std::shared_ptr<CAppGroupTemplates> GRidirodev::AppGroupTemplates() { return State().AppGroupTemplates(); }
 

@@ -24,6 +24,8 @@ class CFieldUpdates;
 class IFolderDocuments;
 class CBusyHour;
 class CBusyHours;
+class CFilterDefinition;
+class CFilterDefinitions;
 
 // The component's global object: entry points to the cached dictionary, lookups and limits.
 // It holds no state; every member forwards to the calling thread's MRidirodev.
@@ -35,6 +37,12 @@ class GRidirodev {
   static int32_t EntityIDFromName(const std::string& sName);
   static std::string LookupFieldType(const std::string& sAppNameA, const std::string& sFieldTypeA);
   static std::shared_ptr<CFieldTechTypes> ValidTechTypes();
+  // A new definition named sNameA whose filter is every valid technology's short name, in order.
+  static std::shared_ptr<CFilterDefinition> AllTechnologies(const std::string& sNameA = "");
+  // The process-wide definitions, made on first request.
+  static std::shared_ptr<CFilterDefinitions> FilterDefinitions();
+  static std::shared_ptr<CFilterDefinition> CreateFilterDefinition(const std::string& sName,
+                                                                   const std::string& sFilter = "");
   static std::shared_ptr<CAppGroupTemplates> AppGroupTemplates();
   // nullptr when there is no template of that name.
   static std::shared_ptr<CAppGroupTemplate> AppGroupTemplate(const std::string& sAppName);
