@@ -14,6 +14,7 @@
 #include "standalone/sample.h"
 #include "standalone/schema.h"
 #include "standalone/sqlite_database.h"
+#include "tools/command_output.h"
 
 namespace ridirodev::tool {
 namespace {
@@ -37,15 +38,7 @@ class BusyHourCommandsTest : public ::testing::Test {
   }
   ~BusyHourCommandsTest() override { std::cerr.rdbuf(old_); }
 
-  std::string Run(const std::function<void(std::ostream&)>& command) {
-    std::ostringstream out;
-    try {
-      command(out);
-    } catch (const AutomationError& e) {
-      return "error: " + e.Description();
-    }
-    return out.str();
-  }
+  static std::string Run(const std::function<void(std::ostream&)>& command) { return CommandOutput(command); }
 
   std::shared_ptr<standalone::StandaloneHost> host_;
   std::optional<MRidirodevScope> scope_;

@@ -33,6 +33,7 @@
 #include "standalone/sample.h"
 #include "standalone/schema.h"
 #include "standalone/sqlite_database.h"
+#include "tools/filter_commands.h"
 
 namespace ridirodev::tool {
 namespace {
@@ -455,13 +456,17 @@ std::string WhyLeftOut(const CFieldCategories& categories, const CFieldCategoryP
   }
 }
 
-[[noreturn]] void Unknown(const std::string& what, std::string_view given,
-                          const std::vector<std::string>& known, const std::string& knownAre = "known") {
+}  // namespace
+
+void Unknown(const std::string& what, std::string_view given, const std::vector<std::string>& known,
+             const std::string& knownAre) {
   std::string list;
   for (const std::string& name : known) list += (list.empty() ? "" : ", ") + name;
   Invalid("Unknown " + what + " '" + std::string(given) + "'; " + knownAre + ": " +
           (list.empty() ? "none" : list) + ".");
 }
+
+namespace {
 
 // The name among names equal to given without regard to case, else the unknown-name error.
 std::string OneOf(const std::string& what, const std::string& given, const std::vector<std::string>& names) {
@@ -610,9 +615,11 @@ int32_t ShowFields(const FieldQuery& query, std::ostream& out) {
     std::sort(owners.begin(), owners.end());
     Unknown("owner", owner, owners, "owners of these fields");
   }
+  const FieldPropertyFilters narrow(query.changedWithin, query.techFilter);
   auto shown = std::make_shared<CFields>();
   for (const CFieldPtr& field : *fields) {
-    if (field->IsFilterOK(tech, type, owner, query.search, query.busyHour, query.rcvForm, query.rcvField)) {
+    if (field->IsFilterOK(tech, type, owner, query.search, query.busyHour, query.rcvForm, query.rcvField) &&
+        narrow.Accepts(*field)) {
       shown->Add(field);
     }
   }

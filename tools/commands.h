@@ -62,6 +62,9 @@ std::string ErrorReport(const AutomationError& error, const standalone::SqliteDa
 
 // The tool's own error (5), whose description the error report shows alone.
 [[noreturn]] void Invalid(const std::string& description);
+// The error for a name that is none of the known ones, which it lists ("none" for none).
+[[noreturn]] void Unknown(const std::string& what, std::string_view given,
+                          const std::vector<std::string>& known, const std::string& knownAre = "known");
 // A whole number that fits 32 bits, or nothing for any other text.
 std::optional<int32_t> WholeNumber(const std::string& text);
 // Starts the component on the installed host, as a host does before its first use: the
@@ -113,6 +116,10 @@ struct FieldQuery {
   std::string rcvForm;
   std::string rcvField;
   std::vector<std::string> columns;  // column names of FieldColumnNames(); empty for the default
+  // FieldPropertyFilters: a period back from now the field changed in, such as 3d, and the
+  // name of a filter definition (the saved ones must be loaded first).
+  std::string changedWithin;
+  std::string techFilter;
 };
 
 // Column names accepted by FieldQuery::columns, in the order of the list columns.

@@ -1,6 +1,5 @@
 // The ridirodev command-line tool.
 #include <CLI/CLI.hpp>
-
 #include <exception>
 #include <iostream>
 #include <optional>
@@ -12,6 +11,7 @@
 #include "standalone/sqlite_database.h"
 #include "tools/busyhour_commands.h"
 #include "tools/commands.h"
+#include "tools/filter_commands.h"
 #include "tools/udc_commands.h"
 
 namespace {
@@ -87,9 +87,18 @@ int main(int argc, char** argv) {
   for (const std::string& name : ridirodev::tool::FieldColumnNames()) columnHelp += " " + name;
   columnHelp += ", or an extra column's title";
   fieldsCommand->add_option("--columns", columns, columnHelp);
+  fieldsCommand
+      ->add_option("--changed-within", fieldQuery.changedWithin,
+                   "Only fields changed within this period back from now: a count and m (minutes), h "
+                   "(hours), d (days) or M (months), such as 3d")
+      ->type_name("N{m,h,d,M}");
+  fieldsCommand->add_option(
+      "--tech-filter", fieldQuery.techFilter,
+      "Only fields of a technology of this filter definition (see 'ridirodev filterdefs list')");
 
   ridirodev::tool::UdcCommandLine udcCommands(app, db);
   ridirodev::tool::BusyHourCommandLine busyHourCommands(app, db);
+  ridirodev::tool::FilterCommandLine filterCommands(app, db);
 
   CLI11_PARSE(app, argc, argv);
   if (app.get_subcommands().empty()) {
@@ -116,6 +125,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     host = std::make_shared<StandaloneHost>(config);
+    int status = 0;
     {
       ridirodev::MRidirodevScope scope(host);
       if (*infoCommand) {
@@ -126,6 +136,8 @@ int main(int argc, char** argv) {
         udcCommands.Run(std::cout);
       } else if (busyHourCommands.Chosen()) {
         busyHourCommands.Run(std::cout);
+      } else if (filterCommands.Chosen()) {
+        status = filterCommands.Run(*host->Settings(), std::cout);
       } else if (*categoriesCommand) {
         ridirodev::tool::ShowCategories(categoriesApp, std::cout, std::cerr);
       } else {
@@ -134,11 +146,12 @@ int main(int argc, char** argv) {
           fieldQuery.columns.push_back(columns.substr(start, comma - start));
           start = comma + 1;
         }
+        if (!fieldQuery.techFilter.empty()) ridirodev::tool::LoadFilterDefinitions(*host->Settings());
         ridirodev::tool::ShowFields(fieldQuery, std::cout);
       }
     }
     host->SaveSettingsIfChanged();
-    return 0;
+    return status;
   } catch (const AutomationError& e) {
     std::cout.flush();
     return Fail(ridirodev::tool::ErrorReport(e, host ? host->OpenedSqlite().get() : nullptr));

@@ -14,6 +14,7 @@
 #include "standalone/sample.h"
 #include "standalone/schema.h"
 #include "standalone/sqlite_database.h"
+#include "tools/command_output.h"
 
 namespace ridirodev::tool {
 namespace {
@@ -41,14 +42,9 @@ class UdcCommandsTest : public ::testing::Test {
 
   // What a command printed and what the host showed, or the error it raised.
   std::string Run(const std::function<void(std::ostream&)>& command) {
-    std::ostringstream out;
     boxes_.str("");
-    try {
-      command(out);
-    } catch (const AutomationError& e) {
-      return "error: " + e.Description();
-    }
-    return out.str() + "|boxes:" + boxes_.str();
+    const std::string output = CommandOutput(command);
+    return output.starts_with("error: ") ? output : output + "|boxes:" + boxes_.str();
   }
 
   std::shared_ptr<standalone::StandaloneHost> host_;

@@ -1,0 +1,245 @@
+#include "tools/filter_commands.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <ostream>
+#include <utility>
+#include <vector>
+
+#include "ridirodev/core/automation_error.h"
+#include "ridirodev/core/text.h"
+#include "ridirodev/filter/filter.h"
+#include "ridirodev/filter/filter_definitions.h"
+#include "ridirodev/filter/property_filters.h"
+#include "ridirodev/frame/g_ridirodev.h"
+#include "ridirodev/model/field.h"
+#include "ridirodev/model/qualifiers.h"
+#include "standalone/settings.h"
+#include "tools/commands.h"
+
+namespace ridirodev::tool {
+namespace {
+
+constexpr std::string_view kDataTypes = "IFSED";
+
+std::vector<std::string> DefinitionNames(bool userOnly) {
+  const CFilterDefinitionsPtr definitions = GRidirodev::FilterDefinitions();
+  std::vector<std::string> names;
+  int32_t position = 0;
+  for (const CFilterDefinitionPtr& definition : *definitions) {
+    if (!userOnly || ++position > definitions->Fixed()) names.push_back(definition->Name());
+  }
+  return names;
+}
+
+CFilterDefinitionPtr RequireDefinition(const std::string& name, bool userOnly) {
+  const CFilterDefinitionsPtr definitions = GRidirodev::FilterDefinitions();
+  CFilterDefinitionPtr found = definitions->Item(Variant(name));
+  if (!found) {
+    Unknown("filter definition", name, DefinitionNames(userOnly),
+            userOnly ? "saved definitions" : "definitions");
+  }
+  return found;
+}
+
+// The filter text in the short names' own case; every letter must be a technology's short name.
+std::string TechnologyLetters(const std::string& filter) {
+  const auto techs = GRidirodev::ValidTechTypes();
+  std::string letters;
+  for (const char letter : filter) {
+    const auto tech = std::find_if(techs->begin(), techs->end(), [&](const CFieldTechTypePtr& t) {
+      return EqualsNoCase(t->ShortName(), std::string_view(&letter, 1));
+    });
+    if (tech == techs->end()) {
+      std::vector<std::string> known;
+      for (const CFieldTechTypePtr& t : *techs) known.push_back(t->ShortName() + " (" + t->Name() + ")");
+      Unknown("technology short name", std::string(1, letter), known);
+    }
+    letters += (*tech)->ShortName();
+  }
+  return letters;
+}
+
+void SaveDefinitions(standalone::SettingsStore& settings) {
+  const CFilterDefinitionsPtr definitions = GRidirodev::FilterDefinitions();
+  settings.SaveHandler(*definitions);
+  definitions->Notify();
+}
+
+}  // namespace
+
+bool CheckCriteria(const std::string& dataType, const std::string& expression, std::ostream& out) {
+  const std::string type(TrimBlanks(dataType));
+  if (type.size() != 1 ||
+      kDataTypes.find(static_cast<char>(std::toupper(type[0]))) == std::string_view::npos) {
+    Invalid("Unknown data type '" + type +
+            "'; known: I (integer), F (number), S (text), E (enumerated), D (date).");
+  }
+  CFilter criterion;
+  criterion.Initialize(1, expression, std::string(1, static_cast<char>(std::toupper(type[0]))));
+  std::string why;
+  const bool valid = criterion.IsValid(why);
+  out << (valid ? "valid" : why.empty() ? "invalid" : why) << '\n';
+  return valid;
+}
+
+void LoadFilterDefinitions(standalone::SettingsStore& settings) {
+  StartComponent();
+  settings.LoadHandler(*GRidirodev::FilterDefinitions());
+}
+
+void ListFilterDefinitions(std::ostream& out) {
+  const CFilterDefinitionsPtr definitions = GRidirodev::FilterDefinitions();
+  std::vector<std::vector<std::string>> rows;
+  for (const CFilterDefinitionPtr& definition : *definitions) {
+    const bool fixed = static_cast<int32_t>(rows.size()) < definitions->Fixed();
+    rows.push_back({definition->Name(), definition->Filter(), fixed ? "fixed" : "saved"});
+  }
+  out << FormatTable({"Name", "Filter", "Kind"}, rows);
+}
+
+void AddFilterDefinition(standalone::SettingsStore& settings, const std::string& name,
+                         const std::string& filter, std::ostream& out) {
+  const std::string trimmed(TrimBlanks(name));
+  // The saved text is Name:Filter, read back up to the first colon.
+  if (trimmed.empty() || trimmed.find(':') != std::string::npos) {
+    Invalid("A filter definition needs a name without ':', not '" + name + "'.");
+  }
+  const CFilterDefinitionsPtr definitions = GRidirodev::FilterDefinitions();
+  if (definitions->Exists(Variant(trimmed))) {
+    Invalid("There is already a filter definition named '" + definitions->Item(Variant(trimmed))->Name() +
+            "'.");
+  }
+  const std::string letters = TechnologyLetters(std::string(TrimBlanks(filter)));
+  if (letters.empty()) Invalid("A filter definition needs at least one technology short name.");
+  definitions->Add(GRidirodev::CreateFilterDefinition(trimmed, letters));
+  SaveDefinitions(settings);
+  out << "Added filter definition " << trimmed << " (" << letters << ").\n";
+}
+
+void RemoveFilterDefinition(standalone::SettingsStore& settings, const std::string& name, std::ostream& out) {
+  const CFilterDefinitionsPtr definitions = GRidirodev::FilterDefinitions();
+  const CFilterDefinitionPtr removed = RequireDefinition(std::string(TrimBlanks(name)), false);
+  if (definitions->Index(removed) <= definitions->Fixed()) {
+    Invalid("'" + removed->Name() + "' is built from the technologies at every start; it cannot be removed.");
+  }
+  // The collection has no removal: rebuild it without the one.
+  std::vector<CFilterDefinitionPtr> kept;
+  int32_t position = 0;
+  for (const CFilterDefinitionPtr& definition : *definitions) {
+    if (++position > definitions->Fixed() && definition != removed) kept.push_back(definition);
+  }
+  definitions->Reset();
+  for (const CFilterDefinitionPtr& definition : kept) definitions->Add(definition);
+  SaveDefinitions(settings);
+  out << "Removed filter definition " << removed->Name() << ".\n";
+}
+
+FieldPropertyFilters::FieldPropertyFilters(const std::string& changedWithin, const std::string& techFilter) {
+  if (!changedWithin.empty()) {
+    const std::string text(TrimBlanks(changedWithin));
+    static constexpr std::pair<char, ERelativeType> kUnits[] = {{'m', ERelativeType::rMinutes},
+                                                                {'h', ERelativeType::rHours},
+                                                                {'d', ERelativeType::rDays},
+                                                                {'M', ERelativeType::rMonths}};
+    const auto unit = std::find_if(std::begin(kUnits), std::end(kUnits),
+                                   [&](const auto& u) { return !text.empty() && u.first == text.back(); });
+    const std::optional<int32_t> count =
+        text.empty() ? std::nullopt : WholeNumber(text.substr(0, text.size() - 1));
+    if (unit == std::end(kUnits) || !count || *count < 1) {
+      Invalid(
+          "--changed-within takes a positive count and a unit, m (minutes), h (hours), d (days) or M "
+          "(months), such as 3d; not '" +
+          changedWithin + "'.");
+    }
+    changed_ = std::make_shared<CFilterDate>();
+    changed_->SetRelative(true);
+    changed_->SetRelativeType(unit->second);
+    changed_->SetRelativeUnits(*count);
+  }
+  if (!techFilter.empty()) {
+    tech_ = std::make_shared<CFilterEnum>();
+    tech_->SetValue(RequireDefinition(std::string(TrimBlanks(techFilter)), false)->Filter());
+  }
+}
+
+FieldPropertyFilters::~FieldPropertyFilters() = default;
+
+bool FieldPropertyFilters::Accepts(const CField& field) const {
+  if (changed_ && !changed_->IsAccepted(field.Changed().ToIso())) return false;
+  return !tech_ || tech_->IsAccepted(field.FieldTechType(), true);
+}
+
+struct FilterCommandLine::Parsed {
+  std::vector<std::pair<CLI::App*, std::function<int(standalone::SettingsStore&, std::ostream&)>>> commands;
+  std::string dataType;
+  std::string expression;
+  std::string name;
+  std::string filter;
+};
+
+FilterCommandLine::FilterCommandLine(CLI::App& app, std::optional<std::string>& db)
+    : parsed_(std::make_unique<Parsed>()) {
+  Parsed& p = *parsed_;
+  CLI::App* criteria = app.add_subcommand(
+      "criteria", "Check a template field's criterion; prints 'valid' (exit 0) or what is wrong (exit 1)");
+  criteria
+      ->add_option("type", p.dataType,
+                   "Data type: I (integer), F (number), S (text), E (enumerated), D (date)")
+      ->required();
+  criteria
+      ->add_option("expression", p.expression,
+                   "The criterion, such as \"> 100\", \"in (1, 5...9)\" or \"not like 'A*'\"; put -- "
+                   "before one that starts with -")
+      ->required();
+  p.commands.emplace_back(criteria, [&p](standalone::SettingsStore&, std::ostream& out) {
+    return CheckCriteria(p.dataType, p.expression, out) ? 0 : 1;
+  });
+
+  CLI::App* family = app.add_subcommand(
+      "filterdefs", "List, add and remove the named technology filters (saved in the settings file)");
+  family->require_subcommand(1);
+  auto leaf = [&](const std::string& name, const std::string& help,
+                  std::function<void(standalone::SettingsStore&, std::ostream&)> run) {
+    CLI::App* command = family->add_subcommand(name, help);
+    command->add_option("--db", db, "Database file to use");
+    p.commands.emplace_back(command,
+                            [run = std::move(run)](standalone::SettingsStore& settings, std::ostream& out) {
+                              LoadFilterDefinitions(settings);
+                              run(settings, out);
+                              return 0;
+                            });
+    return command;
+  };
+  leaf("list", "The fixed definitions, one per technology and one for all, then the saved ones",
+       [](standalone::SettingsStore&, std::ostream& out) { ListFilterDefinitions(out); });
+  CLI::App* add =
+      leaf("add", "Save a definition", [&p](standalone::SettingsStore& settings, std::ostream& out) {
+        AddFilterDefinition(settings, p.name, p.filter, out);
+      });
+  add->add_option("name", p.name, "Its name (no ':')")->required();
+  add->add_option("filter", p.filter, "Technology short names one after the other, such as GU")->required();
+  CLI::App* remove = leaf("remove", "Remove a saved definition",
+                          [&p](standalone::SettingsStore& settings, std::ostream& out) {
+                            RemoveFilterDefinition(settings, p.name, out);
+                          });
+  remove->add_option("name", p.name, "Its name")->required();
+}
+
+FilterCommandLine::~FilterCommandLine() = default;
+
+bool FilterCommandLine::Chosen() const {
+  return std::any_of(parsed_->commands.begin(), parsed_->commands.end(),
+                     [](const auto& command) { return command.first->parsed(); });
+}
+
+int FilterCommandLine::Run(standalone::SettingsStore& settings, std::ostream& out) const {
+  for (const auto& [command, run] : parsed_->commands) {
+    if (command->parsed()) return run(settings, out);
+  }
+  return 0;
+}
+
+}  // namespace ridirodev::tool

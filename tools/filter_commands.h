@@ -1,0 +1,80 @@
+#pragma once
+
+// The filter commands of the ridirodev tool (criteria, filterdefs) and the property filters of
+// `fields`, apart from argument parsing so that they can be tested.
+
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace CLI {
+class App;
+}
+
+namespace ridirodev {
+class CField;
+class CFilterDate;
+class CFilterEnum;
+}  // namespace ridirodev
+
+namespace ridirodev::standalone {
+class SettingsStore;
+}
+
+namespace ridirodev::tool {
+
+// `ridirodev criteria`: checks a row criterion against a data type (I, F, S, E or D, case
+// ignored) and prints "valid" or the reason it is not; true when valid.
+bool CheckCriteria(const std::string& dataType, const std::string& expression, std::ostream& out);
+
+// The saved filter definitions follow the fixed ones in the component's collection, as a host
+// restores them at start; the component must be started.
+void LoadFilterDefinitions(standalone::SettingsStore& settings);
+// Every definition with its filter and whether it is fixed or the user's.
+void ListFilterDefinitions(std::ostream& out);
+// A user definition: a new name without ":" and a filter of known technology short names.
+// Saved into settings (written to its file by the caller).
+void AddFilterDefinition(standalone::SettingsStore& settings, const std::string& name,
+                         const std::string& filter, std::ostream& out);
+// Removes a user definition by name (case ignored); a fixed one cannot be removed.
+void RemoveFilterDefinition(standalone::SettingsStore& settings, const std::string& name, std::ostream& out);
+
+// What --changed-within and --tech-filter of `fields` keep. Built before the fields are walked
+// so that bad input fails before anything is printed.
+class FieldPropertyFilters {
+ public:
+  // changedWithin: a count and a unit, m (minutes), h (hours), d (days) or M (months), "" for
+  // none. techFilter: the name of a filter definition (case ignored), "" for none; the saved
+  // definitions must be loaded.
+  FieldPropertyFilters(const std::string& changedWithin, const std::string& techFilter);
+  ~FieldPropertyFilters();
+  FieldPropertyFilters(const FieldPropertyFilters&) = delete;
+  FieldPropertyFilters& operator=(const FieldPropertyFilters&) = delete;
+
+  bool Accepts(const CField& field) const;
+
+ private:
+  std::shared_ptr<CFilterDate> changed_;
+  std::shared_ptr<CFilterEnum> tech_;
+};
+
+// The criteria and filterdefs commands on the tool's command line.
+class FilterCommandLine {
+ public:
+  // db receives --db of every command.
+  FilterCommandLine(CLI::App& app, std::optional<std::string>& db);
+  ~FilterCommandLine();
+  FilterCommandLine(const FilterCommandLine&) = delete;
+  FilterCommandLine& operator=(const FilterCommandLine&) = delete;
+
+  bool Chosen() const;
+  // The exit status: 1 for a criterion that is not valid.
+  int Run(standalone::SettingsStore& settings, std::ostream& out) const;
+
+ private:
+  struct Parsed;
+  std::unique_ptr<Parsed> parsed_;
+};
+
+}  // namespace ridirodev::tool

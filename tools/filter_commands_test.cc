@@ -1,0 +1,134 @@
+#include "tools/filter_commands.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <sstream>
+#include <tuple>
+
+#include "ridirodev/core/automation_error.h"
+#include "ridirodev/frame/state.h"
+#include "standalone/host.h"
+#include "standalone/sample.h"
+#include "standalone/schema.h"
+#include "standalone/settings.h"
+#include "standalone/sqlite_database.h"
+#include "tools/command_output.h"
+#include "tools/commands.h"
+
+namespace ridirodev::tool {
+namespace {
+
+using ::testing::HasSubstr;
+
+// The sample dictionary in memory and a settings file of the test's own.
+class FilterCommandsTest : public ::testing::Test {
+ protected:
+  FilterCommandsTest()
+      : settingsFile_(std::filesystem::temp_directory_path() /
+                      ("ridirodev_filter_commands_" + std::to_string(getpid()) + ".xml")) {
+    std::filesystem::remove(settingsFile_);
+    Start();
+  }
+  ~FilterCommandsTest() override { std::filesystem::remove(settingsFile_); }
+
+  // As the tool starts: a new host and component, the settings read from the file.
+  void Start() {
+    scope_.reset();
+    standalone::StandaloneConfig config;
+    config.db = ":memory:";
+    host_ = std::make_shared<standalone::StandaloneHost>(config);
+    standalone::CreateDictionarySchema(host_->Sqlite()->Connection()->Handle());
+    standalone::LoadSampleDictionary(host_->Sqlite()->Connection()->Handle(), {});
+    scope_.emplace(host_);
+    settings_.emplace(settingsFile_);
+    LoadFilterDefinitions(*settings_);
+  }
+
+  static std::string Run(const std::function<void(std::ostream&)>& command) { return CommandOutput(command); }
+
+  std::filesystem::path settingsFile_;
+  std::shared_ptr<standalone::StandaloneHost> host_;
+  std::optional<MRidirodevScope> scope_;
+  std::optional<standalone::SettingsStore> settings_;
+};
+
+TEST_F(FilterCommandsTest, CriteriaPrintValidOrWhatIsWrong) {
+  std::ostringstream out;
+  EXPECT_TRUE(CheckCriteria("i", "in (1, 5...9)", out));
+  EXPECT_FALSE(CheckCriteria("S", "like 'open", out));
+  EXPECT_FALSE(CheckCriteria("I", "in (7...3)", out));
+  const std::string printed = out.str();
+  EXPECT_THAT(printed, ::testing::StartsWith("valid\n"));
+  EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 3) << printed;
+  EXPECT_THAT(Run([](auto& o) { CheckCriteria("X", "> 1", o); }), HasSubstr("Unknown data type 'X'"));
+  EXPECT_THAT(Run([](auto& o) { CheckCriteria("", "> 1", o); }), HasSubstr("Unknown data type ''"));
+}
+
+TEST_F(FilterCommandsTest, SavedDefinitionsSurviveARestartAndARemovedOneStaysRemoved) {
+  EXPECT_EQ(Run([&](auto& o) { AddFilterDefinition(*settings_, " Packet ", "el", o); }),
+            "Added filter definition Packet (EL).\n");
+  EXPECT_EQ(Run([&](auto& o) { AddFilterDefinition(*settings_, "Voice", "GCU", o); }),
+            "Added filter definition Voice (GCU).\n");
+  for (const auto& [name, filter, fault] : {std::tuple{"gsm", "G", "already a filter definition named 'GSM'"},
+                                            {"a:b", "G", "name without ':'"},
+                                            {"Radio", "GX", "Unknown technology short name 'X'"},
+                                            {"Radio", " ", "at least one technology"}}) {
+    EXPECT_THAT(Run([&](auto& o) { AddFilterDefinition(*settings_, name, filter, o); }), HasSubstr(fault))
+        << name;
+  }
+  settings_->Save();
+
+  Start();
+  const std::string listed = Run(ListFilterDefinitions);
+  EXPECT_THAT(listed, ::testing::ContainsRegex("<All Tech Types> +GCUEL +fixed\n"));
+  EXPECT_THAT(listed, ::testing::ContainsRegex("LTE +L +fixed\nPacket +EL +saved\nVoice +GCU +saved\n$"));
+  EXPECT_THAT(Run([&](auto& o) { RemoveFilterDefinition(*settings_, "LTE", o); }),
+              HasSubstr("cannot be removed"));
+  EXPECT_THAT(Run([&](auto& o) { RemoveFilterDefinition(*settings_, "Data", o); }),
+              HasSubstr("Unknown filter definition 'Data'"));
+  EXPECT_EQ(Run([&](auto& o) { RemoveFilterDefinition(*settings_, "packet", o); }),
+            "Removed filter definition Packet.\n");
+  settings_->Save();
+
+  Start();
+  EXPECT_THAT(Run(ListFilterDefinitions), ::testing::ContainsRegex("LTE +L +fixed\nVoice +GCU +saved\n$"));
+}
+
+TEST_F(FilterCommandsTest, FieldsNarrowedByChangePeriodAndTechnologyFilter) {
+  host_->Sqlite()->Execute("UPDATE tqd_Dict_Field SET Changed = datetime('now','localtime','-3 days')");
+  host_->Sqlite()->Execute(
+      "UPDATE tqd_Dict_Field SET Changed = datetime('now','localtime','-90 minutes') WHERE Field_Id IN "
+      "(SELECT Field_Id FROM tqd_Datasource_Field WHERE Name = 'Dropped_Calls')");
+  std::ostringstream out;
+  FieldQuery query;
+  query.entity = "Cell";
+  const int32_t all = ShowFields(query, out);
+  query.changedWithin = "2h";
+  EXPECT_EQ(ShowFields(query, out), 1);
+  query.changedWithin = "4d";
+  EXPECT_EQ(ShowFields(query, out), all);
+  for (const char* bad : {"2", "d", "0d", "3w", "-1d"}) {
+    query.changedWithin = bad;
+    EXPECT_THAT(Run([&](auto& o) { ShowFields(query, o); }), HasSubstr("--changed-within takes")) << bad;
+  }
+
+  query.changedWithin.clear();
+  Run([&](auto& o) { AddFilterDefinition(*settings_, "Packet", "EL", o); });
+  query.techFilter = "packet";
+  const int32_t packet = ShowFields(query, out);
+  query.techFilter.clear();
+  query.tech = "EV-DO,LTE";
+  EXPECT_EQ(ShowFields(query, out), packet);
+  EXPECT_GT(packet, 0);
+  query.tech.clear();
+  query.techFilter = "Radio";
+  EXPECT_THAT(Run([&](auto& o) { ShowFields(query, o); }), HasSubstr("Unknown filter definition 'Radio'"));
+}
+
+}  // namespace
+}  // namespace ridirodev::tool
