@@ -1,0 +1,1 @@
+SELECT b.Id, p.Id PABH_ID FROM PM_BusyHour b, tqd_dict_name d ,PM_PABH p WHERE b.Field_Id  IS NOT NULL AND b.Cluster_Entity_Id =5 AND d.Field_Id = b.Field_Id AND (p.ID (+) = b.ID)

@@ -1,0 +1,1 @@
+SELECT * FROM a x, c z, b y WHERE z.k (+) = y.k AND y.k(+)=x.k

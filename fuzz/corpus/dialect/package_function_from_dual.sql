@@ -1,0 +1,1 @@
+SELECT ea_dd.ea_replace_entity_labels('[Cell].Dropped_Calls / [Cell].Call_Attempts * 100', 2) FROM dual

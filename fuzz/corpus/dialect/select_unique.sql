@@ -1,0 +1,1 @@
+SELECT UNIQUE TemplateId FROM PM_TemplateField WHERE FieldId IN (12,13,4711) ORDER BY TemplateId

@@ -1,0 +1,1 @@
+UPDATE tqd_Datasource_Field SET Changed = sysdate WHERE Field_Id = 17 AND sysdate - Changed > 1.5 AND Created < sysdate + 7/24

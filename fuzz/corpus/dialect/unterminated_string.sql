@@ -1,0 +1,1 @@
+SELECT Name FROM tqd_dict_name WHERE Name = 'unterminated
