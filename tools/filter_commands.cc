@@ -191,7 +191,7 @@ FilterCommandLine::FilterCommandLine(CLI::App& app, std::optional<std::string>& 
       ->required();
   criteria
       ->add_option("expression", p.expression,
-                   "The criterion, such as \"> 100\", \"in (1, 5...9)\" or \"not like 'A*'\"; put -- "
+                   "The criterion, such as \"> 100\", \"in (1, 5...9)\" or \"not in ('A','B')\"; put -- "
                    "before one that starts with -")
       ->required();
   p.commands.emplace_back(criteria, [&p](standalone::SettingsStore&, std::ostream& out) {
