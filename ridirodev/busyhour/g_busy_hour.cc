@@ -3,6 +3,7 @@
 
 #include "ridirodev/busyhour/busy_hours.h"
 #include "ridirodev/busyhour/m_busy_hour.h"
+#include "ridirodev/clipboard/clipboards.h"
 #include "ridirodev/frame/enums.h"
 #include "ridirodev/frame/g_ridirodev.h"
 #include "ridirodev/frame/state.h"
@@ -50,6 +51,13 @@ IAppPropertySetPtr MakeProperties(bool withField, bool withSpan) {
 }
 
 }  // namespace
+
+std::shared_ptr<CBusyHourClipboard> GBusyHour::BusyHourClipboard(bool fDragging) {
+  MBusyHour& cache = MRidirodev::Current().BusyHour();
+  auto& clipboard = fDragging ? cache.dragClipboard : cache.copyClipboard;
+  if (!clipboard) clipboard = std::make_shared<CBusyHourClipboard>();
+  return clipboard;
+}
 
 std::string GBusyHour::BusyHourKey(int32_t ord) { return "BH" + std::to_string(ord); }
 

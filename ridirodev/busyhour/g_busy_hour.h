@@ -12,6 +12,7 @@ namespace ridirodev {
 
 class CBusyHours;
 class CBusyHourTypes;
+class CBusyHourClipboard;
 class IFolderDocuments;
 
 // The busy-hour services: keys, list properties, types, the stored definitions, frequencies and
@@ -22,6 +23,9 @@ class GBusyHour {
 
   // "BH" and ord.
   static std::string BusyHourKey(int32_t ord);
+  // The clipboard for dragging busy hours, or with fDragging false the one for copying; each
+  // made empty on first use.
+  static std::shared_ptr<CBusyHourClipboard> BusyHourClipboard(bool fDragging = true);
   // Cached per kind: with the field column (no span column), or without it (the span column
   // exactly when asked for on the first call).
   static IAppPropertySetPtr BusyHourProperties(bool fIncludeFieldColumn = true,

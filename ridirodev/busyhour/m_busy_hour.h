@@ -12,6 +12,7 @@
 namespace ridirodev {
 
 class CBusyHourTypes;
+class CBusyHourClipboard;
 
 struct MBusyHour {
   std::optional<bool> retentionColumns;  // whether PM_BusyHour has the retention columns
@@ -20,6 +21,8 @@ struct MBusyHour {
   IAppPropertySetPtr propertiesWithoutField;
   std::shared_ptr<CBusyHourTypes> summationTypes;
   std::shared_ptr<KeyedCollection<std::shared_ptr<KeyedCollection<Variant>>>> frequencies;
+  std::shared_ptr<CBusyHourClipboard> dragClipboard;
+  std::shared_ptr<CBusyHourClipboard> copyClipboard;
 };
 
 }  // namespace ridirodev
