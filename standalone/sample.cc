@@ -290,15 +290,22 @@ struct DataFile {
   const char* description;
   const char* vendor;
   int64_t offsetMinutes;
+  const char* first;  // the span of data that arrived; none for a file not yet collected
+  const char* last;
 };
 
 const std::vector<DataFile> kDataFiles = {
-    {1, "CDMA_PEG_HOURLY", "Hourly", 1, "Hourly CDMA cell and sector peg counts", "Vendor A", 0},
-    {2, "EVDO_PEG_HOURLY", "Hourly", 1, "Hourly EV-DO sector peg counts", "Vendor A", 0},
-    {3, "UMTS_RNC_HOURLY", "Hourly", 1, "Hourly UMTS RNC counters", "Vendor B", 5},
-    {4, "GSM_BSC_HOURLY", "Hourly", 1, "Hourly GSM BSC counters", "Vendor B", 5},
-    {5, "LTE_ENB_15MIN", "15 Minutes", 5, "Quarter-hour LTE eNodeB counters", "Vendor C", 0},
-    {6, "UDR_CALL_RECORDS", "Daily", 2, "Daily call detail records", "Vendor A", 60},
+    {1, "CDMA_PEG_HOURLY", "Hourly", 1, "Hourly CDMA cell and sector peg counts", "Vendor A", 0,
+     "2025-12-01 00:00:00", "2026-03-15 23:00:00"},
+    {2, "EVDO_PEG_HOURLY", "Hourly", 1, "Hourly EV-DO sector peg counts", "Vendor A", 0,
+     "2026-01-10 00:00:00", "2026-03-15 23:00:00"},
+    {3, "UMTS_RNC_HOURLY", "Hourly", 1, "Hourly UMTS RNC counters", "Vendor B", 5, "2025-12-01 00:00:00",
+     "2026-02-20 23:00:00"},
+    {4, "GSM_BSC_HOURLY", "Hourly", 1, "Hourly GSM BSC counters", "Vendor B", 5, "2026-02-01 00:00:00",
+     "2026-03-15 23:00:00"},
+    {5, "LTE_ENB_15MIN", "15 Minutes", 5, "Quarter-hour LTE eNodeB counters", "Vendor C", 0,
+     "2025-12-15 00:00:00", "2026-03-14 12:00:00"},
+    {6, "UDR_CALL_RECORDS", "Daily", 2, "Daily call detail records", "Vendor A", 60, nullptr, nullptr},
 };
 
 // ---- The loader -------------------------------------------------------------------------
@@ -887,12 +894,11 @@ INSERT INTO tqn_entity_context (Context_Id, Entity_Id, Parent_Entity_Id, Depth, 
     for (const DataFile& f : kDataFiles) {
       control.Run({f.id, f.type, f.frequency, f.frequencyId, f.description, f.vendor, f.offsetMinutes});
       map.Run({f.id});
-      // The call records have not arrived yet: no partition and no availability rows.
-      if (f.id == 6) continue;
-      partition.Run({f.id, "2025-12-01 00:00:00", "2026-03-15 23:00:00"});
-      for (const char* stamp : {"2026-03-13 00:00:00", "2026-03-14 00:00:00", "2026-03-15 23:00:00"}) {
-        available.Run({f.id, stamp});
-      }
+      // A file not collected yet has no partition and no availability rows.
+      if (f.first == nullptr) continue;
+      partition.Run({f.id, f.first, f.last});
+      available.Run({f.id, f.first});
+      available.Run({f.id, f.last});
     }
   }
 

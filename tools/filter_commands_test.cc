@@ -13,11 +13,9 @@
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/frame/state.h"
 #include "standalone/host.h"
-#include "standalone/sample.h"
-#include "standalone/schema.h"
 #include "standalone/settings.h"
 #include "standalone/sqlite_database.h"
-#include "tools/command_output.h"
+#include "tools/command_test_support.h"
 #include "tools/commands.h"
 
 namespace ridirodev::tool {
@@ -39,11 +37,7 @@ class FilterCommandsTest : public ::testing::Test {
   // As the tool starts: a new host and component, the settings read from the file.
   void Start() {
     scope_.reset();
-    standalone::StandaloneConfig config;
-    config.db = ":memory:";
-    host_ = std::make_shared<standalone::StandaloneHost>(config);
-    standalone::CreateDictionarySchema(host_->Sqlite()->Connection()->Handle());
-    standalone::LoadSampleDictionary(host_->Sqlite()->Connection()->Handle(), {});
+    host_ = SampleHost();
     scope_.emplace(host_);
     settings_.emplace(settingsFile_);
     LoadFilterDefinitions(*settings_);

@@ -11,7 +11,9 @@
 #include "standalone/sqlite_database.h"
 #include "tools/busyhour_commands.h"
 #include "tools/commands.h"
+#include "tools/datafile_commands.h"
 #include "tools/filter_commands.h"
+#include "tools/rcv_commands.h"
 #include "tools/udc_commands.h"
 
 namespace {
@@ -96,9 +98,16 @@ int main(int argc, char** argv) {
       "--tech-filter", fieldQuery.techFilter,
       "Only fields of a technology of this filter definition (see 'ridirodev filterdefs list')");
 
+  std::string dataFilesEntity;
+  auto* dataFilesCommand = app.add_subcommand(
+      "datafiles", "List the collected data files and draw the span of data that arrived for each");
+  dataFilesCommand->add_option("--db", db, "Database file to use");
+  dataFilesCommand->add_option("entity", dataFilesEntity, "Only the files of this entity (id or name)");
+
   ridirodev::tool::UdcCommandLine udcCommands(app, db);
   ridirodev::tool::BusyHourCommandLine busyHourCommands(app, db);
   ridirodev::tool::FilterCommandLine filterCommands(app, db);
+  ridirodev::tool::RcvCommandLine rcvCommands(app, db);
 
   CLI11_PARSE(app, argc, argv);
   if (app.get_subcommands().empty()) {
@@ -138,6 +147,10 @@ int main(int argc, char** argv) {
         busyHourCommands.Run(std::cout);
       } else if (filterCommands.Chosen()) {
         status = filterCommands.Run(*host->Settings(), std::cout);
+      } else if (rcvCommands.Chosen()) {
+        rcvCommands.Run(std::cout);
+      } else if (*dataFilesCommand) {
+        ridirodev::tool::ShowDataFiles(dataFilesEntity, std::cout);
       } else if (*categoriesCommand) {
         ridirodev::tool::ShowCategories(categoriesApp, std::cout, std::cerr);
       } else {

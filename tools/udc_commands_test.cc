@@ -11,10 +11,8 @@
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/frame/state.h"
 #include "standalone/host.h"
-#include "standalone/sample.h"
-#include "standalone/schema.h"
 #include "standalone/sqlite_database.h"
-#include "tools/command_output.h"
+#include "tools/command_test_support.h"
 
 namespace ridirodev::tool {
 namespace {
@@ -30,11 +28,8 @@ class UdcCommandsTest : public ::testing::Test {
  protected:
   UdcCommandsTest() {
     standalone::StandaloneConfig config;
-    config.db = ":memory:";
     config.messageBoxAnswer = "yes";
-    host_ = std::make_shared<standalone::StandaloneHost>(config);
-    standalone::CreateDictionarySchema(host_->Sqlite()->Connection()->Handle());
-    standalone::LoadSampleDictionary(host_->Sqlite()->Connection()->Handle(), {});
+    host_ = SampleHost(config);
     scope_.emplace(host_);
     old_ = std::cerr.rdbuf(boxes_.rdbuf());
   }

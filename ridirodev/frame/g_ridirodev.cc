@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "ridirodev/busyhour/busy_hours.h"
+#include "ridirodev/clipboard/clipboards.h"
 #include "ridirodev/filter/filter_definitions.h"
 #include "ridirodev/frame/app_group_template.h"
 #include "ridirodev/frame/enums.h"
 #include "ridirodev/frame/field_updates.h"
 #include "ridirodev/frame/state.h"
+#include "ridirodev/model/data_files.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/field_categories.h"
 #include "ridirodev/model/field_category.h"
@@ -18,6 +20,7 @@
 #include "ridirodev/model/functions.h"
 #include "ridirodev/model/qualifiers.h"
 #include "ridirodev/model/udc_refs.h"
+#include "ridirodev/rcv/rcv_filter.h"
 #include "ridirodev/sql/busyhour_persistence.h"
 #include "ridirodev/sql/dictionary_loaders.h"
 #include "ridirodev/sql/field_loaders.h"
@@ -86,6 +89,31 @@ std::shared_ptr<CFilterDefinitions> GRidirodev::FilterDefinitions() {
   auto& definitions = State().filterDefinitions;
   if (!definitions) definitions = std::make_shared<CFilterDefinitions>();
   return definitions;
+}
+
+std::shared_ptr<CDataFiles> GRidirodev::DataFiles(int32_t EntityId) {
+  MRidirodev& state = State();
+  if (state.dataFiles &&
+      (state.dataFiles->EntityId() == EntityId || !state.Support().ExtendedEntityViews())) {
+    return state.dataFiles;
+  }
+  // Loaded aside: a failed load keeps the cache as it was.
+  auto files = std::make_shared<CDataFiles>();
+  sql::LoadDataFiles(*files, EntityId);
+  state.dataFiles = files;
+  return files;
+}
+
+std::shared_ptr<CFieldClipboard> GRidirodev::FieldClipboard(bool fDragging) {
+  auto& clipboard = fDragging ? State().dragFieldClipboard : State().copyFieldClipboard;
+  if (!clipboard) clipboard = std::make_shared<CFieldClipboard>();
+  return clipboard;
+}
+
+std::shared_ptr<CTemplateFieldClipboard> GRidirodev::TemplateFieldClipboard() {
+  auto& clipboard = State().templateFieldClipboard;
+  if (!clipboard) clipboard = std::make_shared<CTemplateFieldClipboard>();
+  return clipboard;
 }
 
 std::shared_ptr<CFilterDefinition> GRidirodev::CreateFilterDefinition(const std::string& sName,
@@ -305,6 +333,14 @@ void GRidirodev::LoadHours(const std::shared_ptr<CBusyHour>& bh) {
 
 void GRidirodev::LoadFieldReferencingDocuments(const std::shared_ptr<CFields>& flds, IFolderDocuments& dbfds) {
   sql::LoadFieldReferencingDocuments(flds, dbfds);
+}
+
+std::shared_ptr<CRcvFilter> GRidirodev::RcvFilter() { return SharedRcvFilter(); }
+
+void GRidirodev::PopulateRcvFormCB(IComboBox& obj) { SharedRcvFilter()->PopulateRcvFormCB(obj); }
+
+void GRidirodev::PopulateRcvFieldCB(const std::string& sKey, IComboBox& obj) {
+  SharedRcvFilter()->PopulateRcvFieldCB(sKey, obj);
 }
 
 }  // namespace ridirodev

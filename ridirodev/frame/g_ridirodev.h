@@ -22,10 +22,15 @@ class CFieldCategory;
 class CFieldCategories;
 class CFieldUpdates;
 class IFolderDocuments;
+class IComboBox;
+class CRcvFilter;
 class CBusyHour;
 class CBusyHours;
 class CFilterDefinition;
 class CFilterDefinitions;
+class CDataFiles;
+class CFieldClipboard;
+class CTemplateFieldClipboard;
 
 // The component's global object: entry points to the cached dictionary, lookups and limits.
 // It holds no state; every member forwards to the calling thread's MRidirodev.
@@ -41,6 +46,13 @@ class GRidirodev {
   static std::shared_ptr<CFilterDefinition> AllTechnologies(const std::string& sNameA = "");
   // The process-wide definitions, made on first request.
   static std::shared_ptr<CFilterDefinitions> FilterDefinitions();
+  // The data files of the entity. The cached collection serves while it is of that entity, and
+  // serves every entity without the extended entity views; otherwise a load replaces it.
+  static std::shared_ptr<CDataFiles> DataFiles(int32_t EntityId = 0);
+  // The clipboard for dragging fields, or with fDragging false the one for copying; each made
+  // empty on first use.
+  static std::shared_ptr<CFieldClipboard> FieldClipboard(bool fDragging = true);
+  static std::shared_ptr<CTemplateFieldClipboard> TemplateFieldClipboard();
   static std::shared_ptr<CFilterDefinition> CreateFilterDefinition(const std::string& sName,
                                                                    const std::string& sFilter = "");
   static std::shared_ptr<CAppGroupTemplates> AppGroupTemplates();
@@ -109,6 +121,11 @@ class GRidirodev {
                                             std::shared_ptr<CBusyHours>& bhs);
   // Selects the slots of bh's stored hour ranges.
   static void LoadHours(const std::shared_ptr<CBusyHour>& bh);
+
+  // The RCV/EMS forms, loaded on first use of any of these three and kept.
+  static std::shared_ptr<CRcvFilter> RcvFilter();
+  static void PopulateRcvFormCB(IComboBox& obj);
+  static void PopulateRcvFieldCB(const std::string& sKey, IComboBox& obj);
 };
 
 }  // namespace ridirodev

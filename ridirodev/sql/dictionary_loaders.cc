@@ -1,9 +1,12 @@
 #include "ridirodev/sql/dictionary_loaders.h"
 
+#include <cstdio>
+
 #include "ridirodev/core/text.h"
 #include "ridirodev/frame/app_group_template.h"
 #include "ridirodev/frame/state.h"
 #include "ridirodev/frame/template_categories.h"
+#include "ridirodev/model/data_files.h"
 #include "ridirodev/model/enum_values.h"
 #include "ridirodev/model/functions.h"
 #include "ridirodev/model/qualifiers.h"
@@ -36,6 +39,21 @@ void LoadMembers(const std::string& statement, Collection& collection) {
     member->Initialize(rs);
     collection.Add(member);
   });
+}
+
+// An available time as "yyyy-mm-dd hh:mm:ss"; "" for a value that is no date.
+std::string AvailableText(const Variant& value) {
+  std::optional<Date> date;
+  if (value.Type() == VarType::Date) {
+    date = value.ToDate();
+  } else if (value.Type() == VarType::String) {
+    date = Date::Parse(value.StringRef());
+  }
+  if (!date) return {};
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", date->Year(), date->Month(), date->Day(),
+                date->Hour(), date->Minute(), date->Second());
+  return text;
 }
 
 }  // namespace
@@ -136,6 +154,29 @@ void LoadEnumValues(KeyedCollection<std::shared_ptr<CEnumValues>>& values) {
   }
   ids.Close();
   all.Close();
+}
+
+void LoadDataFiles(CDataFiles& files, int32_t entityId) {
+  const bool extended = MRidirodev::Current().Support().ExtendedEntityViews();
+  IDBObject& db = Db();
+  // Asked each time: the partition table gains the column when the schema is upgraded.
+  const bool partitionDates = !extended && db.ColumnExists("tq_min_partition", "max_partition_date");
+  ForEachRow(DataFilesStatement(extended, partitionDates, entityId), [&](IDBRecordset& rs) {
+    const IDBFields& f = rs.Fields();
+    const CDataFilePtr file =
+        files.Add(db.FieldNumber(f.Value("Field_Id")), db.FieldNumber(f.Value("file_type_id")),
+                  db.FieldText(f.Value("file_type")), db.FieldText(f.Value("Frequency")),
+                  db.FieldNumber(f.Value("FREQUENCY_ID")), db.FieldText(f.Value("Vendor")),
+                  db.FieldText(f.Value("file_description")));
+    file->SetOffsetMinutes(db.FieldNumber(f.Value("offset_minutes")));
+    file->SetEntityId(db.FieldNumber(f.Value("Entity_Id")));
+    file->SetEntityName(db.FieldText(f.Value("Entity_Name")));
+    if (!extended) {
+      file->SetFirstAvailable(AvailableText(f.Value("First")));
+      file->SetLastAvailable(AvailableText(f.Value("Last")));
+    }
+  });
+  files.SetEntityId(entityId);
 }
 
 }  // namespace ridirodev::sql

@@ -21,6 +21,7 @@ class CTemplateCategories;
 class CFunctionCategories;
 class CFunctions;
 class CEnumValues;
+class CDataFiles;
 }  // namespace ridirodev
 
 namespace ridirodev::sql {
@@ -37,5 +38,8 @@ void LoadFunctionCategories(CFunctionCategories& categories);
 void LoadFunctions(CFunctions& functions);
 // One CEnumValues per field, under the field id in decimal followed by "~".
 void LoadEnumValues(KeyedCollection<std::shared_ptr<CEnumValues>>& values);
+// The data files of the entity (under the extended views; else every data file, with its
+// first and last available times), and the collection's EntityId.
+void LoadDataFiles(CDataFiles& files, int32_t entityId);
 
 }  // namespace ridirodev::sql

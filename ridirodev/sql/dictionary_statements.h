@@ -81,6 +81,11 @@ std::string EnumFieldIdsStatement();
 std::string EnumValuesStatement();
 std::string EnumValuesFilter(int32_t fieldId);
 
+// The data files: under the extended views those of one entity's module and version; else all
+// of them with their first and last available times, from the partition table when it has
+// partitionDates ("max_partition_date"), otherwise grouped from the available-data table.
+std::string DataFilesStatement(bool extendedViews, bool partitionDates, int32_t entityId);
+
 std::string UDRKeyCountStatement();
 // The calculations that use the calculations of ids (a checked id list), as dependency rows.
 std::string UDCDependenciesStatement(std::string_view ids);

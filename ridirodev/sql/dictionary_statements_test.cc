@@ -153,5 +153,38 @@ TEST(DictionaryStatementsTest, IdListsAreNormalisedOrFailBeforeAnyTextIsMade) {
   }
 }
 
+TEST(DictionaryStatementsTest, DataFilesOfOneEntityOrAllWithTheirAvailability) {
+  EXPECT_EQ(
+      DataFilesStatement(true, true, 42),
+      "SELECT "
+      "d.field_id,c.file_type_id,c.file_type,c.frequency,c.FREQUENCY_ID,c.FILE_DESCRIPTION,b.entity_label "
+      "entity_name,b.entity_id,c.vendor,c.OFFSET_MINUTES FROM tqn_entity a,tqn_entity b,tq_file_control "
+      "c,tqd_dict_name d Where a.entity_id = 42 AND b.module_id=a.module_id AND b.version_id=a.version_id "
+      "AND "
+      "c.entity_id=b.entity_id AND d.entity_id=b.entity_id AND UPPER(b.can_report) = 'Y' AND "
+      "d.name=availabledatareporting.tocalcfieldname(c.file_type) ORDER BY c.file_type");
+  EXPECT_EQ(
+      DataFilesStatement(false, true, 42),
+      "SELECT d.field_id, a.file_type_id, a.file_type, a.frequency, a.FREQUENCY_ID, a.FILE_DESCRIPTION, "
+      "a.entity_name, a.ENTITY_ID, a.vendor, a.OFFSET_MINUTES, b.min_partition_date "
+      "first,b.max_partition_date "
+      "Last FROM tq_file_control a, tq_min_partition b, tqd_dict_name d, tqn_entity_hier e, tqn_context c "
+      "WHERE a.file_type_id = b.file_type_id (+) AND a.entity_id = d.entity_id AND d.entity_id = e.entity_id "
+      "AND e.context_id = c.context_id AND UPPER(e.can_rpt) = 'Y' AND UPPER(c.context_name) = UPPER( 'Data "
+      "Availability' ) AND d.name = availabledatareporting.tocalcfieldname(a.file_type) ORDER BY "
+      "a.file_type");
+  EXPECT_EQ(
+      DataFilesStatement(false, false, 42),
+      "SELECT d.field_id, a.file_type_id, a.file_type, a.frequency , a.FREQUENCY_ID, a.FILE_DESCRIPTION, "
+      "a.entity_name, a.ENTITY_ID , a.vendor, a.OFFSET_MINUTES , MIN(b.timestamp)first , MAX(b.timestamp) "
+      "last "
+      "FROM tq_file_control a , tq_available_data b , tqd_dict_name d , tqn_entity_hier e , AVA_MAP m WHERE "
+      "a.file_type_id = b.file_type_id (+) AND a.file_type_id = m.file_type_id AND d.entity_id = a.entity_id "
+      "AND e.entity_id = d.entity_id AND UPPER(e.can_rpt) ='Y' AND d.name = "
+      "availabledatareporting.tocalcfieldname(a.file_type) GROUP BY d.field_id,a.file_type_id, a.file_type, "
+      "a.frequency , a.FREQUENCY_ID , a.FILE_DESCRIPTION , a.entity_name ,a.ENTITY_ID ,a.vendor "
+      ",a.OFFSET_MINUTES ORDER BY a.file_type");
+}
+
 }  // namespace
 }  // namespace ridirodev::sql

@@ -1,0 +1,57 @@
+#include "tools/rcv_commands.h"
+
+#include <CLI/CLI.hpp>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "ridirodev/frame/g_ridirodev.h"
+#include "ridirodev/rcv/rcv_filter.h"
+#include "tools/commands.h"
+
+namespace ridirodev::tool {
+
+void ShowRcvForms(const std::string& form, std::ostream& out) {
+  StartComponent();
+  const CRcvFilterPtr filter = GRidirodev::RcvFilter();
+  std::vector<std::vector<std::string>> rows;
+  if (form.empty()) {
+    for (const CRcvFormPtr& f : *filter) {
+      rows.push_back({f->Name(), filter->GetEntityFromRcvFormName(f->Name()), std::to_string(f->Count())});
+    }
+    out << FormatTable({"Form", "Entity", "Fields"}, rows);
+    return;
+  }
+  const CRcvFormPtr found = filter->Item(Variant(form));
+  if (!found) {
+    std::vector<std::string> known;
+    for (const CRcvFormPtr& f : *filter) known.push_back(f->Name());
+    Unknown("RCV form", form, known, "the forms are");
+  }
+  for (const CRcvFieldPtr& f : *found) {
+    rows.push_back(
+        {f->Name(), std::to_string(f->Field_Id()), f->Entity_Name(), std::to_string(f->Entity_Id())});
+  }
+  out << FormatTable({"Field", "Field id", "Entity", "Entity id"}, rows);
+}
+
+struct RcvCommandLine::Parsed {
+  CLI::App* command = nullptr;
+  std::string form;
+};
+
+RcvCommandLine::RcvCommandLine(CLI::App& app, std::optional<std::string>& db)
+    : parsed_(std::make_unique<Parsed>()) {
+  Parsed& p = *parsed_;
+  p.command = app.add_subcommand("rcv", "List the RCV/EMS forms, or the fields of one form");
+  p.command->add_option("--db", db, "Database file to use");
+  p.command->add_option("form", p.form, "Form whose fields to list");
+}
+
+RcvCommandLine::~RcvCommandLine() = default;
+
+bool RcvCommandLine::Chosen() const { return parsed_->command->parsed(); }
+
+void RcvCommandLine::Run(std::ostream& out) const { ShowRcvForms(parsed_->form, out); }
+
+}  // namespace ridirodev::tool
