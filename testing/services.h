@@ -147,8 +147,8 @@ class TestFolderServices final : public IFolderServices {
 using TestFolderServicesPtr = std::shared_ptr<TestFolderServices>;
 
 // Settings under one root node; property lists are settings nodes named after the list that
-// keep their default as the value "Default". No named property sets and no folders; a modal
-// form is shown and closed at once.
+// keep their default as the value "Default". No named property sets; the folders are named in
+// folderNames (none at first); a modal form is shown and closed at once.
 class TestGroupServices final : public IAppGroupServices {
  public:
   IAppSettingsNodePtr Settings() override { return settings_; }
@@ -161,9 +161,11 @@ class TestGroupServices final : public IAppGroupServices {
     return node;
   }
   IAppPropertySetPtr NamedPropertySet(std::string_view) override { return nullptr; }
-  std::vector<std::string> FolderNames() const override { return {}; }
+  std::vector<std::string> FolderNames() const override { return folderNames; }
   IFolderPtr Folder(std::string_view) const override { return nullptr; }
   void ShowModal(IModalForm&) override {}
+
+  std::vector<std::string> folderNames;
 
  private:
   TestSettingsNodePtr settings_ = std::make_shared<TestSettingsNode>("Settings");

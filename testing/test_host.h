@@ -37,6 +37,7 @@ class TestHost : public Host {
   DbJournal& Journal() noexcept { return database_->Journal(); }
   TestSupport& Support() noexcept { return *support_; }
   TestFeatures& Features() noexcept { return *features_; }
+  TestGroupServices& GroupServices() noexcept { return *groupServices_; }
   TestXmlQueryService& XmlQueryService() noexcept { return *xmlQueryService_; }
   TestFolderServices& FolderServices() noexcept { return *folderServices_; }
   TestMessages& Messages() noexcept { return *messages_; }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "ridirodev/core/keyed_collection.h"
+#include "ridirodev/host/controls.h"
 
 namespace ridirodev {
 
@@ -78,6 +79,25 @@ class GRidirodev {
   static bool DoComplex();
   static bool DoWeighted();
   static bool UsesExternalDataSources();
+
+  // Property sets, value and label lists and column maps of the host's lists, each built on
+  // first use and kept. The field and expression sets are one per template: nullptr for an
+  // application without one.
+  static IAppPropertySetPtr FieldProperties(const std::string& sAppName);
+  static IAppPropertySetPtr ExpressionProperties(const std::string& sAppName);
+  static IAppPropertySetPtr DefaultFieldProperties();
+  static IAppPropertySetPtr EQVToolProperties();
+  static IAppPropertySetPtr ExpressTemplateProperties();
+  static IAppSettingsNodePtr ExpressTemplateState();
+  static std::string AggregatorValueList();
+  static std::string AggregatorLabelList();
+  static Variant TrafClntFieldTypesValueList();
+  static Variant TrafClntFieldTypesLabelList();
+  // Database column name to property name.
+  static std::shared_ptr<KeyedCollection<std::string>> AppFieldMap(const std::string& sAppName);
+  static void PopulateTypeCB(IComboBox& obj, const std::string& sAppNameA, bool fAddExternalTypes);
+  static void PopulateTechTypeCB(IComboBox& obj);
+  static void UpdateCategoryCB(IComboBox& obj, const std::string& sAppNameA);
   static std::string FieldKey(std::string_view sName, std::string_view sCategory);
   static bool StyleFieldsAvailable();
 

@@ -180,6 +180,7 @@ class MRidirodev {
   std::shared_ptr<KeyedCollection<IAppPropertySetPtr>> expressionProperties;
   std::string trafClntFieldTypesValueList;
   std::string trafClntFieldTypesLabelList;
+  std::shared_ptr<KeyedCollection<std::shared_ptr<KeyedCollection<std::string>>>> appFieldMaps;
   std::shared_ptr<CAppDocTypeSlrTree> appDocTypeSlrTree;
   std::shared_ptr<CRcvFilter> rcvFilter;
   std::optional<bool> udrKeyDataAvailable;  // asked once

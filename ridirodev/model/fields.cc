@@ -1,6 +1,7 @@
 #include "ridirodev/model/fields.h"
 
 #include "ridirodev/core/automation_error.h"
+#include "ridirodev/frame/g_ridirodev.h"
 #include "ridirodev/frame/state.h"
 #include "ridirodev/host/controls.h"
 #include "ridirodev/host/services.h"
@@ -90,8 +91,7 @@ std::shared_ptr<CFields> CFields::LookupFieldsByEntityId(const Variant& ord) con
 
 std::string CFields::Table(const std::shared_ptr<IAppPropertySet>& lvps, bool fShowColumnHeadings) const {
   MRidirodev& state = MRidirodev::Current();
-  IAppPropertySetPtr properties = lvps ? lvps : state.defaultFieldProperties;
-  if (!properties) properties = state.Support().CreatePropertySet();
+  const IAppPropertySetPtr properties = lvps ? lvps : GRidirodev::DefaultFieldProperties();
   // The renderer only reads during the call: a non-owning view is enough and works for a
   // collection that is not held by a shared_ptr.
   const CFieldsListItems items(CFieldsPtr(CFieldsPtr(), const_cast<CFields*>(this)));
