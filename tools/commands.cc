@@ -573,28 +573,27 @@ int32_t ShowFields(const FieldQuery& query, std::ostream& out) {
   const CAppGroupTemplatePtr tpl = RequireTemplate(query.app);
   const CFieldCategoryPtr category = RequireCategory(query.app, query.entity);
   MRidirodev& state = MRidirodev::Current();
+  // Columns are the application's field properties, by name or by the tool's short names.
+  const IAppPropertySetPtr properties = GRidirodev::FieldProperties(tpl->AppName());
   IAppPropertySetPtr columns = state.Support().CreatePropertySet();
   const std::vector<std::string> wanted =
       query.columns.empty() ? std::vector<std::string>{"name", "type", "tech", "time", "description"} : query.columns;
-  const std::vector<std::string>& names = FieldColumnNames();
-  const auto extraColumns = tpl->ExtraColumns();
+  const std::vector<std::string>& aliases = FieldColumnNames();
   for (const std::string& rawName : wanted) {
     const std::string name(TrimBlanks(rawName));
-    int32_t code = 0;
-    std::string heading = name;
-    for (size_t i = 0; i < names.size(); ++i) {
-      if (EqualsNoCase(names[i], name)) code = static_cast<int32_t>((i + 1) * 256);
+    IAppPropertyDefinitionPtr column;
+    for (int32_t i = 1; !column && i <= properties->Count(); ++i) {
+      if (EqualsNoCase(properties->Item(i)->Name(), name)) column = properties->Item(i);
     }
-    for (int32_t k = 1; code == 0 && k <= extraColumns->Count(); ++k) {
-      if (EqualsNoCase(extraColumns->Item(Variant(k))->Name(), name)) {
-        code = fldExtra + k;
-        heading = extraColumns->Item(Variant(k))->Name();
-      }
+    for (size_t i = 0; !column && i < aliases.size(); ++i) {
+      if (EqualsNoCase(aliases[i], name)) column = properties->ItemById(static_cast<int32_t>((i + 1) * 256));
     }
-    if (code == 0) {
-      throw AutomationError(ErrorNumber::kInvalidArgument, kSource, "Unknown column '" + name + "'.");
+    if (!column) {
+      std::vector<std::string> known;
+      for (int32_t i = 1; i <= properties->Count(); ++i) known.push_back(properties->Item(i)->Name());
+      Unknown("column", name, known);
     }
-    columns->Add(state.Support().CreatePropertyDefinition(code, heading, 10, 0, true, 0));
+    columns->Add(column);
   }
   const std::shared_ptr<CFields> fields = category->Fields();  // a new collection: keep it alive
   // The filter compares letters and exact names: a name in another case would match nothing.

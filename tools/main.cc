@@ -85,9 +85,10 @@ int main(int argc, char** argv) {
   fieldsCommand->add_flag("--busy-hour", fieldQuery.busyHour, "Only fields whose aggregator suits busy hours");
   fieldsCommand->add_option("--rcv-form", fieldQuery.rcvForm, "RCV form name");
   fieldsCommand->add_option("--rcv-field", fieldQuery.rcvField, "RCV field name");
-  std::string columnHelp = "Comma-separated columns:";
+  std::string columnHelp =
+      "Comma-separated columns: the application's field properties (Name, Tech Type, Heading_1, an extra "
+      "column's title...), or the short names";
   for (const std::string& name : ridirodev::tool::FieldColumnNames()) columnHelp += " " + name;
-  columnHelp += ", or an extra column's title";
   fieldsCommand->add_option("--columns", columns, columnHelp);
   fieldsCommand
       ->add_option("--changed-within", fieldQuery.changedWithin,
