@@ -83,5 +83,24 @@ TEST_F(PropertySetsTest, ListsAndTheColumnMap) {
   EXPECT_EQ(GRidirodev::AppFieldMap("Traffic"), columns);
 }
 
+TEST_F(PropertySetsTest, CombosAreFilledBetweenPreparationAndCompletion) {
+  testing::TestComboBox combo;
+  combo.items = {"stale"};
+  GRidirodev::PopulateTypeCB(combo, "Traffic", true);  // the Client types are Traffic's already
+  EXPECT_EQ(combo.items, (std::vector<std::string>{"All", "Raw counter", "Calculation", "Key", "External"}));
+  EXPECT_EQ(combo.index, 0);
+  GRidirodev::PopulateTechTypeCB(combo);
+  EXPECT_EQ(combo.items, (std::vector<std::string>{"<All Tech Types>", "GSM", "CDMA", "UMTS", "LTE"}));
+  GRidirodev::UpdateCategoryCB(combo, "");
+  EXPECT_EQ(combo.items, std::vector<std::string>{"All"});
+
+  const IAppSettingsNodePtr state = GRidirodev::ExpressTemplateState();
+  EXPECT_EQ(state, GRidirodev::ExpressTemplateState());
+  EXPECT_EQ(state->Name(), "ExpressTemplateRoot");
+  std::string children;
+  for (const IAppSettingsNodePtr& child : state->Children()) children += child->Name() + "|";
+  EXPECT_EQ(children, "Express Available Properties|Express Selected Properties|");
+}
+
 }  // namespace
 }  // namespace ridirodev
