@@ -108,7 +108,10 @@ int main(int argc, char** argv) {
   ridirodev::tool::UdcCommandLine udcCommands(app, db);
   ridirodev::tool::BusyHourCommandLine busyHourCommands(app, db);
   ridirodev::tool::FilterCommandLine filterCommands(app, db);
-  ridirodev::tool::RcvCommandLine rcvCommands(app, db);
+  std::string rcvForm;
+  auto* rcvCommand = app.add_subcommand("rcv", "List the RCV/EMS forms, or the fields of one form");
+  rcvCommand->add_option("--db", db, "Database file to use");
+  rcvCommand->add_option("form", rcvForm, "Form whose fields to list");
 
   CLI11_PARSE(app, argc, argv);
   if (app.get_subcommands().empty()) {
@@ -148,8 +151,8 @@ int main(int argc, char** argv) {
         busyHourCommands.Run(std::cout);
       } else if (filterCommands.Chosen()) {
         status = filterCommands.Run(*host->Settings(), std::cout);
-      } else if (rcvCommands.Chosen()) {
-        rcvCommands.Run(std::cout);
+      } else if (*rcvCommand) {
+        ridirodev::tool::ShowRcvForms(rcvForm, std::cout);
       } else if (*dataFilesCommand) {
         ridirodev::tool::ShowDataFiles(dataFilesEntity, std::cout);
       } else if (*categoriesCommand) {

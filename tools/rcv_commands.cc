@@ -1,6 +1,5 @@
 #include "tools/rcv_commands.h"
 
-#include <CLI/CLI.hpp>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -34,24 +33,5 @@ void ShowRcvForms(const std::string& form, std::ostream& out) {
   }
   out << FormatTable({"Field", "Field id", "Entity", "Entity id"}, rows);
 }
-
-struct RcvCommandLine::Parsed {
-  CLI::App* command = nullptr;
-  std::string form;
-};
-
-RcvCommandLine::RcvCommandLine(CLI::App& app, std::optional<std::string>& db)
-    : parsed_(std::make_unique<Parsed>()) {
-  Parsed& p = *parsed_;
-  p.command = app.add_subcommand("rcv", "List the RCV/EMS forms, or the fields of one form");
-  p.command->add_option("--db", db, "Database file to use");
-  p.command->add_option("form", p.form, "Form whose fields to list");
-}
-
-RcvCommandLine::~RcvCommandLine() = default;
-
-bool RcvCommandLine::Chosen() const { return parsed_->command->parsed(); }
-
-void RcvCommandLine::Run(std::ostream& out) const { ShowRcvForms(parsed_->form, out); }
 
 }  // namespace ridirodev::tool
