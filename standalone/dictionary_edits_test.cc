@@ -135,6 +135,20 @@ TEST_F(DictionaryEditsTest, ChangeExpressionOwnerChangesCalculationsOnlyAndRefus
   CFieldsPtr set = Set({{kCell, "Drop_Rate"}, {kCell, "Call_Attempts"}, {kSector, "Drop_Rate"}});
   ASSERT_EQ(set->Count(), 3);
   EXPECT_THROW(GRidirodev::ChangeExpressionOwner(set, "nobody"), AutomationError);
+  // A calculation outside the hierarchy cannot be given, and is not passed over: nothing changes.
+  auto stray = std::make_shared<CField>();
+  stray->Initialize(Find(kCell, "Drop_Rate")->Id(), "Stray", 999, "Traffic", "UDC", 1, "F", true, "", "", "",
+                    "AVG", 1, "1", Date());
+  auto withStray = std::make_shared<CFields>();
+  withStray->Add(stray);
+  for (const CFieldPtr& fld : *set) withStray->Add(fld);
+  try {
+    GRidirodev::ChangeExpressionOwner(withStray, "planner");
+    ADD_FAILURE() << "a field without a category was passed over";
+  } catch (const AutomationError& e) {
+    EXPECT_EQ(e.Number(), 91);
+    EXPECT_THAT(e.Description(), ::testing::HasSubstr("Stray"));
+  }
   EXPECT_TRUE(notices_.empty());
   EXPECT_EQ(Find(kCell, "Drop_Rate")->Owner(), "rfeng");
 

@@ -5,12 +5,15 @@
 #include <cstdint>
 #include <functional>
 #include <ostream>
+#include <set>
 
 #include "ridirodev/busyhour/busy_hour.h"
 #include "ridirodev/busyhour/busy_hours.h"
 #include "ridirodev/busyhour/g_busy_hour.h"
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/text.h"
+#include "ridirodev/frame/field_updates.h"
+#include "ridirodev/frame/g_ridirodev.h"
 #include "ridirodev/frame/initializer.h"
 #include "ridirodev/frame/state.h"
 #include "ridirodev/host/services.h"
@@ -133,6 +136,9 @@ void Apply(CBusyHour& bh, CFieldCategory& category, const BusyHourValues& values
     if (IsSummation(bh)) Invalid("A summation has no field (--field).");
     bh.SetFieldId(FindField(category, *values.field)->Id());
   }
+  // Results computed for other hours or ranks no longer hold: the server computes them again.
+  const std::string hoursBefore = bh.Hours();
+  const int32_t lowBefore = bh.LowRank(), highBefore = bh.HighRank();
   if (values.hours) {
     const int32_t count = bh.SelectedHours() ? bh.SelectedHours()->Count() : 0;
     const std::vector<int32_t> slots = Slots(*values.hours, count);
@@ -162,6 +168,8 @@ void Apply(CBusyHour& bh, CFieldCategory& category, const BusyHourValues& values
   }
   if (values.pabh) bh.SetPABH_Defined(*values.pabh);
   if (bh.SelectedCount() == 0) Invalid("A busy hour needs at least one slot (--hours).");
+  if (bh.Hours() != hoursBefore || bh.LowRank() != lowBefore || bh.HighRank() != highBefore)
+    bh.SetUpdateRequired(true);
 }
 
 // The category's collections hold what its operations act on: one per definition's entity and kind.
@@ -185,6 +193,23 @@ std::vector<CBusyHourPtr> FindAll(const std::string& entity, const std::vector<s
   for (const std::string& name : names) bhs.push_back(FindBusyHour(entity, name));
   return bhs;
 }
+
+// The definitions the component announces with one action while this lives: the host's way of
+// learning what was stored, since a failed write is reported rather than raised.
+class Announced {
+ public:
+  explicit Announced(EAction action)
+      : connection_(GRidirodev::FieldUpdates()->BusyHourChange.Connect(
+            [this, action](bool, int32_t, const CBusyHoursPtr& bhs, EAction raised) {
+              if (raised != action || !bhs) return;
+              for (const CBusyHourPtr& bh : *bhs) ids_.insert(bh->Id());
+            })) {}
+  bool Contains(const CBusyHour& bh) const { return ids_.count(bh.Id()) > 0; }
+
+ private:
+  std::set<int32_t> ids_;
+  Event<bool, int32_t, CBusyHoursPtr, EAction>::Connection connection_;
+};
 
 bool Stored(const CBusyHour& bh) {
   const CFieldCategoryPtr category = bh.CategoryObject();
@@ -301,11 +326,13 @@ void UpdateBusyHour(const std::string& entity, const std::string& busyHour, cons
   const CBusyHourPtr bh = current->Clone();
   Apply(*bh, *category, values);
   bh->SetChanged(Date::Now());
+  const Announced updated(eUpdate);
   if (IsSummation(*bh)) {
     category->UpdateSummation(bh);
   } else {
     category->UpdateBusyHour(bh);
   }
+  if (!updated.Contains(*bh)) Invalid("The " + Describe(*bh) + " was not updated (the reason is reported above).");
   out << "Updated " << Describe(*bh) << ", hours " << bh->Hours() << ".\n";
 }
 
@@ -333,14 +360,35 @@ void ChangeBusyHourOwner(const std::string& entity, const std::vector<std::strin
   StartComponent();
   const int32_t owner = UserId(user);
   const std::vector<CBusyHourPtr> bhs = FindAll(entity, busyHours);
-  ForEachGroup(bhs, [owner](CFieldCategory& category, bool summation, const CBusyHoursPtr& group) {
-    if (summation) {
-      category.ChangeSummationOwner(group, owner);
-    } else {
-      category.ChangeBusyHourOwner(group, owner);
+  const Announced given(eOwnerChanged);
+  std::string failure;
+  ForEachGroup(bhs, [&](CFieldCategory& category, bool summation, const CBusyHoursPtr& group) {
+    // One entity's failure keeps neither the others' changes nor the table from the user.
+    try {
+      if (summation) {
+        category.ChangeSummationOwner(group, owner);
+      } else {
+        category.ChangeBusyHourOwner(group, owner);
+      }
+    } catch (const AutomationError& e) {
+      if (failure.empty()) {
+        failure = ErrorReport(e, nullptr);
+        failure = failure.substr(0, failure.find('\n'));
+      }
     }
   });
-  for (const CBusyHourPtr& bh : bhs) out << "Gave " << Describe(*bh) << " to " << user << ".\n";
+  std::vector<std::vector<std::string>> rows;
+  size_t notGiven = 0;
+  for (const CBusyHourPtr& bh : bhs) {
+    const bool done = given.Contains(*bh);
+    notGiven += done ? 0 : 1;
+    rows.push_back({bh->Name(), EntityOf(*bh), std::to_string(bh->Id()),
+                    done ? "now owned by " + user : "not changed: " + failure});
+  }
+  out << FormatTable({"Busy hour", "Entity", "Id", "Result"}, rows);
+  if (notGiven > 0) {
+    Invalid(std::to_string(notGiven) + " of " + std::to_string(bhs.size()) + " were not given to " + user + ".");
+  }
 }
 
 void ShowBusyHourTypes(const std::string& entity, std::ostream& out) {
@@ -360,13 +408,13 @@ struct BusyHourCommandLine::Parsed {
   std::vector<std::string> busyHours;
   bool summation = false;
   bool pabh = false;
-  bool noPabh = false;
   BusyHourValues values;
   std::vector<std::pair<CLI::App*, std::function<void(std::ostream&)>>> commands;
 
   BusyHourValues Values() const {
     BusyHourValues given = values;
-    if (pabh || noPabh) given.pabh = pabh;
+    // A PABH record, once made, stays: the dictionary has no way to remove one.
+    if (pabh) given.pabh = true;
     return given;
   }
 };
@@ -404,8 +452,7 @@ BusyHourCommandLine::BusyHourCommandLine(CLI::App& app, std::optional<std::strin
         ->add_option("--first-needed", p.values.firstNeeded,
                      "First date results are needed for" + (update ? keep : "; default today"))
         ->type_name("YYYY-MM-DD");
-    command->add_flag("--pabh", p.pabh, "Define the PABH");
-    if (update) command->add_flag("--no-pabh", p.noPabh, "Remove the PABH");
+    command->add_flag("--pabh", p.pabh, "Define the PABH (kept once defined)");
   };
 
   CLI::App* c = leaf("list", "List the busy hours (or summations) of an entity, or of every Traffic entity",

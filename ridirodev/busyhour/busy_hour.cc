@@ -77,6 +77,7 @@ void CBusyHour::InitializeNew(int32_t ordTypeEntity, const std::shared_ptr<IAppU
   dailyRetention_ = vDailyRetentionA;
   weeklyRetention_ = vWeeklyRetentionA;
   monthlyRetention_ = vMonthlyRetentionA;
+  retentionKnown_ = true;
   owner_ = dbuA;
   field_ = fldA;
   if (ordTypeEntity > 0) category_ = TrafficCategory(ordTypeEntity);
@@ -112,9 +113,20 @@ void CBusyHour::InitializeFromRS(const IDBRecordset& rst) {
   updateRequired_ = false;
 
   IgnoringErrors([&] { pabhDefined_ = !f.Value("PABH_ID").IsNull(); });
-  IgnoringErrors([&] { dailyRetention_ = f.Value("DAILY_RETENTION"); });
-  IgnoringErrors([&] { weeklyRetention_ = f.Value("WEEKLY_RETENTION"); });
-  IgnoringErrors([&] { monthlyRetention_ = f.Value("MONTHLY_RETENTION"); });
+  int32_t retentionRead = 0;
+  IgnoringErrors([&] {
+    dailyRetention_ = f.Value("DAILY_RETENTION");
+    ++retentionRead;
+  });
+  IgnoringErrors([&] {
+    weeklyRetention_ = f.Value("WEEKLY_RETENTION");
+    ++retentionRead;
+  });
+  IgnoringErrors([&] {
+    monthlyRetention_ = f.Value("MONTHLY_RETENTION");
+    ++retentionRead;
+  });
+  retentionKnown_ = retentionRead == 3;
   owner_.reset();
   field_.reset();
   category_.reset();
@@ -150,6 +162,7 @@ std::shared_ptr<CBusyHour> CBusyHour::Clone() const {
   copy->dailyRetention_ = dailyRetention_;
   copy->weeklyRetention_ = weeklyRetention_;
   copy->monthlyRetention_ = monthlyRetention_;
+  copy->retentionKnown_ = retentionKnown_;
   // The copy edits its own selection: the slots are copied, never the set.
   if (selection_ && copy->selection_) {
     for (int32_t slot = 1; slot <= slotCount_; ++slot)

@@ -27,6 +27,8 @@ class CBusyHour : public Object, public ILVItemObject {
   ~CBusyHour() override;
 
   int32_t Id() const noexcept { return id_; }
+  // For the store, once the definition's row is written.
+  void SetId(int32_t id) noexcept { id_ = id; }
   int32_t BhScenarioId() const noexcept { return scenarioId_; }
   void SetBhScenarioId(int32_t id) noexcept { scenarioId_ = id; }
   // The category's id, or 0.
@@ -102,11 +104,23 @@ class CBusyHour : public Object, public ILVItemObject {
   // Sets Id, then reads the stored definition with its hours.
   Variant LoadBusyHourById(int32_t ord);
   const Variant& DailyRetention() const noexcept { return dailyRetention_; }
-  void SetDailyRetention(Variant v) { dailyRetention_ = std::move(v); }
+  void SetDailyRetention(Variant v) {
+    dailyRetention_ = std::move(v);
+    retentionKnown_ = true;
+  }
   const Variant& WeeklyRetention() const noexcept { return weeklyRetention_; }
-  void SetWeeklyRetention(Variant v) { weeklyRetention_ = std::move(v); }
+  void SetWeeklyRetention(Variant v) {
+    weeklyRetention_ = std::move(v);
+    retentionKnown_ = true;
+  }
   const Variant& MonthlyRetention() const noexcept { return monthlyRetention_; }
-  void SetMonthlyRetention(Variant v) { monthlyRetention_ = std::move(v); }
+  void SetMonthlyRetention(Variant v) {
+    monthlyRetention_ = std::move(v);
+    retentionKnown_ = true;
+  }
+  // Whether the retention values are the stored ones or set since: false after a read whose
+  // row set had no retention columns.
+  bool RetentionKnown() const noexcept { return retentionKnown_; }
 
   // ILVItemObject: columns are EBHProperty codes, their low 8 bits ignored.
   Variant Value(int32_t column) const override;
@@ -135,6 +149,7 @@ class CBusyHour : public Object, public ILVItemObject {
   Variant dailyRetention_;
   Variant weeklyRetention_;
   Variant monthlyRetention_;
+  bool retentionKnown_ = true;
 };
 using CBusyHourPtr = std::shared_ptr<CBusyHour>;
 

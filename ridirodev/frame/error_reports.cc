@@ -27,6 +27,17 @@ void ReportError(const AutomationError& error) {
   }
 }
 
+void ReportCurrentWarning(std::string_view sOperation, std::string_view sWhat) {
+  const AutomationError error = CurrentError();
+  try {
+    MRidirodev::Current().Support().Log(2, "Ridirodev", "MRidirodev", sOperation,
+                                        {std::string(sWhat), "Error " + std::to_string(error.Number()) + " (" +
+                                                                 error.Source() + "): " + error.Description()});
+  } catch (...) {
+    // Nothing is left to tell it to.
+  }
+}
+
 std::string CurrentErrorText() {
   const AutomationError error = CurrentError();
   IAppErrorReporterPtr reporter = MRidirodev::Current().HostObject().CreateErrorReporter(error);

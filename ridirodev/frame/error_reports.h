@@ -3,6 +3,7 @@
 // The error being handled, as the host sees it. Call these only inside a catch block.
 
 #include <string>
+#include <string_view>
 
 #include "ridirodev/core/automation_error.h"
 
@@ -14,6 +15,10 @@ AutomationError CurrentError();
 void ReportCurrentError();
 // The same for an error kept from an earlier catch.
 void ReportError(const AutomationError& error);
+// Logs the error being handled as a warning of sOperation (severity 2, after the text sWhat):
+// for a failure that comes after the work was done and must not make it look undone. Never
+// throws.
+void ReportCurrentWarning(std::string_view sOperation, std::string_view sWhat);
 // The host reporter's text of the error being handled.
 std::string CurrentErrorText();
 

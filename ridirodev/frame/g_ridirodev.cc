@@ -252,16 +252,38 @@ void GRidirodev::ChangeExpressionOwner(const std::shared_ptr<CFields>& fldsA, co
     }
     return *owner;
   };
+  // A field outside the hierarchy has no category to reload and announce it: it fails before
+  // any owner changes, rather than being passed over as if it had been given.
+  for (const CFieldPtr& fld : *fldsA) {
+    if (fld && !fld->FieldCategory()) {
+      throw AutomationError(ErrorNumber::kObjectNotSet, "GRidirodev",
+                            "The field " + std::string(fld->Name()) + " has no category (entity " +
+                                std::to_string(fld->EntityId()) + ")");
+    }
+  }
   for (const CFieldCategoryPtr& category : CategoriesOf(*fldsA)) {
     auto changed = std::make_shared<CFields>();
-    for (const CFieldPtr& fld : *fldsA) {
-      if (!fld || fld->EntityId() != category->Id() || !(fld->IsExpression() || fld->IsExternal())) continue;
-      sql::ChangeUDCOwner(fld->Id(), ownerId());
-      changed->Add(fld);
+    auto announce = [&] {
+      if (changed->Count() == 0) return;
+      category->ReloadFields();
+      NotifyFieldChange(category->Id(), changed, eOwnerChanged);
+    };
+    try {
+      for (const CFieldPtr& fld : *fldsA) {
+        if (!fld || fld->EntityId() != category->Id() || !(fld->IsExpression() || fld->IsExternal())) continue;
+        sql::ChangeUDCOwner(fld->Id(), ownerId());
+        changed->Add(fld);
+      }
+    } catch (...) {
+      // The owners already changed are stored: they are announced before the error goes on,
+      // and a failing announcement must not hide that error.
+      try {
+        announce();
+      } catch (...) {
+      }
+      throw;
     }
-    if (changed->Count() == 0) continue;
-    category->ReloadFields();
-    NotifyFieldChange(category->Id(), changed, eOwnerChanged);
+    announce();
   }
 }
 

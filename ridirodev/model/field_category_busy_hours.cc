@@ -1,6 +1,8 @@
 // The busy hours and summations of a Traffic category: their caches and the operations that
 // change them. Each operation writes first, then brings the cache up to date, then announces.
 
+#include <functional>
+
 #include "ridirodev/busyhour/busy_hours.h"
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/frame/enums.h"
@@ -80,24 +82,40 @@ void CFieldCategory::UpdateInBusyHourCache(bool fSummation, const std::shared_pt
   NotifyBusyHourChange(fSummation, id_, bh, eUpdate);
 }
 
+namespace {
+
+// Runs act, which adds to done each definition it has stored a change of; what was done is
+// announced with eChange, also when act stops part-way, before its error goes on.
+void AnnounceDone(bool fSummation, int32_t ordEntity, EAction eChange,
+                  const std::function<void(CBusyHours& done)>& act) {
+  auto done = std::make_shared<CBusyHours>();
+  try {
+    act(*done);
+  } catch (...) {
+    try {
+      if (done->Count() > 0) NotifyBusyHourChange(fSummation, ordEntity, done, eChange);
+    } catch (...) {
+      // The error that stopped the work is the one to pass on.
+    }
+    throw;
+  }
+  if (done->Count() > 0) NotifyBusyHourChange(fSummation, ordEntity, done, eChange);
+}
+
+}  // namespace
+
 void CFieldCategory::DeleteFromBusyHourCache(bool fSummation, const std::shared_ptr<CBusyHours>& bhsA) {
   if (!bhsA) return;
   CBusyHours& cache = BusyHourCache(fSummation);
-  auto removed = std::make_shared<CBusyHours>();
-  try {
+  AnnounceDone(fSummation, id_, eDeleted, [&](CBusyHours& removed) {
     for (const CBusyHourPtr& bh : *bhsA) {
       CBusyHourPtr cached = bh ? cache.Item(Variant(bh->Key())) : nullptr;
       if (!cached) continue;
       sql::DeleteBusyHour(cached->Id());
       cache.Delete(Variant(cached->Key()));
-      removed->Add(cached);
+      removed.Add(cached);
     }
-  } catch (...) {
-    // Those already gone are announced before the error goes on.
-    if (removed->Count() > 0) NotifyBusyHourChange(fSummation, id_, removed, eDeleted);
-    throw;
-  }
-  if (removed->Count() > 0) NotifyBusyHourChange(fSummation, id_, removed, eDeleted);
+  });
 }
 
 void CFieldCategory::ChangeOwnerInBusyHourCache(bool fSummation, const std::shared_ptr<CBusyHours>& bhsA,
@@ -105,13 +123,15 @@ void CFieldCategory::ChangeOwnerInBusyHourCache(bool fSummation, const std::shar
   if (!bhsA) return;
   RequireTraffic(*this);
   const auto& cache = fSummation ? summations_ : busyHours_;
-  for (const CBusyHourPtr& bh : *bhsA) {
-    if (!bh) continue;
-    sql::UpdateBusyHourOwnerRecord(bh->Id(), ordNewUser);
-    bh->SetUserId(ordNewUser);
-    if (cache) cache->Update(bh->Clone());
-  }
-  if (bhsA->Count() > 0) NotifyBusyHourChange(fSummation, id_, bhsA, eOwnerChanged);
+  AnnounceDone(fSummation, id_, eOwnerChanged, [&](CBusyHours& changed) {
+    for (const CBusyHourPtr& bh : *bhsA) {
+      if (!bh) continue;
+      sql::UpdateBusyHourOwnerRecord(bh->Id(), ordNewUser);
+      bh->SetUserId(ordNewUser);
+      if (cache) cache->Update(bh->Clone());
+      changed.Add(bh);
+    }
+  });
 }
 
 void CFieldCategory::AddBusyHour(const std::shared_ptr<CBusyHour>& bh) { AddToBusyHourCache(false, bh); }

@@ -87,7 +87,8 @@ std::string UpdateStatement(IDBObject& db, const CBusyHour& bh, bool retention) 
   }
   assignments.insert(assignments.end(), {"MinRank", bh.LowRank(), "MaxRank", bh.HighRank(), "Scenario_Id",
                                          db.IdLiteral(bh.BhScenarioId())});
-  if (retention) {
+  // Values never read stay as stored: writing them would put nulls over the user's retention.
+  if (retention && bh.RetentionKnown()) {
     assignments.insert(assignments.end(), {"Daily_Retention", bh.DailyRetention(), "Weekly_Retention",
                                            bh.WeeklyRetention(), "Monthly_Retention", bh.MonthlyRetention()});
   }
@@ -208,7 +209,7 @@ std::string BusyHourReportsStatement(int32_t ordBusyHour) {
 
 bool InsertBusyHourRecord(CBusyHour& bh) {
   MRidirodev& state = MRidirodev::Current();
-  return SaveReported(state.XmlQueryService(), [&](Transaction& transaction) {
+  return SaveReported("InsertBusyHourRecord", [&](Transaction& transaction) {
     IDBObject& db = state.Database();
     const bool retention = RetentionColumnsExist();
     const IAppUserPtr user = state.FolderServices().CurrentUser();
@@ -219,13 +220,15 @@ bool InsertBusyHourRecord(CBusyHour& bh) {
     SavePABHRow(db, bh, id);
     SaveHourRanges(db, id, bh.SelectedHours());
     transaction.Commit();
+    // The row is stored whatever the read-back does: the definition names it from now on.
+    bh.SetId(id);
     LoadBusyHourById(bh, id, false);
   });
 }
 
 bool UpdateBusyHourRecord(CBusyHour& bh) {
   MRidirodev& state = MRidirodev::Current();
-  return SaveReported(state.XmlQueryService(), [&](Transaction& transaction) {
+  return SaveReported("UpdateBusyHourRecord", [&](Transaction& transaction) {
     IDBObject& db = state.Database();
     const bool retention = RetentionColumnsExist();
     transaction.Begin();

@@ -134,6 +134,21 @@ TEST_F(BusyHourPersistenceTest, PABHRecordOnlyWhenAskedAndMissing) {
   }
 }
 
+// A definition read without its retention columns (their check had failed at the time) leaves
+// the stored retention alone when it is saved once the columns are known.
+TEST_F(BusyHourPersistenceTest, RetentionNeverReadIsNeverWritten) {
+  db().AddRows(BusyHourByIdStatement(9), Rows({9}));
+  auto bh = std::make_shared<CBusyHour>();
+  LoadBusyHourById(*bh, 9, false);
+  scope_.State().BusyHour().retentionColumns = true;
+  Calls();
+  EXPECT_TRUE(UpdateBusyHourRecord(*bh->Clone()));
+  EXPECT_THAT(Calls().at(1), ::testing::Not(::testing::HasSubstr("Retention")));
+  bh->SetWeeklyRetention(Variant(8));
+  EXPECT_TRUE(UpdateBusyHourRecord(*bh));
+  EXPECT_THAT(Calls().at(1), ::testing::HasSubstr("Daily_Retention = NULL, Weekly_Retention = 8,"));
+}
+
 TEST_F(BusyHourPersistenceTest, DeleteTakesRangesAndPABHRecordAlong) {
   db().FailOnText("DELETE FROM PM_PABH", AutomationError(3146, "db", "locked"));
   EXPECT_EQ(testing::ErrorOf([] { DeleteBusyHour(9); }), 3146);

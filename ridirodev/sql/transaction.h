@@ -1,12 +1,14 @@
 #pragma once
 
-#include "ridirodev/frame/error_reports.h"
+#include <functional>
+#include <string_view>
+
 #include "ridirodev/host/database.h"
 
 namespace ridirodev::sql {
 
-// A transaction of the query service that knows whether it is still open, so that a failure
-// before it began, or after it was committed, rolls back nothing.
+// A transaction of the query service that knows whether it is still open and whether it was
+// committed, so that a failure before it began, or after it was committed, rolls back nothing.
 class Transaction {
  public:
   explicit Transaction(IXMLQueryService& service) : service_(service) {}
@@ -20,7 +22,9 @@ class Transaction {
   void Commit() {
     service_.CommitTransaction();
     open_ = false;
+    committed_ = true;
   }
+  bool Committed() const noexcept { return committed_; }
   // A failing rollback must not hide the error that made it necessary.
   void RollbackIfOpen() noexcept {
     if (!open_) return;
@@ -34,22 +38,14 @@ class Transaction {
  private:
   IXMLQueryService& service_;
   bool open_ = false;
+  bool committed_ = false;
 };
 
-// Runs a write that begins and commits the transaction it is given. On any failure the
-// transaction is rolled back when still open and the error goes to the host's error reporter
-// once; answers whether the write ran through.
-template <class Write>
-bool SaveReported(IXMLQueryService& service, Write&& write) {
-  Transaction transaction(service);
-  try {
-    write(transaction);
-    return true;
-  } catch (...) {
-    transaction.RollbackIfOpen();
-    ReportCurrentError();
-    return false;
-  }
-}
+// Runs a write that begins and commits the transaction it is given, on the component's query
+// service (resolved here, so that a host without one is reported as any other failure is).
+// A failure before the commit rolls the transaction back and goes to the host's error reporter
+// once: the answer is false. A failure after the commit cannot take the write back: it is
+// logged once as a warning, naming sOperation, and the answer is true.
+bool SaveReported(std::string_view sOperation, const std::function<void(Transaction&)>& write);
 
 }  // namespace ridirodev::sql

@@ -210,7 +210,7 @@ void WriteExtraColumnValues(const CField& fld, int32_t ordField) {
 
 bool InsertUDC(CField& fld) {
   MRidirodev& state = MRidirodev::Current();
-  return SaveReported(state.XmlQueryService(), [&](Transaction& transaction) {
+  return SaveReported("InsertUDC", [&](Transaction& transaction) {
     ProcedureCall call("tq_Dictionary.New_UDC_F");
     call.Text(fld.Name()).Text(fld.Category()).Number(fld.DataSourceId()).Number(fld.UserId());
     call.Text(fld.DataType())
@@ -239,7 +239,7 @@ bool InsertUDC(CField& fld) {
 
 bool UpdateUDC(CField& fld) {
   MRidirodev& state = MRidirodev::Current();
-  return SaveReported(state.XmlQueryService(), [&](Transaction& transaction) {
+  return SaveReported("UpdateUDC", [&](Transaction& transaction) {
     const std::string source = CalculationSource(fld);
     transaction.Begin();
     std::vector<Variant> values{
@@ -259,7 +259,7 @@ bool UpdateUDC(CField& fld) {
 
 bool DeleteUDC(int32_t ordField) {
   MRidirodev& state = MRidirodev::Current();
-  return SaveReported(state.XmlQueryService(), [&](Transaction& transaction) {
+  return SaveReported("DeleteUDC", [&](Transaction& transaction) {
     transaction.Begin();
     DeleteFieldData(ordField);
     DeleteFieldStyle(ordField);
@@ -290,13 +290,12 @@ void CheckUDCAfterSave(int32_t ordField) {
   MRidirodev& state = MRidirodev::Current();
   std::string status;
   const StatusReading reading = ReadUDCStatus(ordField, status, UDCTimeout());
+  // A status that could not be read is a failure of the check, not a clean translation: the
+  // save that asked reports it.
+  if (reading.failure) throw *reading.failure;
   IAppMessages& messages = state.Messages();
   const std::string caption = state.Support().AppTitle();
-  // A status that could not be read is an error of the save, reported as its other errors
-  // are; it is not a clean translation.
-  if (reading.failure) {
-    ReportError(*reading.failure);
-  } else if (status.empty()) {
+  if (status.empty()) {
     messages.MessageBox(reading.message, MessageBoxStyle::kInformation, caption);
   } else if (status == "S" || status == "I") {
     messages.MessageBox(reading.message + kLineBreak + "Check the User-Defined Calculation and save again.",
