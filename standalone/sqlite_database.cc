@@ -771,10 +771,22 @@ bool SqliteDatabase::ColumnExists(std::string_view table, std::string_view colum
   return sqlite3_step(stmt.get()) == SQLITE_ROW;
 }
 
-// Slots are numbered from the selection's first index; up to 24 slots a slot is an hour.
-// With more slots, the hour columns hold the slot numbers and the seconds columns the
-// seconds of the day at which the run starts and ends.
-SlotRun SqliteDatabase::NextHourRun(int32_t start, const IHourSelection& selection, bool selected) {
+// Stored hour ranges hold clock times whatever the day-slot setting that wrote them: the hour
+// columns the hours of the day (1 to 24) a run touches, the seconds columns the second of the
+// day it starts at and the one it ends on. Up to 24 slots a slot is read as an hour.
+namespace {
+
+constexpr int64_t kSecondsPerHour = 3600;
+
+// The seconds of the day at which slots run.first to run.last of selection start and end.
+SlotRun SecondsOf(const IHourSelection& selection, SlotRun run) {
+  const int64_t n = std::max<int32_t>(selection.Count(), 1);
+  const int64_t base = selection.FirstIndex();
+  return SlotRun{static_cast<int32_t>((run.first - base) * kSecondsPerDay / n),
+                 static_cast<int32_t>((run.last - base + 1) * kSecondsPerDay / n - 1)};
+}
+
+SlotRun NextSlotRun(int32_t start, const IHourSelection& selection, bool selected) {
   const int32_t first = selection.FirstIndex();
   const int32_t last = first + selection.Count() - 1;
   int32_t i = std::max(start, first);
@@ -785,23 +797,38 @@ SlotRun SqliteDatabase::NextHourRun(int32_t start, const IHourSelection& selecti
   return SlotRun{i, j};
 }
 
+}  // namespace
+
+SlotRun SqliteDatabase::NextHourRun(int32_t start, const IHourSelection& selection, bool selected) {
+  const SlotRun run = NextSlotRun(start, selection, selected);
+  if (run.first < 1 || selection.Count() <= 24) return run;
+  const SlotRun seconds = SecondsOf(selection, run);
+  return SlotRun{static_cast<int32_t>(seconds.first / kSecondsPerHour + 1),
+                 static_cast<int32_t>(seconds.last / kSecondsPerHour + 1)};
+}
+
 SlotRun SqliteDatabase::NextSecondRun(int32_t start, const IHourSelection& selection, bool selected) {
-  const SlotRun run = NextHourRun(start, selection, selected);
-  if (run.first < 1) return run;
-  const int64_t n = std::max<int32_t>(selection.Count(), 1);
-  const int64_t base = selection.FirstIndex();
-  return SlotRun{static_cast<int32_t>((run.first - base) * kSecondsPerDay / n),
-                 static_cast<int32_t>((run.last - base + 1) * kSecondsPerDay / n - 1)};
+  const SlotRun run = NextSlotRun(start, selection, selected);
+  return run.first < 1 ? run : SecondsOf(selection, run);
 }
 
 SlotRun SqliteDatabase::SlotRunFromHours(int32_t firstHour, int32_t lastHour, int32_t firstSeconds,
                                          int32_t lastSeconds) {
-  // Without stored seconds the hours are the slots already; with them the slots follow from
-  // the seconds of the day and the current slot count, so a changed count still maps.
   const int64_t n = options_.daySlots;
-  if (firstSeconds < 0 || lastSeconds < 0 || n <= 24) return SlotRun{firstHour, lastHour};
-  return SlotRun{static_cast<int32_t>(firstSeconds * n / kSecondsPerDay + 1),
-                 static_cast<int32_t>(lastSeconds * n / kSecondsPerDay + 1)};
+  if (n <= 24) return SlotRun{firstHour, lastHour};
+  // Without seconds the run covers its hours whole.
+  int64_t start = firstSeconds, end = lastSeconds;
+  if (start < 0 || end < 0) {
+    start = (firstHour - int64_t{1}) * kSecondsPerHour;
+    end = lastHour * kSecondsPerHour - 1;
+  }
+  // Every slot the run touches. Times outside the day give slots outside it, which the reader
+  // leaves out.
+  const auto slot = [n](int64_t second) {
+    const int64_t scaled = second * n;
+    return static_cast<int32_t>(scaled / kSecondsPerDay - (scaled % kSecondsPerDay < 0 ? 1 : 0) + 1);
+  };
+  return SlotRun{slot(start), slot(end)};
 }
 
 }  // namespace ridirodev::standalone

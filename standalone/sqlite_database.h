@@ -67,7 +67,7 @@ struct SqliteDatabaseOptions {
   bool readOnly = false;       // refuse every write
   bool alwaysReload = false;   // what AlwaysReload answers
   std::string traceFile;       // statement trace; defaults to RIDIRODEV_SQL_TRACE
-  int32_t daySlots = 24;       // slots of a day, for hour ranges stored with seconds
+  int32_t daySlots = 24;       // slots of a day, to read stored hour ranges into
 };
 
 // The database object of the standalone host: takes the component's Oracle-dialect text,

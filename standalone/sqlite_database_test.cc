@@ -6,8 +6,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <random>
 #include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
 
 #include "standalone/controls.h"
 #include "standalone/query_service.h"
@@ -222,48 +227,72 @@ TEST(SqliteDatabaseTest, TraceHoldsEveryStatementAsReceived) {
   EXPECT_EQ(ReadFile(trace), "SELECT UNIQUE Name FROM PM_User\nDELETE FROM PM_User WHERE Name = 'x'\n");
 }
 
-// Hour ranges are stored as runs of hours and of seconds; slots shorter than an hour map
-// through the seconds of the day, and back.
-TEST(SqliteDatabaseTest, HourRunsOfWholeAndShorterSlots) {
-  auto runs = [](int32_t daySlots, std::initializer_list<int32_t> selected) {
+std::string Text(SlotRun run) { return std::to_string(run.first) + "-" + std::to_string(run.last); }
+
+// Hour ranges hold the hours of the day a run touches and the seconds it starts and ends at;
+// every day-slot setting reads them back into the slots they cover.
+TEST(SqliteDatabaseTest, HourRangesHoldClockTimes) {
+  auto database = [](int32_t daySlots) {
     SqliteDatabaseOptions options;
     options.daySlots = daySlots;
-    SqliteDatabase db(":memory:", options);
+    return std::make_unique<SqliteDatabase>(":memory:", options);
+  };
+  // Each run of h as hours, seconds and the slots read back, walking on from the slots.
+  auto walk = [](SqliteDatabase& db, const HourSelection& h,
+                 const std::function<void(SlotRun, SlotRun, SlotRun)>& each) {
+    for (int32_t start = 1;;) {
+      const SlotRun hours = db.NextHourRun(start, h, true);
+      if (hours.first < 1) return;
+      const SlotRun seconds = db.NextSecondRun(start, h, true);
+      const SlotRun slots = db.SlotRunFromHours(hours.first, hours.last, seconds.first, seconds.last);
+      each(hours, seconds, slots);
+      start = slots.last + 1;
+    }
+  };
+  const std::tuple<int32_t, std::vector<int32_t>, const char*> written[] = {
+      {24, {8, 9, 17, 18, 19}, "8-9 25200-32399 8-9,17-19 57600-68399 17-19,"},
+      {96,
+       {20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 40},
+       "5-8 17100-26999 20-30,10-10 35100-35999 40-40,"},
+      {32, {2, 32}, "1-2 2700-5399 2-2,24-24 83700-86399 32-32,"},
+  };
+  for (const auto& [daySlots, selected, expected] : written) {
+    auto db = database(daySlots);
     HourSelection h;
     h.Resize(daySlots);
     for (int32_t slot : selected) h.SetSelected(slot, true);
     std::string text;
-    for (SlotRun run = db.NextHourRun(1, h, true); run.first >= 1;
-         run = db.NextHourRun(run.last + 1, h, true)) {
-      const SlotRun s = db.NextSecondRun(run.first, h, true);
-      const SlotRun back = db.SlotRunFromHours(run.first, run.last, s.first, s.last);
-      for (int32_t n : {run.first, run.last, s.first, s.last, back.first, back.last})
-        text += std::to_string(n) + " ";
-    }
-    return text;
+    walk(*db, h, [&](SlotRun hours, SlotRun seconds, SlotRun slots) {
+      text += Text(hours) + " " + Text(seconds) + " " + Text(slots) + ",";
+    });
+    EXPECT_EQ(text, expected) << daySlots;
+  }
+  // Another setting takes every slot the run touches; hours without seconds are whole hours.
+  const std::tuple<int32_t, SlotRun, SlotRun, SlotRun> read[] = {
+      {48, {10, 10}, {35100, 35999}, {20, 20}}, {96, {10, 10}, {-1, -1}, {37, 40}},
+      {32, {2, 2}, {-1, -1}, {2, 3}},           {24, {18, 22}, {61200, 79199}, {18, 22}},
+      {96, {20, 30}, {-1, -1}, {77, 120}},
   };
-  EXPECT_EQ(runs(24, {8, 9, 17, 18, 19}), "8 9 25200 32399 8 9 17 19 57600 68399 17 19 ");
-  EXPECT_EQ(runs(96, {5, 6}), "5 6 3600 5399 5 6 ");
+  for (const auto& [daySlots, hours, seconds, slots] : read) {
+    const SlotRun got =
+        database(daySlots)->SlotRunFromHours(hours.first, hours.last, seconds.first, seconds.last);
+    EXPECT_EQ(Text(got), Text(slots)) << daySlots;
+  }
 
   // Any selection stored as runs and read back is the same selection.
   std::mt19937 random(7);
-  for (int32_t daySlots : {24, 96}) {
-    SqliteDatabaseOptions options;
-    options.daySlots = daySlots;
-    SqliteDatabase db(":memory:", options);
-    for (int round = 0; round < 200; ++round) {
+  for (int32_t daySlots : {24, 32, 96, 1440}) {
+    auto db = database(daySlots);
+    for (int round = 0; round < 100; ++round) {
       HourSelection h, back;
       h.Resize(daySlots);
       back.Resize(daySlots);
       for (int32_t slot = 1; slot <= daySlots; ++slot) h.SetSelected(slot, random() % 3 == 0);
-      for (SlotRun run = db.NextHourRun(1, h, true); run.first >= 1;
-           run = db.NextHourRun(run.last + 1, h, true)) {
-        const SlotRun s = db.NextSecondRun(run.first, h, true);
-        const SlotRun slots = db.SlotRunFromHours(run.first, run.last, s.first, s.last);
+      walk(*db, h, [&](SlotRun, SlotRun, SlotRun slots) {
         for (int32_t slot = slots.first; slot <= slots.last; ++slot) back.SetSelected(slot, true);
-      }
+      });
       for (int32_t slot = 1; slot <= daySlots; ++slot)
-        ASSERT_EQ(back.Selected(slot), h.Selected(slot)) << slot;
+        ASSERT_EQ(back.Selected(slot), h.Selected(slot)) << daySlots << " " << slot;
     }
   }
 }

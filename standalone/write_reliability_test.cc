@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ridirodev/busyhour/busy_hour.h"
+#include "ridirodev/busyhour/busy_hours.h"
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/frame/field_updates.h"
 #include "ridirodev/frame/g_ridirodev.h"
@@ -288,17 +289,73 @@ TEST(BusyHourReliabilityTest, AFailureAtAnyStepLeavesTheBusyHourTablesAsBefore) 
   }
 }
 
-// Slots shorter than an hour are stored with the seconds of the day and read back through them.
-TEST(BusyHourReliabilityTest, ShortSlotsRoundTrip) {
-  SampleHost h(96);
-  MRidirodevScope scope(h.host);
-  auto bh = std::make_shared<CBusyHour>(), back = std::make_shared<CBusyHour>();
-  bh->LoadBusyHourById(5);
-  for (int32_t slot : {5, 6, 40, 96}) bh->SetSelected(slot, true);
-  ASSERT_TRUE(sql::UpdateBusyHourRecord(*bh)) << h.log.str();
-  back->LoadBusyHourById(5);
-  EXPECT_EQ(back->Hours(), bh->Hours());
-  EXPECT_NE(BusyHourTables(h.db).find("|5|40|40|35100|35999|"), std::string::npos);
+// The clock times the selected slots stand for, as runs: "04:45-07:30,09:45-10:00".
+std::string ClockTimes(const CBusyHour& bh) {
+  const int32_t n = bh.SelectedHours()->Count();
+  auto clock = [n](int32_t slots) {
+    const int32_t minutes = slots * 1440 / n;
+    return std::to_string(100 + minutes / 60).substr(1) + ":" + std::to_string(100 + minutes % 60).substr(1);
+  };
+  std::string text;
+  for (int32_t first = 1, last; first <= n; first = last + 1) {
+    for (last = first; bh.Selected(first) && last < n && bh.Selected(last + 1);) ++last;
+    if (bh.Selected(first)) text += (text.empty() ? "" : ",") + clock(first - 1) + "-" + clock(last);
+  }
+  return text;
+}
+
+// Stored hour ranges stand for clock times, whatever day-slot setting wrote them: the dictionary
+// goes from one setting to the next, and Cell Evening BH (17:00-22:00 in the sample) is edited
+// and read back at each. An edit that leaves the slots alone leaves the stored ranges alone, so
+// that a coarser setting never rounds a finer definition away.
+TEST(BusyHourReliabilityTest, HoursMeanTheSameTimesUnderAnySlotSetting) {
+  struct Step {
+    int32_t slots;
+    std::vector<int32_t> edit;  // the new slots; {0} changes the description alone
+    const char* sql;            // run on the stored rows first
+    const char* expected;       // Hours, then the clock times read back
+  };
+  const Step steps[] = {
+      {96, {}, "", "69-88 17:00-22:00"},
+      {96, {0}, "", "69-88 17:00-22:00"},
+      {24, {0}, "", "18-22 17:00-22:00"},
+      {96, {20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 40}, "", "20-30,40-40 04:45-07:30,09:45-10:00"},
+      {24, {0}, "", "5-8,10-10 04:00-08:00,09:00-10:00"},
+      {96, {}, "", "20-30,40-40 04:45-07:30,09:45-10:00"},
+      {32, {}, "", "7-10,14-14 04:30-07:30,09:45-10:30"},
+      {24, {23, 24}, "", "23-24 22:00-24:00"},
+      {96, {}, "", "89-96 22:00-24:00"},
+      // Slot numbers as stored at 96 slots before ranges held hours: at 24 the hours past the
+      // day are dropped, not an error; the seconds still give the slots.
+      {24,
+       {},
+       "UPDATE PM_HourRange SET FirstHour = 20, LastHour = 30, FirstSeconds = 17100, LastSeconds = 26999",
+       "20-24 19:00-24:00"},
+      {96, {}, "", "20-30 04:45-07:30"},
+  };
+  std::unique_ptr<Snapshot> dictionary;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(std::to_string(step.slots) + " slots, " + step.expected);
+    SampleHost h(step.slots);
+    if (dictionary) dictionary->RestoreInto(h.db);
+    sqlite3_exec(h.db, step.sql, nullptr, nullptr, nullptr);
+    MRidirodevScope scope(h.host);
+    CFieldCategory& cell =
+        *GRidirodev::TrafficCategories()->Item(Variant(GRidirodev::EntityKey(kSampleCellEntity)));
+    if (!step.edit.empty()) {
+      const CBusyHourPtr bh = cell.BusyHours()->Item(Variant("BH1"))->Clone();
+      bh->SetDescription("edited at " + std::to_string(step.slots));
+      for (int32_t slot = 1; step.edit[0] != 0 && slot <= step.slots; ++slot)
+        bh->SetSelected(slot, std::find(step.edit.begin(), step.edit.end(), slot) != step.edit.end());
+      cell.UpdateBusyHour(bh);
+    }
+    auto back = std::make_shared<CBusyHour>();
+    back->SetSelected(1, true);  // replaced by the load
+    back->LoadBusyHourById(1);
+    EXPECT_EQ(back->Hours() + " " + ClockTimes(*back), step.expected);
+    EXPECT_EQ(h.Reports(), 0u) << h.log.str();
+    dictionary = std::make_unique<Snapshot>(h.db);
+  }
 }
 
 }  // namespace

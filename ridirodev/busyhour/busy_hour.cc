@@ -111,6 +111,7 @@ void CBusyHour::InitializeFromRS(const IDBRecordset& rst) {
   lowRank_ = lowRank;
   highRank_ = highRank;
   updateRequired_ = false;
+  storedHours_.reset();
 
   IgnoringErrors([&] { pabhDefined_ = !f.Value("PABH_ID").IsNull(); });
   int32_t retentionRead = 0;
@@ -155,6 +156,7 @@ std::shared_ptr<CBusyHour> CBusyHour::Clone() const {
   copy->lowRank_ = lowRank_;
   copy->highRank_ = highRank_;
   copy->updateRequired_ = updateRequired_;
+  copy->storedHours_ = storedHours_;
   copy->owner_ = owner_;
   copy->field_ = field_;
   copy->category_ = category_;
@@ -211,13 +213,15 @@ std::string CBusyHour::SpanEx() const {
   return "";
 }
 
+// Runs of slot numbers, as slots are picked (at 24 slots a day or fewer the hours themselves),
+// whatever the host stores for them.
 std::string CBusyHour::Hours() const {
   if (!selection_) return "";
   IDBObject& db = MRidirodev::Current().Database();
   std::string text;
   int32_t start = 1;
   for (;;) {
-    const SlotRun run = db.NextHourRun(start, *selection_);
+    const SlotRun run = sql::NextStoredHourRun(db, *selection_, start).slots;
     // A run that does not move forward would never end the walk.
     if (run.first < 1 || run.last < start) break;
     if (!text.empty()) text += ',';
@@ -237,6 +241,22 @@ void CBusyHour::SetSelected(int32_t Index, bool selected) {
                           "Object variable or With block variable not set");
   }
   selection_->SetSelected(Index, selected);
+}
+
+void CBusyHour::NoteStoredHours() {
+  if (!selection_) return;
+  storedHours_.emplace();
+  for (int32_t i = 0; i < selection_->Count(); ++i)
+    storedHours_->push_back(selection_->Selected(selection_->FirstIndex() + i));
+}
+
+bool CBusyHour::StoredHoursChanged() const {
+  if (!storedHours_ || !selection_ || std::ssize(*storedHours_) != selection_->Count()) return true;
+  for (int32_t i = 0; i < selection_->Count(); ++i) {
+    if ((*storedHours_)[static_cast<size_t>(i)] != selection_->Selected(selection_->FirstIndex() + i))
+      return true;
+  }
+  return false;
 }
 
 std::string CBusyHour::OwnerName() const { return owner_ ? owner_->Name() : std::string(); }

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "ridirodev/core/date.h"
 #include "ridirodev/core/object.h"
@@ -96,6 +98,12 @@ class CBusyHour : public Object, public ILVItemObject {
   const IHourSelectionPtr& SelectedHours() const noexcept { return selection_; }
   // The given selection is shared, not copied.
   void SetSelectedHours(IHourSelectionPtr selection) { selection_ = std::move(selection); }
+  // Notes the selection as the one the stored hour ranges stand for (after they are read or
+  // written); reading the row of a definition forgets it.
+  void NoteStoredHours();
+  // False only while the selection is the one noted, so that an edit of other values leaves
+  // ranges read at another day-slot setting as they are stored.
+  bool StoredHoursChanged() const;
   std::string OwnerName() const;
   const std::shared_ptr<IAppUser>& Owner() const noexcept { return owner_; }
   // Type exact, owner exact, span within the span filter; an empty filter passes everything.
@@ -141,6 +149,7 @@ class CBusyHour : public Object, public ILVItemObject {
   int32_t highRank_ = 0;
   IHourSelectionPtr selection_;
   int32_t slotCount_ = 0;  // the day slots at construction
+  std::optional<std::vector<bool>> storedHours_;
   bool updateRequired_ = false;
   std::shared_ptr<IAppUser> owner_;
   std::shared_ptr<CField> field_;

@@ -109,10 +109,11 @@ class IDBObject : public Object {
   virtual bool TableExists(std::string_view table) = 0;
   virtual bool ColumnExists(std::string_view table, std::string_view column) = 0;
 
-  // The next run of selected slots at or after start, as hours and as seconds of the day.
+  // The next run of selected slots at or after slot start, as the hours of the day it touches
+  // (the slots themselves up to 24 a day) and as the seconds of the day it starts and ends at.
   virtual SlotRun NextHourRun(int32_t start, const IHourSelection& selection, bool selected = true) = 0;
   virtual SlotRun NextSecondRun(int32_t start, const IHourSelection& selection, bool selected = true) = 0;
-  // Slots of a stored hour range.
+  // Slots of a stored hour range at the current day-slot setting; seconds below 0 are missing.
   virtual SlotRun SlotRunFromHours(int32_t firstHour, int32_t lastHour, int32_t firstSeconds,
                                    int32_t lastSeconds) = 0;
 

@@ -117,21 +117,20 @@ void SavePABHRow(IDBObject& db, const CBusyHour& bh, int32_t ordBusyHour) {
 void SaveHourRanges(IDBObject& db, int32_t ordBusyHour, const IHourSelectionPtr& selection) {
   if (!selection) ObjectNotSet("hour selection");
   for (int32_t start = 1;;) {
-    const SlotRun hours = db.NextHourRun(start, *selection, true);
-    if (hours.first < 1) break;
+    const StoredHourRun run = NextStoredHourRun(db, *selection, start);
+    if (run.hours.first < 1) break;
     // A run that does not move on would be written for ever.
-    if (hours.first < start || hours.last < hours.first) {
+    if (run.slots.first < start || run.slots.last < run.slots.first) {
       throw AutomationError(ErrorNumber::kInvalidArgument, kSource,
-                            "The day slot run from " + Decimal(start) + " is " + Decimal(hours.first) +
-                                " to " + Decimal(hours.last));
+                            "The day slot run from " + Decimal(start) + " is " + Decimal(run.slots.first) +
+                                " to " + Decimal(run.slots.last));
     }
-    const SlotRun seconds = db.NextSecondRun(start, *selection, true);
     db.Execute(std::string("INSERT INTO PM_HourRange (") +
                "Id, BusyHourId, FirstHour, LastHour, FirstSeconds, LastSeconds" + ") VALUES (" +
-               db.ValueListText({db.SequenceLiteral("SQ_HourRange"), ordBusyHour, hours.first, hours.last,
-                                 seconds.first, seconds.last}) +
+               db.ValueListText({db.SequenceLiteral("SQ_HourRange"), ordBusyHour, run.hours.first,
+                                 run.hours.last, run.seconds.first, run.seconds.last}) +
                ")");
-    start = hours.last + 1;
+    start = run.slots.last + 1;
   }
 }
 
@@ -234,10 +233,15 @@ bool UpdateBusyHourRecord(CBusyHour& bh) {
     transaction.Begin();
     db.Execute(UpdateStatement(db, bh, retention));
     SavePABHRow(db, bh, bh.Id());
-    db.Execute("DELETE FROM PM_HourRange WHERE BusyHourId = " + Decimal(bh.Id()));
-    SaveHourRanges(db, bh.Id(), bh.SelectedHours());
+    // Ranges stand for clock times: while the slots are those read, the stored ranges stay, so
+    // that a definition read at a coarser day-slot setting is not rounded to it.
+    if (bh.StoredHoursChanged()) {
+      db.Execute("DELETE FROM PM_HourRange WHERE BusyHourId = " + Decimal(bh.Id()));
+      SaveHourRanges(db, bh.Id(), bh.SelectedHours());
+    }
     transaction.Commit();
     bh.SetUpdateRequired(false);
+    bh.NoteStoredHours();
   });
 }
 
@@ -309,6 +313,9 @@ void LoadHours(CBusyHour& bh) {
   if (!rs) return;
   const int32_t daySlots = state.Support().DaySlotCount();
   const IHourSelectionPtr& selection = bh.SelectedHours();
+  const int32_t firstSlot = selection ? selection->FirstIndex() : 1;
+  const int32_t lastSlot = selection ? firstSlot + selection->Count() - 1 : 0;
+  for (int32_t slot = firstSlot; slot <= lastSlot; ++slot) selection->SetSelected(slot, false);
   for (; !rs->Eof(); rs->MoveNext()) {
     const IDBFields& row = rs->Fields();
     const int32_t firstHour = db.FieldNumber(row.Value("FirstHour"));
@@ -319,12 +326,23 @@ void LoadHours(CBusyHour& bh) {
     if (daySlots > kHourSlots) run = db.SlotRunFromHours(firstHour, lastHour, firstSeconds, lastSeconds);
     // A stored run beyond the day's slots selects what of it the day has.
     if (selection) {
-      run.first = std::max(run.first, selection->FirstIndex());
-      run.last = std::min(run.last, selection->FirstIndex() + selection->Count() - 1);
+      run.first = std::max(run.first, firstSlot);
+      run.last = std::min(run.last, lastSlot);
     }
     for (int32_t slot = run.first; slot <= run.last; ++slot) bh.SetSelected(slot, true);
   }
   rs.Close();
+  bh.NoteStoredHours();
+}
+
+StoredHourRun NextStoredHourRun(IDBObject& db, const IHourSelection& selection, int32_t start) {
+  StoredHourRun run{db.NextHourRun(start, selection, true), {}, {}};
+  if (run.hours.first < 1) return run;
+  run.seconds = db.NextSecondRun(start, selection, true);
+  run.slots = selection.Count() > kHourSlots
+                  ? db.SlotRunFromHours(run.hours.first, run.hours.last, run.seconds.first, run.seconds.last)
+                  : run.hours;
+  return run;
 }
 
 std::string FindUsedSpans(int32_t ordClusterEntity) {

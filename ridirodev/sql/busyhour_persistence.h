@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "ridirodev/core/keyed_collection.h"
+#include "ridirodev/host/database.h"
 
 namespace ridirodev {
 class CBusyHour;
@@ -41,8 +42,18 @@ void LoadAllSummations(CBusyHours& bhs, bool fLoadHours);
 // The busy hours (with a field) of the scenarios listed; sIds must be integers separated by
 // commas, blanks allowed (error 5 otherwise, before any statement runs).
 std::shared_ptr<CBusyHours> LoadScenarioBusyHours(const std::string& sIds);
-// Selects the slots of bh's stored hour ranges.
+// Selects the slots of bh's stored hour ranges, and nothing else.
 void LoadHours(CBusyHour& bh);
+
+// A run of selected day slots as it is stored: the host's hours and seconds of the day, and the
+// slots they stand for (the hours themselves up to 24 slots a day).
+struct StoredHourRun {
+  SlotRun hours;
+  SlotRun seconds;
+  SlotRun slots;
+};
+// The first run at or after slot start; hours.first is below 1 when none is left.
+StoredHourRun NextStoredHourRun(IDBObject& db, const IHourSelection& selection, int32_t start);
 
 // The spans of the entity's summations, joined with nothing between them.
 std::string FindUsedSpans(int32_t ordClusterEntity);
