@@ -30,7 +30,7 @@ const std::shared_ptr<SqliteDatabase>& StandaloneHost::Sqlite() {
 const std::shared_ptr<SettingsStore>& StandaloneHost::Settings() {
   if (!settings_) {
     settings_ = config_.settingsFile.empty() ? std::make_shared<SettingsStore>()
-                                             : std::make_shared<SettingsStore>(config_.settingsFile);
+                                             : std::make_shared<SettingsStore>(config_.settingsFile, wait_);
   }
   return settings_;
 }
