@@ -11,7 +11,8 @@
 
 namespace ridirodev::standalone {
 
-StandaloneHost::StandaloneHost(StandaloneConfig config) : config_(std::move(config)) {}
+StandaloneHost::StandaloneHost(StandaloneConfig config, WriterWait wait)
+    : config_(std::move(config)), wait_(std::move(wait)) {}
 
 StandaloneHost::~StandaloneHost() = default;
 
@@ -20,6 +21,7 @@ const std::shared_ptr<SqliteDatabase>& StandaloneHost::Sqlite() {
     SqliteDatabaseOptions options;
     options.alwaysReload = config_.alwaysReload;
     options.daySlots = config_.daySlots;
+    options.wait = wait_;
     database_ = std::make_shared<SqliteDatabase>(config_.db, options);
   }
   return database_;
@@ -28,7 +30,7 @@ const std::shared_ptr<SqliteDatabase>& StandaloneHost::Sqlite() {
 const std::shared_ptr<SettingsStore>& StandaloneHost::Settings() {
   if (!settings_) {
     settings_ = config_.settingsFile.empty() ? std::make_shared<SettingsStore>()
-                                             : std::make_shared<SettingsStore>(config_.settingsFile);
+                                             : std::make_shared<SettingsStore>(config_.settingsFile, wait_);
   }
   return settings_;
 }

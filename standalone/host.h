@@ -7,6 +7,7 @@
 
 #include "ridirodev/host/host.h"
 #include "standalone/config.h"
+#include "standalone/writer_wait.h"
 
 namespace ridirodev::standalone {
 
@@ -18,7 +19,8 @@ class StandaloneFolderServices;
 class StandaloneHost final : public Host {
  public:
   // Nothing is opened until first asked for: a command that needs no database works without one.
-  explicit StandaloneHost(StandaloneConfig config);
+  // wait: how a change of the database or the settings file waits for another writer.
+  explicit StandaloneHost(StandaloneConfig config, WriterWait wait = {});
   ~StandaloneHost() override;
 
   const StandaloneConfig& Config() const noexcept { return config_; }
@@ -49,6 +51,7 @@ class StandaloneHost final : public Host {
 
  private:
   StandaloneConfig config_;
+  WriterWait wait_;
   std::shared_ptr<SqliteDatabase> database_;
   std::shared_ptr<SettingsStore> settings_;
   std::shared_ptr<StandaloneSupport> support_;

@@ -107,25 +107,33 @@ void Exec(sqlite3* db, const char* sql, std::string_view source) {
 }
 
 // Makes a routine all-or-nothing inside whatever transaction the caller has open (or none).
+// Without one it opens its own and takes the write lock at once: a savepoint would start a
+// deferred transaction whose first read holds a shared lock, and the write after it could then
+// not wait for another writer; SQLite answers "database is locked" at once instead.
 class Savepoint {
  public:
-  Savepoint(sqlite3* db, std::string_view source) : db_(db) {
-    Exec(db, "SAVEPOINT ridirodev_routine", source);
+  Savepoint(sqlite3* db, std::string_view source) : db_(db), own_(sqlite3_get_autocommit(db) != 0) {
+    Exec(db, own_ ? "BEGIN IMMEDIATE" : "SAVEPOINT ridirodev_routine", source);
   }
   ~Savepoint() {
-    if (!released_) {
+    if (released_) return;
+    // SQLite may have rolled the transaction back already.
+    if (own_ && !sqlite3_get_autocommit(db_)) {
+      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    } else if (!own_) {
       sqlite3_exec(db_, "ROLLBACK TO ridirodev_routine; RELEASE ridirodev_routine", nullptr, nullptr, nullptr);
     }
   }
   Savepoint(const Savepoint&) = delete;
   Savepoint& operator=(const Savepoint&) = delete;
   void Release(std::string_view source) {
-    Exec(db_, "RELEASE ridirodev_routine", source);
+    Exec(db_, own_ ? "COMMIT" : "RELEASE ridirodev_routine", source);
     released_ = true;
   }
 
  private:
   sqlite3* db_;
+  bool own_;
   bool released_ = false;
 };
 

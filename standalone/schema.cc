@@ -3,12 +3,19 @@
 #include <sqlite3.h>
 
 #include <string>
+#include <vector>
 
 #include "ridirodev/core/automation_error.h"
 #include "standalone/sqlite_database.h"
 
 namespace ridirodev::standalone {
 namespace {
+
+// Busy-hour names are unique per entity. Name first: led by the entity, the index would be
+// chosen for the loads of an entity's definitions and hand them out by name rather than in the
+// order they were added.
+#define BUSY_HOUR_NAME_INDEX \
+  "CREATE UNIQUE INDEX IF NOT EXISTS PM_BusyHour_Name ON PM_BusyHour (Name, Cluster_Entity_Id)"
 
 // Text columns use the widths of the server's dictionary so that the limits the component
 // measures (names 30, headings 30, descriptions 255, sources 4000 and 2000, criteria 2000)
@@ -364,6 +371,9 @@ CREATE TABLE PM_BusyHour (
 );
 CREATE INDEX PM_BusyHour_Cluster ON PM_BusyHour (Cluster_Entity_Id);
 CREATE INDEX PM_BusyHour_Field ON PM_BusyHour (Field_Id);
+-- The name check before an add and the insert are two calls; this keeps two users adding the
+-- same name at once from both succeeding. It compares as the check does: exactly.
+)sql" BUSY_HOUR_NAME_INDEX R"sql(;
 
 -- One run of selected day slots: slots FirstHour to LastHour, and the same run in seconds
 -- of the day (start of the first slot, end of the last).
@@ -433,6 +443,36 @@ CREATE TABLE AVA_MAP (
 
 std::string_view DictionarySchemaSql() { return kSchema; }
 
+std::vector<std::string> EnsureBusyHourNameIndex(sqlite3* db) {
+  // Asked first: making it, even "if not exists", would wait for the write lock on every open.
+  sqlite3_stmt* present = nullptr;
+  sqlite3_prepare_v2(db, "SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = 'PM_BusyHour_Name'", -1,
+                     &present, nullptr);
+  const bool found = present && sqlite3_step(present) == SQLITE_ROW;
+  sqlite3_finalize(present);
+  if (found) return {};
+  if (sqlite3_exec(db, BUSY_HOUR_NAME_INDEX, nullptr, nullptr, nullptr) == SQLITE_OK ||
+      sqlite3_errcode(db) != SQLITE_CONSTRAINT) {
+    return {};  // in place, or left for a later open that can write
+  }
+  std::vector<std::string> repeated;
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(
+          db,
+          "SELECT Name, Cluster_Entity_Id, count(*) FROM PM_BusyHour GROUP BY Cluster_Entity_Id, "
+          "Name HAVING count(*) > 1 ORDER BY Cluster_Entity_Id, Name",
+          -1, &stmt, nullptr) == SQLITE_OK) {
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+      const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+      repeated.push_back("'" + std::string(name ? name : "") + "' at entity " +
+                         std::to_string(sqlite3_column_int64(stmt, 1)) + " (" +
+                         std::to_string(sqlite3_column_int64(stmt, 2)) + " times)");
+    }
+  }
+  sqlite3_finalize(stmt);
+  return repeated;
+}
+
 void CreateDictionarySchema(sqlite3* db) {
   const std::string script = "SAVEPOINT create_dictionary_schema;\n" + std::string(kSchema) +
                              "\nRELEASE create_dictionary_schema;";
@@ -446,5 +486,7 @@ void CreateDictionarySchema(sqlite3* db) {
                nullptr);
   throw AutomationError(kDatabaseError, "DictionarySchema", "The dictionary schema cannot be created: " + why);
 }
+
+#undef BUSY_HOUR_NAME_INDEX
 
 }  // namespace ridirodev::standalone

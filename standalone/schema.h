@@ -9,7 +9,9 @@
 // from the declared type; dates are DATE columns holding 'YYYY-MM-DD HH:MM:SS' text.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 struct sqlite3;
 
@@ -30,5 +32,10 @@ std::string_view DictionarySchemaSql();
 // inside the caller's transaction). Throws AutomationError with SQLite's message on failure,
 // for example when a table already exists.
 void CreateDictionarySchema(sqlite3* db);
+
+// Gives a database made before busy-hour names were unique per entity the constraint. When
+// names already repeat, nothing changes and the repeats are returned, "'Name' at entity N (k
+// times)"; a file that cannot be written now gets it on a later open.
+std::vector<std::string> EnsureBusyHourNameIndex(sqlite3* db);
 
 }  // namespace ridirodev::standalone

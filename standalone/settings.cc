@@ -1,6 +1,8 @@
 #include "standalone/settings.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -8,6 +10,7 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <pugixml.hpp>
 #include <sstream>
 
@@ -37,34 +40,159 @@ constexpr int kMaxDepth = 200;
 }
 
 // ---- XML writing ------------------------------------------------------------------------
+//
+// A save brings the elements the store owns up to date in place, so that what it does not own
+// (comments, elements elsewhere in the file) stays where it is. Elements are matched to the
+// store's content by name, children of a node in order; what has no match is removed, what is
+// new goes after the last element of its kind (values, then nodes and keys, then entries).
 
-void WriteNode(pugi::xml_node element, const SettingsNode& node) {
-  for (const auto& [name, value] : node.NamedValues()) {
-    pugi::xml_node v = element.append_child("value");
-    v.append_attribute("name") = name.c_str();
-    WriteXmlValue(v, "type", "data", value);
+std::vector<pugi::xml_node> Elements(pugi::xml_node parent) {
+  std::vector<pugi::xml_node> elements;
+  for (pugi::xml_node child : parent.children()) {
+    if (child.type() == pugi::node_element) elements.push_back(child);
   }
-  for (const auto& child : node.ChildNodes()) {
-    pugi::xml_node c = element.append_child(child->IsPropertyList() ? "list" : "node");
-    c.append_attribute("name") = child->Name().c_str();
-    if (child->IsPropertyList()) WriteXmlValue(c, "default-type", "default", child->ListDefault());
-    WriteNode(c, *child);
+  return elements;
+}
+
+int Rank(pugi::xml_node element) {
+  const std::string_view kind = element.name();
+  return kind == "value" ? 0 : kind == "entry" ? 2 : 1;
+}
+
+pugi::xml_node AddElement(pugi::xml_node parent, const char* kind, int rank) {
+  // From the end: in a new element everything is added in order, so the first look finds it.
+  for (pugi::xml_node child = parent.last_child(); child; child = child.previous_sibling()) {
+    if (child.type() == pugi::node_element && Rank(child) <= rank)
+      return parent.insert_child_after(kind, child);
   }
-  for (const auto& entry : node.ValueEntries()) {
-    WriteXmlValue(element.append_child("entry"), "type", "data", entry);
+  return parent.prepend_child(kind);
+}
+
+// The position of the first unmatched item named name, or items.size(); the one after the last
+// match is tried first, as a file holds them in the store's order.
+template <class Items, class NameOf>
+size_t Match(const Items& items, const std::vector<bool>& matched, size_t& next, std::string_view name,
+             NameOf nameOf) {
+  size_t found = items.size();
+  if (next < items.size() && !matched[next] && EqualsNoCase(nameOf(items[next]), name)) {
+    found = next;
+  } else {
+    for (size_t i = 0; i < items.size(); ++i) {
+      if (!matched[i] && EqualsNoCase(nameOf(items[i]), name)) {
+        found = i;
+        break;
+      }
+    }
+  }
+  if (found < items.size()) next = found + 1;
+  return found;
+}
+
+void SetAttribute(pugi::xml_node element, const char* name, const char* value) {
+  pugi::xml_attribute attribute = element.attribute(name);
+  (attribute ? attribute : element.append_attribute(name)).set_value(value);
+}
+
+void SetTypedValue(pugi::xml_node element, const char* typeAttr, const char* dataAttr, const Variant& value) {
+  pugi::xml_document scratch;
+  pugi::xml_node fresh = scratch.append_child("v");
+  WriteXmlValue(fresh, typeAttr, dataAttr, value);
+  SetAttribute(element, typeAttr, fresh.attribute(typeAttr).value());
+  if (pugi::xml_attribute data = fresh.attribute(dataAttr)) {
+    SetAttribute(element, dataAttr, data.value());
+  } else {
+    element.remove_attribute(dataAttr);
   }
 }
 
-void WriteKey(pugi::xml_node element, const RegistryKey& key) {
-  for (const auto& [name, value] : key.Values()) {
-    pugi::xml_node v = element.append_child("value");
-    v.append_attribute("name") = name.c_str();
-    v.append_attribute("data") = value.c_str();
+void SyncNode(pugi::xml_node element, const SettingsNode& node);
+
+void SyncChild(pugi::xml_node element, const SettingsNode& child) {
+  SetAttribute(element, "name", child.Name().c_str());
+  if (child.IsPropertyList()) SetTypedValue(element, "default-type", "default", child.ListDefault());
+  SyncNode(element, child);
+}
+
+void SyncNode(pugi::xml_node element, const SettingsNode& node) {
+  const auto& values = node.NamedValues();
+  const auto& children = node.ChildNodes();
+  const auto& entries = node.ValueEntries();
+  std::vector<bool> matched(values.size());
+  size_t next = 0;
+  size_t child = 0;
+  size_t entry = 0;
+  for (pugi::xml_node e : Elements(element)) {
+    const std::string_view kind = e.name();
+    const char* name = e.attribute("name").value();
+    const size_t v = kind == "value" ? Match(values, matched, next, name,
+                                             [](const auto& nv) -> const std::string& { return nv.name; })
+                                     : values.size();
+    if (v < values.size()) {
+      matched[v] = true;
+      SetAttribute(e, "name", values[v].name.c_str());
+      SetTypedValue(e, "type", "data", values[v].value);
+    } else if ((kind == "node" || kind == "list") && child < children.size() &&
+               (kind == "list") == children[child]->IsPropertyList() &&
+               EqualsNoCase(children[child]->Name(), name)) {
+      SyncChild(e, *children[child++]);
+    } else if (kind == "entry" && entry < entries.size()) {
+      SetTypedValue(e, "type", "data", entries[entry++]);
+    } else {
+      element.remove_child(e);
+    }
   }
-  for (const auto& sub : key.Keys()) {
-    pugi::xml_node k = element.append_child("key");
-    k.append_attribute("name") = sub->Name().c_str();
-    WriteKey(k, *sub);
+  for (size_t v = 0; v < values.size(); ++v) {
+    if (matched[v]) continue;
+    pugi::xml_node e = AddElement(element, "value", 0);
+    SetAttribute(e, "name", values[v].name.c_str());
+    SetTypedValue(e, "type", "data", values[v].value);
+  }
+  for (; child < children.size(); ++child) {
+    SyncChild(AddElement(element, children[child]->IsPropertyList() ? "list" : "node", 1), *children[child]);
+  }
+  for (; entry < entries.size(); ++entry)
+    SetTypedValue(AddElement(element, "entry", 2), "type", "data", entries[entry]);
+}
+
+void SyncKey(pugi::xml_node element, const RegistryKey& key) {
+  const auto& values = key.Values();
+  const auto& keys = key.Keys();
+  std::vector<bool> valueMatched(values.size());
+  std::vector<bool> keyMatched(keys.size());
+  size_t nextValue = 0;
+  size_t nextKey = 0;
+  for (pugi::xml_node e : Elements(element)) {
+    const std::string_view kind = e.name();
+    const char* name = e.attribute("name").value();
+    const size_t v = kind == "value" ? Match(values, valueMatched, nextValue, name,
+                                             [](const auto& nv) -> const std::string& { return nv.first; })
+                                     : values.size();
+    const size_t k = kind == "key" ? Match(keys, keyMatched, nextKey, name,
+                                           [](const auto& key) -> const std::string& { return key->Name(); })
+                                   : keys.size();
+    if (v < values.size()) {
+      valueMatched[v] = true;
+      SetAttribute(e, "name", values[v].first.c_str());
+      SetAttribute(e, "data", values[v].second.c_str());
+    } else if (k < keys.size()) {
+      keyMatched[k] = true;
+      SetAttribute(e, "name", keys[k]->Name().c_str());
+      SyncKey(e, *keys[k]);
+    } else {
+      element.remove_child(e);
+    }
+  }
+  for (size_t v = 0; v < values.size(); ++v) {
+    if (valueMatched[v]) continue;
+    pugi::xml_node e = AddElement(element, "value", 0);
+    SetAttribute(e, "name", values[v].first.c_str());
+    SetAttribute(e, "data", values[v].second.c_str());
+  }
+  for (size_t k = 0; k < keys.size(); ++k) {
+    if (keyMatched[k]) continue;
+    pugi::xml_node e = AddElement(element, "key", 1);
+    SetAttribute(e, "name", keys[k]->Name().c_str());
+    SyncKey(e, *keys[k]);
   }
 }
 
@@ -155,17 +283,59 @@ void WriteAll(int fd, std::string_view data, const std::filesystem::path& file) 
   }
 }
 
-// Writes text to file so that file holds either its old or its new content at any moment.
+// The file a path names, symbolic links followed: a save replaces that file, not the link.
+std::filesystem::path FollowLinks(std::filesystem::path path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    std::error_code ec;
+    if (!std::filesystem::is_symlink(path, ec)) {
+      std::filesystem::path real = std::filesystem::weakly_canonical(path, ec);
+      return ec ? path : real;
+    }
+    std::filesystem::path to = std::filesystem::read_symlink(path, ec);
+    if (ec) FileError(path, "follow the link", ec.value());
+    path = to.is_absolute() ? to : path.parent_path() / to;
+  }
+  FileError(path, "follow the links to", ELOOP);
+}
+
+// The content of a regular file; nothing when there is none.
+std::optional<std::string> ReadRegularFile(const std::filesystem::path& file) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(file, ec)) return std::nullopt;
+  std::ifstream in(file, std::ios::binary);
+  if (!in) FileError(file, "read", errno);
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad()) FileError(file, "read", errno);
+  return text.str();
+}
+
+// Writes text to file so that file holds either its old or its new content at any moment. The
+// file keeps its mode and owner; a new one is private to the user.
 void ReplaceFile(const std::filesystem::path& file, std::string_view text) {
   const std::filesystem::path dir = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   if (ec) FileError(file, "create the folder of", ec.value());
 
+  struct stat old {};
+  const bool replacing = ::stat(file.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+  // Writing anyway would undo the user's protection: the rename needs only the folder.
+  if (replacing && ((old.st_mode & 0222) == 0 || ::access(file.c_str(), W_OK) != 0)) {
+    throw AutomationError(kFileAccessError, "SettingsStore",
+                          "The settings file " + file.string() +
+                              " is read-only; nothing was saved. Make it writable to change settings.");
+  }
   std::string temp = file.string() + ".tmp.XXXXXX";
   const int fd = ::mkstemp(temp.data());
   if (fd < 0) FileError(file, "create a temporary file beside", errno);
   try {
+    if (replacing) {
+      if (::fchmod(fd, old.st_mode & 07777) != 0) FileError(file, "keep the mode of", errno);
+      // Only root may give a file away; for anyone else the owner is already right.
+      if (::fchown(fd, old.st_uid, old.st_gid) != 0 && errno != EPERM)
+        FileError(file, "keep the owner of", errno);
+    }
     WriteAll(fd, text, file);
     // The data must be on disk before the rename makes it the file.
     if (::fsync(fd) != 0) FileError(file, "flush", errno);
@@ -189,6 +359,30 @@ void ReplaceFile(const std::filesystem::path& file, std::string_view text) {
     ::fsync(dfd);
     ::close(dfd);
   }
+}
+
+// Takes "<file>.lock" (kept, never removed: removing it would let two processes lock two
+// different files), waiting as wait says while another process holds it.
+int Lock(const std::filesystem::path& file, const WriterWait& wait) {
+  std::error_code ec;
+  if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), ec);
+  const std::string lockFile = file.string() + ".lock";
+  const int fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) FileError(file, "lock", errno);
+  std::optional<WriterWaiting> waiting;
+  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int err = errno;
+    if (err == EINTR) continue;
+    if (err == EWOULDBLOCK && !waiting) waiting.emplace(wait, file.string());
+    if (err != EWOULDBLOCK || !waiting->Pause()) {
+      ::close(fd);
+      if (err != EWOULDBLOCK) FileError(file, "lock", err);
+      throw AutomationError(
+          kFileAccessError, "SettingsStore",
+          "Cannot change the settings file: " + WaitedTooLongText(wait, file.string()) + ".");
+    }
+  }
+  return fd;
 }
 
 template <class T>
@@ -347,8 +541,20 @@ bool RegistryKey::DeleteKey(std::string_view name) {
 }
 
 void RegistryKey::AttachKey(RegistryKeyPtr key) {
-  DeleteKey(key->Name());
+  for (auto& k : keys_) {
+    if (EqualsNoCase(k->Name(), key->Name())) {
+      k = std::move(key);
+      return;
+    }
+  }
   keys_.push_back(std::move(key));
+}
+
+RegistryKeyPtr RegistryKey::Clone() const {
+  auto copy = std::make_shared<RegistryKey>(name_);
+  copy->values_ = values_;
+  for (const auto& key : keys_) copy->keys_.push_back(key->Clone());
+  return copy;
 }
 
 std::vector<std::string> RegistryKey::KeyNames() const {
@@ -376,26 +582,40 @@ void ApplyDefaults(SettingsNode& settings) {
 
 }  // namespace
 
+struct SettingsStore::Document {
+  pugi::xml_document xml;
+  std::optional<std::string> text;  // the file's bytes; nothing when there was no file
+};
+
 SettingsStore::SettingsStore()
     : settings_(SettingsNode::Create("Settings")), registry_(std::make_shared<RegistryKey>("")) {
   ApplyDefaults(*settings_);
   lastWritten_ = ToXml();
 }
 
-SettingsStore::SettingsStore(std::filesystem::path file) : SettingsStore() {
+SettingsStore::SettingsStore(std::filesystem::path file, WriterWait wait) : SettingsStore() {
   file_ = std::move(file);
+  wait_ = std::move(wait);
+  Read();
+}
+
+SettingsStore::~SettingsStore() { Unlock(); }
+
+void SettingsStore::Read() {
   std::error_code ec;
-  if (!std::filesystem::exists(file_, ec)) {
-    if (ec) FileError(file_, "look for", ec.value());
-    return;
+  const bool present = std::filesystem::exists(file_, ec);
+  if (ec) FileError(file_, "look for", ec.value());
+  if (present && std::filesystem::is_directory(file_, ec)) FileError(file_, "read", EISDIR);
+  std::optional<std::string> text = present ? ReadRegularFile(file_) : std::nullopt;
+  if (present && !text) FileError(file_, "read", EINVAL);
+  if (text) {
+    LoadXml(*text, file_.string());
+  } else {
+    settings_ = SettingsNode::Create("Settings");
+    registry_ = std::make_shared<RegistryKey>("");
+    document_ = std::make_unique<Document>();
   }
-  if (std::filesystem::is_directory(file_, ec)) FileError(file_, "read", EISDIR);
-  std::ifstream in(file_, std::ios::binary);
-  if (!in) FileError(file_, "read", errno);
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) FileError(file_, "read", errno);
-  LoadXml(text.str(), file_.string());
+  document_->text = std::move(text);
   ApplyDefaults(*settings_);
   // Compared in the form this store writes, so that a hand-formatted file is not rewritten
   // until something changes.
@@ -403,13 +623,14 @@ SettingsStore::SettingsStore(std::filesystem::path file) : SettingsStore() {
 }
 
 void SettingsStore::LoadXml(std::string_view xml, std::string_view source) {
-  pugi::xml_document doc;
+  auto document = std::make_unique<Document>();
+  // Comments and declarations are kept: they are the user's, and a save writes them back.
   const pugi::xml_parse_result parsed =
-      doc.load_buffer(xml.data(), xml.size(), pugi::parse_default, pugi::encoding_utf8);
+      document->xml.load_buffer(xml.data(), xml.size(), pugi::parse_full, pugi::encoding_utf8);
   if (!parsed) {
     Corrupt(source, std::string(parsed.description()) + " at byte " + std::to_string(parsed.offset));
   }
-  const pugi::xml_node root = doc.child(kRootElement);
+  const pugi::xml_node root = document->xml.child(kRootElement);
   if (!root) Corrupt(source, std::string("the root element is not <") + kRootElement + ">");
   const std::string version = root.attribute("version").value();
   if (version != kVersion) Corrupt(source, "version '" + version + "' is not " + kVersion);
@@ -421,25 +642,82 @@ void SettingsStore::LoadXml(std::string_view xml, std::string_view source) {
   ReadKey(root.child("registry"), *registry, source);
   settings_ = std::move(settings);
   registry_ = std::move(registry);
+  document_ = std::move(document);
 }
 
-std::string SettingsStore::ToXml() const {
-  pugi::xml_document doc;
-  pugi::xml_node root = doc.append_child(kRootElement);
-  root.append_attribute("version") = kVersion;
-  pugi::xml_node settings = root.append_child("settings");
-  settings.append_attribute("name") = settings_->Name().c_str();
-  WriteNode(settings, *settings_);
-  WriteKey(root.append_child("registry"), *registry_);
+std::string SettingsStore::Render(const Document* base, Document* rendered) const {
+  pugi::xml_document scratch;
+  pugi::xml_document& doc = rendered ? rendered->xml : scratch;
+  if (base) {
+    doc.reset(base->xml);
+  } else {
+    doc.reset();
+  }
+  pugi::xml_node root = doc.child(kRootElement);
+  if (!root) {
+    root = doc.append_child(kRootElement);
+    root.append_attribute("version") = kVersion;
+  }
+  pugi::xml_node settings = root.child("settings");
+  pugi::xml_node registry = root.child("registry");
+  if (!settings)
+    settings = registry ? root.insert_child_before("settings", registry) : root.append_child("settings");
+  SetAttribute(settings, "name", settings_->Name().c_str());
+  SyncNode(settings, *settings_);
+  if (!registry) registry = root.insert_child_after("registry", settings);
+  SyncKey(registry, *registry_);
   std::ostringstream out;
   doc.save(out, "  ", pugi::format_default, pugi::encoding_utf8);
   return out.str();
 }
 
+std::string SettingsStore::ToXml() const { return Render(nullptr, nullptr); }
+
+void SettingsStore::LockForChange() {
+  if (file_.empty() || Locked()) return;
+  lockFd_ = Lock(FollowLinks(file_), wait_);
+  try {
+    Read();
+  } catch (...) {
+    Unlock();
+    throw;
+  }
+}
+
+void SettingsStore::Unlock() {
+  if (lockFd_ < 0) return;
+  ::close(lockFd_);  // releases the lock
+  lockFd_ = -1;
+}
+
 void SettingsStore::Save() {
-  std::string xml = ToXml();
-  if (!file_.empty()) ReplaceFile(file_, xml);
-  lastWritten_ = std::move(xml);
+  if (file_.empty()) {
+    lastWritten_ = ToXml();
+    return;
+  }
+  const std::filesystem::path target = FollowLinks(file_);
+  const bool lockedSinceRead = Locked();
+  if (!lockedSinceRead) lockFd_ = Lock(target, wait_);
+  struct Release {
+    SettingsStore& store;
+    ~Release() { store.Unlock(); }
+  } release{*this};
+  if (!lockedSinceRead) {
+    // Writing now would undo another process's change, which this store has not seen.
+    const std::optional<std::string> now = ReadRegularFile(target);
+    if (now && now != document_->text) {
+      throw AutomationError(kFileAccessError, "SettingsStore",
+                            "The settings file " + file_.string() +
+                                " was changed by another process since it was read; nothing was saved. "
+                                "Make the change again.");
+    }
+  }
+  auto written = std::make_unique<Document>();
+  std::string text = Render(document_.get(), written.get());
+  ReplaceFile(target, text);
+  written->text = std::move(text);
+  document_ = std::move(written);
+  lastWritten_ = ToXml();
 }
 
 bool SettingsStore::SaveIfChanged() {
@@ -455,10 +733,11 @@ void SettingsStore::LoadHandler(IAppRegistryHandler& handler) {
 }
 
 void SettingsStore::SaveHandler(IAppRegistryHandler& handler) {
-  // Saved into a detached key first: a handler that fails halfway leaves the old data.
-  auto fresh = std::make_shared<RegistryKey>(handler.Name());
-  handler.SaveRegistryData(*fresh);
-  registry_->AttachKey(std::move(fresh));
+  // Saved into a detached copy first: a handler that fails halfway leaves the old data.
+  const auto existing = std::static_pointer_cast<RegistryKey>(registry_->OpenKey(handler.Name()));
+  auto copy = existing ? existing->Clone() : std::make_shared<RegistryKey>(handler.Name());
+  handler.SaveRegistryData(*copy);
+  registry_->AttachKey(std::move(copy));
 }
 
 // ---- folders and group services ---------------------------------------------------------

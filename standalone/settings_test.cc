@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "ridirodev/core/automation_error.h"
@@ -107,7 +108,8 @@ TEST_F(SettingsFileTest, ACrashOrAFailureDuringSaveNeverDamagesTheFile) {
   store.Settings()->SetValue("A", Variant(2));
   store.Save();
   EXPECT_EQ(SettingsStore(file_).Settings()->Value("A"), Variant(2));
-  EXPECT_EQ(FolderFiles(), (std::vector<std::string>{"settings.xml", "settings.xml.tmp.Ab12Cd"}))
+  EXPECT_EQ(FolderFiles(),
+            (std::vector<std::string>{"settings.xml", "settings.xml.lock", "settings.xml.tmp.Ab12Cd"}))
       << "the stray file is neither read nor touched";
 
   fs::remove_all(file_.parent_path());
@@ -116,7 +118,8 @@ TEST_F(SettingsFileTest, ACrashOrAFailureDuringSaveNeverDamagesTheFile) {
   const auto save = [&] { store.Save(); };
   EXPECT_EQ(testing::ErrorOf(save), kFileAccessError);
   EXPECT_THAT(save, ThrowsMessage<AutomationError>(HasSubstr(file_.string())));
-  EXPECT_EQ(FolderFiles(), std::vector<std::string>{"settings.xml"}) << "the temporary file is removed";
+  EXPECT_EQ(FolderFiles(), (std::vector<std::string>{"settings.xml", "settings.xml.lock"}))
+      << "the temporary file is removed";
   // Reading a folder as the file is a read error, not an empty store.
   ExpectOpenError(kFileAccessError);
   fs::remove(file_);
@@ -171,32 +174,107 @@ TEST(SettingsNodeTest, TheTreeStaysATree) {
   EXPECT_EQ(root->Value("x"), Variant(2));
 }
 
-// Saves each definition it holds as one value of a subkey; loads the names it finds there.
+// Writes Def[1] to Def[k] into its subkey and removes the later ones.
 class DefinitionsHandler : public IAppRegistryHandler {
  public:
   std::string Name() const override { return "CFilterDefinitions"; }
   int32_t Kind() const override { return 1; }
-  void LoadRegistryData(IRegistryKey& node) override {
-    auto key = node.OpenKey("filterdefinitionsroot");  // key names ignore case
-    loaded = key ? key->ValueNames() : std::vector<std::string>{};
-  }
+  void LoadRegistryData(IRegistryKey&) override {}
   void SaveRegistryData(IRegistryKey& node) override {
-    for (const auto& name : toSave) node.CreateKey("FilterDefinitionsRoot")->WriteValue(name, "1");
+    auto key = node.CreateKey("FilterDefinitionsRoot");
+    for (size_t k = 0; k < toSave.size(); ++k)
+      key->WriteValue("Def[" + std::to_string(k + 1) + "]", toSave[k]);
+    for (size_t k = toSave.size() + 1; key->HasValue("Def[" + std::to_string(k) + "]"); ++k) {
+      key->DeleteValue("Def[" + std::to_string(k) + "]");
+    }
   }
-  std::vector<std::string> toSave, loaded;
+  std::vector<std::string> toSave;
 };
 
-TEST(RegistryServiceTest, HandlersSaveIntoAFreshKeyAndLoadBackThroughTheFile) {
-  SettingsStore store;
+TEST_F(SettingsFileTest, ASaveChangesWhatItOwnsAndKeepsTheRestOfTheFileItsLinkAndItsMode) {
+  const fs::path target = dir_ / "real.xml";
+  const std::string original = R"(<?xml version="1.0"?>
+<!-- the user's note on top -->
+<ridirodev-settings version="1">
+  <settings name="Settings">
+    <!-- on widths -->
+    <value name="Width" type="integer" data="10" />
+    <node name="Gone" />
+  </settings>
+  <settings name="Second">
+    <value name="X" type="string" data="x" />
+  </settings>
+  <registry>
+    <key name="CFilterDefinitions">
+      <key name="FilterDefinitionsRoot">
+        <!-- on definitions -->
+        <value name="Def[1]" data="A:G" />
+        <value name="Def[2]" data="B:G" />
+        <value name="Note" data="not a definition" />
+      </key>
+    </key>
+  </registry>
+</ridirodev-settings>
+)";
+  Write(target, original);
+  fs::permissions(target, fs::perms(0640));
+  fs::create_directories(file_.parent_path());
+  fs::create_symlink("../real.xml", file_);
+
+  SettingsStore store(file_);
+  store.Settings()->SetValue("Width", Variant(20));
+  store.Settings()->SetValue("Added", Variant(true));
   DefinitionsHandler handler;
-  handler.toSave = {"GSM and LTE:GL", "UMTS only:U", "CDMA:C"};
+  handler.toSave = {"C:U"};
   store.SaveHandler(handler);
-  handler.toSave = {"GSM and LTE:GL"};  // the user deleted two definitions
-  store.SaveHandler(handler);
-  SettingsStore copy;
-  copy.LoadXml(store.ToXml(), "copy");
-  copy.LoadHandler(handler);
-  EXPECT_EQ(handler.loaded, std::vector<std::string>{"GSM and LTE:GL"}) << "no leftovers of the longer save";
+  store.Save();
+
+  EXPECT_TRUE(fs::is_symlink(file_)) << "written through the link";
+  EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640));
+  std::ifstream in(target);
+  const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string expected = original;
+  for (const auto& [from, to] : {std::pair<std::string, std::string>{R"(data="10" />)", R"(data="20" />
+    <value name="UDC Timeout" type="integer" data="30" />
+    <value name="Added" type="boolean" data="true" />)"},
+                                 {R"(data="A:G")", R"(data="C:U")"},
+                                 {"        <value name=\"Def[2]\" data=\"B:G\" />\n", ""}}) {
+    expected.replace(expected.find(from), from.size(), to);
+  }
+  EXPECT_EQ(saved, expected);
+
+  // The user protects the file: a change is refused, and the file stays as it was.
+  fs::permissions(target, fs::perms(0444));
+  store.Settings()->SetValue("Width", Variant(30));
+  EXPECT_THAT([&] { store.Save(); },
+              ThrowsMessage<AutomationError>(AllOf(HasSubstr(target.string()), HasSubstr("is read-only"))));
+  EXPECT_EQ(SettingsStore(file_).Settings()->Value("Width"), Variant(20));
+}
+
+TEST_F(SettingsFileTest, ChangesOfTwoStoresNeverUndoEachOther) {
+  std::vector<std::string> notices;
+  const WriterWait wait{1100, [&](std::string_view text) { notices.emplace_back(text); }};
+  SettingsStore first(file_, wait);
+  SettingsStore second(file_, wait);
+  SettingsStore unlocked(file_, wait);
+  first.LockForChange();
+  EXPECT_THAT([&] { second.LockForChange(); },
+              ThrowsMessage<AutomationError>(
+                  HasSubstr("another writer kept " + file_.string() + " busy for 1 second")));
+  EXPECT_EQ(notices, std::vector<std::string>{"waiting for another writer of " + file_.string() + "..."});
+  first.Settings()->SetValue("A", Variant(1));
+  first.Save();  // and lets go
+  second.LockForChange();
+  EXPECT_EQ(second.Settings()->Value("A"), Variant(1)) << "read again under the lock";
+  second.Settings()->SetValue("B", Variant(2));
+  second.Save();
+  // A store that read before those saves would undo them: it refuses instead.
+  unlocked.Settings()->SetValue("C", Variant(3));
+  EXPECT_THAT([&] { unlocked.Save(); },
+              ThrowsMessage<AutomationError>(HasSubstr("changed by another process")));
+  SettingsStore after(file_);
+  EXPECT_EQ(after.Settings()->Value("A"), Variant(1));
+  EXPECT_EQ(after.Settings()->Value("B"), Variant(2));
 }
 
 }  // namespace

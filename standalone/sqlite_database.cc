@@ -8,6 +8,7 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <optional>
 #include <utility>
 
@@ -408,9 +409,47 @@ int32_t DeclaredWidth(std::string_view decl) {
 
 }  // namespace
 
+struct SqliteConnection::BusyWait {
+  WriterWait policy;
+  std::string file;
+  std::optional<WriterWaiting> waiting;
+  bool ranOut = false;
+};
+
+SqliteConnection::SqliteConnection(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {}
+
 SqliteConnection::~SqliteConnection() {
   for (const auto& [sql, stmt] : cached_) sqlite3_finalize(stmt);
   sqlite3_close_v2(db_);
+}
+
+int SqliteConnection::OnBusy(void* busy, int count) {
+  auto& wait = *static_cast<BusyWait*>(busy);
+  if (count == 0) {  // a new wait
+    wait.waiting.emplace(wait.policy, wait.file);
+    wait.ranOut = false;
+  }
+  if (wait.waiting->Pause()) return 1;
+  wait.ranOut = true;
+  return 0;
+}
+
+void SqliteConnection::WaitForWriters(WriterWait policy) {
+  auto wait = std::make_unique<BusyWait>(BusyWait{std::move(policy), path_, std::nullopt, false});
+  sqlite3_busy_handler(db_, &SqliteConnection::OnBusy, wait.get());
+  busy_ = std::move(wait);
+}
+
+std::string SqliteConnection::WaitNote() const {
+  if (!busy_ || !busy_->ranOut) return "";
+  busy_->ranOut = false;
+  return "; " + WaitedTooLongText(busy_->policy, path_);
+}
+
+std::string SqliteConnection::ErrorText() const {
+  std::string text = sqlite3_errmsg(db_);
+  if ((sqlite3_errcode(db_) & 0xff) == SQLITE_BUSY) text += WaitNote();
+  return text;
 }
 
 sqlite3_stmt* SqliteConnection::Cached(const std::string& sql) const {
@@ -434,7 +473,8 @@ void SqliteConnection::Exec(std::string_view sql) const {
   const std::string text(sql);
   char* message = nullptr;
   if (sqlite3_exec(db_, text.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
-    const std::string why = message ? message : sqlite3_errmsg(db_);
+    std::string why = message ? message : sqlite3_errmsg(db_);
+    if ((sqlite3_errcode(db_) & 0xff) == SQLITE_BUSY) why += WaitNote();
     sqlite3_free(message);
     throw AutomationError(kDatabaseError, kSource, why + "\nStatement: " + text);
   }
@@ -442,8 +482,42 @@ void SqliteConnection::Exec(std::string_view sql) const {
 
 void SqliteConnection::Fail(std::string_view what, std::string_view statement) const {
   throw AutomationError(kDatabaseError, kSource,
-                        std::string(what) + ": " + sqlite3_errmsg(db_) + "\nStatement: " + std::string(statement));
+                        std::string(what) + ": " + ErrorText() + "\nStatement: " + std::string(statement));
 }
+
+namespace {
+
+// Opens name (path unless a URI) as the connection to path.
+std::shared_ptr<SqliteConnection> OpenConnection(const std::string& path, int flags, const WriterWait& wait,
+                                                 const std::string& name = "") {
+  sqlite3* db = nullptr;
+  const int rc = sqlite3_open_v2((name.empty() ? path : name).c_str(), &db, flags, nullptr);
+  if (rc != SQLITE_OK) {
+    const std::string why = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    sqlite3_close_v2(db);
+    throw AutomationError(kDatabaseError, kSource,
+                          "The dictionary database " + path + " cannot be opened: " + why);
+  }
+  auto conn = std::make_shared<SqliteConnection>(db, path);
+  conn->WaitForWriters(wait);
+  return conn;
+}
+
+// The first read, which proves the file is a database before anything else relies on it.
+bool FirstRead(const SqliteConnection& conn) {
+  return sqlite3_exec(conn.Handle(), "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) ==
+         SQLITE_OK;
+}
+
+void Warn(const SqliteDatabaseOptions& options, const std::string& text) {
+  if (options.warning) {
+    options.warning(text);
+  } else {
+    std::cerr << "ridirodev: warning: " << text << std::endl;
+  }
+}
+
+}  // namespace
 
 SqliteDatabase::SqliteDatabase(const std::string& path, SqliteDatabaseOptions options) : options_(std::move(options)) {
   const bool memory = path == ":memory:" || path.empty();
@@ -456,37 +530,88 @@ SqliteDatabase::SqliteDatabase(const std::string& path, SqliteDatabaseOptions op
     std::error_code ec;
     if (!parent.empty()) std::filesystem::create_directories(parent, ec);
   }
-  sqlite3* db = nullptr;
   // A database object serves one thread (the component's state is per thread): SQLite's
   // per-connection mutex, taken on every column read, buys nothing.
   const int flags = (options_.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX |
                     (options_.create || memory ? SQLITE_OPEN_CREATE : 0);
-  const int rc = sqlite3_open_v2(memory ? ":memory:" : path.c_str(), &db, flags, nullptr);
-  if (rc != SQLITE_OK) {
-    const std::string why = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-    sqlite3_close_v2(db);
-    throw AutomationError(kDatabaseError, kSource, "The dictionary database " + path + " cannot be opened: " + why);
+  const std::string file = memory ? ":memory:" : path;
+  conn_ = OpenConnection(file, flags, options_.wait);
+  bool usable = FirstRead(*conn_);
+  if (!usable && sqlite3_extended_errcode(conn_->Handle()) == SQLITE_READONLY_ROLLBACK) {
+    // A writer stopped halfway and left its journal: it must be played back before anyone can
+    // read, which takes write access. A short-lived writable connection does it; this one
+    // stays read-only.
+    conn_.reset();
+    FirstRead(*OpenConnection(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, options_.wait));
+    conn_ = OpenConnection(file, flags, options_.wait);
+    usable = FirstRead(*conn_);
+    if (!usable && sqlite3_extended_errcode(conn_->Handle()) == SQLITE_READONLY_ROLLBACK) {
+      throw AutomationError(kDatabaseError, kSource,
+                            "The file " + path +
+                                " is not a usable dictionary database: " + conn_->ErrorText() +
+                                ". A writer stopped halfway; rolling back its unfinished write (" + path +
+                                "-journal) needs write access to the file and its folder.");
+    }
   }
-  conn_ = std::make_shared<SqliteConnection>(db, memory ? ":memory:" : path);
-  sqlite3_busy_timeout(db, 60000);
+  if (!usable && options_.readOnly &&
+      sqlite3_extended_errcode(conn_->Handle()) == SQLITE_READONLY_DIRECTORY) {
+    // A write-ahead-logged file in a folder this user cannot write: the index of its log cannot
+    // be made, so it is read as it stands. A writer needs that folder too; one allowed to write
+    // there is rare for a dictionary others may only read.
+    std::string uri = "file:";
+    for (const char c : std::filesystem::absolute(path).string()) {
+      if (c == '%' || c == '?' || c == '#') {
+        static constexpr char kHex[] = "0123456789abcdef";
+        uri += {'%', kHex[(c >> 4) & 0xf], kHex[c & 0xf]};
+      } else {
+        uri += c;
+      }
+    }
+    conn_ = OpenConnection(file, flags | SQLITE_OPEN_URI, options_.wait, uri + "?immutable=1");
+    usable = FirstRead(*conn_);
+  }
+  if (!usable) {
+    throw AutomationError(kDatabaseError, kSource,
+                          "The file " + path + " is not a usable dictionary database: " + conn_->ErrorText());
+  }
   if (options_.traceFile.empty()) {
     if (const char* env = std::getenv("RIDIRODEV_SQL_TRACE"); env && *env) options_.traceFile = env;
   }
   conn_->SetTraceFile(options_.traceFile);
-  // Reading the schema proves the file is a database before anything else relies on it.
-  if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK) {
-    throw AutomationError(kDatabaseError, kSource,
-                          "The file " + path + " is not a usable dictionary database: " + sqlite3_errmsg(db));
-  }
+  sqlite3* db = conn_->Handle();
   if (!memory && !options_.create) {
     if (!TableExists("ridirodev_meta")) {
       throw AutomationError(kDatabaseError, kSource,
                             "The file " + path + " holds no dictionary (create one with 'ridirodev init').");
     }
     CheckSchemaVersion(path);
+    if (!options_.readOnly && !sqlite3_db_readonly(db, "main")) PrepareForWriters(path);
   }
   conn_->Exec("PRAGMA foreign_keys = ON");
   RegisterDictionaryFunctions(db);
+}
+
+void SqliteDatabase::PrepareForWriters(const std::string& path) {
+  sqlite3* db = conn_->Handle();
+  // With write-ahead logging readers never wait for a writer, nor a writer for them. The mode
+  // stays with the file. Should the switch fail, the file keeps its journal and works as before.
+  bool wal = false;
+  {
+    Statement mode(*conn_, "PRAGMA journal_mode");
+    const auto* text = sqlite3_step(mode.get()) == SQLITE_ROW
+                           ? reinterpret_cast<const char*>(sqlite3_column_text(mode.get(), 0))
+                           : nullptr;
+    wal = text && EqualsNoCase(text, "wal");
+  }
+  if (!wal) sqlite3_exec(db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
+  const std::vector<std::string> repeated = EnsureBusyHourNameIndex(db);
+  if (!repeated.empty()) {
+    std::string names;
+    for (const std::string& name : repeated) names += (names.empty() ? "" : ", ") + name;
+    Warn(options_,
+         "busy-hour names repeat at one entity in " + path + ": " + names +
+             ". Until all but one of each are renamed, two users can still add the same name at once.");
+  }
 }
 
 void SqliteDatabase::CheckSchemaVersion(const std::string& path) {
@@ -568,7 +693,7 @@ sqlite3_stmt* SqliteDatabase::Prepare(std::string_view sql) {
   };
   if (sqlite3_prepare_v2(conn_->Handle(), translated.c_str(), static_cast<int>(translated.size()), &stmt,
                          &tail) != SQLITE_OK) {
-    fail(std::string("The statement could not be run: ") + sqlite3_errmsg(conn_->Handle()));
+    fail("The statement could not be run: " + conn_->ErrorText());
   }
   if (!stmt) throw AutomationError(kDatabaseError, kSource, "The statement is empty: " + std::string(sql));
   // Only the first statement would run: refuse the rest rather than drop it unseen.
@@ -603,7 +728,16 @@ Variant SqliteDatabase::RunRoutine(std::string_view name, const std::vector<Vari
                                    std::vector<Variant>* outputs) {
   CountCall();
   RoutineCall call{std::string(name), args, {}};
-  Variant result = standalone::RunRoutine(conn_->Handle(), call);
+  Variant result;
+  conn_->WaitNote();  // forget a wait that ran out before: it is not this routine's
+  try {
+    result = standalone::RunRoutine(conn_->Handle(), call);
+  } catch (const AutomationError& e) {
+    // The routine's own rollback has cleared SQLite's error code by now.
+    const std::string note = conn_->WaitNote();
+    if (note.empty()) throw;
+    throw AutomationError(e.Number(), e.Source(), e.Description() + note);
+  }
   if (outputs) *outputs = std::move(call.outputs);
   return result;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/host/database.h"
+#include "standalone/writer_wait.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -24,13 +26,21 @@ inline constexpr int32_t kDatabaseError = -2147217900;
 // that a row set outliving the database object stays valid.
 class SqliteConnection {
  public:
-  SqliteConnection(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {}
+  SqliteConnection(sqlite3* db, std::string path);
   SqliteConnection(const SqliteConnection&) = delete;
   SqliteConnection& operator=(const SqliteConnection&) = delete;
   ~SqliteConnection();
 
   sqlite3* Handle() const noexcept { return db_; }
   const std::string& Path() const noexcept { return path_; }
+
+  // A statement that finds the file taken by another writer waits as policy says.
+  void WaitForWriters(WriterWait policy);
+  // SQLite's message for the last failure; after a wait that ran out, also who held the file
+  // and what to do (said once).
+  std::string ErrorText() const;
+  // What ErrorText adds after a wait that ran out, or "" (said once, whatever the error).
+  std::string WaitNote() const;
 
   // Appends the text to the statement trace file when one is configured.
   void Trace(std::string_view text) const;
@@ -58,6 +68,9 @@ class SqliteConnection {
   sqlite3* db_;
   std::string path_;
   std::string traceFile_;
+  struct BusyWait;
+  static int OnBusy(void* busy, int count);
+  std::unique_ptr<BusyWait> busy_;
   mutable std::unordered_map<std::string, sqlite3_stmt*> cached_;
   std::optional<InterruptedRead> interrupted_;
 };
@@ -68,6 +81,9 @@ struct SqliteDatabaseOptions {
   bool alwaysReload = false;   // what AlwaysReload answers
   std::string traceFile;       // statement trace; defaults to RIDIRODEV_SQL_TRACE
   int32_t daySlots = 24;       // slots of a day, to read stored hour ranges into
+  WriterWait wait;             // how a write waits for another writer of the file
+  // Problems of the file that do not stop its use; standard error when empty.
+  std::function<void(std::string_view)> warning;
 };
 
 // The database object of the standalone host: takes the component's Oracle-dialect text,
@@ -77,7 +93,10 @@ class SqliteDatabase final : public IDBObject {
  public:
   // Opens a file or ":memory:". A missing file (without create), a file that is not a
   // database, one without the dictionary schema or with a schema version newer than this
-  // build's (or unreadable) gives a clear error.
+  // build's (or unreadable) gives a clear error. A file opened for writing is switched to
+  // write-ahead logging, so that readers never wait for a writer, and gets the constraints a
+  // database made by an older build lacks. Read-only, the unfinished write of a writer that
+  // died is rolled back first when the file allows it.
   explicit SqliteDatabase(const std::string& path, SqliteDatabaseOptions options = {});
 
   const std::shared_ptr<SqliteConnection>& Connection() const noexcept { return conn_; }
@@ -144,6 +163,7 @@ class SqliteDatabase final : public IDBObject {
   // statement. Text after the statement other than blanks, ';' and comments is an error.
   sqlite3_stmt* Prepare(std::string_view sql);
   void CheckSchemaVersion(const std::string& path);
+  void PrepareForWriters(const std::string& path);
   // Where every counted call passes; one test of an empty optional while nothing is armed.
   void CountCall() {
     if (armed_) [[unlikely]]

@@ -231,11 +231,13 @@ std::string BusyHourTables(sqlite3* db) {
 TEST(BusyHourReliabilityTest, AFailureAtAnyStepLeavesTheBusyHourTablesAsBefore) {
   const std::pair<const char*, void (CFieldCategory::*)(const CBusyHourPtr&)> operations[] = {
       {"insert", &CFieldCategory::AddBusyHour}, {"update", &CFieldCategory::UpdateBusyHour}};
-  // Cell Erlang BH asking for a PABH record, with an extra run of slots: the definition, the
-  // PABH record and two hour ranges are written.
+  // Cell Erlang BH under a name of its own (names are unique per entity) asking for a PABH
+  // record, with an extra run of slots: the definition, the PABH record and two hour ranges are
+  // written.
   auto edited = [] {
     auto bh = std::make_shared<CBusyHour>();
     bh->LoadBusyHourById(4);
+    bh->SetName("Cell Erlang BH 2");
     bh->SetPABH_Defined(true);
     bh->SetUpdateRequired(true);
     bh->SetSelected(3, true);

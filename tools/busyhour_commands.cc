@@ -293,10 +293,11 @@ void AddBusyHour(const std::string& entity, const std::string& name, bool summat
   const bool caseTwin = std::any_of(existing->begin(), existing->end(), [&](const CBusyHourPtr& bh) {
     return EqualsNoCase(bh->Name(), trimmed);
   });
-  if (caseTwin || !GBusyHour::IsBusyHourNameValid(trimmed, category->Id())) {
+  const auto taken = [&] {
     Invalid("There is already a busy hour or summation named '" + trimmed + "' at " +
             category->CategoryEntity() + ".");
-  }
+  };
+  if (caseTwin || !GBusyHour::IsBusyHourNameValid(trimmed, category->Id())) taken();
   if (summation && values.field) Invalid("A summation has no field (--field).");
   if (!summation && !values.field) Invalid("A busy hour needs its field (--field); a summation has none.");
   const CFieldPtr fld = summation ? nullptr : FindField(*category, *values.field);
@@ -314,7 +315,11 @@ void AddBusyHour(const std::string& entity, const std::string& name, bool summat
   } else {
     category->AddBusyHour(bh);
   }
-  if (bh->Id() <= 0) Invalid("The " + Describe(*bh) + " was not saved (the reason is reported above).");
+  if (bh->Id() <= 0) {
+    // Another user may have added the name since the check: the database keeps names unique.
+    if (!GBusyHour::IsBusyHourNameValid(trimmed, category->Id())) taken();
+    Invalid("The " + Describe(*bh) + " was not saved (the reason is reported above).");
+  }
   out << "Added " << Describe(*bh) << ", hours " << bh->Hours() << ".\n";
 }
 

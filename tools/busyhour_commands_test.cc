@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <optional>
@@ -14,6 +16,7 @@
 #include "standalone/host.h"
 #include "standalone/sqlite_database.h"
 #include "tools/command_test_support.h"
+#include "tools/commands.h"
 
 namespace ridirodev::tool {
 namespace {
@@ -143,6 +146,44 @@ TEST_F(BusyHourCommandsTest, BadValuesAreRefusedBeforeAnythingIsStored) {
   EXPECT_THAT(Run([](auto& out) { ListBusyHours({.entity = "Cell"}, out); }), Not(HasSubstr("Bad BH")));
   EXPECT_THAT(Run([](auto& out) { ChangeBusyHourOwner("", {"Cell Evening BH"}, "nobody", out); }),
               HasSubstr("There is no user named 'nobody'."));
+}
+
+// Two users add one name at one entity at once: the name check of each passes before the other
+// has stored anything.
+TEST(BusyHourNameRaceTest, TheSecondAddFailsAsTheNameCheckWould) {
+  std::string pattern = (std::filesystem::temp_directory_path() / "ridirodev_bh_race_XXXXXX").string();
+  const struct Dir {
+    std::filesystem::path path;
+    ~Dir() { std::filesystem::remove_all(path); }  // last, with the database's log files
+  } dir{mkdtemp(pattern.data())};
+  const std::filesystem::path db = dir.path / "dict.db";
+  std::ostringstream out;
+  InitDatabase({db, true, 0, true}, out);
+  sqlite3* other = nullptr;
+  sqlite3_open(db.c_str(), &other);
+  standalone::StandaloneConfig config;
+  config.db = db.string();
+  // The other user's add commits while this one waits to write, after its check.
+  auto host = std::make_shared<standalone::StandaloneHost>(
+      config, standalone::WriterWait{60'000, [&](std::string_view) {
+                                       sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+                                     }});
+  MRidirodevScope scope(host);
+  host->Sqlite();
+  ASSERT_EQ(sqlite3_exec(other,
+                         "BEGIN IMMEDIATE; INSERT INTO PM_BusyHour (Id, Name, Cluster_Entity_Id) "
+                         "VALUES (900, 'Night BH', 12)",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  std::ostringstream log;
+  std::streambuf* old = std::cerr.rdbuf(log.rdbuf());
+  const std::string result =
+      CommandOutput([](auto& o) { AddBusyHour("Cell", "Night BH", true, {.hours = "1"}, o); });
+  std::cerr.rdbuf(old);
+  EXPECT_EQ(result, "error: There is already a busy hour or summation named 'Night BH' at CellSite.");
+  EXPECT_EQ(host->Sqlite()->QueryValue("SELECT COUNT(*) FROM PM_BusyHour WHERE Name = 'Night BH'").ToInt32(),
+            1);
+  sqlite3_close(other);
 }
 
 }  // namespace

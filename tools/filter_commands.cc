@@ -62,9 +62,11 @@ std::string TechnologyLetters(const std::string& filter) {
   return letters;
 }
 
+// Written to the file at once: only a saved change may be reported as done.
 void SaveDefinitions(standalone::SettingsStore& settings) {
   const CFilterDefinitionsPtr definitions = GRidirodev::FilterDefinitions();
   settings.SaveHandler(*definitions);
+  settings.Save();
   definitions->Notify();
 }
 
@@ -85,8 +87,9 @@ bool CheckCriteria(const std::string& dataType, const std::string& expression, s
   return valid;
 }
 
-void LoadFilterDefinitions(standalone::SettingsStore& settings) {
+void LoadFilterDefinitions(standalone::SettingsStore& settings, bool forChange) {
   StartComponent();
+  if (forChange) settings.LockForChange();
   settings.LoadHandler(*GRidirodev::FilterDefinitions());
 }
 
@@ -202,19 +205,20 @@ FilterCommandLine::FilterCommandLine(CLI::App& app, std::optional<std::string>& 
       "filterdefs", "List, add and remove the named technology filters (saved in the settings file)");
   family->require_subcommand(1);
   auto leaf = [&](const std::string& name, const std::string& help,
-                  std::function<void(standalone::SettingsStore&, std::ostream&)> run) {
+                  std::function<void(standalone::SettingsStore&, std::ostream&)> run, bool changes = true) {
     CLI::App* command = family->add_subcommand(name, help);
     command->add_option("--db", db, "Database file to use");
-    p.commands.emplace_back(command,
-                            [run = std::move(run)](standalone::SettingsStore& settings, std::ostream& out) {
-                              LoadFilterDefinitions(settings);
-                              run(settings, out);
-                              return 0;
-                            });
+    p.commands.emplace_back(
+        command, [run = std::move(run), changes](standalone::SettingsStore& settings, std::ostream& out) {
+          LoadFilterDefinitions(settings, changes);
+          run(settings, out);
+          return 0;
+        });
     return command;
   };
-  leaf("list", "The fixed definitions, one per technology and one for all, then the saved ones",
-       [](standalone::SettingsStore&, std::ostream& out) { ListFilterDefinitions(out); });
+  leaf(
+      "list", "The fixed definitions, one per technology and one for all, then the saved ones",
+      [](standalone::SettingsStore&, std::ostream& out) { ListFilterDefinitions(out); }, false);
   CLI::App* add =
       leaf("add", "Save a definition", [&p](standalone::SettingsStore& settings, std::ostream& out) {
         AddFilterDefinition(settings, p.name, p.filter, out);

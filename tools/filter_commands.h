@@ -29,15 +29,18 @@ namespace ridirodev::tool {
 bool CheckCriteria(const std::string& dataType, const std::string& expression, std::ostream& out);
 
 // The saved filter definitions follow the fixed ones in the component's collection, as a host
-// restores them at start; the component must be started.
-void LoadFilterDefinitions(standalone::SettingsStore& settings);
+// restores them at start; the component must be started. Before a change (forChange) the
+// settings are locked and read afresh, so that another process's change is neither missed nor
+// undone by the save.
+void LoadFilterDefinitions(standalone::SettingsStore& settings, bool forChange = false);
 // Every definition with its filter and whether it is fixed or the user's.
 void ListFilterDefinitions(std::ostream& out);
 // A user definition: a new name without ":" and a filter of known technology short names.
-// Saved into settings (written to its file by the caller).
+// Saved into settings and its file before the result is printed.
 void AddFilterDefinition(standalone::SettingsStore& settings, const std::string& name,
                          const std::string& filter, std::ostream& out);
-// Removes a user definition by name (case ignored); a fixed one cannot be removed.
+// Removes a user definition by name (case ignored); a fixed one cannot be removed. Saved as an
+// addition is.
 void RemoveFilterDefinition(standalone::SettingsStore& settings, const std::string& name, std::ostream& out);
 
 // What --changed-within and --tech-filter of `fields` keep. Built before the fields are walked

@@ -2,10 +2,13 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <sstream>
 #include <tuple>
@@ -32,7 +35,10 @@ class FilterCommandsTest : public ::testing::Test {
     std::filesystem::remove(settingsFile_);
     Start();
   }
-  ~FilterCommandsTest() override { std::filesystem::remove(settingsFile_); }
+  ~FilterCommandsTest() override {
+    std::filesystem::remove(settingsFile_);
+    std::filesystem::remove(settingsFile_.string() + ".lock");
+  }
 
   // As the tool starts: a new host and component, the settings read from the file.
   void Start() {
@@ -122,6 +128,63 @@ TEST_F(FilterCommandsTest, FieldsNarrowedByChangePeriodAndTechnologyFilter) {
   query.tech.clear();
   query.techFilter = "Radio";
   EXPECT_THAT(Run([&](auto& o) { ShowFields(query, o); }), HasSubstr("Unknown filter definition 'Radio'"));
+}
+
+TEST_F(FilterCommandsTest, AChangeIsReportedOnlyOnceSavedAndOneStrandedAfterAGapGoes) {
+  std::ofstream(settingsFile_) << R"(<ridirodev-settings version="1"><registry><key name="CFilterDefinitions">
+    <key name="FilterDefinitionsRoot"><value name="FilterDef[1]" data="Voice:GCU" />
+    <value name="FilterDef[3]" data="Stranded:G" /></key></key></registry></ridirodev-settings>)";
+  Start();
+  EXPECT_THAT(Run(ListFilterDefinitions), ::testing::ContainsRegex("LTE +L +fixed\nVoice +GCU +saved\n$"));
+  std::filesystem::permissions(settingsFile_, std::filesystem::perms(0444));
+  for (const auto& change : std::vector<std::function<void(std::ostream&)>>{
+           [&](auto& o) { AddFilterDefinition(*settings_, "Packet", "EL", o); },
+           [&](auto& o) { RemoveFilterDefinition(*settings_, "Voice", o); }}) {
+    EXPECT_THAT(Run(change), ::testing::MatchesRegex("error: The settings file .* is read-only.*"));
+  }
+  std::filesystem::permissions(settingsFile_, std::filesystem::perms(0644));
+  Start();
+  EXPECT_EQ(Run([&](auto& o) { AddFilterDefinition(*settings_, "Packet", "EL", o); }),
+            "Added filter definition Packet (EL).\n");
+  std::ifstream in(settingsFile_);
+  const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_THAT(saved, HasSubstr(R"(<value name="FilterDef[2]" data="Packet:EL" />)"));
+  EXPECT_THAT(saved, ::testing::Not(HasSubstr("Stranded")));
+}
+
+TEST_F(FilterCommandsTest, WritersAtOnceKeepEveryDefinition) {
+  constexpr int kWriters = 4;
+  constexpr int kEach = 10;
+  std::vector<pid_t> writers;
+  for (int w = 0; w < kWriters; ++w) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      int failed = 0;
+      for (int i = 0; i < kEach; ++i) {
+        try {
+          standalone::SettingsStore settings(settingsFile_);
+          LoadFilterDefinitions(settings, true);
+          std::ostringstream out;
+          AddFilterDefinition(settings, "W" + std::to_string(w) + "_" + std::to_string(i), "G", out);
+        } catch (const AutomationError&) {
+          ++failed;
+        }
+      }
+      _exit(failed);
+    }
+    writers.push_back(pid);
+  }
+  for (const pid_t pid : writers) {
+    int status = -1;
+    waitpid(pid, &status, 0);
+    EXPECT_EQ(status, 0);
+  }
+  Start();
+  const std::string listed = Run(ListFilterDefinitions);
+  size_t saved = 0;
+  for (size_t at = listed.find(" saved\n"); at != std::string::npos; at = listed.find(" saved\n", at + 1))
+    ++saved;
+  EXPECT_EQ(saved, size_t{kWriters * kEach});
 }
 
 }  // namespace
