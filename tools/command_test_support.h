@@ -26,13 +26,13 @@ inline std::shared_ptr<standalone::StandaloneHost> SampleHost(standalone::Standa
   return host;
 }
 
-// What command printed, or "error: " and the description of the error it raised.
+// What command printed, followed by "error: " and the description of the error it raised.
 inline std::string CommandOutput(const std::function<void(std::ostream&)>& command) {
   std::ostringstream out;
   try {
     command(out);
   } catch (const AutomationError& e) {
-    return "error: " + e.Description();
+    return out.str() + "error: " + e.Description();
   }
   return out.str();
 }
