@@ -12,11 +12,13 @@
 #include <map>
 #include <memory>
 #include <random>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "bench/bench_options.h"
 #include "ridirodev/core/text.h"
 #include "ridirodev/frame/app_group_template.h"
 #include "ridirodev/frame/g_ridirodev.h"
@@ -29,11 +31,28 @@
 #include "standalone/sample.h"
 #include "standalone/schema.h"
 #include "standalone/sqlite_database.h"
+#include "tools/udc_commands.h"
 
 namespace {
 
 using namespace ridirodev;
-constexpr int32_t kBenchFields = 100000;
+using bench::Timed;
+const int32_t kBenchFields = bench::Sized(100000);
+const int32_t kCommonLookupFields = bench::Sized(200000);
+
+// A sample dictionary in memory whose entity BenchCell holds size generated fields.
+std::shared_ptr<standalone::StandaloneHost> SampleWith(int32_t size) {
+  standalone::StandaloneConfig config;
+  config.db = ":memory:";
+  config.settingsFile.clear();
+  auto host = std::make_shared<standalone::StandaloneHost>(config);
+  sqlite3* db = host->Sqlite()->Connection()->Handle();
+  standalone::CreateDictionarySchema(db);
+  standalone::SampleOptions options;
+  options.size = size;
+  standalone::LoadSampleDictionary(db, options);
+  return host;
+}
 
 // One in-memory sample dictionary with the large entity, installed for the whole run.
 struct Dictionary {
@@ -41,13 +60,7 @@ struct Dictionary {
   std::unique_ptr<MRidirodevScope> scope;
 
   Dictionary() {
-    standalone::StandaloneConfig config;
-    config.db = ":memory:";
-    config.settingsFile.clear();
-    host = std::make_shared<standalone::StandaloneHost>(config);
-    sqlite3* db = host->Sqlite()->Connection()->Handle();
-    standalone::CreateDictionarySchema(db);
-    standalone::LoadSampleDictionary(db, standalone::SampleOptions{.size = kBenchFields});
+    host = SampleWith(kBenchFields);
     scope = std::make_unique<MRidirodevScope>(host);
     GRidirodev::AppGroupTemplates();  // probe and templates once, outside the timings
   }
@@ -85,14 +98,14 @@ void BM_ComponentFields(benchmark::State& state) {
   fields.reset();
   traffic->ClearAll();
 }
-BENCHMARK(BM_ComponentFields)->Unit(benchmark::kMillisecond)->MinTime(1)->Repetitions(9);
+BENCHMARK(BM_ComponentFields)->Unit(benchmark::kMillisecond)->Apply(Timed<9, 1>);
 
 // The same statement the component runs, translated once, stepped with every column read.
 void BM_PlainSqliteLoop(benchmark::State& state) {
   Dictionary& dictionary = Shared();
   const std::string statement = dictionary.host->Sqlite()->Translate(
-      sql::DataSourceFieldsText(std::to_string(standalone::kSampleBenchEntity), standalone::kSampleTrafficDataSource,
-                                "Traffic", sql::kAllFields));
+      sql::DataSourceFieldsText(std::to_string(standalone::kSampleBenchEntity),
+                                standalone::kSampleTrafficDataSource, "Traffic", sql::kAllFields));
   sqlite3* db = dictionary.host->Sqlite()->Connection()->Handle();
   for (auto _ : state) {
     sqlite3_stmt* stmt = nullptr;
@@ -115,8 +128,7 @@ void BM_PlainSqliteLoop(benchmark::State& state) {
     state.counters["fields"] = static_cast<double>(rows);
   }
 }
-BENCHMARK(BM_PlainSqliteLoop)->Unit(benchmark::kMillisecond)->MinTime(1)->Repetitions(9);
-
+BENCHMARK(BM_PlainSqliteLoop)->Unit(benchmark::kMillisecond)->Apply(Timed<9, 1>);
 
 // The keys of the large entity's fields in a shuffled order, as the host would ask for them.
 std::vector<Variant> ShuffledKeys(const CFields& fields) {
@@ -136,7 +148,7 @@ void BM_FieldsKeyLookup(benchmark::State& state) {
   }
   state.counters["collection"] = static_cast<double>(keys.size());
 }
-BENCHMARK(BM_FieldsKeyLookup)->Repetitions(9);
+BENCHMARK(BM_FieldsKeyLookup)->Apply(Timed<9>);
 
 // The same lookups in a standard hash map with the same case folding.
 void BM_UnorderedMapLookup(benchmark::State& state) {
@@ -152,7 +164,7 @@ void BM_UnorderedMapLookup(benchmark::State& state) {
     if (++i == keys.size()) i = 0;
   }
 }
-BENCHMARK(BM_UnorderedMapLookup)->Repetitions(9);
+BENCHMARK(BM_UnorderedMapLookup)->Apply(Timed<9>);
 
 // Heap bytes the allocator has handed out and not taken back.
 size_t HeapInUse() {
@@ -202,6 +214,24 @@ void BM_FieldMemory(benchmark::State& state) {
 }
 BENCHMARK(BM_FieldMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
 
+// `common update NAME` without --entity: the name is looked for among the common fields of
+// every Traffic entity, BenchCell with its 200,000 fields among them. Each look-up reads every
+// entity's fields once, so its time should grow in line with their number.
+void BM_CommonFieldUpdateByName(benchmark::State& state) {
+  const std::shared_ptr<standalone::StandaloneHost> host = SampleWith(kCommonLookupFields);
+  MRidirodevScope scope(host);
+  std::ostringstream out;
+  tool::AddCommonField("Traffic", std::string(standalone::kSampleBenchEntityName), "Bench_Site_Note", {},
+                       out);
+  for (auto _ : state) {
+    out.str("");
+    tool::UpdateCommonField({}, "Bench_Site_Note", {}, out);
+  }
+  state.counters["fields"] = kCommonLookupFields;
+}
+// Fixed iterations: one call, so the dictionary is built once.
+BENCHMARK(BM_CommonFieldUpdateByName)->Unit(benchmark::kMillisecond)->Iterations(bench::Smoke() ? 1 : 3);
+
 // Keeps the time per iteration of every repetition, so that the ratio of the medians can be
 // printed at the end. The repetitions of the two loads are interleaved at random (see main): on
 // a shared machine the speed drifts, and a drift then shifts both medians alike.
@@ -228,14 +258,18 @@ class RatioReporter : public benchmark::ConsoleReporter {
     const double plain = Median("BM_PlainSqliteLoop");
     if (component > 0 && plain > 0) {
       std::cout << "Fields(entity of " << kBenchFields << ") / plain SQLite loop, medians of "
-                << times_["BM_PlainSqliteLoop"].size() << " interleaved repetitions: " << component << " ms / "
-                << plain << " ms = " << component / plain << " (goal: at most 1.5)\n";
+                << times_["BM_PlainSqliteLoop"].size() << " interleaved repetitions: " << component
+                << " ms / " << plain << " ms = " << component / plain << " (goal: at most 1.5)\n";
     }
     const double lookup = Median("BM_FieldsKeyLookup");
     const double map = Median("BM_UnorderedMapLookup");
     if (lookup > 0 && map > 0) {
       std::cout << "CFields key lookup / std::unordered_map lookup, same keys and case folding: " << lookup
                 << " ns / " << map << " ns = " << lookup / map << " (goal: at most 1.5)\n";
+    }
+    if (const double update = Median("BM_CommonFieldUpdateByName"); update > 0) {
+      std::cout << "common update by name, " << kCommonLookupFields
+                << " fields in the largest entity: " << update << " ms\n";
     }
     if (bytesPerField_ > 0) {
       std::cout << "Heap kept per loaded field, beyond the row's own texts: " << bytesPerField_
@@ -275,8 +309,8 @@ int main(int argc, char** argv) {
   } else {
     // The loads first, on the heap as the dictionary left it: the lookups' hash map and the
     // memory probe leave the heap in pieces, which slows both loops and blurs their ratio.
-    for (const char* group :
-         {"BM_ComponentFields|BM_PlainSqliteLoop", "KeyLookup|MapLookup", "BM_FieldMemory", "Wildcard"}) {
+    for (const char* group : {"BM_ComponentFields|BM_PlainSqliteLoop", "KeyLookup|MapLookup",
+                              "BM_FieldMemory", "Wildcard", "CommonField"}) {
       benchmark::RunSpecifiedBenchmarks(&reporter, group);
     }
   }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_options.h"
 #include "standalone/support.h"
 
 namespace {
@@ -14,7 +15,7 @@ namespace {
 using ridirodev::standalone::StandaloneConfig;
 using ridirodev::standalone::StandaloneSupport;
 
-constexpr int kNames = 100000;
+const int kNames = ridirodev::bench::Sized(100000);
 
 const std::vector<std::string>& Names() {
   static const std::vector<std::string> names = [] {
@@ -38,7 +39,7 @@ void MatchAll(benchmark::State& state, const std::string& pattern) {
 }
 
 void BM_WildcardShortPattern(benchmark::State& state) { MatchAll(state, "*attempts 1#3*"); }
-BENCHMARK(BM_WildcardShortPattern)->Unit(benchmark::kMillisecond)->Repetitions(5);
+BENCHMARK(BM_WildcardShortPattern)->Unit(benchmark::kMillisecond)->Apply(ridirodev::bench::Timed<5>);
 
 void BM_WildcardFindBaseline(benchmark::State& state) {
   for (auto _ : state) {
@@ -47,19 +48,25 @@ void BM_WildcardFindBaseline(benchmark::State& state) {
     benchmark::DoNotOptimize(matched);
   }
 }
-BENCHMARK(BM_WildcardFindBaseline)->Unit(benchmark::kMillisecond)->Repetitions(5);
+BENCHMARK(BM_WildcardFindBaseline)->Unit(benchmark::kMillisecond)->Apply(ridirodev::bench::Timed<5>);
 
-void BM_WildcardUnclosedBrackets(benchmark::State& state) { MatchAll(state, std::string(kNames, '[')); }
-BENCHMARK(BM_WildcardUnclosedBrackets)->Unit(benchmark::kMillisecond)->Repetitions(5);
+void BM_WildcardUnclosedBrackets(benchmark::State& state) {
+  MatchAll(state, std::string(static_cast<size_t>(kNames), '['));
+}
+BENCHMARK(BM_WildcardUnclosedBrackets)->Unit(benchmark::kMillisecond)->Apply(ridirodev::bench::Timed<5>);
 
-void BM_WildcardBracketsThenLetter(benchmark::State& state) { MatchAll(state, std::string(1000, '[') + "X"); }
-BENCHMARK(BM_WildcardBracketsThenLetter)->Unit(benchmark::kMillisecond)->Repetitions(5);
+void BM_WildcardBracketsThenLetter(benchmark::State& state) {
+  MatchAll(state, std::string(static_cast<size_t>(kNames) / 100, '[') + "X");
+}
+BENCHMARK(BM_WildcardBracketsThenLetter)->Unit(benchmark::kMillisecond)->Apply(ridirodev::bench::Timed<5>);
 
-void BM_WildcardLongLiteral(benchmark::State& state) { MatchAll(state, std::string(kNames, 'A')); }
-BENCHMARK(BM_WildcardLongLiteral)->Unit(benchmark::kMillisecond)->Repetitions(5);
+void BM_WildcardLongLiteral(benchmark::State& state) {
+  MatchAll(state, std::string(static_cast<size_t>(kNames), 'A'));
+}
+BENCHMARK(BM_WildcardLongLiteral)->Unit(benchmark::kMillisecond)->Apply(ridirodev::bench::Timed<5>);
 
 // Stars between the letters of a name, and an end that no name has: every star is tried.
 void BM_WildcardManyStars(benchmark::State& state) { MatchAll(state, "*C*a*l*l*A*t*t*e*m*p*t*s*#*Z"); }
-BENCHMARK(BM_WildcardManyStars)->Unit(benchmark::kMillisecond)->Repetitions(5);
+BENCHMARK(BM_WildcardManyStars)->Unit(benchmark::kMillisecond)->Apply(ridirodev::bench::Timed<5>);
 
 }  // namespace

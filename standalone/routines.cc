@@ -474,6 +474,7 @@ struct CalculationTranslator::Impl {
     std::string group;
     std::string name;
     std::string source;
+    std::string status;
   };
   struct Analysis {
     std::string problem;  // the first one; empty when the source translates
@@ -484,7 +485,7 @@ struct CalculationTranslator::Impl {
   explicit Impl(sqlite3* database)
       : db(database),
         loadCalc(db,
-                 "SELECT n.Entity_Id, f.DataSource_ID, f.Field_Group_Short, u.UDC_SOURCE, n.Name "
+                 "SELECT n.Entity_Id, f.DataSource_ID, f.Field_Group_Short, u.UDC_SOURCE, n.Name, f.Status "
                  "FROM tqd_Dict_Field f "
                  "JOIN tqd_Dict_Name n ON n.Field_Id = f.Field_Id AND n.NameSpace_Id = 0 "
                  "LEFT JOIN TQD_UDC_DEF u ON u.Field_Id = f.Field_Id WHERE f.Field_Id = ?1",
@@ -524,6 +525,7 @@ struct CalculationTranslator::Impl {
       c.group = loadCalc.Text(2);
       c.source = loadCalc.Text(3);
       c.name = loadCalc.Text(4);
+      c.status = loadCalc.Text(5);
     }
     loadCalc.Reset();
     return c;
@@ -651,29 +653,48 @@ struct CalculationTranslator::Impl {
     return a;
   }
 
-  // Follows the stored dependency rows from the calculation; a recursive query would do the
-  // same but costs a temporary table per call, which the sample pays thousands of times.
-  bool UsesItself(int32_t fieldId) {
-    std::vector<int64_t> pending{fieldId};
-    std::unordered_set<int64_t> seen;
+  std::vector<int64_t> StoredUses(int64_t parent) {
+    std::vector<int64_t> children;
+    findUses.Reset().Bind(1, parent);
+    while (findUses.Step()) children.push_back(findUses.Int(0));
+    findUses.Reset();
+    return children;
+  }
+
+  // Whether target is reached from the calculations in pending, following what each uses. A
+  // recursive query would do the same but costs a temporary table per call, which the sample
+  // pays thousands of times. The stored rows serve for a calculation that translated; one
+  // that did not may have had a use left out (one that would close a loop), so its source is
+  // read again, unless storedOnly.
+  bool Reaches(std::vector<int64_t> pending, int64_t target, bool storedOnly) {
+    std::unordered_set<int64_t> seen(pending.begin(), pending.end());
     while (!pending.empty()) {
-      const int64_t parent = pending.back();
+      const int64_t at = pending.back();
       pending.pop_back();
-      std::vector<int64_t> children;
-      findUses.Reset().Bind(1, parent);
-      while (findUses.Step()) children.push_back(findUses.Int(0));
-      findUses.Reset();
-      for (int64_t child : children) {
-        if (child == fieldId) return true;
+      if (at == target) return true;
+      std::vector<int64_t> next;
+      const Calc calc = storedOnly ? Calc{} : Load(static_cast<int32_t>(at));
+      if (!storedOnly && calc.found && calc.status != "T") {
+        for (int32_t used : Analyze(calc).calculationsUsed) next.push_back(used);
+      } else {
+        next = StoredUses(at);
+      }
+      for (int64_t child : next) {
         if (seen.insert(child).second) pending.push_back(child);
       }
     }
     return false;
   }
 
+  // A use whose calculation already reaches the user through stored rows would close a loop:
+  // stored, it would leave both undeletable, so it is left out and the translation reports it.
+  bool ClosesLoop(int32_t parentId, int32_t childId) { return Reaches({childId}, parentId, true); }
+
   void StoreUses(int32_t parentId, const std::vector<int32_t>& children) {
     deleteUses.Reset().Bind(1, int64_t{parentId}).Run();
-    for (int32_t child : children) insertUse.Reset().Bind(1, int64_t{parentId}).Bind(2, int64_t{child}).Run();
+    for (int32_t child : children) {
+      if (!ClosesLoop(parentId, child)) insertUse.Reset().Bind(1, int64_t{parentId}).Bind(2, int64_t{child}).Run();
+    }
   }
 
   sqlite3* db;
@@ -692,7 +713,8 @@ CalculationTranslator::Result CalculationTranslator::Translate(int32_t fieldId) 
   if (!calc.found) return {"I", "Field " + std::to_string(fieldId) + " does not exist."};
   if (calc.group != "UDC") return {"I", "Field " + std::to_string(fieldId) + " is not a user-defined calculation."};
   Impl::Analysis a = impl_->Analyze(calc);
-  if (a.problem.empty() && impl_->UsesItself(fieldId)) {
+  if (a.problem.empty() &&
+      impl_->Reaches({a.calculationsUsed.begin(), a.calculationsUsed.end()}, fieldId, false)) {
     a.problem = "The calculation uses itself through other calculations.";
   }
   Result result{a.problem.empty() ? "T" : "S", a.problem};
@@ -727,7 +749,7 @@ void CalculationTranslator::LinkReferrers(int32_t fieldId) {
     const Impl::Calc other = impl_->Load(candidate);
     if (!other.found || other.group != "UDC") continue;
     const auto used = impl_->Analyze(other).calculationsUsed;
-    if (std::find(used.begin(), used.end(), fieldId) != used.end()) {
+    if (std::find(used.begin(), used.end(), fieldId) != used.end() && !impl_->ClosesLoop(candidate, fieldId)) {
       impl_->insertUse.Reset().Bind(1, int64_t{candidate}).Bind(2, int64_t{fieldId}).Run();
     }
   }

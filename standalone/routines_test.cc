@@ -194,6 +194,13 @@ TEST_F(RoutinesTest, TranslationStatuses) {
   Run("tq_Dictionary.Update_UDC", {a, "F", "Loop_B + 1", "", "", "", 7, "AVG"});
   EXPECT_EQ(Stat(a), "S|The calculation uses itself through other calculations.");
   EXPECT_EQ(Stat(b), "S|The calculation uses itself through other calculations.");
+  // The use that closes the loop is not stored, so that both stay deletable in use order.
+  EXPECT_EQ(UsedBy(a) + "/" + UsedBy(b), "NULL/Loop_A");
+  // Nor when the loop is closed by a new calculation that an older one was waiting for.
+  const int32_t waiting = NewCalc("Loop_C", "Loop_D + 1");
+  const int32_t closing = NewCalc("Loop_D", "Loop_C * 2");
+  EXPECT_EQ(UsedBy(waiting) + "/" + UsedBy(closing), "NULL/Loop_C");
+  EXPECT_EQ(Stat(waiting), "S|The calculation uses itself through other calculations.");
   EXPECT_EQ(Stat(FieldId(kCell, "Call_Attempts")).substr(0, 2), "I|");
   EXPECT_EQ(Stat(0).substr(0, 2), "I|");
 }

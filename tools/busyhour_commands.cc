@@ -20,6 +20,7 @@
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/field_category.h"
 #include "ridirodev/model/fields.h"
+#include "standalone/folders.h"
 #include "tools/commands.h"
 
 namespace ridirodev::tool {
@@ -54,7 +55,18 @@ CBusyHoursPtr Definitions(const std::string& entity) {
   return all;
 }
 
-CBusyHourPtr FindBusyHour(const std::string& entity, const std::string& given) {
+// A busy hour whose field was deleted is in no list: the lists read the field's name with the
+// definition. By id it is read alone, so that it can be shown and deleted.
+CBusyHourPtr BusyHourWithoutField(const std::string& entity, int32_t id) {
+  auto bh = std::make_shared<CBusyHour>();
+  bh->LoadBusyHourById(id);
+  const CFieldCategoryPtr category = bh->CategoryObject();
+  if (!category || bh->FieldObject()) return nullptr;
+  return entity.empty() || category->Id() == TrafficCategory(entity)->Id() ? bh : nullptr;
+}
+
+// With fieldGone given, a busy hour whose field was deleted is found by id too, and marked so.
+CBusyHourPtr FindBusyHour(const std::string& entity, const std::string& given, bool* fieldGone = nullptr) {
   const std::string name(TrimBlanks(given));
   if (name.empty()) Invalid("A busy hour name or id is missing.");
   const auto id = WholeNumber(name);
@@ -64,6 +76,12 @@ CBusyHourPtr FindBusyHour(const std::string& entity, const std::string& given) {
     if (id ? bh->Id() == *id : EqualsNoCase(bh->Name(), name)) found.push_back(bh);
   }
   const std::string where = entity.empty() ? "" : " at " + entity;
+  if (found.empty() && id && fieldGone) {
+    if (CBusyHourPtr bh = BusyHourWithoutField(entity, *id)) {
+      *fieldGone = true;
+      return bh;
+    }
+  }
   if (found.empty()) {
     Invalid("There is no busy hour or summation " + (id ? "with id " + name : "named '" + name + "'") +
             where + ".");
@@ -211,11 +229,6 @@ class Announced {
   Event<bool, int32_t, CBusyHoursPtr, EAction>::Connection connection_;
 };
 
-bool Stored(const CBusyHour& bh) {
-  const CFieldCategoryPtr category = bh.CategoryObject();
-  return (IsSummation(bh) ? category->Summations() : category->BusyHours())->Exists(Variant(bh.Key()));
-}
-
 }  // namespace
 
 std::string HourBar(const CBusyHour& bh, int32_t markHours) {
@@ -257,14 +270,16 @@ int32_t ListBusyHours(const BusyHourQuery& query, std::ostream& out) {
 
 void ShowBusyHour(const std::string& entity, const std::string& busyHour, std::ostream& out) {
   StartComponent();
-  const CBusyHourPtr bh = FindBusyHour(entity, busyHour);
+  bool fieldGone = false;
+  const CBusyHourPtr bh = FindBusyHour(entity, busyHour, &fieldGone);
   const auto date = [](Date d) { return d.IsZero() ? std::string("-") : d.ToIso(); };
   const std::vector<std::pair<std::string, std::string>> lines = {
       {"Id", std::to_string(bh->Id())},
       {"Name", bh->Name()},
       {"Entity", EntityOf(*bh)},
-      {"Type", bh->BusyHourType()},
-      {"Field", IsSummation(*bh) ? "-" : bh->Field()},
+      {"Type",
+       fieldGone ? GBusyHour::BusyHourType(bh->CategoryObject()->CategoryName()) : bh->BusyHourType()},
+      {"Field", fieldGone ? "(deleted from the dictionary)" : IsSummation(*bh) ? "-" : bh->Field()},
       {"Span", bh->Span() + (bh->SpanEx().empty() ? "" : " (" + bh->SpanEx() + ")")},
       {"Description", bh->Description()},
       {"Ranks", std::to_string(bh->LowRank()) + " to " + std::to_string(bh->HighRank())},
@@ -344,20 +359,54 @@ void UpdateBusyHour(const std::string& entity, const std::string& busyHour, cons
 void DeleteBusyHours(const std::string& entity, const std::vector<std::string>& busyHours,
                      std::ostream& out) {
   StartComponent();
-  const std::vector<CBusyHourPtr> bhs = FindAll(entity, busyHours);
-  ForEachGroup(bhs, [](CFieldCategory& category, bool summation, const CBusyHoursPtr& group) {
-    if (summation) {
-      category.DeleteSummations(group);
-    } else {
-      category.DeleteBusyHours(group);
-    }
-  });
-  std::vector<std::vector<std::string>> rows;
-  for (const CBusyHourPtr& bh : bhs) {
-    rows.push_back({bh->Name(), EntityOf(*bh), std::to_string(bh->Id()),
-                    Stored(*bh) ? "kept: the delete failed (see above)" : "deleted"});
+  if (busyHours.empty()) Invalid("No busy hour was named.");
+  std::vector<CBusyHourPtr> named, bhs, withoutField;
+  auto all = std::make_shared<CBusyHours>();
+  for (const std::string& name : busyHours) {
+    bool fieldGone = false;
+    named.push_back(FindBusyHour(entity, name, &fieldGone));
+    (fieldGone ? withoutField : bhs).push_back(named.back());
+    all->Add(named.back());
   }
-  out << FormatTable({"Busy hour", "Entity", "Id", "Result"}, rows);
+  standalone::StandaloneFolderDocuments reports;
+  GBusyHour::LoadReferencingReports(all, reports);
+  const bool confirmed = ConfirmDespiteDocuments(reports, "busy hours", out);
+  // What went is what the category announces as deleted.
+  std::set<int32_t> deleted;
+  auto listening = GRidirodev::FieldUpdates()->BusyHourChange.Connect(
+      [&](bool, int32_t, const CBusyHoursPtr& gone, EAction action) {
+        if (action != eDeleted || !gone) return;
+        for (const CBusyHourPtr& bh : *gone) deleted.insert(bh->Id());
+      });
+  std::string failure;
+  const auto attempt = [&](const std::function<void()>& remove) {
+    try {
+      remove();
+    } catch (const AutomationError& e) {
+      if (failure.empty()) failure = e.Description();
+    }
+  };
+  if (confirmed) {
+    ForEachGroup(bhs, [&](CFieldCategory& category, bool summation, const CBusyHoursPtr& group) {
+      attempt([&] { summation ? category.DeleteSummations(group) : category.DeleteBusyHours(group); });
+    });
+    for (const CBusyHourPtr& bh : withoutField) {
+      auto single = std::make_shared<CBusyHours>();
+      single->Add(bh);
+      attempt([&] { bh->CategoryObject()->DeleteBusyHours(single); });
+    }
+  }
+  std::vector<std::vector<std::string>> rows;
+  for (const CBusyHourPtr& bh : named) {
+    std::string result = "deleted";
+    if (!confirmed) {
+      result = "kept: not confirmed (reports use the busy hours)";
+    } else if (!deleted.contains(bh->Id())) {
+      result = "kept: " + (failure.empty() ? std::string("the delete failed (see above)") : failure);
+    }
+    rows.push_back({bh->Name(), EntityOf(*bh), std::to_string(bh->Id()), result});
+  }
+  ReportDeletes({"Busy hour", "Entity", "Id", "Result"}, rows, "busy hours", out);
 }
 
 void ChangeBusyHourOwner(const std::string& entity, const std::vector<std::string>& busyHours,
@@ -413,6 +462,7 @@ struct BusyHourCommandLine::Parsed {
   std::vector<std::string> busyHours;
   bool summation = false;
   bool pabh = false;
+  bool yes = false;
   BusyHourValues values;
   std::vector<std::pair<CLI::App*, std::function<void(std::ostream&)>>> commands;
 
@@ -486,9 +536,12 @@ BusyHourCommandLine::BusyHourCommandLine(CLI::App& app, std::optional<std::strin
   entityOption(c);
   valueOptions(c, true);
 
-  c = leaf("delete", "Delete busy hours and summations",
+  c = leaf("delete",
+           "Delete busy hours and summations; the host asks before deleting what reports use. By id, "
+           "a busy hour whose field was deleted is found too",
            [&p](std::ostream& out) { DeleteBusyHours(p.entity, p.busyHours, out); });
   c->add_option("busyhour", p.busyHours, "By id or name")->required()->type_name("BH");
+  c->add_flag("--yes", p.yes, "Answer Yes to the questions of this run");
   entityOption(c);
 
   c = leaf("owner", "Give busy hours and summations to another user",
@@ -507,6 +560,10 @@ BusyHourCommandLine::~BusyHourCommandLine() = default;
 bool BusyHourCommandLine::Chosen() const {
   return std::any_of(parsed_->commands.begin(), parsed_->commands.end(),
                      [](const auto& command) { return command.first->parsed(); });
+}
+
+void BusyHourCommandLine::Configure(standalone::StandaloneConfig& config) const {
+  if (parsed_->yes) config.messageBoxAnswer = "yes";
 }
 
 void BusyHourCommandLine::Run(std::ostream& out) const {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "standalone/config.h"
+
 namespace CLI {
 class App;
 }
@@ -52,7 +54,8 @@ void AddBusyHour(const std::string& entity, const std::string& name, bool summat
                  const BusyHourValues& values, std::ostream& out);
 void UpdateBusyHour(const std::string& entity, const std::string& busyHour, const BusyHourValues& values,
                     std::ostream& out);
-// Lists each definition as deleted or kept.
+// Asks before deleting what reports use, then lists each definition as deleted or kept and fails
+// unless all went. By id, a busy hour whose field was deleted is found, shown and deleted too.
 void DeleteBusyHours(const std::string& entity, const std::vector<std::string>& busyHours, std::ostream& out);
 void ChangeBusyHourOwner(const std::string& entity, const std::vector<std::string>& busyHours,
                          const std::string& user, std::ostream& out);
@@ -73,6 +76,8 @@ class BusyHourCommandLine {
   BusyHourCommandLine& operator=(const BusyHourCommandLine&) = delete;
 
   bool Chosen() const;
+  // The run's configuration as the options want it: --yes answers the host's questions with Yes.
+  void Configure(standalone::StandaloneConfig& config) const;
   void Run(std::ostream& out) const;
 
  private:

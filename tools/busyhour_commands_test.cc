@@ -186,5 +186,54 @@ TEST(BusyHourNameRaceTest, TheSecondAddFailsAsTheNameCheckWould) {
   sqlite3_close(other);
 }
 
+TEST_F(BusyHourCommandsTest, DeletesAskAboutReportsReachABusyHourWhoseFieldIsGoneAndFailUnlessAllWent) {
+  const auto exec = [&](const std::string& sql) {
+    ASSERT_EQ(sqlite3_exec(host_->Sqlite()->Connection()->Handle(), sql.c_str(), nullptr, nullptr, nullptr),
+              SQLITE_OK);
+  };
+  // As a delete by another client leaves it: busy hour 4 without its field.
+  exec(
+      "DELETE FROM tqd_Dict_Field WHERE Field_Id IN (SELECT Field_Id FROM tqd_Dict_Name WHERE Entity_Id = 12 "
+      "AND Name IN ('Traffic_Erlangs', 'BH_Traffic_Erlangs')); DELETE FROM tqd_Dict_Name WHERE Entity_Id = "
+      "12 "
+      "AND Name IN ('Traffic_Erlangs', 'BH_Traffic_Erlangs')");
+  const std::pair<std::function<void(std::ostream&)>, std::string> steps[] = {
+      {[](auto& out) { ShowBusyHour("", "4", out); },
+       "(.|\n)*Name: +Cell Erlang BH\n(.|\n)*Field: +\\(deleted from the dictionary\\)\n(.|\n)*Hours: "
+       "+17-22\n"
+       "(.|\n)*"},
+      {[](auto& out) {
+         DeleteBusyHours("", {"4", "Cell Evening BH"}, out);
+       },
+       "Reports and templates that use the busy hours:\n.*\n.*\nReport +1 +Daily Cell Drop Report\n.*\n.*\n"
+       "Cell Erlang BH +CellSite +4 +deleted\nCell Evening BH +CellSite +1 +deleted\n"},
+      {[](auto& out) { ShowBusyHour("Cell", "4", out); },
+       "error: There is no busy hour or summation with id 4 at Cell\\."},
+      {[&](auto& out) {
+         exec(
+             "CREATE TRIGGER locked BEFORE DELETE ON PM_BusyHour BEGIN SELECT RAISE(ABORT, 'database is "
+             "locked'); END");
+         DeleteBusyHours("Cell", {"Business Day Summation"}, out);
+       },
+       "(.|\n)*Business Day Summation +CellSite +6 +kept: .*database is locked.*\n"
+       "error: 1 of the 1 busy hours named were not deleted\\."},
+  };
+  for (const auto& [run, expected] : steps) {
+    const std::string output = Run(run);
+    EXPECT_THAT(output, MatchesRegex(expected)) << output;
+  }
+  EXPECT_THAT(boxes_.str(), HasSubstr("[Delete busy hours]"));
+
+  standalone::StandaloneConfig no;
+  no.messageBoxAnswer = "no";
+  scope_.reset();
+  host_ = SampleHost(no);
+  scope_.emplace(host_);
+  EXPECT_THAT(
+      Run([](auto& out) { DeleteBusyHours("", {"Sector Weekly Traffic BH"}, out); }),
+      MatchesRegex("(.|\n)*Sector Weekly Traffic BH +CellSector +2 +kept: not confirmed \\(reports use the "
+                   "busy hours\\)\nerror: .*"));
+}
+
 }  // namespace
 }  // namespace ridirodev::tool

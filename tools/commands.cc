@@ -23,6 +23,7 @@
 #include "ridirodev/frame/initializer.h"
 #include "ridirodev/frame/state.h"
 #include "ridirodev/frame/template_categories.h"
+#include "ridirodev/host/documents.h"
 #include "ridirodev/host/services.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/field_categories.h"
@@ -269,6 +270,39 @@ std::string FormatTable(const std::vector<std::string>& headers, const std::vect
   line(rule);
   for (const auto& row : rows) line(row);
   return text;
+}
+
+void PrintDocuments(const std::string& title, const IFolderDocuments& documents, std::ostream& out) {
+  std::vector<std::vector<std::string>> rows;
+  for (int32_t i = 1; i <= documents.Count(); ++i) {
+    const IFolderDocumentPtr doc = documents.Item(i);
+    rows.push_back({doc->Kind() + (doc->IsExpressTemplate() ? " (express)" : ""), std::to_string(doc->Id()),
+                    doc->Name()});
+  }
+  out << title << ":\n" << (rows.empty() ? "  none\n" : FormatTable({"Kind", "Id", "Name"}, rows));
+}
+
+void ReportDeletes(const std::vector<std::string>& headers, const std::vector<std::vector<std::string>>& rows,
+                   const std::string& what, std::ostream& out) {
+  out << FormatTable(headers, rows);
+  const auto kept =
+      std::count_if(rows.begin(), rows.end(), [](const auto& row) { return row.back() != "deleted"; });
+  if (kept > 0) {
+    Invalid(std::to_string(kept) + " of the " + std::to_string(rows.size()) + " " + what +
+            " named were not deleted.");
+  }
+}
+
+bool ConfirmDespiteDocuments(const IFolderDocuments& documents, const std::string& what, std::ostream& out) {
+  if (documents.Count() == 0) return true;
+  PrintDocuments("Reports and templates that use the " + what, documents, out);
+  out.flush();  // the list comes before the question
+  MRidirodev& state = MRidirodev::Current();
+  // Yes and No, a question, No the default: a script without an answer deletes nothing in use.
+  const int32_t style = MessageBoxStyle::kYesNo | MessageBoxStyle::kQuestion | 256;
+  const std::string question = "The reports and templates listed use the " + what +
+                               " to be deleted; they will no longer show them.\nDelete them anyway?";
+  return state.Messages().MessageBox(question, style, "Delete " + what) == MessageBoxResult::kYes;
 }
 
 int32_t RunStatement(standalone::SqliteDatabase& db, std::string_view statement, std::ostream& out) {

@@ -18,6 +18,7 @@ namespace ridirodev {
 class CAppGroupTemplate;
 class CFieldCategory;
 class CFieldTechType;
+class IFolderDocuments;
 }  // namespace ridirodev
 
 namespace ridirodev::standalone {
@@ -80,6 +81,16 @@ std::vector<std::shared_ptr<CFieldTechType>> Technologies(const std::string& tex
 
 // Rows as an aligned text table: a header line, a rule, the rows. Widths count characters.
 std::string FormatTable(const std::vector<std::string>& headers, const std::vector<std::vector<std::string>>& rows);
+
+// The reports and templates as a table under title, or "  none".
+void PrintDocuments(const std::string& title, const IFolderDocuments& documents, std::ostream& out);
+// The end of a delete command: the table of what was and was not done (its last column
+// "deleted" or why not), then the error, naming what (e.g. "fields"), unless all was deleted.
+void ReportDeletes(const std::vector<std::string>& headers, const std::vector<std::vector<std::string>>& rows,
+                   const std::string& what, std::ostream& out);
+// Before a delete of what documents use: lists them and asks the host's question (answered by
+// --yes or message_box_answer). True when no document uses it or the answer is Yes.
+bool ConfirmDespiteDocuments(const IFolderDocuments& documents, const std::string& what, std::ostream& out);
 
 // Runs one statement through the database object and prints its rows and how many rows it
 // changed; returns the count of rows printed. Text after the statement is an error.

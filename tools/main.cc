@@ -124,6 +124,7 @@ int main(int argc, char** argv) {
   try {
     StandaloneConfig config = ridirodev::tool::CommandConfig(db);
     udcCommands.Configure(config);
+    busyHourCommands.Configure(config);
     if (*initCommand) {
       init.db = config.db;
       if (initCommand->count("--size") > 0) init.size = ridirodev::tool::ParseSize(size);

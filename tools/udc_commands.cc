@@ -8,6 +8,8 @@
 #include <ostream>
 #include <set>
 
+#include "ridirodev/busyhour/busy_hour.h"
+#include "ridirodev/busyhour/busy_hours.h"
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/text.h"
 #include "ridirodev/frame/app_group_template.h"
@@ -297,6 +299,26 @@ std::string NamesAt(const std::vector<CFieldPtr>& flds) {
   return Joined(names);
 }
 
+// The busy hours that use each field, by the field's id. A busy hour keeps its field: deleting
+// the field would leave the definition where no list shows it.
+std::map<int32_t, std::vector<CBusyHourPtr>> BusyHoursUsing(const CFields& flds) {
+  std::map<int32_t, std::vector<CBusyHourPtr>> users;
+  for (const CFieldPtr& fld : flds) {
+    auto single = std::make_shared<CFields>();
+    single->Add(fld);
+    CBusyHoursPtr bhs;
+    GRidirodev::LoadFieldReferencingBusyHours(single, bhs);
+    for (const CBusyHourPtr& bh : *bhs) users[fld->Id()].push_back(bh);
+  }
+  return users;
+}
+
+std::string BusyHourNames(const std::vector<CBusyHourPtr>& bhs) {
+  std::vector<std::string> names;
+  for (const CBusyHourPtr& bh : bhs) names.push_back(bh->Name() + " (id " + std::to_string(bh->Id()) + ")");
+  return (bhs.size() > 1 ? "busy hours " : "busy hour ") + Joined(names);
+}
+
 }  // namespace
 
 void AddCalculation(const std::string& app, const std::string& entity, const std::string& name,
@@ -316,6 +338,9 @@ void AddCalculation(const std::string& app, const std::string& entity, const std
 void UpdateCalculation(const FieldScope& scope, const std::string& field, const FieldValues& values,
                        std::ostream& out) {
   StartComponent();
+  if (values.source && TrimBlanks(*values.source).empty()) {
+    Invalid("A calculation needs its text (--source).");
+  }
   const CFieldPtr current = FindField(scope, field, Kind::kCalculation);
   FieldParts parts = FieldParts::Of(*current);
   parts.Apply(values, {scope.app, std::to_string(current->EntityId())});
@@ -466,48 +491,71 @@ void ShowCalculationReferences(const FieldScope& scope, const std::vector<std::s
   if (!kept.empty()) out << "Cannot be deleted while used: " << Joined(kept) << ".\n";
   if (!others.empty()) out << "Not calculations, never deleted here: " << Joined(others) << ".\n";
 
+  rows.clear();
+  for (const auto& [id, bhs] : BusyHoursUsing(*flds)) {
+    for (const CBusyHourPtr& bh : bhs) {
+      const CFieldCategoryPtr category = bh->CategoryObject();
+      rows.push_back({bh->Name(), category ? category->CategoryEntity() : "-", std::to_string(bh->Id()),
+                      std::string(flds->LookupById(Variant(id))->Name())});
+    }
+  }
+  out << "\nBusy hours that use them:\n"
+      << (rows.empty() ? "  none\n" : FormatTable({"Busy hour", "Entity", "Id", "Field"}, rows));
+
   standalone::StandaloneFolderDocuments documents;
   GRidirodev::LoadFieldReferencingDocuments(flds, documents);
-  rows.clear();
-  for (int32_t i = 1; i <= documents.Count(); ++i) {
-    const IFolderDocumentPtr doc = documents.Item(i);
-    rows.push_back({doc->Kind() + (doc->IsExpressTemplate() ? " (express)" : ""), std::to_string(doc->Id()),
-                    doc->Name()});
-  }
-  out << "\nReports and templates that use them:\n";
-  if (rows.empty()) {
-    out << "  none\n";
-  } else {
-    out << FormatTable({"Kind", "Id", "Name"}, rows);
-  }
+  out << '\n';
+  PrintDocuments("Reports and templates that use them", documents, out);
 }
 
 void DeleteCalculations(const FieldScope& scope, const std::vector<std::string>& fields, std::ostream& out) {
   StartComponent();
   const CFieldsPtr flds = FindFields(scope, fields, Kind::kAny);
+  std::map<std::string, std::string, std::less<>> kept;  // key in capitals -> why it stays
+  const auto busyHours = BusyHoursUsing(*flds);
+  auto candidates = std::make_shared<CFields>();
+  for (const CFieldPtr& fld : *flds) {
+    const auto used = busyHours.find(fld->Id());
+    if (!fld->IsExpression()) {
+      kept[ToUpper(fld->Key())] = "kept: not a calculation";
+    } else if (used != busyHours.end()) {
+      kept[ToUpper(fld->Key())] = "kept: used by " + BusyHourNames(used->second);
+    } else {
+      candidates->Add(fld);
+    }
+  }
   // The reasons are gathered first: once users are deleted, their dependencies are gone.
   CUDCRefs refs;
-  refs.SetudcToDelete(flds);
+  refs.SetudcToDelete(candidates);
   refs.LoadReferencingExpressions();
   const auto users = UsersByChild(refs);
+  // Only about what would go are documents asked for: the others stay anyway.
+  CUDCRefs order;
+  order.SetudcToDelete(candidates);
+  const CFieldsPtr going = order.DeleteableExpressions();
+  standalone::StandaloneFolderDocuments documents;
+  if (going->Count() > 0) GRidirodev::LoadFieldReferencingDocuments(going, documents);
+  const bool confirmed = ConfirmDespiteDocuments(documents, "calculations", out);
   CFieldsPtr exceptions;
-  GRidirodev::DeleteExpressions(flds, exceptions);
+  if (confirmed) GRidirodev::DeleteExpressions(candidates, exceptions);
   std::vector<std::vector<std::string>> rows;
   for (const CFieldPtr& fld : *flds) {
     std::string result = "deleted";
-    if (exceptions && exceptions->Exists(Variant(fld->Key()))) {
-      const auto used = users.find(ToUpper(fld->Key()));
-      if (!fld->IsExpression()) {
-        result = "kept: not a calculation";
-      } else if (used != users.end()) {
+    const auto used = users.find(ToUpper(fld->Key()));
+    if (const auto why = kept.find(ToUpper(fld->Key())); why != kept.end()) {
+      result = why->second;
+    } else if (!confirmed || (exceptions && exceptions->Exists(Variant(fld->Key())))) {
+      if (used != users.end()) {
         result = "kept: used by " + NamesAt(used->second);
+      } else if (!confirmed) {
+        result = "kept: not confirmed (reports or templates use the calculations)";
       } else {
         result = "kept: the delete failed (see the error above)";
       }
     }
     rows.push_back({std::string(fld->Name()), EntityOf(*fld), std::to_string(fld->Id()), result});
   }
-  out << FormatTable({"Field", "Entity", "Id", "Result"}, rows);
+  ReportDeletes({"Field", "Entity", "Id", "Result"}, rows, "fields", out);
 }
 
 void AddCommonField(const std::string& app, const std::string& entity, const std::string& name,
@@ -542,25 +590,40 @@ void UpdateCommonField(const FieldScope& scope, const std::string& field, const 
 void DeleteCommonFields(const FieldScope& scope, const std::vector<std::string>& fields, std::ostream& out) {
   StartComponent();
   const CFieldsPtr flds = FindFields(scope, fields, Kind::kCommon);
-  std::map<int32_t, CFieldsPtr> byEntity;
+  const auto busyHours = BusyHoursUsing(*flds);
+  auto candidates = std::make_shared<CFields>();
   for (const CFieldPtr& fld : *flds) {
+    if (!busyHours.contains(fld->Id())) candidates->Add(fld);
+  }
+  standalone::StandaloneFolderDocuments documents;
+  if (candidates->Count() > 0) GRidirodev::LoadFieldReferencingDocuments(candidates, documents);
+  const bool confirmed = ConfirmDespiteDocuments(documents, "common fields", out);
+  std::map<int32_t, CFieldsPtr> byEntity;
+  for (const CFieldPtr& fld : *candidates) {
     CFieldsPtr& group = byEntity[fld->EntityId()];
     if (!group) group = std::make_shared<CFields>();
     group->Add(fld);
   }
-  std::vector<std::vector<std::string>> rows;
+  std::map<int32_t, CFieldsPtr> left;  // by entity, what stayed
   for (const auto& [entity, group] : byEntity) {
+    if (!confirmed) break;
     const CFieldCategoryPtr category = CategoryOf(*group->Item(Variant(1)));
     category->DeleteCommonFields(group);
-    const CFieldsPtr left = category->CommonFields();
-    for (const CFieldPtr& fld : *group) {
-      rows.push_back({std::string(fld->Name()), EntityOf(*fld), std::to_string(fld->Id()),
-                      left->LookupById(Variant(fld->Id()))
-                          ? "kept: not confirmed, or the delete failed (see above)"
-                          : "deleted"});
-    }
+    left[entity] = category->CommonFields();
   }
-  out << FormatTable({"Field", "Entity", "Id", "Result"}, rows);
+  std::vector<std::vector<std::string>> rows;
+  for (const CFieldPtr& fld : *flds) {
+    std::string result = "deleted";
+    if (const auto used = busyHours.find(fld->Id()); used != busyHours.end()) {
+      result = "kept: used by " + BusyHourNames(used->second);
+    } else if (!confirmed) {
+      result = "kept: not confirmed (reports or templates use the common fields)";
+    } else if (left[fld->EntityId()]->LookupById(Variant(fld->Id()))) {
+      result = "kept: not confirmed, or the delete failed (see above)";
+    }
+    rows.push_back({std::string(fld->Name()), EntityOf(*fld), std::to_string(fld->Id()), result});
+  }
+  ReportDeletes({"Field", "Entity", "Id", "Result"}, rows, "fields", out);
 }
 
 // ---- Command line ------------------------------------------------------------------------
@@ -694,11 +757,14 @@ UdcCommandLine::UdcCommandLine(CLI::App& app, std::optional<std::string>& db)
   fieldsArg(c, "The fields, by id or name");
   scoped(c);
 
-  c = leaf(udc, "delete", "Delete calculations; those still used by others are kept",
+  c = leaf(udc, "delete",
+           "Delete calculations; those still used by calculations or busy hours are kept, and the host asks "
+           "before deleting what reports or templates use",
            [&p](std::ostream& out) {
              DeleteCalculations({p.app, p.entity}, p.fields, out);
            });
   fieldsArg(c, "The calculations, by id or name");
+  c->add_flag("--yes", p.yes, "Answer Yes to the questions of this run");
   scoped(c);
 
   CLI::App* common = app.add_subcommand("common", "Add, change and delete common fields of Traffic entities");
@@ -716,9 +782,9 @@ UdcCommandLine::UdcCommandLine(CLI::App& app, std::optional<std::string>& db)
   scoped(c);
   AddValueOptions(*c, p.values, false, true);
 
-  c = leaf(common, "delete", "Delete common fields; the host asks about each one", [&p](std::ostream& out) {
-    DeleteCommonFields({p.app, p.entity}, p.fields, out);
-  });
+  c = leaf(common, "delete",
+           "Delete common fields; those busy hours use are kept, and the host asks about each one",
+           [&p](std::ostream& out) { DeleteCommonFields({p.app, p.entity}, p.fields, out); });
   fieldsArg(c, "The common fields, by id or name");
   c->add_flag("--yes", p.yes, "Answer Yes to the questions of this run");
   scoped(c);

@@ -2,6 +2,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <functional>
 #include <iostream>
@@ -157,6 +158,88 @@ TEST_F(UdcCommandsTest, ReferencesAndDeleteKeepWhatAnotherCalculationUsesAndSayW
               HasSubstr("There is no calculation named"));
   EXPECT_THAT(Run([&](auto& out) { ShowCalculationStatus(cell, "Drop_Rate", out); }),
               Not(HasSubstr("error")));
+}
+
+TEST_F(UdcCommandsTest, WhatBusyHoursAndDocumentsUseIsKeptOrAskedAboutAndLoopsStayDeletable) {
+  const FieldScope cell{"Traffic", "Cell"};
+  const auto exec = [&](const std::string& sql) {
+    ASSERT_EQ(sqlite3_exec(host_->Sqlite()->Connection()->Handle(), sql.c_str(), nullptr, nullptr, nullptr),
+              SQLITE_OK);
+  };
+  FieldValues source;
+  FieldValues blank;
+  blank.source = "  ";
+  AddCommonField("Traffic", "Cell", "Site_Note", {}, std::cerr);
+  AddCommonField("Traffic", "Cell", "Site_Owner", {}, std::cerr);
+  exec(
+      "INSERT INTO PM_TemplateField (TemplateId, Field_Seq, Field_Id) SELECT 10, 3, Field_Id FROM "
+      "tqd_Dict_Name "
+      "WHERE Name = 'Site_Owner'");
+  // As another client would define it: the tool offers no common field to a busy hour.
+  exec(
+      "INSERT INTO PM_BusyHour (Id, UserId, Name, Changed, Cluster_Entity_Id, Field_Id, FirstNeeded, Span, "
+      "MinRank, "
+      "MaxRank, DTPeriod) SELECT 40, 1, 'Note BH', '2026-02-06', 12, Field_Id, '2026-02-06', 'D', 1, 1, 24 "
+      "FROM tqd_Dict_Name WHERE Name = 'Site_Note'");
+  struct Step {
+    std::function<void(std::ostream&)> run;
+    std::string expected;  // a regular expression over the whole output
+  };
+  const Step steps[] = {
+      {[&](auto& out) { ShowCalculationReferences(cell, {"Traffic_Erlangs"}, out); },
+       "(.|\n)*Busy hours that use them:\n.*\nCell Erlang BH +CellSite +4 +Traffic_Erlangs\n(.|\n)*"},
+      // A busy hour keeps its field; what used the field can go.
+      {[&](auto& out) {
+         DeleteCalculations(cell, {"Traffic_Erlangs", "BH_Traffic_Erlangs"}, out);
+       },
+       "(.|\n)*Traffic_Erlangs +CellSite +[0-9]+ +kept: used by busy hour Cell Erlang BH \\(id 4\\)\n"
+       "BH_Traffic_Erlangs +CellSite +[0-9]+ +deleted\nerror: 1 of the 2 fields named were not "
+       "deleted\\.(.|\n)*"},
+      // The host is asked before a delete of what reports and templates use.
+      {[&](auto& out) {
+         DeleteCommonFields({}, {"Site_Note", "Site_Owner"}, out);
+       },
+       "Reports and templates that use the common fields:\n.*\n.*\nTemplate +10 +Cell Drop Template\n(.|\n)*"
+       "Site_Note +CellSite +[0-9]+ +kept: used by busy hour Note BH \\(id 40\\)\n"
+       "Site_Owner +CellSite +[0-9]+ +deleted\nerror: 1 of the 2 fields named were not deleted\\.\\|boxes:"
+       "\\[Delete common fields\\](.|\n)*"},
+      {[&](auto& out) {
+         DeleteCalculations({"Traffic", "Sector"}, {"Sector_MOU_Share"}, out);
+       },
+       "Reports and templates that use the calculations:\n.*\n.*\nReport +4 +Sector Quick View\n"
+       "(.|\n)*deleted\n\\|boxes:\\[Delete calculations\\]\n.*\n.*anyway\\?\n  Yes/No -> Yes\n"},
+      {[&](auto& out) {
+         source.source = "Drop_Rate";
+         AddCalculation("Traffic", "Cell", "Cyc_A", source, out);
+         source.source = "Cyc_A + 1";
+         AddCalculation("Traffic", "Cell", "Cyc_B", source, out);
+         source.source = "Cyc_B + 1";
+         UpdateCalculation(cell, "Cyc_A", source, out);
+       },
+       "(.|\n)*uses itself through other calculations(.|\n)*"},
+      {[&](auto& out) {
+         DeleteCalculations(cell, {"Cyc_A", "Cyc_B"}, out);
+       },
+       "(.|\n)*Cyc_A +CellSite +[0-9]+ +deleted\nCyc_B +CellSite +[0-9]+ +deleted\n\\|boxes:(.|\n)*"},
+      {[&](auto& out) { UpdateCalculation(cell, "Call_Success_Rate", blank, out); },
+       "error: A calculation needs its text \\(--source\\)\\."},
+  };
+  for (const Step& step : steps) {
+    const std::string output = Run(step.run);
+    EXPECT_THAT(output, MatchesRegex(step.expected)) << output;
+  }
+
+  // Answered No, nothing that a document uses is deleted, and the command fails.
+  standalone::StandaloneConfig no;
+  no.messageBoxAnswer = "no";
+  scope_.reset();
+  host_ = SampleHost(no);
+  scope_.emplace(host_);
+  EXPECT_THAT(Run([&](auto& out) {
+                DeleteCalculations({"Traffic", "Sector"}, {"Sector_MOU_Share"}, out);
+              }),
+              MatchesRegex("(.|\n)*Sector_MOU_Share +CellSector +[0-9]+ +kept: not confirmed \\(reports or "
+                           "templates use the calculations\\)\nerror: (.|\n)*"));
 }
 
 }  // namespace

@@ -110,7 +110,16 @@ void CFieldCategory::DeleteFromBusyHourCache(bool fSummation, const std::shared_
   AnnounceDone(fSummation, id_, eDeleted, [&](CBusyHours& removed) {
     for (const CBusyHourPtr& bh : *bhsA) {
       CBusyHourPtr cached = bh ? cache.Item(Variant(bh->Key())) : nullptr;
-      if (!cached) continue;
+      if (!cached) {
+        // A definition of this entity whose field was deleted is in neither cache (their loads
+        // read the field's name with it): read by id, it is deleted by id, or it stays for good.
+        if (bh && bh->Id() > 0 && bh->TypeEntityId() == id_ && !bh->FieldObject() &&
+            !BusyHourCache(!fSummation).Exists(Variant(bh->Key()))) {
+          sql::DeleteBusyHour(bh->Id());
+          removed.Add(bh);
+        }
+        continue;
+      }
       sql::DeleteBusyHour(cached->Id());
       cache.Delete(Variant(cached->Key()));
       removed.Add(cached);

@@ -1,5 +1,7 @@
 #include "ridirodev/model/fields.h"
 
+#include <unordered_set>
+
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/frame/g_ridirodev.h"
 #include "ridirodev/frame/state.h"
@@ -31,30 +33,53 @@ bool CFields::Exists(const Variant& v) const {
   return LookupByName(v.StringRef()) != nullptr;
 }
 
+struct CFields::NameIndex {
+  std::unordered_set<std::string> names;
+};
+
 void CFields::Add(std::shared_ptr<CField> fld) {
   if (!fld) return;
   // A key without ":" (a common field's bare name) is answered by name, as Exists does; the
   // collection's own duplicate rule covers every other key.
   if (!IsKeyText(fld->KeyRef())) {
-    if (LookupByName(fld->KeyRef())) return;
+    if (!names_) {
+      names_ = std::make_shared<NameIndex>();
+      for (const CFieldPtr& field : *this) names_->names.emplace(field->Name());
+    }
+    if (names_->names.contains(fld->KeyRef())) return;
     bareKeys_ = true;
   }
+  const int32_t before = Count();
+  std::string name(names_ ? fld->Name() : std::string_view());
   ObjectCollection::Add(std::move(fld));
+  if (names_ && Count() > before) names_->names.insert(std::move(name));
 }
 
 void CFields::AddAll(const CFields& other) {
   if (Count() == 0) {
     ObjectCollection::AddAll(other);  // other already obeys the rule
     bareKeys_ = other.bareKeys_;
+    names_.reset();
     return;
   }
   // Only a bare-name key is looked up by name: without one, the collection's own rule is all.
   if (!other.bareKeys_) {
     items_.AppendAll(other.items_);
+    names_.reset();  // made again when next needed
     return;
   }
   Reserve(static_cast<size_t>(Count() + other.Count()));
   for (const CFieldPtr& field : other) Add(field);
+}
+
+void CFields::Remove(const Variant& index) {
+  ObjectCollection::Remove(index);
+  names_.reset();  // made again when next needed
+}
+
+void CFields::Clear() noexcept {
+  ObjectCollection::Clear();
+  names_.reset();
 }
 
 std::shared_ptr<CFields> CFields::Clone(bool fCopyFields) const {

@@ -28,6 +28,8 @@ class CFields : public ObjectCollection<CField, DuplicateKey::kSkip, MemberKeyRe
   void Add(std::shared_ptr<CField> fld);
   // Adds every field of other in order, by Add's rule.
   void AddAll(const CFields& other);
+  void Remove(const Variant& index);
+  void Clear() noexcept;
   std::shared_ptr<CFields> Clone(bool fCopyFields = true) const;
   std::shared_ptr<CField> LookupByName(const std::string& sName) const;
   // ord holds a number; error 13 when it does not.
@@ -48,6 +50,10 @@ class CFields : public ObjectCollection<CField, DuplicateKey::kSkip, MemberKeyRe
   // Whether a member keyed by its bare name (a common field) was ever added. Until one is, the
   // members can go into another collection without their names being looked up.
   bool bareKeys_ = false;
+  // The members' names, made at the first member keyed by its bare name and kept up from then
+  // on: a search of every member for each such Add would make a large load quadratic.
+  struct NameIndex;
+  std::shared_ptr<NameIndex> names_;
 };
 using CFieldsPtr = std::shared_ptr<CFields>;
 
