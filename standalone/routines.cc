@@ -1048,7 +1048,6 @@ Variant AddCommonField(sqlite3* db, RoutineCall& call, std::string_view source) 
   f.id = NewFieldId(db, source);
   InsertField(db, f, source);
   savepoint.Release(source);
-  call.outputs[0] = Variant(f.id);
   call.outputs[1] = Variant(f.id);
   return Variant();
 }

@@ -472,9 +472,8 @@ std::string StandaloneSupport::FormatDate(Date date, int32_t style) const {
 }
 
 ValueCheck StandaloneSupport::CheckInteger(std::string_view text) const {
+  // The caller has taken off the one minus a criterion may have: any sign left is a second one.
   std::string_view s = TrimSpace(text);
-  const bool negative = !s.empty() && s.front() == '-';
-  if (!s.empty() && (s.front() == '+' || s.front() == '-')) s.remove_prefix(1);
   if (s.empty() || s.find_first_not_of("0123456789") != std::string_view::npos) {
     return Fail(Quoted(text) + " is not a valid integer.");
   }
@@ -482,9 +481,8 @@ ValueCheck StandaloneSupport::CheckInteger(std::string_view text) const {
   int64_t value = 0;
   if (s.size() <= 10) {
     for (char c : s) value = value * 10 + (c - '0');
-    if (negative) value = -value;
   }
-  if (s.size() > 10 || value < INT32_MIN || value > INT32_MAX) {
+  if (s.size() > 10 || value > INT32_MAX) {
     return Fail(Quoted(text) + " is outside the integer range -2147483648 to 2147483647.");
   }
   return Pass(Variant(static_cast<int32_t>(value)));

@@ -158,7 +158,8 @@ class StandaloneSupport : public IAppSupport {
   // General Date text.
   std::string FormatDate(Date date, int32_t style) const override;
 
-  // Integer: optional sign and digits, 32 bits. Number: the platform's number text.
+  // Integer: digits alone, 32 bits (the criterion check takes off its one minus first, so a sign
+  // here is a second one). Number: the platform's number text.
   // Text: a quoted text ('it''s' gives it's) or a bare text without quotes, parentheses or
   // commas. Date: ISO or US General Date text, optionally in single quotes. Blanks around
   // are ignored; the message names the text as given.

@@ -65,6 +65,13 @@ TEST_F(FilterCommandsTest, CriteriaPrintValidOrWhatIsWrong) {
   const std::string printed = out.str();
   EXPECT_THAT(printed, ::testing::StartsWith("valid\n"));
   EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 3) << printed;
+  // One minus is the criterion's; a second sign makes no integer.
+  for (const char* twice : {"--5", "-+5", "- -5", "in (1, --5)"}) {
+    std::ostringstream o;
+    EXPECT_FALSE(CheckCriteria("I", twice, o)) << twice;
+  }
+  std::ostringstream negative;
+  EXPECT_TRUE(CheckCriteria("I", "in (-7, 3)", negative) && CheckCriteria("I", "-5", negative)) << negative.str();
   EXPECT_THAT(Run([](auto& o) { CheckCriteria("X", "> 1", o); }), HasSubstr("Unknown data type 'X'"));
   EXPECT_THAT(Run([](auto& o) { CheckCriteria("", "> 1", o); }), HasSubstr("Unknown data type ''"));
 }

@@ -3,7 +3,9 @@
 #include <charconv>
 #include <string_view>
 
+#include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/text.h"
+#include "ridirodev/frame/state.h"
 #include "ridirodev/frame/g_ridirodev.h"
 #include "ridirodev/host/controls.h"
 #include "ridirodev/model/qualifiers.h"
@@ -28,6 +30,13 @@ int32_t ValueNumber(std::string_view name) {
   return error == std::errc() && end == digits.data() + digits.size() ? n : 0;
 }
 
+// Whether the saved text, the name, ":" and the filter, is read back as this definition: the
+// load splits at the first ":" and stops at an empty part, losing every later definition.
+bool ReadsBack(const CFilterDefinition& definition) {
+  return !definition.Name().empty() && definition.Name().find(':') == std::string::npos &&
+         !definition.Filter().empty();
+}
+
 }  // namespace
 
 CFilterDefinitionPtr CFilterDefinition::Clone() const {
@@ -47,7 +56,14 @@ void CFilterDefinitions::Reset() {
   fixed_ = 1 + techs->Count();
 }
 
-void CFilterDefinitions::Add(const CFilterDefinitionPtr& FilterDef) { items_.Add(FilterDef); }
+void CFilterDefinitions::Add(const CFilterDefinitionPtr& FilterDef) {
+  if (FilterDef && !ReadsBack(*FilterDef)) {
+    throw AutomationError(ErrorNumber::kInvalidArgument, "CFilterDefinitions",
+                          "A filter definition needs a name without \":\" and a filter; '" + FilterDef->Name() +
+                              ":" + FilterDef->Filter() + "' could not be read back once saved");
+  }
+  items_.Add(FilterDef);
+}
 
 CFilterDefinitionPtr CFilterDefinitions::LookupByFilter(const std::string& sFilter) const {
   for (const CFilterDefinitionPtr& definition : items_) {
@@ -82,6 +98,14 @@ void CFilterDefinitions::SaveRegistryData(IRegistryKey& reg) {
   int32_t position = 0;
   for (const CFilterDefinitionPtr& definition : items_) {
     if (++position <= fixed_) continue;
+    // One changed since it was added so that it cannot be read back would end the next load
+    // there: it alone is left out.
+    if (!ReadsBack(*definition)) {
+      MRidirodev::Current().Support().Log(2, "Ridirodev", "CFilterDefinitions", "SaveRegistryData",
+                                          {"Not saved, it could not be read back: " + definition->Name() + ":" +
+                                           definition->Filter()});
+      continue;
+    }
     root->WriteValue(ValueName(++written), definition->Name() + ":" + definition->Filter());
   }
   for (const std::string& name : root->ValueNames()) {

@@ -10,6 +10,7 @@
 #include "ridirodev/frame/state.h"
 #include "ridirodev/host/controls.h"
 #include "ridirodev/sql/dictionary_statements.h"
+#include "testing/errors.h"
 #include "testing/test_host.h"
 
 namespace ridirodev {
@@ -132,6 +133,26 @@ TEST_F(FilterDefinitionsTest, RegistryKeepsTheUserDefinitionsNumberedWithoutGaps
   }
   definitions_->LoadRegistryData(*std::make_shared<MemoryKey>());  // no root key: nothing to load
   EXPECT_EQ(definitions_->Count(), 4);
+}
+
+// A definition whose saved text the load would stop at is refused, and one renamed so after it
+// was added is left out of the save alone: the definitions after it survive a restart.
+TEST_F(FilterDefinitionsTest, OnlyDefinitionsThatReadBackAreTakenOrSaved) {
+  for (const auto& [name, filter] : std::vector<std::pair<std::string, std::string>>{
+           {"Voice:Data", "G"}, {"", "G"}, {"Voice", ""}}) {
+    EXPECT_EQ(testing::ErrorOf([&] { definitions_->Add(GRidirodev::CreateFilterDefinition(name, filter)); }), 5)
+        << name << ":" << filter;
+  }
+  EXPECT_EQ(definitions_->Count(), 3);
+  const CFilterDefinitionPtr renamed = GRidirodev::CreateFilterDefinition("A", "G");
+  definitions_->Add(renamed);
+  definitions_->Add(GRidirodev::CreateFilterDefinition("B", "L"));
+  renamed->SetName("A:1");
+  MemoryKey registry;
+  definitions_->SaveRegistryData(registry);
+  definitions_->Reset();
+  definitions_->LoadRegistryData(registry);
+  EXPECT_EQ(Entries(*definitions_, 4), "B/L");
 }
 
 }  // namespace

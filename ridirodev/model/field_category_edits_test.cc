@@ -41,7 +41,7 @@ class FieldCategoryEditsTest : public ::testing::Test {
             {{{"Field_Id", 31}, {"Entity_Id", 3}, {"Name", "calls"}},
              {{"Field_Id", 32}, {"Entity_Id", 3}, {"Name", "drop_rate"}, {"Field_Group_Short", "UDC"}}}));
     host_->Database().ScriptRoutine("tq_Dictionary.New_UDC_F", {Variant(41), {}});
-    host_->Database().ScriptRoutine("ea_client.add_common_field", {Variant(), {{0, Variant(88)}}});
+    host_->Database().ScriptRoutine("ea_client.add_common_field", {Variant(), {{1, Variant(88)}}});
     category_ = GRidirodev::LookupCategoryByName("Traffic", "Cell");
     category_->Fields();  // both caches filled
     connection_ = GRidirodev::FieldUpdates()->FieldsChange.Connect(

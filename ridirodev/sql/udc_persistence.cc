@@ -309,8 +309,8 @@ void AddCommonFieldRow(CField& fld) {
   call.Text(fld.ColumnHeading2()).Text("").Text(fld.Aggregator()).Text(fld.DataType()).NoNumber();
   call.Number(fld.UserId()).NoNumber().Number(fld.FieldTechBits());
   call->Run();
-  // The new id comes back in the first parameter, the routine's output.
-  fld.SetId(call->ParameterValue(0).ToInt32());
+  // The new id comes back at position 1 (counted from 0), where the routine answers it.
+  fld.SetId(call->ParameterValue(1).ToInt32());
 }
 
 void UpdateCommonFieldRow(const CField& fld) {

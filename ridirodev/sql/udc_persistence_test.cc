@@ -197,7 +197,7 @@ TEST_F(UdcPersistenceTest, StatusReadAndShownAfterSave) {
 }
 
 TEST_F(UdcPersistenceTest, SingleWrites) {
-  host_->Database().ScriptRoutine("ea_client.add_common_field", {Variant(), {{0, Variant(88)}}});
+  host_->Database().ScriptRoutine("ea_client.add_common_field", {Variant(), {{1, Variant(88)}}});
   CFieldPtr fld = Udc(0, false), fresh = Udc(0);
   fld->SetId(41);
   const std::pair<std::function<void()>, Lines> cases[] = {
