@@ -3,6 +3,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -129,6 +130,19 @@ TEST_F(DictionaryEditsTest, DeleteExpressionsDeletesUsersFirstAcrossEntitiesAndK
   EXPECT_EQ(Find(kCell, "Traffic_Erlangs"), nullptr);
   EXPECT_EQ(Find(kSector, "Sector_Erlang_Share"), nullptr);
   EXPECT_NE(Find(kCell, "Drop_Rate"), nullptr);
+}
+
+// The column map is a dictionary: an extra column named "status" stands beside "Status".
+TEST_F(DictionaryEditsTest, FieldMapKeysKeepTheirCase) {
+  ASSERT_EQ(sqlite3_exec(host_->Sqlite()->Connection()->Handle(),
+                         "INSERT INTO TQD_DataSource_Extra_Cols (DataSource_ID, e_id, Col_Title, E_Type, Editable) "
+                         "VALUES (2, 22, 'status', 'S', 'Y')",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  const auto map = GRidirodev::AppFieldMap("Traffic");
+  EXPECT_EQ(map->Item(Variant("Status")), "Status");
+  EXPECT_EQ(map->Item(Variant("status")), "status");
+  EXPECT_EQ(map->Item(Variant("STATUS")), "");
 }
 
 TEST_F(DictionaryEditsTest, ChangeExpressionOwnerChangesCalculationsOnlyAndRefusesAnUnknownUser) {

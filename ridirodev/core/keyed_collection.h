@@ -24,6 +24,10 @@ enum class DuplicateKey {
   kReplace,  // remove the present member, append the new one at the end
 };
 
+// How keys compare: without regard to case, as automation collections do, or exactly, as a
+// dictionary does.
+enum class KeyCase { kIgnore, kExact };
+
 // Enumerator handed out by NewEnum: walks a snapshot of the members in position order,
 // so a collection changed during the walk cannot invalidate it.
 template <class T>
@@ -124,7 +128,8 @@ class KeyedCollection {
     typename std::vector<Entry>::const_iterator it_;
   };
 
-  explicit KeyedCollection(DuplicateKey policy = DuplicateKey::kError) : policy_(policy) {}
+  explicit KeyedCollection(DuplicateKey policy = DuplicateKey::kError, KeyCase keyCase = KeyCase::kIgnore)
+      : policy_(policy), keyCase_(keyCase) {}
   // A copy is made of the settled collection, so that the two need not each index the members
   // added since.
   KeyedCollection(const KeyedCollection& other) { *this = other; }
@@ -132,6 +137,7 @@ class KeyedCollection {
     if (this != &other) {
       other.Settle();
       policy_ = other.policy_;
+      keyCase_ = other.keyCase_;
       entries_ = other.entries_;
       slots_ = other.slots_;
       keyed_ = other.keyed_;
@@ -144,6 +150,7 @@ class KeyedCollection {
   KeyedCollection& operator=(KeyedCollection&& other) noexcept {
     if (this != &other) {
       policy_ = other.policy_;
+      keyCase_ = other.keyCase_;
       entries_ = std::move(other.entries_);
       slots_ = std::move(other.slots_);
       keyed_ = std::exchange(other.keyed_, 0);
@@ -359,8 +366,8 @@ class KeyedCollection {
 
   // Entries keep 32 bits of the hash (the table holds fewer than 2^31 members): with the
   // member's reference, an entry of a field collection is 24 bytes.
-  static uint32_t HashOf(std::string_view key) noexcept {
-    const size_t h = NoCaseHash{}(key);
+  uint32_t HashOf(std::string_view key) const noexcept {
+    const size_t h = keyCase_ == KeyCase::kIgnore ? NoCaseHash{}(key) : std::hash<std::string_view>{}(key);
     return static_cast<uint32_t>(h ^ (h >> 32));
   }
   // Home slot of a hash; the high bits are folded in because the table uses the low ones.
@@ -380,8 +387,12 @@ class KeyedCollection {
       const size_t slot = slots_[i];
       if (slot == 0) return kNone;
       const Entry& e = entries_[slot - 1];
-      if (e.hash == hash && EqualsNoCase(KeyOfEntry(e), key())) return i;
+      if (e.hash == hash && KeysEqual(KeyOfEntry(e), key())) return i;
     }
+  }
+
+  bool KeysEqual(std::string_view a, std::string_view b) const noexcept {
+    return keyCase_ == KeyCase::kIgnore ? EqualsNoCase(a, b) : a == b;
   }
 
   // Records the entry at index in the first free slot of its probe sequence.
@@ -457,6 +468,7 @@ class KeyedCollection {
   // The members and their index change on a read only to take in members appended without
   // their check (see Add); the collection is used from one thread.
   DuplicateKey policy_ = DuplicateKey::kError;
+  KeyCase keyCase_ = KeyCase::kIgnore;
   mutable std::vector<Entry> entries_;
   mutable std::vector<uint32_t> slots_;  // 0 for a free slot, else the member's index + 1
   mutable size_t keyed_ = 0;             // members that have a key

@@ -190,7 +190,8 @@ std::shared_ptr<KeyedCollection<std::string>> GRidirodev::AppFieldMap(const std:
   auto& maps = State().appFieldMaps;
   if (!maps) maps = std::make_shared<KeyedCollection<std::shared_ptr<KeyedCollection<std::string>>>>();
   if (maps->Exists(Variant(sAppName))) return maps->Item(Variant(sAppName));
-  auto map = std::make_shared<KeyedCollection<std::string>>();
+  // A dictionary: column names compare exactly, so an extra column "status" is not "Status".
+  auto map = std::make_shared<KeyedCollection<std::string>>(DuplicateKey::kError, KeyCase::kExact);
   static constexpr std::pair<std::string_view, std::string_view> kColumns[] = {
       {"Name", "Name"},
       {"Entity_Id", "Entity"},
