@@ -73,6 +73,9 @@ TEST_F(FilterTest, IsValidReadsOperatorListsAndRanges) {
       {"in (3...x)", "I", false, "rejected x"},
       {"in (1.25...1.5, 2)", "F", true, ""},
       {"in (1.5...1.25)", "F", false, kRange},
+      {"in (3...3)", "I", true, ""},  // equal ends are a range of one
+      {"in (3...3)", "F", true, ""},
+      {"in (2024-01-01 10:00...2024-01-01 10:00)", "D", true, ""},
       {"in ('a...b')", "S", false, "rejected 'a...b'"},
       {"in (2023-12-31...2024-01-01)", "D", true, ""},
       {"in (2024-01-01 10:00...2024-01-01 09:59)", "D", false, kDateRange},

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <string>
 #include <tuple>
@@ -45,12 +46,20 @@ TEST_F(PropertyFiltersTest, DateFilterRendersPeriodsAndRanges) {
   EXPECT_EQ(filter.FilterString() + filter.FilterExpression("C") + filter.SQLFilterExpression("C"), "");
   EXPECT_TRUE(filter.IsAccepted("not a date"));
 
+  // A month's length depends on today: the seconds back to the same time of day months ago.
+  const auto monthSeconds = [](int months) {
+    return std::to_string(std::lround(Date::Now().Serial() - Date::Now().AddMonths(-months).Serial()) * 86400);
+  };
   // type, units, FilterString, seconds in FilterExpression, days in SQLFilterExpression
   const std::vector<std::tuple<ERelativeType, int32_t, std::string, std::string, std::string>> cases = {
-      {ERelativeType::rHours, 3, "Last 3 hours", "10800", "0.125"},
+      {ERelativeType::rHours, 1, "Last hour", "3600", ""},
+      {ERelativeType::rHours, 2, "Last 2 hours", "7200", "0.0833333333333333"},
       {ERelativeType::rDays, 1, "Yesterday", "86400", "1"},
-      {ERelativeType::rMinutes, 0, "Last minute", "0", "0"},
-      {ERelativeType::rMonths, 7, "Last 7 months", "", ""},  // a month's length depends on today
+      {ERelativeType::rDays, 2, "Last 2 days", "172800", "2"},
+      {ERelativeType::rMinutes, 1, "Last minute", "60", ""},
+      {ERelativeType::rMinutes, 2, "Last 2 minutes", "120", ""},
+      {ERelativeType::rMonths, 1, "Last month", monthSeconds(1), ""},
+      {ERelativeType::rMonths, 2, "Last 2 months", monthSeconds(2), ""},
       {static_cast<ERelativeType>(4), 5, "", "0", "0"},
   };
   filter.SetRelative(true);
@@ -58,9 +67,10 @@ TEST_F(PropertyFiltersTest, DateFilterRendersPeriodsAndRanges) {
     filter.SetRelativeType(type);
     filter.SetRelativeUnits(units);
     EXPECT_EQ(filter.FilterString(), text);
-    if (seconds.empty()) continue;
-    EXPECT_EQ(filter.FilterExpression("C"), "C <= systime() && C >= systime()-(" + seconds + ")");
-    EXPECT_EQ(filter.SQLFilterExpression("C"), "sysdate -  C <= " + days);
+    EXPECT_EQ(filter.FilterExpression("C"), "C <= systime() && C >= systime()-(" + seconds + ")") << text;
+    if (!days.empty()) {
+      EXPECT_EQ(filter.SQLFilterExpression("C"), "sysdate -  C <= " + days) << text;
+    }
   }
   filter.SetRelativeType(ERelativeType::rMonths);
   for (const int32_t months : {1, 3}) {  // calendar months back from now, not 30 days each
@@ -191,6 +201,13 @@ TEST_F(PropertyFiltersTest, PropertyBagsRoundTripAndAbsentNamesKeepValues) {
   EXPECT_EQ(state(), restored);
   date.SetRelative(false);
   EXPECT_EQ(date.FilterString(), "Between 1/2/2024 and 3/4/2024 10:30:00 AM");
+  MemoryBag dates;
+  date.WriteProperties(dates);
+  EXPECT_EQ(dates.values["MinDate"].ToString() + " " + dates.values["MaxDate"].ToString(),
+            "2024-01-02 2024-03-04T10:30:00");
+  CFilterDate copy;
+  copy.ReadProperties(dates);
+  EXPECT_TRUE(copy.MinDate() == date.MinDate() && copy.MaxDate() == date.MaxDate());
 }
 
 }  // namespace
