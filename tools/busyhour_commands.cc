@@ -18,6 +18,7 @@
 #include "ridirodev/frame/state.h"
 #include "ridirodev/host/services.h"
 #include "ridirodev/model/field.h"
+#include "ridirodev/model/field_categories.h"
 #include "ridirodev/model/field_category.h"
 #include "ridirodev/model/fields.h"
 #include "standalone/folders.h"
@@ -260,9 +261,29 @@ int32_t ListBusyHours(const BusyHourQuery& query, std::ostream& out) {
     all = query.summations ? category->Summations() : category->BusyHours();
   }
   if (!query.owner.empty()) UserId(query.owner);  // an unknown owner is a mistake, not an empty list
+  // So are an unknown type and span. The filter compares types exactly: a known one is taken in its own case.
+  std::string type(TrimBlanks(query.type));
+  if (!type.empty()) {
+    std::vector<std::string> types;
+    const auto add = [&](const std::string& name) {
+      if (std::find(types.begin(), types.end(), name) == types.end()) types.push_back(name);
+    };
+    if (query.summations) {
+      for (const CBusyHourTypePtr& t : *GBusyHour::SummationTypes()) add(t->Name());
+    } else if (const CFieldCategoriesPtr categories = GRidirodev::TrafficCategories()) {
+      for (const CFieldCategoryPtr& category : *categories) add(GBusyHour::BusyHourType(category->CategoryName()));
+    }
+    for (const CBusyHourPtr& bh : *all) add(bh->BusyHourType());
+    const auto known = std::find_if(types.begin(), types.end(), [&](auto& t) { return EqualsNoCase(t, type); });
+    if (known == types.end()) Unknown(query.summations ? "summation type" : "busy-hour type", type, types);
+    type = *known;
+  }
+  const std::string span = ToUpper(query.span);
+  if (span.find_first_not_of("DWM") != std::string::npos)
+    Unknown("span", query.span, {"D (daily)", "W (weekly)", "M (monthly)"}, "known letters");
   auto shown = std::make_shared<CBusyHours>();
   for (const CBusyHourPtr& bh : *all) {
-    if (bh->IsFilterOK(query.type, query.owner, ToUpper(query.span))) shown->Add(bh);
+    if (bh->IsFilterOK(type, query.owner, span)) shown->Add(bh);
   }
   out << shown->Table(GBusyHour::BusyHourProperties(!query.summations, GBusyHour::IsDWMBusyHoursSupported()));
   return shown->Count();

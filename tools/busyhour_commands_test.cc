@@ -144,6 +144,16 @@ TEST_F(BusyHourCommandsTest, BadValuesAreRefusedBeforeAnythingIsStored) {
                 HasSubstr(expected));
   }
   EXPECT_THAT(Run([](auto& out) { ListBusyHours({.entity = "Cell"}, out); }), Not(HasSubstr("Bad BH")));
+  // A list filter that names nothing known is a mistake too, not an empty table.
+  const std::pair<BusyHourQuery, std::string> filters[] = {
+      {{.span = "dX"}, "error: Unknown span 'dX'; known letters: D (daily), W (weekly), M (monthly)."},
+      {{.type = "Nope"}, "error: Unknown busy-hour type 'Nope'; known: NetworkSystem Busy Hour, MobileSwitch"},
+      {{.summations = true, .type = "Nope"}, "error: Unknown summation type 'Nope'; known: Summation."},
+      {{.type = "cellsite busy hour", .span = "wd"}, "\nCell Evening BH "},
+  };
+  for (const auto& [query, expected] : filters) {
+    EXPECT_THAT(Run([&](auto& out) { ListBusyHours(query, out); }), HasSubstr(expected)) << query.type;
+  }
   EXPECT_THAT(Run([](auto& out) { ChangeBusyHourOwner("", {"Cell Evening BH"}, "nobody", out); }),
               HasSubstr("There is no user named 'nobody'."));
 }
