@@ -622,6 +622,11 @@ int32_t ShowFields(const FieldQuery& query, std::ostream& out) {
     for (size_t i = 0; !column && i < aliases.size(); ++i) {
       if (EqualsNoCase(aliases[i], name)) column = properties->ItemById(static_cast<int32_t>((i + 1) * 256));
     }
+    // Without flexible aggregation the application shows no element column, but every
+    // aggregator still names its element aggregation.
+    if (!column && EqualsNoCase(name, "element")) {
+      column = state.Support().CreatePropertyDefinition(fldElementAggregator, "Element Aggregator", 1200, 0, true, 0);
+    }
     if (!column) {
       std::vector<std::string> known;
       for (int32_t i = 1; i <= properties->Count(); ++i) known.push_back(properties->Item(i)->Name());

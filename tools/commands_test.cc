@@ -249,11 +249,11 @@ TEST_F(ToolTest, InfoTemplatesHierarchyAndFilteredFieldsOfTheSample) {
   query.type = "udc";
   query.owner = "RFENG";
   query.search = "*Drop*";
-  query.columns = {"name", "OWNER", "udc_source"};
+  query.columns = {"name", "OWNER", "element", "udc_source"};
   std::ostringstream fields;
   EXPECT_EQ(ShowFields(query, fields), 3);
-  EXPECT_THAT(fields.str(), HasSubstr("Name                Owner  UDC_Source\n"));
-  EXPECT_THAT(fields.str(), HasSubstr("Drop_Rate           rfeng  100 * Dropped_Calls"));
+  EXPECT_THAT(fields.str(), HasSubstr("Name                Owner  Element Aggregator  UDC_Source\n"));
+  EXPECT_THAT(fields.str(), HasSubstr("Drop_Rate           rfeng  Average             100 * Dropped_Calls"));
   EXPECT_THAT(fields.str(), HasSubstr("(3 fields of CellSite (Site))"));
 
   query = FieldQuery();
