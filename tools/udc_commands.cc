@@ -744,7 +744,7 @@ UdcCommandLine::UdcCommandLine(CLI::App& app, std::optional<std::string>& db)
     StyleCalculation({p.app, p.entity}, p.name, p.style, out);
   });
   oneField(c);
-  c->add_option("--font-style", p.style.fontStyle, "Font style bits (1 bold, 2 italic, 4 underline...)")
+  c->add_option("--font-style", p.style.fontStyle, "Font style bits, added up: 1 bold, 2 underline, 4 strikeout")
       ->type_name("N");
   c->add_option("--color", p.style.color, "Font color as a number (e.g. 255 for red)")->type_name("N");
   c->add_flag("--clear", p.style.clear, "Remove the style");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <CLI/CLI.hpp>
 #include <functional>
 #include <iostream>
 #include <optional>
@@ -108,6 +109,14 @@ TEST_F(UdcCommandsTest, CalculationAndCommonFieldLifeThroughTheCommands) {
   }
   const std::string kept = Run([&](auto& out) { ShowCalculationStatus(cell, "Retry_Pct", out); });
   EXPECT_THAT(kept, HasSubstr("There is no calculation named 'Retry_Pct' at Cell."));
+}
+
+TEST(UdcCommandLineTest, StyleHelpNamesTheFontBitsAsTheStyleDialogSetsThem) {
+  CLI::App app;
+  std::optional<std::string> db;
+  const UdcCommandLine commands(app, db);
+  EXPECT_THAT(app.get_subcommand("udc")->get_subcommand("style")->help(),
+              HasSubstr("1 bold, 2 underline, 4 strikeout"));
 }
 
 TEST_F(UdcCommandsTest, AmbiguousUnknownAndWrongKindsOfFieldsAreRefused) {
