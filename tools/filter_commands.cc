@@ -83,6 +83,11 @@ bool CheckCriteria(const std::string& dataType, const std::string& expression, s
   criterion.Initialize(1, expression, std::string(1, static_cast<char>(std::toupper(type[0]))));
   std::string why;
   const bool valid = criterion.IsValid(why);
+  if (!valid && why.empty()) {  // the criterion names no reason for a missing value
+    why = criterion.Expression().empty()
+              ? "The criterion is empty: give an operator and a value, such as > 100 or in (1, 2)."
+              : "The criterion '" + criterion.Expression() + "' has no value after its operator.";
+  }
   out << (valid ? "valid" : why.empty() ? "invalid" : why) << '\n';
   return valid;
 }
