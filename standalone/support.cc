@@ -517,8 +517,19 @@ ValueCheck StandaloneSupport::CheckText(std::string_view text) const {
       return Pass(Variant(std::move(value)));
     }
   }
-  if (s.find_first_of("'(),") != std::string_view::npos) {
-    return Fail("The text " + std::string(s) + " must be enclosed in single quotes.");
+  // A bare value reaches a query as it stands: one word, so that no blank, operator or comment
+  // mark can carry a second condition in. Characters beyond ASCII are letters to every dialect.
+  for (size_t i = 0; i < s.size(); ++i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    const bool wordChar = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+                          c == '.' || c >= 0x80;
+    if (wordChar || (c == '-' && (i + 1 == s.size() || s[i + 1] != '-'))) continue;
+    const std::string what = c == ' ' || c == '\t' ? "a blank"
+                             : c == '-'            ? "the comment mark --"
+                             : c < 0x20 || c == 0x7F ? "a control character"
+                                                     : "'" + std::string(1, s[i]) + "'";
+    return Fail("The text " + std::string(s) + " has " + what +
+                " outside quotes: a value is one word of letters, digits, _, - and ., or a text in single quotes.");
   }
   return Pass(Variant(std::string(s)));
 }

@@ -160,8 +160,8 @@ class StandaloneSupport : public IAppSupport {
 
   // Integer: digits alone, 32 bits (the criterion check takes off its one minus first, so a sign
   // here is a second one). Number: the platform's number text.
-  // Text: a quoted text ('it''s' gives it's) or a bare text without quotes, parentheses or
-  // commas. Date: ISO or US General Date text, optionally in single quotes. Blanks around
+  // Text: a quoted text ('it''s' gives it's) or one bare word of letters, digits, "_", "-"
+  // and "." without "--". Date: ISO or US General Date text, optionally in single quotes. Blanks around
   // are ignored; the message names the text as given.
   ValueCheck CheckInteger(std::string_view text) const override;
   ValueCheck CheckNumber(std::string_view text) const override;

@@ -73,6 +73,22 @@ TEST_F(FilterCommandsTest, CriteriaPrintValidOrWhatIsWrong) {
   std::ostringstream negative;
   EXPECT_TRUE(CheckCriteria("I", "in (-7, 3)", negative) && CheckCriteria("I", "-5", negative)) << negative.str();
   EXPECT_THAT(Run([](auto& o) { CheckCriteria("X", "> 1", o); }), HasSubstr("Unknown data type 'X'"));
+  // A text value is one quoted literal or one bare word: nothing else can reach the report's query.
+  EXPECT_TRUE(CheckCriteria("S", "in ('1 OR 1=1 --', cell_1.a-b, 'it''s')", negative)) << negative.str();
+  for (const auto& [type, criterion, why] :
+       {std::tuple{"I", "  ", "The criterion is empty: give an operator and a value"},
+        {"F", " <= ", "The criterion '<=' has no value after its operator."},
+        {"S", "= 1 OR 1=1", "The text 1 OR 1=1 has a blank outside quotes"},
+        {"E", "> 0 UNION SELECT 1", "The text 0 UNION SELECT 1 has a blank"},
+        {"S", "> 1 --", "The text 1 -- has a blank"},
+        {"E", "=1--", "The text 1-- has the comment mark --"},
+        {"S", "in (a, b=c)", "The text b=c has '='"},
+        {"S", "= 'a' OR 'b'", "The text 'a' OR 'b' has a single quote that is not doubled"},
+        {"S", "like 'open", "The text like 'open has a blank"}}) {
+    std::ostringstream o;
+    EXPECT_FALSE(CheckCriteria(type, criterion, o)) << criterion;
+    EXPECT_THAT(o.str(), ::testing::StartsWith(why)) << criterion;
+  }
   EXPECT_THAT(Run([](auto& o) { CheckCriteria("", "> 1", o); }), HasSubstr("Unknown data type ''"));
 }
 
