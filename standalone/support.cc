@@ -385,6 +385,10 @@ void StandaloneSupport::Log(int32_t severity, std::string_view component, std::s
   const size_t n = std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%S", &local);
   std::snprintf(stamp + n, sizeof stamp - n, ".%03d", static_cast<int>(millis));
 
+  // The log file keeps one entry per line; on standard error people read it, so a message of
+  // several lines shows as lines, indented under the entry.
+  std::ostream& out = LogStream();
+  const std::string_view lineBreak = &out == &logFile_ ? "\\n" : "\n  ";
   std::string line = stamp;
   line += " [" + std::to_string(severity) + "] ";
   line += component;
@@ -397,14 +401,13 @@ void StandaloneSupport::Log(int32_t severity, std::string_view component, std::s
     line += i == 0 ? " " : " | ";
     for (char c : messages[i]) {
       if (c == '\n') {
-        line += "\\n";
+        line += lineBreak;
       } else if (c != '\r') {
         line += c;
       }
     }
   }
   line += '\n';
-  std::ostream& out = LogStream();
   out << line;
   out.flush();
 }

@@ -118,9 +118,9 @@ class StandaloneSupport : public IAppSupport {
   void SetLogStream(std::ostream& out) { override_ = &out; }
 
   // One line per entry: local time with milliseconds, "[severity]", component, object,
-  // operation, then ": " and the messages joined by " | ". Line breaks inside a message are
-  // written as \n so that one entry stays one line. Never fails: when the log file cannot
-  // be opened, the entry goes to standard error.
+  // operation, then ": " and the messages joined by " | ". In the log file, line breaks inside a
+  // message are written as \n so that one entry stays one line; elsewhere they start an indented
+  // line. Never fails: when the log file cannot be opened, the entry goes to standard error.
   void Log(int32_t severity, std::string_view component, std::string_view objectName,
            std::string_view operation, const std::vector<std::string>& messages) override;
   bool ExtendedEntityViews() override { return config_.extendedEntityViews; }

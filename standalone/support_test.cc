@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <map>
 // GCC 12 warns about its own <regex> internals under the sanitizers.
 #pragma GCC diagnostic push
@@ -202,6 +203,12 @@ TEST(StandaloneSupportTest, LogAppendsOneLinePerEntry) {
               ::testing::MatchesRegex("earlier\n[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:]{8}\\.[0-9]{3} \\[2\\] "
                                       "Ridirodev CRidirodevInitializer Initialize: unable to "
                                       "initialize DB object \\| a\\\\nb\n"));
+  // Standard error is read by people: a message of several lines shows as lines.
+  std::ostringstream err;
+  std::streambuf* const old = std::cerr.rdbuf(err.rdbuf());
+  StandaloneSupport(StandaloneConfig{}).Log(1, "Ridirodev", "ErrorReporter", "Report", {"failed", "a\r\nb"});
+  std::cerr.rdbuf(old);
+  EXPECT_THAT(err.str(), ::testing::EndsWith(" [1] Ridirodev ErrorReporter Report: failed | a\n  b\n"));
 }
 
 TEST(StandaloneMessagesTest, BoxesAnswerWithTheConfiguredOrDefaultButton) {
