@@ -521,7 +521,8 @@ ValueCheck StandaloneSupport::CheckText(std::string_view text) const {
     }
   }
   // A bare value reaches a query as it stands: one word, so that no blank, operator or comment
-  // mark can carry a second condition in. Characters beyond ASCII are letters to every dialect.
+  // mark can carry a second condition in. Characters beyond ASCII count as letters: no dialect
+  // gives them a meaning of syntax.
   for (size_t i = 0; i < s.size(); ++i) {
     const auto c = static_cast<unsigned char>(s[i]);
     const bool wordChar = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||

@@ -88,7 +88,7 @@ bool CheckCriteria(const std::string& dataType, const std::string& expression, s
               ? "The criterion is empty: give an operator and a value, such as > 100 or in (1, 2)."
               : "The criterion '" + criterion.Expression() + "' has no value after its operator.";
   }
-  out << (valid ? "valid" : why.empty() ? "invalid" : why) << '\n';
+  out << (valid ? std::string("valid") : why) << '\n';
   return valid;
 }
 
