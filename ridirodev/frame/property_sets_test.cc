@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "ridirodev/frame/g_ridirodev.h"
 #include "ridirodev/frame/state.h"
+#include "ridirodev/sql/dictionary_statements.h"
 #include "testing/dictionary_script.h"
 #include "testing/test_host.h"
 
@@ -65,6 +68,16 @@ TEST_F(PropertySetsTest, ListsAndTheColumnMap) {
     EXPECT_EQ(GRidirodev::TrafClntFieldTypesValueList().ToString(), "Peg,Duration");
     EXPECT_EQ(GRidirodev::TrafClntFieldTypesLabelList().ToString(),
               "Peg      - Peg count,Duration - Call time");
+    // Client's types join Traffic's only when asked, and only for Traffic.
+    const std::tuple<const char*, bool, std::vector<std::string>> cases[] = {
+        {"Traffic", true, {"All", "Peg count", "Other", "Call time"}},
+        {"Traffic", false, {"All", "Peg count"}},
+        {"Client", true, {"All", "Other", "Call time"}}};
+    for (const auto& [app, external, items] : cases) {
+      testing::TestComboBox combo;
+      GRidirodev::PopulateTypeCB(combo, app, external);
+      EXPECT_EQ(combo.items, items) << app << external;
+    }
   }
   EXPECT_EQ(GRidirodev::AggregatorValueList(), GRidirodev::AggregatorLabelList());
   EXPECT_FALSE(GRidirodev::AggregatorValueList().empty());
@@ -84,6 +97,9 @@ TEST_F(PropertySetsTest, ListsAndTheColumnMap) {
 }
 
 TEST_F(PropertySetsTest, CombosAreFilledBetweenPreparationAndCompletion) {
+  host_->Database().AddRows(sql::TemplateCategoriesStatement(false, 5),
+                            {{"Entity_Id", "Entity_Name", "Entity_Desc", "Can_Rpt"},
+                             {{1, "System", "The network", "Y"}, {3, "Cell", "Cell site", "Y"}}});
   testing::TestComboBox combo;
   combo.items = {"stale"};
   GRidirodev::PopulateTypeCB(combo, "Traffic", true);  // the Client types are Traffic's already
@@ -93,6 +109,8 @@ TEST_F(PropertySetsTest, CombosAreFilledBetweenPreparationAndCompletion) {
   EXPECT_EQ(combo.items, (std::vector<std::string>{"<All Tech Types>", "GSM", "CDMA", "UMTS", "LTE"}));
   GRidirodev::UpdateCategoryCB(combo, "");
   EXPECT_EQ(combo.items, std::vector<std::string>{"All"});
+  GRidirodev::UpdateCategoryCB(combo, "Traffic");
+  EXPECT_EQ(combo.items, (std::vector<std::string>{"All", "Traffic System", "Traffic Cell"}));
 
   const IAppSettingsNodePtr state = GRidirodev::ExpressTemplateState();
   EXPECT_EQ(state, GRidirodev::ExpressTemplateState());
