@@ -306,6 +306,10 @@ TEST_F(DictionaryEditsTest, BusyHourCacheFollowsTheDatabaseThroughFailures) {
   EXPECT_EQ(cell->BusyHours()->Count(), 2);
   cell->ReloadBusyHours();
   EXPECT_EQ(BusyHourNames(cell->BusyHours()), "Cell Evening BH,Cell Erlang BH,Night BH");
+  const CBusyHourPtr twin = cell->BusyHours()->Item(Variant("BH4"));
+  twin->SetName("Night BH");  // taken at the cell: refused, reported, not cached
+  cell->AddBusyHour(twin);
+  EXPECT_EQ(cell->BusyHours()->Count(), 3);
 
   sql("CREATE TRIGGER Keep4 BEFORE DELETE ON PM_BusyHour WHEN old.Id = 4 "
       "BEGIN SELECT RAISE(ABORT, 'in use'); END");

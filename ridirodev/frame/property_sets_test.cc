@@ -60,9 +60,10 @@ TEST_F(PropertySetsTest, ListsAndTheColumnMap) {
   {
     // With external data sources the Client types Traffic lacks join, labels padded to one width.
     auto host = std::make_shared<testing::TestHost>();
-    testing::ScriptTemplates(host->Database(), {{1, "Client", 5}, {2, "Traffic", 5}});
+    testing::ScriptTemplates(host->Database(), {{1, "Client", 5}, {2, "Traffic", 5}, {3, "UDR", 6}});
     testing::ScriptFieldTypes(host->Database(), 2, {{11, "Peg", "Peg count"}});
     testing::ScriptFieldTypes(host->Database(), 1, {{11, "Peg", "Other"}, {15, "Duration", "Call time"}});
+    testing::ScriptFieldTypes(host->Database(), 3, {{16, "Record", "Call record"}});
     host->GroupServices().folderNames = {"ASCII Data Sources"};
     MRidirodevScope scope(host);
     EXPECT_EQ(GRidirodev::TrafClntFieldTypesValueList().ToString(), "Peg,Duration");
@@ -72,7 +73,7 @@ TEST_F(PropertySetsTest, ListsAndTheColumnMap) {
     const std::tuple<const char*, bool, std::vector<std::string>> cases[] = {
         {"Traffic", true, {"All", "Peg count", "Other", "Call time"}},
         {"Traffic", false, {"All", "Peg count"}},
-        {"Client", true, {"All", "Other", "Call time"}}};
+        {"UDR", true, {"All", "Call record"}}};
     for (const auto& [app, external, items] : cases) {
       testing::TestComboBox combo;
       GRidirodev::PopulateTypeCB(combo, app, external);
