@@ -284,6 +284,48 @@ TEST_F(DictionaryEditsTest, BusyHoursWrittenCachedAndAnnounced) {
                                    "0 12 3 Late BH", "0 12 4 Cell Evening BH,Cell Erlang BH", "0 12 5 -"));
 }
 
+// The cache changes only with what the database holds: a read that fails keeps nothing, a
+// reload shows rows written behind its back, and a delete that fails keeps its definition.
+TEST_F(DictionaryEditsTest, BusyHourCacheFollowsTheDatabaseThroughFailures) {
+  std::vector<std::string> notices;
+  auto listening = GRidirodev::FieldUpdates()->BusyHourChange.Connect(
+      [&](bool, int32_t, const CBusyHoursPtr& bhs, EAction action) {
+        notices.push_back(std::to_string(action) + " " + BusyHourNames(bhs));
+      });
+  sqlite3* db = host_->Sqlite()->Connection()->Handle();
+  auto sql = [&](const char* text) {
+    ASSERT_EQ(sqlite3_exec(db, text, nullptr, nullptr, nullptr), SQLITE_OK);
+  };
+  CFieldCategoryPtr cell = Category(kCell);
+  sql("UPDATE PM_HourRange SET FirstHour = 'x' WHERE BusyHourId = 4");  // read after Cell Evening BH
+  EXPECT_THROW(cell->BusyHours(), AutomationError);
+  sql("UPDATE PM_HourRange SET FirstHour = 17 WHERE BusyHourId = 4");
+  EXPECT_EQ(BusyHourNames(cell->BusyHours()), "Cell Evening BH,Cell Erlang BH");
+  sql("INSERT INTO PM_BusyHour (Id, Name, Cluster_Entity_Id, Field_Id, Span) "
+      "SELECT 30, 'Night BH', Cluster_Entity_Id, Field_Id, 'D' FROM PM_BusyHour WHERE Id = 1");
+  EXPECT_EQ(cell->BusyHours()->Count(), 2);
+  cell->ReloadBusyHours();
+  EXPECT_EQ(BusyHourNames(cell->BusyHours()), "Cell Evening BH,Cell Erlang BH,Night BH");
+  const CBusyHourPtr twin = cell->BusyHours()->Item(Variant("BH4"));
+  twin->SetName("Night BH");  // taken at the cell: refused, reported, not cached
+  cell->AddBusyHour(twin);
+  EXPECT_EQ(cell->BusyHours()->Count(), 3);
+
+  sql("CREATE TRIGGER Keep4 BEFORE DELETE ON PM_BusyHour WHEN old.Id = 4 "
+      "BEGIN SELECT RAISE(ABORT, 'in use'); END");
+  auto gone = cell->BusyHours();
+  gone->Delete(Variant("BH30"));
+  EXPECT_THROW(cell->DeleteBusyHours(gone), AutomationError);
+  EXPECT_EQ(BusyHourNames(cell->BusyHours()), "Cell Erlang BH,Night BH");
+  // Cell Evening BH went with its range; Cell Erlang BH stays whole.
+  EXPECT_EQ(host_->Sqlite()
+                ->QueryValue("SELECT (SELECT group_concat(Id) FROM PM_BusyHour WHERE Id IN (1, 4)) || '/' || "
+                             "(SELECT group_concat(BusyHourId) FROM PM_HourRange WHERE BusyHourId IN (1, 4))")
+                .ToString(),
+            "4/4");
+  EXPECT_THAT(notices, ElementsAre("5 -", "3 Cell Evening BH"));
+}
+
 class DictionaryEditsAnsweringNoTest : public DictionaryEditsTest {
  protected:
   DictionaryEditsAnsweringNoTest() : DictionaryEditsTest("no") {}

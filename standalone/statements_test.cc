@@ -221,6 +221,9 @@ TEST_F(StatementsTest, EveryReadStatementRunsAndJoinsTheRightRows) {
          EXPECT_EQ(t.Column("name"), (std::vector<std::string>{"Switch_Number", "Cell_Number",
                                                                "Call_Start_Time", "Mobile_Id"}));
        }},
+      {"data files of one entity, extended views: named by the entity label",
+       sql::DataFilesStatement(true, false, 20), 6,
+       [](const Table& t) { EXPECT_EQ(t.Set("entity_name"), (std::set<std::string>{"Data Availability"})); }},
       {"a package call in the WHERE, the optional table moved last",
        "SELECT d.field_id, a.file_type, a.OFFSET_MINUTES, b.min_partition_date first, "
        "b.max_partition_date Last FROM tq_file_control a, tq_min_partition b, tqd_dict_name d WHERE "

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "ridirodev/frame/g_ridirodev.h"
 #include "ridirodev/frame/state.h"
+#include "ridirodev/sql/dictionary_statements.h"
 #include "testing/dictionary_script.h"
 #include "testing/test_host.h"
 
@@ -57,14 +60,25 @@ TEST_F(PropertySetsTest, ListsAndTheColumnMap) {
   {
     // With external data sources the Client types Traffic lacks join, labels padded to one width.
     auto host = std::make_shared<testing::TestHost>();
-    testing::ScriptTemplates(host->Database(), {{1, "Client", 5}, {2, "Traffic", 5}});
+    testing::ScriptTemplates(host->Database(), {{1, "Client", 5}, {2, "Traffic", 5}, {3, "UDR", 6}});
     testing::ScriptFieldTypes(host->Database(), 2, {{11, "Peg", "Peg count"}});
     testing::ScriptFieldTypes(host->Database(), 1, {{11, "Peg", "Other"}, {15, "Duration", "Call time"}});
+    testing::ScriptFieldTypes(host->Database(), 3, {{16, "Record", "Call record"}});
     host->GroupServices().folderNames = {"ASCII Data Sources"};
     MRidirodevScope scope(host);
     EXPECT_EQ(GRidirodev::TrafClntFieldTypesValueList().ToString(), "Peg,Duration");
     EXPECT_EQ(GRidirodev::TrafClntFieldTypesLabelList().ToString(),
               "Peg      - Peg count,Duration - Call time");
+    // Client's types join Traffic's only when asked, and only for Traffic.
+    const std::tuple<const char*, bool, std::vector<std::string>> cases[] = {
+        {"Traffic", true, {"All", "Peg count", "Other", "Call time"}},
+        {"Traffic", false, {"All", "Peg count"}},
+        {"UDR", true, {"All", "Call record"}}};
+    for (const auto& [app, external, items] : cases) {
+      testing::TestComboBox combo;
+      GRidirodev::PopulateTypeCB(combo, app, external);
+      EXPECT_EQ(combo.items, items) << app << external;
+    }
   }
   EXPECT_EQ(GRidirodev::AggregatorValueList(), GRidirodev::AggregatorLabelList());
   EXPECT_FALSE(GRidirodev::AggregatorValueList().empty());
@@ -84,6 +98,9 @@ TEST_F(PropertySetsTest, ListsAndTheColumnMap) {
 }
 
 TEST_F(PropertySetsTest, CombosAreFilledBetweenPreparationAndCompletion) {
+  host_->Database().AddRows(sql::TemplateCategoriesStatement(false, 5),
+                            {{"Entity_Id", "Entity_Name", "Entity_Desc", "Can_Rpt"},
+                             {{1, "System", "The network", "Y"}, {3, "Cell", "Cell site", "Y"}}});
   testing::TestComboBox combo;
   combo.items = {"stale"};
   GRidirodev::PopulateTypeCB(combo, "Traffic", true);  // the Client types are Traffic's already
@@ -93,6 +110,8 @@ TEST_F(PropertySetsTest, CombosAreFilledBetweenPreparationAndCompletion) {
   EXPECT_EQ(combo.items, (std::vector<std::string>{"<All Tech Types>", "GSM", "CDMA", "UMTS", "LTE"}));
   GRidirodev::UpdateCategoryCB(combo, "");
   EXPECT_EQ(combo.items, std::vector<std::string>{"All"});
+  GRidirodev::UpdateCategoryCB(combo, "Traffic");
+  EXPECT_EQ(combo.items, (std::vector<std::string>{"All", "Traffic System", "Traffic Cell"}));
 
   const IAppSettingsNodePtr state = GRidirodev::ExpressTemplateState();
   EXPECT_EQ(state, GRidirodev::ExpressTemplateState());

@@ -60,10 +60,15 @@ TEST(DataFilesTest, LoadSetsAvailabilityOnlyFromDatesAndIsReusedAsTheViewsAllow)
   MRidirodevScope scope(host);
   const Date first = Date::FromParts(2026, 1, 2, 3, 4, 5);
   host->Database().AddTable("tq_min_partition", {"max_partition_date"});
+  // A load that fails part-way (file type 1 twice) keeps nothing: the next call reads again.
+  host->Database().AddRows(kPartitionStatement,
+                           FileRows({{7, 1, "A", "", 1, "", "", 20, "", 0, first, first},
+                                     {7, 1, "A", "", 1, "", "", 20, "", 0, first, first}}));
   host->Database().AddRows(
       kPartitionStatement,
       FileRows({{7, 1, "A", "Hourly", 1, "desc", "Avail", 20, "V", 5, first, "2026-03-15 23:00:00"},
                 {8, 2, "B", "Daily", 2, "", "Avail", 20, "V", 0, Variant::Null(), "soon"}}));
+  EXPECT_EQ(testing::ErrorOf([] { GRidirodev::DataFiles(12); }), ErrorNumber::kDuplicateKey);
   const CDataFilesPtr files = GRidirodev::DataFiles(12);
   ASSERT_EQ(files->Count(), 2);
   const CDataFilePtr a = files->Item(Variant("1~"));
@@ -77,9 +82,14 @@ TEST(DataFilesTest, LoadSetsAvailabilityOnlyFromDatesAndIsReusedAsTheViewsAllow)
   EXPECT_EQ(GRidirodev::DataFiles(13), files);
   host->Support().SetExtendedEntityViews(true);
   EXPECT_EQ(GRidirodev::DataFiles(12), files);
+  // The per-entity form has no availability columns; its entity name is the entity's label.
+  testing::ScriptedRows labelled = FileRows({{9, 3, "C", "Hourly", 1, "", "Sector", 13, "V", 0}});
+  labelled.columns.resize(10);
+  host->Database().AddRows(sql::DataFilesStatement(true, false, 13), labelled);
   const CDataFilesPtr other = GRidirodev::DataFiles(13);
   EXPECT_NE(other, files);
   EXPECT_EQ(other->EntityId(), 13);
+  EXPECT_EQ(other->Item(Variant(1))->EntityName() + other->Item(Variant(1))->FirstAvailable(), "Sector");
   EXPECT_EQ(GRidirodev::DataFiles(13), other);
   const auto opened = host->Database().Journal().Texts(testing::DbCallKind::kOpen);
   EXPECT_EQ(std::count(opened.begin(), opened.end(), sql::DataFilesStatement(true, false, 13)), 1);

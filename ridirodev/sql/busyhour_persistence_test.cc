@@ -149,6 +149,20 @@ TEST_F(BusyHourPersistenceTest, RetentionNeverReadIsNeverWritten) {
   EXPECT_THAT(Calls().at(1), ::testing::HasSubstr("Daily_Retention = NULL, Weekly_Retention = 8,"));
 }
 
+// A save that fails leaves the definition as the user had it, to be saved again.
+TEST_F(BusyHourPersistenceTest, AFailedSaveKeepsTheDefinitionAsItWas) {
+  for (bool (*save)(CBusyHour&) : {&InsertBusyHourRecord, &UpdateBusyHourRecord}) {
+    CBusyHourPtr bh = Stored();
+    bh->SetUpdateRequired(true);
+    bh->SetSelected(2, true);
+    db().FailOnText("INSERT INTO PM_HourRange", AutomationError(3146, "db", "locked"));
+    EXPECT_FALSE(save(*bh));
+    EXPECT_TRUE(bh->UpdateRequired() && bh->Id() == 9 && bh->Name() == "Bob's BH");
+    EXPECT_EQ(Calls().back(), "rollback");
+  }
+  EXPECT_EQ(host_->ErrorReports().size(), 2u);
+}
+
 TEST_F(BusyHourPersistenceTest, DeleteTakesRangesAndPABHRecordAlong) {
   db().FailOnText("DELETE FROM PM_PABH", AutomationError(3146, "db", "locked"));
   EXPECT_EQ(testing::ErrorOf([] { DeleteBusyHour(9); }), 3146);
@@ -168,31 +182,33 @@ TEST_F(BusyHourPersistenceTest, LoadsReadEveryRowWithItsHours) {
       "Select b.* FROM PM_BusyHour b, tqd_dict_name d WHERE (b.Field_Id  IS NOT NULL AND "
       "d.Field_Id = b.Field_Id) ";
   db().AddRows(ranges + "5 ORDER BY Id", {{"FirstHour", "LastHour", "FirstSeconds", "LastSeconds"},
-                                          {{18, 22, "NULL", Variant::Null()}, {1, 1, 0, 3599}}});
+                                          {{18, 27, "NULL", Variant::Null()}, {1, 1, 0, 3599}}});
   db().AddRows("SELECT * FROM PM_BusyHour b WHERE Field_Id IS NULL  AND Cluster_Entity_Id =3", Rows({5, 6}));
   db().AddRows(all + " AND b.scenario_id in ( 4, 5 )", Rows({1}));
   auto bhs = std::make_shared<CBusyHours>();
   LoadCategorySummations(*bhs, 3);
-  EXPECT_EQ(bhs->Item(Variant("BH5"))->Hours(), "1-1,18-22");
+  EXPECT_EQ(bhs->Item(Variant("BH5"))->Hours(), "1-1,18-24");  // what fits of a run past the day
   EXPECT_EQ(GBusyHour::ScenarioDependentBusyHours("4, 5")->Count() + bhs->Count(), 3);
   EXPECT_EQ(testing::ErrorOf([] { GBusyHour::ScenarioDependentBusyHours("4;5"); }), 5);
+  LoadCategoryBusyHours(*bhs, 3);
   scope_.State().BusyHour().retentionColumns = true;
   LoadCategoryBusyHours(*bhs, 3);
   GBusyHour::LoadAllBusyHours(*bhs, false);
   GBusyHour::LoadAllSummations(*bhs, true);
   const Lines calls = Calls();
+  const std::string category =
+      "open SELECT b.Id, p.Id PABH_ID, p.FirstAvail PABH_FirstAvail, p.LastAvail PABH_LastAvail, b.UserId, "
+      "b.Name, b.Changed, b.Cluster_Entity_Id, b.Field_Id, d.Name Field_Name, b.Description, b.FirstNeeded, "
+      "b.Span , b.MinRank, b.MaxRank, b.FirstAvail, b.LastAvail, b.scenario_id ";
+  const std::string from =
+      "FROM PM_BusyHour b, tqd_dict_name d ,PM_PABH p WHERE b.Field_Id  IS NOT NULL AND "
+      "b.Cluster_Entity_Id =3 AND d.Field_Id = b.Field_Id AND (p.ID (+) = b.ID)";
   EXPECT_THAT(
       Lines(calls.begin() + 1, calls.end()),
-      ElementsAreArray(Lines{
-          "open " + ranges + "5 ORDER BY Id", "open " + ranges + "6 ORDER BY Id",
-          "open " + all + " AND b.scenario_id in ( 4, 5 )",
-          "open SELECT b.Id, p.Id PABH_ID, p.FirstAvail PABH_FirstAvail, p.LastAvail PABH_LastAvail, "
-          "b.UserId, b.Name, b.Changed, b.Cluster_Entity_Id, b.Field_Id, d.Name Field_Name, b.Description, "
-          "b.FirstNeeded, b.Span , b.MinRank, b.MaxRank, b.FirstAvail, b.LastAvail, b.scenario_id "
-          ",b.Daily_Retention, b.Weekly_Retention, b.Monthly_Retention FROM PM_BusyHour b, tqd_dict_name "
-          "d ,PM_PABH p WHERE b.Field_Id  IS NOT NULL AND b.Cluster_Entity_Id =3 AND d.Field_Id = "
-          "b.Field_Id AND (p.ID (+) = b.ID)",
-          "open " + all, "open SELECT * FROM PM_BusyHour WHERE Field_Id IS NULL"}));
+      ElementsAreArray(Lines{"open " + ranges + "5 ORDER BY Id", "open " + ranges + "6 ORDER BY Id",
+                             "open " + all + " AND b.scenario_id in ( 4, 5 )", category + from,
+                             category + ",b.Daily_Retention, b.Weekly_Retention, b.Monthly_Retention " + from,
+                             "open " + all, "open SELECT * FROM PM_BusyHour WHERE Field_Id IS NULL"}));
   CBusyHour absent;
   LoadBusyHourById(absent, 8, true);
   EXPECT_EQ(absent.Id(), 0);
@@ -207,8 +223,10 @@ TEST_F(BusyHourPersistenceTest, ChecksAndRememberedAnswers) {
   EXPECT_TRUE(GBusyHour::IsBusyHourNameValid("Bob's BH", 3));
   db().AddRows(name, {{"id"}, {{9}}});
   db().AddRows(name, ScriptedRows::Nothing());
+  db().FailOnText("FROM pm_busyhour", AutomationError(3146, "db", "locked"));
   EXPECT_FALSE(GBusyHour::IsBusyHourNameValid("Bob's BH", 3) ||
-               GBusyHour::IsBusyHourNameValid("Bob's BH", 3));
+               GBusyHour::IsBusyHourNameValid("Bob's BH", 3) ||
+               GBusyHour::IsBusyHourNameValid("Bob's BH", 3));  // failed, taken, no answer
   db().FailOnText("tq_system_values_v", AutomationError(942, "db", "no view"));
   EXPECT_FALSE(GBusyHour::IsDWMBusyHoursSupported());
   db().AddRows("SELECT value FROM tq_system_values_v WHERE name = 'ActivateWeeklyMonthly'",
@@ -223,10 +241,11 @@ TEST_F(BusyHourPersistenceTest, ChecksAndRememberedAnswers) {
   EXPECT_EQ(testing::ErrorOf([] { GBusyHour::FrequencyById(3); }), 9);
   // Each answer is asked once; a failure is asked again.
   EXPECT_TRUE(GBusyHour::IsDWMBusyHoursSupported() && !GBusyHour::IsXBusyHoursSupported());
-  EXPECT_EQ(host_->Journal().Texts(testing::DbCallKind::kOpen).size(), 7u);
+  EXPECT_EQ(host_->Journal().Texts(testing::DbCallKind::kOpen).size(), 8u);
   Lines traces;
   for (const auto& trace : host_->Messages().Traces()) traces.push_back(trace.text);
-  EXPECT_EQ(traces, Lines({"IsDWMBusyHoursSupported error: no view", "IsDWMBusyHoursSupported True"}));
+  EXPECT_EQ(traces, Lines({"IsBusyHourNameValid error: locked", "IsDWMBusyHoursSupported error: no view",
+                           "IsDWMBusyHoursSupported True"}));
 }
 
 TEST_F(BusyHourPersistenceTest, ReferencingReportsStopWhenAsked) {

@@ -155,7 +155,7 @@ TEST(DictionaryStatementsTest, IdListsAreNormalisedOrFailBeforeAnyTextIsMade) {
 
 TEST(DictionaryStatementsTest, DataFilesOfOneEntityOrAllWithTheirAvailability) {
   EXPECT_EQ(
-      DataFilesStatement(true, true, 42),
+      DataFilesStatement(true, false, 42),
       "SELECT "
       "d.field_id,c.file_type_id,c.file_type,c.frequency,c.FREQUENCY_ID,c.FILE_DESCRIPTION,b.entity_label "
       "entity_name,b.entity_id,c.vendor,c.OFFSET_MINUTES FROM tqn_entity a,tqn_entity b,tq_file_control "
