@@ -136,14 +136,15 @@ TEST(UdcReliabilityTest, AFailureAtAnyStepLeavesTheDictionaryAsBeforeOrWhole) {
     std::function<bool(SampleHost&, CFieldPtr&)> run;
     bool insert = false;
   };
-  // A styled calculation with a weight and an editable extra column value, so that every kind
-  // of write takes part; Legacy_Retry_Rate is styled in the sample and used by nothing.
+  // A styled calculation with a complex part, a weight and an editable extra column value, so
+  // that every kind of write takes part; Legacy_Retry_Rate is styled in the sample and used by
+  // nothing.
   auto calc = [](SampleHost& h, int32_t id, const std::string& name) {
     auto fld = std::make_shared<CField>();
     auto extra = std::make_shared<ExtraColumnValues>(ExtraColumnValues{{"RCVFormName", Variant("Radio")}});
     fld->Initialize(id, name, kSampleCellEntity, "Traffic", "UDC", 3, "F", true, "Retry", "Share",
                     "Retries per attempt", "AVG", 1, "100 * Retry_Attempts / NULLIF(Call_Attempts, 0)",
-                    Date(), "", extra, "", h.FieldId("Call_Attempts"), 1, 255);
+                    Date(), "", extra, "SUM(AVG)", h.FieldId("Call_Attempts"), 1, 255);
     return fld;
   };
   const Operation operations[] = {
@@ -168,6 +169,11 @@ TEST(UdcReliabilityTest, AFailureAtAnyStepLeavesTheDictionaryAsBeforeOrWhole) {
     const Snapshot pristine(h.db);
     CFieldPtr fld;
     ASSERT_TRUE(op.run(h, fld)) << op.name << h.log.str();
+    if (fld) {  // each in its own column
+      EXPECT_EQ(Column(h.db, "SELECT Complex, weight_field_id FROM TQD_UDC_DEF WHERE Field_Id = " +
+                                 std::to_string(fld->Id())),
+                std::vector<std::string>{"SUM(AVG)|" + std::to_string(h.FieldId("Call_Attempts")) + "|"});
+    }
     const std::string saved = Dump(h.db, true);
     ASSERT_NE(saved, Dump(pristine.Db(), true)) << op.name;
     pristine.RestoreInto(h.db);
