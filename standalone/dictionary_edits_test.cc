@@ -145,9 +145,10 @@ TEST_F(DictionaryEditsTest, FieldMapKeysKeepTheirCase) {
   EXPECT_EQ(map->Item(Variant("STATUS")), "");
 }
 
-TEST_F(DictionaryEditsTest, ChangeExpressionOwnerChangesCalculationsOnlyAndRefusesAnUnknownUser) {
-  CFieldsPtr set = Set({{kCell, "Drop_Rate"}, {kCell, "Call_Attempts"}, {kSector, "Drop_Rate"}});
-  ASSERT_EQ(set->Count(), 3);
+TEST_F(DictionaryEditsTest, ChangeExpressionOwnerChangesCalculationsAndExternalFieldsAndRefusesAnUnknownUser) {
+  CFieldsPtr set = Set(
+      {{kCell, "Drop_Rate"}, {kCell, "Call_Attempts"}, {kSector, "Drop_Rate"}, {kCell, "Site_Temperature_Ext"}});
+  ASSERT_EQ(set->Count(), 4);
   EXPECT_THROW(GRidirodev::ChangeExpressionOwner(set, "nobody"), AutomationError);
   // A calculation outside the hierarchy cannot be given, and is not passed over: nothing changes.
   auto stray = std::make_shared<CField>();
@@ -167,8 +168,10 @@ TEST_F(DictionaryEditsTest, ChangeExpressionOwnerChangesCalculationsOnlyAndRefus
   EXPECT_EQ(Find(kCell, "Drop_Rate")->Owner(), "rfeng");
 
   GRidirodev::ChangeExpressionOwner(set, "planner");
-  EXPECT_THAT(notices_, ElementsAre("12 5 -", "12 4 Drop_Rate", "13 5 -", "13 4 Drop_Rate"));
+  EXPECT_THAT(notices_,
+              ElementsAre("12 5 -", "12 4 Drop_Rate,Site_Temperature_Ext", "13 5 -", "13 4 Drop_Rate"));
   EXPECT_EQ(Find(kCell, "Drop_Rate")->Owner(), "planner");
+  EXPECT_EQ(Find(kCell, "Site_Temperature_Ext")->Owner(), "planner");  // external fields have owners too
   EXPECT_EQ(Find(kSector, "Drop_Rate")->Owner(), "planner");
   EXPECT_NE(Find(kCell, "Call_Attempts")->Owner(), "planner");
 }

@@ -102,6 +102,19 @@ TEST_F(RoutinesTest, NewCalculationIsAnUntranslatedUdc) {
   NewCalc("Future_Calc", "Block_Rate / 2");
   EXPECT_EQ(UsedBy(early), "Drop_Rate,Future_Calc");
   EXPECT_EQ(Stat(early), "T|");
+  // One value more is the weight when it is a number, else the complex part; two are both.
+  const int32_t weight = FieldId(kCell, "Call_Attempts");
+  int n = 0;
+  for (const auto& [more, stored] :
+       {std::pair{std::vector<Variant>{weight}, "NULL|" + std::to_string(weight)},
+        {{"SUM(AVG)"}, "SUM(AVG)|NULL"},
+        {{"SUM(AVG)", weight}, "SUM(AVG)|" + std::to_string(weight)}}) {
+    RoutineCall c{"tq_Dictionary.New_UDC_F",
+                  {"W" + std::to_string(++n), "CellSite", 2, 3, "F", "1", "", "", "", 7, "AVG"},
+                  {}};
+    c.args.insert(c.args.end(), more.begin(), more.end());
+    EXPECT_EQ(Field(RunRoutine(db_, c).ToInt32(), "Complex, weight_field_id"), stored);
+  }
 }
 
 TEST_F(RoutinesTest, NewCalculationRejectsBadInputAndWritesNothing) {

@@ -22,6 +22,8 @@
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/field_categories.h"
 #include "ridirodev/model/field_category.h"
+#include "ridirodev/model/fields.h"
+#include "ridirodev/model/udc_refs.h"
 #include "ridirodev/sql/busyhour_persistence.h"
 #include "ridirodev/sql/udc_persistence.h"
 #include "standalone/host.h"
@@ -134,14 +136,15 @@ TEST(UdcReliabilityTest, AFailureAtAnyStepLeavesTheDictionaryAsBeforeOrWhole) {
     std::function<bool(SampleHost&, CFieldPtr&)> run;
     bool insert = false;
   };
-  // A styled calculation with a weight and an editable extra column value, so that every kind
-  // of write takes part; Legacy_Retry_Rate is styled in the sample and used by nothing.
+  // A styled calculation with a complex part, a weight and an editable extra column value, so
+  // that every kind of write takes part; Legacy_Retry_Rate is styled in the sample and used by
+  // nothing.
   auto calc = [](SampleHost& h, int32_t id, const std::string& name) {
     auto fld = std::make_shared<CField>();
     auto extra = std::make_shared<ExtraColumnValues>(ExtraColumnValues{{"RCVFormName", Variant("Radio")}});
     fld->Initialize(id, name, kSampleCellEntity, "Traffic", "UDC", 3, "F", true, "Retry", "Share",
                     "Retries per attempt", "AVG", 1, "100 * Retry_Attempts / NULLIF(Call_Attempts, 0)",
-                    Date(), "", extra, "", h.FieldId("Call_Attempts"), 1, 255);
+                    Date(), "", extra, "SUM(AVG)", h.FieldId("Call_Attempts"), 1, 255);
     return fld;
   };
   const Operation operations[] = {
@@ -166,6 +169,11 @@ TEST(UdcReliabilityTest, AFailureAtAnyStepLeavesTheDictionaryAsBeforeOrWhole) {
     const Snapshot pristine(h.db);
     CFieldPtr fld;
     ASSERT_TRUE(op.run(h, fld)) << op.name << h.log.str();
+    if (fld) {  // each in its own column
+      EXPECT_EQ(Column(h.db, "SELECT Complex, weight_field_id FROM TQD_UDC_DEF WHERE Field_Id = " +
+                                 std::to_string(fld->Id())),
+                std::vector<std::string>{"SUM(AVG)|" + std::to_string(h.FieldId("Call_Attempts")) + "|"});
+    }
     const std::string saved = Dump(h.db, true);
     ASSERT_NE(saved, Dump(pristine.Db(), true)) << op.name;
     pristine.RestoreInto(h.db);
@@ -207,6 +215,59 @@ TEST(UdcReliabilityTest, AFailureAtAnyStepLeavesTheDictionaryAsBeforeOrWhole) {
     EXPECT_GE(steps, 5u) << op.name;
     EXPECT_TRUE(committedAt == 0 || committedAt == steps) << op.name << " committed at call " << committedAt;
   }
+}
+
+// Deleting calculations in their safe order and failing at each step in turn: the first delete
+// that fails ends the work, so whatever stays keeps everything it uses, and is named.
+TEST(UdcReliabilityTest, DeleteExpressionsStopsAtTheFirstFailedDelete) {
+  std::vector<std::pair<int32_t, int32_t>> uses;  // parent, child: as the sample has them
+  size_t reported = 0;
+  for (size_t n = 1;; ++n) {
+    SCOPED_TRACE("failing at call " + std::to_string(n));
+    SampleHost h;
+    MRidirodevScope scope(h.host);
+    // Sector_Erlang_Share and BH_Traffic_Erlangs use Traffic_Erlangs; Drop_Rate is used outside.
+    auto set = std::make_shared<CFields>();
+    for (const auto& [entity, name] : {std::pair{kSampleCellEntity, "Site_Heat_Alarm"},
+                                       {kSampleCellEntity, "Traffic_Erlangs"},
+                                       {kSampleCellEntity, "Drop_Rate"},
+                                       {kSampleCellEntity, "BH_Traffic_Erlangs"},
+                                       {kSampleSectorEntity, "Sector_Erlang_Share"}}) {
+      const CFieldsPtr fields =
+          GRidirodev::TrafficCategories()->Item(GRidirodev::EntityKey(entity))->Fields();
+      for (const CFieldPtr& f : *fields)
+        if (f->Name() == name) set->Add(f);
+    }
+    ASSERT_EQ(set->Count(), 5);
+    CUDCRefs refs;
+    refs.SetudcToDelete(set);
+    const CFieldsPtr order = refs.DeleteableExpressions();
+    ASSERT_EQ(order->Count(), 4);
+    for (const std::string& row :
+         Column(h.db, "SELECT parent_field_id, child_field_id FROM tqd_dict_field_depend"))
+      if (n == 1) uses.emplace_back(std::stoi(row), std::stoi(row.substr(row.find('|') + 1)));
+    auto exists = [&](int32_t id) {
+      return !Column(h.db, "SELECT 1 FROM tqd_Dict_Field WHERE Field_Id = " + std::to_string(id)).empty();
+    };
+
+    h.host->Sqlite()->FailOnCall(n, AutomationError(kDatabaseError, "test", kInjected));
+    CFieldsPtr exceptions;
+    bool returned = true;
+    try {
+      GRidirodev::DeleteExpressions(set, exceptions);
+    } catch (const AutomationError&) {  // reading the dependencies or the fields again
+      returned = false;
+    }
+    if (h.host->Sqlite()->FailureArmed()) break;  // every step has failed once
+    EXPECT_LE(h.Reports(), 1u);
+    reported += h.Reports();
+    for (int32_t i = 1; i < order->Count(); ++i)  // the deleted ones come first in the order
+      EXPECT_FALSE(exists(order->Item(i)->Id()) && !exists(order->Item(i + 1)->Id())) << i;
+    for (const auto& [parent, child] : uses) EXPECT_FALSE(exists(parent) && !exists(child)) << parent;
+    for (const CFieldPtr& fld : *set)  // what stays is named
+      EXPECT_TRUE(!returned || !exists(fld->Id()) || exceptions->Exists(Variant(fld->Key()))) << fld->Name();
+  }
+  EXPECT_GE(reported, 4u);  // each delete failed once at least
 }
 
 // The rows of the busy-hour tables; Changed is left out, being stamped with the clock.

@@ -263,9 +263,16 @@ void GRidirodev::ChangeExpressionOwner(const std::shared_ptr<CFields>& fldsA, co
   }
   for (const CFieldCategoryPtr& category : CategoriesOf(*fldsA)) {
     auto changed = std::make_shared<CFields>();
+    bool externalChanged = false;
     auto announce = [&] {
       if (changed->Count() == 0) return;
-      category->ReloadFields();
+      // External fields are cached with the static fields, which a reload of the expressions
+      // alone would leave showing the old owner.
+      if (externalChanged) {
+        category->ReSetFields();
+      } else {
+        category->ReloadFields();
+      }
       NotifyFieldChange(category->Id(), changed, eOwnerChanged);
     };
     try {
@@ -273,6 +280,7 @@ void GRidirodev::ChangeExpressionOwner(const std::shared_ptr<CFields>& fldsA, co
         if (!fld || fld->EntityId() != category->Id() || !(fld->IsExpression() || fld->IsExternal())) continue;
         sql::ChangeUDCOwner(fld->Id(), ownerId());
         changed->Add(fld);
+        externalChanged = externalChanged || fld->IsExternal();
       }
     } catch (...) {
       // The owners already changed are stored: they are announced before the error goes on,

@@ -85,6 +85,9 @@ TEST_F(UDCRefsTest, ReferencingAndDeleteableInTheTypicalUse) {
       {{1, 2}, {{1, 2}}, {}, {1, 2}, 0},
       {{2}, {{1, 2}}, {1}, {}, 0},
       {{1, 2, 3}, {{1, 2}, {2, 3}, {4, 2}}, {4}, {1}, 0},
+      // What a kept one uses stays, and what that uses, whichever use comes first.
+      {{3, 5, 6}, {{5, 6}, {4, 3}, {3, 5}}, {4}, {}, 0},
+      {{5, 6, 7}, {{6, 7}, {5, 6}, {4, 5}}, {4}, {}, 0},
       {{3, 1, 2}, {{1, 2}, {2, 1}, {3, 1}}, {}, {3}, 4},  // a cycle stays, with its uses
       {{4, 5, 6, 7}, {{7, 5}}, {}, {7, 6, 5, 4}, 0},      // freed below the scan: in the same pass
       {{1, 2, 3, 4}, {{2, 4}}, {}, {3, 2, 1, 4}, 0},      // freed above it: in the next pass
@@ -96,6 +99,11 @@ TEST_F(UDCRefsTest, ReferencingAndDeleteableInTheTypicalUse) {
     EXPECT_EQ(IdsOf(refs->DeleteableExpressions()), c.deleteable);
     EXPECT_EQ(refs->Count(), c.left);
   }
+  // A new set forgets the users of the old one.
+  CUDCRefsPtr refs = Loaded({7}, {{6, 7}});
+  EXPECT_EQ(IdsOf(refs->ReferencingExpressions()), Ids{6});
+  refs->SetudcToDelete(Set({6, 7}));
+  EXPECT_EQ(IdsOf(refs->ReferencingExpressions()), Ids{});
 }
 
 TEST_F(UDCRefsTest, LoadRunsTheWholeStatementSkipsNullParentsAppendsAndStops) {

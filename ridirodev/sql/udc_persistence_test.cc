@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ridirodev/frame/app_group_template.h"
+#include "ridirodev/frame/g_ridirodev.h"
 #include "ridirodev/frame/state.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/sql/dictionary_statements.h"
@@ -19,7 +20,9 @@
 namespace ridirodev::sql {
 namespace {
 
+using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
+using ::testing::HasSubstr;
 using Lines = std::vector<std::string>;
 
 Lines Join(std::initializer_list<Lines> parts) {
@@ -38,8 +41,10 @@ const Lines kExtra = {
     "execute Delete from tqd_Dict_name  Where Field_ID = 41 AND Namespace_Id = 4",
     "execute Insert Into tqd_Dict_name (Entity_Id, Field_Id, Namespace_id, Name) Values ( 7,41,4,'Ally''s ')",
     "execute Delete from tqd_Field_Data  Where Field_ID = 41 AND DataSet_ID = 5"};
+// Not the default of 30, so that a time-out written into the code shows.
+constexpr int32_t kTimeout = 45;
 const Lines kCommitAndStat = {"commit",
-                              "procedure tq_Dictionary.UDC_Stat(41:integer, :string, :string, 30:integer)"};
+                              "procedure tq_Dictionary.UDC_Stat(41:integer, :string, :string, 45:integer)"};
 
 class UdcPersistenceTest : public ::testing::Test {
  protected:
@@ -50,7 +55,7 @@ class UdcPersistenceTest : public ::testing::Test {
                                {{"Site", "A", 4, "Y"}, {"Region", "N", 5, "Y"}, {"Fixed", "N", 6, "N"}}});
     host_->Database().ScriptRoutine("tq_Dictionary.New_UDC_F", {Variant(41), {}});
     host_->Support().SetAppTitle("PM");
-    scope_.State().GroupServices().Settings()->SetValue("UDC Timeout", Variant(30));
+    scope_.State().GroupServices().Settings()->SetValue("UDC Timeout", Variant(kTimeout));
     scope_.State().AppGroupTemplates();  // the capability probe runs here and would reset the flags
     scope_.State().flags.styleFieldsAvailable = true;
   }
@@ -139,7 +144,7 @@ TEST_F(UdcPersistenceTest, FailuresAfterTheCommitAreWarningsOfASaveThatStands) {
       const testing::LogEntry& warning = host_->Support().Logs().back();
       EXPECT_EQ(warning.severity, 2);
       EXPECT_EQ(warning.operation, insert ? "InsertUDC" : "UpdateUDC");
-      scope_.State().GroupServices().Settings()->SetValue("UDC Timeout", Variant(30));
+      scope_.State().GroupServices().Settings()->SetValue("UDC Timeout", Variant(kTimeout));
       host_->Journal().Clear();
     }
   }
@@ -194,6 +199,34 @@ TEST_F(UdcPersistenceTest, StatusReadAndShownAfterSave) {
   std::string kept = "kept";
   EXPECT_EQ(GetUDCStatus(Variant(0), kept, 30), "");
   EXPECT_TRUE(host_->Journal().Lines().empty() && kept == "kept");
+  // The facade waits as long as the setting says; the field's own check does not wait.
+  CFieldPtr fld = Udc(0);
+  fld->SetId(41);
+  GRidirodev::GetExpressionError(Variant(41));
+  fld->ExpressionError();
+  EXPECT_THAT(host_->Journal().Lines(),
+              ElementsAre(kCommitAndStat[1],
+                          "procedure tq_Dictionary.UDC_Stat(41:integer, :string, :string, 0:integer)"));
+}
+
+// An id of 0 names no row: nothing may be written for field 0, and the save fails.
+TEST_F(UdcPersistenceTest, AnInsertAnsweredWithIdZeroWritesNothingMore) {
+  host_->Database().ScriptRoutine("tq_Dictionary.New_UDC_F", {Variant(0), {}});
+  CFieldPtr fld = Udc(5);
+  EXPECT_FALSE(InsertUDC(*fld));
+  EXPECT_EQ(fld->Id(), 0);
+  EXPECT_EQ(host_->ErrorReports().size(), 1u);
+  EXPECT_THAT(host_->Journal().Lines(), ElementsAre("begin", HasSubstr("New_UDC_F"), "rollback"));
+}
+
+TEST_F(UdcPersistenceTest, WithoutTheStyleTableNoCalculationWriteTouchesIt) {
+  scope_.State().flags.styleFieldsAvailable = false;
+  CFieldPtr fld = Udc(0);
+  EXPECT_TRUE(InsertUDC(*fld));
+  EXPECT_TRUE(UpdateUDC(*fld));
+  EXPECT_TRUE(DeleteUDC(41));
+  EXPECT_THAT(host_->Journal().Lines(), ::testing::Contains("procedure tq_Dictionary.Delete_UDC(41)"));
+  EXPECT_THAT(host_->Journal().Lines(), ::testing::Each(::testing::Not(HasSubstr("field_style"))));
 }
 
 TEST_F(UdcPersistenceTest, SingleWrites) {
