@@ -102,6 +102,9 @@ TEST_F(FieldTest, InitializeResolvesReferencesAndMissingOnesStayEmpty) {
       "drops:|17|Traffic|2|0||0|null||0|4|2|255|drops||||Drops|DRP_FORM|Dropped calls||||Active|I|a / b|"
       "12/6/2026 2:05:09 PM|cx");
   EXPECT_EQ(Make({.app = "Nowhere"})->Key(), "drops:");
+  // A technology mask outside the table fails the read of its text, not the making of the field.
+  auto odd = Make({.tech = -1});
+  EXPECT_EQ(ErrorOf([&] { odd->FieldTechType(); }), ErrorNumber::kSubscriptOutOfRange);
 
   f->SetId(20);
   EXPECT_EQ(f->Id(), 17);
@@ -158,13 +161,6 @@ TEST_F(FieldTest, EnumValuesLoadOnceAndAFailureIsShownAndRetried) {
   const auto& none = host_->Messages().MessageBoxes()[1];
   EXPECT_EQ(none.text + "|" + std::to_string(none.style),
             "Error loading the enumeration values.\r\nInvalid procedure call or argument|16");
-}
-
-TEST_F(FieldTest, TechnologyTextIsWorkedOutWhenRead) {
-  // A mask outside the table fails the read, not the making of the field.
-  auto odd = Make({.tech = -1});
-  EXPECT_EQ(ErrorOf([&] { odd->FieldTechType(); }), ErrorNumber::kSubscriptOutOfRange);
-  EXPECT_EQ(Make({.tech = 9})->FieldTechType(), "GL");
 }
 
 TEST(FieldTechnologyTest, TooManyTechnologiesAreReportedOnlyWhenTheTextIsRead) {
