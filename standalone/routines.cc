@@ -258,6 +258,16 @@ bool IsKeyword(std::string_view word) {
   return std::any_of(kKeywords.begin(), kKeywords.end(), [&](std::string_view k) { return EqualsNoCase(k, word); });
 }
 
+}  // namespace
+
+bool IsCalculationKeyword(std::string_view word) { return IsKeyword(word); }
+
+bool IsCalculationWord(std::string_view name) {
+  return !name.empty() && IsWordStart(name[0]) && SkipWord(name, 0) == name.size() && !IsKeyword(name);
+}
+
+namespace {
+
 // One piece of a calculation source.
 struct Token {
   enum Kind { kText, kQuoted, kNumber, kWord, kQualified, kFunction, kKeyword, kOpen, kClose, kUnclosedQuote };

@@ -75,6 +75,12 @@ void RegisterDictionaryFunctions(sqlite3* db);
 // underscore replaced by an underscore: "CDMA PEG-HOURLY" gives "Avail_CDMA_PEG_HOURLY".
 std::string AvailabilityFieldName(std::string_view fileType);
 
+// Whether a calculation's source can name a field called name as a bare word: a letter or
+// "_", then letters, digits, "_", "$" or "#", and none of the words of the language above.
+bool IsCalculationWord(std::string_view name);
+// Whether word is one of the words of the language (AND, OR, ... END), in any case.
+bool IsCalculationKeyword(std::string_view word);
+
 // Advances a sequence of ridirodev_sequence (name in any case) and returns the new value.
 int32_t NextSequenceValue(sqlite3* db, std::string_view sequence);
 

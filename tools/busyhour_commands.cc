@@ -21,8 +21,10 @@
 #include "ridirodev/model/field_categories.h"
 #include "ridirodev/model/field_category.h"
 #include "ridirodev/model/fields.h"
+#include "ridirodev/model/qualifiers.h"
 #include "standalone/folders.h"
 #include "tools/commands.h"
+#include "tools/input_checks.h"
 
 namespace ridirodev::tool {
 namespace {
@@ -67,22 +69,37 @@ CBusyHourPtr BusyHourWithoutField(const std::string& entity, int32_t id) {
 }
 
 // With fieldGone given, a busy hour whose field was deleted is found by id too, and marked so.
-CBusyHourPtr FindBusyHour(const std::string& entity, const std::string& given, bool* fieldGone = nullptr) {
+// A number may be a name too: one that is both the id of one definition and the name of
+// another is an error unless by says which.
+CBusyHourPtr FindBusyHour(const std::string& entity, const std::string& given, NamedBy by,
+                          bool* fieldGone = nullptr) {
   const std::string name(TrimBlanks(given));
   if (name.empty()) Invalid("A busy hour name or id is missing.");
-  const auto id = WholeNumber(name);
-  std::vector<CBusyHourPtr> found;
+  const auto id = IdOf(name, by);
+  std::vector<CBusyHourPtr> found, byId;
   const CBusyHoursPtr all = Definitions(entity);
   for (const CBusyHourPtr& bh : *all) {
-    if (id ? bh->Id() == *id : EqualsNoCase(bh->Name(), name)) found.push_back(bh);
+    if (id && bh->Id() == *id) byId.push_back(bh);
+    if (by != NamedBy::kId && EqualsNoCase(bh->Name(), name) && !(id && bh->Id() == *id)) found.push_back(bh);
   }
   const std::string where = entity.empty() ? "" : " at " + entity;
-  if (found.empty() && id && fieldGone) {
+  bool gone = false;
+  if (byId.empty() && id && fieldGone) {
     if (CBusyHourPtr bh = BusyHourWithoutField(entity, *id)) {
-      *fieldGone = true;
-      return bh;
+      byId.push_back(bh);
+      gone = true;
     }
   }
+  if (!byId.empty() && !found.empty()) {
+    std::vector<std::string> named;
+    for (const CBusyHourPtr& bh : found) named.push_back(Describe(*bh));
+    IdAndName(name, Describe(*byId.front()), named, "say which with --id or --name.");
+  }
+  if (gone) {
+    *fieldGone = true;
+    return byId.front();
+  }
+  if (!byId.empty()) found = byId;
   if (found.empty()) {
     Invalid("There is no busy hour or summation " + (id ? "with id " + name : "named '" + name + "'") +
             where + ".");
@@ -107,14 +124,37 @@ CBusyHourPtr FindBusyHour(const std::string& entity, const std::string& given, b
   return bh ? bh : found.front();
 }
 
+// The field of a busy hour: one whose aggregator suits busy hours, as `fields --busy-hour` lists.
 CFieldPtr FindField(CFieldCategory& category, const std::string& given) {
   const std::string name(TrimBlanks(given));
   const auto id = WholeNumber(name);
   const CFieldsPtr fields = category.Fields();  // a new collection: kept alive for the loop
+  CFieldPtr byId;
+  std::vector<CFieldPtr> byName;
   for (const CFieldPtr& fld : *fields) {
-    if (id ? fld->Id() == *id : EqualsNoCase(fld->Name(), name)) return fld;
+    if (id && fld->Id() == *id) {
+      byId = fld;
+    } else if (EqualsNoCase(fld->Name(), name)) {
+      byName.push_back(fld);
+    }
   }
-  Invalid("There is no field '" + name + "' at " + category.CategoryEntity() + ".");
+  const auto describe = [](const CField& fld) {
+    return std::string(fld.Name()) + " (id " + std::to_string(fld.Id()) + ")";
+  };
+  if (byId && !byName.empty()) {
+    IdAndName(name, describe(*byId), {describe(*byName.front())}, "give the field by another id or name.");
+  }
+  const CFieldPtr fld = byId ? byId : byName.empty() ? nullptr : byName.front();
+  if (!fld) Invalid("There is no field '" + name + "' at " + category.CategoryEntity() + ".");
+  const CAggregatorPtr aggregator = GRidirodev::ValidAggregators()->Item(Variant(fld->Aggregator()));
+  if (!aggregator || !aggregator->OkForBusyHour()) {
+    Invalid(describe(*fld) + " cannot rank a busy hour: " +
+            (aggregator ? "its aggregator " + aggregator->Key() + " (" + aggregator->Name() +
+                              ") does not suit busy hours"
+                        : std::string("it has no aggregator")) +
+            " (see 'ridirodev fields Traffic " + category.CategoryEntity() + " --busy-hour').");
+  }
+  return fld;
 }
 
 // "18-22,7" as 1-based slots, each within the day's slots.
@@ -142,13 +182,6 @@ int32_t UserId(const std::string& name) {
   return user->Id();
 }
 
-void CheckLength(const std::string& what, const std::string& text, int32_t limit) {
-  if (limit > 0 && static_cast<int32_t>(text.size()) > limit) {
-    Invalid("The " + what + " is longer than the " + std::to_string(limit) +
-            " characters the dictionary keeps.");
-  }
-}
-
 // The values given over those of bh; the field only for a busy hour.
 void Apply(CBusyHour& bh, CFieldCategory& category, const BusyHourValues& values) {
   if (values.field) {
@@ -171,7 +204,7 @@ void Apply(CBusyHour& bh, CFieldCategory& category, const BusyHourValues& values
     bh.SetSpan(span);
   }
   if (values.description) {
-    CheckLength("description", *values.description, GBusyHour::BusyHourDescriptionLength());
+    CheckText("--description", *values.description, GBusyHour::BusyHourDescriptionLength());
     bh.SetDescription(*values.description);
   }
   if (values.lowRank) bh.SetLowRank(*values.lowRank);
@@ -206,10 +239,11 @@ void ForEachGroup(const std::vector<CBusyHourPtr>& bhs,
   }
 }
 
-std::vector<CBusyHourPtr> FindAll(const std::string& entity, const std::vector<std::string>& names) {
+std::vector<CBusyHourPtr> FindAll(const std::string& entity, const std::vector<std::string>& names,
+                                  NamedBy by) {
   if (names.empty()) Invalid("No busy hour was named.");
   std::vector<CBusyHourPtr> bhs;
-  for (const std::string& name : names) bhs.push_back(FindBusyHour(entity, name));
+  for (const std::string& name : names) bhs.push_back(FindBusyHour(entity, name, by));
   return bhs;
 }
 
@@ -289,10 +323,10 @@ int32_t ListBusyHours(const BusyHourQuery& query, std::ostream& out) {
   return shown->Count();
 }
 
-void ShowBusyHour(const std::string& entity, const std::string& busyHour, std::ostream& out) {
+void ShowBusyHour(const std::string& entity, const std::string& busyHour, std::ostream& out, NamedBy by) {
   StartComponent();
   bool fieldGone = false;
-  const CBusyHourPtr bh = FindBusyHour(entity, busyHour, &fieldGone);
+  const CBusyHourPtr bh = FindBusyHour(entity, busyHour, by, &fieldGone);
   const auto date = [](Date d) { return d.IsZero() ? std::string("-") : d.ToIso(); };
   const std::vector<std::pair<std::string, std::string>> lines = {
       {"Id", std::to_string(bh->Id())},
@@ -323,7 +357,7 @@ void AddBusyHour(const std::string& entity, const std::string& name, bool summat
   const CFieldCategoryPtr category = TrafficCategory(entity);
   const std::string trimmed(TrimBlanks(name));
   if (trimmed.empty()) Invalid("The new busy hour needs a name.");
-  CheckLength("name", trimmed, GBusyHour::BusyHourNameLength());
+  CheckText("The name", trimmed, GBusyHour::BusyHourNameLength());
   // The stored check is exact; a name differing only in case would make look-ups by name ambiguous.
   const CBusyHoursPtr existing = Definitions(std::to_string(category->Id()));
   const bool caseTwin = std::any_of(existing->begin(), existing->end(), [&](const CBusyHourPtr& bh) {
@@ -360,9 +394,9 @@ void AddBusyHour(const std::string& entity, const std::string& name, bool summat
 }
 
 void UpdateBusyHour(const std::string& entity, const std::string& busyHour, const BusyHourValues& values,
-                    std::ostream& out) {
+                    std::ostream& out, NamedBy by) {
   StartComponent();
-  const CBusyHourPtr current = FindBusyHour(entity, busyHour);
+  const CBusyHourPtr current = FindBusyHour(entity, busyHour, by);
   const CFieldCategoryPtr category = current->CategoryObject();
   const CBusyHourPtr bh = current->Clone();
   Apply(*bh, *category, values);
@@ -377,15 +411,15 @@ void UpdateBusyHour(const std::string& entity, const std::string& busyHour, cons
   out << "Updated " << Describe(*bh) << ", hours " << bh->Hours() << ".\n";
 }
 
-void DeleteBusyHours(const std::string& entity, const std::vector<std::string>& busyHours,
-                     std::ostream& out) {
+void DeleteBusyHours(const std::string& entity, const std::vector<std::string>& busyHours, std::ostream& out,
+                     NamedBy by) {
   StartComponent();
   if (busyHours.empty()) Invalid("No busy hour was named.");
   std::vector<CBusyHourPtr> named, bhs, withoutField;
   auto all = std::make_shared<CBusyHours>();
   for (const std::string& name : busyHours) {
     bool fieldGone = false;
-    named.push_back(FindBusyHour(entity, name, &fieldGone));
+    named.push_back(FindBusyHour(entity, name, by, &fieldGone));
     (fieldGone ? withoutField : bhs).push_back(named.back());
     all->Add(named.back());
   }
@@ -431,10 +465,10 @@ void DeleteBusyHours(const std::string& entity, const std::vector<std::string>& 
 }
 
 void ChangeBusyHourOwner(const std::string& entity, const std::vector<std::string>& busyHours,
-                         const std::string& user, std::ostream& out) {
+                         const std::string& user, std::ostream& out, NamedBy by) {
   StartComponent();
   const int32_t owner = UserId(user);
-  const std::vector<CBusyHourPtr> bhs = FindAll(entity, busyHours);
+  const std::vector<CBusyHourPtr> bhs = FindAll(entity, busyHours, by);
   const Announced given(eOwnerChanged);
   std::string failure;
   ForEachGroup(bhs, [&](CFieldCategory& category, bool summation, const CBusyHoursPtr& group) {
@@ -484,6 +518,7 @@ struct BusyHourCommandLine::Parsed {
   bool summation = false;
   bool pabh = false;
   bool yes = false;
+  NamedBy by = NamedBy::kIdOrName;
   BusyHourValues values;
   std::vector<std::pair<CLI::App*, std::function<void(std::ostream&)>>> commands;
 
@@ -510,6 +545,7 @@ BusyHourCommandLine::BusyHourCommandLine(CLI::App& app, std::optional<std::strin
   auto entityOption = [&](CLI::App* command) {
     command->add_option("--entity", p.entity,
                         "Traffic entity of the busy hours named (for names several use)");
+    AddNamedByFlags(*command, p.by, "busy hours");
   };
   auto valueOptions = [&](CLI::App* command, bool update) {
     const std::string keep = update ? " (unchanged when not given)" : "";
@@ -540,7 +576,7 @@ BusyHourCommandLine::BusyHourCommandLine(CLI::App& app, std::optional<std::strin
   c->add_option("--span", p.query.span, "Span letters, e.g. DW");
 
   c = leaf("show", "Show a busy hour or summation with its day slots as a bar",
-           [&p](std::ostream& out) { ShowBusyHour(p.entity, p.name, out); });
+           [&p](std::ostream& out) { ShowBusyHour(p.entity, p.name, out, p.by); });
   c->add_option("busyhour", p.name, "By id or name")->required()->type_name("BH");
   entityOption(c);
 
@@ -552,7 +588,7 @@ BusyHourCommandLine::BusyHourCommandLine(CLI::App& app, std::optional<std::strin
   valueOptions(c, false);
 
   c = leaf("update", "Change a busy hour or summation; options not given keep their values",
-           [&p](std::ostream& out) { UpdateBusyHour(p.entity, p.name, p.Values(), out); });
+           [&p](std::ostream& out) { UpdateBusyHour(p.entity, p.name, p.Values(), out, p.by); });
   c->add_option("busyhour", p.name, "By id or name")->required()->type_name("BH");
   entityOption(c);
   valueOptions(c, true);
@@ -560,13 +596,13 @@ BusyHourCommandLine::BusyHourCommandLine(CLI::App& app, std::optional<std::strin
   c = leaf("delete",
            "Delete busy hours and summations; the host asks before deleting what reports use. By id, "
            "a busy hour whose field was deleted is found too",
-           [&p](std::ostream& out) { DeleteBusyHours(p.entity, p.busyHours, out); });
+           [&p](std::ostream& out) { DeleteBusyHours(p.entity, p.busyHours, out, p.by); });
   c->add_option("busyhour", p.busyHours, "By id or name")->required()->type_name("BH");
   c->add_flag("--yes", p.yes, "Answer Yes to the questions of this run");
   entityOption(c);
 
   c = leaf("owner", "Give busy hours and summations to another user",
-           [&p](std::ostream& out) { ChangeBusyHourOwner(p.entity, p.busyHours, p.user, out); });
+           [&p](std::ostream& out) { ChangeBusyHourOwner(p.entity, p.busyHours, p.user, out, p.by); });
   c->add_option("busyhour", p.busyHours, "By id or name")->required()->type_name("BH");
   c->add_option("--to", p.user, "The new owner's user name")->required()->type_name("USER");
   entityOption(c);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "standalone/config.h"
+#include "tools/input_checks.h"
 
 namespace CLI {
 class App;
@@ -47,18 +48,21 @@ struct BusyHourValues {
 };
 
 // Every command starts the component on the installed host first. A definition is named by id,
-// or by name; a name used at several entities needs the entity.
+// or by name; a name used at several entities needs the entity; a number that is the id of one
+// and the name of another needs by.
 int32_t ListBusyHours(const BusyHourQuery& query, std::ostream& out);
-void ShowBusyHour(const std::string& entity, const std::string& busyHour, std::ostream& out);
+void ShowBusyHour(const std::string& entity, const std::string& busyHour, std::ostream& out,
+                  NamedBy by = NamedBy::kIdOrName);
 void AddBusyHour(const std::string& entity, const std::string& name, bool summation,
                  const BusyHourValues& values, std::ostream& out);
 void UpdateBusyHour(const std::string& entity, const std::string& busyHour, const BusyHourValues& values,
-                    std::ostream& out);
+                    std::ostream& out, NamedBy by = NamedBy::kIdOrName);
 // Asks before deleting what reports use, then lists each definition as deleted or kept and fails
 // unless all went. By id, a busy hour whose field was deleted is found, shown and deleted too.
-void DeleteBusyHours(const std::string& entity, const std::vector<std::string>& busyHours, std::ostream& out);
+void DeleteBusyHours(const std::string& entity, const std::vector<std::string>& busyHours, std::ostream& out,
+                     NamedBy by = NamedBy::kIdOrName);
 void ChangeBusyHourOwner(const std::string& entity, const std::vector<std::string>& busyHours,
-                         const std::string& user, std::ostream& out);
+                         const std::string& user, std::ostream& out, NamedBy by = NamedBy::kIdOrName);
 // The busy-hour type names of the entity and those above it, one a line.
 void ShowBusyHourTypes(const std::string& entity, std::ostream& out);
 

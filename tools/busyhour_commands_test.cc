@@ -21,9 +21,11 @@
 namespace ridirodev::tool {
 namespace {
 
+using ::testing::AllOf;
 using ::testing::HasSubstr;
 using ::testing::MatchesRegex;
 using ::testing::Not;
+using ::testing::StartsWith;
 
 // The sample dictionary in memory, with 24 day slots; the host's messages are captured.
 class BusyHourCommandsTest : public ::testing::Test {
@@ -129,21 +131,51 @@ TEST_F(BusyHourCommandsTest, NewHoursOrRanksAskForResultsAgain) {
   EXPECT_TRUE(firstAvail().starts_with("1899-12-30")) << firstAvail();
 }
 
-TEST_F(BusyHourCommandsTest, BadValuesAreRefusedBeforeAnythingIsStored) {
-  const std::pair<BusyHourValues, std::string> cases[] = {
-      {{.field = "Dropped_Calls", .hours = "22-18"}, "--hours: '22-18' is not a slot or range"},
-      {{.field = "Dropped_Calls", .hours = "25"}, "from 1 to 24"},
-      {{.field = "Dropped_Calls", .hours = "3", .span = "Q"}, "--span is D, W or M"},
-      {{.field = "Dropped_Calls", .hours = "3", .lowRank = 2}, "The ranks must run from 1 up"},
-      {{.field = "Dropped_Calls", .hours = "3", .firstNeeded = "soon"}, "is not a date"},
-      {{.field = "Nowhere", .hours = "3"}, "There is no field 'Nowhere' at CellSite."},
-      {{.hours = "3"}, "A busy hour needs its field"},
+// Every refusal comes before anything is written; widths count characters, not bytes.
+TEST_F(BusyHourCommandsTest, RefusedCommandLinesWriteNothing) {
+  sqlite3* db = host_->Sqlite()->Connection()->Handle();
+  ASSERT_EQ(sqlite3_exec(db, "UPDATE PM_BusyHour SET Name = '4' WHERE Id = 2", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  std::string accents;
+  for (int i = 0; i < 30; ++i) accents += "\u00e9";
+  const auto add = [](const std::string& name, std::vector<std::string> rest) {
+    rest.insert(rest.begin(), {"busyhours", "add", "Cell", name});
+    return rest;
   };
-  for (const auto& [values, expected] : cases) {
-    EXPECT_THAT(Run([&](auto& out) { AddBusyHour("Cell", "Bad BH", false, values, out); }),
-                HasSubstr(expected));
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {add("Bad BH", {"--field", "Dropped_Calls", "--hours", "22-18"}),
+       "--hours: '22-18' is not a slot or range"},
+      {add("Bad BH", {"--field", "Dropped_Calls", "--hours", "25"}), "from 1 to 24"},
+      {add("Bad BH", {"--summation", "--hours", "3", "--span", "Q"}), "--span is D, W or M"},
+      {add("Bad BH", {"--summation", "--hours", "3", "--low-rank", "2"}), "The ranks must run from 1 up"},
+      {add("Bad BH", {"--summation", "--hours", "3", "--first-needed", "soon"}), "is not a date"},
+      {add("Bad BH", {"--field", "Nowhere", "--hours", "3"}), "There is no field 'Nowhere' at CellSite."},
+      {add("Bad BH", {"--hours", "3"}), "A busy hour needs its field"},
+      {{"busyhours", "owner", "Cell Evening BH", "--to", "nobody"}, "There is no user named 'nobody'."},
+      {add(accents + "\u00e9", {"--summation", "--hours", "3"}),
+       "The name is 31 characters long; the dictionary keeps 30."},
+      {add("Bad\x1B[2J", {"--summation", "--hours", "3"}), "holds a control character (\\x1B)."},
+      {add("Bad BH", {"--summation", "--hours", "3", "--description", std::string(256, 'd')}),
+       "--description is 256"},
+      {add("Bad BH", {"--field", "Min_Idle_Channels", "--hours", "3"}),
+       "Min_Idle_Channels (id 1018) cannot rank a busy hour: its aggregator MIN (Minimum) does not suit busy "
+       "hours"},
+      {add("Bad BH", {"--summation", "--hours", "3", "--first-needed=", "--description", "x"}),
+       "--first-needed was given an empty value"},
+      {{"busyhours", "delete", "4"},
+       "'4' is both the id of busy hour Cell Erlang BH at CellSite (id 4) and the name of busy hour 4 at "
+       "CellSector (id 2); say which with --id or --name."},
+  };
+  for (const auto& [args, expected] : cases) {
+    const int64_t before = sqlite3_total_changes64(db);
+    EXPECT_THAT(CommandLineOutput<BusyHourCommandLine>(args),
+                AllOf(StartsWith("error: "), HasSubstr(expected)));
+    EXPECT_EQ(sqlite3_total_changes64(db), before) << expected;
   }
-  EXPECT_THAT(Run([](auto& out) { ListBusyHours({.entity = "Cell"}, out); }), Not(HasSubstr("Bad BH")));
+  EXPECT_THAT(CommandLineOutput<BusyHourCommandLine>({"busyhours", "show", "4", "--name"}),
+              HasSubstr("Id:            2\n"));
+  EXPECT_THAT(CommandLineOutput<BusyHourCommandLine>(add(accents, {"--summation", "--hours", "3"})),
+              StartsWith("Added summation " + accents));
   // A list filter that names nothing known is a mistake too, not an empty table.
   const std::pair<BusyHourQuery, std::string> filters[] = {
       {{.span = "dX"}, "error: Unknown span 'dX'; known letters: D (daily), W (weekly), M (monthly)."},
@@ -154,8 +186,6 @@ TEST_F(BusyHourCommandsTest, BadValuesAreRefusedBeforeAnythingIsStored) {
   for (const auto& [query, expected] : filters) {
     EXPECT_THAT(Run([&](auto& out) { ListBusyHours(query, out); }), HasSubstr(expected)) << query.type;
   }
-  EXPECT_THAT(Run([](auto& out) { ChangeBusyHourOwner("", {"Cell Evening BH"}, "nobody", out); }),
-              HasSubstr("There is no user named 'nobody'."));
 }
 
 // Two users add one name at one entity at once: the name check of each passes before the other

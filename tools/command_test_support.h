@@ -3,17 +3,21 @@
 // What the command tests share: a host over the sample dictionary, and a command's output or
 // its error.
 
+#include <CLI/CLI.hpp>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "ridirodev/core/automation_error.h"
 #include "standalone/host.h"
 #include "standalone/sample.h"
 #include "standalone/schema.h"
 #include "standalone/sqlite_database.h"
+#include "tools/input_checks.h"
 
 namespace ridirodev::tool {
 
@@ -36,6 +40,25 @@ inline std::string CommandOutput(const std::function<void(std::ostream&)>& comma
     out << "error: " << e.Description();
   }
   return out.str();
+}
+
+// What a command line of one family (args without the program) printed, or its error, as the
+// tool parses and runs it on the installed host.
+template <class CommandLine>
+std::string CommandLineOutput(std::vector<std::string> args) {
+  CLI::App app;
+  std::optional<std::string> db;
+  CommandLine commands(app, db);
+  args.insert(args.begin(), "ridirodev");
+  return CommandOutput([&](std::ostream& out) {
+    try {
+      ParseArguments(app, args);
+    } catch (const CLI::ParseError& e) {
+      out << "error: " << e.what();
+      return;
+    }
+    commands.Run(out);
+  });
 }
 
 }  // namespace ridirodev::tool

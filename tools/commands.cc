@@ -35,6 +35,7 @@
 #include "standalone/schema.h"
 #include "standalone/sqlite_database.h"
 #include "tools/filter_commands.h"
+#include "tools/input_checks.h"
 
 namespace ridirodev::tool {
 namespace {
@@ -247,7 +248,14 @@ std::string ErrorReport(const AutomationError& error, const standalone::SqliteDa
   return text;
 }
 
-std::string FormatTable(const std::vector<std::string>& headers, const std::vector<std::vector<std::string>>& rows) {
+std::string FormatTable(const std::vector<std::string>& headers,
+                        const std::vector<std::vector<std::string>>& given) {
+  // The cells as they print: a control character in a stored text would break the columns.
+  std::vector<std::vector<std::string>> rows;
+  for (const auto& row : given) {
+    std::vector<std::string>& cells = rows.emplace_back();
+    for (const std::string& cell : row) cells.push_back(Printable(cell));
+  }
   std::vector<size_t> widths(headers.size());
   for (size_t c = 0; c < headers.size(); ++c) widths[c] = Utf8Length(headers[c]);
   for (const auto& row : rows) {
@@ -388,6 +396,7 @@ void ShowInfo(std::ostream& shown) {
                       {"ExprColumnHeading1Length", limit(GRidirodev::ExprColumnHeading1Length())},
                       {"ExprColumnHeading2Length", limit(GRidirodev::ExprColumnHeading2Length())},
                       {"ExpressionDescriptionLength", limit(GRidirodev::ExpressionDescriptionLength())},
+                      {"Complex text", limit(ComplexTextWidth())},
                       {"CriteriaLength", limit(GRidirodev::CriteriaLength())},
                       {"ExtraColumnLength(A)", limit(GRidirodev::ExtraColumnLength("A"))},
                       {"ExtraColumnLength(other)", limit(GRidirodev::ExtraColumnLength("D"))},

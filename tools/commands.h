@@ -79,7 +79,8 @@ std::shared_ptr<CFieldCategory> RequireCategory(const std::string& app, const st
 // The technologies named (names or short names, comma-separated); an unknown one lists the known.
 std::vector<std::shared_ptr<CFieldTechType>> Technologies(const std::string& text);
 
-// Rows as an aligned text table: a header line, a rule, the rows. Widths count characters.
+// Rows as an aligned text table: a header line, a rule, the rows. Widths count characters;
+// control characters in the cells are escaped.
 std::string FormatTable(const std::vector<std::string>& headers, const std::vector<std::vector<std::string>>& rows);
 
 // The reports and templates as a table under title, or "  none".

@@ -15,6 +15,7 @@
 #include "standalone/host.h"
 #include "standalone/sqlite_database.h"
 #include "testing/errors.h"
+#include "tools/input_checks.h"
 
 namespace ridirodev::tool {
 namespace {
@@ -55,12 +56,24 @@ class ToolTest : public ::testing::Test {
   std::error_code ec_;
 };
 
-TEST(FormatTableTest, AlignsByCharactersNotBytes) {
-  EXPECT_EQ(FormatTable({"Name", "N"}, {{"Zürich", "1"}, {"Cell", "22"}}),
-            "Name    N\n"
-            "------  --\n"
-            "Zürich  1\n"
-            "Cell    22\n");
+TEST(FormatTableTest, AlignsByCharactersNotBytesAndEscapesControlCharacters) {
+  EXPECT_EQ(FormatTable({"Name", "N"}, {{"Zürich", "1"}, {"Cell", "22"}, {"A\x1B[2J\n", "\xC2\x9B"}}),
+            "Name        N\n"
+            "----------  ------\n"
+            "Zürich      1\n"
+            "Cell        22\n"
+            "A\\x1B[2J\\n  \\u009B\n");
+}
+
+// What the tool prints keeps its lines, and a control character split over two writes is caught.
+TEST(PrintableStreamTest, EscapesControlCharactersButLinesAndTabs) {
+  std::ostringstream out;
+  {
+    const PrintableStream printable(out);
+    out << '\xC2' << "\x9B\xC2\xA0é\x7F"
+        << "a\x1B]0;x\ab\tc\r\n";
+  }
+  EXPECT_EQ(out.str(), "\\u009B\xC2\xA0é\\x7Fa\\x1B]0;x\\x07b\tc\\r\n");
 }
 
 TEST_F(ToolTest, InitCreatesWithOrWithoutTheSampleAndRefusesToOverwrite) {

@@ -18,11 +18,10 @@
 #include "ridirodev/model/qualifiers.h"
 #include "standalone/settings.h"
 #include "tools/commands.h"
+#include "tools/input_checks.h"
 
 namespace ridirodev::tool {
 namespace {
-
-constexpr std::string_view kDataTypes = "IFSED";
 
 std::vector<std::string> DefinitionNames(bool userOnly) {
   const CFilterDefinitionsPtr definitions = GRidirodev::FilterDefinitions();
@@ -73,14 +72,8 @@ void SaveDefinitions(standalone::SettingsStore& settings) {
 }  // namespace
 
 bool CheckCriteria(const std::string& dataType, const std::string& expression, std::ostream& out) {
-  const std::string type(TrimBlanks(dataType));
-  if (type.size() != 1 ||
-      kDataTypes.find(static_cast<char>(std::toupper(type[0]))) == std::string_view::npos) {
-    Invalid("Unknown data type '" + type +
-            "'; known: I (integer), F (number), S (text), E (enumerated), D (date).");
-  }
   CFilter criterion;
-  criterion.Initialize(1, expression, std::string(1, static_cast<char>(std::toupper(type[0]))));
+  criterion.Initialize(1, expression, DataTypeCode(dataType));
   std::string why;
   const bool valid = criterion.IsValid(why);
   if (!valid && why.empty()) {  // the criterion names no reason for a missing value

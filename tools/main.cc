@@ -3,6 +3,8 @@
 #include <exception>
 #include <iostream>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/frame/state.h"
@@ -13,6 +15,7 @@
 #include "tools/commands.h"
 #include "tools/datafile_commands.h"
 #include "tools/filter_commands.h"
+#include "tools/input_checks.h"
 #include "tools/rcv_commands.h"
 #include "tools/udc_commands.h"
 
@@ -30,6 +33,9 @@ int Fail(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Stored names may hold control characters: none reaches the terminal raw.
+  ridirodev::tool::PrintableStream printableOut(std::cout);
+  ridirodev::tool::PrintableStream printableErr(std::cerr);
   CLI::App app{"ridirodev: the data dictionary of a network performance-management client, kept in an embedded "
                "dictionary database.\nThe database is the per-user file unless --db or RIDIRODEV_DB names another."};
   app.set_version_flag("--version", std::string("ridirodev ") + RIDIRODEV_VERSION);
@@ -113,7 +119,13 @@ int main(int argc, char** argv) {
   rcvCommand->add_option("--db", db, "Database file to use");
   rcvCommand->add_option("form", rcvForm, "Form whose fields to list");
 
-  CLI11_PARSE(app, argc, argv);
+  try {
+    ridirodev::tool::ParseArguments(app, std::vector<std::string>(argv, argv + argc));
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e);
+  } catch (const AutomationError& e) {
+    return Fail(e.Description());
+  }
   if (app.get_subcommands().empty()) {
     std::cout << app.help();
     return 0;

@@ -85,40 +85,60 @@ CFieldsPtr FieldsOf(const CFieldCategoryPtr& category, Kind kind) {
   return kind == Kind::kCommon ? category->CommonFields() : category->Fields();
 }
 
+// The fields of the wanted kind named name in the scope's entities; of another kind only when
+// none of the wanted kind has the name.
+std::vector<CFieldPtr> FieldsNamed(const FieldScope& scope, const std::string& name, Kind kind) {
+  std::vector<CFieldCategoryPtr> categories;
+  if (!scope.entity.empty()) {
+    categories.push_back(RequireCategory(scope.app, scope.entity));
+  } else {
+    const auto all = RequireTemplate(scope.app)->FieldCategories();
+    for (const CFieldCategoryPtr& category : *all) categories.push_back(category);
+  }
+  std::vector<CFieldPtr> candidates;
+  for (const CFieldCategoryPtr& category : categories) {
+    const CFieldsPtr fields = FieldsOf(category, kind);  // a new collection: kept alive for the loop
+    for (const CFieldPtr& fld : *fields) {
+      if (EqualsNoCase(fld->Name(), name)) candidates.push_back(fld);
+    }
+  }
+  const auto ofKind = std::count_if(candidates.begin(), candidates.end(),
+                                    [&](const CFieldPtr& fld) { return OfKind(*fld, kind); });
+  // Fields of the wanted kind first: a counter of the same name elsewhere need not be told apart.
+  if (ofKind > 0) std::erase_if(candidates, [&](const CFieldPtr& fld) { return !OfKind(*fld, kind); });
+  return candidates;
+}
+
+constexpr const char* kSayWhich = "say which with --id or --name.";
+
 // A field named by id or name, through the component's look-ups; an unknown or ambiguous name
-// is an error that lists what there is.
-CFieldPtr FindField(const FieldScope& scope, const std::string& given, Kind kind) {
+// is an error that lists what there is. A number may be a name too (stored by older clients).
+CFieldPtr FindField(const FieldScope& scope, const std::string& given, Kind kind,
+                    const std::string& sayWhich = kSayWhich) {
   const std::string name(TrimBlanks(given));
   if (name.empty()) Invalid("A field name or id is missing.");
+  const auto id = IdOf(name, scope.by);
   CFieldPtr found;
-  std::vector<CFieldPtr> candidates;
-  if (const auto id = WholeNumber(name)) {
+  std::string notById;
+  if (id) {
     RequireTemplate(scope.app);
     found = GRidirodev::GetFieldFromId(scope.app, Variant(*id));
-    if (!found) Invalid("There is no field with id " + name + " in " + scope.app + ".");
-    if (!scope.entity.empty() && found->EntityId() != RequireCategory(scope.app, scope.entity)->Id()) {
-      Invalid(Describe(*found) + " is not at " + scope.entity + ".");
+    if (!found) {
+      notById = "There is no field with id " + name + " in " + scope.app + ".";
+    } else if (!scope.entity.empty() && found->EntityId() != RequireCategory(scope.app, scope.entity)->Id()) {
+      notById = Describe(*found) + " is not at " + scope.entity + ".";
+      found = nullptr;
     }
-  } else {
-    std::vector<CFieldCategoryPtr> categories;
-    if (!scope.entity.empty()) {
-      categories.push_back(RequireCategory(scope.app, scope.entity));
-    } else {
-      const auto all = RequireTemplate(scope.app)->FieldCategories();
-      for (const CFieldCategoryPtr& category : *all) categories.push_back(category);
-    }
-    for (const CFieldCategoryPtr& category : categories) {
-      const CFieldsPtr fields = FieldsOf(category, kind);  // a new collection: kept alive for the loop
-      for (const CFieldPtr& fld : *fields) {
-        if (EqualsNoCase(fld->Name(), name)) candidates.push_back(fld);
-      }
-    }
-    const auto ofKind = std::count_if(candidates.begin(), candidates.end(),
-                                      [&](const CFieldPtr& fld) { return OfKind(*fld, kind); });
-    // Fields of the wanted kind first: a counter of the same name elsewhere need not be told apart.
-    if (ofKind > 0) {
-      std::erase_if(candidates, [&](const CFieldPtr& fld) { return !OfKind(*fld, kind); });
-    }
+  }
+  std::vector<CFieldPtr> candidates;
+  if (scope.by != NamedBy::kId) candidates = FieldsNamed(scope, name, kind);
+  if (found && !candidates.empty() && (candidates.size() > 1 || candidates.front()->Id() != found->Id())) {
+    std::vector<std::string> named;
+    for (const CFieldPtr& fld : candidates) named.push_back(Describe(*fld));
+    IdAndName(name, Describe(*found), named, sayWhich);
+  }
+  if (!found) {
+    if (id && candidates.empty()) Invalid(notById);
     const std::string where = scope.entity.empty() ? " in " + scope.app : " at " + scope.entity;
     if (candidates.empty()) Invalid("There is no " + KindName(kind) + " named '" + name + "'" + where + ".");
     if (candidates.size() > 1) {
@@ -144,6 +164,16 @@ CFieldsPtr FindFields(const FieldScope& scope, const std::vector<std::string>& n
 int32_t TechBits(const std::string& text) {
   if (const auto mask = WholeNumber(text)) {
     if (*mask < 0) Invalid("--tech " + text + " is not a bit mask.");
+    int32_t known = 0;
+    std::vector<std::string> bits;
+    for (const CFieldTechTypePtr& tech : *GRidirodev::ValidTechTypes()) {
+      known |= tech->TechMask();
+      bits.push_back(tech->Name() + " " + std::to_string(tech->TechMask()));
+    }
+    if ((*mask & ~known) != 0) {
+      Invalid("--tech " + text + " has bits of no technology (" + std::to_string(*mask & ~known) +
+              "); known: " + Joined(bits) + ".");
+    }
     return *mask;
   }
   int32_t bits = 0;
@@ -222,21 +252,29 @@ struct FieldParts {
 
   // The values given on the command line over these.
   void Apply(const FieldValues& values, const FieldScope& weightScope) {
-    if (values.source) source = *values.source;
-    if (values.heading1) heading1 = *values.heading1;
-    if (values.heading2) heading2 = *values.heading2;
-    if (values.description) description = *values.description;
-    if (values.dataType) dataType = ToUpper(*values.dataType);
+    const auto text = [](std::string& to, const std::optional<std::string>& given, const std::string& what,
+                         int32_t width) {
+      if (!given) return;
+      CheckText(what, *given, width);
+      to = *given;
+    };
+    text(source, values.source, "--source", GRidirodev::ExpressionLength());
+    text(heading1, values.heading1, "--heading1", GRidirodev::ExprColumnHeading1Length());
+    text(heading2, values.heading2, "--heading2", GRidirodev::ExprColumnHeading2Length());
+    text(description, values.description, "--description", GRidirodev::ExpressionDescriptionLength());
+    if (values.dataType) dataType = DataTypeCode(*values.dataType);
     if (values.aggregator) aggregator = AggregatorKey(*values.aggregator);
     if (values.tech) tech = TechBits(*values.tech);
     if (values.owner) owner = UserId(*values.owner);
     if (values.complex) {
       if (!GRidirodev::DoComplex()) Invalid("This dictionary keeps no complex texts (--complex).");
-      complex = *values.complex;
+      text(complex, values.complex, "--complex", ComplexTextWidth());
     }
     if (values.weight) {
       if (!GRidirodev::DoWeighted()) Invalid("This dictionary keeps no weighting fields (--weight).");
-      weight = FindField(weightScope, *values.weight, Kind::kAny)->Id();
+      weight = FindField(weightScope, *values.weight, Kind::kAny,
+                         "give the weighting field by another id or name.")
+                   ->Id();
     }
   }
 };
@@ -246,6 +284,7 @@ FieldParts NewField(const std::string& app, const CFieldCategoryPtr& category, c
                     const std::string& aggregator) {
   const std::string trimmed(TrimBlanks(name));
   if (trimmed.empty()) Invalid("The new field needs a name.");
+  CheckCalculationName("The name", trimmed, GRidirodev::ExpressionNameLength());
   const CFieldsPtr fields = category->Fields();
   for (const CFieldPtr& fld : *fields) {
     if (EqualsNoCase(fld->Name(), trimmed)) {
@@ -363,6 +402,7 @@ void RenameCalculation(const FieldScope& scope, const std::string& field, const 
   const CFieldPtr fld = FindField(scope, field, Kind::kCalculation);
   const std::string name(TrimBlanks(newName));
   if (name.empty()) Invalid("The new name is missing.");
+  CheckCalculationName("The new name", name, GRidirodev::ExpressionNameLength());
   const CFieldCategoryPtr category = CategoryOf(*fld);
   const CFieldsPtr fields = category->Fields();
   for (const CFieldPtr& other : *fields) {
@@ -418,6 +458,13 @@ void StyleCalculation(const FieldScope& scope, const std::string& field, const F
   if (!style.clear && !style.fontStyle && !style.color) Invalid("Give --font-style, --color or --clear.");
   if (style.clear && (style.fontStyle || style.color)) Invalid("--clear takes no --font-style or --color.");
   if (!GRidirodev::StyleFieldsAvailable()) Invalid("This dictionary keeps no display styles.");
+  if (style.fontStyle && (*style.fontStyle < 0 || *style.fontStyle > 7)) {
+    Invalid("--font-style is from 0 to 7 (1 bold, 2 underline, 4 strikeout), not " +
+            std::to_string(*style.fontStyle) + ".");
+  }
+  if (style.color && (*style.color < 0 || *style.color > 0xFFFFFF)) {
+    Invalid("--color is from 0 to 16777215 (0xFFFFFF), not " + std::to_string(*style.color) + ".");
+  }
   const CFieldPtr fld = FindField(scope, field, Kind::kCalculation);
   if (style.clear) {
     GRidirodev::DeleteStyleInformation(fld->Id());
@@ -635,6 +682,7 @@ struct UdcCommandLine::Parsed {
   std::string newName;
   std::string user;
   std::vector<std::string> fields;
+  NamedBy by = NamedBy::kIdOrName;
   FieldValues values;
   FieldStyle style;
   bool yes = false;
@@ -691,6 +739,7 @@ UdcCommandLine::UdcCommandLine(CLI::App& app, std::optional<std::string>& db)
     command->add_option(
         "--entity", p.entity,
         "Entity of the field (id, name, label or context label), for names several entities use");
+    AddNamedByFlags(*command, p.by, "fields");
   };
   auto fieldsArg = [&](CLI::App* command, const std::string& help) {
     command->add_option("field", p.fields, help)->required()->type_name("FIELD");
@@ -714,34 +763,34 @@ UdcCommandLine::UdcCommandLine(CLI::App& app, std::optional<std::string>& db)
 
   c = leaf(udc, "update", "Change a calculation; options not given keep their values",
            [&p](std::ostream& out) {
-             UpdateCalculation({p.app, p.entity}, p.name, p.values, out);
+             UpdateCalculation({p.app, p.entity, p.by}, p.name, p.values, out);
            });
   oneField(c);
   scoped(c);
   AddValueOptions(*c, p.values, true, true);
 
   c = leaf(udc, "rename", "Rename a calculation", [&p](std::ostream& out) {
-    RenameCalculation({p.app, p.entity}, p.name, p.newName, out);
+    RenameCalculation({p.app, p.entity, p.by}, p.name, p.newName, out);
   });
   oneField(c);
   c->add_option("newname", p.newName, "The new name")->required();
   scoped(c);
 
   c = leaf(udc, "owner", "Give calculations and external fields to another user", [&p](std::ostream& out) {
-    ChangeCalculationOwner({p.app, p.entity}, p.fields, p.user, out);
+    ChangeCalculationOwner({p.app, p.entity, p.by}, p.fields, p.user, out);
   });
   fieldsArg(c, "The fields, by id or name");
   c->add_option("--to", p.user, "The new owner's user name")->required()->type_name("USER");
   scoped(c);
 
   c = leaf(udc, "status", "Show the server's translation status of a calculation", [&p](std::ostream& out) {
-    ShowCalculationStatus({p.app, p.entity}, p.name, out);
+    ShowCalculationStatus({p.app, p.entity, p.by}, p.name, out);
   });
   oneField(c);
   scoped(c);
 
   c = leaf(udc, "style", "Set or clear the display style of a calculation", [&p](std::ostream& out) {
-    StyleCalculation({p.app, p.entity}, p.name, p.style, out);
+    StyleCalculation({p.app, p.entity, p.by}, p.name, p.style, out);
   });
   oneField(c);
   c->add_option("--font-style", p.style.fontStyle, "Font style bits, added up: 1 bold, 2 underline, 4 strikeout")
@@ -752,7 +801,7 @@ UdcCommandLine::UdcCommandLine(CLI::App& app, std::optional<std::string>& db)
 
   c = leaf(udc, "refs", "Show what uses fields: calculations, the order they could be deleted in, documents",
            [&p](std::ostream& out) {
-             ShowCalculationReferences({p.app, p.entity}, p.fields, out);
+             ShowCalculationReferences({p.app, p.entity, p.by}, p.fields, out);
            });
   fieldsArg(c, "The fields, by id or name");
   scoped(c);
@@ -761,7 +810,7 @@ UdcCommandLine::UdcCommandLine(CLI::App& app, std::optional<std::string>& db)
            "Delete calculations; those still used by calculations or busy hours are kept, and the host asks "
            "before deleting what reports or templates use",
            [&p](std::ostream& out) {
-             DeleteCalculations({p.app, p.entity}, p.fields, out);
+             DeleteCalculations({p.app, p.entity, p.by}, p.fields, out);
            });
   fieldsArg(c, "The calculations, by id or name");
   c->add_flag("--yes", p.yes, "Answer Yes to the questions of this run");
@@ -776,7 +825,7 @@ UdcCommandLine::UdcCommandLine(CLI::App& app, std::optional<std::string>& db)
 
   c = leaf(common, "update", "Change a common field; options not given keep their values",
            [&p](std::ostream& out) {
-             UpdateCommonField({p.app, p.entity}, p.name, p.values, out);
+             UpdateCommonField({p.app, p.entity, p.by}, p.name, p.values, out);
            });
   oneField(c);
   scoped(c);
@@ -784,7 +833,9 @@ UdcCommandLine::UdcCommandLine(CLI::App& app, std::optional<std::string>& db)
 
   c = leaf(common, "delete",
            "Delete common fields; those busy hours use are kept, and the host asks about each one",
-           [&p](std::ostream& out) { DeleteCommonFields({p.app, p.entity}, p.fields, out); });
+           [&p](std::ostream& out) {
+             DeleteCommonFields({p.app, p.entity, p.by}, p.fields, out);
+           });
   fieldsArg(c, "The common fields, by id or name");
   c->add_flag("--yes", p.yes, "Answer Yes to the questions of this run");
   scoped(c);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "standalone/config.h"
+#include "tools/input_checks.h"
 
 namespace CLI {
 class App;
@@ -20,10 +21,12 @@ class App;
 namespace ridirodev::tool {
 
 // Where a field named on the command line is looked for. A field is named by id or by name;
-// a name that several entities use needs the entity (id, name, label or context label).
+// a name that several entities use needs the entity (id, name, label or context label). A
+// number that is the id of one field and the name of another is an error unless by says which.
 struct FieldScope {
   std::string app = "Traffic";
   std::string entity;  // "" for every entity of the application
+  NamedBy by = NamedBy::kIdOrName;
 };
 
 // The values of a calculation or common field. On add, what is not given takes the default

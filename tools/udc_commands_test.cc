@@ -23,6 +23,7 @@ using ::testing::AllOf;
 using ::testing::HasSubstr;
 using ::testing::MatchesRegex;
 using ::testing::Not;
+using ::testing::StartsWith;
 
 // The sample dictionary in memory; the host's message boxes (standard error) are captured and
 // answered Yes.
@@ -119,34 +120,65 @@ TEST(UdcCommandLineTest, StyleHelpNamesTheFontBitsAsTheStyleDialogSetsThem) {
               HasSubstr("1 bold, 2 underline, 4 strikeout"));
 }
 
-TEST_F(UdcCommandsTest, AmbiguousUnknownAndWrongKindsOfFieldsAreRefused) {
-  FieldValues values;
-  values.aggregator = "MEDIAN";
-  const std::pair<std::function<void(std::ostream&)>, std::string> cases[] = {
-      {[](auto& out) { ShowCalculationStatus({}, "Drop_Rate", out); },
-       "error: The name 'Drop_Rate' is used at CellSite, CellSector; choose one with --entity."},
-      {[](auto& out) { DeleteCalculations({}, {"Nowhere_Rate"}, out); },
-       "error: There is no field named 'Nowhere_Rate' in Traffic."},
-      {[](auto& out) {
-         RenameCalculation({"Traffic", "Cell"}, "Call_Attempts", "X", out);
-       },
-       "is a Peg field, not a calculation."},
-      {[](auto& out) {
-         RenameCalculation({"Traffic", "Cell"}, "Drop_Rate", "block_rate", out);
-       },
-       "error: There is already a field named Block_Rate at CellSite"},
-      {[&](auto& out) {
-         UpdateCalculation({"Traffic", "Sector"}, "Drop_Rate", values, out);
-       },
-       "error: Unknown aggregator 'MEDIAN'; known: "},
-      {[](auto& out) {
-         ChangeCalculationOwner({"Traffic", "Cell"}, {"Drop_Rate"}, "nobody", out);
-       },
-       "error: There is no user named 'nobody'."},
-      {[](auto& out) { AddCommonField("Client", "Cell", "X", {}, out); },
-       "error: Common fields belong to Traffic, not to Client."},
+// Every refusal comes before anything is written. Names, widths and values are checked only
+// when given: the sample keeps a digits-only name, as older clients could store one.
+TEST_F(UdcCommandsTest, RefusedCommandLinesWriteNothing) {
+  sqlite3* db = host_->Sqlite()->Connection()->Handle();
+  ASSERT_EQ(sqlite3_exec(db, "UPDATE tqd_Dict_Name SET Name = '1224' WHERE Name = 'HO_Failure_Rate'", nullptr,
+                         nullptr, nullptr),
+            SQLITE_OK);
+  const std::string cell[] = {"--entity", "Cell"};
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"udc", "status", "Drop_Rate"},
+       "The name 'Drop_Rate' is used at CellSite, CellSector; choose one with --entity."},
+      {{"udc", "delete", "Nowhere_Rate"}, "There is no field named 'Nowhere_Rate' in Traffic."},
+      {{"udc", "rename", "Call_Attempts", "X", cell[0], cell[1]}, "is a Peg field, not a calculation."},
+      {{"udc", "rename", "Drop_Rate", "block_rate", cell[0], cell[1]},
+       "There is already a field named Block_Rate at"},
+      {{"udc", "update", "Drop_Rate", "--entity", "Sector", "--aggregator", "MEDIAN"},
+       "Unknown aggregator 'MEDIAN'"},
+      {{"udc", "owner", "Drop_Rate", cell[0], cell[1], "--to", "nobody"}, "There is no user named 'nobody'."},
+      {{"common", "add", "Client", "Cell", "X"}, "Common fields belong to Traffic, not to Client."},
+      {{"udc", "add", "Traffic", "Cell", std::string(10000, 'A'), "--source", "1"},
+       "The name is 10000 characters long; the dictionary keeps 30."},
+      {{"udc", "add", "Traffic", "Cell", "Retry", "--source", std::string(2001, '1')},
+       "--source is 2001 characters"},
+      {{"udc", "update", "Drop_Rate", cell[0], cell[1], "--heading2", std::string(5000, 'h')},
+       "--heading2 is 5000"},
+      {{"udc", "update", "Drop_Rate", cell[0], cell[1], "--complex", std::string(5000, 'c')},
+       "--complex is 5000"},
+      {{"udc", "update", "Drop_Rate", cell[0], cell[1], "--type", "FF"}, "Unknown data type 'FF'; known: I"},
+      {{"common", "add", "Traffic", "Cell", "Site_Note", "--type", "Z"}, "Unknown data type 'Z'"},
+      {{"udc", "update", "Drop_Rate", cell[0], cell[1], "--tech", "64"},
+       "--tech 64 has bits of no technology (64)"},
+      {{"udc", "style", "Drop_Rate", cell[0], cell[1], "--font-style", "-1"}, "--font-style is from 0 to 7"},
+      {{"udc", "style", "Drop_Rate", cell[0], cell[1], "--color", "16777216"},
+       "--color is from 0 to 16777215"},
+      {{"udc", "add", "Traffic", "Cell", "Retry Share", "--source", "1"}, "'Retry Share' has blanks"},
+      {{"common", "add", "Traffic", "Cell", "9_Note"}, "'9_Note' starts with a digit"},
+      {{"udc", "rename", "Drop_Rate", "Between", cell[0], cell[1]}, "is a word of the calculation language"},
+      {{"udc", "add", "Traffic", "Cell", "2024", "--source", "1"}, "'2024' is digits only"},
+      {{"udc", "add", "Traffic", "Cell", "Red\x1B[31m", "--source", "1"},
+       "holds a control character (\\x1B)."},
+      {{"udc", "update", "Drop_Rate", cell[0], cell[1], "--description", "a\xC2\x9B"},
+       "character (\\u009B)."},
+      {{"udc", "style", "Drop_Rate", cell[0], cell[1], "--font-style", ""},
+       "--font-style was given an empty value"},
+      {{"udc", "update", "Drop_Rate", cell[0], cell[1], "--type=", "--heading1", "X"},
+       "--type was given an empty"},
+      {{"udc", "delete", "1224"},
+       "'1224' is both the id of Legacy_Retry_Rate at CellSite (id 1224) and the name of 1224 at CellSite "
+       "(id "},
+      {{"udc", "status", "Drop_Rate", "--id"}, "'Drop_Rate' is not an id (--id)."},
   };
-  for (const auto& [run, expected] : cases) EXPECT_THAT(Run(run), HasSubstr(expected));
+  for (const auto& [args, expected] : cases) {
+    const int64_t before = sqlite3_total_changes64(db);
+    EXPECT_THAT(CommandLineOutput<UdcCommandLine>(args), AllOf(StartsWith("error: "), HasSubstr(expected)));
+    EXPECT_EQ(sqlite3_total_changes64(db), before) << args[1] << " " << expected;
+  }
+  EXPECT_THAT(CommandLineOutput<UdcCommandLine>({"udc", "delete", "1224", "--name"}),
+              MatchesRegex("(.|\n)*\n1224 +CellSite +[0-9]+ +deleted\n"));
+  EXPECT_THAT(Run([](auto& out) { ShowCalculationStatus({}, "1224", out); }), HasSubstr("Legacy_Retry_Rate"));
 }
 
 TEST_F(UdcCommandsTest, ReferencesAndDeleteKeepWhatAnotherCalculationUsesAndSayWhy) {
