@@ -2,6 +2,7 @@
 // Traffic template's fields of the Cell entity and adds a calculation there.
 #include <iostream>
 #include <memory>
+#include <string>
 
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/date.h"
