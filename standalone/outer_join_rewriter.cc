@@ -76,6 +76,7 @@ void OuterJoinRewriter::ParseFromItem(FromItem& item) const {
     }
     parts.push_back(i);
   }
+  if (parts.empty()) t_.Fail("an empty item in the FROM list");  // comments alone
   size_t k = 0;
   if (t_[parts[0]].kind == TokenKind::kOpen) {
     k = 1;
