@@ -1,7 +1,7 @@
 #include "standalone/calculation_translator.h"
 
 #include <algorithm>
-#include <array>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,9 +17,9 @@ namespace ridirodev::standalone {
 namespace {
 
 bool IsKeyword(std::string_view word) {
-  static constexpr std::array<std::string_view, 13> kKeywords = {
-      "AND", "OR", "NOT", "NULL", "IS", "IN", "BETWEEN", "LIKE", "CASE", "WHEN", "THEN", "ELSE", "END"};
-  return std::any_of(kKeywords.begin(), kKeywords.end(),
+  static constexpr std::string_view kKeywords[] = {"AND",  "OR",   "NOT",  "NULL", "IS",   "IN", "BETWEEN",
+                                                   "LIKE", "CASE", "WHEN", "THEN", "ELSE", "END"};
+  return std::any_of(std::begin(kKeywords), std::end(kKeywords),
                      [&](std::string_view k) { return EqualsNoCase(k, word); });
 }
 
