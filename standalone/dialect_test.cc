@@ -120,6 +120,7 @@ TEST(DialectErrorTest, UntranslatableTextFailsWithReasonAndStatement) {
       {"SELECT 1 FROM a x, b y WHERE y.k (+) = 1 AND x.k (+) = 2", "not outer-joined"},
       {"SELECT 1 FROM a x, b y, c z WHERE y.k (+) = z.k AND z.k (+) = y.k AND x.k = 1", "cycle"},
       {"SELECT 1 FROM a x JOIN b y ON 1=1 WHERE y.k (+) = x.k", "JOIN"},
+      {"SELECT 1 FROM a x, /* none */ WHERE y.k (+) = x.k", "an empty item"},
       {"SELECT y.k (+) FROM a x, b y WHERE y.k = x.k", "outside the WHERE"},
       {"SELECT s.p.f(1) FROM t", "more than two parts"},
       {"SELECT 1 - sysdate FROM t", "not a lone column or text"},

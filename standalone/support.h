@@ -1,7 +1,7 @@
 #pragma once
 
-// The support services of the standalone host: diagnostic log, property sets with a text
-// table renderer, comparisons, the wildcard matcher, value checks and value conversions.
+// The support services of the standalone host: diagnostic log, property sets (property_set.h),
+// comparisons, the wildcard matcher, value checks and value conversions.
 
 #include <cstdint>
 #include <fstream>
@@ -16,6 +16,7 @@
 #include "ridirodev/host/items.h"
 #include "ridirodev/host/services.h"
 #include "standalone/config.h"
+#include "standalone/property_set.h"
 
 namespace ridirodev::standalone {
 
@@ -67,46 +68,6 @@ class WildcardPattern {
   std::vector<std::pair<char32_t, char32_t>> ranges_;
   size_t minLength_ = 0;  // characters every match needs
   bool hasStar_ = false;
-};
-
-class PropertyDefinition : public IAppPropertyDefinition {
- public:
-  PropertyDefinition(int32_t id, std::string name, float width, bool available)
-      : id_(id), name_(std::move(name)), width_(width), available_(available) {}
-  int32_t Id() const override { return id_; }
-  std::string Name() const override { return name_; }
-  float Width() const override { return width_; }
-  bool Available() const override { return available_; }
-
- private:
-  int32_t id_;
-  std::string name_;
-  float width_;
-  bool available_;
-};
-
-// Handed to RenderTable: the text between two columns.
-class TableRenderContext : public Object {
- public:
-  std::string columnSeparator = "  ";
-};
-
-class PropertySet : public IAppPropertySet {
- public:
-  void Add(IAppPropertyDefinitionPtr definition) override;
-  int32_t Count() const override { return static_cast<int32_t>(definitions_.size()); }
-  IAppPropertyDefinitionPtr Item(int32_t position) const override;
-  IAppPropertyDefinitionPtr ItemById(int32_t id) const override;  // the first with that id
-
-  // One column per available definition, in order, as wide as its widest text in characters;
-  // with headings a line of names and a rule of "-" first; then one line per item. Trailing
-  // blanks are dropped, line breaks inside values become blanks, Null and objects show as "".
-  // The columns are separated by the context's separator when it is a TableRenderContext.
-  std::string RenderTable(const ILVItemCollection& items, bool showColumnHeadings, int32_t a, int32_t b,
-                          int32_t c, std::shared_ptr<Object> context) const override;
-
- private:
-  std::vector<IAppPropertyDefinitionPtr> definitions_;
 };
 
 class StandaloneSupport : public IAppSupport {

@@ -1,0 +1,1 @@
+SELECT 1 FROM a x, /* none */ WHERE y.k (+) = x.k
