@@ -23,6 +23,7 @@
 #include "ridirodev/model/fields.h"
 #include "ridirodev/model/qualifiers.h"
 #include "standalone/folders.h"
+#include "tools/command_support.h"
 #include "tools/commands.h"
 #include "tools/input_checks.h"
 
@@ -509,7 +510,9 @@ void ShowBusyHourTypes(const std::string& entity, std::ostream& out) {
 
 // ---- Command line ------------------------------------------------------------------------
 
-struct BusyHourCommandLine::Parsed {
+namespace {
+
+struct Parsed {
   BusyHourQuery query;
   std::string entity;
   std::string name;
@@ -517,10 +520,8 @@ struct BusyHourCommandLine::Parsed {
   std::vector<std::string> busyHours;
   bool summation = false;
   bool pabh = false;
-  bool yes = false;
   NamedBy by = NamedBy::kIdOrName;
   BusyHourValues values;
-  std::vector<std::pair<CLI::App*, std::function<void(std::ostream&)>>> commands;
 
   BusyHourValues Values() const {
     BusyHourValues given = values;
@@ -530,17 +531,19 @@ struct BusyHourCommandLine::Parsed {
   }
 };
 
-BusyHourCommandLine::BusyHourCommandLine(CLI::App& app, std::optional<std::string>& db)
-    : parsed_(std::make_unique<Parsed>()) {
-  Parsed& p = *parsed_;
+}  // namespace
+
+void SetUpBusyHourCommands(CLI::App& app, Commands& commands) {
+  const auto parsed = std::make_shared<Parsed>();
+  Parsed& p = *parsed;
   CLI::App* family =
       app.add_subcommand("busyhours", "List, add, change and delete busy hours and summations");
   family->require_subcommand(1);
-  auto leaf = [&](const std::string& name, const std::string& help, std::function<void(std::ostream&)> run) {
-    CLI::App* command = family->add_subcommand(name, help);
-    command->add_option("--db", db, "Database file to use");
-    p.commands.emplace_back(command, std::move(run));
-    return command;
+  // Each run keeps alive the values its options are parsed into (p).
+  auto leaf = [&](const std::string& name, const std::string& help,
+                  std::function<void(std::ostream&)> run) {
+    return commands.Add(*family, name, help,
+                        Printing([parsed, run = std::move(run)](std::ostream& out) { run(out); }));
   };
   auto entityOption = [&](CLI::App* command) {
     command->add_option("--entity", p.entity,
@@ -598,7 +601,7 @@ BusyHourCommandLine::BusyHourCommandLine(CLI::App& app, std::optional<std::strin
            "a busy hour whose field was deleted is found too",
            [&p](std::ostream& out) { DeleteBusyHours(p.entity, p.busyHours, out, p.by); });
   c->add_option("busyhour", p.busyHours, "By id or name")->required()->type_name("BH");
-  c->add_flag("--yes", p.yes, "Answer Yes to the questions of this run");
+  commands.AddYesFlag(*c);
   entityOption(c);
 
   c = leaf("owner", "Give busy hours and summations to another user",
@@ -610,23 +613,6 @@ BusyHourCommandLine::BusyHourCommandLine(CLI::App& app, std::optional<std::strin
   c = leaf("types", "List the busy-hour types of an entity and those above it",
            [&p](std::ostream& out) { ShowBusyHourTypes(p.entity, out); });
   c->add_option("entity", p.entity, "Traffic entity: id, name, label or context label")->required();
-}
-
-BusyHourCommandLine::~BusyHourCommandLine() = default;
-
-bool BusyHourCommandLine::Chosen() const {
-  return std::any_of(parsed_->commands.begin(), parsed_->commands.end(),
-                     [](const auto& command) { return command.first->parsed(); });
-}
-
-void BusyHourCommandLine::Configure(standalone::StandaloneConfig& config) const {
-  if (parsed_->yes) config.messageBoxAnswer = "yes";
-}
-
-void BusyHourCommandLine::Run(std::ostream& out) const {
-  for (const auto& [command, run] : parsed_->commands) {
-    if (command->parsed()) run(out);
-  }
 }
 
 }  // namespace ridirodev::tool

@@ -9,7 +9,7 @@
 #include "ridirodev/frame/state.h"
 #include "ridirodev/host/database.h"
 #include "standalone/routines.h"
-#include "tools/commands.h"
+#include "tools/command_support.h"
 
 namespace ridirodev::tool {
 namespace {

@@ -6,11 +6,20 @@
 #include <iosfwd>
 #include <string>
 
+namespace CLI {
+class App;
+}
+
 namespace ridirodev::tool {
+
+class Commands;
 
 // Starts the component first. Without a form: every form with its entity and field count.
 // With one (case ignored): its fields with their dictionary field ids and entities; an unknown
 // form is an error that lists the known ones.
 void ShowRcvForms(const std::string& form, std::ostream& out);
+
+// Sets up rcv on the tool's command line.
+void SetUpRcvCommands(CLI::App& app, Commands& commands);
 
 }  // namespace ridirodev::tool

@@ -25,6 +25,7 @@
 #include "ridirodev/model/qualifiers.h"
 #include "ridirodev/model/udc_refs.h"
 #include "standalone/folders.h"
+#include "tools/command_support.h"
 #include "tools/commands.h"
 
 namespace ridirodev::tool {
@@ -675,7 +676,9 @@ void DeleteCommonFields(const FieldScope& scope, const std::vector<std::string>&
 
 // ---- Command line ------------------------------------------------------------------------
 
-struct UdcCommandLine::Parsed {
+namespace {
+
+struct Parsed {
   std::string app = "Traffic";
   std::string entity;
   std::string name;
@@ -685,11 +688,7 @@ struct UdcCommandLine::Parsed {
   NamedBy by = NamedBy::kIdOrName;
   FieldValues values;
   FieldStyle style;
-  bool yes = false;
-  std::vector<std::pair<CLI::App*, std::function<void(std::ostream&)>>> commands;
 };
-
-namespace {
 
 void AddValueOptions(CLI::App& command, FieldValues& values, bool calculation, bool update) {
   const std::string keep = update ? " (unchanged when not given)" : "";
@@ -724,15 +723,14 @@ void AddValueOptions(CLI::App& command, FieldValues& values, bool calculation, b
 
 }  // namespace
 
-UdcCommandLine::UdcCommandLine(CLI::App& app, std::optional<std::string>& db)
-    : parsed_(std::make_unique<Parsed>()) {
-  Parsed& p = *parsed_;
+void SetUpUdcCommands(CLI::App& app, Commands& commands) {
+  const auto parsed = std::make_shared<Parsed>();
+  Parsed& p = *parsed;
+  // Each run keeps alive the values its options are parsed into (p).
   auto leaf = [&](CLI::App* family, const std::string& name, const std::string& help,
                   std::function<void(std::ostream&)> run) {
-    CLI::App* command = family->add_subcommand(name, help);
-    command->add_option("--db", db, "Database file to use");
-    p.commands.emplace_back(command, std::move(run));
-    return command;
+    return commands.Add(*family, name, help,
+                        Printing([parsed, run = std::move(run)](std::ostream& out) { run(out); }));
   };
   auto scoped = [&](CLI::App* command) {
     command->add_option("--app", p.app, "Application of the field (default Traffic)");
@@ -813,7 +811,7 @@ UdcCommandLine::UdcCommandLine(CLI::App& app, std::optional<std::string>& db)
              DeleteCalculations({p.app, p.entity, p.by}, p.fields, out);
            });
   fieldsArg(c, "The calculations, by id or name");
-  c->add_flag("--yes", p.yes, "Answer Yes to the questions of this run");
+  commands.AddYesFlag(*c);
   scoped(c);
 
   CLI::App* common = app.add_subcommand("common", "Add, change and delete common fields of Traffic entities");
@@ -837,25 +835,8 @@ UdcCommandLine::UdcCommandLine(CLI::App& app, std::optional<std::string>& db)
              DeleteCommonFields({p.app, p.entity, p.by}, p.fields, out);
            });
   fieldsArg(c, "The common fields, by id or name");
-  c->add_flag("--yes", p.yes, "Answer Yes to the questions of this run");
+  commands.AddYesFlag(*c);
   scoped(c);
-}
-
-UdcCommandLine::~UdcCommandLine() = default;
-
-bool UdcCommandLine::Chosen() const {
-  return std::any_of(parsed_->commands.begin(), parsed_->commands.end(),
-                     [](const auto& command) { return command.first->parsed(); });
-}
-
-void UdcCommandLine::Configure(standalone::StandaloneConfig& config) const {
-  if (parsed_->yes) config.messageBoxAnswer = "yes";
-}
-
-void UdcCommandLine::Run(std::ostream& out) const {
-  for (const auto& [command, run] : parsed_->commands) {
-    if (command->parsed()) run(out);
-  }
 }
 
 }  // namespace ridirodev::tool

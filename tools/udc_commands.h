@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "standalone/config.h"
 #include "tools/input_checks.h"
 
 namespace CLI {
@@ -19,6 +18,8 @@ class App;
 }
 
 namespace ridirodev::tool {
+
+class Commands;
 
 // Where a field named on the command line is looked for. A field is named by id or by name;
 // a name that several entities use needs the entity (id, name, label or context label). A
@@ -82,25 +83,7 @@ void UpdateCommonField(const FieldScope& scope, const std::string& field, const 
 // The host asks about each field (see --yes).
 void DeleteCommonFields(const FieldScope& scope, const std::vector<std::string>& fields, std::ostream& out);
 
-// The udc and common command families on the tool's command line.
-class UdcCommandLine {
- public:
-  // db receives --db of every command of the families.
-  UdcCommandLine(CLI::App& app, std::optional<std::string>& db);
-  ~UdcCommandLine();
-  UdcCommandLine(const UdcCommandLine&) = delete;
-  UdcCommandLine& operator=(const UdcCommandLine&) = delete;
-
-  // Whether the parsed command line chose one of these commands.
-  bool Chosen() const;
-  // The run's configuration as the options want it: --yes answers the host's questions with Yes.
-  void Configure(standalone::StandaloneConfig& config) const;
-  // Runs the chosen command on the installed host.
-  void Run(std::ostream& out) const;
-
- private:
-  struct Parsed;
-  std::unique_ptr<Parsed> parsed_;
-};
+// Sets up udc and common on the tool's command line.
+void SetUpUdcCommands(CLI::App& app, Commands& commands);
 
 }  // namespace ridirodev::tool
