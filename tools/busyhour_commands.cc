@@ -23,107 +23,13 @@
 #include "ridirodev/model/fields.h"
 #include "ridirodev/model/qualifiers.h"
 #include "standalone/folders.h"
+#include "tools/busyhour_lookup.h"
 #include "tools/command_support.h"
 #include "tools/commands.h"
 #include "tools/input_checks.h"
 
 namespace ridirodev::tool {
 namespace {
-
-CFieldCategoryPtr TrafficCategory(const std::string& entity) { return RequireCategory("Traffic", entity); }
-
-bool IsSummation(const CBusyHour& bh) { return bh.FieldObject() == nullptr; }
-
-std::string EntityOf(const CBusyHour& bh) {
-  const CFieldCategoryPtr category = bh.CategoryObject();
-  return category ? category->CategoryEntity() : "no entity";
-}
-
-std::string Describe(const CBusyHour& bh) {
-  return (IsSummation(bh) ? "summation " : "busy hour ") + bh.Name() + " at " + EntityOf(bh) + " (id " +
-         std::to_string(bh.Id()) + ")";
-}
-
-// Busy hours and summations of one entity, or of every Traffic entity, with their hours.
-CBusyHoursPtr Definitions(const std::string& entity) {
-  auto all = std::make_shared<CBusyHours>();
-  if (entity.empty()) {
-    GBusyHour::LoadAllBusyHours(*all, true);
-    GBusyHour::LoadAllSummations(*all, true);
-  } else {
-    const CFieldCategoryPtr category = TrafficCategory(entity);
-    for (const CBusyHoursPtr& some : {category->BusyHours(), category->Summations()}) {
-      for (const CBusyHourPtr& bh : *some) all->Add(bh);
-    }
-  }
-  return all;
-}
-
-// A busy hour whose field was deleted is in no list: the lists read the field's name with the
-// definition. By id it is read alone, so that it can be shown and deleted.
-CBusyHourPtr BusyHourWithoutField(const std::string& entity, int32_t id) {
-  auto bh = std::make_shared<CBusyHour>();
-  bh->LoadBusyHourById(id);
-  const CFieldCategoryPtr category = bh->CategoryObject();
-  if (!category || bh->FieldObject()) return nullptr;
-  return entity.empty() || category->Id() == TrafficCategory(entity)->Id() ? bh : nullptr;
-}
-
-// With fieldGone given, a busy hour whose field was deleted is found by id too, and marked so.
-// A number may be a name too: one that is both the id of one definition and the name of
-// another is an error unless by says which.
-CBusyHourPtr FindBusyHour(const std::string& entity, const std::string& given, NamedBy by,
-                          bool* fieldGone = nullptr) {
-  const std::string name(TrimBlanks(given));
-  if (name.empty()) Invalid("A busy hour name or id is missing.");
-  const auto id = IdOf(name, by);
-  std::vector<CBusyHourPtr> found, byId;
-  const CBusyHoursPtr all = Definitions(entity);
-  for (const CBusyHourPtr& bh : *all) {
-    if (id && bh->Id() == *id) byId.push_back(bh);
-    if (by != NamedBy::kId && EqualsNoCase(bh->Name(), name) && !(id && bh->Id() == *id)) found.push_back(bh);
-  }
-  const std::string where = entity.empty() ? "" : " at " + entity;
-  bool gone = false;
-  if (byId.empty() && id && fieldGone) {
-    if (CBusyHourPtr bh = BusyHourWithoutField(entity, *id)) {
-      byId.push_back(bh);
-      gone = true;
-    }
-  }
-  if (!byId.empty() && !found.empty()) {
-    std::vector<std::string> named;
-    for (const CBusyHourPtr& bh : found) named.push_back(Describe(*bh));
-    IdAndName(name, Describe(*byId.front()), named, "say which with --id or --name.");
-  }
-  if (gone) {
-    *fieldGone = true;
-    return byId.front();
-  }
-  if (!byId.empty()) found = byId;
-  if (found.empty()) {
-    Invalid("There is no busy hour or summation " + (id ? "with id " + name : "named '" + name + "'") +
-            where + ".");
-  }
-  // Names differing only in case may have been stored by other clients: the exact one wins.
-  if (found.size() > 1 && std::count_if(found.begin(), found.end(),
-                                        [&](const CBusyHourPtr& bh) { return bh->Name() == name; }) == 1) {
-    std::erase_if(found, [&](const CBusyHourPtr& bh) { return bh->Name() != name; });
-  }
-  if (found.size() > 1) {
-    std::string ids;
-    for (const CBusyHourPtr& bh : found) {
-      ids += (ids.empty() ? "" : ", ") + std::to_string(bh->Id()) + " (" + EntityOf(*bh) + ")";
-    }
-    Invalid("The name '" + name + "' is used by ids " + ids + "; name one by id, or choose with --entity.");
-  }
-  const CFieldCategoryPtr category = found.front()->CategoryObject();
-  if (!category) Invalid(Describe(*found.front()) + " belongs to no Traffic entity.");
-  // The whole-dictionary read leaves out the PABH: the category's copy has it.
-  const CBusyHoursPtr own = IsSummation(*found.front()) ? category->Summations() : category->BusyHours();
-  const CBusyHourPtr bh = own->Item(Variant(found.front()->Key()));
-  return bh ? bh : found.front();
-}
 
 // The field of a busy hour: one whose aggregator suits busy hours, as `fields --busy-hour` lists.
 CFieldPtr FindField(CFieldCategory& category, const std::string& given) {
@@ -175,12 +81,6 @@ std::vector<int32_t> Slots(const std::string& text, int32_t slotCount) {
     for (int32_t slot = *first; slot <= *last; ++slot) slots.push_back(slot);
   }
   return slots;
-}
-
-int32_t UserId(const std::string& name) {
-  IAppUserPtr user = MRidirodev::Current().FolderServices().UserByName(name);
-  if (!user) Invalid("There is no user named '" + name + "'.");
-  return user->Id();
 }
 
 // The values given over those of bh; the field only for a busy hour.
@@ -238,14 +138,6 @@ void ForEachGroup(const std::vector<CBusyHourPtr>& bhs,
   for (const auto& [at, group] : groups) {
     act(*group->Item(Variant(1))->CategoryObject(), at.second, group);
   }
-}
-
-std::vector<CBusyHourPtr> FindAll(const std::string& entity, const std::vector<std::string>& names,
-                                  NamedBy by) {
-  if (names.empty()) Invalid("No busy hour was named.");
-  std::vector<CBusyHourPtr> bhs;
-  for (const std::string& name : names) bhs.push_back(FindBusyHour(entity, name, by));
-  return bhs;
 }
 
 // The definitions the component announces with one action while this lives: the host's way of

@@ -201,4 +201,10 @@ std::vector<CFieldTechTypePtr> Technologies(const std::string& text) {
   return found;
 }
 
+int32_t UserId(const std::string& name) {
+  IAppUserPtr user = MRidirodev::Current().FolderServices().UserByName(name);
+  if (!user) Invalid("There is no user named '" + name + "'.");
+  return user->Id();
+}
+
 }  // namespace ridirodev::tool

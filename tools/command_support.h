@@ -57,6 +57,8 @@ std::shared_ptr<CAppGroupTemplate> RequireTemplate(const std::string& app);
 std::shared_ptr<CFieldCategory> RequireCategory(const std::string& app, const std::string& entity);
 // The technologies named (names or short names, comma-separated); an unknown one lists the known.
 std::vector<std::shared_ptr<CFieldTechType>> Technologies(const std::string& text);
+// The id of the user named; an unknown one is an error.
+int32_t UserId(const std::string& name);
 
 // Rows as an aligned text table: a header line, a rule, the rows. Widths count characters;
 // control characters in the cells are escaped.

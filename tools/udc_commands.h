@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/input_checks.h"
+#include "tools/field_lookup.h"
+#include "tools/field_parts.h"
 
 namespace CLI {
 class App;
@@ -20,31 +21,6 @@ class App;
 namespace ridirodev::tool {
 
 class Commands;
-
-// Where a field named on the command line is looked for. A field is named by id or by name;
-// a name that several entities use needs the entity (id, name, label or context label). A
-// number that is the id of one field and the name of another is an error unless by says which.
-struct FieldScope {
-  std::string app = "Traffic";
-  std::string entity;  // "" for every entity of the application
-  NamedBy by = NamedBy::kIdOrName;
-};
-
-// The values of a calculation or common field. On add, what is not given takes the default
-// (data type F for a calculation, I for a common field; aggregator AVG for a calculation; the
-// current user as owner); on update, what is not given keeps the field's current value.
-struct FieldValues {
-  std::optional<std::string> source;  // the calculation's text
-  std::optional<std::string> heading1;
-  std::optional<std::string> heading2;
-  std::optional<std::string> description;
-  std::optional<std::string> dataType;
-  std::optional<std::string> aggregator;  // key or name, e.g. AVG
-  std::optional<std::string> tech;        // a bit mask, or technology names or short names, comma-separated
-  std::optional<std::string> owner;       // user name
-  std::optional<std::string> complex;     // only where the dictionary keeps complex texts
-  std::optional<std::string> weight;      // weighting field, by id or name in the same entity
-};
 
 struct FieldStyle {
   std::optional<int32_t> fontStyle;
