@@ -18,7 +18,7 @@
 #include "ridirodev/model/field_category.h"
 #include "ridirodev/model/qualifiers.h"
 #include "standalone/sqlite_database.h"
-#include "tools/input_checks.h"
+#include "tools/printable_stream.h"
 
 namespace ridirodev::tool {
 namespace {

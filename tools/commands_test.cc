@@ -17,7 +17,7 @@
 #include "testing/errors.h"
 #include "tools/database_commands.h"
 #include "tools/dictionary_commands.h"
-#include "tools/input_checks.h"
+#include "tools/printable_stream.h"
 
 namespace ridirodev::tool {
 namespace {

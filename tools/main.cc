@@ -13,6 +13,7 @@
 #include "tools/command_support.h"
 #include "tools/commands.h"
 #include "tools/input_checks.h"
+#include "tools/printable_stream.h"
 
 namespace {
 
