@@ -1,7 +1,7 @@
 #pragma once
 
-// What the command tests share: a host over the sample dictionary, and a command's output or
-// its error.
+// What the command tests share: a host over the sample dictionary, the tool's command line
+// (CLI11 and the table of commands), and a command's output or its error.
 
 #include <CLI/CLI.hpp>
 #include <functional>

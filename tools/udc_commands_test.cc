@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <CLI/CLI.hpp>
 #include <functional>
 #include <iostream>
 #include <optional>
