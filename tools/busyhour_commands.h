@@ -1,7 +1,8 @@
 #pragma once
 
 // The busy-hour commands of the ridirodev tool: a thin layer over GBusyHour and the Traffic
-// category operations, apart from argument parsing so that they can be tested.
+// category operations, callable without a command line so that they can be tested, and their
+// set-up on the tool's command line.
 
 #include <cstdint>
 #include <iosfwd>

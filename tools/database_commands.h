@@ -1,7 +1,8 @@
 #pragma once
 
 // The init and sql commands of the ridirodev tool: the dictionary database itself, made and
-// queried without the component, apart from argument parsing so that they can be tested.
+// queried without the component, callable without a command line so that they can be tested, and
+// their set-up on the tool's command line.
 
 #include <cstdint>
 #include <filesystem>

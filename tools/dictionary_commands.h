@@ -1,7 +1,8 @@
 #pragma once
 
 // The info, templates, categories and fields commands of the ridirodev tool: what the component
-// loads from the dictionary, apart from argument parsing so that they can be tested.
+// loads from the dictionary, callable without a command line so that they can be tested, and
+// their set-up on the tool's command line.
 
 #include <cstdint>
 #include <iosfwd>

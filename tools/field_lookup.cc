@@ -19,22 +19,22 @@ namespace {
 
 bool IsCommon(const CField& fld) { return fld.FieldType() == "Common"; }
 
-bool OfKind(const CField& fld, Kind kind) {
+bool OfKind(const CField& fld, FieldKind kind) {
   switch (kind) {
-    case Kind::kCalculation:
+    case FieldKind::kCalculation:
       return fld.IsExpression();
-    case Kind::kCommon:
+    case FieldKind::kCommon:
       return IsCommon(fld);
     default:
       return true;
   }
 }
 
-std::string KindName(Kind kind) {
+std::string KindName(FieldKind kind) {
   switch (kind) {
-    case Kind::kCalculation:
+    case FieldKind::kCalculation:
       return "calculation";
-    case Kind::kCommon:
+    case FieldKind::kCommon:
       return "common field";
     default:
       return "field";
@@ -43,13 +43,13 @@ std::string KindName(Kind kind) {
 
 // The fields of a category among which a name is looked for: common fields are not among the
 // template's views, so they are read from the entity.
-CFieldsPtr FieldsOf(const CFieldCategoryPtr& category, Kind kind) {
-  return kind == Kind::kCommon ? category->CommonFields() : category->Fields();
+CFieldsPtr FieldsOf(const CFieldCategoryPtr& category, FieldKind kind) {
+  return kind == FieldKind::kCommon ? category->CommonFields() : category->Fields();
 }
 
 // The fields of the wanted kind named name in the scope's entities; of another kind only when
 // none of the wanted kind has the name.
-std::vector<CFieldPtr> FieldsNamed(const FieldScope& scope, const std::string& name, Kind kind) {
+std::vector<CFieldPtr> FieldsNamed(const FieldScope& scope, const std::string& name, FieldKind kind) {
   std::vector<CFieldCategoryPtr> categories;
   if (!scope.entity.empty()) {
     categories.push_back(RequireCategory(scope.app, scope.entity));
@@ -94,7 +94,7 @@ CFieldCategoryPtr CategoryOf(const CField& fld) {
   return category;
 }
 
-CFieldPtr FindField(const FieldScope& scope, const std::string& given, Kind kind,
+CFieldPtr FindField(const FieldScope& scope, const std::string& given, FieldKind kind,
                     const std::string& sayWhich) {
   const std::string name(TrimBlanks(given));
   if (name.empty()) Invalid("A field name or id is missing.");
@@ -135,7 +135,7 @@ CFieldPtr FindField(const FieldScope& scope, const std::string& given, Kind kind
   return found;
 }
 
-CFieldsPtr FindFields(const FieldScope& scope, const std::vector<std::string>& names, Kind kind) {
+CFieldsPtr FindFields(const FieldScope& scope, const std::vector<std::string>& names, FieldKind kind) {
   if (names.empty()) Invalid("No field was named.");
   auto flds = std::make_shared<CFields>();
   for (const std::string& name : names) flds->Add(FindField(scope, name, kind));

@@ -27,7 +27,7 @@ struct FieldScope {
 };
 
 // The kind of field a command acts on; a field of another kind found by a name is an error.
-enum class Kind { kAny, kCalculation, kCommon };
+enum class FieldKind { kAny, kCalculation, kCommon };
 
 // The items separated by separator.
 std::string Joined(const std::vector<std::string>& items, const std::string& separator = ", ");
@@ -41,10 +41,10 @@ std::shared_ptr<CFieldCategory> CategoryOf(const CField& fld);
 // A field named by id or name, through the component's look-ups; an unknown or ambiguous name
 // is an error that lists what there is, ending with sayWhich where an id is also a name. A
 // number may be a name too (stored by older clients).
-std::shared_ptr<CField> FindField(const FieldScope& scope, const std::string& given, Kind kind,
+std::shared_ptr<CField> FindField(const FieldScope& scope, const std::string& given, FieldKind kind,
                                   const std::string& sayWhich = "say which with --id or --name.");
 // The fields named, each as FindField finds it; none named is an error.
 std::shared_ptr<CFields> FindFields(const FieldScope& scope, const std::vector<std::string>& names,
-                                    Kind kind);
+                                    FieldKind kind);
 
 }  // namespace ridirodev::tool

@@ -104,7 +104,7 @@ void FieldParts::Apply(const FieldValues& values, const FieldScope& weightScope)
   if (values.weight) {
     if (!GRidirodev::DoWeighted()) Invalid("This dictionary keeps no weighting fields (--weight).");
     weight =
-        FindField(weightScope, *values.weight, Kind::kAny, "give the weighting field by another id or name.")
+        FindField(weightScope, *values.weight, FieldKind::kAny, "give the weighting field by another id or name.")
             ->Id();
   }
 }

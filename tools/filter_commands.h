@@ -1,7 +1,8 @@
 #pragma once
 
 // The filter commands of the ridirodev tool (criteria, filterdefs) and the property filters of
-// `fields`, apart from argument parsing so that they can be tested.
+// `fields`, callable without a command line so that they can be tested, and their set-up on the
+// tool's command line.
 
 #include <iosfwd>
 #include <memory>

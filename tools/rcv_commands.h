@@ -1,7 +1,7 @@
 #pragma once
 
 // The rcv command of the ridirodev tool: the RCV/EMS forms by which fields can be filtered,
-// apart from argument parsing so that it can be tested.
+// callable without a command line so that it can be tested, and its set-up on the command line.
 
 #include <iosfwd>
 #include <string>

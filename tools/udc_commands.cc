@@ -109,7 +109,7 @@ void UpdateCalculation(const FieldScope& scope, const std::string& field, const 
   if (values.source && TrimBlanks(*values.source).empty()) {
     Invalid("A calculation needs its text (--source).");
   }
-  const CFieldPtr current = FindField(scope, field, Kind::kCalculation);
+  const CFieldPtr current = FindField(scope, field, FieldKind::kCalculation);
   FieldParts parts = FieldParts::Of(*current);
   parts.Apply(values, {scope.app, std::to_string(current->EntityId())});
   const CFieldPtr fld = parts.Make();
@@ -128,7 +128,7 @@ void UpdateCalculation(const FieldScope& scope, const std::string& field, const 
 void RenameCalculation(const FieldScope& scope, const std::string& field, const std::string& newName,
                        std::ostream& out) {
   StartComponent();
-  const CFieldPtr fld = FindField(scope, field, Kind::kCalculation);
+  const CFieldPtr fld = FindField(scope, field, FieldKind::kCalculation);
   const std::string name(TrimBlanks(newName));
   if (name.empty()) Invalid("The new name is missing.");
   CheckCalculationName("The new name", name, GRidirodev::ExpressionNameLength());
@@ -161,7 +161,7 @@ void ChangeCalculationOwner(const FieldScope& scope, const std::vector<std::stri
                             const std::string& user, std::ostream& out) {
   StartComponent();
   UserId(user);  // an unknown user is refused before anything else is looked at
-  const CFieldsPtr flds = FindFields(scope, fields, Kind::kAny);
+  const CFieldsPtr flds = FindFields(scope, fields, FieldKind::kAny);
   GRidirodev::ChangeExpressionOwner(flds, user);
   std::vector<std::vector<std::string>> rows;
   for (const CFieldPtr& fld : *flds) {
@@ -174,7 +174,7 @@ void ChangeCalculationOwner(const FieldScope& scope, const std::vector<std::stri
 
 void ShowCalculationStatus(const FieldScope& scope, const std::string& field, std::ostream& out) {
   StartComponent();
-  const CFieldPtr fld = FindField(scope, field, Kind::kCalculation);
+  const CFieldPtr fld = FindField(scope, field, FieldKind::kCalculation);
   std::string status;
   const std::string message = GRidirodev::GetExpressionError(Variant(fld->Id()), status);
   out << "Field:   " << Describe(*fld) << "\nStatus:  " << (status.empty() ? "-" : status)
@@ -194,7 +194,7 @@ void StyleCalculation(const FieldScope& scope, const std::string& field, const F
   if (style.color && (*style.color < 0 || *style.color > 0xFFFFFF)) {
     Invalid("--color is from 0 to 16777215 (0xFFFFFF), not " + std::to_string(*style.color) + ".");
   }
-  const CFieldPtr fld = FindField(scope, field, Kind::kCalculation);
+  const CFieldPtr fld = FindField(scope, field, FieldKind::kCalculation);
   if (style.clear) {
     GRidirodev::DeleteStyleInformation(fld->Id());
   } else {
@@ -216,7 +216,7 @@ void StyleCalculation(const FieldScope& scope, const std::string& field, const F
 void ShowCalculationReferences(const FieldScope& scope, const std::vector<std::string>& fields,
                                std::ostream& out) {
   StartComponent();
-  const CFieldsPtr flds = FindFields(scope, fields, Kind::kAny);
+  const CFieldsPtr flds = FindFields(scope, fields, FieldKind::kAny);
   CUDCRefs refs;
   refs.SetudcToDelete(flds);
   refs.LoadReferencingExpressions();
@@ -286,7 +286,7 @@ void ShowCalculationReferences(const FieldScope& scope, const std::vector<std::s
 
 void DeleteCalculations(const FieldScope& scope, const std::vector<std::string>& fields, std::ostream& out) {
   StartComponent();
-  const CFieldsPtr flds = FindFields(scope, fields, Kind::kAny);
+  const CFieldsPtr flds = FindFields(scope, fields, FieldKind::kAny);
   std::map<std::string, std::string, std::less<>> kept;  // key in capitals -> why it stays
   const auto busyHours = BusyHoursUsing(*flds);
   auto candidates = std::make_shared<CFields>();
@@ -355,7 +355,7 @@ void UpdateCommonField(const FieldScope& scope, const std::string& field, const 
   if (values.source || values.complex || values.weight) {
     Invalid("A common field has no --source, --complex or --weight.");
   }
-  const CFieldPtr current = FindField(scope, field, Kind::kCommon);
+  const CFieldPtr current = FindField(scope, field, FieldKind::kCommon);
   FieldParts parts = FieldParts::Of(*current);
   parts.Apply(values, {});
   const CFieldPtr fld = parts.Make();
@@ -365,7 +365,7 @@ void UpdateCommonField(const FieldScope& scope, const std::string& field, const 
 
 void DeleteCommonFields(const FieldScope& scope, const std::vector<std::string>& fields, std::ostream& out) {
   StartComponent();
-  const CFieldsPtr flds = FindFields(scope, fields, Kind::kCommon);
+  const CFieldsPtr flds = FindFields(scope, fields, FieldKind::kCommon);
   const auto busyHours = BusyHoursUsing(*flds);
   auto candidates = std::make_shared<CFields>();
   for (const CFieldPtr& fld : *flds) {

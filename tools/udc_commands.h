@@ -1,8 +1,8 @@
 #pragma once
 
 // The calculation (udc) and common-field (common) commands of the ridirodev tool: each a thin
-// layer over the category operations and GRidirodev, apart from argument parsing so that they
-// can be tested.
+// layer over the category operations and GRidirodev, callable without a command line so that
+// they can be tested, and their set-up on the tool's command line.
 
 #include <cstdint>
 #include <iosfwd>
