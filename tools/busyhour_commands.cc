@@ -23,106 +23,13 @@
 #include "ridirodev/model/fields.h"
 #include "ridirodev/model/qualifiers.h"
 #include "standalone/folders.h"
+#include "tools/busyhour_lookup.h"
+#include "tools/command_support.h"
 #include "tools/commands.h"
 #include "tools/input_checks.h"
 
 namespace ridirodev::tool {
 namespace {
-
-CFieldCategoryPtr TrafficCategory(const std::string& entity) { return RequireCategory("Traffic", entity); }
-
-bool IsSummation(const CBusyHour& bh) { return bh.FieldObject() == nullptr; }
-
-std::string EntityOf(const CBusyHour& bh) {
-  const CFieldCategoryPtr category = bh.CategoryObject();
-  return category ? category->CategoryEntity() : "no entity";
-}
-
-std::string Describe(const CBusyHour& bh) {
-  return (IsSummation(bh) ? "summation " : "busy hour ") + bh.Name() + " at " + EntityOf(bh) + " (id " +
-         std::to_string(bh.Id()) + ")";
-}
-
-// Busy hours and summations of one entity, or of every Traffic entity, with their hours.
-CBusyHoursPtr Definitions(const std::string& entity) {
-  auto all = std::make_shared<CBusyHours>();
-  if (entity.empty()) {
-    GBusyHour::LoadAllBusyHours(*all, true);
-    GBusyHour::LoadAllSummations(*all, true);
-  } else {
-    const CFieldCategoryPtr category = TrafficCategory(entity);
-    for (const CBusyHoursPtr& some : {category->BusyHours(), category->Summations()}) {
-      for (const CBusyHourPtr& bh : *some) all->Add(bh);
-    }
-  }
-  return all;
-}
-
-// A busy hour whose field was deleted is in no list: the lists read the field's name with the
-// definition. By id it is read alone, so that it can be shown and deleted.
-CBusyHourPtr BusyHourWithoutField(const std::string& entity, int32_t id) {
-  auto bh = std::make_shared<CBusyHour>();
-  bh->LoadBusyHourById(id);
-  const CFieldCategoryPtr category = bh->CategoryObject();
-  if (!category || bh->FieldObject()) return nullptr;
-  return entity.empty() || category->Id() == TrafficCategory(entity)->Id() ? bh : nullptr;
-}
-
-// With fieldGone given, a busy hour whose field was deleted is found by id too, and marked so.
-// A number may be a name too: one that is both the id of one definition and the name of
-// another is an error unless by says which.
-CBusyHourPtr FindBusyHour(const std::string& entity, const std::string& given, NamedBy by,
-                          bool* fieldGone = nullptr) {
-  const std::string name(TrimBlanks(given));
-  if (name.empty()) Invalid("A busy hour name or id is missing.");
-  const auto id = IdOf(name, by);
-  std::vector<CBusyHourPtr> found, byId;
-  const CBusyHoursPtr all = Definitions(entity);
-  for (const CBusyHourPtr& bh : *all) {
-    if (id && bh->Id() == *id) byId.push_back(bh);
-    if (by != NamedBy::kId && EqualsNoCase(bh->Name(), name) && !(id && bh->Id() == *id)) found.push_back(bh);
-  }
-  const std::string where = entity.empty() ? "" : " at " + entity;
-  bool gone = false;
-  if (byId.empty() && id && fieldGone) {
-    if (CBusyHourPtr bh = BusyHourWithoutField(entity, *id)) {
-      byId.push_back(bh);
-      gone = true;
-    }
-  }
-  if (!byId.empty() && !found.empty()) {
-    std::vector<std::string> named;
-    for (const CBusyHourPtr& bh : found) named.push_back(Describe(*bh));
-    IdAndName(name, Describe(*byId.front()), named, "say which with --id or --name.");
-  }
-  if (gone) {
-    *fieldGone = true;
-    return byId.front();
-  }
-  if (!byId.empty()) found = byId;
-  if (found.empty()) {
-    Invalid("There is no busy hour or summation " + (id ? "with id " + name : "named '" + name + "'") +
-            where + ".");
-  }
-  // Names differing only in case may have been stored by other clients: the exact one wins.
-  if (found.size() > 1 && std::count_if(found.begin(), found.end(),
-                                        [&](const CBusyHourPtr& bh) { return bh->Name() == name; }) == 1) {
-    std::erase_if(found, [&](const CBusyHourPtr& bh) { return bh->Name() != name; });
-  }
-  if (found.size() > 1) {
-    std::string ids;
-    for (const CBusyHourPtr& bh : found) {
-      ids += (ids.empty() ? "" : ", ") + std::to_string(bh->Id()) + " (" + EntityOf(*bh) + ")";
-    }
-    Invalid("The name '" + name + "' is used by ids " + ids + "; name one by id, or choose with --entity.");
-  }
-  const CFieldCategoryPtr category = found.front()->CategoryObject();
-  if (!category) Invalid(Describe(*found.front()) + " belongs to no Traffic entity.");
-  // The whole-dictionary read leaves out the PABH: the category's copy has it.
-  const CBusyHoursPtr own = IsSummation(*found.front()) ? category->Summations() : category->BusyHours();
-  const CBusyHourPtr bh = own->Item(Variant(found.front()->Key()));
-  return bh ? bh : found.front();
-}
 
 // The field of a busy hour: one whose aggregator suits busy hours, as `fields --busy-hour` lists.
 CFieldPtr FindField(CFieldCategory& category, const std::string& given) {
@@ -174,12 +81,6 @@ std::vector<int32_t> Slots(const std::string& text, int32_t slotCount) {
     for (int32_t slot = *first; slot <= *last; ++slot) slots.push_back(slot);
   }
   return slots;
-}
-
-int32_t UserId(const std::string& name) {
-  IAppUserPtr user = MRidirodev::Current().FolderServices().UserByName(name);
-  if (!user) Invalid("There is no user named '" + name + "'.");
-  return user->Id();
 }
 
 // The values given over those of bh; the field only for a busy hour.
@@ -237,14 +138,6 @@ void ForEachGroup(const std::vector<CBusyHourPtr>& bhs,
   for (const auto& [at, group] : groups) {
     act(*group->Item(Variant(1))->CategoryObject(), at.second, group);
   }
-}
-
-std::vector<CBusyHourPtr> FindAll(const std::string& entity, const std::vector<std::string>& names,
-                                  NamedBy by) {
-  if (names.empty()) Invalid("No busy hour was named.");
-  std::vector<CBusyHourPtr> bhs;
-  for (const std::string& name : names) bhs.push_back(FindBusyHour(entity, name, by));
-  return bhs;
 }
 
 // The definitions the component announces with one action while this lives: the host's way of
@@ -509,7 +402,9 @@ void ShowBusyHourTypes(const std::string& entity, std::ostream& out) {
 
 // ---- Command line ------------------------------------------------------------------------
 
-struct BusyHourCommandLine::Parsed {
+namespace {
+
+struct Parsed {
   BusyHourQuery query;
   std::string entity;
   std::string name;
@@ -517,10 +412,8 @@ struct BusyHourCommandLine::Parsed {
   std::vector<std::string> busyHours;
   bool summation = false;
   bool pabh = false;
-  bool yes = false;
   NamedBy by = NamedBy::kIdOrName;
   BusyHourValues values;
-  std::vector<std::pair<CLI::App*, std::function<void(std::ostream&)>>> commands;
 
   BusyHourValues Values() const {
     BusyHourValues given = values;
@@ -530,17 +423,19 @@ struct BusyHourCommandLine::Parsed {
   }
 };
 
-BusyHourCommandLine::BusyHourCommandLine(CLI::App& app, std::optional<std::string>& db)
-    : parsed_(std::make_unique<Parsed>()) {
-  Parsed& p = *parsed_;
+}  // namespace
+
+void SetUpBusyHourCommands(CLI::App& app, Commands& commands) {
+  const auto parsed = std::make_shared<Parsed>();
+  Parsed& p = *parsed;
   CLI::App* family =
       app.add_subcommand("busyhours", "List, add, change and delete busy hours and summations");
   family->require_subcommand(1);
-  auto leaf = [&](const std::string& name, const std::string& help, std::function<void(std::ostream&)> run) {
-    CLI::App* command = family->add_subcommand(name, help);
-    command->add_option("--db", db, "Database file to use");
-    p.commands.emplace_back(command, std::move(run));
-    return command;
+  // Each run keeps alive the values its options are parsed into (p).
+  auto leaf = [&](const std::string& name, const std::string& help,
+                  std::function<void(std::ostream&)> run) {
+    return commands.Add(*family, name, help,
+                        Printing([parsed, run = std::move(run)](std::ostream& out) { run(out); }));
   };
   auto entityOption = [&](CLI::App* command) {
     command->add_option("--entity", p.entity,
@@ -598,7 +493,7 @@ BusyHourCommandLine::BusyHourCommandLine(CLI::App& app, std::optional<std::strin
            "a busy hour whose field was deleted is found too",
            [&p](std::ostream& out) { DeleteBusyHours(p.entity, p.busyHours, out, p.by); });
   c->add_option("busyhour", p.busyHours, "By id or name")->required()->type_name("BH");
-  c->add_flag("--yes", p.yes, "Answer Yes to the questions of this run");
+  commands.AddYesFlag(*c);
   entityOption(c);
 
   c = leaf("owner", "Give busy hours and summations to another user",
@@ -610,23 +505,6 @@ BusyHourCommandLine::BusyHourCommandLine(CLI::App& app, std::optional<std::strin
   c = leaf("types", "List the busy-hour types of an entity and those above it",
            [&p](std::ostream& out) { ShowBusyHourTypes(p.entity, out); });
   c->add_option("entity", p.entity, "Traffic entity: id, name, label or context label")->required();
-}
-
-BusyHourCommandLine::~BusyHourCommandLine() = default;
-
-bool BusyHourCommandLine::Chosen() const {
-  return std::any_of(parsed_->commands.begin(), parsed_->commands.end(),
-                     [](const auto& command) { return command.first->parsed(); });
-}
-
-void BusyHourCommandLine::Configure(standalone::StandaloneConfig& config) const {
-  if (parsed_->yes) config.messageBoxAnswer = "yes";
-}
-
-void BusyHourCommandLine::Run(std::ostream& out) const {
-  for (const auto& [command, run] : parsed_->commands) {
-    if (command->parsed()) run(out);
-  }
 }
 
 }  // namespace ridirodev::tool

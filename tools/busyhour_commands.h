@@ -1,7 +1,8 @@
 #pragma once
 
 // The busy-hour commands of the ridirodev tool: a thin layer over GBusyHour and the Traffic
-// category operations, apart from argument parsing so that they can be tested.
+// category operations, callable without a command line so that they can be tested, and their
+// set-up on the tool's command line.
 
 #include <cstdint>
 #include <iosfwd>
@@ -10,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "standalone/config.h"
 #include "tools/input_checks.h"
 
 namespace CLI {
@@ -22,6 +22,8 @@ class CBusyHour;
 }
 
 namespace ridirodev::tool {
+
+class Commands;
 
 // What `busyhours list` shows: the busy hours (or summations) of one Traffic entity, or of all
 // of them when entity is empty, that pass the filters (exact type name and owner; the span
@@ -70,23 +72,7 @@ void ShowBusyHourTypes(const std::string& entity, std::ostream& out);
 // marks every markHours hours, each under the first slot of its hour.
 std::string HourBar(const CBusyHour& bh, int32_t markHours = 6);
 
-// The busyhours command family on the tool's command line.
-class BusyHourCommandLine {
- public:
-  // db receives --db of every command of the family.
-  BusyHourCommandLine(CLI::App& app, std::optional<std::string>& db);
-  ~BusyHourCommandLine();
-  BusyHourCommandLine(const BusyHourCommandLine&) = delete;
-  BusyHourCommandLine& operator=(const BusyHourCommandLine&) = delete;
-
-  bool Chosen() const;
-  // The run's configuration as the options want it: --yes answers the host's questions with Yes.
-  void Configure(standalone::StandaloneConfig& config) const;
-  void Run(std::ostream& out) const;
-
- private:
-  struct Parsed;
-  std::unique_ptr<Parsed> parsed_;
-};
+// Sets up busyhours on the tool's command line.
+void SetUpBusyHourCommands(CLI::App& app, Commands& commands);
 
 }  // namespace ridirodev::tool

@@ -16,7 +16,7 @@
 #include "standalone/host.h"
 #include "standalone/sqlite_database.h"
 #include "tools/command_test_support.h"
-#include "tools/commands.h"
+#include "tools/database_commands.h"
 
 namespace ridirodev::tool {
 namespace {
@@ -168,13 +168,13 @@ TEST_F(BusyHourCommandsTest, RefusedCommandLinesWriteNothing) {
   };
   for (const auto& [args, expected] : cases) {
     const int64_t before = sqlite3_total_changes64(db);
-    EXPECT_THAT(CommandLineOutput<BusyHourCommandLine>(args),
+    EXPECT_THAT(CommandLineOutput(args),
                 AllOf(StartsWith("error: "), HasSubstr(expected)));
     EXPECT_EQ(sqlite3_total_changes64(db), before) << expected;
   }
-  EXPECT_THAT(CommandLineOutput<BusyHourCommandLine>({"busyhours", "show", "4", "--name"}),
+  EXPECT_THAT(CommandLineOutput({"busyhours", "show", "4", "--name"}),
               HasSubstr("Id:            2\n"));
-  EXPECT_THAT(CommandLineOutput<BusyHourCommandLine>(add(accents, {"--summation", "--hours", "3"})),
+  EXPECT_THAT(CommandLineOutput(add(accents, {"--summation", "--hours", "3"})),
               StartsWith("Added summation " + accents));
   // A list filter that names nothing known is a mistake too, not an empty table.
   const std::pair<BusyHourQuery, std::string> filters[] = {

@@ -1,12 +1,11 @@
 #pragma once
 
-// What the command tests share: a host over the sample dictionary, and a command's output or
-// its error.
+// What the command tests share: a host over the sample dictionary, the tool's command line
+// (CLI11 and the table of commands), and a command's output or its error.
 
 #include <CLI/CLI.hpp>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -17,6 +16,7 @@
 #include "standalone/sample.h"
 #include "standalone/schema.h"
 #include "standalone/sqlite_database.h"
+#include "tools/commands.h"
 #include "tools/input_checks.h"
 
 namespace ridirodev::tool {
@@ -42,13 +42,11 @@ inline std::string CommandOutput(const std::function<void(std::ostream&)>& comma
   return out.str();
 }
 
-// What a command line of one family (args without the program) printed, or its error, as the
-// tool parses and runs it on the installed host.
-template <class CommandLine>
-std::string CommandLineOutput(std::vector<std::string> args) {
+// What a command line (args without the program) printed, or its error, as the tool parses it
+// and runs it on the installed host.
+inline std::string CommandLineOutput(std::vector<std::string> args) {
   CLI::App app;
-  std::optional<std::string> db;
-  CommandLine commands(app, db);
+  Commands commands(app);
   args.insert(args.begin(), "ridirodev");
   return CommandOutput([&](std::ostream& out) {
     try {
@@ -57,7 +55,7 @@ std::string CommandLineOutput(std::vector<std::string> args) {
       out << "error: " << e.what();
       return;
     }
-    commands.Run(out);
+    commands.Chosen()->run({standalone::StandaloneConfig(), nullptr, out, out});
   });
 }
 

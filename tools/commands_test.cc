@@ -1,4 +1,4 @@
-#include "tools/commands.h"
+#include "tools/command_support.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -15,7 +15,9 @@
 #include "standalone/host.h"
 #include "standalone/sqlite_database.h"
 #include "testing/errors.h"
-#include "tools/input_checks.h"
+#include "tools/database_commands.h"
+#include "tools/dictionary_commands.h"
+#include "tools/printable_stream.h"
 
 namespace ridirodev::tool {
 namespace {

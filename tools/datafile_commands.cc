@@ -1,7 +1,9 @@
 #include "tools/datafile_commands.h"
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "ridirodev/frame/g_ridirodev.h"
 #include "ridirodev/model/data_files.h"
 #include "ridirodev/model/field_category.h"
+#include "tools/command_support.h"
 #include "tools/commands.h"
 
 namespace ridirodev::tool {
@@ -92,6 +95,14 @@ int32_t ShowDataFiles(const std::string& entity, std::ostream& out) {
         << AvailabilityBars(shown);
   }
   return static_cast<int32_t>(shown.size());
+}
+
+void SetUpDataFileCommands(CLI::App& app, Commands& commands) {
+  auto entity = std::make_shared<std::string>();
+  commands
+      .Add(app, "datafiles", "List the collected data files and draw the span of data that arrived for each",
+           Printing([entity](std::ostream& out) { ShowDataFiles(*entity, out); }))
+      ->add_option("entity", *entity, "Only the files of this entity (id or name)");
 }
 
 }  // namespace ridirodev::tool

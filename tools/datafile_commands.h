@@ -8,11 +8,17 @@
 #include <string>
 #include <vector>
 
+namespace CLI {
+class App;
+}
+
 namespace ridirodev {
 class CDataFile;
 }
 
 namespace ridirodev::tool {
+
+class Commands;
 
 // Each file's span of available data as a bar of width characters on one time axis, from the
 // earliest first to the latest last time of the files, so that late starts and gaps at the end
@@ -22,5 +28,8 @@ std::string AvailabilityBars(const std::vector<std::shared_ptr<CDataFile>>& file
 // The data files of the entity (an id or a name; "" for all) with their frequency, vendor and
 // availability, then their bars; returns how many were listed.
 int32_t ShowDataFiles(const std::string& entity, std::ostream& out);
+
+// Sets up datafiles on the tool's command line.
+void SetUpDataFileCommands(CLI::App& app, Commands& commands);
 
 }  // namespace ridirodev::tool

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <utility>
 #include <vector>
@@ -16,7 +17,9 @@
 #include "ridirodev/frame/g_ridirodev.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/qualifiers.h"
+#include "standalone/host.h"
 #include "standalone/settings.h"
+#include "tools/command_support.h"
 #include "tools/commands.h"
 #include "tools/input_checks.h"
 
@@ -173,75 +176,58 @@ bool FieldPropertyFilters::Accepts(const CField& field) const {
   return !tech_ || tech_->IsAccepted(field.FieldTechType(), true);
 }
 
-struct FilterCommandLine::Parsed {
-  std::vector<std::pair<CLI::App*, std::function<int(standalone::SettingsStore&, std::ostream&)>>> commands;
-  std::string dataType;
-  std::string expression;
-  std::string name;
-  std::string filter;
-};
-
-FilterCommandLine::FilterCommandLine(CLI::App& app, std::optional<std::string>& db)
-    : parsed_(std::make_unique<Parsed>()) {
-  Parsed& p = *parsed_;
-  CLI::App* criteria = app.add_subcommand(
-      "criteria", "Check a template field's criterion; prints 'valid' (exit 0) or what is wrong (exit 1)");
+void SetUpFilterCommands(CLI::App& app, Commands& commands) {
+  struct Parsed {
+    std::string dataType;
+    std::string expression;
+    std::string name;
+    std::string filter;
+  };
+  auto p = std::make_shared<Parsed>();
+  CLI::App* criteria = commands.Add(
+      app, "criteria",
+      "Check a template field's criterion; prints 'valid' (exit 0) or what is wrong (exit 1)",
+      [p](const CommandContext& context) {
+        return CheckCriteria(p->dataType, p->expression, context.out) ? 0 : 1;
+      },
+      RunsOn::kComponent, "");
   criteria
-      ->add_option("type", p.dataType,
+      ->add_option("type", p->dataType,
                    "Data type: I (integer), F (number), S (text), E (enumerated), D (date)")
       ->required();
   criteria
-      ->add_option("expression", p.expression,
+      ->add_option("expression", p->expression,
                    "The criterion, such as \"> 100\", \"in (1, 5...9)\" or \"not in ('A','B')\"; put -- "
                    "before one that starts with -")
       ->required();
-  p.commands.emplace_back(criteria, [&p](standalone::SettingsStore&, std::ostream& out) {
-    return CheckCriteria(p.dataType, p.expression, out) ? 0 : 1;
-  });
 
   CLI::App* family = app.add_subcommand(
       "filterdefs", "List, add and remove the named technology filters (saved in the settings file)");
   family->require_subcommand(1);
+  // The definitions are loaded first; before a change, locked and read afresh.
   auto leaf = [&](const std::string& name, const std::string& help,
                   std::function<void(standalone::SettingsStore&, std::ostream&)> run, bool changes = true) {
-    CLI::App* command = family->add_subcommand(name, help);
-    command->add_option("--db", db, "Database file to use");
-    p.commands.emplace_back(
-        command, [run = std::move(run), changes](standalone::SettingsStore& settings, std::ostream& out) {
-          LoadFilterDefinitions(settings, changes);
-          run(settings, out);
-          return 0;
-        });
-    return command;
+    return commands.Add(*family, name, help, [run = std::move(run), changes](const CommandContext& context) {
+      standalone::SettingsStore& settings = *context.host->Settings();
+      LoadFilterDefinitions(settings, changes);
+      run(settings, context.out);
+      return 0;
+    });
   };
   leaf(
       "list", "The fixed definitions, one per technology and one for all, then the saved ones",
       [](standalone::SettingsStore&, std::ostream& out) { ListFilterDefinitions(out); }, false);
   CLI::App* add =
-      leaf("add", "Save a definition", [&p](standalone::SettingsStore& settings, std::ostream& out) {
-        AddFilterDefinition(settings, p.name, p.filter, out);
+      leaf("add", "Save a definition", [p](standalone::SettingsStore& settings, std::ostream& out) {
+        AddFilterDefinition(settings, p->name, p->filter, out);
       });
-  add->add_option("name", p.name, "Its name (no ':')")->required();
-  add->add_option("filter", p.filter, "Technology short names one after the other, such as GU")->required();
+  add->add_option("name", p->name, "Its name (no ':')")->required();
+  add->add_option("filter", p->filter, "Technology short names one after the other, such as GU")->required();
   CLI::App* remove = leaf("remove", "Remove a saved definition",
-                          [&p](standalone::SettingsStore& settings, std::ostream& out) {
-                            RemoveFilterDefinition(settings, p.name, out);
+                          [p](standalone::SettingsStore& settings, std::ostream& out) {
+                            RemoveFilterDefinition(settings, p->name, out);
                           });
-  remove->add_option("name", p.name, "Its name")->required();
-}
-
-FilterCommandLine::~FilterCommandLine() = default;
-
-bool FilterCommandLine::Chosen() const {
-  return std::any_of(parsed_->commands.begin(), parsed_->commands.end(),
-                     [](const auto& command) { return command.first->parsed(); });
-}
-
-int FilterCommandLine::Run(standalone::SettingsStore& settings, std::ostream& out) const {
-  for (const auto& [command, run] : parsed_->commands) {
-    if (command->parsed()) return run(settings, out);
-  }
-  return 0;
+  remove->add_option("name", p->name, "Its name")->required();
 }
 
 }  // namespace ridirodev::tool

@@ -1,11 +1,11 @@
 #pragma once
 
 // The filter commands of the ridirodev tool (criteria, filterdefs) and the property filters of
-// `fields`, apart from argument parsing so that they can be tested.
+// `fields`, callable without a command line so that they can be tested, and their set-up on the
+// tool's command line.
 
 #include <iosfwd>
 #include <memory>
-#include <optional>
 #include <string>
 
 namespace CLI {
@@ -23,6 +23,8 @@ class SettingsStore;
 }
 
 namespace ridirodev::tool {
+
+class Commands;
 
 // `ridirodev criteria`: checks a row criterion against a data type (I, F, S, E or D, case
 // ignored) and prints "valid" or the reason it is not; true when valid.
@@ -62,22 +64,7 @@ class FieldPropertyFilters {
   std::shared_ptr<CFilterEnum> tech_;
 };
 
-// The criteria and filterdefs commands on the tool's command line.
-class FilterCommandLine {
- public:
-  // db receives --db of every command.
-  FilterCommandLine(CLI::App& app, std::optional<std::string>& db);
-  ~FilterCommandLine();
-  FilterCommandLine(const FilterCommandLine&) = delete;
-  FilterCommandLine& operator=(const FilterCommandLine&) = delete;
-
-  bool Chosen() const;
-  // The exit status: 1 for a criterion that is not valid.
-  int Run(standalone::SettingsStore& settings, std::ostream& out) const;
-
- private:
-  struct Parsed;
-  std::unique_ptr<Parsed> parsed_;
-};
+// Sets up criteria and filterdefs on the tool's command line.
+void SetUpFilterCommands(CLI::App& app, Commands& commands);
 
 }  // namespace ridirodev::tool

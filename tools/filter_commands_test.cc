@@ -19,7 +19,7 @@
 #include "standalone/settings.h"
 #include "standalone/sqlite_database.h"
 #include "tools/command_test_support.h"
-#include "tools/commands.h"
+#include "tools/dictionary_commands.h"
 
 namespace ridirodev::tool {
 namespace {

@@ -1,13 +1,11 @@
 #pragma once
 
 // Checks of what a user types, shared by the command families and made before anything is
-// written, and the escaping of control characters in what the tool prints. Stored
-// dictionaries may hold texts these checks refuse: only new names and values given are checked.
+// written. Stored dictionaries may hold texts these checks refuse: only new names and values
+// given are checked.
 
 #include <cstdint>
 #include <optional>
-#include <ostream>
-#include <streambuf>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,30 +15,6 @@ class App;
 }
 
 namespace ridirodev::tool {
-
-// The text with each control character escaped (\n, \t, \r, \x1B, \u009B), so that a stored
-// text cannot drive the terminal or break a table's lines.
-std::string Printable(std::string_view text);
-
-// While it lives, what is written to stream is passed on with its control characters escaped
-// as Printable does, apart from line feeds and tabs.
-class PrintableStream : public std::streambuf {
- public:
-  explicit PrintableStream(std::ostream& stream);
-  ~PrintableStream() override;
-  PrintableStream(const PrintableStream&) = delete;
-  PrintableStream& operator=(const PrintableStream&) = delete;
-
- protected:
-  int_type overflow(int_type c) override;
-  std::streamsize xsputn(const char* s, std::streamsize n) override;
-  int sync() override;
-
- private:
-  std::ostream& stream_;
-  std::streambuf* target_;
-  bool held_ = false;  // a byte that may begin a control character of two bytes
-};
 
 // Text of no control character and at most width characters (a width of 0 or less was not
 // measured and limits nothing); what names the text in the error ("--heading1").

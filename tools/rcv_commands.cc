@@ -1,11 +1,14 @@
 #include "tools/rcv_commands.h"
 
+#include <CLI/CLI.hpp>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "ridirodev/frame/g_ridirodev.h"
 #include "ridirodev/rcv/rcv_filter.h"
+#include "tools/command_support.h"
 #include "tools/commands.h"
 
 namespace ridirodev::tool {
@@ -32,6 +35,14 @@ void ShowRcvForms(const std::string& form, std::ostream& out) {
         {f->Name(), std::to_string(f->Field_Id()), f->Entity_Name(), std::to_string(f->Entity_Id())});
   }
   out << FormatTable({"Field", "Field id", "Entity", "Entity id"}, rows);
+}
+
+void SetUpRcvCommands(CLI::App& app, Commands& commands) {
+  auto form = std::make_shared<std::string>();
+  commands
+      .Add(app, "rcv", "List the RCV/EMS forms, or the fields of one form",
+           Printing([form](std::ostream& out) { ShowRcvForms(*form, out); }))
+      ->add_option("form", *form, "Form whose fields to list");
 }
 
 }  // namespace ridirodev::tool

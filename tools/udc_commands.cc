@@ -25,283 +25,12 @@
 #include "ridirodev/model/qualifiers.h"
 #include "ridirodev/model/udc_refs.h"
 #include "standalone/folders.h"
+#include "tools/command_support.h"
 #include "tools/commands.h"
 
 namespace ridirodev::tool {
 namespace {
 
-std::string Joined(const std::vector<std::string>& items, const std::string& separator = ", ") {
-  std::string text;
-  for (const std::string& item : items) text += (text.empty() ? "" : separator) + item;
-  return text;
-}
-
-std::string EntityOf(const CField& fld) {
-  const CFieldCategoryPtr category = fld.FieldCategory();
-  return category ? category->CategoryEntity() : "entity " + std::to_string(fld.EntityId());
-}
-
-// "Drop_Rate at CellSite (id 41)": how a field is named in messages.
-std::string Describe(const CField& fld) {
-  return std::string(fld.Name()) + " at " + EntityOf(fld) + " (id " + std::to_string(fld.Id()) + ")";
-}
-
-// The category an edit goes through; a field whose entity is outside the hierarchy has none.
-CFieldCategoryPtr CategoryOf(const CField& fld) {
-  CFieldCategoryPtr category = fld.FieldCategory();
-  if (!category) Invalid(Describe(fld) + " belongs to no entity of the hierarchy.");
-  return category;
-}
-
-enum class Kind { kAny, kCalculation, kCommon };
-
-bool IsCommon(const CField& fld) { return fld.FieldType() == "Common"; }
-
-bool OfKind(const CField& fld, Kind kind) {
-  switch (kind) {
-    case Kind::kCalculation:
-      return fld.IsExpression();
-    case Kind::kCommon:
-      return IsCommon(fld);
-    default:
-      return true;
-  }
-}
-
-std::string KindName(Kind kind) {
-  switch (kind) {
-    case Kind::kCalculation:
-      return "calculation";
-    case Kind::kCommon:
-      return "common field";
-    default:
-      return "field";
-  }
-}
-
-// The fields of a category among which a name is looked for: common fields are not among the
-// template's views, so they are read from the entity.
-CFieldsPtr FieldsOf(const CFieldCategoryPtr& category, Kind kind) {
-  return kind == Kind::kCommon ? category->CommonFields() : category->Fields();
-}
-
-// The fields of the wanted kind named name in the scope's entities; of another kind only when
-// none of the wanted kind has the name.
-std::vector<CFieldPtr> FieldsNamed(const FieldScope& scope, const std::string& name, Kind kind) {
-  std::vector<CFieldCategoryPtr> categories;
-  if (!scope.entity.empty()) {
-    categories.push_back(RequireCategory(scope.app, scope.entity));
-  } else {
-    const auto all = RequireTemplate(scope.app)->FieldCategories();
-    for (const CFieldCategoryPtr& category : *all) categories.push_back(category);
-  }
-  std::vector<CFieldPtr> candidates;
-  for (const CFieldCategoryPtr& category : categories) {
-    const CFieldsPtr fields = FieldsOf(category, kind);  // a new collection: kept alive for the loop
-    for (const CFieldPtr& fld : *fields) {
-      if (EqualsNoCase(fld->Name(), name)) candidates.push_back(fld);
-    }
-  }
-  const auto ofKind = std::count_if(candidates.begin(), candidates.end(),
-                                    [&](const CFieldPtr& fld) { return OfKind(*fld, kind); });
-  // Fields of the wanted kind first: a counter of the same name elsewhere need not be told apart.
-  if (ofKind > 0) std::erase_if(candidates, [&](const CFieldPtr& fld) { return !OfKind(*fld, kind); });
-  return candidates;
-}
-
-constexpr const char* kSayWhich = "say which with --id or --name.";
-
-// A field named by id or name, through the component's look-ups; an unknown or ambiguous name
-// is an error that lists what there is. A number may be a name too (stored by older clients).
-CFieldPtr FindField(const FieldScope& scope, const std::string& given, Kind kind,
-                    const std::string& sayWhich = kSayWhich) {
-  const std::string name(TrimBlanks(given));
-  if (name.empty()) Invalid("A field name or id is missing.");
-  const auto id = IdOf(name, scope.by);
-  CFieldPtr found;
-  std::string notById;
-  if (id) {
-    RequireTemplate(scope.app);
-    found = GRidirodev::GetFieldFromId(scope.app, Variant(*id));
-    if (!found) {
-      notById = "There is no field with id " + name + " in " + scope.app + ".";
-    } else if (!scope.entity.empty() && found->EntityId() != RequireCategory(scope.app, scope.entity)->Id()) {
-      notById = Describe(*found) + " is not at " + scope.entity + ".";
-      found = nullptr;
-    }
-  }
-  std::vector<CFieldPtr> candidates;
-  if (scope.by != NamedBy::kId) candidates = FieldsNamed(scope, name, kind);
-  if (found && !candidates.empty() && (candidates.size() > 1 || candidates.front()->Id() != found->Id())) {
-    std::vector<std::string> named;
-    for (const CFieldPtr& fld : candidates) named.push_back(Describe(*fld));
-    IdAndName(name, Describe(*found), named, sayWhich);
-  }
-  if (!found) {
-    if (id && candidates.empty()) Invalid(notById);
-    const std::string where = scope.entity.empty() ? " in " + scope.app : " at " + scope.entity;
-    if (candidates.empty()) Invalid("There is no " + KindName(kind) + " named '" + name + "'" + where + ".");
-    if (candidates.size() > 1) {
-      std::vector<std::string> entities;
-      for (const CFieldPtr& fld : candidates) entities.push_back(EntityOf(*fld));
-      Invalid("The name '" + name + "' is used at " + Joined(entities) + "; choose one with --entity.");
-    }
-    found = candidates.front();
-  }
-  if (!OfKind(*found, kind)) {
-    Invalid(Describe(*found) + " is a " + found->FieldType() + " field, not a " + KindName(kind) + ".");
-  }
-  return found;
-}
-
-CFieldsPtr FindFields(const FieldScope& scope, const std::vector<std::string>& names, Kind kind) {
-  if (names.empty()) Invalid("No field was named.");
-  auto flds = std::make_shared<CFields>();
-  for (const std::string& name : names) flds->Add(FindField(scope, name, kind));
-  return flds;
-}
-
-int32_t TechBits(const std::string& text) {
-  if (const auto mask = WholeNumber(text)) {
-    if (*mask < 0) Invalid("--tech " + text + " is not a bit mask.");
-    int32_t known = 0;
-    std::vector<std::string> bits;
-    for (const CFieldTechTypePtr& tech : *GRidirodev::ValidTechTypes()) {
-      known |= tech->TechMask();
-      bits.push_back(tech->Name() + " " + std::to_string(tech->TechMask()));
-    }
-    if ((*mask & ~known) != 0) {
-      Invalid("--tech " + text + " has bits of no technology (" + std::to_string(*mask & ~known) +
-              "); known: " + Joined(bits) + ".");
-    }
-    return *mask;
-  }
-  int32_t bits = 0;
-  for (const CFieldTechTypePtr& tech : Technologies(text)) bits |= tech->TechMask();
-  return bits;
-}
-
-std::string AggregatorKey(const std::string& text) {
-  std::vector<std::string> known;
-  const auto aggregators = GRidirodev::ValidAggregators();
-  for (const CAggregatorPtr& aggregator : *aggregators) {
-    if (EqualsNoCase(aggregator->Key(), text) || EqualsNoCase(aggregator->Name(), text))
-      return aggregator->Key();
-    known.push_back(aggregator->Key());
-  }
-  Invalid("Unknown aggregator '" + text + "'; known: " + Joined(known) + ".");
-}
-
-int32_t UserId(const std::string& name) {
-  IAppUserPtr user = MRidirodev::Current().FolderServices().UserByName(name);
-  if (!user) Invalid("There is no user named '" + name + "'.");
-  return user->Id();
-}
-
-// What a field is made of, for building the field an operation is given.
-struct FieldParts {
-  int32_t id = 0;
-  std::string name;
-  int32_t entity = 0;
-  std::string app;
-  std::string fieldType;
-  int32_t tech = 0;
-  std::string dataType;
-  bool nullOk = true;
-  std::string heading1, heading2, description, aggregator;
-  int32_t owner = 0;
-  std::string source;
-  Date changed;
-  std::string status;
-  ExtraColumnValuesPtr extra;
-  std::string complex;
-  int32_t weight = 0;
-  int32_t fontStyle = 0;
-  int32_t fontColor = 0;
-
-  static FieldParts Of(const CField& fld) {
-    return {fld.Id(),
-            std::string(fld.Name()),
-            fld.EntityId(),
-            fld.AppName(),
-            fld.FieldType(),
-            fld.FieldTechBits(),
-            fld.DataType(),
-            fld.NullOk(),
-            fld.ColumnHeading1(),
-            fld.ColumnHeading2(),
-            fld.Description(),
-            fld.Aggregator(),
-            fld.UserId(),
-            fld.CalcSource(),
-            fld.Changed(),
-            fld.Status(),
-            fld.ExtraColumnDictionary(),
-            fld.Complex(),
-            fld.Weight_Field_Id(),
-            fld.FontMask(),
-            fld.FontColor()};
-  }
-
-  CFieldPtr Make() const {
-    auto fld = std::make_shared<CField>();
-    fld->Initialize(id, name, entity, app, fieldType, tech, dataType, nullOk, heading1, heading2, description,
-                    aggregator, owner, source, changed, status, extra, complex, weight, fontStyle, fontColor);
-    return fld;
-  }
-
-  // The values given on the command line over these.
-  void Apply(const FieldValues& values, const FieldScope& weightScope) {
-    const auto text = [](std::string& to, const std::optional<std::string>& given, const std::string& what,
-                         int32_t width) {
-      if (!given) return;
-      CheckText(what, *given, width);
-      to = *given;
-    };
-    text(source, values.source, "--source", GRidirodev::ExpressionLength());
-    text(heading1, values.heading1, "--heading1", GRidirodev::ExprColumnHeading1Length());
-    text(heading2, values.heading2, "--heading2", GRidirodev::ExprColumnHeading2Length());
-    text(description, values.description, "--description", GRidirodev::ExpressionDescriptionLength());
-    if (values.dataType) dataType = DataTypeCode(*values.dataType);
-    if (values.aggregator) aggregator = AggregatorKey(*values.aggregator);
-    if (values.tech) tech = TechBits(*values.tech);
-    if (values.owner) owner = UserId(*values.owner);
-    if (values.complex) {
-      if (!GRidirodev::DoComplex()) Invalid("This dictionary keeps no complex texts (--complex).");
-      text(complex, values.complex, "--complex", ComplexTextWidth());
-    }
-    if (values.weight) {
-      if (!GRidirodev::DoWeighted()) Invalid("This dictionary keeps no weighting fields (--weight).");
-      weight = FindField(weightScope, *values.weight, Kind::kAny,
-                         "give the weighting field by another id or name.")
-                   ->Id();
-    }
-  }
-};
-
-FieldParts NewField(const std::string& app, const CFieldCategoryPtr& category, const std::string& name,
-                    const std::string& fieldType, const std::string& dataType,
-                    const std::string& aggregator) {
-  const std::string trimmed(TrimBlanks(name));
-  if (trimmed.empty()) Invalid("The new field needs a name.");
-  CheckCalculationName("The name", trimmed, GRidirodev::ExpressionNameLength());
-  const CFieldsPtr fields = category->Fields();
-  for (const CFieldPtr& fld : *fields) {
-    if (EqualsNoCase(fld->Name(), trimmed)) {
-      Invalid("There is already a field named " + Describe(*fld) + ".");
-    }
-  }
-  FieldParts parts;
-  parts.name = trimmed;
-  parts.entity = category->Id();
-  parts.app = app;
-  parts.fieldType = fieldType;
-  parts.dataType = dataType;
-  parts.aggregator = aggregator;
-  if (IAppUserPtr user = MRidirodev::Current().FolderServices().CurrentUser()) parts.owner = user->Id();
-  parts.changed = Date::Now();
-  return parts;
-}
 
 // The server's translation status of a calculation. A save shows it in a message box itself
 // when the text did not translate or the status could not be read (afterSave skips those);
@@ -380,7 +109,7 @@ void UpdateCalculation(const FieldScope& scope, const std::string& field, const 
   if (values.source && TrimBlanks(*values.source).empty()) {
     Invalid("A calculation needs its text (--source).");
   }
-  const CFieldPtr current = FindField(scope, field, Kind::kCalculation);
+  const CFieldPtr current = FindField(scope, field, FieldKind::kCalculation);
   FieldParts parts = FieldParts::Of(*current);
   parts.Apply(values, {scope.app, std::to_string(current->EntityId())});
   const CFieldPtr fld = parts.Make();
@@ -399,7 +128,7 @@ void UpdateCalculation(const FieldScope& scope, const std::string& field, const 
 void RenameCalculation(const FieldScope& scope, const std::string& field, const std::string& newName,
                        std::ostream& out) {
   StartComponent();
-  const CFieldPtr fld = FindField(scope, field, Kind::kCalculation);
+  const CFieldPtr fld = FindField(scope, field, FieldKind::kCalculation);
   const std::string name(TrimBlanks(newName));
   if (name.empty()) Invalid("The new name is missing.");
   CheckCalculationName("The new name", name, GRidirodev::ExpressionNameLength());
@@ -432,7 +161,7 @@ void ChangeCalculationOwner(const FieldScope& scope, const std::vector<std::stri
                             const std::string& user, std::ostream& out) {
   StartComponent();
   UserId(user);  // an unknown user is refused before anything else is looked at
-  const CFieldsPtr flds = FindFields(scope, fields, Kind::kAny);
+  const CFieldsPtr flds = FindFields(scope, fields, FieldKind::kAny);
   GRidirodev::ChangeExpressionOwner(flds, user);
   std::vector<std::vector<std::string>> rows;
   for (const CFieldPtr& fld : *flds) {
@@ -445,7 +174,7 @@ void ChangeCalculationOwner(const FieldScope& scope, const std::vector<std::stri
 
 void ShowCalculationStatus(const FieldScope& scope, const std::string& field, std::ostream& out) {
   StartComponent();
-  const CFieldPtr fld = FindField(scope, field, Kind::kCalculation);
+  const CFieldPtr fld = FindField(scope, field, FieldKind::kCalculation);
   std::string status;
   const std::string message = GRidirodev::GetExpressionError(Variant(fld->Id()), status);
   out << "Field:   " << Describe(*fld) << "\nStatus:  " << (status.empty() ? "-" : status)
@@ -465,7 +194,7 @@ void StyleCalculation(const FieldScope& scope, const std::string& field, const F
   if (style.color && (*style.color < 0 || *style.color > 0xFFFFFF)) {
     Invalid("--color is from 0 to 16777215 (0xFFFFFF), not " + std::to_string(*style.color) + ".");
   }
-  const CFieldPtr fld = FindField(scope, field, Kind::kCalculation);
+  const CFieldPtr fld = FindField(scope, field, FieldKind::kCalculation);
   if (style.clear) {
     GRidirodev::DeleteStyleInformation(fld->Id());
   } else {
@@ -487,7 +216,7 @@ void StyleCalculation(const FieldScope& scope, const std::string& field, const F
 void ShowCalculationReferences(const FieldScope& scope, const std::vector<std::string>& fields,
                                std::ostream& out) {
   StartComponent();
-  const CFieldsPtr flds = FindFields(scope, fields, Kind::kAny);
+  const CFieldsPtr flds = FindFields(scope, fields, FieldKind::kAny);
   CUDCRefs refs;
   refs.SetudcToDelete(flds);
   refs.LoadReferencingExpressions();
@@ -557,7 +286,7 @@ void ShowCalculationReferences(const FieldScope& scope, const std::vector<std::s
 
 void DeleteCalculations(const FieldScope& scope, const std::vector<std::string>& fields, std::ostream& out) {
   StartComponent();
-  const CFieldsPtr flds = FindFields(scope, fields, Kind::kAny);
+  const CFieldsPtr flds = FindFields(scope, fields, FieldKind::kAny);
   std::map<std::string, std::string, std::less<>> kept;  // key in capitals -> why it stays
   const auto busyHours = BusyHoursUsing(*flds);
   auto candidates = std::make_shared<CFields>();
@@ -626,7 +355,7 @@ void UpdateCommonField(const FieldScope& scope, const std::string& field, const 
   if (values.source || values.complex || values.weight) {
     Invalid("A common field has no --source, --complex or --weight.");
   }
-  const CFieldPtr current = FindField(scope, field, Kind::kCommon);
+  const CFieldPtr current = FindField(scope, field, FieldKind::kCommon);
   FieldParts parts = FieldParts::Of(*current);
   parts.Apply(values, {});
   const CFieldPtr fld = parts.Make();
@@ -636,7 +365,7 @@ void UpdateCommonField(const FieldScope& scope, const std::string& field, const 
 
 void DeleteCommonFields(const FieldScope& scope, const std::vector<std::string>& fields, std::ostream& out) {
   StartComponent();
-  const CFieldsPtr flds = FindFields(scope, fields, Kind::kCommon);
+  const CFieldsPtr flds = FindFields(scope, fields, FieldKind::kCommon);
   const auto busyHours = BusyHoursUsing(*flds);
   auto candidates = std::make_shared<CFields>();
   for (const CFieldPtr& fld : *flds) {
@@ -675,7 +404,9 @@ void DeleteCommonFields(const FieldScope& scope, const std::vector<std::string>&
 
 // ---- Command line ------------------------------------------------------------------------
 
-struct UdcCommandLine::Parsed {
+namespace {
+
+struct Parsed {
   std::string app = "Traffic";
   std::string entity;
   std::string name;
@@ -685,11 +416,7 @@ struct UdcCommandLine::Parsed {
   NamedBy by = NamedBy::kIdOrName;
   FieldValues values;
   FieldStyle style;
-  bool yes = false;
-  std::vector<std::pair<CLI::App*, std::function<void(std::ostream&)>>> commands;
 };
-
-namespace {
 
 void AddValueOptions(CLI::App& command, FieldValues& values, bool calculation, bool update) {
   const std::string keep = update ? " (unchanged when not given)" : "";
@@ -724,15 +451,14 @@ void AddValueOptions(CLI::App& command, FieldValues& values, bool calculation, b
 
 }  // namespace
 
-UdcCommandLine::UdcCommandLine(CLI::App& app, std::optional<std::string>& db)
-    : parsed_(std::make_unique<Parsed>()) {
-  Parsed& p = *parsed_;
+void SetUpUdcCommands(CLI::App& app, Commands& commands) {
+  const auto parsed = std::make_shared<Parsed>();
+  Parsed& p = *parsed;
+  // Each run keeps alive the values its options are parsed into (p).
   auto leaf = [&](CLI::App* family, const std::string& name, const std::string& help,
                   std::function<void(std::ostream&)> run) {
-    CLI::App* command = family->add_subcommand(name, help);
-    command->add_option("--db", db, "Database file to use");
-    p.commands.emplace_back(command, std::move(run));
-    return command;
+    return commands.Add(*family, name, help,
+                        Printing([parsed, run = std::move(run)](std::ostream& out) { run(out); }));
   };
   auto scoped = [&](CLI::App* command) {
     command->add_option("--app", p.app, "Application of the field (default Traffic)");
@@ -813,7 +539,7 @@ UdcCommandLine::UdcCommandLine(CLI::App& app, std::optional<std::string>& db)
              DeleteCalculations({p.app, p.entity, p.by}, p.fields, out);
            });
   fieldsArg(c, "The calculations, by id or name");
-  c->add_flag("--yes", p.yes, "Answer Yes to the questions of this run");
+  commands.AddYesFlag(*c);
   scoped(c);
 
   CLI::App* common = app.add_subcommand("common", "Add, change and delete common fields of Traffic entities");
@@ -837,25 +563,8 @@ UdcCommandLine::UdcCommandLine(CLI::App& app, std::optional<std::string>& db)
              DeleteCommonFields({p.app, p.entity, p.by}, p.fields, out);
            });
   fieldsArg(c, "The common fields, by id or name");
-  c->add_flag("--yes", p.yes, "Answer Yes to the questions of this run");
+  commands.AddYesFlag(*c);
   scoped(c);
-}
-
-UdcCommandLine::~UdcCommandLine() = default;
-
-bool UdcCommandLine::Chosen() const {
-  return std::any_of(parsed_->commands.begin(), parsed_->commands.end(),
-                     [](const auto& command) { return command.first->parsed(); });
-}
-
-void UdcCommandLine::Configure(standalone::StandaloneConfig& config) const {
-  if (parsed_->yes) config.messageBoxAnswer = "yes";
-}
-
-void UdcCommandLine::Run(std::ostream& out) const {
-  for (const auto& [command, run] : parsed_->commands) {
-    if (command->parsed()) run(out);
-  }
 }
 
 }  // namespace ridirodev::tool

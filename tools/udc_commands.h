@@ -1,8 +1,8 @@
 #pragma once
 
 // The calculation (udc) and common-field (common) commands of the ridirodev tool: each a thin
-// layer over the category operations and GRidirodev, apart from argument parsing so that they
-// can be tested.
+// layer over the category operations and GRidirodev, callable without a command line so that
+// they can be tested, and their set-up on the tool's command line.
 
 #include <cstdint>
 #include <iosfwd>
@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "standalone/config.h"
-#include "tools/input_checks.h"
+#include "tools/field_lookup.h"
+#include "tools/field_parts.h"
 
 namespace CLI {
 class App;
@@ -20,30 +20,7 @@ class App;
 
 namespace ridirodev::tool {
 
-// Where a field named on the command line is looked for. A field is named by id or by name;
-// a name that several entities use needs the entity (id, name, label or context label). A
-// number that is the id of one field and the name of another is an error unless by says which.
-struct FieldScope {
-  std::string app = "Traffic";
-  std::string entity;  // "" for every entity of the application
-  NamedBy by = NamedBy::kIdOrName;
-};
-
-// The values of a calculation or common field. On add, what is not given takes the default
-// (data type F for a calculation, I for a common field; aggregator AVG for a calculation; the
-// current user as owner); on update, what is not given keeps the field's current value.
-struct FieldValues {
-  std::optional<std::string> source;  // the calculation's text
-  std::optional<std::string> heading1;
-  std::optional<std::string> heading2;
-  std::optional<std::string> description;
-  std::optional<std::string> dataType;
-  std::optional<std::string> aggregator;  // key or name, e.g. AVG
-  std::optional<std::string> tech;        // a bit mask, or technology names or short names, comma-separated
-  std::optional<std::string> owner;       // user name
-  std::optional<std::string> complex;     // only where the dictionary keeps complex texts
-  std::optional<std::string> weight;      // weighting field, by id or name in the same entity
-};
+class Commands;
 
 struct FieldStyle {
   std::optional<int32_t> fontStyle;
@@ -82,25 +59,7 @@ void UpdateCommonField(const FieldScope& scope, const std::string& field, const 
 // The host asks about each field (see --yes).
 void DeleteCommonFields(const FieldScope& scope, const std::vector<std::string>& fields, std::ostream& out);
 
-// The udc and common command families on the tool's command line.
-class UdcCommandLine {
- public:
-  // db receives --db of every command of the families.
-  UdcCommandLine(CLI::App& app, std::optional<std::string>& db);
-  ~UdcCommandLine();
-  UdcCommandLine(const UdcCommandLine&) = delete;
-  UdcCommandLine& operator=(const UdcCommandLine&) = delete;
-
-  // Whether the parsed command line chose one of these commands.
-  bool Chosen() const;
-  // The run's configuration as the options want it: --yes answers the host's questions with Yes.
-  void Configure(standalone::StandaloneConfig& config) const;
-  // Runs the chosen command on the installed host.
-  void Run(std::ostream& out) const;
-
- private:
-  struct Parsed;
-  std::unique_ptr<Parsed> parsed_;
-};
+// Sets up udc and common on the tool's command line.
+void SetUpUdcCommands(CLI::App& app, Commands& commands);
 
 }  // namespace ridirodev::tool

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <CLI/CLI.hpp>
 #include <functional>
 #include <iostream>
 #include <optional>
@@ -114,8 +113,7 @@ TEST_F(UdcCommandsTest, CalculationAndCommonFieldLifeThroughTheCommands) {
 
 TEST(UdcCommandLineTest, StyleHelpNamesTheFontBitsAsTheStyleDialogSetsThem) {
   CLI::App app;
-  std::optional<std::string> db;
-  const UdcCommandLine commands(app, db);
+  const Commands commands(app);
   EXPECT_THAT(app.get_subcommand("udc")->get_subcommand("style")->help(),
               HasSubstr("1 bold, 2 underline, 4 strikeout"));
 }
@@ -173,10 +171,10 @@ TEST_F(UdcCommandsTest, RefusedCommandLinesWriteNothing) {
   };
   for (const auto& [args, expected] : cases) {
     const int64_t before = sqlite3_total_changes64(db);
-    EXPECT_THAT(CommandLineOutput<UdcCommandLine>(args), AllOf(StartsWith("error: "), HasSubstr(expected)));
+    EXPECT_THAT(CommandLineOutput(args), AllOf(StartsWith("error: "), HasSubstr(expected)));
     EXPECT_EQ(sqlite3_total_changes64(db), before) << args[1] << " " << expected;
   }
-  EXPECT_THAT(CommandLineOutput<UdcCommandLine>({"udc", "delete", "1224", "--name"}),
+  EXPECT_THAT(CommandLineOutput({"udc", "delete", "1224", "--name"}),
               MatchesRegex("(.|\n)*\n1224 +CellSite +[0-9]+ +deleted\n"));
   EXPECT_THAT(Run([](auto& out) { ShowCalculationStatus({}, "1224", out); }), HasSubstr("Legacy_Retry_Rate"));
 }
