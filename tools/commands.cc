@@ -34,6 +34,7 @@
 #include "standalone/sample.h"
 #include "standalone/schema.h"
 #include "standalone/sqlite_database.h"
+#include "standalone/traced_database.h"
 #include "tools/filter_commands.h"
 #include "tools/input_checks.h"
 
@@ -350,6 +351,7 @@ int32_t RunSql(const standalone::StandaloneConfig& config, std::string_view stat
   options.alwaysReload = config.alwaysReload;
   options.daySlots = config.daySlots;
   standalone::SqliteDatabase db(config.db, options);
+  if (const auto trace = standalone::StatementTrace::FromEnvironment()) trace->Write(statement);
   try {
     return RunStatement(db, statement, out);
   } catch (const AutomationError& e) {
