@@ -91,7 +91,7 @@ class DictionaryEditsTest : public ::testing::Test {
 TEST_F(DictionaryEditsTest, DeleteExpressionsDeletesUsersFirstAcrossEntitiesAndKeepsWhatOthersUse) {
   const std::filesystem::path trace = std::filesystem::path(::testing::TempDir()) / "edits_trace.sql";
   std::filesystem::remove(trace);
-  host_->Sqlite()->Connection()->SetTraceFile(trace.string());
+  host_->TraceStatements(trace.string());
   // The Sector's Erlang share uses the Cell's Erlangs, which the Cell's busy-hour figure also
   // uses; the Cell's drop rate is used by its success rate, which stays.
   CFieldsPtr set = Set({{kCell, "Site_Heat_Alarm"},

@@ -1,6 +1,9 @@
 #include "standalone/host.h"
 
+#include <stdexcept>
+
 #include "standalone/controls.h"
+#include "standalone/failing_database.h"
 #include "standalone/folders.h"
 #include "standalone/graphics.h"
 #include "standalone/messages.h"
@@ -8,6 +11,7 @@
 #include "standalone/settings.h"
 #include "standalone/sqlite_database.h"
 #include "standalone/support.h"
+#include "standalone/traced_database.h"
 
 namespace ridirodev::standalone {
 
@@ -42,16 +46,54 @@ const std::shared_ptr<StandaloneSupport>& StandaloneHost::SupportServices() {
 
 bool StandaloneHost::SaveSettingsIfChanged() { return settings_ && settings_->SaveIfChanged(); }
 
-IDBObjectPtr StandaloneHost::CreateDatabase() { return Sqlite(); }
+void StandaloneHost::MustNotHaveHandedOut(const char* what) const {
+  if (handedOut_) {
+    throw std::logic_error(std::string(what) + " must be set up before the database objects are handed out");
+  }
+}
+
+void StandaloneHost::TraceStatements(const std::string& file) {
+  MustNotHaveHandedOut("The statement trace");
+  trace_ = std::make_shared<const StatementTrace>(file);
+  traceRead_ = true;
+}
+
+FailureInjection& StandaloneHost::Failures() {
+  if (!failures_) {
+    MustNotHaveHandedOut("Failure injection");
+    failures_ = std::make_shared<FailureInjection>();
+  }
+  return *failures_;
+}
+
+template <class Traced, class Failing, class T>
+std::shared_ptr<T> StandaloneHost::Wrap(std::shared_ptr<T> object) {
+  if (!traceRead_) {
+    trace_ = StatementTrace::FromEnvironment();
+    traceRead_ = true;
+  }
+  handedOut_ = true;
+  // An injected failure stops a call before the trace sees it: the statement never ran.
+  if (trace_) object = std::make_shared<Traced>(std::move(object), trace_);
+  if (failures_) object = std::make_shared<Failing>(std::move(object), failures_);
+  return object;
+}
+
+const IDBObjectPtr& StandaloneHost::DatabaseObject() {
+  if (!databaseObject_) databaseObject_ = Wrap<TracedDatabase, FailingDatabase>(IDBObjectPtr(Sqlite()));
+  return databaseObject_;
+}
+
+IDBObjectPtr StandaloneHost::CreateDatabase() { return DatabaseObject(); }
 IAppSupportPtr StandaloneHost::CreateSupport() { return SupportServices(); }
 IAppGroupServicesPtr StandaloneHost::CreateGroupServices() {
   return std::make_shared<StandaloneGroupServices>(Settings(), config_);
 }
 IAppFeaturesPtr StandaloneHost::CreateFeatures() { return std::make_shared<StandaloneFeatures>(config_.features); }
 IXMLQueryServicePtr StandaloneHost::CreateXmlQueryService() {
-  return std::make_shared<SqliteXmlQueryService>(
-      Sqlite(),
-      XmlGatewayOptions{.enabled = config_.xmlGateway, .extendedEntityViews = config_.extendedEntityViews});
+  return Wrap<TracedQueryService, FailingQueryService>(IXMLQueryServicePtr(std::make_shared<SqliteXmlQueryService>(
+      Sqlite(), XmlGatewayOptions{.enabled = config_.xmlGateway, .extendedEntityViews = config_.extendedEntityViews},
+      DatabaseObject())));
 }
 IFolderServicesPtr StandaloneHost::CreateFolderServices() {
   return std::make_shared<StandaloneFolderServices>(Sqlite()->Connection(), config_.user);
@@ -60,7 +102,10 @@ IAppMessagesPtr StandaloneHost::CreateMessages() { return std::make_shared<Stand
 IFontServicesPtr StandaloneHost::CreateFontServices() { return std::make_shared<FontServices>(); }
 IImageServicesPtr StandaloneHost::CreateImageServices() { return std::make_shared<ImageServices>(); }
 
-IDBProcedureCallPtr StandaloneHost::CreateProcedureCall() { return std::make_shared<SqliteProcedureCall>(Sqlite()); }
+IDBProcedureCallPtr StandaloneHost::CreateProcedureCall() {
+  return Wrap<TracedProcedureCall, FailingProcedureCall>(
+      IDBProcedureCallPtr(std::make_shared<SqliteProcedureCall>(Sqlite())));
+}
 IXMLQueryTextPtr StandaloneHost::CreateXmlQueryText() { return std::make_shared<QueryText>(); }
 IAppErrorReporterPtr StandaloneHost::CreateErrorReporter(const AutomationError& current) {
   return std::make_shared<StandaloneErrorReporter>(SupportServices(), current);

@@ -4,6 +4,7 @@
 // settings file and the configuration.
 
 #include <memory>
+#include <string>
 
 #include "ridirodev/host/host.h"
 #include "standalone/config.h"
@@ -12,6 +13,8 @@
 namespace ridirodev::standalone {
 
 class SqliteDatabase;
+class FailureInjection;
+class StatementTrace;
 class SettingsStore;
 class StandaloneSupport;
 class StandaloneFolderServices;
@@ -28,6 +31,15 @@ class StandaloneHost final : public Host {
   const std::shared_ptr<SqliteDatabase>& Sqlite();
   // The database when something has opened it, else nullptr (error reports must not open it).
   const std::shared_ptr<SqliteDatabase>& OpenedSqlite() const noexcept { return database_; }
+  // The database object the component gets: the SQLite one, in the statement trace when
+  // RIDIRODEV_SQL_TRACE (or TraceStatements) names one, and in failure injection when asked for.
+  const IDBObjectPtr& DatabaseObject();
+
+  // For tests: the statement trace goes to file, and failures can be injected. Both apply to the
+  // database object, procedure calls and query service, and must be asked for before the
+  // component first asks for one of them (std::logic_error otherwise).
+  void TraceStatements(const std::string& file);
+  FailureInjection& Failures();
   const std::shared_ptr<SettingsStore>& Settings();
   const std::shared_ptr<StandaloneSupport>& SupportServices();
   // Writes the settings file when something changed; the tool calls it when a command ends.
@@ -52,7 +64,17 @@ class StandaloneHost final : public Host {
  private:
   StandaloneConfig config_;
   WriterWait wait_;
+  // Wraps an object about to be handed out in the trace and failure injection.
+  template <class Traced, class Failing, class T>
+  std::shared_ptr<T> Wrap(std::shared_ptr<T> object);
+  void MustNotHaveHandedOut(const char* what) const;
+
   std::shared_ptr<SqliteDatabase> database_;
+  IDBObjectPtr databaseObject_;
+  bool traceRead_ = false;
+  bool handedOut_ = false;
+  std::shared_ptr<const StatementTrace> trace_;
+  std::shared_ptr<FailureInjection> failures_;
   std::shared_ptr<SettingsStore> settings_;
   std::shared_ptr<StandaloneSupport> support_;
 };

@@ -237,7 +237,6 @@ std::string TemplateFieldCondition(std::string_view filter) {
 
 void SqliteProcedureCall::AddParameter(std::string_view valueText, std::string_view type, std::string_view /*name*/,
                                        int32_t /*flags*/) {
-  texts_.emplace_back(valueText);
   if (valueText.empty()) {
     args_.emplace_back();  // a null, or an output the routine writes
   } else if (EqualsNoCase(type, "integer")) {
@@ -254,9 +253,6 @@ void SqliteProcedureCall::AddParameter(std::string_view valueText, std::string_v
 }
 
 Variant SqliteProcedureCall::Run() {
-  std::string trace = "CALL " + name_ + "(";
-  for (size_t i = 0; i < texts_.size(); ++i) trace += (i ? "," : "") + texts_[i];
-  db_->Connection()->Trace(trace + ")");
   return db_->RunRoutine(name_, args_, &outputs_);
 }
 
@@ -281,17 +277,17 @@ std::string SqliteXmlQueryService::RunQuery(std::string_view queryText) {
   std::vector<ExtraColumn> extras;
   std::vector<ExtraJoin> joins;
   {
-    IDBRecordsetPtr rs = db_->OpenRecordset(
+    IDBRecordsetPtr rs = statements_->OpenRecordset(
         "SELECT DataSource_ID, e_id, Col_Title, E_Type FROM TQD_DataSource_Extra_Cols ORDER BY "
         "DataSource_ID, e_id");
     for (; !rs->Eof(); rs->MoveNext()) {
       const IDBFields& f = rs->Fields();
-      const ExtraJoin join{db_->FieldText(f.Value(3)) == "A", db_->FieldNumber(f.Value(1))};
+      const ExtraJoin join{statements_->FieldText(f.Value(3)) == "A", statements_->FieldNumber(f.Value(1))};
       size_t k = 0;
       while (k < joins.size() && (joins[k].dictionaryName != join.dictionaryName || joins[k].id != join.id))
         ++k;
       if (k == joins.size()) joins.push_back(join);
-      extras.push_back({db_->FieldNumber(f.Value(0)), db_->FieldText(f.Value(2)), k});
+      extras.push_back({statements_->FieldNumber(f.Value(0)), statements_->FieldText(f.Value(2)), k});
     }
     rs->Close();
   }
@@ -319,7 +315,7 @@ std::string SqliteXmlQueryService::RunQuery(std::string_view queryText) {
     }
   }
   // Grouped by entity, as the component distributes fields entity by entity.
-  IDBRecordsetPtr rs = db_->OpenRecordset(select + from + where + " ORDER BY d.Entity_Id, d.Field_Id");
+  IDBRecordsetPtr rs = statements_->OpenRecordset(select + from + where + " ORDER BY d.Entity_Id, d.Field_Id");
 
   pugi::xml_document doc;
   pugi::xml_node root = doc.append_child("RESULT");
@@ -337,7 +333,7 @@ std::string SqliteXmlQueryService::RunQuery(std::string_view queryText) {
       row.append_attribute(kFixedColumns[i].attribute)
           .set_value(ValueText(f.Value(static_cast<int32_t>(i))).c_str());
     }
-    const int32_t dataSource = db_->FieldNumber(f.Value(static_cast<int32_t>(kDataSourceColumn)));
+    const int32_t dataSource = statements_->FieldNumber(f.Value(static_cast<int32_t>(kDataSourceColumn)));
     for (const std::string& title : titles) {
       // A title several data sources use means the field's own data source's column.
       const ExtraColumn* chosen = nullptr;

@@ -25,7 +25,6 @@ class SqliteProcedureCall final : public IDBProcedureCall {
   std::shared_ptr<SqliteDatabase> db_;
   std::string name_;
   std::vector<Variant> args_;
-  std::vector<std::string> texts_;
   std::vector<Variant> outputs_;
 };
 
@@ -47,8 +46,11 @@ std::string TemplateFieldCondition(std::string_view filter);
 // one element per field whose attributes are the field's columns and extra columns.
 class SqliteXmlQueryService final : public IXMLQueryService {
  public:
-  explicit SqliteXmlQueryService(std::shared_ptr<SqliteDatabase> db, XmlGatewayOptions options = {})
-      : db_(std::move(db)), options_(options) {}
+  // Gateway queries read through statements, the database object the host hands out (which
+  // may wrap db); db itself when not given.
+  explicit SqliteXmlQueryService(std::shared_ptr<SqliteDatabase> db, XmlGatewayOptions options = {},
+                                 IDBObjectPtr statements = nullptr)
+      : db_(std::move(db)), statements_(statements ? std::move(statements) : db_), options_(options) {}
 
   void BeginTransaction() override { db_->BeginTransaction(); }
   void CommitTransaction() override { db_->CommitTransaction(); }
@@ -60,6 +62,7 @@ class SqliteXmlQueryService final : public IXMLQueryService {
 
  private:
   std::shared_ptr<SqliteDatabase> db_;
+  IDBObjectPtr statements_;
   XmlGatewayOptions options_;
 };
 

@@ -11,6 +11,7 @@
 
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/host/database.h"
+#include "ridirodev/host/database_base.h"
 #include "standalone/writer_wait.h"
 
 struct sqlite3;
@@ -42,10 +43,6 @@ class SqliteConnection {
   // What ErrorText adds after a wait that ran out, or "" (said once, whatever the error).
   std::string WaitNote() const;
 
-  // Appends the text to the statement trace file when one is configured.
-  void Trace(std::string_view text) const;
-  void SetTraceFile(std::string path) { traceFile_ = std::move(path); }
-
   // Runs a statement without rows (several separated by ';' are allowed); throws with
   // SQLite's message and the statement.
   void Exec(std::string_view sql) const;
@@ -67,7 +64,6 @@ class SqliteConnection {
  private:
   sqlite3* db_;
   std::string path_;
-  std::string traceFile_;
   struct BusyWait;
   static int OnBusy(void* busy, int count);
   std::unique_ptr<BusyWait> busy_;
@@ -79,7 +75,6 @@ struct SqliteDatabaseOptions {
   bool create = false;         // create the file when it is missing
   bool readOnly = false;       // refuse every write
   bool alwaysReload = false;   // what AlwaysReload answers
-  std::string traceFile;       // statement trace; defaults to RIDIRODEV_SQL_TRACE
   int32_t daySlots = 24;       // slots of a day, to read stored hour ranges into
   WriterWait wait;             // how a write waits for another writer of the file
   // Problems of the file that do not stop its use; standard error when empty.
@@ -89,7 +84,7 @@ struct SqliteDatabaseOptions {
 // The database object of the standalone host: takes the component's Oracle-dialect text,
 // translates it just before it runs, and keeps literals in the forms the schema stores
 // (quotes doubled, id 0 as NULL, dates as 'YYYY-MM-DD HH:MM:SS').
-class SqliteDatabase final : public IDBObject {
+class SqliteDatabase final : public DatabaseBase {
  public:
   // Opens a file or ":memory:". A missing file (without create), a file that is not a
   // database, one without the dictionary schema or with a schema version newer than this
@@ -103,11 +98,13 @@ class SqliteDatabase final : public IDBObject {
   // Translated text of a statement (cached).
   const std::string& Translate(std::string_view sql);
 
-  // Transactions (the XML query service maps onto these); never nested.
+  // Transactions (the XML query service maps onto these). One begun inside another is a
+  // savepoint: its rollback undoes its own writes only. A rollback with none open does nothing;
+  // a commit with none open is error 5.
   void BeginTransaction();
   void CommitTransaction();
   void RollbackTransaction();
-  bool InTransaction() const noexcept { return inTransaction_; }
+  bool InTransaction() const noexcept { return depth_ > 0; }
 
   IDBRecordsetPtr OpenRecordset(std::string_view sql, int32_t timeoutSeconds = 60) override;
   void Execute(std::string_view sql) override;
@@ -117,69 +114,26 @@ class SqliteDatabase final : public IDBObject {
   int32_t NextSequenceNumber(std::string_view sequence) override;
   IDBLiteralPtr SequenceLiteral(std::string_view sequence) override;
 
-  IDBLiteralPtr TextLiteral(std::string_view text) override;
-  IDBLiteralPtr IdLiteral(int32_t id) override;
-  IDBLiteralPtr NumberLiteral(const Variant& value, int32_t flags = 0) override;
-  IDBLiteralPtr DateLiteral(Date date) override;
-  IDBLiteralPtr NowLiteral() override;
-  std::string ValueListText(const std::vector<Variant>& values) override;
-  std::string AssignmentListText(const std::vector<Variant>& namesAndValues) override;
-  std::string ValueText(const Variant& value) override;
-
-  std::string FieldText(const Variant& value) override;
-  int32_t FieldNumber(const Variant& value) override;
-  int32_t FieldNumberOr(const Variant& value, int32_t defaultValue) override;
-  Date FieldDate(const Variant& value) override;
-  bool FieldFlag(const Variant& value) override;
-
   int32_t ColumnWidth(std::string_view table, std::string_view column) override;
   bool TableExists(std::string_view table) override;
   bool ColumnExists(std::string_view table, std::string_view column) override;
 
-  SlotRun NextHourRun(int32_t start, const IHourSelection& selection, bool selected = true) override;
-  SlotRun NextSecondRun(int32_t start, const IHourSelection& selection, bool selected = true) override;
-  SlotRun SlotRunFromHours(int32_t firstHour, int32_t lastHour, int32_t firstSeconds,
-                           int32_t lastSeconds) override;
-
   bool AlwaysReload() override { return options_.alwaysReload; }
-
-  // Test only, so that a test can show a write leaves nothing half-done whichever step fails:
-  // the n-th call from now (1-based) that reaches the database throws error instead of running.
-  // Counted are what a server would see: statements and row sets, routines, sequence numbers,
-  // and the begin and commit of a transaction; not a rollback, which must stay able to clean up.
-  // Fires once; n 0 disarms.
-  void FailOnCall(size_t n, AutomationError error);
-  bool FailureArmed() const noexcept { return armed_.has_value(); }
 
   // Runs a stored routine inside the current transaction (used by procedure calls too).
   Variant RunRoutine(std::string_view name, const std::vector<Variant>& args, std::vector<Variant>* outputs);
 
-  // Literal text helpers shared with the procedure call.
-  static std::string QuoteText(std::string_view text);
-  static std::string DateText(Date date);
-
  private:
-  // Traces, translates and prepares one statement; failures name SQLite's message and the
+  // Translates and prepares one statement; failures name SQLite's message and the
   // statement. Text after the statement other than blanks, ';' and comments is an error.
   sqlite3_stmt* Prepare(std::string_view sql);
   void CheckSchemaVersion(const std::string& path);
   void PrepareForWriters(const std::string& path);
-  // Where every counted call passes; one test of an empty optional while nothing is armed.
-  void CountCall() {
-    if (armed_) [[unlikely]]
-      FireArmedFailure();
-  }
-  void FireArmedFailure();
 
   std::shared_ptr<SqliteConnection> conn_;
   SqliteDatabaseOptions options_;
-  bool inTransaction_ = false;
+  int32_t depth_ = 0;  // transactions open, the savepoints included
   std::unordered_map<std::string, std::string> translations_;
-  struct ArmedFailure {
-    size_t callsLeft;
-    AutomationError error;
-  };
-  std::optional<ArmedFailure> armed_;
 };
 
 }  // namespace ridirodev::standalone

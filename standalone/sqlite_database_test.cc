@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "standalone/controls.h"
+#include "standalone/failing_database.h"
+#include "standalone/host.h"
 #include "standalone/query_service.h"
 #include "standalone/schema.h"
 #include "testing/errors.h"
@@ -56,32 +58,7 @@ std::shared_ptr<SqliteDatabase> NewDictionary(const std::string& path, SqliteDat
   return db;
 }
 
-TEST(SqliteDatabaseTest, LiteralsValueTextsAndFieldReaders) {
-  SqliteDatabase db(":memory:");
-  EXPECT_EQ(db.TextLiteral("O'Brien's")->Text(), "'O''Brien''s'");
-  EXPECT_EQ(db.IdLiteral(0)->Text(), "NULL");
-  EXPECT_EQ(db.DateLiteral(Date::FromParts(2026, 12, 6, 14, 5, 9))->Text(), "'2026-12-06 14:05:09'");
-  EXPECT_EQ(db.NumberLiteral(Variant::Null())->Text(), "NULL");
-  EXPECT_EQ(db.ValueListText({Variant(1), Variant("a'b"), Variant::Null(), Variant(true),
-                              Variant(std::static_pointer_cast<Object>(db.IdLiteral(0)))}),
-            "1,'a''b',NULL,-1,NULL");
-  EXPECT_EQ(db.AssignmentListText({Variant("Name"), Variant("x"), Variant("Span"), Variant(3)}),
-            "Name = 'x', Span = 3");
-  EXPECT_EQ(ErrorOf([&] { db.AssignmentListText({Variant("Name")}); }), ErrorNumber::kInvalidArgument);
-  // NowLiteral is the server's word for now; it must run after translation.
-  EXPECT_TRUE(db.QueryValue("SELECT " + db.NowLiteral()->Text()).IsDate());
-  // Dates, the zero date included, come back as they went in.
-  for (Date d : {Date::FromParts(2026, 12, 6, 14, 5, 9), Date::Zero()}) {
-    EXPECT_EQ(db.FieldDate(db.QueryValue("SELECT " + db.DateLiteral(d)->Text())), d);
-  }
-  // Readers of row values are safe with Null.
-  EXPECT_EQ(db.FieldNumberOr(Variant::Null(), 42), 42);
-  EXPECT_EQ(db.FieldDate(Variant::Null()), Date::Zero());
-  EXPECT_TRUE(db.FieldFlag(Variant("y")));
-  EXPECT_FALSE(db.FieldFlag(Variant::Null()));
-}
-
-TEST(SqliteDatabaseTest, SchemaQuestionsAndRowSetsReadByNameStreamCountAndFilter) {
+TEST(SqliteDatabaseTest, SchemaQuestionsAndDatesOfExpressions) {
   auto db = NewDictionary(":memory:");
   EXPECT_EQ(db->ColumnWidth("tqd_dict_name", "NAME"), 30);
   EXPECT_EQ(db->ColumnWidth("PM_User", "Id"), 0);  // no declared width
@@ -90,34 +67,10 @@ TEST(SqliteDatabaseTest, SchemaQuestionsAndRowSetsReadByNameStreamCountAndFilter
   EXPECT_FALSE(db->TableExists("pm_busyhours"));
   EXPECT_TRUE(db->ColumnExists("PM_BusyHour", "daily_retention"));
 
-  db->Execute("CREATE TABLE t (Field_Id INTEGER, Enum_Key VARCHAR2(10), When_Done DATE)");
-  db->Execute("INSERT INTO t VALUES (1,'a','2026-01-02 03:04:05'),(2,'b',NULL),(1,'c',NULL),(3,'O''x',NULL)");
-  IDBRecordsetPtr rs = db->OpenRecordset("SELECT * FROM t ORDER BY Field_Id, Enum_Key");
-  ASSERT_NE(rs, nullptr);
-  ASSERT_FALSE(rs->Bof());
-  EXPECT_EQ(rs->Fields().Value("field_id").ToInt32(), 1);
-  EXPECT_TRUE(rs->Fields().Value("WHEN_DONE").IsDate());
+  db->Execute("CREATE TABLE t (When_Done DATE)");
+  db->Execute("INSERT INTO t VALUES ('2026-01-02 03:04:05'),(NULL)");
   // Expressions have no declared type: text in the stored date form still reads as a date.
   EXPECT_TRUE(db->QueryValue("SELECT MIN(When_Done) FROM t").IsDate());
-  EXPECT_EQ(ErrorOf([&] { rs->Fields().Value("Missing"); }), ErrorNumber::kItemNotFound);
-  rs->MoveNext();
-  EXPECT_EQ(rs->RecordCount(), 4);  // reads the rest but keeps the position
-  EXPECT_EQ(rs->Fields().Value("Enum_Key").ToString(), "c");
-
-  rs->SetFilter("FIELD_ID = 1");
-  std::vector<std::string> keys;
-  for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) keys.push_back(rs->Fields().Value("Enum_Key").ToString());
-  EXPECT_THAT(keys, ::testing::ElementsAre("a", "c"));
-  rs->SetFilter("Enum_Key = 'O''x'");
-  EXPECT_EQ(rs->RecordCount(), 1);
-  rs->SetFilter("FIELD_ID = 9");
-  EXPECT_EQ(ErrorOf([&] { rs->Fields().Value(0); }), 3021);
-  EXPECT_EQ(ErrorOf([&] { rs->SetFilter("FIELD_ID > 1"); }), ErrorNumber::kInvalidArgument);
-
-  IDBRecordsetPtr none = db->OpenRecordset("SELECT * FROM t WHERE Field_Id = 99");
-  ASSERT_NE(none, nullptr);
-  EXPECT_TRUE(none->Bof() && none->Eof());
-  EXPECT_EQ(db->QueryValue("SELECT Field_Id FROM t WHERE Field_Id = 99", Variant(-1)).ToInt32(), -1);
 }
 
 // The typed reads of a live row answer exactly what the Variant and the database object give,
@@ -198,34 +151,50 @@ TEST(SqliteDatabaseTest, FailedTransactionLeavesTheFileAsItWas) {
     auto db = std::make_shared<SqliteDatabase>(path);
     SqliteXmlQueryService service(db);
     service.BeginTransaction();
-    EXPECT_EQ(ErrorOf([&] { service.BeginTransaction(); }), ErrorNumber::kInvalidArgument);  // never nested
     db->Execute("INSERT INTO PM_User (Id, Name) VALUES (7, 'first')");
     db->NextSequenceNumber("SQ_BusyHour");
     // The third write fails: the name is taken.
     EXPECT_NE(ErrorOf([&] { db->Execute("INSERT INTO PM_User (Id, Name) VALUES (8, 'FIRST')"); }), 0);
     service.RollbackTransaction();
-    service.RollbackTransaction();  // a second rollback on an error path is harmless
     EXPECT_EQ(db->QueryValue("SELECT COUNT(*) FROM PM_User WHERE Id = 7").ToInt32(), 0);
   }
   EXPECT_TRUE(ReadFile(path) == before);
-
-  auto db = std::make_shared<SqliteDatabase>(path);
-  SqliteXmlQueryService service(db);
-  service.BeginTransaction();
-  db->Execute("INSERT INTO PM_User (Id, Name) VALUES (7, 'first')");
-  service.CommitTransaction();
-  EXPECT_EQ(SqliteDatabase(path).QueryValue("SELECT Name FROM PM_User WHERE Id = 7").ToString(), "first");
 }
 
-TEST(SqliteDatabaseTest, TraceHoldsEveryStatementAsReceived) {
+// What the host hands out traces every statement as received, routines, sequences and the steps
+// of transactions; an injected failure stops a call before it is traced. A commit or a routine
+// call can fail too.
+TEST(SqliteDatabaseTest, TraceAndInjectedFailuresWrapTheHostsObjects) {
   TempDir dir;
   const fs::path trace = dir / "trace.sql";
-  SqliteDatabaseOptions options;
-  options.traceFile = trace.string();
-  auto db = NewDictionary(":memory:", options);
+  StandaloneConfig config;
+  config.db = ":memory:";
+  StandaloneHost host(config);
+  CreateDictionarySchema(host.Sqlite()->Connection()->Handle());
+  host.TraceStatements(trace.string());
+  FailureInjection& failures = host.Failures();
+  IDBObjectPtr db = host.CreateDatabase();
+  IXMLQueryServicePtr service = host.CreateXmlQueryService();
+  EXPECT_THROW(host.TraceStatements(trace.string()), std::logic_error);  // too late now
   db->OpenRecordset("SELECT UNIQUE Name FROM PM_User");
-  db->Execute("DELETE FROM PM_User WHERE Name = 'x'");
-  EXPECT_EQ(ReadFile(trace), "SELECT UNIQUE Name FROM PM_User\nDELETE FROM PM_User WHERE Name = 'x'\n");
+  service->BeginTransaction();
+  db->Execute("INSERT INTO PM_User (Id, Name) VALUES (7, 'x')");
+  failures.FailOnCall(1, AutomationError(1, "test", "injected"));
+  EXPECT_EQ(ErrorOf([&] { service->CommitTransaction(); }), 1);
+  service->RollbackTransaction();
+  service->RollbackTransaction();  // none open: not traced
+  IDBProcedureCallPtr call = host.CreateProcedureCall();
+  call->SetName("tq_Dictionary.Update_Field_Owner");
+  call->AddParameter("7", "integer");
+  call->AddParameter("", "integer");
+  failures.FailOnCall(2, AutomationError(2, "test", "injected"));
+  db->NextSequenceNumber("SQ_BusyHour");
+  EXPECT_EQ(ErrorOf([&] { call->Run(); }), 2);
+  EXPECT_FALSE(failures.FailureArmed());
+  EXPECT_EQ(ReadFile(trace),
+            "SELECT UNIQUE Name FROM PM_User\nBEGIN TRANSACTION\nINSERT INTO PM_User (Id, Name) VALUES (7, 'x')\n"
+            "ROLLBACK\nSQ_BusyHour.NEXTVAL\n");
+  EXPECT_EQ(db->QueryValue("SELECT COUNT(*) FROM PM_User").ToInt32(), 0);
 }
 
 std::string Text(SlotRun run) { return std::to_string(run.first) + "-" + std::to_string(run.last); }

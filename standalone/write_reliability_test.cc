@@ -26,6 +26,7 @@
 #include "ridirodev/model/udc_refs.h"
 #include "ridirodev/sql/busyhour_persistence.h"
 #include "ridirodev/sql/udc_persistence.h"
+#include "standalone/failing_database.h"
 #include "standalone/host.h"
 #include "standalone/sample.h"
 #include "standalone/schema.h"
@@ -81,6 +82,7 @@ struct SampleHost {
     config.extendedEntityViews = true;  // a calculation's source goes through the server's label function too
     config.daySlots = daySlots;
     host = std::make_shared<StandaloneHost>(config);
+    host->Failures();
     db = host->Sqlite()->Connection()->Handle();
     CreateDictionarySchema(db);
     LoadSampleDictionary(db, {});
@@ -164,7 +166,7 @@ TEST(UdcReliabilityTest, AFailureAtAnyStepLeavesTheDictionaryAsBeforeOrWhole) {
     int notifications = 0;
     auto connection = GRidirodev::FieldUpdates()->FieldsChange.Connect(
         [&](int32_t, std::shared_ptr<CFields>, EAction) { ++notifications; });
-    SqliteDatabase& db = *h.host->Sqlite();
+    FailureInjection& db = h.host->Failures();
     const std::string before = Dump(h.db);
     const Snapshot pristine(h.db);
     CFieldPtr fld;
@@ -250,7 +252,7 @@ TEST(UdcReliabilityTest, DeleteExpressionsStopsAtTheFirstFailedDelete) {
       return !Column(h.db, "SELECT 1 FROM tqd_Dict_Field WHERE Field_Id = " + std::to_string(id)).empty();
     };
 
-    h.host->Sqlite()->FailOnCall(n, AutomationError(kDatabaseError, "test", kInjected));
+    h.host->Failures().FailOnCall(n, AutomationError(kDatabaseError, "test", kInjected));
     CFieldsPtr exceptions;
     bool returned = true;
     try {
@@ -258,7 +260,7 @@ TEST(UdcReliabilityTest, DeleteExpressionsStopsAtTheFirstFailedDelete) {
     } catch (const AutomationError&) {  // reading the dependencies or the fields again
       returned = false;
     }
-    if (h.host->Sqlite()->FailureArmed()) break;  // every step has failed once
+    if (h.host->Failures().FailureArmed()) break;  // every step has failed once
     EXPECT_LE(h.Reports(), 1u);
     reported += h.Reports();
     for (int32_t i = 1; i < order->Count(); ++i)  // the deleted ones come first in the order
@@ -325,9 +327,9 @@ TEST(BusyHourReliabilityTest, AFailureAtAnyStepLeavesTheBusyHourTablesAsBefore) 
       SCOPED_TRACE(std::string(name) + " failing at call " + std::to_string(n));
       const size_t reports = h.Reports(), notified = notifications, logged = h.log.str().size();
       CBusyHourPtr bh = edited();
-      h.host->Sqlite()->FailOnCall(n, AutomationError(kDatabaseError, "test", "injected failure"));
+      h.host->Failures().FailOnCall(n, AutomationError(kDatabaseError, "test", "injected failure"));
       (cell.*save)(bh);
-      if (h.host->Sqlite()->FailureArmed()) break;  // every step has failed once
+      if (h.host->Failures().FailureArmed()) break;  // every step has failed once
       steps = n;
       EXPECT_TRUE(sqlite3_get_autocommit(h.db));  // no transaction left open
       if (BusyHourTables(h.db) == before) {

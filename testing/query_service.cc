@@ -41,13 +41,10 @@ std::vector<IXMLNodePtr> TestXmlNode::SelectNodes(std::string_view selection) co
   return out;
 }
 
-void TestXmlQueryService::Step(DbCallKind kind, bool mustBeOpen) {
-  if (inTransaction_ != mustBeOpen) {
-    throw AutomationError(ErrorNumber::kInvalidArgument, "TestXmlQueryService",
-                          mustBeOpen ? "No transaction is open" : "A transaction is already open");
-  }
-  journal_->Record({kind, "", {}});
-  inTransaction_ = !mustBeOpen;
+void TestXmlQueryService::CommitTransaction() {
+  if (depth_ == 0) throw AutomationError(ErrorNumber::kInvalidArgument, "TestXmlQueryService", "No transaction is open");
+  journal_->Record({DbCallKind::kCommit, "", {}});
+  --depth_;
 }
 
 }  // namespace ridirodev::testing

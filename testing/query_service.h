@@ -56,9 +56,10 @@ class TestXmlQueryText final : public IXMLQueryText {
 };
 
 // Transaction steps and queries go to the database journal, so a test reads one ordered
-// record of statements and steps; the journal's failures apply to them as well. A Begin
-// inside an open transaction, and a Commit or Rollback outside one, fail with error 5 before
-// anything is recorded. A step that fails by script leaves the transaction state unchanged.
+// record of statements and steps; the journal's failures apply to them as well. A Begin inside
+// an open transaction opens a nested one (a savepoint of a real engine); a Commit outside one
+// fails with error 5 and a Rollback outside one does nothing, neither being recorded. A step
+// that fails by script leaves the transaction state unchanged.
 class TestXmlQueryService final : public IXMLQueryService {
  public:
   explicit TestXmlQueryService(DbJournalPtr journal) : journal_(std::move(journal)) {}
@@ -66,9 +67,16 @@ class TestXmlQueryService final : public IXMLQueryService {
   // What ParseResult answers (nullptr by default).
   void SetParseResult(IXMLNodePtr result) { parseResult_ = std::move(result); }
 
-  void BeginTransaction() override { Step(DbCallKind::kBegin, false); }
-  void CommitTransaction() override { Step(DbCallKind::kCommit, true); }
-  void RollbackTransaction() override { Step(DbCallKind::kRollback, true); }
+  void BeginTransaction() override {
+    journal_->Record({DbCallKind::kBegin, "", {}});
+    ++depth_;
+  }
+  void CommitTransaction() override;
+  void RollbackTransaction() override {
+    if (depth_ == 0) return;
+    journal_->Record({DbCallKind::kRollback, "", {}});
+    --depth_;
+  }
   std::string RunQuery(std::string_view queryText) override {  // answers ""
     journal_->Record({DbCallKind::kRunQuery, std::string(queryText), {}});
     return {};
@@ -76,10 +84,9 @@ class TestXmlQueryService final : public IXMLQueryService {
   IXMLNodePtr ParseResult(std::string_view, bool = true) override { return parseResult_; }
 
  private:
-  void Step(DbCallKind kind, bool mustBeOpen);
 
   DbJournalPtr journal_;
-  bool inTransaction_ = false;
+  int depth_ = 0;  // transactions open
   IXMLNodePtr parseResult_;
 };
 using TestXmlQueryServicePtr = std::shared_ptr<TestXmlQueryService>;

@@ -20,21 +20,6 @@ std::string Join(const std::vector<std::string>& parts) {
 
 IDBLiteralPtr Literal(std::string text) { return std::make_shared<DBLiteral>(std::move(text)); }
 
-std::string QuoteSql(std::string_view text) {
-  std::string out = "'";
-  for (char c : text) out += c == '\'' ? "''" : std::string(1, c);
-  return out + "'";
-}
-
-std::string NumberText(const Variant& value) {
-  if (value.Type() == VarType::Integer) return std::to_string(value.ToInt32());
-  return Variant::FormatDouble(value.ToDouble());
-}
-
-std::string DateText(Date date) { return "'" + date.ToIso() + "'"; }
-
-bool IsNullish(const Variant& v) { return v.IsNull() || v.IsEmpty() || v.IsMissing(); }
-
 bool ContainsNoCase(std::string_view text, std::string_view fragment) {
   return ToLower(text).find(ToLower(fragment)) != std::string::npos;
 }
@@ -154,7 +139,7 @@ std::vector<ScriptedRecordset::Clause> ScriptedRecordset::ParseFilter(std::strin
     skipBlanks();
     std::string op;
     while (i < text.size() && (text[i] == '=' || text[i] == '<' || text[i] == '>')) op += text[i++];
-    if (op != "=" && op != "<>" && op != "<" && op != ">" && op != "<=" && op != ">=") throw bad;
+    if (op != "=" && op != "<>") throw bad;
     skipBlanks();
     Variant value;
     if (i < text.size() && text[i] == '\'') {
@@ -172,7 +157,7 @@ std::vector<ScriptedRecordset::Clause> ScriptedRecordset::ParseFilter(std::strin
       if (!Variant::ParseNumber(text.substr(start, i - start), number)) throw bad;
       value = Variant(number);
     }
-    clauses.push_back(Clause{column, op, std::move(value)});
+    clauses.push_back(Clause{column, op == "<>", std::move(value)});
     skipBlanks();
     if (i == text.size()) return clauses;
     if (i + 3 >= text.size() || !EqualsNoCase(text.substr(i, 3), "and") || (text[i + 3] != ' ' && text[i + 3] != '\t')) {
@@ -187,22 +172,14 @@ bool ScriptedRecordset::Matches(const std::vector<Variant>& row) const {
   for (const auto& clause : clauses_) {
     const Variant& cell = row[clause.column];
     if (cell.IsNull() || cell.IsMissing()) return false;
-    int order = 0;
+    bool equal = false;
     if (clause.value.IsString()) {
-      order = ToLower(cell.ToString()).compare(ToLower(clause.value.StringRef()));
+      equal = EqualsNoCase(cell.ToString(), clause.value.StringRef());
     } else {
       if (!cell.IsNumeric() || cell.IsEmpty()) return false;
-      const double a = cell.ToDouble(), b = clause.value.ToDouble();
-      order = a < b ? -1 : (a > b ? 1 : 0);
+      equal = cell.ToDouble() == clause.value.ToDouble();
     }
-    const std::string& op = clause.op;
-    const bool ok = op == "="    ? order == 0
-                    : op == "<>" ? order != 0
-                    : op == "<"  ? order < 0
-                    : op == ">"  ? order > 0
-                    : op == "<=" ? order <= 0
-                                 : order >= 0;
-    if (!ok) return false;
+    if (equal == clause.notEqual) return false;
   }
   return true;
 }
@@ -272,72 +249,6 @@ int32_t ScriptedDatabase::NextSequenceNumber(std::string_view sequence) {
 IDBLiteralPtr ScriptedDatabase::SequenceLiteral(std::string_view sequence) {
   return Literal(std::string(sequence) + ".NEXTVAL");
 }
-IDBLiteralPtr ScriptedDatabase::TextLiteral(std::string_view text) { return Literal(QuoteSql(text)); }
-IDBLiteralPtr ScriptedDatabase::IdLiteral(int32_t id) { return Literal(id == 0 ? "NULL" : std::to_string(id)); }
-IDBLiteralPtr ScriptedDatabase::NumberLiteral(const Variant& value, int32_t) {
-  return Literal(IsNullish(value) ? "NULL" : NumberText(value));
-}
-IDBLiteralPtr ScriptedDatabase::DateLiteral(Date date) { return Literal(DateText(date)); }
-IDBLiteralPtr ScriptedDatabase::NowLiteral() { return Literal("SYSDATE"); }
-
-std::string ScriptedDatabase::ValueText(const Variant& value) {
-  if (IsNullish(value)) return "NULL";
-  if (value.IsString()) return QuoteSql(value.StringRef());
-  if (value.Type() == VarType::Date) return DateText(value.ToDate());
-  if (!value.IsObject()) return NumberText(value);
-  auto object = value.ToObject();
-  if (!object) return "NULL";
-  if (auto literal = std::dynamic_pointer_cast<IDBLiteral>(object)) return literal->Text();
-  throw AutomationError(ErrorNumber::kTypeMismatch, "ScriptedDatabase", "Type mismatch");
-}
-
-std::string ScriptedDatabase::ValueListText(const std::vector<Variant>& values) {
-  std::vector<std::string> texts;
-  for (const auto& v : values) texts.push_back(ValueText(v));
-  return Join(texts);
-}
-
-std::string ScriptedDatabase::AssignmentListText(const std::vector<Variant>& namesAndValues) {
-  if (namesAndValues.size() % 2 != 0) {
-    throw AutomationError(ErrorNumber::kInvalidArgument, "ScriptedDatabase", "Names and values do not pair up");
-  }
-  std::vector<std::string> texts;
-  for (size_t i = 0; i < namesAndValues.size(); i += 2) {
-    texts.push_back(namesAndValues[i].ToString() + " = " + ValueText(namesAndValues[i + 1]));
-  }
-  return Join(texts);
-}
-
-std::string ScriptedDatabase::FieldText(const Variant& value) {
-  return IsNullish(value) ? std::string() : value.ToString();
-}
-int32_t ScriptedDatabase::FieldNumber(const Variant& value) { return FieldNumberOr(value, 0); }
-int32_t ScriptedDatabase::FieldNumberOr(const Variant& value, int32_t defaultValue) {
-  return IsNullish(value) ? defaultValue : value.ToInt32();
-}
-Date ScriptedDatabase::FieldDate(const Variant& value) { return IsNullish(value) ? Date::Zero() : value.ToDate(); }
-bool ScriptedDatabase::FieldFlag(const Variant& value) {
-  if (value.Type() == VarType::Boolean) return value.ToBool();
-  return value.IsString() && EqualsNoCase(TrimBlanks(value.StringRef()), "Y");
-}
-
-SlotRun ScriptedDatabase::NextHourRun(int32_t start, const IHourSelection& selection, bool selected) {
-  const int32_t last = selection.FirstIndex() + selection.Count() - 1;
-  int32_t i = std::max(start, selection.FirstIndex());
-  while (i <= last && selection.Selected(i) != selected) ++i;
-  if (i > last) return {0, 0};
-  int32_t j = i;
-  while (j < last && selection.Selected(j + 1) == selected) ++j;
-  return {i, j};
-}
-
-SlotRun ScriptedDatabase::NextSecondRun(int32_t start, const IHourSelection& selection, bool selected) {
-  const SlotRun run = NextHourRun(start, selection, selected);
-  if (run.first < 1) return {-1, -1};
-  const int32_t base = selection.FirstIndex();
-  return {(run.first - base) * 3600, (run.last - base + 1) * 3600 - 1};
-}
-
 const int32_t* ScriptedDatabase::FindColumn(std::string_view table, std::string_view column) const {
   auto t = tables_.find(table);
   if (t == tables_.end()) return nullptr;

@@ -19,6 +19,7 @@
 #include "ridirodev/core/variant.h"
 #include "ridirodev/host/controls.h"
 #include "ridirodev/host/database.h"
+#include "ridirodev/host/database_base.h"
 
 namespace ridirodev::testing {
 
@@ -85,8 +86,8 @@ struct ScriptedRows {
 // can tell: BOF and EOF both true when there is no row, error 3021 on reading or moving past
 // the end, 3265 for an unknown column, 3704 after Close.
 //
-// SetFilter reads clauses "COLUMN op value" joined by "and" (any case). op is one of
-// = <> < > <= >=; value is a number or text in single quotes with quotes doubled. A quoted
+// SetFilter reads clauses "COLUMN op value" joined by "and" (any case). op is = or <>, as the
+// host's row sets take; value is a number or text in single quotes with quotes doubled. A quoted
 // value compares as text without regard to case, a number numerically (a cell that is not a
 // number then does not match). A Null cell matches no clause.
 class ScriptedRecordset final : public IDBRecordset, public IDBFields {
@@ -129,7 +130,7 @@ class ScriptedRecordset final : public IDBRecordset, public IDBFields {
  private:
   struct Clause {
     size_t column;
-    std::string op;
+    bool notEqual;  // <> rather than =
     Variant value;  // String for a quoted value, Double for a number
   };
   // This row set; error 3704 once closed.
@@ -170,14 +171,11 @@ StatementMatcher TextContains(std::string fragment);
 // - table and column names for TableExists, ColumnExists and ColumnWidth, without regard to
 //   case. Functions answer Empty; sequences count up from 1.
 //
-// Literals are plain: text in single quotes with quotes doubled, id 0 as NULL, numbers in
-// decimal, dates as '2026-12-06 14:05:09', the current time as SYSDATE, a sequence as
-// NAME.NEXTVAL. List texts are joined by ", ".
-//
-// Day slots: a slot is an hour of the day; runs are found in the selection handed in, and a
-// run's seconds run from the start of its first hour to the end of its last.
-class ScriptedDatabase : public IDBObject {
+// Literals and row values convert as in every host's database object; a sequence's literal is
+// NAME.NEXTVAL.
+class ScriptedDatabase : public DatabaseBase {
  public:
+  ScriptedDatabase() : DatabaseBase("ScriptedDatabase") {}
   DbJournal& Journal() noexcept { return *journal_; }
   const DbJournalPtr& SharedJournal() const noexcept { return journal_; }
   void FailOnText(std::string fragment, AutomationError error) {
@@ -211,33 +209,12 @@ class ScriptedDatabase : public IDBObject {
   int32_t NextSequenceNumber(std::string_view sequence) override;
   IDBLiteralPtr SequenceLiteral(std::string_view sequence) override;
 
-  IDBLiteralPtr TextLiteral(std::string_view text) override;
-  IDBLiteralPtr IdLiteral(int32_t id) override;
-  IDBLiteralPtr NumberLiteral(const Variant& value, int32_t flags = 0) override;
-  IDBLiteralPtr DateLiteral(Date date) override;
-  IDBLiteralPtr NowLiteral() override;
-  std::string ValueListText(const std::vector<Variant>& values) override;
-  std::string AssignmentListText(const std::vector<Variant>& namesAndValues) override;
-  std::string ValueText(const Variant& value) override;
-
-  std::string FieldText(const Variant& value) override;
-  int32_t FieldNumber(const Variant& value) override;
-  int32_t FieldNumberOr(const Variant& value, int32_t defaultValue) override;
-  Date FieldDate(const Variant& value) override;
-  bool FieldFlag(const Variant& value) override;
-
   int32_t ColumnWidth(std::string_view table, std::string_view column) override {
     const int32_t* width = FindColumn(table, column);
     return width ? *width : 0;
   }
   bool TableExists(std::string_view table) override { return tables_.contains(table); }
   bool ColumnExists(std::string_view table, std::string_view column) override { return FindColumn(table, column); }
-
-  SlotRun NextHourRun(int32_t start, const IHourSelection& selection, bool selected = true) override;
-  SlotRun NextSecondRun(int32_t start, const IHourSelection& selection, bool selected = true) override;
-  SlotRun SlotRunFromHours(int32_t firstHour, int32_t lastHour, int32_t, int32_t) override {
-    return {firstHour, lastHour};
-  }
 
   bool AlwaysReload() override { return alwaysReload_; }
 

@@ -21,6 +21,7 @@
 #include "standalone/sample.h"
 #include "standalone/schema.h"
 #include "standalone/sqlite_database.h"
+#include "standalone/traced_database.h"
 #include "tools/command_support.h"
 #include "tools/commands.h"
 
@@ -225,6 +226,7 @@ int32_t RunSql(const standalone::StandaloneConfig& config, std::string_view stat
   options.alwaysReload = config.alwaysReload;
   options.daySlots = config.daySlots;
   standalone::SqliteDatabase db(config.db, options);
+  if (const auto trace = standalone::StatementTrace::FromEnvironment()) trace->Write(statement);
   try {
     return RunStatement(db, statement, out);
   } catch (const AutomationError& e) {

@@ -69,7 +69,7 @@ class BusyHourPersistenceTest : public ::testing::Test {
 };
 
 TEST_F(BusyHourPersistenceTest, InsertAndUpdateWriteTheDefinitionInOneTransaction) {
-  const std::string pabh = "open SELECT COUNT(*) BH_COUNT FROM PM_PABH WHERE ID= ", zero = "'1899-12-30'";
+  const std::string pabh = "open SELECT COUNT(*) BH_COUNT FROM PM_PABH WHERE ID= ", zero = "'1899-12-30 00:00:00'";
   db().AddRows(testing::TextContains("FROM PM_PABH WHERE"), {{"BH_COUNT"}, {{0}}});
   for (const bool retention : {false, true}) {
     scope_.State().BusyHour().retentionColumns = retention;
@@ -78,7 +78,7 @@ TEST_F(BusyHourPersistenceTest, InsertAndUpdateWriteTheDefinitionInOneTransactio
                       range =
                           "execute INSERT INTO PM_HourRange (Id, BusyHourId, "
                           "FirstHour, LastHour, FirstSeconds, LastSeconds) VALUES "
-                          "(SQ_HourRange.NEXTVAL, " +
+                          "(SQ_HourRange.NEXTVAL," +
                           id;
     for (int32_t slot : {1, 18, 19}) bh->SetSelected(slot, true);
     EXPECT_TRUE(InsertBusyHourRecord(*bh));
@@ -90,11 +90,11 @@ TEST_F(BusyHourPersistenceTest, InsertAndUpdateWriteTheDefinitionInOneTransactio
             "Field_Id, Description,FirstNeeded, Span,MinRank, MaxRank, DTPeriod, Scenario_Id" +
                 std::string(retention ? ", Daily_Retention, Weekly_Retention, Monthly_Retention " : " ") +
                 " ) Values ( " + id +
-                ", 1, 'Bob''s BH', SYSDATE, 3, 17, 'd', '2026-01-05', 'D', "
-                "1, 3, 24, NULL" +
-                (retention ? ", 35, NULL, NULL)" : ")"),
-            pabh + id, "execute INSERT INTO PM_PABH (Id  ) Values ( " + id + ")", range + ", 1, 1, 0, 3599)",
-            range + ", 18, 19, 61200, 68399)", "commit", "open SELECT * FROM PM_BusyHour WHERE Id = " + id}));
+                ",1,'Bob''s BH',SYSDATE,3,17,'d','2026-01-05 00:00:00','D',"
+                "1,3,24,NULL" +
+                (retention ? ",35,NULL,NULL)" : ")"),
+            pabh + id, "execute INSERT INTO PM_PABH (Id  ) Values ( " + id + ")", range + ",1,1,0,3599)",
+            range + ",18,19,61200,68399)", "commit", "open SELECT * FROM PM_BusyHour WHERE Id = " + id}));
     for (const bool required : {false, true}) {
       bh = Stored();
       bh->SetUpdateRequired(required);
@@ -104,9 +104,9 @@ TEST_F(BusyHourPersistenceTest, InsertAndUpdateWriteTheDefinitionInOneTransactio
                   ElementsAreArray(
                       Lines{"begin",
                             "execute UPDATE PM_BusyHour SET Name = 'Bob''s BH', Field_Id = 17, Description = "
-                            "'d', Changed = '" +
-                                bh->Changed().ToIso() +
-                                "', FirstNeeded = '2026-01-05', "
+                            "'d', Changed = " +
+                                db().DateLiteral(bh->Changed())->Text() +
+                                ", FirstNeeded = '2026-01-05 00:00:00', "
                                 "Span = 'D', " +
                                 (required ? "FirstAvail = " + zero + ", LastAvail = " + zero + ", " : "") +
                                 "MinRank = 1, MaxRank = 3, Scenario_Id = NULL" +
