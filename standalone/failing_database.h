@@ -33,21 +33,11 @@ class FailureInjection {
 };
 using FailureInjectionPtr = std::shared_ptr<FailureInjection>;
 
-class FailingDatabase final : public ForwardingDatabase {
+class FailingDatabase final : public ObservedDatabase {
  public:
   FailingDatabase(IDBObjectPtr inner, FailureInjectionPtr failures)
-      : ForwardingDatabase(std::move(inner)), failures_(std::move(failures)) {}
-
-  IDBRecordsetPtr OpenRecordset(std::string_view sql, int32_t timeoutSeconds = 60) override;
-  void Execute(std::string_view sql) override;
-  void ExecuteProcedure(std::string_view name, const std::vector<Variant>& values) override;
-  Variant QueryValue(std::string_view sql, const Variant& defaultValue = Variant(0)) override;
-  Variant CallFunction(std::string_view name, std::string_view argumentText) override;
-  int32_t NextSequenceNumber(std::string_view sequence) override;
-  IDBLiteralPtr SequenceLiteral(std::string_view sequence) override;
-
- private:
-  FailureInjectionPtr failures_;
+      : ObservedDatabase(std::move(inner),
+                         [failures = std::move(failures)](std::string_view) { failures->Count(); }) {}
 };
 
 class FailingProcedureCall final : public ForwardingProcedureCall {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -76,6 +77,27 @@ class ForwardingDatabase : public IDBObject {
 
  private:
   IDBObjectPtr inner_;
+};
+
+// A database object that tells a hook of each call that would reach the server, in the words of
+// the statement trace, before passing it on: the trace writes the text down, failure injection
+// counts the call.
+class ObservedDatabase : public ForwardingDatabase {
+ public:
+  using Hook = std::function<void(std::string_view callText)>;
+  ObservedDatabase(IDBObjectPtr inner, Hook before)
+      : ForwardingDatabase(std::move(inner)), before_(std::move(before)) {}
+
+  IDBRecordsetPtr OpenRecordset(std::string_view sql, int32_t timeoutSeconds = 60) override;
+  void Execute(std::string_view sql) override;
+  void ExecuteProcedure(std::string_view name, const std::vector<Variant>& values) override;
+  Variant QueryValue(std::string_view sql, const Variant& defaultValue = Variant(0)) override;
+  Variant CallFunction(std::string_view name, std::string_view argumentText) override;
+  int32_t NextSequenceNumber(std::string_view sequence) override;
+  IDBLiteralPtr SequenceLiteral(std::string_view sequence) override;
+
+ private:
+  Hook before_;
 };
 
 // The same for the procedure calls and the XML query service.

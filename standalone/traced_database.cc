@@ -15,43 +15,6 @@ void StatementTrace::Write(std::string_view line) const {
   out << line << '\n';
 }
 
-IDBRecordsetPtr TracedDatabase::OpenRecordset(std::string_view sql, int32_t timeoutSeconds) {
-  trace_->Write(sql);
-  return ForwardingDatabase::OpenRecordset(sql, timeoutSeconds);
-}
-
-void TracedDatabase::Execute(std::string_view sql) {
-  trace_->Write(sql);
-  ForwardingDatabase::Execute(sql);
-}
-
-void TracedDatabase::ExecuteProcedure(std::string_view name, const std::vector<Variant>& values) {
-  std::string line = "CALL " + std::string(name) + "(";
-  for (size_t i = 0; i < values.size(); ++i) line += (i ? "," : "") + ValueText(values[i]);
-  trace_->Write(line + ")");
-  ForwardingDatabase::ExecuteProcedure(name, values);
-}
-
-Variant TracedDatabase::QueryValue(std::string_view sql, const Variant& defaultValue) {
-  trace_->Write(sql);
-  return ForwardingDatabase::QueryValue(sql, defaultValue);
-}
-
-Variant TracedDatabase::CallFunction(std::string_view name, std::string_view argumentText) {
-  trace_->Write("SELECT " + std::string(name) + "(" + std::string(argumentText) + ")");
-  return ForwardingDatabase::CallFunction(name, argumentText);
-}
-
-int32_t TracedDatabase::NextSequenceNumber(std::string_view sequence) {
-  trace_->Write(std::string(sequence) + ".NEXTVAL");
-  return ForwardingDatabase::NextSequenceNumber(sequence);
-}
-
-IDBLiteralPtr TracedDatabase::SequenceLiteral(std::string_view sequence) {
-  trace_->Write(std::string(sequence) + ".NEXTVAL");
-  return ForwardingDatabase::SequenceLiteral(sequence);
-}
-
 void TracedProcedureCall::SetName(std::string_view routine) {
   name_ = std::string(routine);
   ForwardingProcedureCall::SetName(routine);

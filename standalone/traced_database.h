@@ -25,21 +25,11 @@ class StatementTrace {
 };
 using StatementTracePtr = std::shared_ptr<const StatementTrace>;
 
-class TracedDatabase final : public ForwardingDatabase {
+class TracedDatabase final : public ObservedDatabase {
  public:
   TracedDatabase(IDBObjectPtr inner, StatementTracePtr trace)
-      : ForwardingDatabase(std::move(inner)), trace_(std::move(trace)) {}
-
-  IDBRecordsetPtr OpenRecordset(std::string_view sql, int32_t timeoutSeconds = 60) override;
-  void Execute(std::string_view sql) override;
-  void ExecuteProcedure(std::string_view name, const std::vector<Variant>& values) override;
-  Variant QueryValue(std::string_view sql, const Variant& defaultValue = Variant(0)) override;
-  Variant CallFunction(std::string_view name, std::string_view argumentText) override;
-  int32_t NextSequenceNumber(std::string_view sequence) override;
-  IDBLiteralPtr SequenceLiteral(std::string_view sequence) override;
-
- private:
-  StatementTracePtr trace_;
+      : ObservedDatabase(std::move(inner),
+                         [trace = std::move(trace)](std::string_view text) { trace->Write(text); }) {}
 };
 
 class TracedProcedureCall final : public ForwardingProcedureCall {
