@@ -12,6 +12,7 @@
 #include "standalone/sample.h"
 #include "standalone/schema.h"
 #include "standalone/settings.h"
+#include "testing/sample.h"
 #include "standalone/sqlite_database.h"
 
 namespace ridirodev::standalone {
@@ -29,11 +30,7 @@ class StandaloneHostTest : public ::testing::Test {
     config_.settingsFile = (dir_ / "settings.xml").string();
     config_.logFile = (dir_ / "log.txt").string();
     config_.user = "planner";
-    SqliteDatabaseOptions create;
-    create.create = true;
-    SqliteDatabase db(config_.db, create);
-    CreateDictionarySchema(db.Connection()->Handle());
-    LoadSampleDictionary(db.Connection()->Handle(), {});
+    testing::SampleDatabase(config_.db);
   }
   ~StandaloneHostTest() override { fs::remove_all(dir_, ec_); }  // best effort
 

@@ -19,7 +19,7 @@
 #include "ridirodev/sql/xml_gateway.h"
 #include "standalone/host.h"
 #include "standalone/sample.h"
-#include "standalone/schema.h"
+#include "testing/sample.h"
 
 namespace ridirodev::standalone {
 namespace {
@@ -57,11 +57,7 @@ TEST(TemplateFieldConditionTest, AcceptsTheComponentsFiltersAndNothingElse) {
 std::shared_ptr<StandaloneHost> SampleHost(bool gateway) {
   StandaloneConfig config;
   config.xmlGateway = gateway;
-  config.db = ":memory:";
-  auto host = std::make_shared<StandaloneHost>(config);
-  CreateDictionarySchema(host->Sqlite()->Connection()->Handle());
-  LoadSampleDictionary(host->Sqlite()->Connection()->Handle(), {});
-  return host;
+  return testing::SampleHost(config);
 }
 
 TEST(XmlGatewayTest, TheKeySwitchesTheGatewayForTheProbe) {

@@ -10,7 +10,7 @@
 
 #include "ridirodev/core/automation_error.h"
 #include "standalone/sample.h"
-#include "standalone/schema.h"
+#include "testing/sample.h"
 
 namespace ridirodev::standalone {
 namespace {
@@ -24,12 +24,9 @@ using ::testing::ThrowsMessage;
 class RoutinesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    sqlite3_open(":memory:", &db_);
-    RegisterDictionaryFunctions(db_);
-    CreateDictionarySchema(db_);
-    LoadSampleDictionary(db_, {});
+    sample_ = testing::SampleDatabase();
+    db_ = sample_->Connection()->Handle();
   }
-  void TearDown() override { sqlite3_close(db_); }
 
   RoutineCall Run(const std::string& name, std::vector<Variant> args) {
     RoutineCall call{name, std::move(args), {}};
@@ -83,6 +80,7 @@ class RoutinesTest : public ::testing::Test {
     return call.outputs.at(1).ToString() + "|" + call.outputs.at(2).ToString();
   }
 
+  std::shared_ptr<SqliteDatabase> sample_;
   sqlite3* db_ = nullptr;
 };
 

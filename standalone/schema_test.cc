@@ -11,18 +11,25 @@
 #include "ridirodev/core/automation_error.h"
 #include "standalone/routines.h"
 #include "standalone/sample.h"
+#include "testing/sample.h"
 
 namespace ridirodev::standalone {
 namespace {
 
-// A database in memory with the dictionary functions; rows read as the texts of their first column.
+// An empty database in memory with the dictionary functions, or the sample; rows read as the
+// texts of their first column.
 class SchemaTest : public ::testing::Test {
  protected:
   SchemaTest() {
-    sqlite3_open(":memory:", &db_);
-    RegisterDictionaryFunctions(db_);
+    sqlite3_open(":memory:", &empty_);
+    RegisterDictionaryFunctions(empty_);
+    db_ = empty_;
   }
-  ~SchemaTest() override { sqlite3_close(db_); }
+  ~SchemaTest() override { sqlite3_close(empty_); }
+  void UseSample() {
+    sample_ = testing::SampleDatabase();
+    db_ = sample_->Connection()->Handle();
+  }
 
   void Exec(const std::string& sql) {
     ASSERT_EQ(sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db_);
@@ -48,6 +55,8 @@ class SchemaTest : public ::testing::Test {
                  std::to_string(entity) + " AND Name = '" + name + "'");
   }
 
+  sqlite3* empty_ = nullptr;
+  std::shared_ptr<SqliteDatabase> sample_;
   sqlite3* db_ = nullptr;
 };
 
@@ -65,8 +74,7 @@ TEST_F(SchemaTest, FailedCreationLeavesNothingBehindAndNamesTheCause) {
 }
 
 TEST_F(SchemaTest, SampleFieldsAreCoherentWithTheirQualifiers) {
-  CreateDictionarySchema(db_);
-  LoadSampleDictionary(db_, {});
+  UseSample();
   // Entity, data source, field type offered by the data source, aggregator and owner all exist.
   ExpectNoRows(
       "SELECT d.Name FROM tqd_Datasource_Field d WHERE d.Entity_Id NOT IN (SELECT Entity_Id FROM TQN_ENTITY) "
@@ -101,8 +109,7 @@ TEST_F(SchemaTest, SampleFieldsAreCoherentWithTheirQualifiers) {
 }
 
 TEST_F(SchemaTest, SampleCalculationsAreTranslatedAndTheirDependenciesResolve) {
-  CreateDictionarySchema(db_);
-  LoadSampleDictionary(db_, {});
+  UseSample();
   // Only the calculation that names a retired counter stays unresolved.
   EXPECT_EQ(Rows("SELECT Name || ':' || Status FROM tqd_Datasource_Field WHERE Field_Group_Short = 'UDC' "
                  "AND Status <> 'T'"),

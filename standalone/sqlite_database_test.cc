@@ -20,6 +20,7 @@
 #include "standalone/query_service.h"
 #include "standalone/schema.h"
 #include "testing/errors.h"
+#include "testing/sample.h"
 
 namespace ridirodev::standalone {
 namespace {
@@ -52,10 +53,7 @@ class TempDir {
 };
 
 std::shared_ptr<SqliteDatabase> NewDictionary(const std::string& path, SqliteDatabaseOptions options = {}) {
-  options.create = true;
-  auto db = std::make_shared<SqliteDatabase>(path, options);
-  CreateDictionarySchema(db->Connection()->Handle());
-  return db;
+  return testing::SampleDatabase(path, false, options);
 }
 
 TEST(SqliteDatabaseTest, SchemaQuestionsAndDatesOfExpressions) {

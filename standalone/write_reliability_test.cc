@@ -29,9 +29,9 @@
 #include "standalone/failing_database.h"
 #include "standalone/host.h"
 #include "standalone/sample.h"
-#include "standalone/schema.h"
 #include "standalone/sqlite_database.h"
 #include "standalone/support.h"
+#include "testing/sample.h"
 
 namespace ridirodev::standalone {
 namespace {
@@ -78,14 +78,11 @@ std::string Dump(sqlite3* db, bool withoutTimes = false) {
 struct SampleHost {
   explicit SampleHost(int32_t daySlots = 24) {
     StandaloneConfig config;
-    config.db = ":memory:";
     config.extendedEntityViews = true;  // a calculation's source goes through the server's label function too
     config.daySlots = daySlots;
-    host = std::make_shared<StandaloneHost>(config);
+    host = testing::SampleHost(config);
     host->Failures();
     db = host->Sqlite()->Connection()->Handle();
-    CreateDictionarySchema(db);
-    LoadSampleDictionary(db, {});
     host->SupportServices()->SetLogStream(log);
   }
   int32_t FieldId(const std::string& name) {

@@ -12,8 +12,8 @@
 
 #include "ridirodev/core/automation_error.h"
 #include "standalone/sample.h"
-#include "standalone/schema.h"
 #include "standalone/sqlite_database.h"
+#include "testing/sample.h"
 
 namespace ridirodev::standalone {
 namespace {
@@ -29,11 +29,7 @@ class WritersTest : public ::testing::Test {
     std::string pattern = (fs::temp_directory_path() / "ridirodev_writers_XXXXXX").string();
     dir_ = mkdtemp(pattern.data());
     path_ = (dir_ / "dict.db").string();
-    SqliteDatabaseOptions options;
-    options.create = true;
-    SqliteDatabase db(path_, options);
-    CreateDictionarySchema(db.Connection()->Handle());
-    LoadSampleDictionary(db.Connection()->Handle(), {});
+    testing::SampleDatabase(path_);
   }
   ~WritersTest() override { fs::remove_all(dir_); }
 

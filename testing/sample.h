@@ -1,0 +1,27 @@
+#pragma once
+
+// The sample dictionary for the tests of the standalone host and the tool: a host over it in
+// memory, or a bare database object over it. Its own target, so that the component's tests
+// need no standalone host.
+
+#include <memory>
+#include <string>
+
+#include "standalone/config.h"
+#include "standalone/host.h"
+#include "standalone/sqlite_database.h"
+
+namespace ridirodev::testing {
+
+// A host over the sample in a database of its own in memory (config.db is replaced). The
+// database is opened, but nothing is handed out yet: failure injection and the trace may still
+// be asked for.
+std::shared_ptr<standalone::StandaloneHost> SampleHost(standalone::StandaloneConfig config = {});
+
+// A dictionary database at path, created with the schema and, unless withSample is false, the
+// sample.
+std::shared_ptr<standalone::SqliteDatabase> SampleDatabase(const std::string& path = ":memory:",
+                                                           bool withSample = true,
+                                                           standalone::SqliteDatabaseOptions options = {});
+
+}  // namespace ridirodev::testing
