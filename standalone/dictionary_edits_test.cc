@@ -55,9 +55,7 @@ std::string Names(const CFieldsPtr& flds) {
 class DictionaryEditsTest : public ::testing::Test {
  protected:
   explicit DictionaryEditsTest(std::string answer = "") {
-    StandaloneConfig config;
-    config.messageBoxAnswer = std::move(answer);
-    host_ = testing::SampleHost(config);
+    host_ = testing::SampleHost([&](auto& c) { c.messageBoxAnswer = std::move(answer); });
     scope_.emplace(host_);
     connection_ = GRidirodev::FieldUpdates()->FieldsChange.Connect(
         [this](int32_t entity, const CFieldsPtr& flds, EAction action) {

@@ -54,15 +54,9 @@ TEST(TemplateFieldConditionTest, AcceptsTheComponentsFiltersAndNothingElse) {
   }
 }
 
-std::shared_ptr<StandaloneHost> SampleHost(bool gateway) {
-  StandaloneConfig config;
-  config.xmlGateway = gateway;
-  return testing::SampleHost(config);
-}
-
 TEST(XmlGatewayTest, TheKeySwitchesTheGatewayForTheProbe) {
   for (bool on : {false, true}) {
-    MRidirodevScope scope(SampleHost(on));
+    MRidirodevScope scope(testing::SampleHost([&](auto& c) { c.xmlGateway = on; }));
     GRidirodev::AppGroupTemplates();
     EXPECT_EQ(scope.State().flags.xmlGatewayAvailable, on);
   }
@@ -90,7 +84,7 @@ std::map<std::string, std::string> Describe(const CFields& fields,
 }
 
 TEST(XmlGatewayTest, GivesTheFieldsTheSqlLoadGives) {
-  MRidirodevScope scope(SampleHost(true));
+  MRidirodevScope scope(testing::SampleHost([](auto& c) { c.xmlGateway = true; }));
   bool& gateway = scope.State().flags.xmlGatewayAvailable;
   for (const std::string app : {"Traffic", "Client"}) {
     CAppGroupTemplatePtr tpl = GRidirodev::AppGroupTemplate(app);

@@ -21,12 +21,14 @@ namespace {
 class SchemaTest : public ::testing::Test {
  protected:
   SchemaTest() {
-    sqlite3_open(":memory:", &empty_);
-    RegisterDictionaryFunctions(empty_);
-    db_ = empty_;
+    sqlite3_open(":memory:", &db_);
+    RegisterDictionaryFunctions(db_);
   }
-  ~SchemaTest() override { sqlite3_close(empty_); }
+  ~SchemaTest() override {
+    if (!sample_) sqlite3_close(db_);
+  }
   void UseSample() {
+    sqlite3_close(db_);
     sample_ = testing::SampleDatabase();
     db_ = sample_->Connection()->Handle();
   }
@@ -55,7 +57,6 @@ class SchemaTest : public ::testing::Test {
                  std::to_string(entity) + " AND Name = '" + name + "'");
   }
 
-  sqlite3* empty_ = nullptr;
   std::shared_ptr<SqliteDatabase> sample_;
   sqlite3* db_ = nullptr;
 };

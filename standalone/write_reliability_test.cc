@@ -77,10 +77,11 @@ std::string Dump(sqlite3* db, bool withoutTimes = false) {
 // An in-memory sample host whose error reports the test reads.
 struct SampleHost {
   explicit SampleHost(int32_t daySlots = 24) {
-    StandaloneConfig config;
-    config.extendedEntityViews = true;  // a calculation's source goes through the server's label function too
-    config.daySlots = daySlots;
-    host = testing::SampleHost(config);
+    // With extended views a calculation's source goes through the server's label function too.
+    host = testing::SampleHost([&](auto& c) {
+      c.extendedEntityViews = true;
+      c.daySlots = daySlots;
+    });
     host->Failures();
     db = host->Sqlite()->Connection()->Handle();
     host->SupportServices()->SetLogStream(log);

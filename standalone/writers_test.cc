@@ -14,6 +14,7 @@
 #include "standalone/sample.h"
 #include "standalone/sqlite_database.h"
 #include "testing/sample.h"
+#include "testing/temp_dir.h"
 
 namespace ridirodev::standalone {
 namespace {
@@ -26,12 +27,9 @@ using ::testing::ThrowsMessage;
 class WritersTest : public ::testing::Test {
  protected:
   WritersTest() {
-    std::string pattern = (fs::temp_directory_path() / "ridirodev_writers_XXXXXX").string();
-    dir_ = mkdtemp(pattern.data());
     path_ = (dir_ / "dict.db").string();
     testing::SampleDatabase(path_);
   }
-  ~WritersTest() override { fs::remove_all(dir_); }
 
   // Runs sql on a connection of its own, as another program would.
   void Raw(const std::string& sql) {
@@ -41,7 +39,7 @@ class WritersTest : public ::testing::Test {
     sqlite3_close(db);
   }
 
-  fs::path dir_;
+  testing::TempDir dir_;
   std::string path_;
 };
 

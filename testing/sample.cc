@@ -13,6 +13,12 @@ std::shared_ptr<standalone::StandaloneHost> SampleHost(standalone::StandaloneCon
   return host;
 }
 
+std::shared_ptr<standalone::StandaloneHost> SampleHost(const std::function<void(standalone::StandaloneConfig&)>& set) {
+  standalone::StandaloneConfig config;
+  set(config);
+  return SampleHost(config);
+}
+
 std::shared_ptr<standalone::SqliteDatabase> SampleDatabase(const std::string& path, bool withSample,
                                                            standalone::SqliteDatabaseOptions options) {
   options.create = true;

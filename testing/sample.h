@@ -4,6 +4,7 @@
 // memory, or a bare database object over it. Its own target, so that the component's tests
 // need no standalone host.
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -17,6 +18,8 @@ namespace ridirodev::testing {
 // database is opened, but nothing is handed out yet: failure injection and the trace may still
 // be asked for.
 std::shared_ptr<standalone::StandaloneHost> SampleHost(standalone::StandaloneConfig config = {});
+// The same, with the configuration changed by set first: SampleHost([](auto& c) { c.trace = true; }).
+std::shared_ptr<standalone::StandaloneHost> SampleHost(const std::function<void(standalone::StandaloneConfig&)>& set);
 
 // A dictionary database at path, created with the schema and, unless withSample is false, the
 // sample.

@@ -15,6 +15,7 @@
 #include "ridirodev/frame/state.h"
 #include "standalone/host.h"
 #include "standalone/sqlite_database.h"
+#include "testing/temp_dir.h"
 #include "tools/command_test_support.h"
 #include "tools/database_commands.h"
 
@@ -31,9 +32,7 @@ using ::testing::StartsWith;
 class BusyHourCommandsTest : public ::testing::Test {
  protected:
   BusyHourCommandsTest() {
-    standalone::StandaloneConfig config;
-    config.messageBoxAnswer = "yes";
-    host_ = SampleHost(config);
+    host_ = SampleHost([](auto& c) { c.messageBoxAnswer = "yes"; });
     scope_.emplace(host_);
     old_ = std::cerr.rdbuf(boxes_.rdbuf());
   }
@@ -191,12 +190,8 @@ TEST_F(BusyHourCommandsTest, RefusedCommandLinesWriteNothing) {
 // Two users add one name at one entity at once: the name check of each passes before the other
 // has stored anything.
 TEST(BusyHourNameRaceTest, TheSecondAddFailsAsTheNameCheckWould) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "ridirodev_bh_race_XXXXXX").string();
-  const struct Dir {
-    std::filesystem::path path;
-    ~Dir() { std::filesystem::remove_all(path); }  // last, with the database's log files
-  } dir{mkdtemp(pattern.data())};
-  const std::filesystem::path db = dir.path / "dict.db";
+  const testing::TempDir dir;  // removed last, with the database's log files
+  const std::filesystem::path db = dir / "dict.db";
   std::ostringstream out;
   InitDatabase({db, true, 0, true}, out);
   sqlite3* other = nullptr;
@@ -264,10 +259,8 @@ TEST_F(BusyHourCommandsTest, DeletesAskAboutReportsReachABusyHourWhoseFieldIsGon
   }
   EXPECT_THAT(boxes_.str(), HasSubstr("[Delete busy hours]"));
 
-  standalone::StandaloneConfig no;
-  no.messageBoxAnswer = "no";
   scope_.reset();
-  host_ = SampleHost(no);
+  host_ = SampleHost([](auto& c) { c.messageBoxAnswer = "no"; });
   scope_.emplace(host_);
   EXPECT_THAT(
       Run([](auto& out) { DeleteBusyHours("", {"Sector Weekly Traffic BH"}, out); }),
