@@ -38,18 +38,8 @@ class RoutinesTest : public ::testing::Test {
   }
   // The first row, columns joined by '|', nulls as "NULL".
   std::string Value(const std::string& sql) {
-    sqlite3_stmt* stmt = nullptr;
-    EXPECT_EQ(sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK) << sqlite3_errmsg(db_);
-    std::string row = "<no row>";
-    if (stmt && sqlite3_step(stmt) == SQLITE_ROW) {
-      row.clear();
-      for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-        row += (i ? "|" : "") + std::string(text ? text : "NULL");
-      }
-    }
-    sqlite3_finalize(stmt);
-    return row;
+    const auto rows = testing::Rows(db_, sql);
+    return rows.empty() ? "<no row>" : rows.front();
   }
   int64_t Count(const std::string& sql) { return std::stoll(Value("SELECT count(*) FROM " + sql)); }
 

@@ -16,8 +16,7 @@
 namespace ridirodev::standalone {
 namespace {
 
-// An empty database in memory with the dictionary functions, or the sample; rows read as the
-// texts of their first column.
+// An empty database in memory with the dictionary functions, or the sample.
 class SchemaTest : public ::testing::Test {
  protected:
   SchemaTest() {
@@ -36,17 +35,7 @@ class SchemaTest : public ::testing::Test {
   void Exec(const std::string& sql) {
     ASSERT_EQ(sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db_);
   }
-  std::vector<std::string> Rows(const std::string& sql) {
-    sqlite3_stmt* stmt = nullptr;
-    std::vector<std::string> rows;
-    EXPECT_EQ(sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK) << sqlite3_errmsg(db_);
-    while (stmt && sqlite3_step(stmt) == SQLITE_ROW) {
-      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-      rows.emplace_back(text ? text : "NULL");
-    }
-    sqlite3_finalize(stmt);
-    return rows;
-  }
+  std::vector<std::string> Rows(const std::string& sql) { return testing::Rows(db_, sql); }
   std::string Value(const std::string& sql) {
     const auto rows = Rows(sql);
     return rows.empty() ? "<no row>" : rows.front();

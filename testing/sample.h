@@ -7,10 +7,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "standalone/config.h"
 #include "standalone/host.h"
 #include "standalone/sqlite_database.h"
+
+struct sqlite3;
 
 namespace ridirodev::testing {
 
@@ -26,5 +29,9 @@ std::shared_ptr<standalone::StandaloneHost> SampleHost(const std::function<void(
 std::shared_ptr<standalone::SqliteDatabase> SampleDatabase(const std::string& path = ":memory:",
                                                            bool withSample = true,
                                                            standalone::SqliteDatabaseOptions options = {});
+
+// The rows of sql's result as texts, columns joined by '|', nulls as null; a statement that does
+// not prepare fails the test.
+std::vector<std::string> Rows(sqlite3* db, const std::string& sql, const std::string& null = "NULL");
 
 }  // namespace ridirodev::testing

@@ -106,13 +106,8 @@ TEST_F(BusyHourCommandsTest, RefusedWritesFailTheCommandAndTheTableSaysWhatWasDo
 TEST_F(BusyHourCommandsTest, NewHoursOrRanksAskForResultsAgain) {
   sqlite3* db = host_->Sqlite()->Connection()->Handle();
   auto firstAvail = [db] {
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, "SELECT FirstAvail FROM PM_BusyHour WHERE Id = 1", -1, &stmt, nullptr);
-    std::string value = sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_text(stmt, 0)
-                            ? reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))
-                            : "<null>";
-    sqlite3_finalize(stmt);
-    return value;
+    const auto rows = testing::Rows(db, "SELECT FirstAvail FROM PM_BusyHour WHERE Id = 1", "<null>");
+    return rows.empty() ? "<null>" : rows.front();
   };
   const std::string stored = firstAvail();
   ASSERT_THAT(stored, Not(HasSubstr("1899")));
