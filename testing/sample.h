@@ -1,15 +1,14 @@
 #pragma once
 
 // The sample dictionary for the tests of the standalone host and the tool: a host over it in
-// memory, or a bare database object over it. Its own target, so that the component's tests
-// need no standalone host.
+// memory, a bare database object over it, and a reader of query results. Its own target, so
+// that the component's tests never link the standalone host.
 
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "standalone/config.h"
 #include "standalone/host.h"
 #include "standalone/sqlite_database.h"
 
