@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "standalone/query_service.h"
-#include "standalone/schema.h"
 #include "standalone/sqlite_database.h"
 #include "testing/errors.h"
+#include "testing/sample.h"
 #include "testing/test_host.h"
 
 namespace ridirodev {
@@ -40,7 +40,6 @@ struct SqliteEngine {
   static constexpr int32_t kBadSql = standalone::kDatabaseError;
 
   SqliteEngine() {
-    standalone::CreateDictionarySchema(db->Connection()->Handle());
     db->Execute("CREATE TABLE t (ID INTEGER, NAME VARCHAR2(20), WHEN_DONE DATE)");
   }
   IDBObject& Db() { return *db; }
@@ -52,7 +51,7 @@ struct SqliteEngine {
   }
   void ScriptStatus() {}  // the routine runs
 
-  std::shared_ptr<standalone::SqliteDatabase> db = std::make_shared<standalone::SqliteDatabase>(":memory:");
+  std::shared_ptr<standalone::SqliteDatabase> db = testing::SampleDatabase(":memory:", false);
   standalone::SqliteXmlQueryService service{db};
 };
 

@@ -28,6 +28,7 @@
 #include "standalone/folders.h"
 #include "standalone/host.h"
 #include "standalone/sample.h"
+#include "testing/sample.h"
 #include "standalone/schema.h"
 #include "standalone/sqlite_database.h"
 
@@ -54,12 +55,7 @@ std::string Names(const CFieldsPtr& flds) {
 class DictionaryEditsTest : public ::testing::Test {
  protected:
   explicit DictionaryEditsTest(std::string answer = "") {
-    StandaloneConfig config;
-    config.db = ":memory:";
-    config.messageBoxAnswer = std::move(answer);
-    host_ = std::make_shared<StandaloneHost>(config);
-    CreateDictionarySchema(host_->Sqlite()->Connection()->Handle());
-    LoadSampleDictionary(host_->Sqlite()->Connection()->Handle(), {});
+    host_ = testing::SampleHost([&](auto& c) { c.messageBoxAnswer = std::move(answer); });
     scope_.emplace(host_);
     connection_ = GRidirodev::FieldUpdates()->FieldsChange.Connect(
         [this](int32_t entity, const CFieldsPtr& flds, EAction action) {

@@ -2,17 +2,16 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "ridirodev/frame/state.h"
-#include "standalone/sample.h"
-#include "standalone/schema.h"
 #include "standalone/settings.h"
 #include "standalone/sqlite_database.h"
+#include "testing/sample.h"
+#include "testing/temp_dir.h"
 
 namespace ridirodev::standalone {
 namespace {
@@ -23,22 +22,14 @@ using ::testing::HasSubstr;
 class StandaloneHostTest : public ::testing::Test {
  protected:
   StandaloneHostTest() {
-    std::string pattern = (fs::temp_directory_path() / "ridirodev_host_XXXXXX").string();
-    dir_ = mkdtemp(pattern.data());
     config_.db = (dir_ / "dict.db").string();
     config_.settingsFile = (dir_ / "settings.xml").string();
     config_.logFile = (dir_ / "log.txt").string();
     config_.user = "planner";
-    SqliteDatabaseOptions create;
-    create.create = true;
-    SqliteDatabase db(config_.db, create);
-    CreateDictionarySchema(db.Connection()->Handle());
-    LoadSampleDictionary(db.Connection()->Handle(), {});
+    testing::SampleDatabase(config_.db);
   }
-  ~StandaloneHostTest() override { fs::remove_all(dir_, ec_); }  // best effort
 
-  fs::path dir_;
-  std::error_code ec_;
+  testing::TempDir dir_;
   StandaloneConfig config_;
 };
 

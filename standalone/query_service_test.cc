@@ -19,7 +19,7 @@
 #include "ridirodev/sql/xml_gateway.h"
 #include "standalone/host.h"
 #include "standalone/sample.h"
-#include "standalone/schema.h"
+#include "testing/sample.h"
 
 namespace ridirodev::standalone {
 namespace {
@@ -54,19 +54,9 @@ TEST(TemplateFieldConditionTest, AcceptsTheComponentsFiltersAndNothingElse) {
   }
 }
 
-std::shared_ptr<StandaloneHost> SampleHost(bool gateway) {
-  StandaloneConfig config;
-  config.xmlGateway = gateway;
-  config.db = ":memory:";
-  auto host = std::make_shared<StandaloneHost>(config);
-  CreateDictionarySchema(host->Sqlite()->Connection()->Handle());
-  LoadSampleDictionary(host->Sqlite()->Connection()->Handle(), {});
-  return host;
-}
-
 TEST(XmlGatewayTest, TheKeySwitchesTheGatewayForTheProbe) {
   for (bool on : {false, true}) {
-    MRidirodevScope scope(SampleHost(on));
+    MRidirodevScope scope(testing::SampleHost([&](auto& c) { c.xmlGateway = on; }));
     GRidirodev::AppGroupTemplates();
     EXPECT_EQ(scope.State().flags.xmlGatewayAvailable, on);
   }
@@ -94,7 +84,7 @@ std::map<std::string, std::string> Describe(const CFields& fields,
 }
 
 TEST(XmlGatewayTest, GivesTheFieldsTheSqlLoadGives) {
-  MRidirodevScope scope(SampleHost(true));
+  MRidirodevScope scope(testing::SampleHost([](auto& c) { c.xmlGateway = true; }));
   bool& gateway = scope.State().flags.xmlGatewayAvailable;
   for (const std::string app : {"Traffic", "Client"}) {
     CAppGroupTemplatePtr tpl = GRidirodev::AppGroupTemplate(app);

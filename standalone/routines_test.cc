@@ -10,7 +10,7 @@
 
 #include "ridirodev/core/automation_error.h"
 #include "standalone/sample.h"
-#include "standalone/schema.h"
+#include "testing/sample.h"
 
 namespace ridirodev::standalone {
 namespace {
@@ -24,12 +24,9 @@ using ::testing::ThrowsMessage;
 class RoutinesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    sqlite3_open(":memory:", &db_);
-    RegisterDictionaryFunctions(db_);
-    CreateDictionarySchema(db_);
-    LoadSampleDictionary(db_, {});
+    sample_ = testing::SampleDatabase();
+    db_ = sample_->Connection()->Handle();
   }
-  void TearDown() override { sqlite3_close(db_); }
 
   RoutineCall Run(const std::string& name, std::vector<Variant> args) {
     RoutineCall call{name, std::move(args), {}};
@@ -41,18 +38,8 @@ class RoutinesTest : public ::testing::Test {
   }
   // The first row, columns joined by '|', nulls as "NULL".
   std::string Value(const std::string& sql) {
-    sqlite3_stmt* stmt = nullptr;
-    EXPECT_EQ(sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK) << sqlite3_errmsg(db_);
-    std::string row = "<no row>";
-    if (stmt && sqlite3_step(stmt) == SQLITE_ROW) {
-      row.clear();
-      for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-        row += (i ? "|" : "") + std::string(text ? text : "NULL");
-      }
-    }
-    sqlite3_finalize(stmt);
-    return row;
+    const auto rows = testing::Rows(db_, sql);
+    return rows.empty() ? "<no row>" : rows.front();
   }
   int64_t Count(const std::string& sql) { return std::stoll(Value("SELECT count(*) FROM " + sql)); }
 
@@ -83,6 +70,7 @@ class RoutinesTest : public ::testing::Test {
     return call.outputs.at(1).ToString() + "|" + call.outputs.at(2).ToString();
   }
 
+  std::shared_ptr<SqliteDatabase> sample_;
   sqlite3* db_ = nullptr;
 };
 

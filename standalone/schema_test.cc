@@ -11,33 +11,31 @@
 #include "ridirodev/core/automation_error.h"
 #include "standalone/routines.h"
 #include "standalone/sample.h"
+#include "testing/sample.h"
 
 namespace ridirodev::standalone {
 namespace {
 
-// A database in memory with the dictionary functions; rows read as the texts of their first column.
+// An empty database in memory with the dictionary functions, or the sample.
 class SchemaTest : public ::testing::Test {
  protected:
   SchemaTest() {
     sqlite3_open(":memory:", &db_);
     RegisterDictionaryFunctions(db_);
   }
-  ~SchemaTest() override { sqlite3_close(db_); }
+  ~SchemaTest() override {
+    if (!sample_) sqlite3_close(db_);
+  }
+  void UseSample() {
+    sqlite3_close(db_);
+    sample_ = testing::SampleDatabase();
+    db_ = sample_->Connection()->Handle();
+  }
 
   void Exec(const std::string& sql) {
     ASSERT_EQ(sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db_);
   }
-  std::vector<std::string> Rows(const std::string& sql) {
-    sqlite3_stmt* stmt = nullptr;
-    std::vector<std::string> rows;
-    EXPECT_EQ(sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK) << sqlite3_errmsg(db_);
-    while (stmt && sqlite3_step(stmt) == SQLITE_ROW) {
-      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-      rows.emplace_back(text ? text : "NULL");
-    }
-    sqlite3_finalize(stmt);
-    return rows;
-  }
+  std::vector<std::string> Rows(const std::string& sql) { return testing::Rows(db_, sql); }
   std::string Value(const std::string& sql) {
     const auto rows = Rows(sql);
     return rows.empty() ? "<no row>" : rows.front();
@@ -48,6 +46,7 @@ class SchemaTest : public ::testing::Test {
                  std::to_string(entity) + " AND Name = '" + name + "'");
   }
 
+  std::shared_ptr<SqliteDatabase> sample_;
   sqlite3* db_ = nullptr;
 };
 
@@ -65,8 +64,7 @@ TEST_F(SchemaTest, FailedCreationLeavesNothingBehindAndNamesTheCause) {
 }
 
 TEST_F(SchemaTest, SampleFieldsAreCoherentWithTheirQualifiers) {
-  CreateDictionarySchema(db_);
-  LoadSampleDictionary(db_, {});
+  UseSample();
   // Entity, data source, field type offered by the data source, aggregator and owner all exist.
   ExpectNoRows(
       "SELECT d.Name FROM tqd_Datasource_Field d WHERE d.Entity_Id NOT IN (SELECT Entity_Id FROM TQN_ENTITY) "
@@ -101,8 +99,7 @@ TEST_F(SchemaTest, SampleFieldsAreCoherentWithTheirQualifiers) {
 }
 
 TEST_F(SchemaTest, SampleCalculationsAreTranslatedAndTheirDependenciesResolve) {
-  CreateDictionarySchema(db_);
-  LoadSampleDictionary(db_, {});
+  UseSample();
   // Only the calculation that names a retired counter stays unresolved.
   EXPECT_EQ(Rows("SELECT Name || ':' || Status FROM tqd_Datasource_Field WHERE Field_Group_Short = 'UDC' "
                  "AND Status <> 'T'"),

@@ -2,7 +2,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,6 +11,7 @@
 #include "ridirodev/core/automation_error.h"
 #include "standalone/support.h"
 #include "testing/errors.h"
+#include "testing/temp_dir.h"
 
 namespace ridirodev::standalone {
 namespace {
@@ -30,12 +30,8 @@ std::string Doc(std::string_view settings) {
 class SettingsFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char dirTemplate[] = "/tmp/ridirodev_settings_XXXXXX";
-    ASSERT_NE(mkdtemp(dirTemplate), nullptr);
-    dir_ = dirTemplate;
     file_ = dir_ / "sub" / "settings.xml";  // the folder is made on first save
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   void Write(const fs::path& p, std::string_view text) {
     fs::create_directories(p.parent_path());
@@ -55,7 +51,7 @@ class SettingsFileTest : public ::testing::Test {
     EXPECT_THAT(open, ThrowsMessage<AutomationError>(AllOf(HasSubstr(file_.string()), HasSubstr(reason))));
   }
 
-  fs::path dir_;
+  testing::TempDir dir_;
   fs::path file_;
 };
 

@@ -20,6 +20,8 @@
 #include "standalone/query_service.h"
 #include "standalone/schema.h"
 #include "testing/errors.h"
+#include "testing/sample.h"
+#include "testing/temp_dir.h"
 
 namespace ridirodev::standalone {
 namespace {
@@ -37,25 +39,10 @@ std::string ReadFile(const fs::path& file) {
   return text.str();
 }
 
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "ridirodev_db_XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempDir() { fs::remove_all(path_, ec_); }  // best effort
-  fs::path operator/(const char* name) const { return path_ / name; }
-
- private:
-  fs::path path_;
-  std::error_code ec_;
-};
+using testing::TempDir;
 
 std::shared_ptr<SqliteDatabase> NewDictionary(const std::string& path, SqliteDatabaseOptions options = {}) {
-  options.create = true;
-  auto db = std::make_shared<SqliteDatabase>(path, options);
-  CreateDictionarySchema(db->Connection()->Handle());
-  return db;
+  return testing::SampleDatabase(path, false, options);
 }
 
 TEST(SqliteDatabaseTest, SchemaQuestionsAndDatesOfExpressions) {

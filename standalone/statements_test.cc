@@ -17,8 +17,8 @@
 #include "ridirodev/sql/dictionary_statements.h"
 #include "standalone/query_service.h"
 #include "standalone/sample.h"
-#include "standalone/schema.h"
 #include "standalone/sqlite_database.h"
+#include "testing/sample.h"
 
 namespace ridirodev::standalone {
 namespace {
@@ -83,11 +83,7 @@ struct Case {
 class StatementsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SqliteDatabaseOptions options;
-    options.create = true;
-    db_ = std::make_shared<SqliteDatabase>(":memory:", options);
-    CreateDictionarySchema(db_->Connection()->Handle());
-    LoadSampleDictionary(db_->Connection()->Handle(), {});
+    db_ = testing::SampleDatabase();
     xml_ = std::make_shared<SqliteXmlQueryService>(db_);
   }
 

@@ -29,37 +29,22 @@
 #include "standalone/failing_database.h"
 #include "standalone/host.h"
 #include "standalone/sample.h"
-#include "standalone/schema.h"
 #include "standalone/sqlite_database.h"
 #include "standalone/support.h"
+#include "testing/sample.h"
 
 namespace ridirodev::standalone {
 namespace {
 
 constexpr const char* kInjected = "injected failure";
 
-std::vector<std::string> Column(sqlite3* db, const std::string& sql) {
-  std::vector<std::string> out;
-  sqlite3_stmt* stmt = nullptr;
-  EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK) << sql;
-  while (sqlite3_step(stmt) == SQLITE_ROW) {
-    std::string row;
-    for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-      row += (text ? std::string(text) : "<null>") + "|";
-    }
-    out.push_back(std::move(row));
-  }
-  sqlite3_finalize(stmt);
-  return out;
-}
+std::vector<std::string> Column(sqlite3* db, const std::string& sql) { return testing::Rows(db, sql, "<null>"); }
 
 // Every row of every table, sorted: equal dumps, equal databases. Without times, the times the
 // routines stamp with the clock are left out, so that two runs of a save compare equal.
 std::string Dump(sqlite3* db, bool withoutTimes = false) {
   std::string out;
-  for (const std::string& table : Column(db, "SELECT name FROM sqlite_master WHERE type = 'table'")) {
-    const std::string name = table.substr(0, table.size() - 1);
+  for (const std::string& name : Column(db, "SELECT name FROM sqlite_master WHERE type = 'table'")) {
     std::vector<std::string> rows = Column(db, "SELECT * FROM \"" + name + "\"");
     std::sort(rows.begin(), rows.end());
     out += "== " + name + "\n";
@@ -77,15 +62,13 @@ std::string Dump(sqlite3* db, bool withoutTimes = false) {
 // An in-memory sample host whose error reports the test reads.
 struct SampleHost {
   explicit SampleHost(int32_t daySlots = 24) {
-    StandaloneConfig config;
-    config.db = ":memory:";
-    config.extendedEntityViews = true;  // a calculation's source goes through the server's label function too
-    config.daySlots = daySlots;
-    host = std::make_shared<StandaloneHost>(config);
+    // With extended views a calculation's source goes through the server's label function too.
+    host = testing::SampleHost([&](auto& c) {
+      c.extendedEntityViews = true;
+      c.daySlots = daySlots;
+    });
     host->Failures();
     db = host->Sqlite()->Connection()->Handle();
-    CreateDictionarySchema(db);
-    LoadSampleDictionary(db, {});
     host->SupportServices()->SetLogStream(log);
   }
   int32_t FieldId(const std::string& name) {
@@ -174,7 +157,7 @@ TEST(UdcReliabilityTest, AFailureAtAnyStepLeavesTheDictionaryAsBeforeOrWhole) {
     if (fld) {  // each in its own column
       EXPECT_EQ(Column(h.db, "SELECT Complex, weight_field_id FROM TQD_UDC_DEF WHERE Field_Id = " +
                                  std::to_string(fld->Id())),
-                std::vector<std::string>{"SUM(AVG)|" + std::to_string(h.FieldId("Call_Attempts")) + "|"});
+                std::vector<std::string>{"SUM(AVG)|" + std::to_string(h.FieldId("Call_Attempts"))});
     }
     const std::string saved = Dump(h.db, true);
     ASSERT_NE(saved, Dump(pristine.Db(), true)) << op.name;

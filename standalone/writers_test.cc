@@ -12,8 +12,9 @@
 
 #include "ridirodev/core/automation_error.h"
 #include "standalone/sample.h"
-#include "standalone/schema.h"
 #include "standalone/sqlite_database.h"
+#include "testing/sample.h"
+#include "testing/temp_dir.h"
 
 namespace ridirodev::standalone {
 namespace {
@@ -26,16 +27,9 @@ using ::testing::ThrowsMessage;
 class WritersTest : public ::testing::Test {
  protected:
   WritersTest() {
-    std::string pattern = (fs::temp_directory_path() / "ridirodev_writers_XXXXXX").string();
-    dir_ = mkdtemp(pattern.data());
     path_ = (dir_ / "dict.db").string();
-    SqliteDatabaseOptions options;
-    options.create = true;
-    SqliteDatabase db(path_, options);
-    CreateDictionarySchema(db.Connection()->Handle());
-    LoadSampleDictionary(db.Connection()->Handle(), {});
+    testing::SampleDatabase(path_);
   }
-  ~WritersTest() override { fs::remove_all(dir_); }
 
   // Runs sql on a connection of its own, as another program would.
   void Raw(const std::string& sql) {
@@ -45,7 +39,7 @@ class WritersTest : public ::testing::Test {
     sqlite3_close(db);
   }
 
-  fs::path dir_;
+  testing::TempDir dir_;
   std::string path_;
 };
 

@@ -15,6 +15,7 @@
 #include "ridirodev/frame/state.h"
 #include "standalone/host.h"
 #include "standalone/sqlite_database.h"
+#include "testing/temp_dir.h"
 #include "tools/command_test_support.h"
 #include "tools/database_commands.h"
 
@@ -31,9 +32,7 @@ using ::testing::StartsWith;
 class BusyHourCommandsTest : public ::testing::Test {
  protected:
   BusyHourCommandsTest() {
-    standalone::StandaloneConfig config;
-    config.messageBoxAnswer = "yes";
-    host_ = SampleHost(config);
+    host_ = SampleHost([](auto& c) { c.messageBoxAnswer = "yes"; });
     scope_.emplace(host_);
     old_ = std::cerr.rdbuf(boxes_.rdbuf());
   }
@@ -107,13 +106,8 @@ TEST_F(BusyHourCommandsTest, RefusedWritesFailTheCommandAndTheTableSaysWhatWasDo
 TEST_F(BusyHourCommandsTest, NewHoursOrRanksAskForResultsAgain) {
   sqlite3* db = host_->Sqlite()->Connection()->Handle();
   auto firstAvail = [db] {
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, "SELECT FirstAvail FROM PM_BusyHour WHERE Id = 1", -1, &stmt, nullptr);
-    std::string value = sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_text(stmt, 0)
-                            ? reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))
-                            : "<null>";
-    sqlite3_finalize(stmt);
-    return value;
+    const auto rows = testing::Rows(db, "SELECT FirstAvail FROM PM_BusyHour WHERE Id = 1", "<null>");
+    return rows.empty() ? "<null>" : rows.front();
   };
   const std::string stored = firstAvail();
   ASSERT_THAT(stored, Not(HasSubstr("1899")));
@@ -191,12 +185,8 @@ TEST_F(BusyHourCommandsTest, RefusedCommandLinesWriteNothing) {
 // Two users add one name at one entity at once: the name check of each passes before the other
 // has stored anything.
 TEST(BusyHourNameRaceTest, TheSecondAddFailsAsTheNameCheckWould) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "ridirodev_bh_race_XXXXXX").string();
-  const struct Dir {
-    std::filesystem::path path;
-    ~Dir() { std::filesystem::remove_all(path); }  // last, with the database's log files
-  } dir{mkdtemp(pattern.data())};
-  const std::filesystem::path db = dir.path / "dict.db";
+  const testing::TempDir dir;  // removed last, with the database's log files
+  const std::filesystem::path db = dir / "dict.db";
   std::ostringstream out;
   InitDatabase({db, true, 0, true}, out);
   sqlite3* other = nullptr;
@@ -264,10 +254,8 @@ TEST_F(BusyHourCommandsTest, DeletesAskAboutReportsReachABusyHourWhoseFieldIsGon
   }
   EXPECT_THAT(boxes_.str(), HasSubstr("[Delete busy hours]"));
 
-  standalone::StandaloneConfig no;
-  no.messageBoxAnswer = "no";
   scope_.reset();
-  host_ = SampleHost(no);
+  host_ = SampleHost([](auto& c) { c.messageBoxAnswer = "no"; });
   scope_.emplace(host_);
   EXPECT_THAT(
       Run([](auto& out) { DeleteBusyHours("", {"Sector Weekly Traffic BH"}, out); }),

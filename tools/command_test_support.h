@@ -1,6 +1,6 @@
 #pragma once
 
-// What the command tests share: a host over the sample dictionary, the tool's command line
+// What the command tests share: the sample host (testing/sample.h), the tool's command line
 // (CLI11 and the table of commands), and a command's output or its error.
 
 #include <CLI/CLI.hpp>
@@ -14,21 +14,14 @@
 #include "ridirodev/core/automation_error.h"
 #include "standalone/host.h"
 #include "standalone/sample.h"
-#include "standalone/schema.h"
 #include "standalone/sqlite_database.h"
+#include "testing/sample.h"
 #include "tools/commands.h"
 #include "tools/input_checks.h"
 
 namespace ridirodev::tool {
 
-// A host over the sample dictionary in a database of its own in memory.
-inline std::shared_ptr<standalone::StandaloneHost> SampleHost(standalone::StandaloneConfig config = {}) {
-  config.db = ":memory:";
-  auto host = std::make_shared<standalone::StandaloneHost>(config);
-  standalone::CreateDictionarySchema(host->Sqlite()->Connection()->Handle());
-  standalone::LoadSampleDictionary(host->Sqlite()->Connection()->Handle(), {});
-  return host;
-}
+using testing::SampleHost;
 
 // What command printed, followed by "error: " and the description of the error it raised, if
 // it raised one.

@@ -15,6 +15,7 @@
 #include "standalone/host.h"
 #include "standalone/sqlite_database.h"
 #include "testing/errors.h"
+#include "testing/temp_dir.h"
 #include "tools/database_commands.h"
 #include "tools/dictionary_commands.h"
 #include "tools/printable_stream.h"
@@ -48,14 +49,8 @@ struct Hook : std::streambuf {
 
 class ToolTest : public ::testing::Test {
  protected:
-  ToolTest() {
-    std::string pattern = (fs::temp_directory_path() / "ridirodev_tool_XXXXXX").string();
-    dir_ = mkdtemp(pattern.data());
-  }
-  ~ToolTest() override { fs::remove_all(dir_, ec_); }  // best effort
   long Entries() const { return std::distance(fs::directory_iterator(dir_), fs::directory_iterator()); }
-  fs::path dir_;
-  std::error_code ec_;
+  testing::TempDir dir_;
 };
 
 TEST(FormatTableTest, AlignsByCharactersNotBytesAndEscapesControlCharacters) {
@@ -122,7 +117,7 @@ TEST_F(ToolTest, InitReplacesOnlyARegularFileAndNamesThePathGiven) {
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   std::ofstream(file) << "x";
   fs::create_symlink(file, link);
-  for (const fs::path& path : {fifo, link, dir_}) {
+  for (const fs::path& path : {fifo, link, fs::path(dir_)}) {
     EXPECT_THAT(DescriptionOf([&] {
                   InitDatabase({path, false, 0, true}, out);
                 }),

@@ -29,9 +29,7 @@ using ::testing::StartsWith;
 class UdcCommandsTest : public ::testing::Test {
  protected:
   UdcCommandsTest() {
-    standalone::StandaloneConfig config;
-    config.messageBoxAnswer = "yes";
-    host_ = SampleHost(config);
+    host_ = SampleHost([](auto& c) { c.messageBoxAnswer = "yes"; });
     scope_.emplace(host_);
     old_ = std::cerr.rdbuf(boxes_.rdbuf());
   }
@@ -269,10 +267,8 @@ TEST_F(UdcCommandsTest, WhatBusyHoursAndDocumentsUseIsKeptOrAskedAboutAndLoopsSt
   }
 
   // Answered No, nothing that a document uses is deleted, and the command fails.
-  standalone::StandaloneConfig no;
-  no.messageBoxAnswer = "no";
   scope_.reset();
-  host_ = SampleHost(no);
+  host_ = SampleHost([](auto& c) { c.messageBoxAnswer = "no"; });
   scope_.emplace(host_);
   EXPECT_THAT(Run([&](auto& out) {
                 DeleteCalculations({"Traffic", "Sector"}, {"Sector_MOU_Share"}, out);
