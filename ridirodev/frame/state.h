@@ -10,6 +10,7 @@
 
 #include "ridirodev/core/keyed_collection.h"
 #include "ridirodev/host/host.h"
+#include "ridirodev/host/host_services.h"
 
 namespace ridirodev {
 
@@ -77,11 +78,13 @@ class MRidirodev {
   static void InstallHost(HostPtr host);
   static HostPtr InstalledHost();
 
-  Host& HostObject() const { return *host_; }
+  Host& HostObject() const { return services_.HostObject(); }
+  // The host objects and users, for the layers below the model.
+  HostServices& Services() noexcept { return services_; }
 
-  // The host's user of an id (nullptr for unknown). Inside an owner batch (the reading of one
-  // row set of fields, whose rows share few owners) each id is asked of the host once.
-  std::shared_ptr<IAppUser> UserById(int32_t id);
+  // The host's user of an id (nullptr for unknown); see HostServices::UserById.
+  std::shared_ptr<IAppUser> UserById(int32_t id) { return services_.UserById(id); }
+  // Opens the owner batch of the host services and the field look-ups below.
   void BeginOwnerBatch();
   void EndOwnerBatch() noexcept;
 
@@ -110,15 +113,15 @@ class MRidirodev {
   // nullptr outside a batch.
   FieldLookups* BatchFieldLookups() noexcept;
 
-  IDBObject& Database();
-  IAppSupport& Support();
-  IAppGroupServices& GroupServices();
-  IAppFeatures& Features();
-  IXMLQueryService& XmlQueryService();
-  IFolderServices& FolderServices();
-  IAppMessages& Messages();
-  IFontServices& FontServices();
-  IImageServices& ImageServices();
+  IDBObject& Database() { return services_.Database(); }
+  IAppSupport& Support() { return services_.Support(); }
+  IAppGroupServices& GroupServices() { return services_.GroupServices(); }
+  IAppFeatures& Features() { return services_.Features(); }
+  IXMLQueryService& XmlQueryService() { return services_.XmlQueryService(); }
+  IFolderServices& FolderServices() { return services_.FolderServices(); }
+  IAppMessages& Messages() { return services_.Messages(); }
+  IFontServices& FontServices() { return services_.FontServices(); }
+  IImageServices& ImageServices() { return services_.ImageServices(); }
 
   GlobalFlags flags;
   ColumnLimits limits;
@@ -186,19 +189,9 @@ class MRidirodev {
   std::optional<bool> udrKeyDataAvailable;  // asked once
 
  private:
-  HostPtr host_;
-  IDBObjectPtr database_;
-  IAppSupportPtr support_;
-  IAppGroupServicesPtr groupServices_;
-  IAppFeaturesPtr features_;
-  IXMLQueryServicePtr xmlQueryService_;
-  IFolderServicesPtr folderServices_;
-  IAppMessagesPtr messages_;
-  IFontServicesPtr fontServices_;
-  IImageServicesPtr imageServices_;
+  HostServices services_;
   std::unique_ptr<MBusyHour> busyHour_;
-  struct OwnerCache;
-  std::unique_ptr<OwnerCache> ownerCache_;  // while a batch is open
+  std::unique_ptr<FieldLookups> fieldLookups_;  // while a batch is open
   int32_t ownerBatches_ = 0;
 };
 

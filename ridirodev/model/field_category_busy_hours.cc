@@ -6,8 +6,9 @@
 #include "ridirodev/busyhour/busy_hours.h"
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/frame/enums.h"
-#include "ridirodev/frame/error_reports.h"
+#include "ridirodev/host/error_reports.h"
 #include "ridirodev/frame/field_updates.h"
+#include "ridirodev/frame/state.h"
 #include "ridirodev/model/field_category.h"
 #include "ridirodev/sql/busyhour_persistence.h"
 
@@ -70,7 +71,7 @@ void CFieldCategory::AddToBusyHourCache(bool fSummation, const std::shared_ptr<C
     if (const auto& cache = fSummation ? summations_ : busyHours_) cache->Add(bh->Clone());
     NotifyBusyHourChange(fSummation, id_, bh, eAdded);
   } catch (...) {
-    ReportCurrentError();
+    ReportCurrentError(MRidirodev::Current().Services());
   }
 }
 

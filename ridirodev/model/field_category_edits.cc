@@ -3,7 +3,7 @@
 
 #include "ridirodev/frame/app_group_template.h"
 #include "ridirodev/frame/enums.h"
-#include "ridirodev/frame/error_reports.h"
+#include "ridirodev/host/error_reports.h"
 #include "ridirodev/frame/field_updates.h"
 #include "ridirodev/frame/state.h"
 #include "ridirodev/host/services.h"
@@ -84,7 +84,7 @@ void CFieldCategory::DeleteCommonFields(const std::shared_ptr<CFields>& fldsA) {
       deleted->Add(fld);
     } catch (...) {
       // One field that cannot go must not keep the others.
-      messages.MessageBox("Unable to delete Generic Field.\r\n" + CurrentErrorText(),
+      messages.MessageBox("Unable to delete Generic Field.\r\n" + CurrentErrorText(state.Services()),
                           MessageBoxStyle::kCritical, "Ridirodev");
     }
   }

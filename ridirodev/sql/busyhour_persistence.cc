@@ -9,7 +9,7 @@
 #include "ridirodev/busyhour/m_busy_hour.h"
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/text.h"
-#include "ridirodev/frame/error_reports.h"
+#include "ridirodev/host/error_reports.h"
 #include "ridirodev/frame/state.h"
 #include "ridirodev/host/database.h"
 #include "ridirodev/host/services.h"
@@ -208,7 +208,7 @@ std::string BusyHourReportsStatement(int32_t ordBusyHour) {
 
 bool InsertBusyHourRecord(CBusyHour& bh) {
   MRidirodev& state = MRidirodev::Current();
-  return SaveReported("InsertBusyHourRecord", [&](Transaction& transaction) {
+  return SaveReported(state.Services(), "InsertBusyHourRecord", [&](Transaction& transaction) {
     IDBObject& db = state.Database();
     const bool retention = RetentionColumnsExist();
     const IAppUserPtr user = state.FolderServices().CurrentUser();
@@ -227,7 +227,7 @@ bool InsertBusyHourRecord(CBusyHour& bh) {
 
 bool UpdateBusyHourRecord(CBusyHour& bh) {
   MRidirodev& state = MRidirodev::Current();
-  return SaveReported("UpdateBusyHourRecord", [&](Transaction& transaction) {
+  return SaveReported(state.Services(), "UpdateBusyHourRecord", [&](Transaction& transaction) {
     IDBObject& db = state.Database();
     const bool retention = RetentionColumnsExist();
     transaction.Begin();
@@ -386,7 +386,7 @@ bool IsWeeklyMonthlyActive() {
     remembered = active;
     return active;
   } catch (...) {
-    TraceIfEnabled("IsDWMBusyHoursSupported error: " + CurrentErrorText());
+    TraceIfEnabled("IsDWMBusyHoursSupported error: " + CurrentErrorText(state.Services()));
     return false;
   }
 }
@@ -399,7 +399,7 @@ bool RetentionColumnsExist() {
     remembered = state.Database().ColumnExists("PM_BUSYHOUR", "DAILY_RETENTION");
     return *remembered;
   } catch (...) {
-    TraceIfEnabled("IsXBusyHoursSupported error: " + CurrentErrorText());
+    TraceIfEnabled("IsXBusyHoursSupported error: " + CurrentErrorText(state.Services()));
     return false;
   }
 }

@@ -2,7 +2,7 @@
 
 #include "ridirodev/busyhour/busy_hours.h"
 #include "ridirodev/core/automation_error.h"
-#include "ridirodev/frame/error_reports.h"
+#include "ridirodev/host/error_reports.h"
 #include "ridirodev/frame/state.h"
 #include "ridirodev/host/database.h"
 #include "ridirodev/host/documents.h"
@@ -137,7 +137,7 @@ void LoadFieldReferencingDocuments(const std::shared_ptr<CFields>& fields, IFold
                                   state.Support().AppTitle());
     }
   } catch (...) {
-    state.Messages().MessageBox(std::string(kReferencesFailed) + CurrentErrorText(),
+    state.Messages().MessageBox(std::string(kReferencesFailed) + CurrentErrorText(state.Services()),
                                 MessageBoxStyle::kCritical, state.Support().AppTitle());
   }
 }

@@ -2,24 +2,24 @@
 
 #include <optional>
 
-#include "ridirodev/frame/error_reports.h"
-#include "ridirodev/frame/state.h"
+#include "ridirodev/host/error_reports.h"
+#include "ridirodev/host/host_services.h"
 
 namespace ridirodev::sql {
 
-bool SaveReported(std::string_view sOperation, const std::function<void(Transaction&)>& write) {
+bool SaveReported(HostServices& services, std::string_view sOperation, const std::function<void(Transaction&)>& write) {
   std::optional<Transaction> transaction;
   try {
-    transaction.emplace(MRidirodev::Current().XmlQueryService());
+    transaction.emplace(services.XmlQueryService());
     write(*transaction);
     return true;
   } catch (...) {
     if (transaction && transaction->Committed()) {
-      ReportCurrentWarning(sOperation, "Saved, but a later step failed");
+      ReportCurrentWarning(services, sOperation, "Saved, but a later step failed");
       return true;
     }
     if (transaction) transaction->RollbackIfOpen();
-    ReportCurrentError();
+    ReportCurrentError(services);
     return false;
   }
 }

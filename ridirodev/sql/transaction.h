@@ -5,6 +5,10 @@
 
 #include "ridirodev/host/database.h"
 
+namespace ridirodev {
+class HostServices;
+}  // namespace ridirodev
+
 namespace ridirodev::sql {
 
 // A transaction of the query service that knows whether it is still open and whether it was
@@ -46,6 +50,6 @@ class Transaction {
 // A failure before the commit rolls the transaction back and goes to the host's error reporter
 // once: the answer is false. A failure after the commit cannot take the write back: it is
 // logged once as a warning, naming sOperation, and the answer is true.
-bool SaveReported(std::string_view sOperation, const std::function<void(Transaction&)>& write);
+bool SaveReported(HostServices& services, std::string_view sOperation, const std::function<void(Transaction&)>& write);
 
 }  // namespace ridirodev::sql

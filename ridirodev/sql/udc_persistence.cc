@@ -5,7 +5,7 @@
 
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/frame/app_group_template.h"
-#include "ridirodev/frame/error_reports.h"
+#include "ridirodev/host/error_reports.h"
 #include "ridirodev/frame/state.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/qualifiers.h"
@@ -108,7 +108,7 @@ struct StatusReading {
 };
 
 // The reading of a status that could not be read; call only inside a catch block.
-StatusReading FailedReading() { return {CurrentErrorText(), CurrentError()}; }
+StatusReading FailedReading() { return {CurrentErrorText(MRidirodev::Current().Services()), CurrentError()}; }
 
 StatusReading ReadUDCStatus(const Variant& ordField, std::string& sStatus, int32_t iTimeOut) {
   int32_t id = 0;
@@ -210,7 +210,7 @@ void WriteExtraColumnValues(const CField& fld, int32_t ordField) {
 
 bool InsertUDC(CField& fld) {
   MRidirodev& state = MRidirodev::Current();
-  return SaveReported("InsertUDC", [&](Transaction& transaction) {
+  return SaveReported(state.Services(), "InsertUDC", [&](Transaction& transaction) {
     ProcedureCall call("tq_Dictionary.New_UDC_F");
     call.Text(fld.Name()).Text(fld.Category()).Number(fld.DataSourceId()).Number(fld.UserId());
     call.Text(fld.DataType())
@@ -239,7 +239,7 @@ bool InsertUDC(CField& fld) {
 
 bool UpdateUDC(CField& fld) {
   MRidirodev& state = MRidirodev::Current();
-  return SaveReported("UpdateUDC", [&](Transaction& transaction) {
+  return SaveReported(state.Services(), "UpdateUDC", [&](Transaction& transaction) {
     const std::string source = CalculationSource(fld);
     transaction.Begin();
     std::vector<Variant> values{
@@ -259,7 +259,7 @@ bool UpdateUDC(CField& fld) {
 
 bool DeleteUDC(int32_t ordField) {
   MRidirodev& state = MRidirodev::Current();
-  return SaveReported("DeleteUDC", [&](Transaction& transaction) {
+  return SaveReported(state.Services(), "DeleteUDC", [&](Transaction& transaction) {
     transaction.Begin();
     DeleteFieldData(ordField);
     DeleteFieldStyle(ordField);

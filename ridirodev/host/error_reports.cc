@@ -1,8 +1,9 @@
-#include "ridirodev/frame/error_reports.h"
+#include "ridirodev/host/error_reports.h"
 
 #include <exception>
 
-#include "ridirodev/frame/state.h"
+#include "ridirodev/host/host_services.h"
+#include "ridirodev/host/services.h"
 
 namespace ridirodev {
 
@@ -19,18 +20,18 @@ AutomationError CurrentError() {
   }
 }
 
-void ReportCurrentError() { ReportError(CurrentError()); }
+void ReportCurrentError(HostServices& services) { ReportError(services, CurrentError()); }
 
-void ReportError(const AutomationError& error) {
-  if (IAppErrorReporterPtr reporter = MRidirodev::Current().HostObject().CreateErrorReporter(error)) {
+void ReportError(HostServices& services, const AutomationError& error) {
+  if (IAppErrorReporterPtr reporter = services.HostObject().CreateErrorReporter(error)) {
     reporter->Report("");
   }
 }
 
-void ReportCurrentWarning(std::string_view sOperation, std::string_view sWhat) {
+void ReportCurrentWarning(HostServices& services, std::string_view sOperation, std::string_view sWhat) {
   const AutomationError error = CurrentError();
   try {
-    MRidirodev::Current().Support().Log(2, "Ridirodev", "MRidirodev", sOperation,
+    services.Support().Log(2, "Ridirodev", "MRidirodev", sOperation,
                                         {std::string(sWhat), "Error " + std::to_string(error.Number()) + " (" +
                                                                  error.Source() + "): " + error.Description()});
   } catch (...) {
@@ -38,9 +39,9 @@ void ReportCurrentWarning(std::string_view sOperation, std::string_view sWhat) {
   }
 }
 
-std::string CurrentErrorText() {
+std::string CurrentErrorText(HostServices& services) {
   const AutomationError error = CurrentError();
-  IAppErrorReporterPtr reporter = MRidirodev::Current().HostObject().CreateErrorReporter(error);
+  IAppErrorReporterPtr reporter = services.HostObject().CreateErrorReporter(error);
   return reporter ? reporter->ErrorText() : error.Description();
 }
 
