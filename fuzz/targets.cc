@@ -5,9 +5,9 @@
 #include <string>
 
 #include "ridirodev/core/automation_error.h"
-#include "ridirodev/filter/filter.h"
-#include "ridirodev/filter/property_filters.h"
-#include "ridirodev/frame/state.h"
+#include "ridirodev/model/filter/filter.h"
+#include "ridirodev/model/filter/property_filters.h"
+#include "ridirodev/model/m_ridirodev.h"
 #include "standalone/config.h"
 #include "standalone/dialect.h"
 #include "standalone/host.h"

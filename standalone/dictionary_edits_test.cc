@@ -14,23 +14,23 @@
 #include <string>
 #include <vector>
 
-#include "ridirodev/busyhour/busy_hours.h"
 #include "ridirodev/core/automation_error.h"
-#include "ridirodev/frame/app_group_template.h"
-#include "ridirodev/frame/field_updates.h"
-#include "ridirodev/frame/g_ridirodev.h"
-#include "ridirodev/frame/state.h"
+#include "ridirodev/facade/g_ridirodev.h"
+#include "ridirodev/model/app_group_template.h"
+#include "ridirodev/model/busyhour/busy_hours.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/field_categories.h"
 #include "ridirodev/model/field_category.h"
+#include "ridirodev/model/field_updates.h"
 #include "ridirodev/model/fields.h"
-#include "ridirodev/sql/referencing_documents.h"
+#include "ridirodev/model/m_ridirodev.h"
+#include "ridirodev/store/referencing_documents.h"
 #include "standalone/folders.h"
 #include "standalone/host.h"
 #include "standalone/sample.h"
-#include "testing/sample.h"
 #include "standalone/schema.h"
 #include "standalone/sqlite_database.h"
+#include "testing/sample.h"
 
 namespace ridirodev::standalone {
 namespace {

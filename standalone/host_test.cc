@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "ridirodev/frame/state.h"
+#include "ridirodev/model/m_ridirodev.h"
 #include "standalone/settings.h"
 #include "standalone/sqlite_database.h"
 #include "testing/sample.h"

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "ridirodev/core/text.h"
-#include "ridirodev/sql/dictionary_statements.h"
+#include "ridirodev/store/dictionary_statements.h"
 #include "standalone/query_service.h"
 #include "standalone/sample.h"
 #include "standalone/sqlite_database.h"

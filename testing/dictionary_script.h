@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "ridirodev/core/variant.h"
-#include "ridirodev/sql/dictionary_statements.h"
+#include "ridirodev/store/dictionary_statements.h"
 #include "testing/scripted_database.h"
 
 namespace ridirodev::testing {

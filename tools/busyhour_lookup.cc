@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "ridirodev/busyhour/busy_hour.h"
-#include "ridirodev/busyhour/busy_hours.h"
-#include "ridirodev/busyhour/g_busy_hour.h"
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/text.h"
+#include "ridirodev/facade/g_busy_hour.h"
+#include "ridirodev/model/busyhour/busy_hour.h"
+#include "ridirodev/model/busyhour/busy_hours.h"
 #include "ridirodev/model/field_category.h"
 #include "tools/command_support.h"
 

@@ -11,7 +11,7 @@
 #include <functional>
 #include <sstream>
 
-#include "ridirodev/frame/state.h"
+#include "ridirodev/model/m_ridirodev.h"
 #include "standalone/host.h"
 #include "standalone/sqlite_database.h"
 #include "testing/errors.h"

@@ -10,7 +10,7 @@
 
 #include "ridirodev/core/date.h"
 #include "ridirodev/core/text.h"
-#include "ridirodev/frame/g_ridirodev.h"
+#include "ridirodev/facade/g_ridirodev.h"
 #include "ridirodev/model/data_files.h"
 #include "ridirodev/model/field_category.h"
 #include "tools/command_support.h"

@@ -3,8 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "ridirodev/frame/state.h"
 #include "ridirodev/model/data_files.h"
+#include "ridirodev/model/m_ridirodev.h"
 #include "standalone/host.h"
 #include "standalone/sqlite_database.h"
 #include "tools/command_test_support.h"

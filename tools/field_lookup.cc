@@ -6,8 +6,8 @@
 
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/text.h"
-#include "ridirodev/frame/app_group_template.h"
-#include "ridirodev/frame/g_ridirodev.h"
+#include "ridirodev/facade/g_ridirodev.h"
+#include "ridirodev/model/app_group_template.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/field_categories.h"
 #include "ridirodev/model/field_category.h"

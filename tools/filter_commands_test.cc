@@ -14,7 +14,7 @@
 #include <tuple>
 
 #include "ridirodev/core/automation_error.h"
-#include "ridirodev/frame/state.h"
+#include "ridirodev/model/m_ridirodev.h"
 #include "standalone/host.h"
 #include "standalone/settings.h"
 #include "standalone/sqlite_database.h"

@@ -6,8 +6,8 @@
 #include <set>
 
 #include "ridirodev/core/text.h"
-#include "ridirodev/frame/state.h"
 #include "ridirodev/host/database.h"
+#include "ridirodev/model/m_ridirodev.h"
 #include "standalone/routines.h"
 #include "tools/command_support.h"
 #include "tools/printable_stream.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ridirodev/core/automation_error.h"
-#include "ridirodev/frame/state.h"
+#include "ridirodev/model/m_ridirodev.h"
 #include "standalone/host.h"
 #include "tools/command_support.h"
 #include "tools/commands.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "ridirodev/frame/g_ridirodev.h"
-#include "ridirodev/rcv/rcv_filter.h"
+#include "ridirodev/facade/g_ridirodev.h"
+#include "ridirodev/model/rcv/rcv_filter.h"
 #include "tools/command_support.h"
 #include "tools/commands.h"
 

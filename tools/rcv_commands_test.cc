@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "ridirodev/frame/state.h"
+#include "ridirodev/model/m_ridirodev.h"
 #include "standalone/host.h"
 #include "standalone/sqlite_database.h"
 #include "tools/command_test_support.h"

@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "ridirodev/core/automation_error.h"
-#include "ridirodev/frame/state.h"
+#include "ridirodev/model/m_ridirodev.h"
 #include "standalone/host.h"
 #include "standalone/sqlite_database.h"
 #include "tools/command_test_support.h"

@@ -5,9 +5,9 @@
 #include <algorithm>
 
 #include "ridirodev/core/date.h"
-#include "ridirodev/frame/g_ridirodev.h"
-#include "ridirodev/frame/state.h"
-#include "ridirodev/sql/dictionary_statements.h"
+#include "ridirodev/facade/g_ridirodev.h"
+#include "ridirodev/model/m_ridirodev.h"
+#include "ridirodev/store/dictionary_statements.h"
 #include "testing/errors.h"
 #include "testing/test_host.h"
 

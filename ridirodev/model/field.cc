@@ -6,17 +6,17 @@
 
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/text.h"
-#include "ridirodev/frame/app_group_template.h"
-#include "ridirodev/frame/enums.h"
-#include "ridirodev/frame/g_ridirodev.h"
-#include "ridirodev/frame/state.h"
+#include "ridirodev/facade/g_ridirodev.h"
 #include "ridirodev/host/database.h"
 #include "ridirodev/host/services.h"
+#include "ridirodev/model/app_group_template.h"
 #include "ridirodev/model/enum_values.h"
+#include "ridirodev/model/enums.h"
 #include "ridirodev/model/field_categories.h"
 #include "ridirodev/model/field_category.h"
+#include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/model/qualifiers.h"
-#include "ridirodev/sql/udc_persistence.h"
+#include "ridirodev/store/udc_persistence.h"
 
 namespace ridirodev {
 namespace {

@@ -6,10 +6,10 @@
 
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/text.h"
-#include "ridirodev/frame/state.h"
 #include "ridirodev/host/host.h"
 #include "ridirodev/host/services.h"
 #include "ridirodev/model/field_category.h"
+#include "ridirodev/model/m_ridirodev.h"
 
 namespace ridirodev {
 namespace {

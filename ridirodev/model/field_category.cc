@@ -6,14 +6,14 @@
 
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/text.h"
-#include "ridirodev/frame/app_group_template.h"
-#include "ridirodev/frame/g_ridirodev.h"
-#include "ridirodev/frame/state.h"
+#include "ridirodev/facade/g_ridirodev.h"
 #include "ridirodev/host/database.h"
 #include "ridirodev/host/services.h"
+#include "ridirodev/model/app_group_template.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/fields.h"
-#include "ridirodev/sql/field_category_loader.h"
+#include "ridirodev/model/m_ridirodev.h"
+#include "ridirodev/store/field_category_loader.h"
 
 namespace ridirodev {
 namespace {

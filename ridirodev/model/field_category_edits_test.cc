@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "ridirodev/frame/app_group_template.h"
-#include "ridirodev/frame/field_updates.h"
-#include "ridirodev/frame/g_ridirodev.h"
-#include "ridirodev/frame/state.h"
+#include "ridirodev/facade/g_ridirodev.h"
+#include "ridirodev/model/app_group_template.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/field_category.h"
+#include "ridirodev/model/field_updates.h"
 #include "ridirodev/model/fields.h"
+#include "ridirodev/model/m_ridirodev.h"
 #include "testing/dictionary_script.h"
 #include "testing/test_host.h"
 

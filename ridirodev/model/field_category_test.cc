@@ -8,14 +8,14 @@
 #include <tuple>
 #include <vector>
 
-#include "ridirodev/frame/app_group_template.h"
-#include "ridirodev/frame/g_ridirodev.h"
-#include "ridirodev/frame/state.h"
+#include "ridirodev/facade/g_ridirodev.h"
+#include "ridirodev/model/app_group_template.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/field_categories.h"
 #include "ridirodev/model/fields.h"
-#include "ridirodev/sql/dictionary_statements.h"
-#include "ridirodev/sql/field_category_loader.h"
+#include "ridirodev/model/m_ridirodev.h"
+#include "ridirodev/store/dictionary_statements.h"
+#include "ridirodev/store/field_category_loader.h"
 #include "testing/dictionary_script.h"
 #include "testing/errors.h"
 #include "testing/test_host.h"

@@ -9,14 +9,14 @@
 #include <utility>
 #include <vector>
 
-#include "ridirodev/frame/app_group_template.h"
-#include "ridirodev/frame/enums.h"
-#include "ridirodev/frame/g_ridirodev.h"
-#include "ridirodev/frame/state.h"
+#include "ridirodev/facade/g_ridirodev.h"
+#include "ridirodev/model/app_group_template.h"
 #include "ridirodev/model/enum_values.h"
+#include "ridirodev/model/enums.h"
 #include "ridirodev/model/field_categories.h"
 #include "ridirodev/model/field_category.h"
-#include "ridirodev/sql/dictionary_statements.h"
+#include "ridirodev/model/m_ridirodev.h"
+#include "ridirodev/store/dictionary_statements.h"
 #include "testing/dictionary_script.h"
 #include "testing/errors.h"
 #include "testing/test_host.h"

@@ -3,11 +3,11 @@
 #include <unordered_set>
 
 #include "ridirodev/core/automation_error.h"
-#include "ridirodev/frame/g_ridirodev.h"
-#include "ridirodev/frame/state.h"
+#include "ridirodev/facade/g_ridirodev.h"
 #include "ridirodev/host/controls.h"
 #include "ridirodev/host/services.h"
 #include "ridirodev/model/field.h"
+#include "ridirodev/model/m_ridirodev.h"
 
 namespace ridirodev {
 

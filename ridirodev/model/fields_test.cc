@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "ridirodev/frame/enums.h"
-#include "ridirodev/frame/state.h"
+#include "ridirodev/model/enums.h"
 #include "ridirodev/model/field.h"
+#include "ridirodev/model/m_ridirodev.h"
 #include "testing/dictionary_script.h"
 #include "testing/errors.h"
 #include "testing/test_host.h"

@@ -5,9 +5,9 @@
 
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/text.h"
-#include "ridirodev/frame/state.h"
 #include "ridirodev/host/database.h"
 #include "ridirodev/host/services.h"
+#include "ridirodev/model/m_ridirodev.h"
 
 namespace ridirodev {
 namespace {

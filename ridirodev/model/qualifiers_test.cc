@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ridirodev/frame/state.h"
+#include "ridirodev/model/m_ridirodev.h"
 #include "testing/errors.h"
 #include "testing/test_host.h"
 

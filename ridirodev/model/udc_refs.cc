@@ -6,14 +6,14 @@
 
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/text.h"
-#include "ridirodev/frame/state.h"
 #include "ridirodev/host/database.h"
 #include "ridirodev/host/services.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/fields.h"
-#include "ridirodev/sql/closing_recordset.h"
-#include "ridirodev/sql/dictionary_statements.h"
-#include "ridirodev/sql/field_loaders.h"
+#include "ridirodev/model/m_ridirodev.h"
+#include "ridirodev/store/closing_recordset.h"
+#include "ridirodev/store/dictionary_statements.h"
+#include "ridirodev/store/field_loaders.h"
 
 namespace ridirodev {
 

@@ -8,10 +8,10 @@
 #include <string_view>
 #include <vector>
 
-#include "ridirodev/frame/state.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/fields.h"
-#include "ridirodev/sql/dictionary_statements.h"
+#include "ridirodev/model/m_ridirodev.h"
+#include "ridirodev/store/dictionary_statements.h"
 #include "testing/dictionary_script.h"
 #include "testing/errors.h"
 #include "testing/test_host.h"

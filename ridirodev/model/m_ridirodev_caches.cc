@@ -1,0 +1,83 @@
+// The cached dictionary data of the global state, each loaded on first request.
+#include "ridirodev/model/app_group_template.h"
+#include "ridirodev/model/busyhour/m_busy_hour.h"
+#include "ridirodev/model/enum_values.h"
+#include "ridirodev/model/field_updates.h"
+#include "ridirodev/model/functions.h"
+#include "ridirodev/model/m_ridirodev.h"
+#include "ridirodev/model/qualifiers.h"
+#include "ridirodev/store/dictionary_loaders.h"
+
+namespace ridirodev {
+namespace {
+
+// Loads into a new object and keeps it only when the load succeeded, so that a failed load
+// is tried again on the next request.
+template <class T, class Load>
+const std::shared_ptr<T>& Cached(std::shared_ptr<T>& slot, Load&& load) {
+  if (!slot) {
+    auto loaded = std::make_shared<T>();
+    load(*loaded);
+    slot = std::move(loaded);
+  }
+  return slot;
+}
+
+}  // namespace
+
+std::shared_ptr<CAppGroupTemplates> MRidirodev::AppGroupTemplates() {
+  return Cached(appGroupTemplates, [this](CAppGroupTemplates& templates) {
+    RunCapabilityProbe();
+    sql::LoadAppGroupTemplates(templates);
+  });
+}
+
+std::shared_ptr<CFieldTechTypes> MRidirodev::ValidTechTypes() {
+  return Cached(validTechTypes, [](CFieldTechTypes& types) { sql::LoadTechnologyTypes(types); });
+}
+
+std::shared_ptr<CAggregators> MRidirodev::ValidAggregators() {
+  return Cached(validAggregators, [](CAggregators& aggregators) { sql::LoadAggregators(aggregators); });
+}
+
+std::shared_ptr<KeyedCollection<std::string>> MRidirodev::BasicAggregators() {
+  return Cached(basicAggregators, [this](KeyedCollection<std::string>& basic) {
+    IAppStringListPtr list = Support().CreateStringList();
+    for (const CAggregatorPtr& aggregator : *ValidAggregators()) list->Add(aggregator->TimeAggregator(), true, true);
+    for (int32_t i = 1; i <= list->Count(); ++i) {
+      const std::string value = list->Item(i);
+      basic.Add(value, value);
+    }
+  });
+}
+
+std::shared_ptr<CFunctionCategories> MRidirodev::FunctionCategories() {
+  return Cached(functionCategories, [](CFunctionCategories& categories) { sql::LoadFunctionCategories(categories); });
+}
+
+std::shared_ptr<CFunctions> MRidirodev::Functions() {
+  return Cached(functions, [](CFunctions& all) { sql::LoadFunctions(all); });
+}
+
+std::shared_ptr<COperators> MRidirodev::Operators() {
+  if (!operators) operators = StandardOperators();
+  return operators;
+}
+
+std::shared_ptr<CEnumValues> MRidirodev::EnumValues(int32_t fieldId) {
+  if (!enumValues) enumValues = std::make_shared<KeyedCollection<std::shared_ptr<CEnumValues>>>();
+  if (enumValues->empty()) sql::LoadEnumValues(*enumValues);
+  return enumValues->ItemByKey(std::to_string(fieldId) + "~");
+}
+
+std::shared_ptr<CFieldUpdates> MRidirodev::FieldUpdates() {
+  if (!fieldUpdates) fieldUpdates = std::make_shared<CFieldUpdates>();
+  return fieldUpdates;
+}
+
+MBusyHour& MRidirodev::BusyHour() {
+  if (!busyHour_) busyHour_ = std::make_unique<MBusyHour>();
+  return *busyHour_;
+}
+
+}  // namespace ridirodev

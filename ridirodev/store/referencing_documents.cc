@@ -1,0 +1,150 @@
+#include "ridirodev/store/referencing_documents.h"
+
+#include "ridirodev/core/automation_error.h"
+<<<<<<< HEAD:ridirodev/sql/referencing_documents.cc
+#include "ridirodev/host/error_reports.h"
+#include "ridirodev/frame/state.h"
+=======
+>>>>>>> wip-s2:ridirodev/store/referencing_documents.cc
+#include "ridirodev/host/database.h"
+#include "ridirodev/host/documents.h"
+#include "ridirodev/host/error_reports.h"
+#include "ridirodev/host/services.h"
+#include "ridirodev/model/busyhour/busy_hours.h"
+#include "ridirodev/model/field.h"
+#include "ridirodev/model/fields.h"
+#include "ridirodev/model/m_ridirodev.h"
+#include "ridirodev/store/busyhour_persistence.h"
+#include "ridirodev/store/closing_recordset.h"
+
+namespace ridirodev::sql {
+namespace {
+
+constexpr const char* kSource = "MRidirodev";
+
+[[noreturn]] void ObjectNotSet() {
+  throw AutomationError(ErrorNumber::kObjectNotSet, kSource,
+                        "Object variable or With block variable not set");
+}
+
+// A document handler of the folder services, asked for once and only when a row needs it.
+class Handler {
+ public:
+  explicit Handler(const char* name) : name_(name) {}
+  // The document of id; nullptr when the host has none.
+  IFolderDocumentPtr Document(IFolderServices& folders, int32_t id) {
+    if (!handler_) handler_ = folders.DocumentHandler(name_);
+    if (!handler_) ObjectNotSet();
+    return handler_->Document(id);
+  }
+
+ private:
+  const char* name_;
+  IDocumentHandlerPtr handler_;
+};
+
+class ReferenceSearch {
+ public:
+  ReferenceSearch(MRidirodev& state, IFolderDocuments& documents)
+      : db_(state.Database()), folders_(state.FolderServices()), documents_(documents) {}
+
+  void Reports(const CFields& fields) {
+    Walk(fields, FieldReportsStatement, [this](const IDBFields& row) {
+      Add(reports_.Document(folders_, db_.FieldNumber(row.Value("Id"))));
+    });
+  }
+
+  void Templates(const CFields& fields) {
+    Walk(fields, FieldTemplatesStatement, [this](const IDBFields& row) {
+      IFolderDocumentPtr document = templates_.Document(folders_, db_.FieldNumber(row.Value("TemplateId")));
+      if (!document || !document->IsExpressTemplate()) {
+        Add(std::move(document));
+        return;
+      }
+      // The user works with an express template through its report.
+      const int32_t report = folders_.ExpressTemplateReportId(*document);
+      if (report > 0) {
+        Add(reports_.Document(folders_, report));
+      } else {
+        expressWithoutReport_ = true;
+      }
+    });
+  }
+
+  bool ExpressWithoutReport() const noexcept { return expressWithoutReport_; }
+
+ private:
+  template <class Statement, class OnRow>
+  void Walk(const CFields& fields, Statement statement, OnRow onRow) {
+    for (const CFieldPtr& fld : fields) {
+      ClosingRecordset rs(db_.OpenRecordset(statement(db_.NumberLiteral(Variant(fld->Id()), 0)->Text())));
+      if (folders_.StopRequested()) return;
+      if (!rs) continue;
+      for (; !rs->Eof(); rs->MoveNext()) onRow(rs->Fields());
+      rs.Close();
+    }
+  }
+
+  void Add(IFolderDocumentPtr document) {
+    if (document) documents_.Add(std::move(document));
+  }
+
+  IDBObject& db_;
+  IFolderServices& folders_;
+  IFolderDocuments& documents_;
+  Handler reports_{"ReportHandler"};
+  Handler templates_{"TemplateHandler"};
+  bool expressWithoutReport_ = false;
+};
+
+}  // namespace
+
+std::string FieldReportsStatement(std::string_view fieldId) {
+  return std::string("SELECT PM_Report.Id FROM PM_Report, PM_ReportSpec ") +
+         "WHERE PM_Report.ReportSpecId = PM_ReportSpec.Id AND " + "Field_Id =" + std::string(fieldId);
+}
+
+std::string FieldTemplatesStatement(std::string_view fieldId) {
+  return std::string("SELECT UNIQUE TemplateId FROM PM_TemplateField WHERE ") +
+         "Field_Id=" + std::string(fieldId);
+}
+
+std::string FieldBusyHoursStatement(std::string_view fieldId) {
+  return std::string("SELECT Id FROM PM_BusyHour WHERE ") + "Field_Id=" + std::string(fieldId);
+}
+
+void LoadFieldReferencingBusyHours(const CFields& fields, CBusyHours& busyHours) {
+  MRidirodev& state = MRidirodev::Current();
+  IDBObject& db = state.Database();
+  for (const CFieldPtr& fld : fields) {
+    ClosingRecordset rs(
+        db.OpenRecordset(FieldBusyHoursStatement(db.NumberLiteral(Variant(fld->Id()), 0)->Text())));
+    if (state.FolderServices().StopRequested()) return;
+    if (!rs) continue;
+    for (; !rs->Eof(); rs->MoveNext()) {
+      auto bh = std::make_shared<CBusyHour>();
+      LoadBusyHourById(*bh, db.FieldNumber(rs->Fields().Value("Id")), true);
+      busyHours.Add(bh);
+    }
+    rs.Close();
+  }
+}
+
+void LoadFieldReferencingDocuments(const std::shared_ptr<CFields>& fields, IFolderDocuments& documents) {
+  MRidirodev& state = MRidirodev::Current();
+  try {
+    if (!fields) ObjectNotSet();
+    ReferenceSearch search(state, documents);
+    search.Reports(*fields);
+    search.Templates(*fields);
+    if (search.ExpressWithoutReport()) {
+      state.Messages().MessageBox(kExpressTemplateWithoutReport, MessageBoxStyle::kCritical,
+                                  state.Support().AppTitle());
+    }
+  } catch (...) {
+    state.Messages().MessageBox(std::string(kReferencesFailed) + CurrentErrorText(state.Services()),
+                                MessageBoxStyle::kCritical, state.Support().AppTitle());
+  }
+}
+
+}  // namespace ridirodev::sql
