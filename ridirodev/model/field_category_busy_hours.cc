@@ -4,16 +4,9 @@
 #include <functional>
 
 #include "ridirodev/core/automation_error.h"
-<<<<<<< HEAD
-#include "ridirodev/frame/enums.h"
-#include "ridirodev/host/error_reports.h"
-#include "ridirodev/frame/field_updates.h"
-#include "ridirodev/frame/state.h"
-=======
 #include "ridirodev/host/error_reports.h"
 #include "ridirodev/model/busyhour/busy_hours.h"
 #include "ridirodev/model/enums.h"
->>>>>>> wip-s2
 #include "ridirodev/model/field_category.h"
 #include "ridirodev/model/field_updates.h"
 #include "ridirodev/model/m_ridirodev.h"

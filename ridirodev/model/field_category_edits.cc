@@ -1,15 +1,7 @@
 // The editing operations of a category: the one path through which calculations and common
 // fields change.
 
-<<<<<<< HEAD
-#include "ridirodev/frame/app_group_template.h"
-#include "ridirodev/frame/enums.h"
 #include "ridirodev/host/error_reports.h"
-#include "ridirodev/frame/field_updates.h"
-#include "ridirodev/frame/state.h"
-=======
-#include "ridirodev/host/error_reports.h"
->>>>>>> wip-s2
 #include "ridirodev/host/services.h"
 #include "ridirodev/model/app_group_template.h"
 #include "ridirodev/model/enums.h"

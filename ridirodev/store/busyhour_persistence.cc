@@ -6,11 +6,6 @@
 
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/text.h"
-<<<<<<< HEAD:ridirodev/sql/busyhour_persistence.cc
-#include "ridirodev/host/error_reports.h"
-#include "ridirodev/frame/state.h"
-=======
->>>>>>> wip-s2:ridirodev/store/busyhour_persistence.cc
 #include "ridirodev/host/database.h"
 #include "ridirodev/host/error_reports.h"
 #include "ridirodev/host/services.h"

@@ -1,11 +1,6 @@
 #include "ridirodev/store/referencing_documents.h"
 
 #include "ridirodev/core/automation_error.h"
-<<<<<<< HEAD:ridirodev/sql/referencing_documents.cc
-#include "ridirodev/host/error_reports.h"
-#include "ridirodev/frame/state.h"
-=======
->>>>>>> wip-s2:ridirodev/store/referencing_documents.cc
 #include "ridirodev/host/database.h"
 #include "ridirodev/host/documents.h"
 #include "ridirodev/host/error_reports.h"

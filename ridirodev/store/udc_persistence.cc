@@ -4,14 +4,8 @@
 #include <vector>
 
 #include "ridirodev/core/automation_error.h"
-<<<<<<< HEAD:ridirodev/sql/udc_persistence.cc
-#include "ridirodev/frame/app_group_template.h"
-#include "ridirodev/host/error_reports.h"
-#include "ridirodev/frame/state.h"
-=======
 #include "ridirodev/host/error_reports.h"
 #include "ridirodev/model/app_group_template.h"
->>>>>>> wip-s2:ridirodev/store/udc_persistence.cc
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/model/qualifiers.h"
