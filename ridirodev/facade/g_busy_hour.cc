@@ -3,6 +3,7 @@
 
 #include "ridirodev/facade/g_ridirodev.h"
 #include "ridirodev/host/services.h"
+#include "ridirodev/model/keys.h"
 #include "ridirodev/model/busyhour/busy_hours.h"
 #include "ridirodev/model/busyhour/m_busy_hour.h"
 #include "ridirodev/model/clipboard/clipboards.h"
@@ -59,7 +60,7 @@ std::shared_ptr<CBusyHourClipboard> GBusyHour::BusyHourClipboard(bool fDragging)
   return clipboard;
 }
 
-std::string GBusyHour::BusyHourKey(int32_t ord) { return "BH" + std::to_string(ord); }
+std::string GBusyHour::BusyHourKey(int32_t ord) { return ridirodev::BusyHourKey(ord); }
 
 IAppPropertySetPtr GBusyHour::BusyHourProperties(bool fIncludeFieldColumn, bool bIsDWMBusyHoursSupported) {
   MBusyHour& cache = MRidirodev::Current().BusyHour();
@@ -116,7 +117,7 @@ void GBusyHour::UpdateBusyHourTypeCB(IComboBox& cboType, bool fSummation, bool f
   support.CompleteCombo(cboType);
 }
 
-std::string GBusyHour::BusyHourType(const std::string& sCategory) { return sCategory + " Busy Hour"; }
+std::string GBusyHour::BusyHourType(const std::string& sCategory) { return BusyHourTypeName(sCategory); }
 
 int32_t GBusyHour::BusyHourNameLength() { return MRidirodev::Current().BusyHourNameLength(); }
 

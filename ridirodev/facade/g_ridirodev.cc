@@ -5,6 +5,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "ridirodev/model/keys.h"
 #include "ridirodev/model/app_group_template.h"
 #include "ridirodev/model/busyhour/busy_hours.h"
 #include "ridirodev/model/clipboard/clipboards.h"
@@ -79,10 +80,7 @@ std::string GRidirodev::LookupFieldType(const std::string& sAppNameA, const std:
 std::shared_ptr<CFieldTechTypes> GRidirodev::ValidTechTypes() { return State().ValidTechTypes(); }
 
 std::shared_ptr<CFilterDefinition> GRidirodev::AllTechnologies(const std::string& sNameA) {
-  std::string letters;
-  const auto techs = ValidTechTypes();
-  for (const CFieldTechTypePtr& tech : *techs) letters += tech->ShortName();
-  return CreateFilterDefinition(sNameA, letters);
+  return AllTechnologiesDefinition(sNameA);
 }
 
 std::shared_ptr<CFilterDefinitions> GRidirodev::FilterDefinitions() {
@@ -118,16 +116,13 @@ std::shared_ptr<CTemplateFieldClipboard> GRidirodev::TemplateFieldClipboard() {
 
 std::shared_ptr<CFilterDefinition> GRidirodev::CreateFilterDefinition(const std::string& sName,
                                                                       const std::string& sFilter) {
-  auto definition = std::make_shared<CFilterDefinition>();
-  definition->SetName(sName);
-  definition->SetFilter(sFilter);
-  return definition;
+  return MakeFilterDefinition(sName, sFilter);
 }
 
 std::shared_ptr<CAppGroupTemplates> GRidirodev::AppGroupTemplates() { return State().AppGroupTemplates(); }
 
 std::shared_ptr<CAppGroupTemplate> GRidirodev::AppGroupTemplate(const std::string& sAppName) {
-  return AppGroupTemplates()->Item(Variant(sAppName));
+  return State().AppGroupTemplate(sAppName);
 }
 
 std::shared_ptr<CAggregators> GRidirodev::ValidAggregators() { return State().ValidAggregators(); }
@@ -144,7 +139,7 @@ std::shared_ptr<CFunctions> GRidirodev::Functions(int32_t FunctionCategoryId) {
 
 std::shared_ptr<CFunctionCategories> GRidirodev::FunctionCategories() { return State().FunctionCategories(); }
 
-std::string GRidirodev::EntityKey(int32_t ordEntity) { return "Cat:" + std::to_string(ordEntity); }
+std::string GRidirodev::EntityKey(int32_t ordEntity) { return ridirodev::EntityKey(ordEntity); }
 
 std::shared_ptr<KeyedCollection<std::string>> GRidirodev::BasicAggregators() { return State().BasicAggregators(); }
 
@@ -180,18 +175,10 @@ bool GRidirodev::UsesExternalDataSources() {
 }
 
 std::string GRidirodev::FieldKey(std::string_view sName, std::string_view sCategory) {
-  std::string key;
-  key.reserve(sName.size() + 1 + sCategory.size());  // one allocation: every loaded field makes one
-  key += sName;
-  key += ':';
-  key += sCategory;
-  return key;
+  return ridirodev::FieldKey(sName, sCategory);
 }
 
-std::shared_ptr<CFieldCategories> GRidirodev::TrafficCategories() {
-  CAppGroupTemplatePtr traffic = AppGroupTemplate("Traffic");
-  return traffic ? traffic->FieldCategories() : nullptr;
-}
+std::shared_ptr<CFieldCategories> GRidirodev::TrafficCategories() { return State().TrafficCategories(); }
 
 std::shared_ptr<CFieldCategory> GRidirodev::LookupCategoryByName(const std::string& sAppName,
                                                                  const std::string& sCategory) {

@@ -1,11 +1,11 @@
 #include "ridirodev/model/app_group_template.h"
 
 #include "ridirodev/core/text.h"
-#include "ridirodev/facade/g_ridirodev.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/field_categories.h"
 #include "ridirodev/model/field_category.h"
 #include "ridirodev/model/fields.h"
+#include "ridirodev/model/keys.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/model/qualifiers.h"
 #include "ridirodev/model/template_categories.h"
@@ -116,10 +116,10 @@ std::shared_ptr<KeyedCollection<std::string>> CAppGroupTemplate::FieldKeys(int32
             first = false;
             entity = rowEntity;
             keys = std::make_shared<KeyedCollection<std::string>>(DuplicateKey::kSkip);
-            CFieldCategoryPtr category = FieldCategories()->Item(Variant(GRidirodev::EntityKey(entity)));
+            CFieldCategoryPtr category = FieldCategories()->Item(Variant(EntityKey(entity)));
             categoryName = category ? category->CategoryName() : std::string();
           }
-          const std::string key = GRidirodev::FieldKey(db.FieldText(rs->Fields().Value("name")), categoryName);
+          const std::string key = FieldKey(db.FieldText(rs->Fields().Value("name")), categoryName);
           keys->Add(key, key);
           rs->MoveNext();
         }
@@ -291,7 +291,7 @@ void CAppGroupTemplate::FetchAndDistribute(const std::string& entityIds, Ids ids
   };
   fetch(dataSourceId_, appName_);
   if (supplement && ToUpper(TrimBlanks(appName_)) == "TRAFFIC") {
-    if (CAppGroupTemplatePtr client = GRidirodev::AppGroupTemplate("Client")) {
+    if (CAppGroupTemplatePtr client = MRidirodev::Current().AppGroupTemplate("Client")) {
       fetch(client->DataSourceId(), "Client");
     }
   }

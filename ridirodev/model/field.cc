@@ -6,7 +6,6 @@
 
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/text.h"
-#include "ridirodev/facade/g_ridirodev.h"
 #include "ridirodev/host/database.h"
 #include "ridirodev/host/services.h"
 #include "ridirodev/model/app_group_template.h"
@@ -14,6 +13,7 @@
 #include "ridirodev/model/enums.h"
 #include "ridirodev/model/field_categories.h"
 #include "ridirodev/model/field_category.h"
+#include "ridirodev/model/keys.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/model/qualifiers.h"
 #include "ridirodev/store/udc_persistence.h"
@@ -114,11 +114,11 @@ void CField::BindCategory(RefsBeingMade& refs, int32_t ordEntity) {
   auto [category, categoryName] =
       Recall(&Lookups::category, std::make_tuple(tpl.get(), ordEntity, extendedViews), [&] {
         CFieldCategoryPtr found =
-            tpl ? tpl->FieldCategories()->Items().ItemByKey(GRidirodev::EntityKey(ordEntity)) : nullptr;
+            tpl ? tpl->FieldCategories()->Items().ItemByKey(EntityKey(ordEntity)) : nullptr;
         std::string name = found ? found->CategoryName() : std::string();
         return std::make_pair(std::move(found), std::move(name));
       });
-  key_ = GRidirodev::FieldKey(Name(), category ? std::string_view(categoryName) : std::string_view());
+  key_ = FieldKey(Name(), category ? std::string_view(categoryName) : std::string_view());
   refs.category = std::move(category);
 }
 
@@ -277,7 +277,7 @@ void CField::InitializeFromXML(const std::string& sAppName, const IXMLNode& xmlO
   changed_ = XmlDate(xmlObj, "Changed");
   SetDetail(&Details::calcSource, xmlObj.Attribute("UDC_Source"));
   SetDetail(&Details::complex, xmlObj.Attribute("Complex"));
-  if (GRidirodev::StyleFieldsAvailable()) {
+  if (MRidirodev::Current().flags.styleFieldsAvailable) {
     SetDetail(&Details::fontMask, XmlNumber(xmlObj, "FontStyleMask"));
     SetDetail(&Details::fontColor, XmlNumber(xmlObj, "FontColor"));
   }

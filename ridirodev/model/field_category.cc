@@ -6,12 +6,12 @@
 
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/text.h"
-#include "ridirodev/facade/g_ridirodev.h"
 #include "ridirodev/host/database.h"
 #include "ridirodev/host/services.h"
 #include "ridirodev/model/app_group_template.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/fields.h"
+#include "ridirodev/model/keys.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/store/field_category_loader.h"
 
@@ -46,9 +46,9 @@ void CFieldCategory::Initialize(int32_t iEntityId, const std::string& sEntityA, 
                                 bool fAllowReparentingA, std::shared_ptr<CFields> fldsA, const std::string& sLabelA,
                                 const std::string& sContextEntityLabelA) {
   id_ = iEntityId;
-  key_ = GRidirodev::EntityKey(iEntityId);
+  key_ = EntityKey(iEntityId);
   parentId_ = iParentId;
-  parentKey_ = GRidirodev::EntityKey(iParentId);
+  parentKey_ = EntityKey(iParentId);
   entity_ = sEntityA;
   appName_ = sAppName;
   description_ = sDescriptionA;
@@ -58,7 +58,7 @@ void CFieldCategory::Initialize(int32_t iEntityId, const std::string& sEntityA, 
   commonFields_ = std::move(fldsA);
   label_ = sLabelA;
   contextEntityLabel_ = sContextEntityLabelA;
-  template_ = GRidirodev::AppGroupTemplate(sAppName);
+  template_ = MRidirodev::Current().AppGroupTemplate(sAppName);
 }
 
 void CFieldCategory::InitializeFromRS(const std::string& sAppNameA, const IDBRecordset& rst) {

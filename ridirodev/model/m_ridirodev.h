@@ -31,6 +31,7 @@ class CAppDocTypeSlrTree;
 class CRcvFilter;
 class CAppGroupTemplate;
 class CFieldCategory;
+class CFieldCategories;
 class CFieldType;
 class CAggregator;
 struct MBusyHour;
@@ -144,6 +145,10 @@ class MRidirodev {
 
   // Cached dictionary data, loaded on first request and kept.
   std::shared_ptr<CAppGroupTemplates> AppGroupTemplates();
+  // A template by name (nullptr when there is none), loading the templates first.
+  std::shared_ptr<CAppGroupTemplate> AppGroupTemplate(const std::string& sAppName);
+  // The categories of the Traffic template (nullptr without it).
+  std::shared_ptr<CFieldCategories> TrafficCategories();
   std::shared_ptr<CFieldTechTypes> ValidTechTypes();
   std::shared_ptr<CAggregators> ValidAggregators();
   std::shared_ptr<KeyedCollection<std::string>> BasicAggregators();

@@ -25,6 +25,15 @@ const std::shared_ptr<T>& Cached(std::shared_ptr<T>& slot, Load&& load) {
 
 }  // namespace
 
+std::shared_ptr<CAppGroupTemplate> MRidirodev::AppGroupTemplate(const std::string& sAppName) {
+  return AppGroupTemplates()->Item(Variant(sAppName));
+}
+
+std::shared_ptr<CFieldCategories> MRidirodev::TrafficCategories() {
+  const std::shared_ptr<CAppGroupTemplate> traffic = AppGroupTemplate("Traffic");
+  return traffic ? traffic->FieldCategories() : nullptr;
+}
+
 std::shared_ptr<CAppGroupTemplates> MRidirodev::AppGroupTemplates() {
   return Cached(appGroupTemplates, [this](CAppGroupTemplates& templates) {
     RunCapabilityProbe();

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "ridirodev/core/text.h"
-#include "ridirodev/facade/g_ridirodev.h"
 #include "ridirodev/model/app_group_template.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/fields.h"
@@ -27,7 +26,7 @@ FieldColumnOptions OptionalColumns(const GlobalFlags& flags) {
 }
 
 std::shared_ptr<CExtraColumns> ExtraColumnsOf(const std::string& appName) {
-  CAppGroupTemplatePtr tpl = GRidirodev::AppGroupTemplate(appName);
+  CAppGroupTemplatePtr tpl = MRidirodev::Current().AppGroupTemplate(appName);
   return tpl ? tpl->ExtraColumns() : nullptr;
 }
 
@@ -215,7 +214,7 @@ std::shared_ptr<CFields> LoadFieldsByIds(const std::string& appName, std::string
 std::shared_ptr<CField> LoadFieldById(const std::string& appName, int32_t id, bool useXml) {
   if (id == 0) return nullptr;
   // The gateway flag is known only once the templates are loaded.
-  GRidirodev::AppGroupTemplates();
+  MRidirodev::Current().AppGroupTemplates();
   MRidirodev& state = MRidirodev::Current();
   std::shared_ptr<CFields> fields = useXml && state.flags.xmlGatewayAvailable
                                         ? LoadXmlFields(appName, FieldIdFilter(id))

@@ -1,7 +1,6 @@
 #include "ridirodev/model/busyhour/busy_hour.h"
 
 #include "ridirodev/core/automation_error.h"
-#include "ridirodev/facade/g_busy_hour.h"
 #include "ridirodev/facade/g_ridirodev.h"
 #include "ridirodev/host/database.h"
 #include "ridirodev/host/services.h"
@@ -9,6 +8,7 @@
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/field_categories.h"
 #include "ridirodev/model/field_category.h"
+#include "ridirodev/model/keys.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/store/busyhour_persistence.h"
 
@@ -19,8 +19,8 @@ constexpr int32_t kColumnIndexBits = 0xFF;
 
 // The category of an entity in Traffic, which is where busy hours are defined.
 std::shared_ptr<CFieldCategory> TrafficCategory(int32_t ordEntity) {
-  CFieldCategoriesPtr categories = GRidirodev::TrafficCategories();
-  return categories ? categories->Item(Variant(GRidirodev::EntityKey(ordEntity))) : nullptr;
+  CFieldCategoriesPtr categories = MRidirodev::Current().TrafficCategories();
+  return categories ? categories->Item(Variant(EntityKey(ordEntity))) : nullptr;
 }
 
 // Columns older schemas lack: each is read on its own so that one missing column does not
@@ -195,10 +195,10 @@ std::string CBusyHour::BusyHourType() const {
   // A definition read without its category still has its field's.
   CFieldCategoryPtr category = category_.lock();
   if (!category) category = field_->FieldCategory();
-  return GBusyHour::BusyHourType(category ? category->CategoryName() : std::string());
+  return BusyHourTypeName(category ? category->CategoryName() : std::string());
 }
 
-std::string CBusyHour::Key() const { return GBusyHour::BusyHourKey(id_); }
+std::string CBusyHour::Key() const { return BusyHourKey(id_); }
 
 int32_t CBusyHour::UserId() const { return owner_ ? owner_->Id() : 0; }
 

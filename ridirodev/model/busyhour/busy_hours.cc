@@ -4,6 +4,7 @@
 #include "ridirodev/facade/g_busy_hour.h"
 #include "ridirodev/host/services.h"
 #include "ridirodev/model/field_category.h"
+#include "ridirodev/model/keys.h"
 #include "ridirodev/model/m_ridirodev.h"
 
 namespace ridirodev {
@@ -85,7 +86,7 @@ CBusyHourType::~CBusyHourType() = default;
 std::string CBusyHourType::Name() const {
   if (!category_) return "Summation";
   const bool extended = MRidirodev::Current().Support().ExtendedEntityViews();
-  return GBusyHour::BusyHourType(extended ? category_->CategoryEntity() : category_->CategoryName());
+  return BusyHourTypeName(extended ? category_->CategoryEntity() : category_->CategoryName());
 }
 
 int32_t CBusyHourType::TypeEntityId() const { return category_ ? category_->Id() : 0; }

@@ -5,7 +5,6 @@
 
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/text.h"
-#include "ridirodev/facade/g_ridirodev.h"
 #include "ridirodev/host/controls.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/model/qualifiers.h"
@@ -39,18 +38,30 @@ bool ReadsBack(const CFilterDefinition& definition) {
 
 }  // namespace
 
-CFilterDefinitionPtr CFilterDefinition::Clone() const {
-  return GRidirodev::CreateFilterDefinition(name_, filter_);
+CFilterDefinitionPtr MakeFilterDefinition(const std::string& sName, const std::string& sFilter) {
+  auto definition = std::make_shared<CFilterDefinition>();
+  definition->SetName(sName);
+  definition->SetFilter(sFilter);
+  return definition;
 }
+
+CFilterDefinitionPtr AllTechnologiesDefinition(const std::string& sName) {
+  std::string letters;
+  const auto techs = MRidirodev::Current().ValidTechTypes();
+  for (const CFieldTechTypePtr& tech : *techs) letters += tech->ShortName();
+  return MakeFilterDefinition(sName, letters);
+}
+
+CFilterDefinitionPtr CFilterDefinition::Clone() const { return MakeFilterDefinition(name_, filter_); }
 
 CFilterDefinitions::CFilterDefinitions() { Reset(); }
 
 void CFilterDefinitions::Reset() {
   decltype(items_) fresh;
-  const auto techs = GRidirodev::ValidTechTypes();
-  fresh.Add(GRidirodev::AllTechnologies("<All Tech Types>"));
+  const auto techs = MRidirodev::Current().ValidTechTypes();
+  fresh.Add(AllTechnologiesDefinition("<All Tech Types>"));
   for (const CFieldTechTypePtr& tech : *techs) {
-    fresh.Add(GRidirodev::CreateFilterDefinition(tech->Name(), tech->ShortName()));
+    fresh.Add(MakeFilterDefinition(tech->Name(), tech->ShortName()));
   }
   items_ = std::move(fresh);
   fixed_ = 1 + techs->Count();
@@ -88,7 +99,7 @@ void CFilterDefinitions::LoadRegistryData(IRegistryKey& reg) {
     const std::string text = root->ReadValue(ValueName(n));
     const size_t colon = text.find(':');
     if (colon == std::string::npos || colon == 0 || colon + 1 == text.size()) return;
-    Add(GRidirodev::CreateFilterDefinition(text.substr(0, colon), text.substr(colon + 1)));
+    Add(MakeFilterDefinition(text.substr(0, colon), text.substr(colon + 1)));
   }
 }
 

@@ -30,6 +30,11 @@ class CFilterDefinition : public Object {
 };
 using CFilterDefinitionPtr = std::shared_ptr<CFilterDefinition>;
 
+// A definition of a name and a filter.
+CFilterDefinitionPtr MakeFilterDefinition(const std::string& sName, const std::string& sFilter);
+// The definition that names every valid technology type, by their letters.
+CFilterDefinitionPtr AllTechnologiesDefinition(const std::string& sName);
+
 class CFilterDefinitions : public Object, public IAppRegistryHandler {
  public:
   using const_iterator = ObjectCollection<CFilterDefinition, DuplicateKey::kSkip>::const_iterator;
