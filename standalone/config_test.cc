@@ -1,13 +1,13 @@
 #include "standalone/config.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <map>
 
 #include "ridirodev/core/automation_error.h"
+#include "testing/temp_dir.h"
 
 namespace ridirodev::standalone {
 namespace {
@@ -112,16 +112,14 @@ TEST(StandaloneConfigTest, BadValuesNameKeyValueAndSource) {
 }
 
 TEST(StandaloneConfigTest, LoadReadsTheFileAndToleratesItsAbsence) {
-  char dir[] = "/tmp/ridirodev_config_XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  const std::filesystem::path file = std::filesystem::path(dir) / "r.conf";
+  const testing::TempDir dir;
+  const std::filesystem::path file = dir / "r.conf";
   // Without the file the environment still counts.
   EXPECT_TRUE(StandaloneConfig::Load(file, Env({{"HOME", "/h"}, {"RIDIRODEV_TRACE", "1"}})).trace);
   std::ofstream(file) << "day_slots = 12\n";
   EXPECT_EQ(StandaloneConfig::Load(file, kHomeOnly).daySlots, 12);
   // A folder where the file should be cannot be read.
   EXPECT_THROW(StandaloneConfig::Load(dir, kHomeOnly), AutomationError);
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

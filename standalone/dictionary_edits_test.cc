@@ -3,14 +3,10 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
-#include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -28,7 +24,6 @@
 #include "standalone/folders.h"
 #include "standalone/host.h"
 #include "standalone/sample.h"
-#include "standalone/schema.h"
 #include "standalone/sqlite_database.h"
 #include "testing/sample.h"
 
@@ -52,11 +47,9 @@ std::string Names(const CFieldsPtr& flds) {
   return text;
 }
 
-class DictionaryEditsTest : public ::testing::Test {
+class DictionaryEditsTest : public testing::SampleHostTest {
  protected:
-  explicit DictionaryEditsTest(std::string answer = "") {
-    host_ = testing::SampleHost([&](auto& c) { c.messageBoxAnswer = std::move(answer); });
-    scope_.emplace(host_);
+  explicit DictionaryEditsTest(std::string answer = "") : SampleHostTest(std::move(answer)) {
     connection_ = GRidirodev::FieldUpdates()->FieldsChange.Connect(
         [this](int32_t entity, const CFieldsPtr& flds, EAction action) {
           notices_.push_back(std::to_string(entity) + " " + std::to_string(action) + " " + Names(flds));
@@ -78,8 +71,6 @@ class DictionaryEditsTest : public ::testing::Test {
     return flds;
   }
 
-  std::shared_ptr<StandaloneHost> host_;
-  std::optional<MRidirodevScope> scope_;
   std::vector<std::string> notices_;
   decltype(CFieldUpdates::FieldsChange)::Connection connection_;
 };
@@ -130,11 +121,8 @@ TEST_F(DictionaryEditsTest, DeleteExpressionsDeletesUsersFirstAcrossEntitiesAndK
 
 // The column map is a dictionary: an extra column named "status" stands beside "Status".
 TEST_F(DictionaryEditsTest, FieldMapKeysKeepTheirCase) {
-  ASSERT_EQ(sqlite3_exec(host_->Sqlite()->Connection()->Handle(),
-                         "INSERT INTO TQD_DataSource_Extra_Cols (DataSource_ID, e_id, Col_Title, E_Type, Editable) "
-                         "VALUES (2, 22, 'status', 'S', 'Y')",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
+  testing::Exec(Db(), "INSERT INTO TQD_DataSource_Extra_Cols (DataSource_ID, e_id, Col_Title, E_Type, "
+                      "Editable) VALUES (2, 22, 'status', 'S', 'Y')");
   const auto map = GRidirodev::AppFieldMap("Traffic");
   EXPECT_EQ(map->Item(Variant("Status")), "Status");
   EXPECT_EQ(map->Item(Variant("status")), "status");
@@ -205,16 +193,14 @@ TEST_F(DictionaryEditsTest, ReferencingDocumentsGiveEachReportAndTemplateOnce) {
     }
   }
   StandaloneFolderDocuments documents;
-  std::ostringstream boxes;
-  std::streambuf* const stderrBuffer = std::cerr.rdbuf(boxes.rdbuf());
+  boxes_.Clear();
   GRidirodev::LoadFieldReferencingDocuments(fields, documents);
-  std::cerr.rdbuf(stderrBuffer);
   std::vector<std::string> names;
   for (int32_t i = 1; i <= documents.Count(); ++i) {
     names.push_back(documents.Item(i)->Kind() + " " + std::to_string(documents.Item(i)->Id()));
   }
   EXPECT_THAT(names, UnorderedElementsAre("Report 1", "Report 2", "Report 4", "Template 10"));
-  EXPECT_EQ(boxes.str(),
+  EXPECT_EQ(boxes_.Text(),
             "[Ridirodev]\n  " + std::string(sql::kExpressTemplateWithoutReport) + "\n  OK -> OK\n");
 }
 
@@ -291,10 +277,7 @@ TEST_F(DictionaryEditsTest, BusyHourCacheFollowsTheDatabaseThroughFailures) {
       [&](bool, int32_t, const CBusyHoursPtr& bhs, EAction action) {
         notices.push_back(std::to_string(action) + " " + BusyHourNames(bhs));
       });
-  sqlite3* db = host_->Sqlite()->Connection()->Handle();
-  auto sql = [&](const char* text) {
-    ASSERT_EQ(sqlite3_exec(db, text, nullptr, nullptr, nullptr), SQLITE_OK);
-  };
+  auto sql = [&](const char* text) { testing::Exec(Db(), text); };
   CFieldCategoryPtr cell = Category(kCell);
   sql("UPDATE PM_HourRange SET FirstHour = 'x' WHERE BusyHourId = 4");  // read after Cell Evening BH
   EXPECT_THROW(cell->BusyHours(), AutomationError);

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "ridirodev/model/m_ridirodev.h"
 #include "standalone/settings.h"
@@ -58,9 +56,8 @@ TEST_F(StandaloneHostTest, FolderServicesErrorLogAndSettings) {
     scope.State().GroupServices().Settings()->Child("Ridirodev")->SetValue("Width", Variant(120));
     EXPECT_TRUE(host->SaveSettingsIfChanged());
   }
-  std::stringstream log;
-  log << std::ifstream(config_.logFile).rdbuf();
-  EXPECT_THAT(log.str(), HasSubstr("Error 457 (CFields): This key is already associated"));
+  EXPECT_THAT(testing::ReadFile(config_.logFile),
+              HasSubstr("Error 457 (CFields): This key is already associated"));
 
   StandaloneHost again(config_);
   EXPECT_EQ(again.Settings()->Settings()->Child("Ridirodev")->Value("Width").ToInt32(), 120);

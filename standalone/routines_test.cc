@@ -33,21 +33,11 @@ class RoutinesTest : public ::testing::Test {
     RunRoutine(db_, call);
     return call;
   }
-  void Exec(const std::string& sql) {
-    ASSERT_EQ(sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db_);
-  }
+  void Exec(const std::string& sql) { testing::Exec(db_, sql); }
   // The first row, columns joined by '|', nulls as "NULL".
-  std::string Value(const std::string& sql) {
-    const auto rows = testing::Rows(db_, sql);
-    return rows.empty() ? "<no row>" : rows.front();
-  }
+  std::string Value(const std::string& sql) { return testing::FirstRow(db_, sql); }
   int64_t Count(const std::string& sql) { return std::stoll(Value("SELECT count(*) FROM " + sql)); }
-
-  int32_t FieldId(int entity, const std::string& name) {
-    return std::stoi(
-        Value("SELECT Field_Id FROM tqd_Datasource_Field WHERE DataSource_ID = 2 AND Entity_Id = " +
-              std::to_string(entity) + " AND Name = '" + name + "'"));
-  }
+  int32_t FieldId(int entity, const std::string& name) { return testing::SampleFieldId(db_, entity, name); }
   std::string Field(int32_t id, const std::string& columns) {
     return Value("SELECT " + columns + " FROM tqd_Datasource_Field WHERE Field_Id = " + std::to_string(id));
   }
@@ -141,11 +131,8 @@ TEST_F(RoutinesTest, UpdateRewritesTheDefinitionAndItsDependencies) {
   EXPECT_EQ(Field(id, tail), "SUM(AVG)|" + std::to_string(weight));
   Run("tq_Dictionary.Update_UDC", {id, "F", "Drop_Rate", "", "", "", 3, "MAX", "", ""});
   EXPECT_EQ(Field(id, tail), "none|none");
-  EXPECT_THAT(
-      [&] {
-        Run("tq_Dictionary.Update_UDC", {weight, "F", "1", "", "", "", 3, "MAX"});
-      },
-      ThrowsMessage<AutomationError>(HasSubstr("not a user-defined calculation")));
+  EXPECT_THAT([&] { Run("tq_Dictionary.Update_UDC", {weight, "F", "1", "", "", "", 3, "MAX"}); },
+              ThrowsMessage<AutomationError>(HasSubstr("not a user-defined calculation")));
 }
 
 TEST_F(RoutinesTest, DeleteRemovesEverythingOfTheCalculation) {

@@ -32,18 +32,11 @@ class SchemaTest : public ::testing::Test {
     db_ = sample_->Connection()->Handle();
   }
 
-  void Exec(const std::string& sql) {
-    ASSERT_EQ(sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db_);
-  }
+  void Exec(const std::string& sql) { testing::Exec(db_, sql); }
   std::vector<std::string> Rows(const std::string& sql) { return testing::Rows(db_, sql); }
-  std::string Value(const std::string& sql) {
-    const auto rows = Rows(sql);
-    return rows.empty() ? "<no row>" : rows.front();
-  }
-  void ExpectNoRows(const std::string& sql) { EXPECT_EQ(Rows(sql), std::vector<std::string>{}) << sql; }
+  std::string Value(const std::string& sql) { return testing::FirstRow(db_, sql); }
   std::string FieldId(int entity, const std::string& name) {
-    return Value("SELECT Field_Id FROM tqd_Datasource_Field WHERE DataSource_ID = 2 AND Entity_Id = " +
-                 std::to_string(entity) + " AND Name = '" + name + "'");
+    return std::to_string(testing::SampleFieldId(db_, entity, name));
   }
 
   std::shared_ptr<SqliteDatabase> sample_;
@@ -65,34 +58,30 @@ TEST_F(SchemaTest, FailedCreationLeavesNothingBehindAndNamesTheCause) {
 
 TEST_F(SchemaTest, SampleFieldsAreCoherentWithTheirQualifiers) {
   UseSample();
-  // Entity, data source, field type offered by the data source, aggregator and owner all exist.
-  ExpectNoRows(
+  const char* const breaches[] = {
+      // Entity, data source, field type offered by the data source, aggregator and owner all exist.
       "SELECT d.Name FROM tqd_Datasource_Field d WHERE d.Entity_Id NOT IN (SELECT Entity_Id FROM TQN_ENTITY) "
       "OR d.DataSource_ID NOT IN (SELECT DataSource_Id FROM TQD_Data_Source) OR NOT EXISTS (SELECT 1 FROM "
       "tqd_Application_Field_Group g WHERE g.DataSource_ID = d.DataSource_ID AND g.Field_Group_Short = "
       "d.Field_Group_Short) OR (d.Field_Aggregator IS NOT NULL AND d.Field_Aggregator NOT IN (SELECT AGGR_ID "
       "FROM TQD_Aggregator)) OR (d.Field_Owner IS NOT NULL AND d.Field_Owner NOT IN (SELECT Id FROM "
-      "PM_User)) OR Tech_Mask & ~31 <> 0");
-  // Names are unique per entity and data source; Client and Traffic fields, shown together,
-  // share none.
-  ExpectNoRows(
+      "PM_User)) OR Tech_Mask & ~31 <> 0",
+      // Names are unique per entity and data source; Client and Traffic fields, shown together,
+      // share none.
       "SELECT Entity_Id, DataSource_ID, upper(Name) FROM tqd_Datasource_Field GROUP BY 1, 2, 3 HAVING "
-      "count(*) > 1");
-  ExpectNoRows(
+      "count(*) > 1",
       "SELECT c.Name FROM tqd_Datasource_Field c JOIN tqd_Datasource_Field t ON t.Entity_Id = c.Entity_Id "
-      "AND upper(t.Name) = upper(c.Name) WHERE c.DataSource_ID = 1 AND t.DataSource_ID = 2");
-  ExpectNoRows(
+      "AND upper(t.Name) = upper(c.Name) WHERE c.DataSource_ID = 1 AND t.DataSource_ID = 2",
       "SELECT Name FROM tqd_Datasource_Field WHERE DataType = 'E' AND Field_Id NOT IN (SELECT Field_Id FROM "
-      "TQD_ENUM_VALUES)");
-  // Busy hours join the name table without a namespace, so their fields must have one name row;
-  // documents name only fields that exist.
-  ExpectNoRows(
+      "TQD_ENUM_VALUES)",
+      // Busy hours join the name table without a namespace, so their fields must have one name row;
+      // documents name only fields that exist.
       "SELECT b.Name FROM PM_BusyHour b, tqd_dict_name d WHERE b.Field_Id IS NOT NULL AND d.Field_Id = "
-      "b.Field_Id GROUP BY b.Id HAVING count(*) <> 1");
-  ExpectNoRows(
+      "b.Field_Id GROUP BY b.Id HAVING count(*) <> 1",
       "SELECT Field_Id FROM PM_ReportSpec WHERE Field_Id NOT IN (SELECT Field_Id FROM tqd_Dict_Field) UNION "
       "ALL SELECT Field_Id FROM PM_TemplateField WHERE Field_Id NOT IN (SELECT Field_Id FROM "
-      "tqd_Dict_Field)");
+      "tqd_Dict_Field)"};
+  for (const char* sql : breaches) EXPECT_EQ(Rows(sql), std::vector<std::string>{}) << sql;
   // New ids continue after the loaded ones.
   EXPECT_EQ(Value("SELECT Value FROM ridirodev_sequence WHERE Name = 'SQ_Field'"),
             Value("SELECT max(Field_Id) FROM tqd_Dict_Field"));

@@ -5,12 +5,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <sstream>
 
 #include "ridirodev/core/automation_error.h"
 #include "standalone/support.h"
 #include "testing/errors.h"
+#include "testing/sample.h"
 #include "testing/temp_dir.h"
 
 namespace ridirodev::standalone {
@@ -227,8 +226,7 @@ TEST_F(SettingsFileTest, ASaveChangesWhatItOwnsAndKeepsTheRestOfTheFileItsLinkAn
 
   EXPECT_TRUE(fs::is_symlink(file_)) << "written through the link";
   EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640));
-  std::ifstream in(target);
-  const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string saved = testing::ReadFile(target);
   std::string expected = original;
   for (const auto& [from, to] : {std::pair<std::string, std::string>{R"(data="10" />)", R"(data="20" />
     <value name="UDC Timeout" type="integer" data="30" />

@@ -9,7 +9,6 @@
 #include <functional>
 #include <memory>
 #include <random>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -32,13 +31,7 @@ using testing::ErrorOf;
 using ::testing::HasSubstr;
 using ::testing::ThrowsMessage;
 
-std::string ReadFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
+using testing::ReadFile;
 using testing::TempDir;
 
 std::shared_ptr<SqliteDatabase> NewDictionary(const std::string& path, SqliteDatabaseOptions options = {}) {

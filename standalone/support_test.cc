@@ -2,11 +2,8 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <map>
 // GCC 12 warns about its own <regex> internals under the sanitizers.
 #pragma GCC diagnostic push
@@ -18,6 +15,8 @@
 #include "ridirodev/core/automation_error.h"
 #include "standalone/controls.h"
 #include "standalone/messages.h"
+#include "testing/sample.h"
+#include "testing/temp_dir.h"
 
 namespace ridirodev::standalone {
 namespace {
@@ -189,26 +188,21 @@ TEST(PropertySetTest, RendersAvailableColumnsAlignedByCharacters) {
 }
 
 TEST(StandaloneSupportTest, LogAppendsOneLinePerEntry) {
-  const auto file = std::filesystem::temp_directory_path() / ("ridirodev_log_" + std::to_string(getpid()));
-  std::ofstream(file) << "earlier\n";
+  const testing::TempDir dir;
   StandaloneConfig c;
-  c.logFile = file.string();
+  c.logFile = (dir / "log").string();
+  std::ofstream(c.logFile) << "earlier\n";
   StandaloneSupport(c).Log(2, "Ridirodev", "CRidirodevInitializer", "Initialize",
                            {"unable to initialize DB object", "a\nb"});
-  std::stringstream text;
-  text << std::ifstream(file).rdbuf();
-  std::filesystem::remove(file);
   // Each line is "<ISO timestamp with milliseconds> [level] source class operation: texts".
-  EXPECT_THAT(text.str(),
+  EXPECT_THAT(testing::ReadFile(c.logFile),
               ::testing::MatchesRegex("earlier\n[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:]{8}\\.[0-9]{3} \\[2\\] "
                                       "Ridirodev CRidirodevInitializer Initialize: unable to "
                                       "initialize DB object \\| a\\\\nb\n"));
   // Standard error is read by people: a message of several lines shows as lines.
-  std::ostringstream err;
-  std::streambuf* const old = std::cerr.rdbuf(err.rdbuf());
+  const testing::Captured err;
   StandaloneSupport(StandaloneConfig{}).Log(1, "Ridirodev", "ErrorReporter", "Report", {"failed", "a\r\nb"});
-  std::cerr.rdbuf(old);
-  EXPECT_THAT(err.str(), ::testing::EndsWith(" [1] Ridirodev ErrorReporter Report: failed | a\n  b\n"));
+  EXPECT_THAT(err.Text(), ::testing::EndsWith(" [1] Ridirodev ErrorReporter Report: failed | a\n  b\n"));
 }
 
 TEST(StandaloneMessagesTest, BoxesAnswerWithTheConfiguredOrDefaultButton) {

@@ -71,14 +71,12 @@ struct SampleHost {
     db = host->Sqlite()->Connection()->Handle();
     host->SupportServices()->SetLogStream(log);
   }
-  int32_t FieldId(const std::string& name) {
-    return std::stoi(Column(db, "SELECT Field_Id FROM tqd_Dict_Name WHERE NameSpace_Id = 0 AND Entity_Id = " +
-                                    std::to_string(kSampleCellEntity) + " AND Name = '" + name + "'")
-                         .at(0));
-  }
-  size_t Reports() const;
+  int32_t FieldId(const std::string& name) { return testing::SampleFieldId(db, kSampleCellEntity, name); }
+  size_t Reports() const { return testing::Occurrences(log.str(), "ErrorReporter Report"); }
   // The warnings logged since the log had the given size.
-  size_t Warnings(size_t since) const;
+  size_t Warnings(size_t since) const {
+    return testing::Occurrences(log.str().substr(since), "[2] Ridirodev");
+  }
   std::shared_ptr<StandaloneHost> host;
   sqlite3* db = nullptr;
   std::ostringstream log;
@@ -105,15 +103,6 @@ class Snapshot {
   }
   sqlite3* copy_ = nullptr;
 };
-
-size_t Count(const std::string& text, const std::string& what) {
-  size_t n = 0;
-  for (size_t at = 0; (at = text.find(what, at)) != std::string::npos; at += what.size()) ++n;
-  return n;
-}
-
-size_t SampleHost::Reports() const { return Count(log.str(), "ErrorReporter Report"); }
-size_t SampleHost::Warnings(size_t since) const { return Count(log.str().substr(since), "[2] Ridirodev"); }
 
 TEST(UdcReliabilityTest, AFailureAtAnyStepLeavesTheDictionaryAsBeforeOrWhole) {
   struct Operation {
@@ -258,19 +247,12 @@ TEST(UdcReliabilityTest, DeleteExpressionsStopsAtTheFirstFailedDelete) {
 // The rows of the busy-hour tables; Changed is left out, being stamped with the clock.
 std::string BusyHourTables(sqlite3* db) {
   std::string out;
-  sqlite3_exec(
-      db,
-      "SELECT Id, UserId, Name, Cluster_Entity_Id, Field_Id, Description, FirstNeeded, Span, MinRank, "
-      "MaxRank, "
-      "DTPeriod, Scenario_Id, FirstAvail, LastAvail, Daily_Retention FROM PM_BusyHour ORDER BY Id;"
-      "SELECT * FROM PM_HourRange ORDER BY Id; SELECT * FROM PM_PABH ORDER BY ID",
-      [](void* text, int n, char** values, char**) {
-        for (int i = 0; i < n; ++i)
-          *static_cast<std::string*>(text) += (values[i] ? values[i] : "<null>") + std::string("|");
-        *static_cast<std::string*>(text) += "\n";
-        return 0;
-      },
-      &out, nullptr);
+  for (const char* sql : {"SELECT Id, UserId, Name, Cluster_Entity_Id, Field_Id, Description, FirstNeeded, "
+                          "Span, MinRank, MaxRank, DTPeriod, Scenario_Id, FirstAvail, LastAvail, "
+                          "Daily_Retention FROM PM_BusyHour ORDER BY Id",
+                          "SELECT * FROM PM_HourRange ORDER BY Id", "SELECT * FROM PM_PABH ORDER BY ID"}) {
+    for (const std::string& row : Column(db, sql)) out += row + "|\n";
+  }
   return out;
 }
 

@@ -1,7 +1,8 @@
 #include "testing/sample.h"
 
-#include <gtest/gtest.h>
 #include <sqlite3.h>
+
+#include <fstream>
 
 #include "standalone/sample.h"
 #include "standalone/schema.h"
@@ -45,6 +46,35 @@ std::vector<std::string> Rows(sqlite3* db, const std::string& sql, const std::st
   }
   sqlite3_finalize(stmt);
   return rows;
+}
+
+std::string FirstRow(sqlite3* db, const std::string& sql, const std::string& null) {
+  const auto rows = Rows(db, sql, null);
+  return rows.empty() ? "<no row>" : rows.front();
+}
+
+void Exec(sqlite3* db, const std::string& sql) {
+  ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+      << sqlite3_errmsg(db) << ": " << sql;
+}
+
+int32_t SampleFieldId(sqlite3* db, int32_t entity, const std::string& name) {
+  const std::string id = FirstRow(db, "SELECT Field_Id FROM tqd_Datasource_Field WHERE DataSource_ID = 2 AND "
+                                      "Entity_Id = " + std::to_string(entity) + " AND Name = '" + name + "'");
+  EXPECT_NE(id, "<no row>") << "no field " << name << " at " << entity;
+  return id == "<no row>" ? 0 : std::stoi(id);
+}
+
+std::string ReadFile(const std::filesystem::path& file) {
+  std::ostringstream text;
+  text << std::ifstream(file, std::ios::binary).rdbuf();
+  return text.str();
+}
+
+size_t Occurrences(std::string_view text, std::string_view part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string_view::npos; at = text.find(part, at + 1)) ++n;
+  return n;
 }
 
 }  // namespace ridirodev::testing

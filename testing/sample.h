@@ -1,14 +1,22 @@
 #pragma once
 
 // The sample dictionary for the tests of the standalone host and the tool: a host over it in
-// memory, a bare database object over it, and a reader of query results. Its own target, so
-// that the component's tests never link the standalone host.
+// memory, a bare database object over it, readers of query results and files, and a fixture
+// that installs the host. Its own target, so that the component's tests never link the
+// standalone host.
 
+#include <gtest/gtest.h>
+
+#include <filesystem>
 #include <functional>
+#include <iostream>
 #include <memory>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "ridirodev/model/m_ridirodev.h"
 #include "standalone/host.h"
 #include "standalone/sqlite_database.h"
 
@@ -32,5 +40,50 @@ std::shared_ptr<standalone::SqliteDatabase> SampleDatabase(const std::string& pa
 // The rows of sql's result as texts, columns joined by '|', nulls as null; a statement that does
 // not prepare fails the test.
 std::vector<std::string> Rows(sqlite3* db, const std::string& sql, const std::string& null = "NULL");
+// The first of those rows, "<no row>" when there is none.
+std::string FirstRow(sqlite3* db, const std::string& sql, const std::string& null = "NULL");
+// Runs sql (one statement or several); a failure fails the test.
+void Exec(sqlite3* db, const std::string& sql);
+// The id of a Traffic field of the sample, by entity and name.
+int32_t SampleFieldId(sqlite3* db, int32_t entity, const std::string& name);
+
+// Everything in the file, byte for byte ("" when it cannot be read).
+std::string ReadFile(const std::filesystem::path& file);
+// How many times part stands in text.
+size_t Occurrences(std::string_view text, std::string_view part);
+
+// What is written to a stream while the object lives, instead of the stream's own target.
+class Captured {
+ public:
+  explicit Captured(std::ostream& stream = std::cerr) : stream_(stream), old_(stream.rdbuf(text_.rdbuf())) {}
+  ~Captured() { stream_.rdbuf(old_); }
+  Captured(const Captured&) = delete;
+  Captured& operator=(const Captured&) = delete;
+  std::string Text() const { return text_.str(); }
+  void Clear() { text_.str(""); }
+
+ private:
+  std::ostringstream text_;
+  std::ostream& stream_;
+  std::streambuf* old_;
+};
+
+// The sample host installed for the test's thread; its message boxes (standard error) are
+// captured in boxes_ and answered as given.
+class SampleHostTest : public ::testing::Test {
+ protected:
+  explicit SampleHostTest(std::string answer = "yes") { Start(std::move(answer)); }
+  // As the tool starts: a new host and state, answering the message boxes as given.
+  void Start(std::string answer) {
+    scope_.reset();
+    host_ = SampleHost([&](auto& c) { c.messageBoxAnswer = std::move(answer); });
+    scope_.emplace(host_);
+  }
+  sqlite3* Db() const { return host_->Sqlite()->Connection()->Handle(); }
+
+  Captured boxes_;
+  std::shared_ptr<standalone::StandaloneHost> host_;
+  std::optional<MRidirodevScope> scope_;
+};
 
 }  // namespace ridirodev::testing

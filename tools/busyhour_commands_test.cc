@@ -4,17 +4,12 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <iostream>
-#include <optional>
 #include <sstream>
 
-#include "ridirodev/core/automation_error.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "standalone/host.h"
-#include "standalone/sqlite_database.h"
 #include "testing/temp_dir.h"
 #include "tools/command_test_support.h"
 #include "tools/database_commands.h"
@@ -22,6 +17,7 @@
 namespace ridirodev::tool {
 namespace {
 
+using testing::Exec;
 using ::testing::AllOf;
 using ::testing::HasSubstr;
 using ::testing::MatchesRegex;
@@ -29,21 +25,9 @@ using ::testing::Not;
 using ::testing::StartsWith;
 
 // The sample dictionary in memory, with 24 day slots; the host's messages are captured.
-class BusyHourCommandsTest : public ::testing::Test {
+class BusyHourCommandsTest : public testing::SampleHostTest {
  protected:
-  BusyHourCommandsTest() {
-    host_ = SampleHost([](auto& c) { c.messageBoxAnswer = "yes"; });
-    scope_.emplace(host_);
-    old_ = std::cerr.rdbuf(boxes_.rdbuf());
-  }
-  ~BusyHourCommandsTest() override { std::cerr.rdbuf(old_); }
-
   static std::string Run(const std::function<void(std::ostream&)>& command) { return CommandOutput(command); }
-
-  std::shared_ptr<standalone::StandaloneHost> host_;
-  std::optional<MRidirodevScope> scope_;
-  std::ostringstream boxes_;
-  std::streambuf* old_ = nullptr;
 };
 
 TEST_F(BusyHourCommandsTest, BusyHourLifeThroughTheCommands) {
@@ -73,9 +57,7 @@ TEST_F(BusyHourCommandsTest, BusyHourLifeThroughTheCommands) {
       {[](auto& out) { ChangeBusyHourOwner("", {"Drop BH"}, "noc", out); },
        "(.|\n)*\nDrop BH +CellSite +[0-9]+ +now owned by noc\n"},
       {[](auto& out) { ShowBusyHour("", "Drop BH", out); }, "(.|\n)*Owner: +noc\n(.|\n)*"},
-      {[](auto& out) {
-         DeleteBusyHours("Cell", {"Drop BH", "Evening Summation"}, out);
-       },
+      {[](auto& out) { DeleteBusyHours("Cell", {"Drop BH", "Evening Summation"}, out); },
        "(.|\n)*Drop BH +CellSite +[0-9]+ +deleted\nEvening Summation +CellSite +[0-9]+ +deleted\n"},
       {[](auto& out) { ShowBusyHour("", "Drop BH", out); },
        "error: There is no busy hour or summation named 'Drop BH'\\."},
@@ -88,12 +70,8 @@ TEST_F(BusyHourCommandsTest, BusyHourLifeThroughTheCommands) {
 
 // What the dictionary refused is not reported done, and fails the command.
 TEST_F(BusyHourCommandsTest, RefusedWritesFailTheCommandAndTheTableSaysWhatWasDone) {
-  sqlite3* db = host_->Sqlite()->Connection()->Handle();
-  ASSERT_EQ(sqlite3_exec(db,
-                         "CREATE TRIGGER refuse BEFORE UPDATE ON PM_BusyHour WHEN OLD.Id = 4 "
-                         "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
+  Exec(Db(), "CREATE TRIGGER refuse BEFORE UPDATE ON PM_BusyHour WHEN OLD.Id = 4 "
+             "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END");
   EXPECT_THAT(Run([](auto& out) { UpdateBusyHour("", "4", {.description = "x"}, out); }),
               MatchesRegex("error: The busy hour .* was not updated \\(the reason is reported above\\)\\."));
   // Busy hours 1 and 4 are the cell's: the first is given before the second is refused.
@@ -104,11 +82,7 @@ TEST_F(BusyHourCommandsTest, RefusedWritesFailTheCommandAndTheTableSaysWhatWasDo
 
 // Results computed for other hours or ranks are void once those change; a description is not.
 TEST_F(BusyHourCommandsTest, NewHoursOrRanksAskForResultsAgain) {
-  sqlite3* db = host_->Sqlite()->Connection()->Handle();
-  auto firstAvail = [db] {
-    const auto rows = testing::Rows(db, "SELECT FirstAvail FROM PM_BusyHour WHERE Id = 1", "<null>");
-    return rows.empty() ? "<null>" : rows.front();
-  };
+  auto firstAvail = [&] { return testing::FirstRow(Db(), "SELECT FirstAvail FROM PM_BusyHour WHERE Id=1"); };
   const std::string stored = firstAvail();
   ASSERT_THAT(stored, Not(HasSubstr("1899")));
   const std::pair<BusyHourValues, bool> updates[] = {{{.description = "Quieter"}, false},
@@ -118,18 +92,15 @@ TEST_F(BusyHourCommandsTest, NewHoursOrRanksAskForResultsAgain) {
     Run([&](auto& out) { UpdateBusyHour("", "1", values, out); });
     EXPECT_EQ(firstAvail().starts_with("1899-12-30"), reset) << firstAvail();
   }
-  ASSERT_EQ(sqlite3_exec(db, "UPDATE PM_BusyHour SET FirstAvail = '2026-01-01' WHERE Id = 1", nullptr, nullptr,
-                         nullptr),
-            SQLITE_OK);
+  Exec(Db(), "UPDATE PM_BusyHour SET FirstAvail = '2026-01-01' WHERE Id = 1");
   Run([&](auto& out) { UpdateBusyHour("", "1", {.hours = "7"}, out); });
   EXPECT_TRUE(firstAvail().starts_with("1899-12-30")) << firstAvail();
 }
 
 // Every refusal comes before anything is written; widths count characters, not bytes.
 TEST_F(BusyHourCommandsTest, RefusedCommandLinesWriteNothing) {
-  sqlite3* db = host_->Sqlite()->Connection()->Handle();
-  ASSERT_EQ(sqlite3_exec(db, "UPDATE PM_BusyHour SET Name = '4' WHERE Id = 2", nullptr, nullptr, nullptr),
-            SQLITE_OK);
+  sqlite3* db = Db();
+  Exec(db, "UPDATE PM_BusyHour SET Name = '4' WHERE Id = 2");
   std::string accents;
   for (int i = 0; i < 30; ++i) accents += "\u00e9";
   const auto add = [](const std::string& name, std::vector<std::string> rest) {
@@ -162,12 +133,10 @@ TEST_F(BusyHourCommandsTest, RefusedCommandLinesWriteNothing) {
   };
   for (const auto& [args, expected] : cases) {
     const int64_t before = sqlite3_total_changes64(db);
-    EXPECT_THAT(CommandLineOutput(args),
-                AllOf(StartsWith("error: "), HasSubstr(expected)));
+    EXPECT_THAT(CommandLineOutput(args), AllOf(StartsWith("error: "), HasSubstr(expected)));
     EXPECT_EQ(sqlite3_total_changes64(db), before) << expected;
   }
-  EXPECT_THAT(CommandLineOutput({"busyhours", "show", "4", "--name"}),
-              HasSubstr("Id:            2\n"));
+  EXPECT_THAT(CommandLineOutput({"busyhours", "show", "4", "--name"}), HasSubstr("Id:            2\n"));
   EXPECT_THAT(CommandLineOutput(add(accents, {"--summation", "--hours", "3"})),
               StartsWith("Added summation " + accents));
   // A list filter that names nothing known is a mistake too, not an empty table.
@@ -205,44 +174,31 @@ TEST(BusyHourNameRaceTest, TheSecondAddFailsAsTheNameCheckWould) {
                          "VALUES (900, 'Night BH', 12)",
                          nullptr, nullptr, nullptr),
             SQLITE_OK);
-  std::ostringstream log;
-  std::streambuf* old = std::cerr.rdbuf(log.rdbuf());
-  const std::string result =
-      CommandOutput([](auto& o) { AddBusyHour("Cell", "Night BH", true, {.hours = "1"}, o); });
-  std::cerr.rdbuf(old);
-  EXPECT_EQ(result, "error: There is already a busy hour or summation named 'Night BH' at CellSite.");
+  const testing::Captured log;
+  EXPECT_EQ(CommandOutput([](auto& o) { AddBusyHour("Cell", "Night BH", true, {.hours = "1"}, o); }),
+            "error: There is already a busy hour or summation named 'Night BH' at CellSite.");
   EXPECT_EQ(host->Sqlite()->QueryValue("SELECT COUNT(*) FROM PM_BusyHour WHERE Name = 'Night BH'").ToInt32(),
             1);
   sqlite3_close(other);
 }
 
 TEST_F(BusyHourCommandsTest, DeletesAskAboutReportsReachABusyHourWhoseFieldIsGoneAndFailUnlessAllWent) {
-  const auto exec = [&](const std::string& sql) {
-    ASSERT_EQ(sqlite3_exec(host_->Sqlite()->Connection()->Handle(), sql.c_str(), nullptr, nullptr, nullptr),
-              SQLITE_OK);
-  };
   // As a delete by another client leaves it: busy hour 4 without its field.
-  exec(
-      "DELETE FROM tqd_Dict_Field WHERE Field_Id IN (SELECT Field_Id FROM tqd_Dict_Name WHERE Entity_Id = 12 "
-      "AND Name IN ('Traffic_Erlangs', 'BH_Traffic_Erlangs')); DELETE FROM tqd_Dict_Name WHERE Entity_Id = "
-      "12 "
-      "AND Name IN ('Traffic_Erlangs', 'BH_Traffic_Erlangs')");
+  Exec(Db(), "DELETE FROM tqd_Dict_Field WHERE Field_Id IN (SELECT Field_Id FROM tqd_Dict_Name WHERE "
+             "Entity_Id = 12 AND Name IN ('Traffic_Erlangs', 'BH_Traffic_Erlangs')); DELETE FROM "
+             "tqd_Dict_Name WHERE Entity_Id = 12 AND Name IN ('Traffic_Erlangs', 'BH_Traffic_Erlangs')");
   const std::pair<std::function<void(std::ostream&)>, std::string> steps[] = {
       {[](auto& out) { ShowBusyHour("", "4", out); },
-       "(.|\n)*Name: +Cell Erlang BH\n(.|\n)*Field: +\\(deleted from the dictionary\\)\n(.|\n)*Hours: "
-       "+17-22\n"
-       "(.|\n)*"},
-      {[](auto& out) {
-         DeleteBusyHours("", {"4", "Cell Evening BH"}, out);
-       },
+       "(.|\n)*Name: +Cell Erlang BH\n(.|\n)*Field: +\\(deleted from the dictionary\\)\n(.|\n)*"
+       "Hours: +17-22\n(.|\n)*"},
+      {[](auto& out) { DeleteBusyHours("", {"4", "Cell Evening BH"}, out); },
        "Reports and templates that use the busy hours:\n.*\n.*\nReport +1 +Daily Cell Drop Report\n.*\n.*\n"
        "Cell Erlang BH +CellSite +4 +deleted\nCell Evening BH +CellSite +1 +deleted\n"},
       {[](auto& out) { ShowBusyHour("Cell", "4", out); },
        "error: There is no busy hour or summation with id 4 at Cell\\."},
       {[&](auto& out) {
-         exec(
-             "CREATE TRIGGER locked BEFORE DELETE ON PM_BusyHour BEGIN SELECT RAISE(ABORT, 'database is "
-             "locked'); END");
+         Exec(Db(), "CREATE TRIGGER locked BEFORE DELETE ON PM_BusyHour BEGIN SELECT RAISE(ABORT, "
+                    "'database is locked'); END");
          DeleteBusyHours("Cell", {"Business Day Summation"}, out);
        },
        "(.|\n)*Business Day Summation +CellSite +6 +kept: .*database is locked.*\n"
@@ -252,11 +208,9 @@ TEST_F(BusyHourCommandsTest, DeletesAskAboutReportsReachABusyHourWhoseFieldIsGon
     const std::string output = Run(run);
     EXPECT_THAT(output, MatchesRegex(expected)) << output;
   }
-  EXPECT_THAT(boxes_.str(), HasSubstr("[Delete busy hours]"));
+  EXPECT_THAT(boxes_.Text(), HasSubstr("[Delete busy hours]"));
 
-  scope_.reset();
-  host_ = SampleHost([](auto& c) { c.messageBoxAnswer = "no"; });
-  scope_.emplace(host_);
+  Start("no");
   EXPECT_THAT(
       Run([](auto& out) { DeleteBusyHours("", {"Sector Weekly Traffic BH"}, out); }),
       MatchesRegex("(.|\n)*Sector Weekly Traffic BH +CellSector +2 +kept: not confirmed \\(reports use the "

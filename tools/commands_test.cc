@@ -15,6 +15,7 @@
 #include "standalone/host.h"
 #include "standalone/sqlite_database.h"
 #include "testing/errors.h"
+#include "testing/sample.h"
 #include "testing/temp_dir.h"
 #include "tools/database_commands.h"
 #include "tools/dictionary_commands.h"
@@ -91,14 +92,9 @@ TEST_F(ToolTest, InitCreatesWithOrWithoutTheSampleAndRefusesToOverwrite) {
   EXPECT_THAT(rows.str(), HasSubstr("admin"));
   EXPECT_THAT(rows.str(), HasSubstr(count == 1 ? "(1 row)" : "rows)"));
 
-  auto bytes = [&] {
-    std::ostringstream s;
-    s << std::ifstream(db, std::ios::binary).rdbuf();
-    return s.str();
-  };
-  const std::string before = bytes();
+  const std::string before = testing::ReadFile(db);
   EXPECT_EQ(ErrorOf([&] { InitDatabase({db, false, 0, false}, out); }), ErrorNumber::kInvalidArgument);
-  EXPECT_EQ(bytes(), before);
+  EXPECT_EQ(testing::ReadFile(db), before);
 
   // Without the sample: the schema alone, where a query finds no rows.
   InitDatabase({dir_ / "empty.db", false, 0, false}, out);
@@ -118,16 +114,12 @@ TEST_F(ToolTest, InitReplacesOnlyARegularFileAndNamesThePathGiven) {
   std::ofstream(file) << "x";
   fs::create_symlink(file, link);
   for (const fs::path& path : {fifo, link, fs::path(dir_)}) {
-    EXPECT_THAT(DescriptionOf([&] {
-                  InitDatabase({path, false, 0, true}, out);
-                }),
+    EXPECT_THAT(DescriptionOf([&] { InitDatabase({path, false, 0, true}, out); }),
                 HasSubstr(path == link ? "symbolic link" : "not a regular file"));
   }
   EXPECT_TRUE(fs::is_fifo(fifo) && fs::is_symlink(link) && fs::file_size(file) == 1);
   // A folder that cannot be written (here a file in the way): the path given, not a temporary one.
-  EXPECT_THAT(DescriptionOf([&] {
-                InitDatabase({file / "d.db", false, 0, false}, out);
-              }),
+  EXPECT_THAT(DescriptionOf([&] { InitDatabase({file / "d.db", false, 0, false}, out); }),
               HasSubstr("Cannot create the database " + (file / "d.db").string() + ": "));
   EXPECT_EQ(Entries(), 3);
 
@@ -149,8 +141,7 @@ TEST_F(ToolTest, InitsOfOnePathEachFinishWholeAndAnInterruptedOneLeavesNothing) 
   InitDatabase({db, false, 20, true, &progress}, out);
   EXPECT_EQ(Entries(), 1);
   EXPECT_EQ(standalone::SqliteDatabase(db.string())
-                .QueryValue("SELECT COUNT(*) FROM TQN_ENTITY WHERE "
-                            "Entity_Name = 'BenchCell'")
+                .QueryValue("SELECT COUNT(*) FROM TQN_ENTITY WHERE Entity_Name = 'BenchCell'")
                 .ToInt32(),
             1);
   hook.call = [] { std::raise(SIGTERM); };
@@ -192,8 +183,7 @@ TEST_F(ToolTest, DamagedDictionariesAreReportedWithWhatWasBeingRead) {
       {"UPDATE tqn_entity_context SET Parent_Entity_Id = 16 WHERE Entity_Id = 10",
        [](auto& out, auto& err) { ShowCategories("Traffic", out, err); },
        "out:|err:ridirodev: 7 of 7 entities of Traffic are not in the tree:\n  NetworkSystem  [10]: its "
-       "parents "
-       "loop back to it: NetworkSystem > PagingArea > MobileSwitch > NetworkSystem\n"},
+       "parents loop back to it: NetworkSystem > PagingArea > MobileSwitch > NetworkSystem\n"},
       {"UPDATE tqn_entity_context SET Parent_Entity_Id = 99 WHERE Entity_Id = 13",
        [](auto& out, auto& err) { ShowCategories("Traffic", out, err); },
        "  SectorCarrier  [14]: the parent of its ancestor CellSector (entity 99) is not in the hierarchy\n"},

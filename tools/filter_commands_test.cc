@@ -8,16 +8,13 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <optional>
 #include <sstream>
 #include <tuple>
 
 #include "ridirodev/core/automation_error.h"
-#include "ridirodev/model/m_ridirodev.h"
-#include "standalone/host.h"
 #include "standalone/settings.h"
-#include "standalone/sqlite_database.h"
+#include "testing/temp_dir.h"
 #include "tools/command_test_support.h"
 #include "tools/dictionary_commands.h"
 
@@ -27,33 +24,24 @@ namespace {
 using ::testing::HasSubstr;
 
 // The sample dictionary in memory and a settings file of the test's own.
-class FilterCommandsTest : public ::testing::Test {
+class FilterCommandsTest : public testing::SampleHostTest {
  protected:
-  FilterCommandsTest()
-      : settingsFile_(std::filesystem::temp_directory_path() /
-                      ("ridirodev_filter_commands_" + std::to_string(getpid()) + ".xml")) {
-    std::filesystem::remove(settingsFile_);
-    Start();
-  }
-  ~FilterCommandsTest() override {
-    std::filesystem::remove(settingsFile_);
-    std::filesystem::remove(settingsFile_.string() + ".lock");
-  }
+  FilterCommandsTest() : SampleHostTest("") { ReadSettings(); }
 
   // As the tool starts: a new host and component, the settings read from the file.
   void Start() {
-    scope_.reset();
-    host_ = SampleHost();
-    scope_.emplace(host_);
+    SampleHostTest::Start("");
+    ReadSettings();
+  }
+  void ReadSettings() {
     settings_.emplace(settingsFile_);
     LoadFilterDefinitions(*settings_);
   }
 
   static std::string Run(const std::function<void(std::ostream&)>& command) { return CommandOutput(command); }
 
-  std::filesystem::path settingsFile_;
-  std::shared_ptr<standalone::StandaloneHost> host_;
-  std::optional<MRidirodevScope> scope_;
+  testing::TempDir dir_;
+  const std::filesystem::path settingsFile_ = dir_ / "settings.xml";
   std::optional<standalone::SettingsStore> settings_;
 };
 
@@ -169,8 +157,7 @@ TEST_F(FilterCommandsTest, AChangeIsReportedOnlyOnceSavedAndOneStrandedAfterAGap
   Start();
   EXPECT_EQ(Run([&](auto& o) { AddFilterDefinition(*settings_, "Packet", "EL", o); }),
             "Added filter definition Packet (EL).\n");
-  std::ifstream in(settingsFile_);
-  const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string saved = testing::ReadFile(settingsFile_);
   EXPECT_THAT(saved, HasSubstr(R"(<value name="FilterDef[2]" data="Packet:EL" />)"));
   EXPECT_THAT(saved, ::testing::Not(HasSubstr("Stranded")));
 }
@@ -203,11 +190,7 @@ TEST_F(FilterCommandsTest, WritersAtOnceKeepEveryDefinition) {
     EXPECT_EQ(status, 0);
   }
   Start();
-  const std::string listed = Run(ListFilterDefinitions);
-  size_t saved = 0;
-  for (size_t at = listed.find(" saved\n"); at != std::string::npos; at = listed.find(" saved\n", at + 1))
-    ++saved;
-  EXPECT_EQ(saved, size_t{kWriters * kEach});
+  EXPECT_EQ(testing::Occurrences(Run(ListFilterDefinitions), " saved\n"), size_t{kWriters * kEach});
 }
 
 }  // namespace

@@ -6,18 +6,13 @@
 
 #include <functional>
 #include <iostream>
-#include <optional>
-#include <sstream>
 
-#include "ridirodev/core/automation_error.h"
-#include "ridirodev/model/m_ridirodev.h"
-#include "standalone/host.h"
-#include "standalone/sqlite_database.h"
 #include "tools/command_test_support.h"
 
 namespace ridirodev::tool {
 namespace {
 
+using testing::Exec;
 using ::testing::AllOf;
 using ::testing::HasSubstr;
 using ::testing::MatchesRegex;
@@ -26,33 +21,20 @@ using ::testing::StartsWith;
 
 // The sample dictionary in memory; the host's message boxes (standard error) are captured and
 // answered Yes.
-class UdcCommandsTest : public ::testing::Test {
+class UdcCommandsTest : public testing::SampleHostTest {
  protected:
-  UdcCommandsTest() {
-    host_ = SampleHost([](auto& c) { c.messageBoxAnswer = "yes"; });
-    scope_.emplace(host_);
-    old_ = std::cerr.rdbuf(boxes_.rdbuf());
-  }
-  ~UdcCommandsTest() override { std::cerr.rdbuf(old_); }
-
   // What a command printed and what the host showed, or the error it raised.
   std::string Run(const std::function<void(std::ostream&)>& command) {
-    boxes_.str("");
+    boxes_.Clear();
     const std::string output = CommandOutput(command);
-    return output.starts_with("error: ") ? output : output + "|boxes:" + boxes_.str();
+    return output.starts_with("error: ") ? output : output + "|boxes:" + boxes_.Text();
   }
-
-  std::shared_ptr<standalone::StandaloneHost> host_;
-  std::optional<MRidirodevScope> scope_;
-  std::ostringstream boxes_;
-  std::streambuf* old_ = nullptr;
 };
 
-size_t Count(const std::string& text, const std::string& part) {
-  size_t n = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-  return n;
-}
+struct Step {
+  std::function<void(std::ostream&)> run;
+  std::string expected;  // a regular expression over the whole output
+};
 
 TEST_F(UdcCommandsTest, CalculationAndCommonFieldLifeThroughTheCommands) {
   const FieldScope cell{"Traffic", "Cell"};
@@ -66,10 +48,6 @@ TEST_F(UdcCommandsTest, CalculationAndCommonFieldLifeThroughTheCommands) {
   FieldValues note;
   note.heading1 = "Site";
   note.owner = "noc";
-  struct Step {
-    std::function<void(std::ostream&)> run;
-    std::string expected;  // a regular expression over the whole output
-  };
   const Step steps[] = {
       {[&](auto& out) { AddCalculation("Traffic", "Site", "Retry_Share", add, out); },
        "Added calculation Retry_Share at CellSite \\(id [0-9]+\\)\\.\nTranslated by the server \\(status "
@@ -83,9 +61,7 @@ TEST_F(UdcCommandsTest, CalculationAndCommonFieldLifeThroughTheCommands) {
        "again.*"},
       {[&](auto& out) { ShowCalculationStatus({}, "Retry_Pct", out); },
        "Field: +Retry_Pct at CellSite.*\nStatus: +S\nMessage: .*Nothing_Here.*"},
-      {[&](auto& out) {
-         StyleCalculation({}, "Retry_Pct", {1, 255, false}, out);
-       },
+      {[&](auto& out) { StyleCalculation({}, "Retry_Pct", {1, 255, false}, out); },
        "Style of Retry_Pct at CellSite \\(id [0-9]+\\): font style 1, color 255\\.\n.*"},
       {[&](auto& out) { ShowCalculationReferences(cell, {"Retry_Pct"}, out); },
        "Calculations that use them:\n  none\n.*\n1 +Retry_Pct +CellSite.*Reports and templates that use "
@@ -103,7 +79,7 @@ TEST_F(UdcCommandsTest, CalculationAndCommonFieldLifeThroughTheCommands) {
     const std::string output = Run(step.run);
     EXPECT_THAT(output, MatchesRegex(step.expected)) << output;
     // A failed translation is shown once, by the host's message box.
-    EXPECT_LE(Count(output, "Nothing_Here"), 1u) << output;
+    EXPECT_LE(testing::Occurrences(output, "Nothing_Here"), 1u) << output;
   }
   const std::string kept = Run([&](auto& out) { ShowCalculationStatus(cell, "Retry_Pct", out); });
   EXPECT_THAT(kept, HasSubstr("There is no calculation named 'Retry_Pct' at Cell."));
@@ -119,10 +95,8 @@ TEST(UdcCommandLineTest, StyleHelpNamesTheFontBitsAsTheStyleDialogSetsThem) {
 // Every refusal comes before anything is written. Names, widths and values are checked only
 // when given: the sample keeps a digits-only name, as older clients could store one.
 TEST_F(UdcCommandsTest, RefusedCommandLinesWriteNothing) {
-  sqlite3* db = host_->Sqlite()->Connection()->Handle();
-  ASSERT_EQ(sqlite3_exec(db, "UPDATE tqd_Dict_Name SET Name = '1224' WHERE Name = 'HO_Failure_Rate'", nullptr,
-                         nullptr, nullptr),
-            SQLITE_OK);
+  sqlite3* db = Db();
+  Exec(db, "UPDATE tqd_Dict_Name SET Name = '1224' WHERE Name = 'HO_Failure_Rate'");
   const std::string cell[] = {"--entity", "Cell"};
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{"udc", "status", "Drop_Rate"},
@@ -199,50 +173,32 @@ TEST_F(UdcCommandsTest, ReferencesAndDeleteKeepWhatAnotherCalculationUsesAndSayW
 
 TEST_F(UdcCommandsTest, WhatBusyHoursAndDocumentsUseIsKeptOrAskedAboutAndLoopsStayDeletable) {
   const FieldScope cell{"Traffic", "Cell"};
-  const auto exec = [&](const std::string& sql) {
-    ASSERT_EQ(sqlite3_exec(host_->Sqlite()->Connection()->Handle(), sql.c_str(), nullptr, nullptr, nullptr),
-              SQLITE_OK);
-  };
   FieldValues source;
   FieldValues blank;
   blank.source = "  ";
   AddCommonField("Traffic", "Cell", "Site_Note", {}, std::cerr);
   AddCommonField("Traffic", "Cell", "Site_Owner", {}, std::cerr);
-  exec(
-      "INSERT INTO PM_TemplateField (TemplateId, Field_Seq, Field_Id) SELECT 10, 3, Field_Id FROM "
-      "tqd_Dict_Name "
-      "WHERE Name = 'Site_Owner'");
+  Exec(Db(), "INSERT INTO PM_TemplateField (TemplateId, Field_Seq, Field_Id) SELECT 10, 3, Field_Id FROM "
+             "tqd_Dict_Name WHERE Name = 'Site_Owner'");
   // As another client would define it: the tool offers no common field to a busy hour.
-  exec(
-      "INSERT INTO PM_BusyHour (Id, UserId, Name, Changed, Cluster_Entity_Id, Field_Id, FirstNeeded, Span, "
-      "MinRank, "
-      "MaxRank, DTPeriod) SELECT 40, 1, 'Note BH', '2026-02-06', 12, Field_Id, '2026-02-06', 'D', 1, 1, 24 "
-      "FROM tqd_Dict_Name WHERE Name = 'Site_Note'");
-  struct Step {
-    std::function<void(std::ostream&)> run;
-    std::string expected;  // a regular expression over the whole output
-  };
+  Exec(Db(), "INSERT INTO PM_BusyHour (Id, UserId, Name, Changed, Cluster_Entity_Id, Field_Id, FirstNeeded, "
+             "Span, MinRank, MaxRank, DTPeriod) SELECT 40, 1, 'Note BH', '2026-02-06', 12, Field_Id, "
+             "'2026-02-06', 'D', 1, 1, 24 FROM tqd_Dict_Name WHERE Name = 'Site_Note'");
   const Step steps[] = {
       {[&](auto& out) { ShowCalculationReferences(cell, {"Traffic_Erlangs"}, out); },
        "(.|\n)*Busy hours that use them:\n.*\nCell Erlang BH +CellSite +4 +Traffic_Erlangs\n(.|\n)*"},
       // A busy hour keeps its field; what used the field can go.
-      {[&](auto& out) {
-         DeleteCalculations(cell, {"Traffic_Erlangs", "BH_Traffic_Erlangs"}, out);
-       },
+      {[&](auto& out) { DeleteCalculations(cell, {"Traffic_Erlangs", "BH_Traffic_Erlangs"}, out); },
        "(.|\n)*Traffic_Erlangs +CellSite +[0-9]+ +kept: used by busy hour Cell Erlang BH \\(id 4\\)\n"
        "BH_Traffic_Erlangs +CellSite +[0-9]+ +deleted\nerror: 1 of the 2 fields named were not "
        "deleted\\.(.|\n)*"},
       // The host is asked before a delete of what reports and templates use.
-      {[&](auto& out) {
-         DeleteCommonFields({}, {"Site_Note", "Site_Owner"}, out);
-       },
+      {[&](auto& out) { DeleteCommonFields({}, {"Site_Note", "Site_Owner"}, out); },
        "Reports and templates that use the common fields:\n.*\n.*\nTemplate +10 +Cell Drop Template\n(.|\n)*"
        "Site_Note +CellSite +[0-9]+ +kept: used by busy hour Note BH \\(id 40\\)\n"
        "Site_Owner +CellSite +[0-9]+ +deleted\nerror: 1 of the 2 fields named were not deleted\\.\\|boxes:"
        "\\[Delete common fields\\](.|\n)*"},
-      {[&](auto& out) {
-         DeleteCalculations({"Traffic", "Sector"}, {"Sector_MOU_Share"}, out);
-       },
+      {[&](auto& out) { DeleteCalculations({"Traffic", "Sector"}, {"Sector_MOU_Share"}, out); },
        "Reports and templates that use the calculations:\n.*\n.*\nReport +4 +Sector Quick View\n"
        "(.|\n)*deleted\n\\|boxes:\\[Delete calculations\\]\n.*\n.*anyway\\?\n  Yes/No -> Yes\n"},
       {[&](auto& out) {
@@ -254,9 +210,7 @@ TEST_F(UdcCommandsTest, WhatBusyHoursAndDocumentsUseIsKeptOrAskedAboutAndLoopsSt
          UpdateCalculation(cell, "Cyc_A", source, out);
        },
        "(.|\n)*uses itself through other calculations(.|\n)*"},
-      {[&](auto& out) {
-         DeleteCalculations(cell, {"Cyc_A", "Cyc_B"}, out);
-       },
+      {[&](auto& out) { DeleteCalculations(cell, {"Cyc_A", "Cyc_B"}, out); },
        "(.|\n)*Cyc_A +CellSite +[0-9]+ +deleted\nCyc_B +CellSite +[0-9]+ +deleted\n\\|boxes:(.|\n)*"},
       {[&](auto& out) { UpdateCalculation(cell, "Call_Success_Rate", blank, out); },
        "error: A calculation needs its text \\(--source\\)\\."},
@@ -267,12 +221,8 @@ TEST_F(UdcCommandsTest, WhatBusyHoursAndDocumentsUseIsKeptOrAskedAboutAndLoopsSt
   }
 
   // Answered No, nothing that a document uses is deleted, and the command fails.
-  scope_.reset();
-  host_ = SampleHost([](auto& c) { c.messageBoxAnswer = "no"; });
-  scope_.emplace(host_);
-  EXPECT_THAT(Run([&](auto& out) {
-                DeleteCalculations({"Traffic", "Sector"}, {"Sector_MOU_Share"}, out);
-              }),
+  Start("no");
+  EXPECT_THAT(Run([&](auto& out) { DeleteCalculations({"Traffic", "Sector"}, {"Sector_MOU_Share"}, out); }),
               MatchesRegex("(.|\n)*Sector_MOU_Share +CellSector +[0-9]+ +kept: not confirmed \\(reports or "
                            "templates use the calculations\\)\nerror: (.|\n)*"));
 }
