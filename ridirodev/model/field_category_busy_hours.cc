@@ -67,7 +67,7 @@ void CFieldCategory::ReloadSummations() { ReloadBusyHourCache(true); }
 void CFieldCategory::AddToBusyHourCache(bool fSummation, const std::shared_ptr<CBusyHour>& bh) {
   try {
     Require(bh);
-    RequireTraffic(*this);                        // before anything is stored
+    RequireTraffic(*this);                                          // before anything is stored
     if (!InsertBusyHourRecord(MRidirodev::Current(), *bh)) return;  // reported by the insert
     if (const auto& cache = fSummation ? summations_ : busyHours_) cache->Add(bh->Clone());
     NotifyBusyHourChange(fSummation, id_, bh, eAdded);

@@ -43,8 +43,8 @@ int32_t StoredSeconds(IDBObject& db, const Variant& value) {
   return db.FieldNumber(value);
 }
 
-std::string InsertStatement(IDBObject& db, const BusyHourRecord& bh, int32_t id, int32_t ordUser, int32_t daySlots,
-                            bool retention) {
+std::string InsertStatement(IDBObject& db, const BusyHourRecord& bh, int32_t id, int32_t ordUser,
+                            int32_t daySlots, bool retention) {
   std::vector<Variant> values{id,
                               ordUser,
                               bh.name,
@@ -244,8 +244,8 @@ ByIdRead ReadBusyHourById(IDBObject& db, int32_t id, const std::function<void(co
   return ByIdRead::kRead;
 }
 
-bool ReadStoredHourRuns(IDBObject& db, int32_t ordBusyHour, int32_t daySlots, const std::function<void()>& onOpen,
-                        const std::function<void(SlotRun)>& onRun) {
+bool ReadStoredHourRuns(IDBObject& db, int32_t ordBusyHour, int32_t daySlots,
+                        const std::function<void()>& onOpen, const std::function<void(SlotRun)>& onRun) {
   ClosingRecordset rs(db.OpenRecordset(HourRangesStatement(ordBusyHour)));
   if (!rs) return false;
   onOpen();

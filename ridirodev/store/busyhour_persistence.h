@@ -44,15 +44,16 @@ struct BusyHourRow {
 BusyHourRow ReadBusyHourRow(IDBObject& db, const IDBRecordset& rs);
 // Calls onRow for each row of statement while its row set is open, so that what onRow reads
 // runs in the walk. A missing row set reads nothing.
-void ReadBusyHourRows(IDBObject& db, const std::string& statement, const std::function<void(const BusyHourRow&)>& onRow);
+void ReadBusyHourRows(IDBObject& db, const std::string& statement,
+                      const std::function<void(const BusyHourRow&)>& onRow);
 enum class ByIdRead { kNoRowSet, kNoRow, kRead };
 // The row of id, handed to onRow while its row set is open.
 ByIdRead ReadBusyHourById(IDBObject& db, int32_t id, const std::function<void(const BusyHourRow&)>& onRow);
 // The stored hour ranges of a definition as runs of day slots (at up to 24 slots a day the
 // hours themselves): onOpen once the row set is there, then onRun for each range in id order.
 // False, and nothing called, when no row set comes back.
-bool ReadStoredHourRuns(IDBObject& db, int32_t ordBusyHour, int32_t daySlots, const std::function<void()>& onOpen,
-                        const std::function<void(SlotRun)>& onRun);
+bool ReadStoredHourRuns(IDBObject& db, int32_t ordBusyHour, int32_t daySlots,
+                        const std::function<void()>& onOpen, const std::function<void(SlotRun)>& onRun);
 
 // What a write stores of a definition.
 struct BusyHourRecord {

@@ -45,12 +45,15 @@ IAppPropertySetPtr MakeProperties(IAppSupport& support, bool withField, bool wit
 
 }  // namespace
 
-IAppPropertySetPtr BusyHourProperties(MRidirodev& state, bool fIncludeFieldColumn, bool bIsDWMBusyHoursSupported) {
+IAppPropertySetPtr BusyHourProperties(MRidirodev& state, bool fIncludeFieldColumn,
+                                      bool bIsDWMBusyHoursSupported) {
   MBusyHour& cache = state.BusyHour();
   // Each set is built once: the one with the field column never shows the span, the other
   // shows it as its first caller asked.
   IAppPropertySetPtr& set = fIncludeFieldColumn ? cache.propertiesWithField : cache.propertiesWithoutField;
-  if (!set) set = MakeProperties(state.Support(), fIncludeFieldColumn, !fIncludeFieldColumn && bIsDWMBusyHoursSupported);
+  if (!set)
+    set = MakeProperties(state.Support(), fIncludeFieldColumn,
+                         !fIncludeFieldColumn && bIsDWMBusyHoursSupported);
   return set;
 }
 

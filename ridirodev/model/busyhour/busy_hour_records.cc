@@ -63,7 +63,8 @@ bool InsertBusyHourRecord(MRidirodev& state, CBusyHour& bh) {
     const IAppUserPtr user = state.FolderServices().CurrentUser();
     if (!user) throw AutomationError(ErrorNumber::kObjectNotSet, kSource, "No current user");
     transaction.Begin();
-    const int32_t id = sql::InsertBusyHourRows(db, RecordOf(bh), user->Id(), state.Support().DaySlotCount(), retention);
+    const int32_t id =
+        sql::InsertBusyHourRows(db, RecordOf(bh), user->Id(), state.Support().DaySlotCount(), retention);
     transaction.Commit();
     // The row is stored whatever the read-back does: the definition names it from now on.
     bh.SetId(id);
@@ -94,7 +95,8 @@ void LoadBusyHourById(MRidirodev& state, CBusyHour& bh, int32_t id, bool fLoadHo
 }
 
 void LoadCategoryBusyHours(MRidirodev& state, CBusyHours& bhs, int32_t ordClusterEntity) {
-  LoadBusyHours(state, sql::CategoryBusyHoursStatement(ordClusterEntity, RetentionColumnsExist(state)), bhs, true);
+  LoadBusyHours(state, sql::CategoryBusyHoursStatement(ordClusterEntity, RetentionColumnsExist(state)), bhs,
+                true);
 }
 
 void LoadCategorySummations(MRidirodev& state, CBusyHours& bhs, int32_t ordClusterEntity) {

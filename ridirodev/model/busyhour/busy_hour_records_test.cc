@@ -24,8 +24,8 @@ namespace {
 
 using ::testing::ElementsAreArray;
 using Lines = std::vector<std::string>;
-using testing::ScriptedRows;
 using sql::BusyHourByIdStatement;
+using testing::ScriptedRows;
 
 const Date kNeeded = Date::FromParts(2026, 1, 5);
 // Definitions of Cell (3) with the columns a definition needs.
@@ -71,7 +71,8 @@ class BusyHourRecordsTest : public ::testing::Test {
 };
 
 TEST_F(BusyHourRecordsTest, InsertAndUpdateWriteTheDefinitionInOneTransaction) {
-  const std::string pabh = "open SELECT COUNT(*) BH_COUNT FROM PM_PABH WHERE ID= ", zero = "'1899-12-30 00:00:00'";
+  const std::string pabh = "open SELECT COUNT(*) BH_COUNT FROM PM_PABH WHERE ID= ",
+                    zero = "'1899-12-30 00:00:00'";
   db().AddRows(testing::TextContains("FROM PM_PABH WHERE"), {{"BH_COUNT"}, {{0}}});
   for (const bool retention : {false, true}) {
     scope_.State().BusyHour().retentionColumns = retention;
