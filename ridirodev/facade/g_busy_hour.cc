@@ -4,6 +4,7 @@
 #include "ridirodev/facade/g_ridirodev.h"
 #include "ridirodev/host/services.h"
 #include "ridirodev/model/keys.h"
+#include "ridirodev/model/busyhour/busy_hour_properties.h"
 #include "ridirodev/model/busyhour/busy_hours.h"
 #include "ridirodev/model/busyhour/m_busy_hour.h"
 #include "ridirodev/model/clipboard/clipboards.h"
@@ -13,45 +14,6 @@
 #include "ridirodev/model/m_ridirodev.h"
 
 namespace ridirodev {
-namespace {
-
-enum class Shown { kAlways, kWithField, kWithSpan };
-
-struct Column {
-  EBHProperty code;
-  const char* title;
-  Shown shown;
-};
-
-constexpr Column kColumns[] = {
-    {bhName, "Name", Shown::kAlways},
-    {bhEntity, "Category", Shown::kAlways},
-    {bhType, "Type", Shown::kAlways},
-    {bhField, "Field", Shown::kWithField},
-    {bhHours, "Hours", Shown::kWithField},
-    {bhDescription, "Description", Shown::kAlways},
-    {bhModified, "Modified", Shown::kAlways},
-    {bhFirstNeeded, "First Needed", Shown::kAlways},
-    {bhFirstStored, "First Avail", Shown::kAlways},
-    {bhLastStored, "Last Avail", Shown::kAlways},
-    {bhOwner, "Owner", Shown::kAlways},
-    {bhSpan, "Span", Shown::kWithSpan},
-};
-
-IAppPropertySetPtr MakeProperties(bool withField, bool withSpan) {
-  IAppSupport& support = MRidirodev::Current().Support();
-  IAppPropertySetPtr set = support.CreatePropertySet();
-  for (const Column& column : kColumns) {
-    if ((column.shown == Shown::kWithField && !withField) ||
-        (column.shown == Shown::kWithSpan && !withSpan)) {
-      continue;
-    }
-    set->Add(support.CreatePropertyDefinition(column.code, column.title, 1200.0f, 0, true, 0));
-  }
-  return set;
-}
-
-}  // namespace
 
 std::shared_ptr<CBusyHourClipboard> GBusyHour::BusyHourClipboard(bool fDragging) {
   MBusyHour& cache = MRidirodev::Current().BusyHour();
@@ -63,12 +25,7 @@ std::shared_ptr<CBusyHourClipboard> GBusyHour::BusyHourClipboard(bool fDragging)
 std::string GBusyHour::BusyHourKey(int32_t ord) { return ridirodev::BusyHourKey(ord); }
 
 IAppPropertySetPtr GBusyHour::BusyHourProperties(bool fIncludeFieldColumn, bool bIsDWMBusyHoursSupported) {
-  MBusyHour& cache = MRidirodev::Current().BusyHour();
-  // Each set is built once: the one with the field column never shows the span, the other
-  // shows it as its first caller asked.
-  IAppPropertySetPtr& set = fIncludeFieldColumn ? cache.propertiesWithField : cache.propertiesWithoutField;
-  if (!set) set = MakeProperties(fIncludeFieldColumn, !fIncludeFieldColumn && bIsDWMBusyHoursSupported);
-  return set;
+  return ridirodev::BusyHourProperties(MRidirodev::Current(), fIncludeFieldColumn, bIsDWMBusyHoursSupported);
 }
 
 std::shared_ptr<CBusyHourTypes> GBusyHour::BusyHourTypes(const Variant& vEntity) {

@@ -5,6 +5,7 @@
 #include "ridirodev/host/database.h"
 #include "ridirodev/host/documents.h"
 #include "ridirodev/host/services.h"
+#include "ridirodev/model/busyhour/busy_hour_records.h"
 #include "ridirodev/model/busyhour/busy_hours.h"
 #include "ridirodev/model/busyhour/m_busy_hour.h"
 #include "ridirodev/model/m_ridirodev.h"
@@ -46,18 +47,21 @@ void GBusyHour::LoadReferencingReports(const std::shared_ptr<CBusyHours>& bhsTar
 }
 
 std::shared_ptr<CBusyHours> GBusyHour::ScenarioDependentBusyHours(const std::string& sIds) {
-  return sql::LoadScenarioBusyHours(sIds);
+  return ridirodev::LoadScenarioBusyHours(MRidirodev::Current(), sIds);
 }
 
 void GBusyHour::LoadAllSummations(CBusyHours& bhs, bool bLoadHours) {
-  sql::LoadAllSummations(bhs, bLoadHours);
+  ridirodev::LoadAllSummations(MRidirodev::Current(), bhs, bLoadHours);
 }
 
-void GBusyHour::LoadAllBusyHours(CBusyHours& bhs, bool bLoadHours) { sql::LoadAllBusyHours(bhs, bLoadHours); }
+void GBusyHour::LoadAllBusyHours(CBusyHours& bhs, bool bLoadHours) {
+  ridirodev::LoadAllBusyHours(MRidirodev::Current(), bhs, bLoadHours);
+}
 
 std::shared_ptr<KeyedCollection<std::shared_ptr<KeyedCollection<Variant>>>> GBusyHour::FrequencyStrings() {
-  auto& frequencies = MRidirodev::Current().BusyHour().frequencies;
-  if (!frequencies) frequencies = sql::LoadFrequencies();
+  MRidirodev& state = MRidirodev::Current();
+  auto& frequencies = state.BusyHour().frequencies;
+  if (!frequencies) frequencies = sql::LoadFrequencies(state.Database());
   return frequencies;
 }
 
@@ -72,13 +76,15 @@ std::string GBusyHour::FrequencyById(int32_t nId) {
 }
 
 bool GBusyHour::IsBusyHourNameValid(const std::string& strProposedName, int32_t ordClusterEntityID) {
-  return sql::IsBusyHourNameFree(strProposedName, ordClusterEntityID);
+  return sql::IsBusyHourNameFree(MRidirodev::Current().Services(), strProposedName, ordClusterEntityID);
 }
 
-bool GBusyHour::IsDWMBusyHoursSupported() { return sql::IsWeeklyMonthlyActive(); }
+bool GBusyHour::IsDWMBusyHoursSupported() { return IsWeeklyMonthlyActive(MRidirodev::Current()); }
 
-bool GBusyHour::IsXBusyHoursSupported() { return sql::RetentionColumnsExist(); }
+bool GBusyHour::IsXBusyHoursSupported() { return RetentionColumnsExist(MRidirodev::Current()); }
 
-std::string GBusyHour::FindUsedSpans(int32_t ordEntity) { return sql::FindUsedSpans(ordEntity); }
+std::string GBusyHour::FindUsedSpans(int32_t ordEntity) {
+  return sql::FindUsedSpans(MRidirodev::Current().Database(), ordEntity);
+}
 
 }  // namespace ridirodev

@@ -7,6 +7,7 @@
 
 #include "ridirodev/model/keys.h"
 #include "ridirodev/model/app_group_template.h"
+#include "ridirodev/model/busyhour/busy_hour_records.h"
 #include "ridirodev/model/busyhour/busy_hours.h"
 #include "ridirodev/model/clipboard/clipboards.h"
 #include "ridirodev/model/data_files.h"
@@ -14,6 +15,7 @@
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/field_categories.h"
 #include "ridirodev/model/field_category.h"
+#include "ridirodev/model/field_references.h"
 #include "ridirodev/model/field_updates.h"
 #include "ridirodev/model/fields.h"
 #include "ridirodev/model/filter/filter_definitions.h"
@@ -22,10 +24,8 @@
 #include "ridirodev/model/qualifiers.h"
 #include "ridirodev/model/rcv/rcv_filter.h"
 #include "ridirodev/model/udc_refs.h"
-#include "ridirodev/store/busyhour_persistence.h"
 #include "ridirodev/store/dictionary_loaders.h"
 #include "ridirodev/store/field_loaders.h"
-#include "ridirodev/store/referencing_documents.h"
 #include "ridirodev/store/udc_persistence.h"
 
 namespace ridirodev {
@@ -340,16 +340,16 @@ void GRidirodev::LoadFieldReferencingBusyHours(const std::shared_ptr<CFields>& f
                                                std::shared_ptr<CBusyHours>& bhs) {
   if (!flds) return;
   if (!bhs) bhs = std::make_shared<CBusyHours>();
-  sql::LoadFieldReferencingBusyHours(*flds, *bhs);
+  ridirodev::LoadFieldReferencingBusyHours(State(), *flds, *bhs);
 }
 
 void GRidirodev::LoadHours(const std::shared_ptr<CBusyHour>& bh) {
   if (!bh) throw AutomationError(ErrorNumber::kObjectNotSet, "GRidirodev", "No busy hour was given");
-  sql::LoadHours(*bh);
+  ridirodev::LoadHours(State(), *bh);
 }
 
 void GRidirodev::LoadFieldReferencingDocuments(const std::shared_ptr<CFields>& flds, IFolderDocuments& dbfds) {
-  sql::LoadFieldReferencingDocuments(flds, dbfds);
+  ridirodev::LoadFieldReferencingDocuments(State(), flds, dbfds);
 }
 
 std::shared_ptr<CRcvFilter> GRidirodev::RcvFilter() { return SharedRcvFilter(); }

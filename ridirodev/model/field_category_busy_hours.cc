@@ -5,6 +5,7 @@
 
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/host/error_reports.h"
+#include "ridirodev/model/busyhour/busy_hour_records.h"
 #include "ridirodev/model/busyhour/busy_hours.h"
 #include "ridirodev/model/enums.h"
 #include "ridirodev/model/field_category.h"
@@ -40,9 +41,9 @@ CBusyHours& CFieldCategory::BusyHourCache(bool fSummation) {
     // Kept only once read whole: a failed read is tried again on the next use.
     auto read = std::make_shared<CBusyHours>();
     if (fSummation) {
-      sql::LoadCategorySummations(*read, id_);
+      LoadCategorySummations(MRidirodev::Current(), *read, id_);
     } else {
-      sql::LoadCategoryBusyHours(*read, id_);
+      LoadCategoryBusyHours(MRidirodev::Current(), *read, id_);
     }
     cache = std::move(read);
   }
@@ -66,8 +67,8 @@ void CFieldCategory::ReloadSummations() { ReloadBusyHourCache(true); }
 void CFieldCategory::AddToBusyHourCache(bool fSummation, const std::shared_ptr<CBusyHour>& bh) {
   try {
     Require(bh);
-    RequireTraffic(*this);                        // before anything is stored
-    if (!sql::InsertBusyHourRecord(*bh)) return;  // reported by the insert
+    RequireTraffic(*this);                                          // before anything is stored
+    if (!InsertBusyHourRecord(MRidirodev::Current(), *bh)) return;  // reported by the insert
     if (const auto& cache = fSummation ? summations_ : busyHours_) cache->Add(bh->Clone());
     NotifyBusyHourChange(fSummation, id_, bh, eAdded);
   } catch (...) {
@@ -78,7 +79,7 @@ void CFieldCategory::AddToBusyHourCache(bool fSummation, const std::shared_ptr<C
 void CFieldCategory::UpdateInBusyHourCache(bool fSummation, const std::shared_ptr<CBusyHour>& bh) {
   Require(bh);
   RequireTraffic(*this);
-  if (!sql::UpdateBusyHourRecord(*bh)) return;  // reported by the update
+  if (!UpdateBusyHourRecord(MRidirodev::Current(), *bh)) return;  // reported by the update
   if (const auto& cache = fSummation ? summations_ : busyHours_) cache->Update(bh->Clone());
   NotifyBusyHourChange(fSummation, id_, bh, eUpdate);
 }
@@ -116,12 +117,12 @@ void CFieldCategory::DeleteFromBusyHourCache(bool fSummation, const std::shared_
         // read the field's name with it): read by id, it is deleted by id, or it stays for good.
         if (bh && bh->Id() > 0 && bh->TypeEntityId() == id_ && !bh->FieldObject() &&
             !BusyHourCache(!fSummation).Exists(Variant(bh->Key()))) {
-          sql::DeleteBusyHour(bh->Id());
+          sql::DeleteBusyHour(MRidirodev::Current().Services(), bh->Id());
           removed.Add(bh);
         }
         continue;
       }
-      sql::DeleteBusyHour(cached->Id());
+      sql::DeleteBusyHour(MRidirodev::Current().Services(), cached->Id());
       cache.Delete(Variant(cached->Key()));
       removed.Add(cached);
     }
@@ -136,7 +137,7 @@ void CFieldCategory::ChangeOwnerInBusyHourCache(bool fSummation, const std::shar
   AnnounceDone(fSummation, id_, eOwnerChanged, [&](CBusyHours& changed) {
     for (const CBusyHourPtr& bh : *bhsA) {
       if (!bh) continue;
-      sql::UpdateBusyHourOwnerRecord(bh->Id(), ordNewUser);
+      sql::UpdateBusyHourOwnerRecord(MRidirodev::Current().Database(), bh->Id(), ordNewUser);
       bh->SetUserId(ordNewUser);
       if (cache) cache->Update(bh->Clone());
       changed.Add(bh);

@@ -1,6 +1,6 @@
 #include "ridirodev/store/busyhour_persistence.h"
 
-#include <algorithm>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -8,11 +8,8 @@
 #include "ridirodev/core/text.h"
 #include "ridirodev/host/database.h"
 #include "ridirodev/host/error_reports.h"
+#include "ridirodev/host/host_services.h"
 #include "ridirodev/host/services.h"
-#include "ridirodev/model/busyhour/busy_hour.h"
-#include "ridirodev/model/busyhour/busy_hours.h"
-#include "ridirodev/model/busyhour/m_busy_hour.h"
-#include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/store/closing_recordset.h"
 #include "ridirodev/store/dictionary_statements.h"
 #include "ridirodev/store/transaction.h"
@@ -31,8 +28,8 @@ std::string Decimal(int32_t n) { return std::to_string(n); }
   throw AutomationError(ErrorNumber::kObjectNotSet, kSource, std::string("No ") + what);
 }
 
-void TraceIfEnabled(const std::string& text) {
-  IAppMessages& messages = MRidirodev::Current().Messages();
+void TraceIfEnabled(HostServices& services, const std::string& text) {
+  IAppMessages& messages = services.Messages();
   if (messages.TraceEnabled()) messages.Trace(text, kTraceLevel);
 }
 
@@ -46,25 +43,25 @@ int32_t StoredSeconds(IDBObject& db, const Variant& value) {
   return db.FieldNumber(value);
 }
 
-std::string InsertStatement(IDBObject& db, const CBusyHour& bh, int32_t id, int32_t ordUser, int32_t daySlots,
-                            bool retention) {
+std::string InsertStatement(IDBObject& db, const BusyHourRecord& bh, int32_t id, int32_t ordUser,
+                            int32_t daySlots, bool retention) {
   std::vector<Variant> values{id,
                               ordUser,
-                              bh.Name(),
+                              bh.name,
                               db.NowLiteral(),
-                              db.IdLiteral(bh.TypeEntityId()),
-                              db.IdLiteral(bh.FieldId()),
-                              bh.Description(),
-                              db.DateLiteral(bh.FirstNeeded()),
-                              bh.Span(),
-                              bh.LowRank(),
-                              bh.HighRank(),
+                              db.IdLiteral(bh.typeEntityId),
+                              db.IdLiteral(bh.fieldId),
+                              bh.description,
+                              db.DateLiteral(bh.firstNeeded),
+                              bh.span,
+                              bh.lowRank,
+                              bh.highRank,
                               daySlots,
-                              db.IdLiteral(bh.BhScenarioId())};
+                              db.IdLiteral(bh.scenarioId)};
   std::string columns = std::string("INSERT INTO PM_BusyHour (") + "Id, UserId, Name, Changed," +
                         "Cluster_Entity_Id, Field_Id, Description,";
   if (retention) {
-    values.insert(values.end(), {bh.DailyRetention(), bh.WeeklyRetention(), bh.MonthlyRetention()});
+    values.insert(values.end(), {bh.dailyRetention, bh.weeklyRetention, bh.monthlyRetention});
     columns += std::string("FirstNeeded, Span,MinRank, MaxRank, DTPeriod, Scenario_Id, ") +
                "Daily_Retention, Weekly_Retention, Monthly_Retention ";
   } else {
@@ -73,31 +70,31 @@ std::string InsertStatement(IDBObject& db, const CBusyHour& bh, int32_t id, int3
   return columns + " ) Values ( " + db.ValueListText(values) + ")";
 }
 
-std::string UpdateStatement(IDBObject& db, const CBusyHour& bh, bool retention) {
-  std::vector<Variant> assignments{"Name",        bh.Name(),
-                                   "Field_Id",    db.IdLiteral(bh.FieldId()),
-                                   "Description", bh.Description(),
-                                   "Changed",     db.DateLiteral(bh.Changed()),
-                                   "FirstNeeded", db.DateLiteral(bh.FirstNeeded()),
-                                   "Span",        bh.Span()};
+std::string UpdateStatement(IDBObject& db, const BusyHourRecord& bh, bool retention) {
+  std::vector<Variant> assignments{"Name",        bh.name,
+                                   "Field_Id",    db.IdLiteral(bh.fieldId),
+                                   "Description", bh.description,
+                                   "Changed",     db.DateLiteral(bh.changed),
+                                   "FirstNeeded", db.DateLiteral(bh.firstNeeded),
+                                   "Span",        bh.span};
   // Changed hours or ranks make the stored results void: the server computes them again.
-  if (bh.UpdateRequired()) {
+  if (bh.updateRequired) {
     assignments.insert(assignments.end(), {"FirstAvail", db.DateLiteral(Date::Zero()), "LastAvail",
                                            db.DateLiteral(Date::Zero())});
   }
-  assignments.insert(assignments.end(), {"MinRank", bh.LowRank(), "MaxRank", bh.HighRank(), "Scenario_Id",
-                                         db.IdLiteral(bh.BhScenarioId())});
+  assignments.insert(assignments.end(), {"MinRank", bh.lowRank, "MaxRank", bh.highRank, "Scenario_Id",
+                                         db.IdLiteral(bh.scenarioId)});
   // Values never read stay as stored: writing them would put nulls over the user's retention.
-  if (retention && bh.RetentionKnown()) {
-    assignments.insert(assignments.end(), {"Daily_Retention", bh.DailyRetention(), "Weekly_Retention",
-                                           bh.WeeklyRetention(), "Monthly_Retention", bh.MonthlyRetention()});
+  if (retention && bh.retentionKnown) {
+    assignments.insert(assignments.end(), {"Daily_Retention", bh.dailyRetention, "Weekly_Retention",
+                                           bh.weeklyRetention, "Monthly_Retention", bh.monthlyRetention});
   }
-  return "UPDATE PM_BusyHour SET " + db.AssignmentListText(assignments) + " WHERE Id = " + Decimal(bh.Id());
+  return "UPDATE PM_BusyHour SET " + db.AssignmentListText(assignments) + " WHERE Id = " + Decimal(bh.id);
 }
 
 // A PABH record is kept once made: it is written for a busy hour that asks for one and has none.
-bool PABHRowNeeded(IDBObject& db, const CBusyHour& bh, int32_t ordBusyHour) {
-  if (bh.BusyHourType().find("Summation") != std::string::npos || !bh.PABH_Defined()) return false;
+bool PABHRowNeeded(IDBObject& db, const BusyHourRecord& bh, int32_t ordBusyHour) {
+  if (bh.busyHourType.find("Summation") != std::string::npos || !bh.pabhDefined) return false;
   ClosingRecordset rs(
       db.OpenRecordset("SELECT COUNT(*) BH_COUNT FROM PM_PABH WHERE ID= " + Decimal(ordBusyHour)));
   if (!rs || rs->Eof()) return false;
@@ -106,7 +103,7 @@ bool PABHRowNeeded(IDBObject& db, const CBusyHour& bh, int32_t ordBusyHour) {
   return needed;
 }
 
-void SavePABHRow(IDBObject& db, const CBusyHour& bh, int32_t ordBusyHour) {
+void SavePABHRow(IDBObject& db, const BusyHourRecord& bh, int32_t ordBusyHour) {
   if (PABHRowNeeded(db, bh, ordBusyHour)) {
     db.Execute(std::string("INSERT INTO PM_PABH (") + "Id " + " ) Values ( " + Decimal(ordBusyHour) + ")");
   }
@@ -134,23 +131,14 @@ void SaveHourRanges(IDBObject& db, int32_t ordBusyHour, const IHourSelectionPtr&
   }
 }
 
-// Each row of sql as a new definition added to bhs, with its hours when asked.
-void LoadBusyHours(const std::string& sql, CBusyHours& bhs, bool fLoadHours) {
-  ClosingRecordset rs(MRidirodev::Current().Database().OpenRecordset(sql));
-  if (!rs) return;
-  for (; !rs->Eof(); rs->MoveNext()) {
-    auto bh = std::make_shared<CBusyHour>();
-    bh->InitializeFromRS(*rs);
-    if (fLoadHours) LoadHours(*bh);
-    bhs.Add(bh);
+// Columns older schemas lack: each is read on its own so that one missing column does not
+// keep the others from being read.
+template <class T, class Read>
+void ReadOptional(std::optional<T>& value, Read read) {
+  try {
+    value = read();
+  } catch (const AutomationError&) {
   }
-  rs.Close();
-}
-
-std::string ScenarioBusyHoursStatement(const std::string& sIds) {
-  if (sIds.empty()) return AllBusyHoursStatement();
-  ValidIdList(sIds);  // error 5 before anything runs; a valid list goes in as given
-  return AllBusyHoursStatement() + " AND b.scenario_id in ( " + sIds + " )";
 }
 
 }  // namespace
@@ -185,6 +173,12 @@ std::string AllSummationsStatement() {
   return std::string("SELECT * FROM PM_BusyHour WHERE ") + "Field_Id IS NULL";
 }
 
+std::string ScenarioBusyHoursStatement(const std::string& sIds) {
+  if (sIds.empty()) return AllBusyHoursStatement();
+  ValidIdList(sIds);  // error 5 before anything runs; a valid list goes in as given
+  return AllBusyHoursStatement() + " AND b.scenario_id in ( " + sIds + " )";
+}
+
 std::string HourRangesStatement(int32_t ordBusyHour) {
   return std::string("SELECT * FROM PM_HourRange ") + "WHERE BusyHourId = " + Decimal(ordBusyHour) +
          " ORDER BY Id";
@@ -206,49 +200,92 @@ std::string BusyHourReportsStatement(int32_t ordBusyHour) {
          "WHERE PM_Report.ReportSpecId = PM_ReportSpec.Id AND " + "BusyHourId =" + Decimal(ordBusyHour);
 }
 
-bool InsertBusyHourRecord(CBusyHour& bh) {
-  MRidirodev& state = MRidirodev::Current();
-  return SaveReported(state.Services(), "InsertBusyHourRecord", [&](Transaction& transaction) {
-    IDBObject& db = state.Database();
-    const bool retention = RetentionColumnsExist();
-    const IAppUserPtr user = state.FolderServices().CurrentUser();
-    if (!user) ObjectNotSet("current user");
-    transaction.Begin();
-    const int32_t id = db.NextSequenceNumber("SQ_BusyHour");
-    db.Execute(InsertStatement(db, bh, id, user->Id(), state.Support().DaySlotCount(), retention));
-    SavePABHRow(db, bh, id);
-    SaveHourRanges(db, id, bh.SelectedHours());
-    transaction.Commit();
-    // The row is stored whatever the read-back does: the definition names it from now on.
-    bh.SetId(id);
-    LoadBusyHourById(bh, id, false);
-  });
+BusyHourRow ReadBusyHourRow(IDBObject& db, const IDBRecordset& rs) {
+  const IDBFields& f = rs.Fields();
+  BusyHourRow row;
+  row.id = db.FieldNumber(f.Value("Id"));
+  row.name = db.FieldText(f.Value("Name"));
+  row.description = db.FieldText(f.Value("Description"));
+  row.span = db.FieldText(f.Value("Span"));
+  row.changed = db.FieldDate(f.Value("Changed"));
+  row.firstNeeded = db.FieldDate(f.Value("FirstNeeded"));
+  row.firstAvail = db.FieldDate(f.Value("FirstAvail"));
+  row.lastAvail = db.FieldDate(f.Value("LastAvail"));
+  row.scenarioId = db.FieldNumber(f.Value("Scenario_Id"));
+  row.lowRank = db.FieldNumberOr(f.Value("MinRank"), 0);
+  row.highRank = db.FieldNumberOr(f.Value("MaxRank"), 0);
+  ReadOptional(row.pabhDefined, [&] { return !f.Value("PABH_ID").IsNull(); });
+  ReadOptional(row.dailyRetention, [&] { return f.Value("DAILY_RETENTION"); });
+  ReadOptional(row.weeklyRetention, [&] { return f.Value("WEEKLY_RETENTION"); });
+  ReadOptional(row.monthlyRetention, [&] { return f.Value("MONTHLY_RETENTION"); });
+  ReadOptional(row.userId, [&] { return db.FieldNumber(f.Value("UserId")); });
+  ReadOptional(row.fieldId, [&] { return db.FieldNumber(f.Value("Field_Id")); });
+  ReadOptional(row.clusterEntityId, [&] { return db.FieldNumber(f.Value("Cluster_Entity_Id")); });
+  return row;
 }
 
-bool UpdateBusyHourRecord(CBusyHour& bh) {
-  MRidirodev& state = MRidirodev::Current();
-  return SaveReported(state.Services(), "UpdateBusyHourRecord", [&](Transaction& transaction) {
-    IDBObject& db = state.Database();
-    const bool retention = RetentionColumnsExist();
-    transaction.Begin();
-    db.Execute(UpdateStatement(db, bh, retention));
-    SavePABHRow(db, bh, bh.Id());
-    // Ranges stand for clock times: while the slots are those read, the stored ranges stay, so
-    // that a definition read at a coarser day-slot setting is not rounded to it.
-    if (bh.StoredHoursChanged()) {
-      db.Execute("DELETE FROM PM_HourRange WHERE BusyHourId = " + Decimal(bh.Id()));
-      SaveHourRanges(db, bh.Id(), bh.SelectedHours());
-    }
-    transaction.Commit();
-    bh.SetUpdateRequired(false);
-    bh.NoteStoredHours();
-  });
+void ReadBusyHourRows(IDBObject& db, const std::string& statement,
+                      const std::function<void(const BusyHourRow&)>& onRow) {
+  ClosingRecordset rs(db.OpenRecordset(statement));
+  if (!rs) return;
+  for (; !rs->Eof(); rs->MoveNext()) onRow(ReadBusyHourRow(db, *rs));
+  rs.Close();
 }
 
-void DeleteBusyHour(int32_t ordBusyHour) {
-  MRidirodev& state = MRidirodev::Current();
-  IDBObject& db = state.Database();
-  Transaction transaction(state.XmlQueryService());
+ByIdRead ReadBusyHourById(IDBObject& db, int32_t id, const std::function<void(const BusyHourRow&)>& onRow) {
+  ClosingRecordset rs(db.OpenRecordset(BusyHourByIdStatement(id)));
+  if (!rs) return ByIdRead::kNoRowSet;
+  if (rs->Eof()) {
+    rs.Close();
+    return ByIdRead::kNoRow;
+  }
+  onRow(ReadBusyHourRow(db, *rs));
+  rs.Close();
+  return ByIdRead::kRead;
+}
+
+bool ReadStoredHourRuns(IDBObject& db, int32_t ordBusyHour, int32_t daySlots,
+                        const std::function<void()>& onOpen, const std::function<void(SlotRun)>& onRun) {
+  ClosingRecordset rs(db.OpenRecordset(HourRangesStatement(ordBusyHour)));
+  if (!rs) return false;
+  onOpen();
+  for (; !rs->Eof(); rs->MoveNext()) {
+    const IDBFields& row = rs->Fields();
+    const int32_t firstHour = db.FieldNumber(row.Value("FirstHour"));
+    const int32_t lastHour = db.FieldNumber(row.Value("LastHour"));
+    const int32_t firstSeconds = StoredSeconds(db, row.Value("FirstSeconds"));
+    const int32_t lastSeconds = StoredSeconds(db, row.Value("LastSeconds"));
+    SlotRun run{firstHour, lastHour};
+    if (daySlots > kHourSlots) run = db.SlotRunFromHours(firstHour, lastHour, firstSeconds, lastSeconds);
+    onRun(run);
+  }
+  rs.Close();
+  return true;
+}
+
+int32_t InsertBusyHourRows(IDBObject& db, const BusyHourRecord& record, int32_t ordUser, int32_t daySlots,
+                           bool retention) {
+  const int32_t id = db.NextSequenceNumber("SQ_BusyHour");
+  db.Execute(InsertStatement(db, record, id, ordUser, daySlots, retention));
+  SavePABHRow(db, record, id);
+  SaveHourRanges(db, id, record.selectedHours);
+  return id;
+}
+
+void UpdateBusyHourRows(IDBObject& db, const BusyHourRecord& record, bool retention, bool hoursChanged) {
+  db.Execute(UpdateStatement(db, record, retention));
+  SavePABHRow(db, record, record.id);
+  // Ranges stand for clock times: while the slots are those read, the stored ranges stay, so
+  // that a definition read at a coarser day-slot setting is not rounded to it.
+  if (hoursChanged) {
+    db.Execute("DELETE FROM PM_HourRange WHERE BusyHourId = " + Decimal(record.id));
+    SaveHourRanges(db, record.id, record.selectedHours);
+  }
+}
+
+void DeleteBusyHour(HostServices& services, int32_t ordBusyHour) {
+  IDBObject& db = services.Database();
+  Transaction transaction(services.XmlQueryService());
   try {
     transaction.Begin();
     // Ranges and the PABH record belong to the definition alone; left behind they would be
@@ -263,76 +300,9 @@ void DeleteBusyHour(int32_t ordBusyHour) {
   }
 }
 
-void UpdateBusyHourOwnerRecord(int32_t ordBusyHour, int32_t ordUser) {
-  IDBObject& db = MRidirodev::Current().Database();
+void UpdateBusyHourOwnerRecord(IDBObject& db, int32_t ordBusyHour, int32_t ordUser) {
   db.Execute("UPDATE PM_BusyHour SET " + db.AssignmentListText({"UserId", ordUser}) +
              " WHERE Id = " + Decimal(ordBusyHour));
-}
-
-void LoadBusyHourById(CBusyHour& bh, int32_t id, bool fLoadHours) {
-  MRidirodev& state = MRidirodev::Current();
-  ClosingRecordset rs(state.Database().OpenRecordset(BusyHourByIdStatement(id)));
-  if (!rs) return;
-  if (rs->Eof()) {
-    rs.Close();
-    state.Support().Log(2, "Ridirodev", kSource, "LoadBusyHourById", {"unable to load busy hour"});
-    return;
-  }
-  bh.InitializeFromRS(*rs);
-  if (fLoadHours) LoadHours(bh);
-  rs.Close();
-}
-
-void LoadCategoryBusyHours(CBusyHours& bhs, int32_t ordClusterEntity) {
-  LoadBusyHours(CategoryBusyHoursStatement(ordClusterEntity, RetentionColumnsExist()), bhs, true);
-}
-
-void LoadCategorySummations(CBusyHours& bhs, int32_t ordClusterEntity) {
-  LoadBusyHours(CategorySummationsStatement(ordClusterEntity), bhs, true);
-}
-
-void LoadAllBusyHours(CBusyHours& bhs, bool fLoadHours) {
-  LoadBusyHours(AllBusyHoursStatement(), bhs, fLoadHours);
-}
-
-void LoadAllSummations(CBusyHours& bhs, bool fLoadHours) {
-  LoadBusyHours(AllSummationsStatement(), bhs, fLoadHours);
-}
-
-std::shared_ptr<CBusyHours> LoadScenarioBusyHours(const std::string& sIds) {
-  const std::string sql = ScenarioBusyHoursStatement(sIds);
-  auto bhs = std::make_shared<CBusyHours>();
-  LoadBusyHours(sql, *bhs, false);
-  return bhs;
-}
-
-void LoadHours(CBusyHour& bh) {
-  MRidirodev& state = MRidirodev::Current();
-  IDBObject& db = state.Database();
-  ClosingRecordset rs(db.OpenRecordset(HourRangesStatement(bh.Id())));
-  if (!rs) return;
-  const int32_t daySlots = state.Support().DaySlotCount();
-  const IHourSelectionPtr& selection = bh.SelectedHours();
-  const int32_t firstSlot = selection ? selection->FirstIndex() : 1;
-  const int32_t lastSlot = selection ? firstSlot + selection->Count() - 1 : 0;
-  for (int32_t slot = firstSlot; slot <= lastSlot; ++slot) selection->SetSelected(slot, false);
-  for (; !rs->Eof(); rs->MoveNext()) {
-    const IDBFields& row = rs->Fields();
-    const int32_t firstHour = db.FieldNumber(row.Value("FirstHour"));
-    const int32_t lastHour = db.FieldNumber(row.Value("LastHour"));
-    const int32_t firstSeconds = StoredSeconds(db, row.Value("FirstSeconds"));
-    const int32_t lastSeconds = StoredSeconds(db, row.Value("LastSeconds"));
-    SlotRun run{firstHour, lastHour};
-    if (daySlots > kHourSlots) run = db.SlotRunFromHours(firstHour, lastHour, firstSeconds, lastSeconds);
-    // A stored run beyond the day's slots selects what of it the day has.
-    if (selection) {
-      run.first = std::max(run.first, firstSlot);
-      run.last = std::min(run.last, lastSlot);
-    }
-    for (int32_t slot = run.first; slot <= run.last; ++slot) bh.SetSelected(slot, true);
-  }
-  rs.Close();
-  bh.NoteStoredHours();
 }
 
 StoredHourRun NextStoredHourRun(IDBObject& db, const IHourSelection& selection, int32_t start) {
@@ -345,8 +315,7 @@ StoredHourRun NextStoredHourRun(IDBObject& db, const IHourSelection& selection, 
   return run;
 }
 
-std::string FindUsedSpans(int32_t ordClusterEntity) {
-  IDBObject& db = MRidirodev::Current().Database();
+std::string FindUsedSpans(IDBObject& db, int32_t ordClusterEntity) {
   ClosingRecordset rs(db.OpenRecordset(UsedSpansStatement(ordClusterEntity)));
   std::string spans;
   if (!rs) return spans;
@@ -355,26 +324,22 @@ std::string FindUsedSpans(int32_t ordClusterEntity) {
   return spans;
 }
 
-bool IsBusyHourNameFree(const std::string& sName, int32_t ordClusterEntity) {
+bool IsBusyHourNameFree(HostServices& services, const std::string& sName, int32_t ordClusterEntity) {
   try {
-    ClosingRecordset rs(
-        MRidirodev::Current().Database().OpenRecordset(BusyHourNameStatement(sName, ordClusterEntity)));
+    ClosingRecordset rs(services.Database().OpenRecordset(BusyHourNameStatement(sName, ordClusterEntity)));
     if (!rs) return false;
     const bool free = rs->RecordCount() < 1;
     rs.Close();
     return free;
   } catch (...) {
-    TraceIfEnabled("IsBusyHourNameValid error: " + CurrentError().Description());
+    TraceIfEnabled(services, "IsBusyHourNameValid error: " + CurrentError().Description());
     return false;
   }
 }
 
-bool IsWeeklyMonthlyActive() {
-  MRidirodev& state = MRidirodev::Current();
-  std::optional<bool>& remembered = state.BusyHour().weeklyMonthly;
-  if (remembered) return *remembered;
+std::optional<bool> QueryWeeklyMonthlyActive(HostServices& services) {
   try {
-    IDBObject& db = state.Database();
+    IDBObject& db = services.Database();
     ClosingRecordset rs(
         db.OpenRecordset("SELECT value FROM tq_system_values_v WHERE name = 'ActivateWeeklyMonthly'"));
     bool active = false;
@@ -382,30 +347,24 @@ bool IsWeeklyMonthlyActive() {
       active = rs->RecordCount() > 0 && db.FieldNumber(rs->Fields().Value("Value")) != 0;
       rs.Close();
     }
-    state.Messages().Trace(std::string("IsDWMBusyHoursSupported ") + BooleanText(active), kTraceLevel);
-    remembered = active;
+    services.Messages().Trace(std::string("IsDWMBusyHoursSupported ") + BooleanText(active), kTraceLevel);
     return active;
   } catch (...) {
-    TraceIfEnabled("IsDWMBusyHoursSupported error: " + CurrentErrorText(state.Services()));
-    return false;
+    TraceIfEnabled(services, "IsDWMBusyHoursSupported error: " + CurrentErrorText(services));
+    return std::nullopt;
   }
 }
 
-bool RetentionColumnsExist() {
-  MRidirodev& state = MRidirodev::Current();
-  std::optional<bool>& remembered = state.BusyHour().retentionColumns;
-  if (remembered) return *remembered;
+std::optional<bool> QueryRetentionColumns(HostServices& services) {
   try {
-    remembered = state.Database().ColumnExists("PM_BUSYHOUR", "DAILY_RETENTION");
-    return *remembered;
+    return services.Database().ColumnExists("PM_BUSYHOUR", "DAILY_RETENTION");
   } catch (...) {
-    TraceIfEnabled("IsXBusyHoursSupported error: " + CurrentErrorText(state.Services()));
-    return false;
+    TraceIfEnabled(services, "IsXBusyHoursSupported error: " + CurrentErrorText(services));
+    return std::nullopt;
   }
 }
 
-std::shared_ptr<KeyedCollection<std::shared_ptr<KeyedCollection<Variant>>>> LoadFrequencies() {
-  IDBObject& db = MRidirodev::Current().Database();
+std::shared_ptr<KeyedCollection<std::shared_ptr<KeyedCollection<Variant>>>> LoadFrequencies(IDBObject& db) {
   auto frequencies = std::make_shared<KeyedCollection<std::shared_ptr<KeyedCollection<Variant>>>>();
   ClosingRecordset rs(
       db.OpenRecordset("SELECT frequency_id, description, tag FROM tq_frequency ORDER BY frequency_id"));

@@ -4,12 +4,8 @@
 #include "ridirodev/host/database.h"
 #include "ridirodev/host/documents.h"
 #include "ridirodev/host/error_reports.h"
+#include "ridirodev/host/host_services.h"
 #include "ridirodev/host/services.h"
-#include "ridirodev/model/busyhour/busy_hours.h"
-#include "ridirodev/model/field.h"
-#include "ridirodev/model/fields.h"
-#include "ridirodev/model/m_ridirodev.h"
-#include "ridirodev/store/busyhour_persistence.h"
 #include "ridirodev/store/closing_recordset.h"
 
 namespace ridirodev::sql {
@@ -40,16 +36,16 @@ class Handler {
 
 class ReferenceSearch {
  public:
-  ReferenceSearch(MRidirodev& state, IFolderDocuments& documents)
-      : db_(state.Database()), folders_(state.FolderServices()), documents_(documents) {}
+  ReferenceSearch(HostServices& services, IFolderDocuments& documents)
+      : db_(services.Database()), folders_(services.FolderServices()), documents_(documents) {}
 
-  void Reports(const CFields& fields) {
+  void Reports(const std::vector<int32_t>& fields) {
     Walk(fields, FieldReportsStatement, [this](const IDBFields& row) {
       Add(reports_.Document(folders_, db_.FieldNumber(row.Value("Id"))));
     });
   }
 
-  void Templates(const CFields& fields) {
+  void Templates(const std::vector<int32_t>& fields) {
     Walk(fields, FieldTemplatesStatement, [this](const IDBFields& row) {
       IFolderDocumentPtr document = templates_.Document(folders_, db_.FieldNumber(row.Value("TemplateId")));
       if (!document || !document->IsExpressTemplate()) {
@@ -70,9 +66,9 @@ class ReferenceSearch {
 
  private:
   template <class Statement, class OnRow>
-  void Walk(const CFields& fields, Statement statement, OnRow onRow) {
-    for (const CFieldPtr& fld : fields) {
-      ClosingRecordset rs(db_.OpenRecordset(statement(db_.NumberLiteral(Variant(fld->Id()), 0)->Text())));
+  void Walk(const std::vector<int32_t>& fields, Statement statement, OnRow onRow) {
+    for (const int32_t id : fields) {
+      ClosingRecordset rs(db_.OpenRecordset(statement(db_.NumberLiteral(Variant(id), 0)->Text())));
       if (folders_.StopRequested()) return;
       if (!rs) continue;
       for (; !rs->Eof(); rs->MoveNext()) onRow(rs->Fields());
@@ -108,37 +104,32 @@ std::string FieldBusyHoursStatement(std::string_view fieldId) {
   return std::string("SELECT Id FROM PM_BusyHour WHERE ") + "Field_Id=" + std::string(fieldId);
 }
 
-void LoadFieldReferencingBusyHours(const CFields& fields, CBusyHours& busyHours) {
-  MRidirodev& state = MRidirodev::Current();
-  IDBObject& db = state.Database();
-  for (const CFieldPtr& fld : fields) {
-    ClosingRecordset rs(
-        db.OpenRecordset(FieldBusyHoursStatement(db.NumberLiteral(Variant(fld->Id()), 0)->Text())));
-    if (state.FolderServices().StopRequested()) return;
+void ForEachFieldBusyHourId(HostServices& services, const std::vector<int32_t>& fieldIds,
+                            const std::function<void(int32_t)>& onId) {
+  IDBObject& db = services.Database();
+  for (const int32_t id : fieldIds) {
+    ClosingRecordset rs(db.OpenRecordset(FieldBusyHoursStatement(db.NumberLiteral(Variant(id), 0)->Text())));
+    if (services.FolderServices().StopRequested()) return;
     if (!rs) continue;
-    for (; !rs->Eof(); rs->MoveNext()) {
-      auto bh = std::make_shared<CBusyHour>();
-      LoadBusyHourById(*bh, db.FieldNumber(rs->Fields().Value("Id")), true);
-      busyHours.Add(bh);
-    }
+    for (; !rs->Eof(); rs->MoveNext()) onId(db.FieldNumber(rs->Fields().Value("Id")));
     rs.Close();
   }
 }
 
-void LoadFieldReferencingDocuments(const std::shared_ptr<CFields>& fields, IFolderDocuments& documents) {
-  MRidirodev& state = MRidirodev::Current();
+void LoadFieldReferencingDocuments(HostServices& services, const std::vector<int32_t>* fieldIds,
+                                   IFolderDocuments& documents) {
   try {
-    if (!fields) ObjectNotSet();
-    ReferenceSearch search(state, documents);
-    search.Reports(*fields);
-    search.Templates(*fields);
+    if (!fieldIds) ObjectNotSet();
+    ReferenceSearch search(services, documents);
+    search.Reports(*fieldIds);
+    search.Templates(*fieldIds);
     if (search.ExpressWithoutReport()) {
-      state.Messages().MessageBox(kExpressTemplateWithoutReport, MessageBoxStyle::kCritical,
-                                  state.Support().AppTitle());
+      services.Messages().MessageBox(kExpressTemplateWithoutReport, MessageBoxStyle::kCritical,
+                                     services.Support().AppTitle());
     }
   } catch (...) {
-    state.Messages().MessageBox(std::string(kReferencesFailed) + CurrentErrorText(state.Services()),
-                                MessageBoxStyle::kCritical, state.Support().AppTitle());
+    services.Messages().MessageBox(std::string(kReferencesFailed) + CurrentErrorText(services),
+                                   MessageBoxStyle::kCritical, services.Support().AppTitle());
   }
 }
 

@@ -2,13 +2,14 @@
 
 // The stored reports and templates that use fields, asked before calculations are deleted.
 
-#include <memory>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ridirodev {
-class CBusyHours;
-class CFields;
+class HostServices;
 class IFolderDocuments;
 }  // namespace ridirodev
 
@@ -25,11 +26,15 @@ inline constexpr std::string_view kReferencesFailed = "Error finding UDC referen
 // Adds to documents the reports that use each field, then the templates; an express template
 // stands for its report. A stop asked by the folder services ends a walk over the fields. Any
 // failure ends the search with an error box and is not raised; documents already added stay.
-void LoadFieldReferencingDocuments(const std::shared_ptr<CFields>& fields, IFolderDocuments& documents);
+// No list (nullptr) is such a failure.
+void LoadFieldReferencingDocuments(HostServices& services, const std::vector<int32_t>* fieldIds,
+                                   IFolderDocuments& documents);
 
-// Adds to busyHours every stored busy hour defined on one of the fields, with its hours. A stop
-// asked by the folder services ends the walk; errors reach the caller.
-void LoadFieldReferencingBusyHours(const CFields& fields, CBusyHours& busyHours);
+// Calls onId with the id of every stored busy hour defined on one of the fields, while the
+// field's row set is open. A stop asked by the folder services ends the walk; errors reach the
+// caller.
+void ForEachFieldBusyHourId(HostServices& services, const std::vector<int32_t>& fieldIds,
+                            const std::function<void(int32_t)>& onId);
 
 // Statement texts; fieldId is the SQL text of the field id's number literal.
 std::string FieldReportsStatement(std::string_view fieldId);

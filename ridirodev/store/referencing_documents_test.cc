@@ -6,9 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ridirodev/model/field.h"
-#include "ridirodev/model/fields.h"
-#include "ridirodev/model/m_ridirodev.h"
+#include "ridirodev/host/host_services.h"
 #include "testing/test_host.h"
 
 namespace ridirodev::sql {
@@ -44,12 +42,6 @@ class ReferencingDocumentsTest : public ::testing::Test {
     db.AddRows(FieldTemplatesStatement("41"), {{"TemplateId"}, {{10}}});
     db.AddRows(FieldTemplatesStatement("42"), {{"TemplateId"}, {{12}, {13}}});
     db.AddRows(FieldTemplatesStatement("43"), {{"TemplateId"}, {{14}, {99}}});
-    for (int32_t id : {41, 42, 43}) {
-      auto fld = std::make_shared<CField>();
-      fld->Initialize(id, "Calc" + std::to_string(id), 3, "Traffic", "UDC", 1, "F", true, "", "", "", "", 0,
-                      "", Date());
-      fields_->Add(fld);
-    }
     host_->Journal().Clear();
   }
   // "style caption: text" of each box shown.
@@ -62,13 +54,13 @@ class ReferencingDocumentsTest : public ::testing::Test {
   }
 
   testing::TestHostPtr host_ = std::make_shared<testing::TestHost>();
-  MRidirodevScope scope_{host_};
-  CFieldsPtr fields_ = std::make_shared<CFields>();
+  HostServices services_{host_};
+  const std::vector<int32_t> fields_{41, 42, 43};
   testing::TestFolderDocuments documents_;
 };
 
 TEST_F(ReferencingDocumentsTest, ReportsThenTemplatesAndOneWarningForExpressTemplatesWithoutReport) {
-  LoadFieldReferencingDocuments(fields_, documents_);
+  LoadFieldReferencingDocuments(services_, &fields_, documents_);
   EXPECT_THAT(host_->Journal().Lines(), ElementsAre(Reports("41"), Reports("42"), Reports("43"),
                                                     Templates("41"), Templates("42"), Templates("43")));
   // The collection is given every document, duplicates too: they are its business.
@@ -82,7 +74,7 @@ TEST_F(ReferencingDocumentsTest, ReportsThenTemplatesAndOneWarningForExpressTemp
 
 TEST_F(ReferencingDocumentsTest, AStopEndsEachWalkAfterTheFirstFieldsRowSet) {
   host_->FolderServices().stopRequested = true;
-  LoadFieldReferencingDocuments(fields_, documents_);
+  LoadFieldReferencingDocuments(services_, &fields_, documents_);
   EXPECT_THAT(host_->Journal().Lines(), ElementsAre(Reports("41"), Templates("41")));
   EXPECT_THAT(documents_.names, IsEmpty());
   EXPECT_THAT(Boxes(), IsEmpty());
@@ -90,8 +82,8 @@ TEST_F(ReferencingDocumentsTest, AStopEndsEachWalkAfterTheFirstFieldsRowSet) {
 
 TEST_F(ReferencingDocumentsTest, AFailureShowsTheErrorAndKeepsWhatWasAdded) {
   host_->Database().FailOnText("Field_Id=42", AutomationError(3146, "DBObject", "ORA-03113: end-of-file"));
-  LoadFieldReferencingDocuments(fields_, documents_);
-  LoadFieldReferencingDocuments(nullptr, documents_);
+  LoadFieldReferencingDocuments(services_, &fields_, documents_);
+  LoadFieldReferencingDocuments(services_, nullptr, documents_);
   EXPECT_THAT(documents_.names, ElementsAre("Report 1", "Report 2", "Template 10"));
   EXPECT_THAT(Boxes(),
               ElementsAre("16 PM: Error finding UDC references.ORA-03113: end-of-file",

@@ -4,6 +4,7 @@
 #include "ridirodev/facade/g_ridirodev.h"
 #include "ridirodev/host/database.h"
 #include "ridirodev/host/services.h"
+#include "ridirodev/model/busyhour/busy_hour_records.h"
 #include "ridirodev/model/enums.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/field_categories.h"
@@ -83,61 +84,40 @@ void CBusyHour::InitializeNew(int32_t ordTypeEntity, const std::shared_ptr<IAppU
   if (ordTypeEntity > 0) category_ = TrafficCategory(ordTypeEntity);
 }
 
-void CBusyHour::InitializeFromRS(const IDBRecordset& rst) {
-  IDBObject& db = MRidirodev::Current().Database();
-  const IDBFields& f = rst.Fields();
-  // The required columns are all read before any member changes: a row set that lacks one
-  // fails and leaves the definition as it was.
-  const int32_t id = db.FieldNumber(f.Value("Id"));
-  std::string name = db.FieldText(f.Value("Name"));
-  std::string description = db.FieldText(f.Value("Description"));
-  std::string span = db.FieldText(f.Value("Span"));
-  const Date changed = db.FieldDate(f.Value("Changed"));
-  const Date firstNeeded = db.FieldDate(f.Value("FirstNeeded"));
-  const Date firstAvail = db.FieldDate(f.Value("FirstAvail"));
-  const Date lastAvail = db.FieldDate(f.Value("LastAvail"));
-  const int32_t scenarioId = db.FieldNumber(f.Value("Scenario_Id"));
-  const int32_t lowRank = db.FieldNumberOr(f.Value("MinRank"), 0);
-  const int32_t highRank = db.FieldNumberOr(f.Value("MaxRank"), 0);
-  id_ = id;
-  name_ = std::move(name);
-  description_ = std::move(description);
-  span_ = std::move(span);
-  changed_ = changed;
-  firstNeeded_ = firstNeeded;
-  firstAvail_ = firstAvail;
-  lastAvail_ = lastAvail;
-  scenarioId_ = scenarioId;
-  lowRank_ = lowRank;
-  highRank_ = highRank;
+void CBusyHour::InitializeFromRow(const sql::BusyHourRow& row) {
+  id_ = row.id;
+  name_ = row.name;
+  description_ = row.description;
+  span_ = row.span;
+  changed_ = row.changed;
+  firstNeeded_ = row.firstNeeded;
+  firstAvail_ = row.firstAvail;
+  lastAvail_ = row.lastAvail;
+  scenarioId_ = row.scenarioId;
+  lowRank_ = row.lowRank;
+  highRank_ = row.highRank;
   updateRequired_ = false;
   storedHours_.reset();
 
-  IgnoringErrors([&] { pabhDefined_ = !f.Value("PABH_ID").IsNull(); });
-  int32_t retentionRead = 0;
-  IgnoringErrors([&] {
-    dailyRetention_ = f.Value("DAILY_RETENTION");
-    ++retentionRead;
-  });
-  IgnoringErrors([&] {
-    weeklyRetention_ = f.Value("WEEKLY_RETENTION");
-    ++retentionRead;
-  });
-  IgnoringErrors([&] {
-    monthlyRetention_ = f.Value("MONTHLY_RETENTION");
-    ++retentionRead;
-  });
-  retentionKnown_ = retentionRead == 3;
+  if (row.pabhDefined) pabhDefined_ = *row.pabhDefined;
+  if (row.dailyRetention) dailyRetention_ = *row.dailyRetention;
+  if (row.weeklyRetention) weeklyRetention_ = *row.weeklyRetention;
+  if (row.monthlyRetention) monthlyRetention_ = *row.monthlyRetention;
+  retentionKnown_ = row.dailyRetention && row.weeklyRetention && row.monthlyRetention;
   owner_.reset();
   field_.reset();
   category_.reset();
-  IgnoringErrors([&] { SetUserId(db.FieldNumber(f.Value("UserId"))); });
+  // The owner, the field and the category are looked up here, while the caller's row set is
+  // open; one that cannot be found is left unset.
   IgnoringErrors([&] {
-    const int32_t fieldId = db.FieldNumber(f.Value("Field_Id"));
+    if (row.userId) SetUserId(*row.userId);
+  });
+  IgnoringErrors([&] {
+    const int32_t fieldId = row.fieldId.value_or(0);
     if (fieldId > 0) field_ = GRidirodev::GetFieldFromId("Traffic", Variant(fieldId), false);
   });
   IgnoringErrors([&] {
-    const int32_t entityId = db.FieldNumber(f.Value("Cluster_Entity_Id"));
+    const int32_t entityId = row.clusterEntityId.value_or(0);
     if (entityId > 0) category_ = TrafficCategory(entityId);
   });
 }
@@ -270,7 +250,7 @@ bool CBusyHour::IsFilterOK(const std::string& sTypeFilter, const std::string& sO
 
 Variant CBusyHour::LoadBusyHourById(int32_t ord) {
   id_ = ord;
-  sql::LoadBusyHourById(*this, ord, true);
+  ridirodev::LoadBusyHourById(MRidirodev::Current(), *this, ord, true);
   return Variant();
 }
 

@@ -17,7 +17,9 @@ namespace ridirodev {
 class CField;
 class CFieldCategory;
 class IAppUser;
-class IDBRecordset;
+namespace sql {
+struct BusyHourRow;
+}  // namespace sql
 
 // One busy-hour definition: the day slots over which a counter field's busiest period is found
 // for an entity type. Without a field it is a summation. It writes nothing itself: the
@@ -43,9 +45,10 @@ class CBusyHour : public Object, public ILVItemObject {
                      const std::string& sSpanA, Date dateFirstNeededA, int32_t iLowRankA, int32_t iHighRankA,
                      bool fPABH_DefinedA, int32_t ordBhScenarioIdA, const Variant& vDailyRetentionA,
                      const Variant& vWeeklyRetentionA, const Variant& vMonthlyRetentionA);
-  // One PM_BusyHour row. The columns from "Id" to "MaxRank" are required; the later ones (PABH,
-  // retention, owner, field, category) are read with errors ignored. The hours are not read.
-  void InitializeFromRS(const IDBRecordset& rst);
+  // One PM_BusyHour row. The later columns (PABH, retention) change their members only when the
+  // row has them; an owner, field or category that cannot be found is left unset. The hours are
+  // not read.
+  void InitializeFromRow(const sql::BusyHourRow& row);
   // Every member copied, the same field, category and owner, the selection copied slot by slot.
   std::shared_ptr<CBusyHour> Clone() const;
 

@@ -11,6 +11,7 @@
 #include "ridirodev/model/enums.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/m_ridirodev.h"
+#include "ridirodev/store/busyhour_persistence.h"
 #include "testing/dictionary_script.h"
 #include "testing/errors.h"
 #include "testing/test_host.h"
@@ -83,13 +84,13 @@ TEST_F(BusyHourTest, CloneCopiesSlotsAndSharesReferences) {
   EXPECT_EQ(bh->FieldObject(), field);
 }
 
-TEST_F(BusyHourTest, InitializeFromRSReadsTheOptionalColumnsWhenPresent) {
+TEST_F(BusyHourTest, InitializeFromRowReadsTheOptionalColumnsWhenPresent) {
   testing::ScriptedRows rows{{"Id", "Name", "Description", "Span", "Changed", "FirstNeeded", "FirstAvail",
                               "LastAvail", "Scenario_Id", "MinRank", "MaxRank"},
                              {{7, "Peak", "", "W", Variant::Null(), Variant::Null(), Variant::Null(),
                                Variant::Null(), 4, Variant::Null(), 9}}};
   auto read = [&](const CBusyHourPtr& bh) {
-    bh->InitializeFromRS(testing::ScriptedRecordset(rows));
+    bh->InitializeFromRow(sql::ReadBusyHourRow(host_->Database(), testing::ScriptedRecordset(rows)));
     return bh->Key() + "|" + std::to_string(bh->PABH_Defined()) + "|" + bh->DailyRetention().ToString() +
            "|" + bh->OwnerName() + "|" + std::to_string(bh->FieldId()) + "|" +
            std::to_string(bh->TypeEntityId()) + "|" + std::to_string(bh->LowRank()) + "-" +

@@ -1,8 +1,8 @@
 #include "ridirodev/model/busyhour/busy_hours.h"
 
 #include "ridirodev/core/automation_error.h"
-#include "ridirodev/facade/g_busy_hour.h"
 #include "ridirodev/host/services.h"
+#include "ridirodev/model/busyhour/busy_hour_properties.h"
 #include "ridirodev/model/field_category.h"
 #include "ridirodev/model/keys.h"
 #include "ridirodev/model/m_ridirodev.h"
@@ -51,7 +51,7 @@ void CBusyHours::Clear() {
 }
 
 std::string CBusyHours::Table(const std::shared_ptr<IAppPropertySet>& lvps, bool fShowColumnHeadings) const {
-  IAppPropertySetPtr properties = lvps ? lvps : GBusyHour::BusyHourProperties(true, false);
+  IAppPropertySetPtr properties = lvps ? lvps : BusyHourProperties(MRidirodev::Current(), true, false);
   IAppSupport& support = MRidirodev::Current().Support();
   // The renderer only reads during the call: a non-owning view also serves a collection that no
   // shared_ptr holds.
