@@ -13,7 +13,7 @@
 
 #include "ridirodev/core/text.h"
 #include "ridirodev/host/services.h"
-#include "testing/controls.h"
+#include "standalone/settings_node.h"
 
 namespace ridirodev::testing {
 
@@ -153,7 +153,7 @@ class TestGroupServices final : public IAppGroupServices {
  public:
   IAppSettingsNodePtr Settings() override { return settings_; }
   IAppSettingsNodePtr CreateSettingsNode(std::string_view name) override {
-    return std::make_shared<TestSettingsNode>(std::string(name));
+    return standalone::SettingsNode::Create(std::string(name));
   }
   IAppSettingsNodePtr CreatePropertyList(std::string_view name, std::string_view defaultValue) override {
     auto node = CreateSettingsNode(name);
@@ -168,7 +168,7 @@ class TestGroupServices final : public IAppGroupServices {
   std::vector<std::string> folderNames;
 
  private:
-  TestSettingsNodePtr settings_ = std::make_shared<TestSettingsNode>("Settings");
+  standalone::SettingsNodePtr settings_ = standalone::SettingsNode::Create("Settings");
 };
 using TestGroupServicesPtr = std::shared_ptr<TestGroupServices>;
 

@@ -1,6 +1,5 @@
 #include "testing/support.h"
 
-#include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/text.h"
 
 namespace ridirodev::testing {
@@ -42,18 +41,11 @@ bool Wildcard(const std::vector<std::string_view>& text, const std::vector<std::
 
 }  // namespace
 
-IAppPropertyDefinitionPtr TestPropertySet::ItemById(int32_t id) const {
-  for (const auto& definition : definitions_) {
-    if (definition->Id() == id) return definition;
-  }
-  return nullptr;
-}
-
 std::string TestPropertySet::RenderTable(const ILVItemCollection& items, bool showColumnHeadings, int32_t,
                                          int32_t, int32_t, std::shared_ptr<Object>) const {
   std::vector<IAppPropertyDefinitionPtr> columns;
-  for (const auto& definition : definitions_) {
-    if (definition->Available()) columns.push_back(definition);
+  for (int32_t position = 1; position <= Count(); ++position) {
+    if (auto definition = Item(position); definition->Available()) columns.push_back(std::move(definition));
   }
   std::string out;
   if (showColumnHeadings) {
@@ -71,22 +63,6 @@ std::string TestPropertySet::RenderTable(const ILVItemCollection& items, bool sh
     out += '\n';
   }
   return out;
-}
-
-void TestStringList::Add(std::string_view value, bool unique, bool ignoreCase) {
-  if (unique) {
-    for (const auto& present : values_) {
-      if (ignoreCase ? EqualsNoCase(present, value) : present == value) return;
-    }
-  }
-  values_.emplace_back(value);
-}
-
-std::string TestStringList::Item(int32_t position) const {
-  if (position < 1 || position > Count()) {
-    throw AutomationError(ErrorNumber::kSubscriptOutOfRange, "TestStringList", "Subscript out of range");
-  }
-  return values_[static_cast<size_t>(position) - 1];
 }
 
 int32_t TestSupport::CompareText(std::string_view a, std::string_view b, int32_t mode) const {

@@ -1,8 +1,8 @@
 #pragma once
 
-// The host's support services: diagnostic log, property definitions and sets with their text
-// table, string lists, comparisons, the pattern matcher, value checks and conversions, combo
-// preparation and the day slots.
+// The host's support services: diagnostic log, property sets with a tabbed text table,
+// comparisons, the pattern matcher, value checks and conversions, combo preparation and the day
+// slots. String lists, hour selections and property definitions are the standalone host's.
 
 #include <cstdint>
 #include <map>
@@ -15,7 +15,8 @@
 #include "ridirodev/core/text.h"
 #include "ridirodev/host/items.h"
 #include "ridirodev/host/services.h"
-#include "testing/controls.h"
+#include "standalone/controls.h"
+#include "standalone/property_set.h"
 
 namespace ridirodev::testing {
 
@@ -27,51 +28,21 @@ struct LogEntry {
   std::vector<std::string> messages;
 };
 
-class TestPropertyDefinition final : public IAppPropertyDefinition {
+// Takes the arguments of IAppSupport::CreatePropertyDefinition.
+class TestPropertyDefinition final : public standalone::PropertyDefinition {
  public:
   TestPropertyDefinition(int32_t id, std::string name, float width, int32_t = 0, bool available = true,
                          int32_t = 0)
-      : id_(id), name_(std::move(name)), width_(width), available_(available) {}
-
-  int32_t Id() const override { return id_; }
-  std::string Name() const override { return name_; }
-  float Width() const override { return width_; }
-  bool Available() const override { return available_; }
-
- private:
-  int32_t id_;
-  std::string name_;
-  float width_;
-  bool available_;
+      : PropertyDefinition(id, std::move(name), width, available) {}
 };
 
-// RenderTable writes one line per item, each ending in "\n": the text of the item's value for
-// each available definition in order, separated by tabs (Null and Empty as ""). With
-// headings, a first line holds the definitions' names the same way.
-class TestPropertySet final : public IAppPropertySet {
+// The standalone host's set with a table a test can spell out: a line per item, each ending in
+// "\n", of the item's values for the available definitions in order, separated by tabs (Null and
+// Empty as ""). With headings, a first line holds the definitions' names the same way.
+class TestPropertySet final : public standalone::PropertySet {
  public:
-  void Add(IAppPropertyDefinitionPtr definition) override { definitions_.push_back(std::move(definition)); }
-  int32_t Count() const override { return static_cast<int32_t>(definitions_.size()); }
-  IAppPropertyDefinitionPtr Item(int32_t position) const override {
-    return position < 1 || position > Count() ? nullptr : definitions_[static_cast<size_t>(position) - 1];
-  }
-  IAppPropertyDefinitionPtr ItemById(int32_t id) const override;
   std::string RenderTable(const ILVItemCollection& items, bool showColumnHeadings, int32_t a, int32_t b,
                           int32_t c, std::shared_ptr<Object> context) const override;
-
- private:
-  std::vector<IAppPropertyDefinitionPtr> definitions_;
-};
-
-// With unique, a value already present (without regard to case when ignoreCase) is not added.
-class TestStringList final : public IAppStringList {
- public:
-  void Add(std::string_view value, bool unique = true, bool ignoreCase = true) override;
-  int32_t Count() const override { return static_cast<int32_t>(values_.size()); }
-  std::string Item(int32_t position) const override;  // error 9 outside 1..Count
-
- private:
-  std::vector<std::string> values_;
 };
 
 // A combo box whose items and selection a test reads directly.
@@ -125,7 +96,7 @@ class TestSupport final : public IAppSupport {
   }
   IAppPropertySetPtr CreatePropertySet() override { return std::make_shared<TestPropertySet>(); }
   std::shared_ptr<Object> TableRendererContext() override { return rendererContext_; }
-  IAppStringListPtr CreateStringList() override { return std::make_shared<TestStringList>(); }
+  IAppStringListPtr CreateStringList() override { return std::make_shared<standalone::StringList>(); }
 
   int32_t CompareText(std::string_view a, std::string_view b, int32_t mode = 0) const override;
   int32_t CompareDate(Date a, Date b) const override { return a < b ? -1 : (b < a ? 1 : 0); }
@@ -170,7 +141,7 @@ class TestSupport final : public IAppSupport {
   bool ComboHas(const IComboBox& combo, std::string_view text) const override;
 
   int32_t DaySlotCount(bool = true) const override { return 24; }
-  IHourSelectionPtr CreateHourSelection() override { return std::make_shared<TestHourSelection>(); }
+  IHourSelectionPtr CreateHourSelection() override { return std::make_shared<standalone::HourSelection>(); }
 
  private:
   bool extendedEntityViews_ = false;

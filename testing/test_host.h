@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "ridirodev/host/host.h"
-#include "testing/controls.h"
-#include "testing/graphics.h"
+#include "standalone/controls.h"
+#include "standalone/graphics.h"
 #include "testing/query_service.h"
 #include "testing/scripted_database.h"
 #include "testing/services.h"
@@ -71,9 +71,9 @@ class TestHost : public Host {
   IAppErrorReporterPtr CreateErrorReporter(const AutomationError& current) override {
     return Give(HostFactory::kErrorReporter, std::make_shared<TestErrorReporter>(current, errorReports_));
   }
-  ITreeNodePtr CreateTreeNode() override { return Give(HostFactory::kTreeNode, std::make_shared<TestTreeNode>()); }
+  ITreeNodePtr CreateTreeNode() override { return Give(HostFactory::kTreeNode, standalone::TreeNode::Create()); }
   ITreeIteratorPtr CreateTreeIterator() override {
-    return Give(HostFactory::kTreeIterator, std::make_shared<TestTreeIterator>());
+    return Give(HostFactory::kTreeIterator, std::make_shared<standalone::TreeIterator>());
   }
 
  private:
@@ -93,8 +93,8 @@ class TestHost : public Host {
       std::make_shared<TestXmlQueryService>(database_->SharedJournal());
   std::shared_ptr<TestFolderServices> folderServices_ = std::make_shared<TestFolderServices>();
   std::shared_ptr<TestMessages> messages_ = std::make_shared<TestMessages>();
-  std::shared_ptr<TestFontServices> fontServices_ = std::make_shared<TestFontServices>();
-  std::shared_ptr<TestImageServices> imageServices_ = std::make_shared<TestImageServices>();
+  std::shared_ptr<standalone::FontServices> fontServices_ = std::make_shared<standalone::FontServices>();
+  std::shared_ptr<standalone::ImageServices> imageServices_ = std::make_shared<standalone::ImageServices>();
   static constexpr size_t kFactories = static_cast<size_t>(HostFactory::kTreeIterator) + 1;
   std::shared_ptr<std::vector<std::string>> errorReports_ = std::make_shared<std::vector<std::string>>();
   std::array<bool, kFactories> nothing_{};
