@@ -37,7 +37,8 @@ bool CFieldCategory::AddExpression(const std::shared_ptr<CField>& fld) {
 }
 
 void CFieldCategory::RenameExpression(const std::shared_ptr<CField>& fld, const std::string& sNewname) {
-  sql::RenameUDC(MRidirodev::Current().Database(), Require(fld).Id(), sNewname);
+  const int32_t id = Require(fld).Id();
+  sql::RenameUDC(MRidirodev::Current().Database(), id, sNewname);
   RequireTemplate().ReloadExpressions(id_);
   NotifyFieldChange(id_, fld, eUpdate);
 }
@@ -63,7 +64,8 @@ void CFieldCategory::AddCommonField(const std::shared_ptr<CField>& fld) {
 }
 
 void CFieldCategory::UpdateCommonField(const std::shared_ptr<CField>& fld) {
-  UpdateCommonFieldRow(MRidirodev::Current(), Require(fld));
+  const CField& field = Require(fld);
+  UpdateCommonFieldRow(MRidirodev::Current(), field);
   NotifyFieldChange(id_, fld, eUpdate);
 }
 
