@@ -23,10 +23,10 @@
 #include "ridirodev/facade/g_ridirodev.h"
 #include "ridirodev/model/app_group_template.h"
 #include "ridirodev/model/field.h"
+#include "ridirodev/model/field_loads.h"
 #include "ridirodev/model/fields.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/store/dictionary_statements.h"
-#include "ridirodev/store/field_loaders.h"
 #include "standalone/host.h"
 #include "standalone/sample.h"
 #include "standalone/schema.h"
@@ -104,8 +104,8 @@ BENCHMARK(BM_ComponentFields)->Unit(benchmark::kMillisecond)->Apply(Timed<9, 1>)
 void BM_PlainSqliteLoop(benchmark::State& state) {
   Dictionary& dictionary = Shared();
   const std::string statement = dictionary.host->Sqlite()->Translate(
-      sql::DataSourceFieldsText(std::to_string(standalone::kSampleBenchEntity),
-                                standalone::kSampleTrafficDataSource, "Traffic", sql::kAllFields));
+      DataSourceFieldsText(dictionary.scope->State(), std::to_string(standalone::kSampleBenchEntity),
+                           standalone::kSampleTrafficDataSource, "Traffic", sql::kAllFields));
   sqlite3* db = dictionary.host->Sqlite()->Connection()->Handle();
   for (auto _ : state) {
     sqlite3_stmt* stmt = nullptr;

@@ -12,10 +12,10 @@
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/field_categories.h"
 #include "ridirodev/model/field_category.h"
+#include "ridirodev/model/field_loads.h"
 #include "ridirodev/model/fields.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/model/qualifiers.h"
-#include "ridirodev/store/field_loaders.h"
 #include "ridirodev/store/xml_gateway.h"
 #include "standalone/host.h"
 #include "standalone/sample.h"
@@ -107,7 +107,7 @@ TEST(XmlGatewayTest, GivesTheFieldsTheSqlLoadGives) {
     std::string ids;
     const CFieldsPtr loaded = tpl->AllFields();
     for (const CFieldPtr& f : *loaded) ids += (ids.empty() ? "" : ",") + std::to_string(f->Id());
-    both([&] { return sql::LoadFieldsByIds(app, ids, true); }, nullptr);
+    both([&] { return LoadFieldsByIds(MRidirodev::Current(), app, ids, true); }, nullptr);
     if (app != "Traffic") continue;
     EXPECT_TRUE(
         std::any_of(all.begin(), all.end(), [](const auto& f) { return !f.second.ends_with("#||"); }));
@@ -116,7 +116,7 @@ TEST(XmlGatewayTest, GivesTheFieldsTheSqlLoadGives) {
       const std::string filter = "DatasourceId = 2 && Entity_Id = 12  && Field_Group_Short " +
                                  std::string(udc ? "= 'UDC'" : "!= 'UDC'");
       const auto kind =
-          both([&] { return gateway ? sql::LoadXmlFields(app, filter) : tpl->Fields(kSampleCellEntity); },
+          both([&] { return gateway ? LoadXmlFields(MRidirodev::Current(), app, filter) : tpl->Fields(kSampleCellEntity); },
                [&](const CField& f) { return gateway || (f.IsExpression() == udc && f.AppName() == app); });
       EXPECT_FALSE(kind.empty());
     }

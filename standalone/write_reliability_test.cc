@@ -24,8 +24,8 @@
 #include "ridirodev/model/fields.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/model/udc_refs.h"
+#include "ridirodev/model/udc_writes.h"
 #include "ridirodev/store/busyhour_persistence.h"
-#include "ridirodev/store/udc_persistence.h"
 #include "standalone/failing_database.h"
 #include "standalone/host.h"
 #include "standalone/sample.h"
@@ -123,13 +123,13 @@ TEST(UdcReliabilityTest, AFailureAtAnyStepLeavesTheDictionaryAsBeforeOrWhole) {
   };
   const Operation operations[] = {
       {"insert",
-       [&](SampleHost& h, CFieldPtr& fld) { return sql::InsertUDC(*(fld = calc(h, 0, "Retry_Share"))); },
+       [&](SampleHost& h, CFieldPtr& fld) { return InsertUDC(MRidirodev::Current(), *(fld = calc(h, 0, "Retry_Share"))); },
        true},
       {"update",
        [&](SampleHost& h, CFieldPtr& fld) {
-         return sql::UpdateUDC(*(fld = calc(h, h.FieldId("Legacy_Retry_Rate"), "Legacy_Retry_Rate")));
+         return UpdateUDC(MRidirodev::Current(), *(fld = calc(h, h.FieldId("Legacy_Retry_Rate"), "Legacy_Retry_Rate")));
        }},
-      {"delete", [](SampleHost& h, CFieldPtr&) { return sql::DeleteUDC(h.FieldId("Legacy_Retry_Rate")); }}};
+      {"delete", [](SampleHost& h, CFieldPtr&) { return DeleteUDC(MRidirodev::Current(), h.FieldId("Legacy_Retry_Rate")); }}};
 
   for (const Operation& op : operations) {
     SampleHost h;
@@ -182,7 +182,7 @@ TEST(UdcReliabilityTest, AFailureAtAnyStepLeavesTheDictionaryAsBeforeOrWhole) {
       EXPECT_EQ(h.Reports(), reports);
       EXPECT_EQ(h.Warnings(logged), 1u);
       std::string status;
-      sql::GetUDCStatus(Variant(fld->Id()), status, 30);
+      sql::GetUDCStatus(MRidirodev::Current().Services(), Variant(fld->Id()), status, 30);
       EXPECT_EQ(Dump(h.db, true), saved);
       pristine.RestoreInto(h.db);
     }

@@ -15,6 +15,7 @@
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/field_categories.h"
 #include "ridirodev/model/field_category.h"
+#include "ridirodev/model/field_loads.h"
 #include "ridirodev/model/field_references.h"
 #include "ridirodev/model/field_updates.h"
 #include "ridirodev/model/fields.h"
@@ -24,9 +25,8 @@
 #include "ridirodev/model/qualifiers.h"
 #include "ridirodev/model/rcv/rcv_filter.h"
 #include "ridirodev/model/udc_refs.h"
+#include "ridirodev/model/udc_writes.h"
 #include "ridirodev/store/dictionary_loaders.h"
-#include "ridirodev/store/field_loaders.h"
-#include "ridirodev/store/udc_persistence.h"
 
 namespace ridirodev {
 namespace {
@@ -193,15 +193,15 @@ std::shared_ptr<CFieldCategory> GRidirodev::LookupCategoryByName(const std::stri
 
 std::shared_ptr<CField> GRidirodev::GetFieldFromId(const std::string& sAppName, const Variant& ordField,
                                                    bool fUsePackage) {
-  return sql::LoadFieldById(sAppName, ordField.ToInt32(), fUsePackage);
+  return LoadFieldById(State(), sAppName, ordField.ToInt32(), fUsePackage);
 }
 
 std::shared_ptr<CFields> GRidirodev::GetFieldsByIds(const std::string& sAppName, const std::string& sIds,
                                                     bool fUsePackage) {
-  return sql::LoadFieldsByIds(sAppName, sIds, fUsePackage);
+  return LoadFieldsByIds(State(), sAppName, sIds, fUsePackage);
 }
 
-bool GRidirodev::UDR_KeyDataAvailable() { return sql::UDRKeyDataAvailable(); }
+bool GRidirodev::UDR_KeyDataAvailable() { return UDRKeyDataAvailable(State()); }
 
 std::shared_ptr<CFieldUpdates> GRidirodev::FieldUpdates() { return State().FieldUpdates(); }
 
@@ -217,7 +217,8 @@ void GRidirodev::UpdateExpressionField(const std::string& sAppName, const Varian
 }
 
 std::string GRidirodev::GetExpressionError(const Variant& ordField, std::string& sStatus) {
-  return sql::GetUDCStatus(ordField, sStatus, sql::UDCTimeout());
+  const int32_t timeOut = UDCTimeout(State());
+  return sql::GetUDCStatus(State().Services(), ordField, sStatus, timeOut);
 }
 
 std::string GRidirodev::GetExpressionError(const Variant& ordField) {
@@ -265,7 +266,8 @@ void GRidirodev::ChangeExpressionOwner(const std::shared_ptr<CFields>& fldsA, co
     try {
       for (const CFieldPtr& fld : *fldsA) {
         if (!fld || fld->EntityId() != category->Id() || !(fld->IsExpression() || fld->IsExternal())) continue;
-        sql::ChangeUDCOwner(fld->Id(), ownerId());
+        const int32_t owner = ownerId();
+        sql::ChangeUDCOwner(State().Database(), fld->Id(), owner);
         changed->Add(fld);
         externalChanged = externalChanged || fld->IsExternal();
       }
@@ -308,7 +310,7 @@ void GRidirodev::DeleteExpressions(const std::shared_ptr<CFields>& fldsA,
                               [&](const Deleted& g) { return g.category->Id() == fld->EntityId(); });
     bool deleted = false;
     if (!failed && group != groups.end() && fld->IsExpression()) {
-      deleted = sql::DeleteUDC(fld->Id());  // reports its own failure
+      deleted = ::ridirodev::DeleteUDC(State(), fld->Id());  // reports its own failure
       failed = !deleted;
     }
     if (deleted) {
@@ -325,16 +327,18 @@ void GRidirodev::DeleteExpressions(const std::shared_ptr<CFields>& fldsA,
 }
 
 void GRidirodev::UpdateStyleInformation(const std::shared_ptr<CField>& fld) {
-  sql::SaveFieldStyle(Require(fld));
+  const CField& field = Require(fld);
+  ::ridirodev::SaveFieldStyle(State(), field);
 }
 
-void GRidirodev::DeleteStyleInformation(int32_t ord) { sql::DeleteFieldStyle(ord); }
+void GRidirodev::DeleteStyleInformation(int32_t ord) { ::ridirodev::DeleteFieldStyle(State(), ord); }
 
 void GRidirodev::UpdateExtraColumns(const std::shared_ptr<CField>& fld) {
-  sql::SaveExtraColumnValues(Require(fld));
+  const CField& field = Require(fld);
+  ::ridirodev::SaveExtraColumnValues(State(), field);
 }
 
-void GRidirodev::DeleteExtraColumns(int32_t ord) { sql::DeleteFieldData(ord); }
+void GRidirodev::DeleteExtraColumns(int32_t ord) { sql::DeleteFieldData(State().Database(), ord); }
 
 void GRidirodev::LoadFieldReferencingBusyHours(const std::shared_ptr<CFields>& flds,
                                                std::shared_ptr<CBusyHours>& bhs) {

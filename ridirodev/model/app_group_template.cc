@@ -4,6 +4,7 @@
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/field_categories.h"
 #include "ridirodev/model/field_category.h"
+#include "ridirodev/model/field_loads.h"
 #include "ridirodev/model/fields.h"
 #include "ridirodev/model/keys.h"
 #include "ridirodev/model/m_ridirodev.h"
@@ -12,7 +13,6 @@
 #include "ridirodev/store/closing_recordset.h"
 #include "ridirodev/store/dictionary_loaders.h"
 #include "ridirodev/store/dictionary_statements.h"
-#include "ridirodev/store/field_category_loader.h"
 #include "ridirodev/store/field_loaders.h"
 #include "ridirodev/store/xml_gateway.h"
 
@@ -46,7 +46,7 @@ std::shared_ptr<CFieldCategories> CAppGroupTemplate::FieldCategories() {
     // Kept before loading: fields made during the load look their categories up here.
     fieldCategories_ = categories;
     try {
-      sql::LoadFieldCategories(appName_, dataContextId_, *categories);
+      LoadFieldCategories(MRidirodev::Current(), appName_, dataContextId_, *categories);
     } catch (...) {
       fieldCategories_.reset();
       throw;
@@ -98,9 +98,9 @@ void CAppGroupTemplate::Initialize(std::string appName, int32_t dataSourceId, in
 std::shared_ptr<KeyedCollection<std::string>> CAppGroupTemplate::FieldKeys(int32_t ordEntity) {
   if (!fieldKeys_) {
     auto all = std::make_shared<KeyedCollection<std::shared_ptr<KeyedCollection<std::string>>>>();
-    if (sql::UDRKeyDataAvailable()) {
+    if (UDRKeyDataAvailable(MRidirodev::Current())) {
       IDBObject& db = MRidirodev::Current().Database();
-      sql::ClosingRecordset rs(sql::OpenUDRKeys());
+      sql::ClosingRecordset rs(sql::OpenUDRKeys(db));
       if (rs) {
         int32_t entity = 0;
         bool first = true;
@@ -278,15 +278,15 @@ void CAppGroupTemplate::FetchAndDistribute(const std::string& entityIds, Ids ids
   };
   auto fetch = [&](int32_t dataSourceId, const std::string& appName) {
     if (!state.flags.xmlGatewayAvailable || !gatewayAllowed) {
-      sql::ReadFieldRows(sql::OpenDataSourceFields(entityIds, dataSourceId, appName, selection), appName,
-                         distribute);
+      ReadFields(state, OpenDataSourceFields(state, entityIds, dataSourceId, appName, selection), appName,
+                 distribute);
       return;
     }
     std::string filter = "DatasourceId = " + std::to_string(dataSourceId) +
                          (ids == Ids::kGroup ? " && inGroup(Entity_Id, " + entityIds + ")" : " && Entity_Id = " + entityIds);
     if (kind == Kind::kStatic) filter += "  && Field_Group_Short != 'UDC'";
     if (kind == Kind::kExpressions) filter += "  && Field_Group_Short = 'UDC'";
-    const std::shared_ptr<CFields> fields = sql::LoadXmlFields(appName, filter);
+    const std::shared_ptr<CFields> fields = LoadXmlFields(state, appName, filter);
     for (const CFieldPtr& field : *fields) distribute(field);
   };
   fetch(dataSourceId_, appName_);

@@ -16,6 +16,7 @@
 #include "ridirodev/model/keys.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/model/qualifiers.h"
+#include "ridirodev/store/field_loaders.h"
 #include "ridirodev/store/udc_persistence.h"
 
 namespace ridirodev {
@@ -236,24 +237,48 @@ void CField::Initialize(int32_t ordA, std::string sNameA, int32_t ordEntity, con
                         const std::string& sAggregator, int32_t ordOwner, std::string sCalcSourceA,
                         Date dateChangedA, std::string sStatusA, ExtraColumnValuesPtr dicInfo,
                         std::string sComplexA, int32_t lWeightField, int32_t iFontStyleA, int32_t iFontColorA) {
-  id_ = ordA;
-  SetName(std::move(sNameA));
-  BindTechBits(iTechBitsA);
-  BindRowRefs(sAppName, ordEntity, sFieldTypeA, sAggregator);
-  BindOwner(ordOwner);
-  dataType_ = &InternText(sDataTypeA);
-  nullOk_ = fNullOkA;
-  heading1_ = std::move(sColumnHeading1A);
-  heading2_ = std::move(sColumnHeading2A);
-  description_ = std::move(sDescriptionA);
-  SetDetail(&Details::calcSource, std::move(sCalcSourceA));
-  changed_ = dateChangedA;
-  SetDetail(&Details::status, std::move(sStatusA));
+  sql::FieldRow row;
+  row.id = ordA;
+  row.name = std::move(sNameA);
+  row.entityId = ordEntity;
+  row.fieldGroup = sFieldTypeA;
+  row.techMask = iTechBitsA;
+  row.dataType = std::move(sDataTypeA);
+  row.nullOk = fNullOkA;
+  row.heading1 = std::move(sColumnHeading1A);
+  row.heading2 = std::move(sColumnHeading2A);
+  row.description = std::move(sDescriptionA);
+  row.aggregator = sAggregator;
+  row.owner = ordOwner;
+  row.udcSource = std::move(sCalcSourceA);
+  row.changed = dateChangedA;
+  row.status = std::move(sStatusA);
+  row.complex = std::move(sComplexA);
+  row.weightField = lWeightField;
+  row.fontStyle = iFontStyleA;
+  row.fontColor = iFontColorA;
+  InitializeFromRow(row, sAppName, std::move(dicInfo));
+}
+
+void CField::InitializeFromRow(sql::FieldRow& row, const std::string& sAppName, ExtraColumnValuesPtr dicInfo) {
+  id_ = row.id;
+  SetName(std::move(row.name));
+  BindTechBits(row.techMask);
+  BindRowRefs(sAppName, row.entityId, row.fieldGroup, row.aggregator);
+  BindOwner(row.owner);
+  dataType_ = &InternText(row.dataType);
+  nullOk_ = row.nullOk;
+  heading1_ = std::move(row.heading1);
+  heading2_ = std::move(row.heading2);
+  description_ = std::move(row.description);
+  SetDetail(&Details::calcSource, std::move(row.udcSource));
+  changed_ = row.changed;
+  SetDetail(&Details::status, std::move(row.status));
   extra_ = std::move(dicInfo);
-  SetDetail(&Details::complex, std::move(sComplexA));
-  SetDetail(&Details::weightFieldId, lWeightField);
-  SetDetail(&Details::fontMask, iFontStyleA);
-  SetDetail(&Details::fontColor, iFontColorA);
+  SetDetail(&Details::complex, std::move(row.complex));
+  SetDetail(&Details::weightFieldId, row.weightField);
+  SetDetail(&Details::fontMask, row.fontStyle);
+  SetDetail(&Details::fontColor, row.fontColor);
 }
 
 void CField::InitializeFromXML(const std::string& sAppName, const IXMLNode& xmlObj) {
@@ -400,7 +425,7 @@ bool CField::IsExternal() const { return refs_->fieldType && refs_->fieldType->T
 std::string CField::ExpressionError() const {
   if (!IsExpression()) return "";
   std::string status;
-  return sql::GetUDCStatus(Variant(id_), status, 0);
+  return sql::GetUDCStatus(MRidirodev::Current().Services(), Variant(id_), status, 0);
 }
 
 bool CField::IsKeyField() const {

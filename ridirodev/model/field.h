@@ -21,6 +21,9 @@ class CExtraColumn;
 class CEnumValues;
 class IAppUser;
 class IXMLNode;
+namespace sql {
+struct FieldRow;
+}  // namespace sql
 
 // What a field refers to. The rows of one load that name the same template, entity, field type
 // and aggregator share one copy: a large dictionary has a few hundred such combinations for
@@ -47,6 +50,9 @@ class CField : public Object, public ILVItemObject {
                   std::string sCalcSourceA, Date dateChangedA, std::string sStatusA = "",
                   ExtraColumnValuesPtr dicInfo = nullptr, std::string sComplexA = "",
                   int32_t lWeightField = 0, int32_t iFontStyleA = 0, int32_t iFontColorA = 0);
+  // The loads' form of the same: the row's texts are moved out, so that the loader's one row
+  // object serves every row without a copy per text.
+  void InitializeFromRow(sql::FieldRow& row, const std::string& sAppName, ExtraColumnValuesPtr dicInfo);
   void InitializeFromXML(const std::string& sAppName, const IXMLNode& xmlObj);
   // A common field of an entity of "Traffic": keyed by its bare name.
   void InitializeAsCommon(int32_t ordA, const std::string& sNameA, int32_t ordEntity, int32_t iTechBitsA,

@@ -10,10 +10,10 @@
 #include "ridirodev/host/services.h"
 #include "ridirodev/model/app_group_template.h"
 #include "ridirodev/model/field.h"
+#include "ridirodev/model/field_loads.h"
 #include "ridirodev/model/fields.h"
 #include "ridirodev/model/keys.h"
 #include "ridirodev/model/m_ridirodev.h"
-#include "ridirodev/store/field_category_loader.h"
 
 namespace ridirodev {
 namespace {
@@ -165,7 +165,7 @@ std::shared_ptr<CFields> CFieldCategory::KeyFields() {
 std::shared_ptr<CFields> CFieldCategory::CommonFields() {
   commonFields_.reset();
   auto fields = std::make_shared<CFields>();
-  sql::LoadEntityFields(id_, *fields);
+  LoadEntityFields(MRidirodev::Current(), id_, *fields);
   commonFields_ = fields;
   return fields;
 }

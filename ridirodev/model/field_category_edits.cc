@@ -10,7 +10,7 @@
 #include "ridirodev/model/field_updates.h"
 #include "ridirodev/model/fields.h"
 #include "ridirodev/model/m_ridirodev.h"
-#include "ridirodev/store/udc_persistence.h"
+#include "ridirodev/model/udc_writes.h"
 
 namespace ridirodev {
 namespace {
@@ -30,21 +30,22 @@ const CField& Require(const std::shared_ptr<CField>& fld) {
 
 bool CFieldCategory::AddExpression(const std::shared_ptr<CField>& fld) {
   Require(fld);
-  if (!sql::InsertUDC(*fld)) return false;
+  if (!InsertUDC(MRidirodev::Current(), *fld)) return false;
   RequireTemplate().ReloadExpressions(id_);
   NotifyFieldChange(id_, fld, eAdded);
   return true;
 }
 
 void CFieldCategory::RenameExpression(const std::shared_ptr<CField>& fld, const std::string& sNewname) {
-  sql::RenameUDC(Require(fld).Id(), sNewname);
+  const int32_t id = Require(fld).Id();
+  sql::RenameUDC(MRidirodev::Current().Database(), id, sNewname);
   RequireTemplate().ReloadExpressions(id_);
   NotifyFieldChange(id_, fld, eUpdate);
 }
 
 bool CFieldCategory::UpdateExpression(const std::shared_ptr<CField>& fld) {
   Require(fld);
-  if (!sql::UpdateUDC(*fld)) return false;
+  if (!UpdateUDC(MRidirodev::Current(), *fld)) return false;
   RequireTemplate().ReloadExpressions(id_);
   NotifyFieldChange(id_, fld, eUpdate);
   return true;
@@ -58,12 +59,13 @@ void CFieldCategory::UpdateField(const std::shared_ptr<CField>& fld) {
 
 void CFieldCategory::AddCommonField(const std::shared_ptr<CField>& fld) {
   Require(fld);
-  sql::AddCommonFieldRow(*fld);
+  AddCommonFieldRow(MRidirodev::Current(), *fld);
   NotifyFieldChange(id_, fld, eAdded);
 }
 
 void CFieldCategory::UpdateCommonField(const std::shared_ptr<CField>& fld) {
-  sql::UpdateCommonFieldRow(Require(fld));
+  const CField& field = Require(fld);
+  UpdateCommonFieldRow(MRidirodev::Current(), field);
   NotifyFieldChange(id_, fld, eUpdate);
 }
 
@@ -80,7 +82,7 @@ void CFieldCategory::DeleteCommonFields(const std::shared_ptr<CFields>& fldsA) {
           MessageBoxResult::kYes) {
         continue;
       }
-      sql::RemoveCommonField(fld->Id());
+      sql::RemoveCommonField(state.Database(), fld->Id());
       deleted->Add(fld);
     } catch (...) {
       // One field that cannot go must not keep the others.

@@ -12,10 +12,10 @@
 #include "ridirodev/model/app_group_template.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/field_categories.h"
+#include "ridirodev/model/field_loads.h"
 #include "ridirodev/model/fields.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/store/dictionary_statements.h"
-#include "ridirodev/store/field_category_loader.h"
 #include "testing/dictionary_script.h"
 #include "testing/errors.h"
 #include "testing/test_host.h"
@@ -92,7 +92,7 @@ class FieldCategoryTest : public ::testing::Test {
     host_->Database().AddRows(sql::FieldCategoriesStatement(host_->Support().ExtendedEntityViews(), 5),
                               Hierarchy(std::move(rows)));
     auto categories = std::make_shared<CFieldCategories>();
-    sql::LoadFieldCategories("Traffic", 5, *categories);
+    LoadFieldCategories(scope_.State(), "Traffic", 5, *categories);
     return categories;
   }
   CFieldCategoryPtr Make(int32_t id, int32_t parent, const std::string& label = "") {
@@ -128,7 +128,7 @@ TEST_F(FieldCategoryTest, RowMappingAndNames) {
       {{"Entity_Id", "Parent_Entity_Id", "Entity_Name", "Entity_Desc", "Can_Sum", "Can_Rpt"},
        {{4, Variant::Null(), "Old", Variant::Null(), "N", "Y"}}});
   auto plain = std::make_shared<CFieldCategories>();
-  sql::LoadFieldCategories("Traffic", 5, *plain);
+  LoadFieldCategories(scope_.State(), "Traffic", 5, *plain);
   auto old = plain->Item("Cat:4");
   ASSERT_TRUE(old);
   EXPECT_EQ(old->Label() + old->ContextEntityLabel(), "");

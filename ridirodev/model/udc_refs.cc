@@ -9,11 +9,11 @@
 #include "ridirodev/host/database.h"
 #include "ridirodev/host/services.h"
 #include "ridirodev/model/field.h"
+#include "ridirodev/model/field_loads.h"
 #include "ridirodev/model/fields.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/store/closing_recordset.h"
 #include "ridirodev/store/dictionary_statements.h"
-#include "ridirodev/store/field_loaders.h"
 
 namespace ridirodev {
 
@@ -219,7 +219,7 @@ void CUDCRefs::LoadReferencingExpressions() {
   rs.Close();
   if (parents.empty()) return;
 
-  const std::shared_ptr<CFields> loaded = sql::LoadFieldsByIds(appName, Joined(parents), false);
+  const std::shared_ptr<CFields> loaded = LoadFieldsByIds(state, appName, Joined(parents), false);
   const auto parentById = FirstById(*loaded);
   const auto childById = FirstById(*udcToDelete_);
   for (size_t i = 0; i < parents.size(); ++i) {

@@ -3,220 +3,43 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <map>
+#include <memory>
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 
-#include "ridirodev/facade/g_ridirodev.h"
-#include "ridirodev/model/app_group_template.h"
-#include "ridirodev/model/field.h"
-#include "ridirodev/model/fields.h"
-#include "ridirodev/model/m_ridirodev.h"
-#include "ridirodev/store/dictionary_statements.h"
 #include "testing/dictionary_script.h"
 #include "testing/test_host.h"
 
-namespace ridirodev {
+namespace ridirodev::sql {
 namespace {
 
-using testing::DbCallKind;
-using ::testing::ElementsAre;
-using ::testing::HasSubstr;
-using testing::ScriptedRows;
-using testing::TestXmlNode;
-using testing::TextContains;
-
-class FieldLoadsTest : public ::testing::Test {
- protected:
-  FieldLoadsTest() { testing::ScriptSampleDictionary(host_->Database()); }
-
-  // Every table and column the probe asks about, so that it sets the optional-column flags.
-  void AllCapabilities() {
-    host_->Database().AddTable("TQD_UDC_DEF", {"Complex"});
-    host_->Database().AddTable("tqd_Datasource_Field", {"Complex", "weight_field_id"});
-    host_->Database().AddTable("TQD_FIELD_STYLE");
-  }
-  // A gateway that answers every query with one field of Traffic's entity 3.
-  void GatewayAnswers(const std::string& name) {
-    auto result = std::make_shared<TestXmlNode>("RESULT");
-    TestXmlNode& row = *result->AddChild("Row");
-    for (const char* attribute :
-         {"Field_Aggregator", "Field_Owner", "Tech_Mask", "DataType", "Is_Null_OK", "Report_Header",
-          "Report_Header2", "Field_Desc", "Status", "Changed", "UDC_Source", "Complex", "FontStyleMask",
-          "FontColor", "RCVFormName", "Vendor"}) {
-      row.SetAttribute(attribute, "");
-    }
-    row.SetAttribute("Field_Id", "41").SetAttribute("Name", name).SetAttribute("Entity_Id", "3");
-    row.SetAttribute("Field_Group_Short", "RAW");
-    host_->XmlQueryService().SetParseResult(result);
-  }
-  std::vector<std::string> Opened() const { return host_->Journal().Texts(DbCallKind::kOpen); }
-
-  std::shared_ptr<testing::TestHost> host_ = std::make_shared<testing::TestHost>();
-  MRidirodevScope scope_{host_};
-};
-
-// Field rows of entity 3 with the optional columns present, whatever the flags say.
-ScriptedRows FullRows(const std::vector<std::pair<int32_t, std::string>>& idsAndNames) {
-  std::vector<std::map<std::string, Variant>> values;
-  for (const auto& [id, name] : idsAndNames) {
-    values.push_back({{"Field_Id", id}, {"Entity_Id", 3}, {"Name", name}, {"Field_Group_Short", "RAW"}});
-    values.back().insert({{"DataType", "I"}, {"v1", "Form"}, {"v2", "7"}});
-  }
-  ScriptedRows rows = testing::FieldRows(values);
+// The sink may take the row's strings: the next row must still be read whole, and the optional
+// columns only as the options allow.
+TEST(FieldRowsTest, EachRowIsReadWholeIntoTheReusedRow) {
+  testing::ScriptedRows rows = testing::FieldRows(
+      {{{"Field_Id", 31}, {"Name", "calls"}, {"Field_Group_Short", "RAW"}, {"v1", "Form"}, {"v2", "7"}},
+       {{"Field_Id", 32}, {"Name", "drops"}, {"Field_Group_Short", "RAW"}, {"v1", "Site"}}});
   for (const char* column : {"Complex", "weight_field_id", "FontStyleMask", "FontColor"})
     rows.columns.push_back(column);
   for (auto& row : rows.rows) row.insert(row.end(), {"cx", 9, 2, 255});
-  return rows;
-}
-
-TEST_F(FieldLoadsTest, ByIdLoadsAsTheFirstCallSeeTheProbedFlags) {
-  // On a dictionary with every optional column, the first call loads the templates (and so
-  // probes) before the statement's columns are chosen, and the row reader asks only for those.
-  AllCapabilities();
-  host_->Database().AddRows(TextContains("WHERE d.Field_Id in (31,32)"),
-                            FullRows({{31, "calls"}, {32, "drops"}}));
-  CFieldsPtr fields = GRidirodev::GetFieldsByIds("Traffic", "31, 32", false);
-  ASSERT_EQ(fields->Count(), 2);
-  EXPECT_THAT(Opened(), ::testing::Contains(HasSubstr(", d.Complex ,c.FontStyleMask, c.FontColor ")));
-  const CFieldPtr drops = fields->Item(Variant(2));
-  ASSERT_NE(drops, nullptr);
-  EXPECT_EQ(
-      drops->Complex() + "|" + std::to_string(drops->FontMask()) + "|" + std::to_string(drops->FontColor()),
-      "cx|2|255");
-}
-
-TEST_F(FieldLoadsTest, ByIdLoadsGoThroughTheGatewayOnceTheProbeFoundIt) {
-  GatewayAnswers("from_gateway");
-  // The very first call: the gateway is known only after the templates have loaded.
-  CFieldPtr one = GRidirodev::GetFieldFromId("Traffic", Variant(41), true);
-  ASSERT_NE(one, nullptr);
-  EXPECT_EQ(one->Key(), "from_gateway:Cell");
-  GRidirodev::GetFieldsByIds("Traffic", "41, 42", true);
-  const auto queries = host_->Journal().Texts(DbCallKind::kRunQuery);
-  ASSERT_EQ(queries.size(), 3u);  // the probe, then the two loads
-  EXPECT_THAT(queries[1], HasSubstr("[CDATA[Field_Id = 41]]"));
-  EXPECT_THAT(queries[2], HasSubstr("[CDATA[inGroup(Field_Id, 41,42)]]"));
-  for (const std::string& text : Opened()) EXPECT_THAT(text, ::testing::Not(HasSubstr("d.Field_Id in")));
-
-  // No result document: an empty collection, or no field.
-  host_->XmlQueryService().SetParseResult(nullptr);
-  CFieldsPtr none = GRidirodev::GetFieldsByIds("Traffic", "41", true);
-  ASSERT_NE(none, nullptr);
-  EXPECT_EQ(none->Count(), 0);
-  EXPECT_EQ(GRidirodev::GetFieldFromId("Traffic", Variant(41), true), nullptr);
-}
-
-TEST_F(FieldLoadsTest, IdZeroRunsNothing) {
-  EXPECT_EQ(GRidirodev::GetFieldFromId("Traffic", Variant(0), false), nullptr);
-  EXPECT_EQ(GRidirodev::GetFieldFromId("Traffic", Variant(0), true), nullptr);
-  EXPECT_TRUE(host_->Journal().Calls().empty());
-}
-
-TEST_F(FieldLoadsTest, RowsMapExtraColumnsAndTheOptionalColumnsOnlyUnderTheirFlags) {
-  const std::pair<GlobalFlags, const char*> cases[] = {
-      {{}, "|0|0|0"},
-      {{.doComplex = true, .doWeighted = true, .styleFieldsAvailable = true}, "cx|9|2|255"},
-      {{.doComplex = true}, "cx|0|0|0"},
-      {{.styleFieldsAvailable = true}, "|0|2|255"},
+  const std::pair<FieldColumnOptions, std::vector<std::string>> cases[] = {
+      {{}, {"31 calls RAW Form 7 |0|0|0", "32 drops RAW Site  |0|0|0"}},
+      {{true, true, true}, {"31 calls RAW Form 7 cx|9|2|255", "32 drops RAW Site  cx|9|2|255"}},
   };
-  GRidirodev::AppGroupTemplates();  // probed before the flags are set by hand
-  for (const auto& [flags, expected] : cases) {
-    SCOPED_TRACE(expected);
-    scope_.State().flags = flags;
-    testing::ScriptedRecordset rs(FullRows({{31, "calls"}}));
-    CFieldPtr f = sql::FieldFromRow(rs, "Traffic");
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(f->Complex() + "|" + std::to_string(f->Weight_Field_Id()) + "|" +
-                  std::to_string(f->FontMask()) + "|" + std::to_string(f->FontColor()),
-              expected);
-    // v1 and v2 carry Traffic's extra columns, in the template's order, under their keys.
-    EXPECT_EQ(f->ExtraFieldValue("RCVFormName"), Variant("Form"));
-    EXPECT_EQ(f->ExtraFieldValue("Vendor"), Variant("7"));
-  }
-}
-
-// Rows of one load that name the same entity, type and aggregator share what they refer to;
-// each row still gets its own key, and a row naming something else its own references.
-TEST_F(FieldLoadsTest, RowsOfOneLoadReferToWhatEachNames) {
-  std::vector<std::map<std::string, Variant>> values;
-  for (const auto& [name, entity, type, aggregator] :
-       std::vector<std::tuple<const char*, int32_t, const char*, const char*>>{{"a", 3, "RAW", "1"},
-                                                                               {"b", 3, "RAW", "1"},
-                                                                               {"c", 3, "UDC", "1"},
-                                                                               {"d", 99, "RAW", "1"},
-                                                                               {"e", 99, "RAW", "1"},
-                                                                               {"f", 2, "RAW", "2"},
-                                                                               {"g", 3, "RAW", "1"}}) {
-    values.push_back({{"Field_Id", 1},
-                      {"Name", name},
-                      {"Entity_Id", entity},
-                      {"Field_Group_Short", type},
-                      {"Field_Aggregator", aggregator},
-                      {"DataType", "I"}});
-  }
-  auto rs = std::make_shared<testing::ScriptedRecordset>(testing::FieldRows(values));
-  std::vector<std::string> seen;
-  sql::ReadFieldRows(rs, "Traffic", [&](CFieldPtr f) {
-    seen.push_back(f->Key() + "|" + std::to_string(f->EntityId()) + "|" + f->FieldType() + "|" +
-                   f->Aggregator() + "|" + f->AppName());
-  });
-  EXPECT_THAT(seen, ElementsAre("a:Cell|3|RAW|1|Traffic", "b:Cell|3|RAW|1|Traffic", "c:Cell|3|UDC|1|Traffic",
-                                "d:|0|RAW|1|Traffic", "e:|0|RAW|1|Traffic", "f:Switch|2|RAW|2|Traffic",
-                                "g:Cell|3|RAW|1|Traffic"));
-}
-
-TEST_F(FieldLoadsTest, TheTemplatePassesItsFlagsAndExtraColumnsToTheStatement) {
-  host_->Support().SetExtendedEntityViews(true);
-  CAppGroupTemplatePtr traffic = GRidirodev::AppGroupTemplate("Traffic");
-  ASSERT_NE(traffic, nullptr);
-  scope_.State().flags.doComplex = true;
-  scope_.State().flags.styleFieldsAvailable = true;
-  traffic->StaticFields(3);
-  const std::vector<std::string> opened = Opened();
-  const auto traffics = std::find_if(opened.begin(), opened.end(), [](const std::string& t) {
-    return t.find("DataSource_ID = 2 ") != t.npos;
-  });
-  ASSERT_NE(traffics, opened.end());
-  EXPECT_EQ(*traffics, sql::DataSourceFieldsStatement("3", 2, sql::kAllFields, true, {true, false, true},
-                                                      {{"A", 1}, {"N", 2}}));
-}
-
-TEST(UdrKeyDataTest, AskedOnceAndRemembered) {
-  struct Case {
-    const char* name;
-    bool table;
-    std::vector<ScriptedRows> counts;  // answers to the count, in turn
-    bool failing;
-    bool expected;
-  };
-  const Case cases[] = {
-      {"no table", false, {}, false, false},
-      {"empty table, rows added later", true, {{{"RowCount"}, {{0}}}, {{"RowCount"}, {{5}}}}, false, false},
-      {"rows", true, {{{"RowCount"}, {{3}}}, {{"RowCount"}, {{0}}}}, false, true},
-      {"null count", true, {{{"RowCount"}, {{Variant::Null()}}}}, false, false},
-      {"a failing count", true, {{{"RowCount"}, {{3}}}}, true, false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    auto host = std::make_shared<testing::TestHost>();
-    if (c.table) host->Database().AddTable("tqd_udr_keys");
-    for (const ScriptedRows& rows : c.counts) host->Database().AddRows(sql::UDRKeyCountStatement(), rows);
-    if (c.failing) host->Database().FailOnText("count (*)", AutomationError(3146, "DB", "gone"));
-    MRidirodevScope scope(host);
-    if (c.failing) {
-      EXPECT_THROW(GRidirodev::UDR_KeyDataAvailable(), AutomationError);
-    } else {
-      EXPECT_EQ(GRidirodev::UDR_KeyDataAvailable(), c.expected);
-    }
-    const size_t calls = host->Journal().Calls().size();
-    EXPECT_EQ(GRidirodev::UDR_KeyDataAvailable(), c.expected);
-    EXPECT_EQ(host->Journal().Calls().size(), calls);  // remembered, also when False or failed
+  auto host = std::make_shared<testing::TestHost>();
+  for (const auto& [options, expected] : cases) {
+    testing::ScriptedRecordset rs(rows);
+    std::vector<std::string> seen;
+    ReadFieldRows(host->Database(), rs, 2, options, [&](FieldRow& row) {
+      std::string name = std::move(row.name), group = std::move(row.fieldGroup);
+      seen.push_back(std::to_string(row.id) + " " + name + " " + group + " " + row.extraValues.at(0) + " " +
+                     row.extraValues.at(1) + " " + std::move(row.complex) + "|" + std::to_string(row.weightField) +
+                     "|" + std::to_string(row.fontStyle) + "|" + std::to_string(row.fontColor));
+    });
+    EXPECT_THAT(seen, ::testing::ElementsAreArray(expected));
   }
 }
 
 }  // namespace
-}  // namespace ridirodev
+}  // namespace ridirodev::sql

@@ -4,11 +4,10 @@
 #include <vector>
 
 #include "ridirodev/core/automation_error.h"
+#include "ridirodev/host/database.h"
 #include "ridirodev/host/error_reports.h"
-#include "ridirodev/model/app_group_template.h"
-#include "ridirodev/model/field.h"
-#include "ridirodev/model/m_ridirodev.h"
-#include "ridirodev/model/qualifiers.h"
+#include "ridirodev/host/host_services.h"
+#include "ridirodev/host/services.h"
 #include "ridirodev/store/dictionary_statements.h"
 #include "ridirodev/store/transaction.h"
 
@@ -27,15 +26,11 @@ std::string_view TrimBlanks(std::string_view s) noexcept {
   return s;
 }
 
-std::string TextOf(const Variant& v) {
-  return v.IsEmpty() || v.IsNull() || v.IsMissing() ? "" : v.ToString();
-}
-
 // A procedure call filled in parameter order.
 class ProcedureCall {
  public:
-  explicit ProcedureCall(std::string_view routine)
-      : call_(MRidirodev::Current().HostObject().CreateProcedureCall()) {
+  ProcedureCall(HostServices& services, std::string_view routine)
+      : call_(services.HostObject().CreateProcedureCall()) {
     if (!call_) throw AutomationError(ErrorNumber::kObjectNotSet, kSource, "No procedure call object");
     call_->SetName(routine);
   }
@@ -60,22 +55,19 @@ class ProcedureCall {
 
 // The source as the server stores it: under the extended views the entity labels of the text
 // are replaced by the server for the entity's version.
-std::string CalculationSource(const CField& fld) {
-  MRidirodev& state = MRidirodev::Current();
-  if (!state.Support().ExtendedEntityViews()) return fld.CalcSource();
-  IDBObject& db = state.Database();
+std::string CalculationSource(HostServices& services, const UdcDefinition& def, bool extendedViews) {
+  if (!extendedViews) return def.calcSource;
+  IDBObject& db = services.Database();
   const Variant version =
-      db.QueryValue("SELECT version_id From tqn_entity WHERE entity_id = " + Decimal(fld.EntityId()));
+      db.QueryValue("SELECT version_id From tqn_entity WHERE entity_id = " + Decimal(def.entityId));
   return db.FieldText(db.CallFunction("ea_dd.ea_replace_entity_labels",
-                                      db.FieldText(version) + ",'" + DoubleQuotes(fld.CalcSource()) + "'"));
+                                      db.FieldText(version) + ",'" + DoubleQuotes(def.calcSource) + "'"));
 }
 
-std::string InsertTrace(const CField& fld) {
-  const std::string values[] = {
-      std::string(fld.Name()),      fld.Category(),       Decimal(fld.DataSourceId()),
-      Decimal(fld.UserId()),        fld.DataType(),       fld.CalcSource(),
-      fld.ColumnHeading1(),         fld.ColumnHeading2(), fld.Description(),
-      Decimal(fld.FieldTechBits()), fld.Aggregator()};
+std::string InsertTrace(const UdcDefinition& def) {
+  const std::string values[] = {def.name,     def.category,          Decimal(def.dataSourceId), Decimal(def.userId),
+                                def.dataType, def.calcSource,        def.heading1,              def.heading2,
+                                def.description, Decimal(def.techBits), def.aggregator};
   std::string text =
       std::string("Saving expression.") + kLineBreak + "Query: " + "BEGIN " + "tq_Dictionary.New_UDC_F( ";
   for (size_t i = 0; i < std::size(values); ++i) text += values[i] + (i + 1 < std::size(values) ? "," : ")");
@@ -108,38 +100,38 @@ struct StatusReading {
 };
 
 // The reading of a status that could not be read; call only inside a catch block.
-StatusReading FailedReading() { return {CurrentErrorText(MRidirodev::Current().Services()), CurrentError()}; }
+StatusReading FailedReading(HostServices& services) { return {CurrentErrorText(services), CurrentError()}; }
 
-StatusReading ReadUDCStatus(const Variant& ordField, std::string& sStatus, int32_t iTimeOut) {
+StatusReading ReadUDCStatus(HostServices& services, const Variant& ordField, std::string& sStatus,
+                            int32_t iTimeOut) {
   int32_t id = 0;
   try {
     id = ordField.ToInt32();
   } catch (...) {
-    return FailedReading();
+    return FailedReading(services);
   }
   if (id == 0) return {};
-  MRidirodev& state = MRidirodev::Current();
   try {
-    WaitPointerScope wait(state.Support());
+    WaitPointerScope wait(services.Support());
     try {
-      IAppMessages& messages = state.Messages();
+      IAppMessages& messages = services.Messages();
       if (messages.TraceEnabled()) {
         messages.Trace(std::string("Checking expression.") + kLineBreak + "Query: " + "BEGIN " +
                            "tq_Dictionary.UDC_Stat( " + Decimal(id) + ", , iTimeOut )" + " ; END;",
                        kTraceLevel);
       }
-      ProcedureCall call("tq_Dictionary.UDC_Stat");
+      ProcedureCall call(services, "tq_Dictionary.UDC_Stat");
       call.Number(id).Text("").Text("").Number(iTimeOut);
       call->Run();
-      IDBObject& db = state.Database();
+      IDBObject& db = services.Database();
       sStatus = db.FieldText(call->ParameterValue(1));
       const std::string message = db.FieldText(call->ParameterValue(2));
       return {sStatus == "U" || sStatus == "N" ? std::string(kUDCNotTranslated) : message, std::nullopt};
     } catch (...) {
-      return FailedReading();
+      return FailedReading(services);
     }
   } catch (...) {  // the wait pointer itself
-    return FailedReading();
+    return FailedReading(services);
   }
 }
 
@@ -182,119 +174,28 @@ std::string InsertExtraColumnValueStatement(std::string_view colType, int32_t or
          ",'" + DoubleQuotes(value) + "')";
 }
 
-// The style and extra column writes for the row of ordField: an insert writes them before the
-// field takes its new id, which it does only once the row is committed.
-void WriteFieldStyle(const CField& fld, int32_t ordField) {
-  MRidirodev& state = MRidirodev::Current();
-  if (!state.flags.styleFieldsAvailable) return;
-  DeleteFieldStyle(ordField);
-  if (fld.FontMask() != 0 || fld.FontColor() != 0) {
-    state.Database().Execute(InsertFieldStyleStatement(ordField, fld.FontMask(), fld.FontColor()));
-  }
+void RenameUDC(IDBObject& db, int32_t ordField, std::string_view sName) {
+  db.Execute(RenameUDCStatement(ordField, sName));
 }
 
-void WriteExtraColumnValues(const CField& fld, int32_t ordField) {
-  CAppGroupTemplatePtr tpl = fld.Template();
-  CExtraColumnsPtr columns = tpl ? tpl->ExtraColumns() : nullptr;
-  if (!columns) return;
-  IDBObject& db = MRidirodev::Current().Database();
-  for (const CExtraColumnPtr& column : *columns) {
-    if (!column->Editable()) continue;
-    db.Execute(DeleteExtraColumnValueStatement(column->ColType(), ordField, column->Id()));
-    const std::string value = TextOf(fld.ExtraFieldValue(column->Name()));
-    if (TrimBlanks(value).empty()) continue;
-    db.Execute(
-        InsertExtraColumnValueStatement(column->ColType(), fld.EntityId(), ordField, column->Id(), value));
-  }
+void ChangeUDCOwner(IDBObject& db, int32_t ordField, int32_t ordOwner) {
+  db.ExecuteProcedure("tq_Dictionary.Update_Field_Owner", {ordField, ordOwner});
 }
 
-bool InsertUDC(CField& fld) {
-  MRidirodev& state = MRidirodev::Current();
-  return SaveReported(state.Services(), "InsertUDC", [&](Transaction& transaction) {
-    ProcedureCall call("tq_Dictionary.New_UDC_F");
-    call.Text(fld.Name()).Text(fld.Category()).Number(fld.DataSourceId()).Number(fld.UserId());
-    call.Text(fld.DataType())
-        .Text(CalculationSource(fld))
-        .Text(fld.ColumnHeading1())
-        .Text(fld.ColumnHeading2());
-    call.Text(fld.Description()).Number(fld.FieldTechBits()).Text(fld.Aggregator());
-    if (state.flags.doComplex) call.Text(fld.Complex());
-    if (fld.Weight_Field_Id() > 0) call.Number(fld.Weight_Field_Id());
-    IAppMessages& messages = state.Messages();
-    if (messages.TraceEnabled()) messages.Trace(InsertTrace(fld), kTraceLevel);
-
-    transaction.Begin();
-    const int32_t id = call->Run().ToInt32();
-    // Without an id there is no row to hang the style and values on.
-    if (id <= 0)
-      throw AutomationError(ErrorNumber::kInvalidArgument, kSource, "The server gave the calculation no id");
-    messages.Trace("Function returned: " + Decimal(id), kTraceLevel);
-    WriteFieldStyle(fld, id);
-    WriteExtraColumnValues(fld, id);
-    transaction.Commit();
-    fld.SetId(id);  // only a committed row may be named by the field
-    CheckUDCAfterSave(id);
-  });
+std::string GetUDCStatus(HostServices& services, const Variant& ordField, std::string& sStatus,
+                         int32_t iTimeOut) {
+  return ReadUDCStatus(services, ordField, sStatus, iTimeOut).message;
 }
 
-bool UpdateUDC(CField& fld) {
-  MRidirodev& state = MRidirodev::Current();
-  return SaveReported(state.Services(), "UpdateUDC", [&](Transaction& transaction) {
-    const std::string source = CalculationSource(fld);
-    transaction.Begin();
-    std::vector<Variant> values{
-        fld.Id(),          fld.DataType(),      source,          fld.ColumnHeading1(), fld.ColumnHeading2(),
-        fld.Description(), fld.FieldTechBits(), fld.Aggregator()};
-    if (state.flags.doComplex) {
-      values.emplace_back(fld.Complex());
-      values.push_back(fld.Weight_Field_Id() >= 1 ? Variant(fld.Weight_Field_Id()) : Variant(""));
-    }
-    state.Database().ExecuteProcedure("tq_Dictionary.Update_UDC", values);
-    SaveExtraColumnValues(fld);
-    SaveFieldStyle(fld);
-    transaction.Commit();
-    CheckUDCAfterSave(fld.Id());
-  });
-}
-
-bool DeleteUDC(int32_t ordField) {
-  MRidirodev& state = MRidirodev::Current();
-  return SaveReported(state.Services(), "DeleteUDC", [&](Transaction& transaction) {
-    transaction.Begin();
-    DeleteFieldData(ordField);
-    DeleteFieldStyle(ordField);
-    state.Database().ExecuteProcedure("tq_Dictionary.Delete_UDC", {ordField});
-    transaction.Commit();
-  });
-}
-
-void RenameUDC(int32_t ordField, std::string_view sName) {
-  MRidirodev::Current().Database().Execute(RenameUDCStatement(ordField, sName));
-}
-
-void ChangeUDCOwner(int32_t ordField, int32_t ordOwner) {
-  MRidirodev::Current().Database().ExecuteProcedure("tq_Dictionary.Update_Field_Owner", {ordField, ordOwner});
-}
-
-int32_t UDCTimeout() {
-  IAppSettingsNodePtr settings = MRidirodev::Current().GroupServices().Settings();
-  return settings ? settings->Value("UDC Timeout").ToInt32() : 0;
-}
-
-std::string GetUDCStatus(const Variant& ordField, std::string& sStatus, int32_t iTimeOut) {
-  return ReadUDCStatus(ordField, sStatus, iTimeOut).message;
-}
-
-void CheckUDCAfterSave(int32_t ordField) {
+void CheckUDCAfterSave(HostServices& services, int32_t ordField, int32_t iTimeOut) {
   if (ordField == 0) return;  // nothing was saved to check
-  MRidirodev& state = MRidirodev::Current();
   std::string status;
-  const StatusReading reading = ReadUDCStatus(ordField, status, UDCTimeout());
+  const StatusReading reading = ReadUDCStatus(services, ordField, status, iTimeOut);
   // A status that could not be read is a failure of the check, not a clean translation: the
   // save that asked reports it.
   if (reading.failure) throw *reading.failure;
-  IAppMessages& messages = state.Messages();
-  const std::string caption = state.Support().AppTitle();
+  IAppMessages& messages = services.Messages();
+  const std::string caption = services.Support().AppTitle();
   if (status.empty()) {
     messages.MessageBox(reading.message, MessageBoxStyle::kInformation, caption);
   } else if (status == "S" || status == "I") {
@@ -303,38 +204,111 @@ void CheckUDCAfterSave(int32_t ordField) {
   }
 }
 
-void AddCommonFieldRow(CField& fld) {
-  ProcedureCall call("ea_client.add_common_field");
-  call.NoNumber().Number(fld.EntityId()).Text(fld.Name()).Text(fld.Description()).Text(fld.ColumnHeading1());
-  call.Text(fld.ColumnHeading2()).Text("").Text(fld.Aggregator()).Text(fld.DataType()).NoNumber();
-  call.Number(fld.UserId()).NoNumber().Number(fld.FieldTechBits());
+int32_t AddCommonFieldRow(HostServices& services, const UdcDefinition& def) {
+  ProcedureCall call(services, "ea_client.add_common_field");
+  call.NoNumber().Number(def.entityId).Text(def.name).Text(def.description).Text(def.heading1);
+  call.Text(def.heading2).Text("").Text(def.aggregator).Text(def.dataType).NoNumber();
+  call.Number(def.userId).NoNumber().Number(def.techBits);
   call->Run();
   // The new id comes back at position 1 (counted from 0), where the routine answers it.
-  fld.SetId(call->ParameterValue(1).ToInt32());
+  return call->ParameterValue(1).ToInt32();
 }
 
-void UpdateCommonFieldRow(const CField& fld) {
-  MRidirodev::Current().Database().ExecuteProcedure(
-      "ea_client.update_common_field",
-      {fld.Id(), fld.Description(), fld.ColumnHeading1(), fld.ColumnHeading2(), fld.Aggregator(), "",
-       fld.UserId(), "", fld.FieldTechBits(), fld.DataType()});
+void UpdateCommonFieldRow(IDBObject& db, const UdcDefinition& def) {
+  db.ExecuteProcedure("ea_client.update_common_field",
+                      {def.id, def.description, def.heading1, def.heading2, def.aggregator, "", def.userId, "",
+                       def.techBits, def.dataType});
 }
 
-void RemoveCommonField(int32_t ordField) {
-  MRidirodev::Current().Database().ExecuteProcedure("ea_client.remove_common_field", {ordField});
+void RemoveCommonField(IDBObject& db, int32_t ordField) {
+  db.ExecuteProcedure("ea_client.remove_common_field", {ordField});
 }
 
-void SaveFieldStyle(const CField& fld) { WriteFieldStyle(fld, fld.Id()); }
-
-void DeleteFieldStyle(int32_t ordField) {
-  MRidirodev& state = MRidirodev::Current();
-  if (state.flags.styleFieldsAvailable) state.Database().Execute(DeleteFieldStyleStatement(ordField));
+void SaveFieldStyle(HostServices& services, int32_t ordField, int32_t fontMask, int32_t fontColor,
+                    bool styleFieldsAvailable) {
+  if (!styleFieldsAvailable) return;
+  DeleteFieldStyle(services, ordField, styleFieldsAvailable);
+  if (fontMask != 0 || fontColor != 0) {
+    services.Database().Execute(InsertFieldStyleStatement(ordField, fontMask, fontColor));
+  }
 }
 
-void SaveExtraColumnValues(const CField& fld) { WriteExtraColumnValues(fld, fld.Id()); }
+void DeleteFieldStyle(HostServices& services, int32_t ordField, bool styleFieldsAvailable) {
+  if (styleFieldsAvailable) services.Database().Execute(DeleteFieldStyleStatement(ordField));
+}
 
-void DeleteFieldData(int32_t ordField) {
-  MRidirodev::Current().Database().Execute(DeleteFieldDataStatement(ordField));
+void SaveExtraColumnValues(HostServices& services, int32_t ordEntity, int32_t ordField,
+                           const std::vector<ExtraColumnWrite>& columns) {
+  if (columns.empty()) return;
+  IDBObject& db = services.Database();
+  for (const ExtraColumnWrite& column : columns) {
+    if (!column.editable) continue;
+    db.Execute(DeleteExtraColumnValueStatement(column.colType, ordField, column.columnId));
+    if (TrimBlanks(column.value).empty()) continue;
+    db.Execute(
+        InsertExtraColumnValueStatement(column.colType, ordEntity, ordField, column.columnId, column.value));
+  }
+}
+
+void DeleteFieldData(IDBObject& db, int32_t ordField) { db.Execute(DeleteFieldDataStatement(ordField)); }
+
+bool InsertUDC(HostServices& services, const UdcDefinition& def, const UdcWriteFlags& flags,
+               const ExtraColumnWrites& extra, const std::function<void(int32_t)>& onCommitted) {
+  return SaveReported(services, "InsertUDC", [&](Transaction& transaction) {
+    ProcedureCall call(services, "tq_Dictionary.New_UDC_F");
+    call.Text(def.name).Text(def.category).Number(def.dataSourceId).Number(def.userId);
+    call.Text(def.dataType)
+        .Text(CalculationSource(services, def, flags.extendedViews))
+        .Text(def.heading1)
+        .Text(def.heading2);
+    call.Text(def.description).Number(def.techBits).Text(def.aggregator);
+    if (flags.doComplex) call.Text(def.complex);
+    if (def.weightFieldId > 0) call.Number(def.weightFieldId);
+    IAppMessages& messages = services.Messages();
+    if (messages.TraceEnabled()) messages.Trace(InsertTrace(def), kTraceLevel);
+
+    transaction.Begin();
+    const int32_t id = call->Run().ToInt32();
+    // Without an id there is no row to hang the style and values on.
+    if (id <= 0)
+      throw AutomationError(ErrorNumber::kInvalidArgument, kSource, "The server gave the calculation no id");
+    messages.Trace("Function returned: " + Decimal(id), kTraceLevel);
+    // The style and values are written before the field takes its new id, which it does only
+    // once the row is committed.
+    SaveFieldStyle(services, id, def.fontMask, def.fontColor, flags.styleFieldsAvailable);
+    SaveExtraColumnValues(services, def.entityId, id, extra());
+    transaction.Commit();
+    onCommitted(id);
+  });
+}
+
+bool UpdateUDC(HostServices& services, const UdcDefinition& def, const UdcWriteFlags& flags,
+               const ExtraColumnWrites& extra, const std::function<void()>& onCommitted) {
+  return SaveReported(services, "UpdateUDC", [&](Transaction& transaction) {
+    const std::string source = CalculationSource(services, def, flags.extendedViews);
+    transaction.Begin();
+    std::vector<Variant> values{def.id,          def.dataType, source,         def.heading1,
+                                def.heading2,    def.description, def.techBits, def.aggregator};
+    if (flags.doComplex) {
+      values.emplace_back(def.complex);
+      values.push_back(def.weightFieldId >= 1 ? Variant(def.weightFieldId) : Variant(""));
+    }
+    services.Database().ExecuteProcedure("tq_Dictionary.Update_UDC", values);
+    SaveExtraColumnValues(services, def.entityId, def.id, extra());
+    SaveFieldStyle(services, def.id, def.fontMask, def.fontColor, flags.styleFieldsAvailable);
+    transaction.Commit();
+    onCommitted();
+  });
+}
+
+bool DeleteUDC(HostServices& services, int32_t ordField, bool styleFieldsAvailable) {
+  return SaveReported(services, "DeleteUDC", [&](Transaction& transaction) {
+    transaction.Begin();
+    DeleteFieldData(services.Database(), ordField);
+    DeleteFieldStyle(services, ordField, styleFieldsAvailable);
+    services.Database().ExecuteProcedure("tq_Dictionary.Delete_UDC", {ordField});
+    transaction.Commit();
+  });
 }
 
 }  // namespace ridirodev::sql

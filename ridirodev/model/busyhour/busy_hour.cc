@@ -1,7 +1,6 @@
 #include "ridirodev/model/busyhour/busy_hour.h"
 
 #include "ridirodev/core/automation_error.h"
-#include "ridirodev/facade/g_ridirodev.h"
 #include "ridirodev/host/database.h"
 #include "ridirodev/host/services.h"
 #include "ridirodev/model/busyhour/busy_hour_records.h"
@@ -9,6 +8,7 @@
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/field_categories.h"
 #include "ridirodev/model/field_category.h"
+#include "ridirodev/model/field_loads.h"
 #include "ridirodev/model/keys.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/store/busyhour_persistence.h"
@@ -114,7 +114,7 @@ void CBusyHour::InitializeFromRow(const sql::BusyHourRow& row) {
   });
   IgnoringErrors([&] {
     const int32_t fieldId = row.fieldId.value_or(0);
-    if (fieldId > 0) field_ = GRidirodev::GetFieldFromId("Traffic", Variant(fieldId), false);
+    if (fieldId > 0) field_ = LoadFieldById(MRidirodev::Current(), "Traffic", fieldId, false);
   });
   IgnoringErrors([&] {
     const int32_t entityId = row.clusterEntityId.value_or(0);
@@ -167,7 +167,7 @@ int32_t CBusyHour::FieldId() const { return field_ ? field_->Id() : 0; }
 
 void CBusyHour::SetFieldId(int32_t ord) {
   if (ord == FieldId()) return;
-  field_ = GRidirodev::GetFieldFromId("Traffic", Variant(ord), false);
+  field_ = LoadFieldById(MRidirodev::Current(), "Traffic", ord, false);
 }
 
 std::string CBusyHour::BusyHourType() const {
