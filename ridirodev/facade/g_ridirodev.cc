@@ -10,6 +10,7 @@
 #include "ridirodev/model/busyhour/busy_hours.h"
 #include "ridirodev/model/clipboard/clipboards.h"
 #include "ridirodev/model/data_files.h"
+#include "ridirodev/model/dictionary_loads.h"
 #include "ridirodev/model/enums.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/field_categories.h"
@@ -63,7 +64,7 @@ std::vector<CFieldCategoryPtr> CategoriesOf(const CFields& fields) {
 
 bool GRidirodev::FlexibleAggregationEnabled() { return State().Features().IsEnabled("FlexibleAggregation"); }
 
-int32_t GRidirodev::EntityIDFromName(const std::string& sName) { return sql::LookupEntityId(sName); }
+int32_t GRidirodev::EntityIDFromName(const std::string& sName) { return sql::LookupEntityId(State().Database(), sName); }
 
 std::string GRidirodev::LookupFieldType(const std::string& sAppNameA, const std::string& sFieldTypeA) {
   if (const CFieldType* type = FindTypeByDescription(AppGroupTemplate(sAppNameA), sFieldTypeA)) {
@@ -97,7 +98,7 @@ std::shared_ptr<CDataFiles> GRidirodev::DataFiles(int32_t EntityId) {
   }
   // Loaded aside: a failed load keeps the cache as it was.
   auto files = std::make_shared<CDataFiles>();
-  sql::LoadDataFiles(*files, EntityId);
+  LoadDataFiles(state, *files, EntityId);
   state.dataFiles = files;
   return files;
 }
