@@ -62,9 +62,11 @@ std::vector<CFieldCategoryPtr> CategoriesOf(const CFields& fields) {
 
 }  // namespace
 
-bool GRidirodev::FlexibleAggregationEnabled() { return State().Features().IsEnabled("FlexibleAggregation"); }
+bool GRidirodev::FlexibleAggregationEnabled() { return State().FlexibleAggregationEnabled(); }
 
-int32_t GRidirodev::EntityIDFromName(const std::string& sName) { return sql::LookupEntityId(State().Database(), sName); }
+int32_t GRidirodev::EntityIDFromName(const std::string& sName) {
+  return sql::LookupEntityId(State().Database(), sName);
+}
 
 std::string GRidirodev::LookupFieldType(const std::string& sAppNameA, const std::string& sFieldTypeA) {
   if (const CFieldType* type = FindTypeByDescription(AppGroupTemplate(sAppNameA), sFieldTypeA)) {

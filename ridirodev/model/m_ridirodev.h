@@ -158,6 +158,10 @@ class MRidirodev {
   // The enumerated values of a field (nullptr when it has none); the cache is filled with
   // every field's values whenever it is found empty.
   std::shared_ptr<CEnumValues> EnumValues(int32_t fieldId);
+  // Whether fields carry separate time and element aggregators (asked at each call).
+  bool FlexibleAggregationEnabled();
+  // The field columns of no template, made on first use (see list_columns.h).
+  IAppPropertySetPtr DefaultFieldProperties();
   // The single change notifier.
   std::shared_ptr<CFieldUpdates> FieldUpdates();
   // The busy-hour caches.
