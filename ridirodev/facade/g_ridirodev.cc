@@ -5,7 +5,6 @@
 #include <unordered_set>
 #include <vector>
 
-#include "ridirodev/model/keys.h"
 #include "ridirodev/model/app_group_template.h"
 #include "ridirodev/model/busyhour/busy_hour_records.h"
 #include "ridirodev/model/busyhour/busy_hours.h"
@@ -21,6 +20,7 @@
 #include "ridirodev/model/fields.h"
 #include "ridirodev/model/filter/filter_definitions.h"
 #include "ridirodev/model/functions.h"
+#include "ridirodev/model/keys.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/model/qualifiers.h"
 #include "ridirodev/model/rcv/rcv_filter.h"
@@ -61,9 +61,11 @@ std::vector<CFieldCategoryPtr> CategoriesOf(const CFields& fields) {
 
 }  // namespace
 
-bool GRidirodev::FlexibleAggregationEnabled() { return State().Features().IsEnabled("FlexibleAggregation"); }
+bool GRidirodev::FlexibleAggregationEnabled() { return State().FlexibleAggregationEnabled(); }
 
-int32_t GRidirodev::EntityIDFromName(const std::string& sName) { return sql::LookupEntityId(sName); }
+int32_t GRidirodev::EntityIDFromName(const std::string& sName) {
+  return sql::LookupEntityId(State().Database(), sName);
+}
 
 std::string GRidirodev::LookupFieldType(const std::string& sAppNameA, const std::string& sFieldTypeA) {
   if (const CFieldType* type = FindTypeByDescription(AppGroupTemplate(sAppNameA), sFieldTypeA)) {
@@ -83,35 +85,16 @@ std::shared_ptr<CFilterDefinition> GRidirodev::AllTechnologies(const std::string
   return AllTechnologiesDefinition(sNameA);
 }
 
-std::shared_ptr<CFilterDefinitions> GRidirodev::FilterDefinitions() {
-  auto& definitions = State().filterDefinitions;
-  if (!definitions) definitions = std::make_shared<CFilterDefinitions>();
-  return definitions;
-}
+std::shared_ptr<CFilterDefinitions> GRidirodev::FilterDefinitions() { return State().FilterDefinitions(); }
 
-std::shared_ptr<CDataFiles> GRidirodev::DataFiles(int32_t EntityId) {
-  MRidirodev& state = State();
-  if (state.dataFiles &&
-      (state.dataFiles->EntityId() == EntityId || !state.Support().ExtendedEntityViews())) {
-    return state.dataFiles;
-  }
-  // Loaded aside: a failed load keeps the cache as it was.
-  auto files = std::make_shared<CDataFiles>();
-  sql::LoadDataFiles(*files, EntityId);
-  state.dataFiles = files;
-  return files;
-}
+std::shared_ptr<CDataFiles> GRidirodev::DataFiles(int32_t EntityId) { return State().DataFiles(EntityId); }
 
 std::shared_ptr<CFieldClipboard> GRidirodev::FieldClipboard(bool fDragging) {
-  auto& clipboard = fDragging ? State().dragFieldClipboard : State().copyFieldClipboard;
-  if (!clipboard) clipboard = std::make_shared<CFieldClipboard>();
-  return clipboard;
+  return State().FieldClipboard(fDragging);
 }
 
 std::shared_ptr<CTemplateFieldClipboard> GRidirodev::TemplateFieldClipboard() {
-  auto& clipboard = State().templateFieldClipboard;
-  if (!clipboard) clipboard = std::make_shared<CTemplateFieldClipboard>();
-  return clipboard;
+  return State().TemplateFieldClipboard();
 }
 
 std::shared_ptr<CFilterDefinition> GRidirodev::CreateFilterDefinition(const std::string& sName,

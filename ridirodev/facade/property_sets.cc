@@ -8,6 +8,7 @@
 #include "ridirodev/model/app_group_template.h"
 #include "ridirodev/model/enums.h"
 #include "ridirodev/model/filter/filter_definitions.h"
+#include "ridirodev/model/list_columns.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/model/qualifiers.h"
 #include "ridirodev/model/template_categories.h"
@@ -15,50 +16,10 @@
 namespace ridirodev {
 namespace {
 
-constexpr float kWidth = 1200.0F;
-
 MRidirodev& State() { return MRidirodev::Current(); }
 
-void AddDefinition(IAppPropertySet& set, int32_t id, std::string_view name, bool available = true) {
-  set.Add(State().Support().CreatePropertyDefinition(id, name, kWidth, 0, available, 0));
-}
-
-// The field property set of a template (or of none): the tool set leaves out the columns only
-// the dictionary editor shows, and editableOnly marks extra columns users may not edit.
-IAppPropertySetPtr FieldPropertySet(CAppGroupTemplate* tpl, bool tool, bool editableOnly) {
-  IAppPropertySetPtr set = State().Support().CreatePropertySet();
-  static constexpr std::pair<int32_t, std::string_view> kLeading[] = {{fldName, "Name"},
-                                                                      {fldEntity, "Entity"},
-                                                                      {fldTechType, "Tech Type"},
-                                                                      {fldFieldType, "Field Type"},
-                                                                      {fldHeading1, "Heading_1"},
-                                                                      {fldHeading2, "Heading_2"},
-                                                                      {fldDescription, "Description"}};
-  for (const auto& [id, name] : kLeading) AddDefinition(*set, id, name);
-  if (tpl) {
-    if (GRidirodev::FlexibleAggregationEnabled()) {
-      AddDefinition(*set, fldTimeAggregator, "Time Aggregator");
-      AddDefinition(*set, fldElementAggregator, "Element Aggregator");
-    } else {
-      AddDefinition(*set, fldTimeAggregator, "Aggregator");
-    }
-  }
-  AddDefinition(*set, fldDataType, "Data Type");
-  AddDefinition(*set, fldStatus, "Status");
-  if (!tool) {
-    AddDefinition(*set, fldUDCSource, "UDC_Source");
-    AddDefinition(*set, fldModified, "Modified");
-  }
-  AddDefinition(*set, fldOwner, "Owner");
-  AddDefinition(*set, fldComplex, "Complex");
-  if (tpl) {
-    int32_t number = 0;
-    const auto columns = tpl->ExtraColumns();
-    for (const CExtraColumnPtr& column : *columns) {
-      AddDefinition(*set, fldExtra + ++number, column->Name(), !editableOnly || column->Editable());
-    }
-  }
-  return set;
+void AddDefinition(IAppPropertySet& set, int32_t id, std::string_view name) {
+  AddColumnDefinition(State().Support(), set, id, name);
 }
 
 // The set of sAppName from a cache of one set per template, built for every template at once.
@@ -68,7 +29,7 @@ IAppPropertySetPtr PerTemplate(std::shared_ptr<KeyedCollection<IAppPropertySetPt
     auto sets = std::make_shared<KeyedCollection<IAppPropertySetPtr>>();
     const auto templates = State().AppGroupTemplates();
     for (const CAppGroupTemplatePtr& tpl : *templates) {
-      sets->Add(FieldPropertySet(tpl.get(), false, editableOnly), tpl->AppName());
+      sets->Add(FieldPropertySet(State(), tpl.get(), false, editableOnly), tpl->AppName());
     }
     cache = std::move(sets);
   }
@@ -130,15 +91,11 @@ IAppPropertySetPtr GRidirodev::ExpressionProperties(const std::string& sAppName)
   return PerTemplate(State().expressionProperties, sAppName, true);
 }
 
-IAppPropertySetPtr GRidirodev::DefaultFieldProperties() {
-  auto& set = State().defaultFieldProperties;
-  if (!set) set = FieldPropertySet(nullptr, false, false);
-  return set;
-}
+IAppPropertySetPtr GRidirodev::DefaultFieldProperties() { return State().DefaultFieldProperties(); }
 
 IAppPropertySetPtr GRidirodev::EQVToolProperties() {
   auto& set = State().eqvToolProperties;
-  if (!set) set = FieldPropertySet(AppGroupTemplate("Traffic").get(), true, false);
+  if (!set) set = FieldPropertySet(State(), AppGroupTemplate("Traffic").get(), true, false);
   return set;
 }
 

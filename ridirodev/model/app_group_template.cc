@@ -3,6 +3,7 @@
 #include "ridirodev/core/text.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/field_categories.h"
+#include "ridirodev/model/dictionary_loads.h"
 #include "ridirodev/model/field_category.h"
 #include "ridirodev/model/field_loads.h"
 #include "ridirodev/model/fields.h"
@@ -11,7 +12,6 @@
 #include "ridirodev/model/qualifiers.h"
 #include "ridirodev/model/template_categories.h"
 #include "ridirodev/store/closing_recordset.h"
-#include "ridirodev/store/dictionary_loaders.h"
 #include "ridirodev/store/dictionary_statements.h"
 #include "ridirodev/store/field_loaders.h"
 #include "ridirodev/store/xml_gateway.h"
@@ -58,7 +58,7 @@ std::shared_ptr<CFieldCategories> CAppGroupTemplate::FieldCategories() {
 std::shared_ptr<CTemplateCategories> CAppGroupTemplate::TemplateCategories() {
   if (!templateCategories_) {
     auto categories = std::make_shared<CTemplateCategories>();
-    sql::LoadTemplateCategories(appName_, dataContextId_, *categories);
+    LoadTemplateCategories(MRidirodev::Current(), appName_, dataContextId_, *categories);
     templateCategories_ = std::move(categories);
   }
   return templateCategories_;
@@ -67,7 +67,7 @@ std::shared_ptr<CTemplateCategories> CAppGroupTemplate::TemplateCategories() {
 std::shared_ptr<CFieldTypes> CAppGroupTemplate::FieldTypes() {
   if (!fieldTypes_) {
     auto types = std::make_shared<CFieldTypes>();
-    sql::LoadFieldTypes(dataSourceId_, *types);
+    LoadFieldTypes(MRidirodev::Current(), dataSourceId_, *types);
     fieldTypes_ = std::move(types);
   }
   return fieldTypes_;
@@ -76,14 +76,13 @@ std::shared_ptr<CFieldTypes> CAppGroupTemplate::FieldTypes() {
 std::shared_ptr<CExtraColumns> CAppGroupTemplate::ExtraColumns() {
   if (!extraColumns_) {
     auto columns = std::make_shared<CExtraColumns>();
-    sql::LoadExtraColumns(dataSourceId_, *columns);
+    LoadExtraColumns(MRidirodev::Current(), dataSourceId_, *columns);
     extraColumns_ = std::move(columns);
   }
   return extraColumns_;
 }
 
-void CAppGroupTemplate::Initialize(const IDBRecordset& rs) {
-  IDBObject& db = MRidirodev::Current().Database();
+void CAppGroupTemplate::Initialize(IDBObject& db, const IDBRecordset& rs) {
   const IDBFields& f = rs.Fields();
   Initialize(db.FieldText(f.Value("DataSource_Name")), db.FieldNumber(f.Value("DataSource_ID")),
              db.FieldNumber(f.Value("DataSource_App_CTX")));

@@ -8,6 +8,7 @@
 
 namespace ridirodev {
 
+class IDBObject;
 class IDBRecordset;
 class CField;
 class CFields;
@@ -51,8 +52,8 @@ class CAppGroupTemplate : public Object {
   void ClearAll();
 
   // From one row of the templates statement: DataSource_Name (null as ""), DataSource_ID and
-  // DataSource_App_CTX (null as 0).
-  void Initialize(const IDBRecordset& rs);
+  // DataSource_App_CTX (null as 0); db is the database object the row set came from.
+  void Initialize(IDBObject& db, const IDBRecordset& rs);
   void Initialize(std::string appName, int32_t dataSourceId, int32_t dataContextId);
 
  private:

@@ -3,7 +3,6 @@
 #include <unordered_set>
 
 #include "ridirodev/core/automation_error.h"
-#include "ridirodev/facade/g_ridirodev.h"
 #include "ridirodev/host/controls.h"
 #include "ridirodev/host/services.h"
 #include "ridirodev/model/field.h"
@@ -116,7 +115,7 @@ std::shared_ptr<CFields> CFields::LookupFieldsByEntityId(const Variant& ord) con
 
 std::string CFields::Table(const std::shared_ptr<IAppPropertySet>& lvps, bool fShowColumnHeadings) const {
   MRidirodev& state = MRidirodev::Current();
-  const IAppPropertySetPtr properties = lvps ? lvps : GRidirodev::DefaultFieldProperties();
+  const IAppPropertySetPtr properties = lvps ? lvps : state.DefaultFieldProperties();
   // The renderer only reads during the call: a non-owning view is enough and works for a
   // collection that is not held by a shared_ptr.
   const CFieldsListItems items(CFieldsPtr(CFieldsPtr(), const_cast<CFields*>(this)));

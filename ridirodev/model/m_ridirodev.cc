@@ -22,6 +22,8 @@ MRidirodev::MRidirodev(HostPtr host) : services_(std::move(host)) {}
 
 MRidirodev::~MRidirodev() = default;
 
+bool MRidirodev::FlexibleAggregationEnabled() { return Features().IsEnabled("FlexibleAggregation"); }
+
 MRidirodev::FieldLookups* MRidirodev::BatchFieldLookups() noexcept { return fieldLookups_.get(); }
 
 void MRidirodev::BeginOwnerBatch() {

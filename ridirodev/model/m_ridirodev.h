@@ -158,6 +158,19 @@ class MRidirodev {
   // The enumerated values of a field (nullptr when it has none); the cache is filled with
   // every field's values whenever it is found empty.
   std::shared_ptr<CEnumValues> EnumValues(int32_t fieldId);
+  // Whether fields carry separate time and element aggregators (asked at each call).
+  bool FlexibleAggregationEnabled();
+  // The field columns of no template, made on first use (see list_columns.h).
+  IAppPropertySetPtr DefaultFieldProperties();
+  // The data files of an entity: under the extended views those of the entity last asked for,
+  // else every data file, loaded once. A failed load keeps what was held.
+  std::shared_ptr<CDataFiles> DataFiles(int32_t entityId);
+  // Made on first use and kept.
+  std::shared_ptr<CFilterDefinitions> FilterDefinitions();
+  std::shared_ptr<CFieldClipboard> FieldClipboard(bool fDragging);
+  std::shared_ptr<CTemplateFieldClipboard> TemplateFieldClipboard();
+  // The RCV forms, loaded on first use; a failed load is logged and leaves none.
+  std::shared_ptr<CRcvFilter> RcvFilter();
   // The single change notifier.
   std::shared_ptr<CFieldUpdates> FieldUpdates();
   // The busy-hour caches.

@@ -1,12 +1,16 @@
 // The cached dictionary data of the global state, each loaded on first request.
+#include "ridirodev/host/services.h"
 #include "ridirodev/model/app_group_template.h"
 #include "ridirodev/model/busyhour/m_busy_hour.h"
+#include "ridirodev/model/clipboard/clipboards.h"
+#include "ridirodev/model/data_files.h"
+#include "ridirodev/model/dictionary_loads.h"
 #include "ridirodev/model/enum_values.h"
 #include "ridirodev/model/field_updates.h"
+#include "ridirodev/model/filter/filter_definitions.h"
 #include "ridirodev/model/functions.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/model/qualifiers.h"
-#include "ridirodev/store/dictionary_loaders.h"
 
 namespace ridirodev {
 namespace {
@@ -37,16 +41,16 @@ std::shared_ptr<CFieldCategories> MRidirodev::TrafficCategories() {
 std::shared_ptr<CAppGroupTemplates> MRidirodev::AppGroupTemplates() {
   return Cached(appGroupTemplates, [this](CAppGroupTemplates& templates) {
     RunCapabilityProbe();
-    sql::LoadAppGroupTemplates(templates);
+    LoadAppGroupTemplates(*this, templates);
   });
 }
 
 std::shared_ptr<CFieldTechTypes> MRidirodev::ValidTechTypes() {
-  return Cached(validTechTypes, [](CFieldTechTypes& types) { sql::LoadTechnologyTypes(types); });
+  return Cached(validTechTypes, [this](CFieldTechTypes& types) { LoadTechnologyTypes(*this, types); });
 }
 
 std::shared_ptr<CAggregators> MRidirodev::ValidAggregators() {
-  return Cached(validAggregators, [](CAggregators& aggregators) { sql::LoadAggregators(aggregators); });
+  return Cached(validAggregators, [this](CAggregators& aggregators) { LoadAggregators(*this, aggregators); });
 }
 
 std::shared_ptr<KeyedCollection<std::string>> MRidirodev::BasicAggregators() {
@@ -61,11 +65,11 @@ std::shared_ptr<KeyedCollection<std::string>> MRidirodev::BasicAggregators() {
 }
 
 std::shared_ptr<CFunctionCategories> MRidirodev::FunctionCategories() {
-  return Cached(functionCategories, [](CFunctionCategories& categories) { sql::LoadFunctionCategories(categories); });
+  return Cached(functionCategories, [this](CFunctionCategories& categories) { LoadFunctionCategories(*this, categories); });
 }
 
 std::shared_ptr<CFunctions> MRidirodev::Functions() {
-  return Cached(functions, [](CFunctions& all) { sql::LoadFunctions(all); });
+  return Cached(functions, [this](CFunctions& all) { LoadFunctions(*this, all); });
 }
 
 std::shared_ptr<COperators> MRidirodev::Operators() {
@@ -75,8 +79,33 @@ std::shared_ptr<COperators> MRidirodev::Operators() {
 
 std::shared_ptr<CEnumValues> MRidirodev::EnumValues(int32_t fieldId) {
   if (!enumValues) enumValues = std::make_shared<KeyedCollection<std::shared_ptr<CEnumValues>>>();
-  if (enumValues->empty()) sql::LoadEnumValues(*enumValues);
+  if (enumValues->empty()) LoadEnumValues(*this, *enumValues);
   return enumValues->ItemByKey(std::to_string(fieldId) + "~");
+}
+
+std::shared_ptr<CDataFiles> MRidirodev::DataFiles(int32_t entityId) {
+  if (dataFiles && (dataFiles->EntityId() == entityId || !Support().ExtendedEntityViews())) return dataFiles;
+  // Loaded aside: a failed load keeps the cache as it was.
+  auto files = std::make_shared<CDataFiles>();
+  LoadDataFiles(*this, *files, entityId);
+  dataFiles = files;
+  return files;
+}
+
+std::shared_ptr<CFilterDefinitions> MRidirodev::FilterDefinitions() {
+  if (!filterDefinitions) filterDefinitions = std::make_shared<CFilterDefinitions>();
+  return filterDefinitions;
+}
+
+std::shared_ptr<CFieldClipboard> MRidirodev::FieldClipboard(bool fDragging) {
+  auto& clipboard = fDragging ? dragFieldClipboard : copyFieldClipboard;
+  if (!clipboard) clipboard = std::make_shared<CFieldClipboard>();
+  return clipboard;
+}
+
+std::shared_ptr<CTemplateFieldClipboard> MRidirodev::TemplateFieldClipboard() {
+  if (!templateFieldClipboard) templateFieldClipboard = std::make_shared<CTemplateFieldClipboard>();
+  return templateFieldClipboard;
 }
 
 std::shared_ptr<CFieldUpdates> MRidirodev::FieldUpdates() {

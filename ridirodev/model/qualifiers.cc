@@ -55,8 +55,9 @@ std::string AppTitleOrDefault(MRidirodev& state) {
 
 }  // namespace
 
-void CFieldTechType::Initialize(const IDBRecordset& rst) {
-  IDBObject& db = MRidirodev::Current().Database();
+void CFieldTechType::Initialize(const IDBRecordset& rst) { Initialize(MRidirodev::Current().Database(), rst); }
+
+void CFieldTechType::Initialize(IDBObject& db, const IDBRecordset& rst) {
   const IDBFields& f = rst.Fields();
   std::string name = db.FieldText(f.Value("Tech_Name"));
   std::string shortName = db.FieldText(f.Value("Tech_Char"));
@@ -105,8 +106,9 @@ std::string CFieldTechTypes::FieldTechType(int32_t TechBits) const {
   return entry->second;
 }
 
-void CFieldType::Initialize(const IDBRecordset& rst) {
-  IDBObject& db = MRidirodev::Current().Database();
+void CFieldType::Initialize(const IDBRecordset& rst) { Initialize(MRidirodev::Current().Database(), rst); }
+
+void CFieldType::Initialize(IDBObject& db, const IDBRecordset& rst) {
   const IDBFields& f = rst.Fields();
   std::string typeName = db.FieldText(f.Value("Field_Group_Short"));
   const int32_t id = db.FieldNumberOr(f.Value("Field_Group_Id"), 0);
@@ -122,8 +124,9 @@ void CFieldTypes::UpdateListValues() {
       [](const CFieldType& t) -> const std::string& { return t.Description(); }, valueList_, labelList_);
 }
 
-void CAggregator::Initialize(const IDBRecordset& rst) {
-  IDBObject& db = MRidirodev::Current().Database();
+void CAggregator::Initialize(const IDBRecordset& rst) { Initialize(MRidirodev::Current().Database(), rst); }
+
+void CAggregator::Initialize(IDBObject& db, const IDBRecordset& rst) {
   const IDBFields& f = rst.Fields();
   std::string name = db.FieldText(f.Value("AGGR_Name"));
   std::string key = db.FieldText(f.Value("AGGR_ID"));
@@ -137,8 +140,9 @@ void CAggregator::Initialize(const IDBRecordset& rst) {
   okForBusyHour_ = ok;
 }
 
-void CExtraColumn::Initialize(const IDBRecordset& rst) {
-  IDBObject& db = MRidirodev::Current().Database();
+void CExtraColumn::Initialize(const IDBRecordset& rst) { Initialize(MRidirodev::Current().Database(), rst); }
+
+void CExtraColumn::Initialize(IDBObject& db, const IDBRecordset& rst) {
   const IDBFields& f = rst.Fields();
   std::string name = db.FieldText(f.Value("Col_Title"));
   std::string colType = db.FieldText(f.Value("E_Type"));

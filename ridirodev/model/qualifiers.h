@@ -15,6 +15,7 @@
 
 namespace ridirodev {
 
+class IDBObject;
 class IDBRecordset;
 
 // One technology: its bit in a field's technology bits and its one-character code.
@@ -26,8 +27,10 @@ class CFieldTechType : public Object {
   int32_t TechMask() const noexcept { return techMask_; }
   const std::string& Description() const noexcept { return description_; }
 
-  // Reads the current row; a missing column fails with the row set's error and leaves this
-  // object as it was.
+  // Reads the current row through db, the database object the row set came from (without it,
+  // the state's); a missing column fails with the row set's error and leaves this object as it
+  // was.
+  void Initialize(IDBObject& db, const IDBRecordset& rst);
   void Initialize(const IDBRecordset& rst);
 
  private:
@@ -73,6 +76,7 @@ class CFieldType : public Object {
   int32_t FieldTypeId() const noexcept { return fieldTypeId_; }
   const std::string& Description() const noexcept { return description_; }
 
+  void Initialize(IDBObject& db, const IDBRecordset& rst);
   void Initialize(const IDBRecordset& rst);
 
  private:
@@ -107,6 +111,7 @@ class CAggregator : public Object {
   bool OkForBusyHour() const noexcept { return okForBusyHour_; }
 
   // The two label columns are optional: older dictionaries lack them.
+  void Initialize(IDBObject& db, const IDBRecordset& rst);
   void Initialize(const IDBRecordset& rst);
 
  private:
@@ -131,6 +136,7 @@ class CExtraColumn : public Object {
   bool Editable() const noexcept { return editable_; }
 
   // "Editable" is optional: a row without it gives a column users may not edit.
+  void Initialize(IDBObject& db, const IDBRecordset& rst);
   void Initialize(const IDBRecordset& rst);
 
  private:

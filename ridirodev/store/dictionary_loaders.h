@@ -1,45 +1,37 @@
 #pragma once
 
-// The loads of the dictionary: each runs one statement through the database object and hands
-// every row, in the order the database returns them, to the object that owns it. Database
-// errors propagate; what was added before a failure stays.
+// The row walks of the dictionary loads: each runs one statement through the database object
+// and hands every row, in the order the database returns them, to the caller while the row set
+// is open. Database errors propagate; the row set is closed either way.
 
 #include <cstdint>
-#include <memory>
+#include <functional>
+#include <string>
 #include <string_view>
-
-#include "ridirodev/core/keyed_collection.h"
+#include <utility>
+#include <vector>
 
 namespace ridirodev {
+class IDBObject;
 class IDBRecordset;
-class CAppGroupTemplates;
-class CFieldTechTypes;
-class CFieldTypes;
-class CAggregators;
-class CExtraColumns;
-class CTemplateCategories;
-class CFunctionCategories;
-class CFunctions;
-class CEnumValues;
-class CDataFiles;
 }  // namespace ridirodev
 
 namespace ridirodev::sql {
 
+// Calls row(rs) at each row before moving on; a statement that returns nothing calls nothing.
+void ForEachRow(IDBObject& db, const std::string& statement,
+                const std::function<void(const IDBRecordset&)>& row);
 // The entity's id, 0 when there is none.
-int32_t LookupEntityId(std::string_view name);
-void LoadAppGroupTemplates(CAppGroupTemplates& templates);
-void LoadTechnologyTypes(CFieldTechTypes& types);
-void LoadFieldTypes(int32_t dataSourceId, CFieldTypes& types);
-void LoadAggregators(CAggregators& aggregators);
-void LoadExtraColumns(int32_t dataSourceId, CExtraColumns& columns);
-void LoadTemplateCategories(std::string_view appName, int32_t contextId, CTemplateCategories& categories);
-void LoadFunctionCategories(CFunctionCategories& categories);
-void LoadFunctions(CFunctions& functions);
-// One CEnumValues per field, under the field id in decimal followed by "~".
-void LoadEnumValues(KeyedCollection<std::shared_ptr<CEnumValues>>& values);
-// The data files of the entity (under the extended views; else every data file, with its
-// first and last available times), and the collection's EntityId.
-void LoadDataFiles(CDataFiles& files, int32_t entityId);
+int32_t LookupEntityId(IDBObject& db, std::string_view name);
+// The enumerated values, field by field: field(id, values) with the (key, description) pairs in
+// the database's order, also for a field without any. Nothing when either statement returns
+// nothing or there are no values at all.
+void ReadEnumValues(
+    IDBObject& db,
+    const std::function<void(int32_t, std::vector<std::pair<std::string, std::string>>&&)>& field);
+// The data-file rows of the entity (under the extended views; else every data file, with its
+// first and last available times, taken from the partition table when it has them).
+void ForEachDataFileRow(IDBObject& db, bool extendedViews, int32_t entityId,
+                        const std::function<void(const IDBRecordset&)>& row);
 
 }  // namespace ridirodev::sql

@@ -81,18 +81,18 @@ void CRcvFilter::Load(IDBObject& db) {
   rs.Close();
 }
 
-CRcvFilterPtr SharedRcvFilter() {
-  MRidirodev& state = MRidirodev::Current();
-  if (!state.rcvFilter) {
-    state.rcvFilter = std::make_shared<CRcvFilter>();
+CRcvFilterPtr MRidirodev::RcvFilter() {
+  if (!rcvFilter) {
+    rcvFilter = std::make_shared<CRcvFilter>();
     try {
-      state.rcvFilter->Load(state.Database());
+      rcvFilter->Load(Database());
     } catch (const AutomationError& e) {
-      state.Support().Log(2, "Ridirodev", "CRcvFilter", "Load",
-                          {"unable to load the RCV forms", e.Description()});
+      Support().Log(2, "Ridirodev", "CRcvFilter", "Load", {"unable to load the RCV forms", e.Description()});
     }
   }
-  return state.rcvFilter;
+  return rcvFilter;
 }
+
+CRcvFilterPtr SharedRcvFilter() { return MRidirodev::Current().RcvFilter(); }
 
 }  // namespace ridirodev

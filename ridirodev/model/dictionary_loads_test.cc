@@ -1,4 +1,4 @@
-#include "ridirodev/store/dictionary_loaders.h"
+#include "ridirodev/model/dictionary_loads.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ namespace {
 using testing::ScriptedRows;
 using testing::TestHost;
 
-TEST(DictionaryLoadersTest, EnumeratedValuesAreGroupedByFieldThroughTheRowSetFilter) {
+TEST(DictionaryLoadsTest, EnumeratedValuesAreGroupedByFieldThroughTheRowSetFilter) {
   auto host = std::make_shared<TestHost>();
   host->Database().AddRows(sql::EnumFieldIdsStatement(), {{"field_id"}, {{7}, {9}}});
   host->Database().AddRows(sql::EnumValuesStatement(),
@@ -37,7 +37,7 @@ TEST(DictionaryLoadersTest, EnumeratedValuesAreGroupedByFieldThroughTheRowSetFil
   EXPECT_EQ(host->Journal().Lines().size(), 2u);  // one load serves every field
 }
 
-TEST(DictionaryLoadersTest, NothingLoadsNothingAndEmptyEnumCacheIsRefilled) {
+TEST(DictionaryLoadsTest, NothingLoadsNothingAndEmptyEnumCacheIsRefilled) {
   auto host = std::make_shared<TestHost>();
   host->Database().AddRows(sql::FunctionsStatement(), ScriptedRows::Nothing());
   MRidirodevScope scope(host);
@@ -47,7 +47,7 @@ TEST(DictionaryLoadersTest, NothingLoadsNothingAndEmptyEnumCacheIsRefilled) {
   EXPECT_EQ(host->Journal().Lines().size(), 5u);  // functions once, the empty enum cache twice
 }
 
-TEST(DictionaryLoadersTest, FunctionsByCategoryAndCategoriesByName) {
+TEST(DictionaryLoadsTest, FunctionsByCategoryAndCategoriesByName) {
   auto host = std::make_shared<TestHost>();
   host->Database().AddRows(sql::FunctionsStatement(),
                            {{"Function_Name", "Function_Signature", "Function_Type_Id", "Function_Desc"},
