@@ -1,9 +1,11 @@
 #include "ridirodev/model/udc_writes.h"
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "ridirodev/host/error_reports.h"
 #include "ridirodev/host/services.h"
 #include "ridirodev/model/app_group_template.h"
 #include "ridirodev/model/field.h"
@@ -39,6 +41,17 @@ sql::UdcWriteFlags WriteFlags(MRidirodev& state) {
   return flags;
 }
 
+// The flags of a save, or nothing when a setting cannot be read: that fails the save the way a
+// failing statement does, reported once.
+std::optional<sql::UdcWriteFlags> ReadWriteFlags(MRidirodev& state) {
+  try {
+    return WriteFlags(state);
+  } catch (...) {
+    ReportCurrentError(state.Services());
+    return std::nullopt;
+  }
+}
+
 }  // namespace
 
 sql::UdcDefinition DefinitionOf(const CField& fld) {
@@ -68,7 +81,9 @@ sql::ExtraColumnWrites ExtraWritesOf(const CField& fld) {
 }
 
 bool InsertUDC(MRidirodev& state, CField& fld) {
-  return sql::InsertUDC(state.Services(), DefinitionOf(fld), WriteFlags(state), ExtraWritesOf(fld),
+  const std::optional<sql::UdcWriteFlags> flags = ReadWriteFlags(state);
+  if (!flags) return false;
+  return sql::InsertUDC(state.Services(), DefinitionOf(fld), *flags, ExtraWritesOf(fld),
                         [&](int32_t id) {
                           fld.SetId(id);  // only a committed row may be named by the field
                           CheckUDCAfterSave(state, id);
@@ -76,7 +91,9 @@ bool InsertUDC(MRidirodev& state, CField& fld) {
 }
 
 bool UpdateUDC(MRidirodev& state, CField& fld) {
-  return sql::UpdateUDC(state.Services(), DefinitionOf(fld), WriteFlags(state), ExtraWritesOf(fld),
+  const std::optional<sql::UdcWriteFlags> flags = ReadWriteFlags(state);
+  if (!flags) return false;
+  return sql::UpdateUDC(state.Services(), DefinitionOf(fld), *flags, ExtraWritesOf(fld),
                         [&] { CheckUDCAfterSave(state, fld.Id()); });
 }
 

@@ -205,6 +205,19 @@ TEST_F(UdcPersistenceTest, AnInsertAnsweredWithIdZeroWritesNothingMore) {
   EXPECT_THAT(host_->Journal().Lines(), ElementsAre("begin", HasSubstr("New_UDC_F"), "rollback"));
 }
 
+// A setting that cannot be read fails the save the way a failing statement does: reported once,
+// false, and nothing written.
+TEST_F(UdcPersistenceTest, ASaveWhoseSettingsCannotBeReadIsReportedAndFails) {
+  CFieldPtr fld = Udc(5);
+  MRidirodevScope fresh{host_};  // a state that has not made its support object yet
+  host_->ReturnNothingFrom(testing::HostFactory::kSupport);
+  EXPECT_FALSE(InsertUDC(fresh.State(), *fld));
+  EXPECT_FALSE(UpdateUDC(fresh.State(), *fld));
+  EXPECT_THAT(host_->ErrorReports(), ElementsAre(HasSubstr("support services"), HasSubstr("support services")));
+  EXPECT_EQ(fld->Id(), 0);
+  EXPECT_THAT(host_->Journal().Lines(), ::testing::Each(::testing::Not(HasSubstr("UDC"))));
+}
+
 TEST_F(UdcPersistenceTest, WithoutTheStyleTableNoCalculationWriteTouchesIt) {
   scope_.State().flags.styleFieldsAvailable = false;
   CFieldPtr fld = Udc(0);
