@@ -45,20 +45,13 @@ class TestPropertySet final : public standalone::PropertySet {
                           int32_t c, std::shared_ptr<Object> context) const override;
 };
 
-// A combo box whose items and selection a test reads directly.
-struct TestComboBox final : IComboBox {
-  void Clear() override {
-    items.clear();
-    index = -1;
+// The standalone host's combo box, with its items as one list for a test to compare.
+struct TestComboBox final : standalone::ComboBox {
+  std::vector<std::string> Items() const {
+    std::vector<std::string> items;
+    for (int32_t i = 0; i < ListCount(); ++i) items.push_back(List(i));
+    return items;
   }
-  void AddItem(std::string_view text) override { items.emplace_back(text); }
-  int32_t ListCount() const override { return static_cast<int32_t>(items.size()); }
-  std::string List(int32_t i) const override { return items.at(static_cast<size_t>(i)); }
-  int32_t ListIndex() const override { return index; }
-  void SetListIndex(int32_t i) override { index = i; }
-
-  std::vector<std::string> items;
-  int32_t index = -1;
 };
 
 // The support services with plain rules:

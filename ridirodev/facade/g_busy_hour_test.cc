@@ -8,9 +8,8 @@
 #include "ridirodev/model/busyhour/busy_hours.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/store/busyhour_persistence.h"
-#include "testing/dictionary_script.h"
 #include "testing/errors.h"
-#include "testing/test_host.h"
+#include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
@@ -18,12 +17,7 @@ namespace {
 using Lines = std::vector<std::string>;
 using testing::ScriptedRows;
 
-class GBusyHourTest : public ::testing::Test {
- protected:
-  GBusyHourTest() { testing::ScriptSampleDictionary(db()); }
-  testing::ScriptedDatabase& db() { return host_->Database(); }
-  testing::TestHostPtr host_ = std::make_shared<testing::TestHost>();
-  MRidirodevScope scope_{host_};
+class GBusyHourTest : public testing::SampleDictionaryTest {
 };
 
 TEST_F(GBusyHourTest, ChecksAndRememberedAnswers) {

@@ -5,8 +5,7 @@
 #include "ridirodev/facade/g_ridirodev.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/store/dictionary_statements.h"
-#include "testing/dictionary_script.h"
-#include "testing/test_host.h"
+#include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
@@ -22,11 +21,7 @@ std::string Definitions(const IAppPropertySetPtr& set) {
   return out;
 }
 
-class PropertySetsTest : public ::testing::Test {
- protected:
-  PropertySetsTest() { testing::ScriptSampleDictionary(host_->Database()); }
-  std::shared_ptr<testing::TestHost> host_ = std::make_shared<testing::TestHost>();
-  MRidirodevScope scope_{host_};
+class PropertySetsTest : public testing::SampleDictionaryTest {
 };
 
 const std::string kLeading =
@@ -77,7 +72,7 @@ TEST_F(PropertySetsTest, ListsAndTheColumnMap) {
     for (const auto& [app, external, items] : cases) {
       testing::TestComboBox combo;
       GRidirodev::PopulateTypeCB(combo, app, external);
-      EXPECT_EQ(combo.items, items) << app << external;
+      EXPECT_EQ(combo.Items(), items) << app << external;
     }
   }
   EXPECT_EQ(GRidirodev::AggregatorValueList(), GRidirodev::AggregatorLabelList());
@@ -102,16 +97,16 @@ TEST_F(PropertySetsTest, CombosAreFilledBetweenPreparationAndCompletion) {
                             {{"Entity_Id", "Entity_Name", "Entity_Desc", "Can_Rpt"},
                              {{1, "System", "The network", "Y"}, {3, "Cell", "Cell site", "Y"}}});
   testing::TestComboBox combo;
-  combo.items = {"stale"};
+  combo.AddItem("stale");
   GRidirodev::PopulateTypeCB(combo, "Traffic", true);  // the Client types are Traffic's already
-  EXPECT_EQ(combo.items, (std::vector<std::string>{"All", "Raw counter", "Calculation", "Key", "External"}));
-  EXPECT_EQ(combo.index, 0);
+  EXPECT_EQ(combo.Items(), (std::vector<std::string>{"All", "Raw counter", "Calculation", "Key", "External"}));
+  EXPECT_EQ(combo.ListIndex(), 0);
   GRidirodev::PopulateTechTypeCB(combo);
-  EXPECT_EQ(combo.items, (std::vector<std::string>{"<All Tech Types>", "GSM", "CDMA", "UMTS", "LTE"}));
+  EXPECT_EQ(combo.Items(), (std::vector<std::string>{"<All Tech Types>", "GSM", "CDMA", "UMTS", "LTE"}));
   GRidirodev::UpdateCategoryCB(combo, "");
-  EXPECT_EQ(combo.items, std::vector<std::string>{"All"});
+  EXPECT_EQ(combo.Items(), std::vector<std::string>{"All"});
   GRidirodev::UpdateCategoryCB(combo, "Traffic");
-  EXPECT_EQ(combo.items, (std::vector<std::string>{"All", "Traffic System", "Traffic Cell"}));
+  EXPECT_EQ(combo.Items(), (std::vector<std::string>{"All", "Traffic System", "Traffic Cell"}));
 
   const IAppSettingsNodePtr state = GRidirodev::ExpressTemplateState();
   EXPECT_EQ(state, GRidirodev::ExpressTemplateState());

@@ -13,9 +13,8 @@
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/fields.h"
 #include "ridirodev/model/m_ridirodev.h"
-#include "testing/dictionary_script.h"
 #include "testing/errors.h"
-#include "testing/test_host.h"
+#include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
@@ -46,9 +45,8 @@ std::vector<std::string> Names(const CFields& fields) {
   return names;
 }
 
-class AppGroupTemplateTest : public ::testing::Test {
+class AppGroupTemplateTest : public testing::SampleDictionaryTest {
  protected:
-  AppGroupTemplateTest() { testing::ScriptSampleDictionary(host_->Database()); }
 
   // Answers the field statements of a data source as the database would: the rows of the
   // entities asked for, of the kind asked for.
@@ -102,9 +100,6 @@ class AppGroupTemplateTest : public ::testing::Test {
     return found;
   }
   static CAppGroupTemplatePtr Traffic() { return Template("Traffic"); }
-
-  std::shared_ptr<testing::TestHost> host_ = std::make_shared<testing::TestHost>();
-  MRidirodevScope scope_{host_};
 };
 
 class TrafficFieldsTest : public AppGroupTemplateTest {

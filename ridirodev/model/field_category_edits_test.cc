@@ -13,8 +13,7 @@
 #include "ridirodev/model/field_updates.h"
 #include "ridirodev/model/fields.h"
 #include "ridirodev/model/m_ridirodev.h"
-#include "testing/dictionary_script.h"
-#include "testing/test_host.h"
+#include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
@@ -31,10 +30,9 @@ struct Notice {
 };
 
 // Traffic's Cell (entity 3) with one raw counter and one calculation in the database.
-class FieldCategoryEditsTest : public ::testing::Test {
+class FieldCategoryEditsTest : public testing::SampleDictionaryTest {
  protected:
   FieldCategoryEditsTest() {
-    testing::ScriptSampleDictionary(host_->Database());
     host_->Database().AddRows(
         TextContains("d.Entity_Id in (3)"),
         FieldRows(
@@ -57,8 +55,6 @@ class FieldCategoryEditsTest : public ::testing::Test {
     return fld;
   }
 
-  testing::TestHostPtr host_ = std::make_shared<testing::TestHost>();
-  MRidirodevScope scope_{host_};
   CFieldCategoryPtr category_;
   std::vector<Notice> notices_;
   decltype(CFieldUpdates::FieldsChange)::Connection connection_;

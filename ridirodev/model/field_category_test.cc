@@ -16,9 +16,8 @@
 #include "ridirodev/model/fields.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/store/dictionary_statements.h"
-#include "testing/dictionary_script.h"
 #include "testing/errors.h"
-#include "testing/test_host.h"
+#include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
@@ -85,7 +84,7 @@ size_t UnplacedEntries(const testing::TestSupport& support) {
   return support.Logs().size();
 }
 
-class FieldCategoryTest : public ::testing::Test {
+class FieldCategoryTest : public testing::HostTest {
  protected:
   CFieldCategoriesPtr Load(std::vector<Row> rows) {
     // By exact text: a statement scripted again answers the next rows.
@@ -101,9 +100,6 @@ class FieldCategoryTest : public ::testing::Test {
                          label, "");
     return category;
   }
-
-  std::shared_ptr<testing::TestHost> host_ = std::make_shared<testing::TestHost>();
-  MRidirodevScope scope_{host_};
 };
 
 TEST_F(FieldCategoryTest, RowMappingAndNames) {

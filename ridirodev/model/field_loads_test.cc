@@ -16,8 +16,7 @@
 #include "ridirodev/model/fields.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/store/dictionary_statements.h"
-#include "testing/dictionary_script.h"
-#include "testing/test_host.h"
+#include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
@@ -29,9 +28,8 @@ using testing::ScriptedRows;
 using testing::TestXmlNode;
 using testing::TextContains;
 
-class FieldLoadsTest : public ::testing::Test {
+class FieldLoadsTest : public testing::SampleDictionaryTest {
  protected:
-  FieldLoadsTest() { testing::ScriptSampleDictionary(host_->Database()); }
 
   // Every table and column the probe asks about, so that it sets the optional-column flags.
   void AllCapabilities() {
@@ -54,9 +52,6 @@ class FieldLoadsTest : public ::testing::Test {
     host_->XmlQueryService().SetParseResult(result);
   }
   std::vector<std::string> Opened() const { return host_->Journal().Texts(DbCallKind::kOpen); }
-
-  std::shared_ptr<testing::TestHost> host_ = std::make_shared<testing::TestHost>();
-  MRidirodevScope scope_{host_};
 };
 
 // Field rows of entity 3 with the optional columns present, whatever the flags say.

@@ -17,9 +17,8 @@
 #include "ridirodev/model/field_category.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/store/dictionary_statements.h"
-#include "testing/dictionary_script.h"
 #include "testing/errors.h"
-#include "testing/test_host.h"
+#include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
@@ -68,10 +67,9 @@ std::string Describe(const CField& f) {
   return text;
 }
 
-class FieldTest : public ::testing::Test {
+class FieldTest : public testing::SampleDictionaryTest {
  protected:
   FieldTest() {
-    testing::ScriptSampleDictionary(host_->Database());
     host_->FolderServices().AddUser(7, "alice");
   }
   void ScriptEnumValues() {
@@ -79,9 +77,6 @@ class FieldTest : public ::testing::Test {
     host_->Database().AddRows("SELECT * FROM TQD_ENUM_VALUES", {{"FIELD_ID", "Enum_Key", "Enum_Desc"},
                                                                 {{17, "0", "Idle"}, {17, "1", "Busy"}}});
   }
-
-  std::shared_ptr<testing::TestHost> host_ = std::make_shared<testing::TestHost>();
-  MRidirodevScope scope_{host_};
 };
 
 TEST_F(FieldTest, InitializeResolvesReferencesAndMissingOnesStayEmpty) {

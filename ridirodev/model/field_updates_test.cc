@@ -9,15 +9,12 @@
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/fields.h"
 #include "ridirodev/model/m_ridirodev.h"
-#include "testing/test_host.h"
+#include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
 
-class FieldUpdatesTest : public ::testing::Test {
- protected:
-  std::shared_ptr<testing::TestHost> host_ = std::make_shared<testing::TestHost>();
-  MRidirodevScope scope_{host_};
+class FieldUpdatesTest : public testing::HostTest {
 };
 
 TEST_F(FieldUpdatesTest, EveryListenerHearsEveryChangeBeforeTheCallReturns) {

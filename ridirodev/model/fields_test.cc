@@ -9,9 +9,8 @@
 #include "ridirodev/model/enums.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/m_ridirodev.h"
-#include "testing/dictionary_script.h"
 #include "testing/errors.h"
-#include "testing/test_host.h"
+#include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
@@ -42,18 +41,15 @@ std::vector<std::string> Keys(const CFields& fields) {
   return keys;
 }
 
-class FieldsTest : public ::testing::Test {
+class FieldsTest : public testing::SampleDictionaryTest {
  protected:
   FieldsTest() {
-    testing::ScriptSampleDictionary(host_->Database());
     fields_->Add(Field(17, "drops"));
     fields_->Add(Field(18, "calls", 2));
     fields_->Add(Field(19, "blocks"));
   }
   const std::vector<testing::ReportEntry>& Reports() { return host_->Messages().Reports(); }
 
-  std::shared_ptr<testing::TestHost> host_ = std::make_shared<testing::TestHost>();
-  MRidirodevScope scope_{host_};
   CFieldsPtr fields_ = std::make_shared<CFields>();
 };
 

@@ -4,7 +4,7 @@
 
 #include "ridirodev/model/m_ridirodev.h"
 #include "testing/errors.h"
-#include "testing/test_host.h"
+#include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
@@ -33,10 +33,7 @@ CFieldTechTypesPtr Techs(const std::vector<std::pair<std::string, int32_t>>& tec
   return collection;
 }
 
-class QualifiersTest : public ::testing::Test {
- protected:
-  std::shared_ptr<testing::TestHost> host_ = std::make_shared<testing::TestHost>();
-  MRidirodevScope scope_{host_};
+class QualifiersTest : public testing::HostTest {
 };
 
 TEST_F(QualifiersTest, TechnologyStrings) {

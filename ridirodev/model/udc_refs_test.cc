@@ -12,9 +12,8 @@
 #include "ridirodev/model/fields.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/store/dictionary_statements.h"
-#include "testing/dictionary_script.h"
 #include "testing/errors.h"
-#include "testing/test_host.h"
+#include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
@@ -53,9 +52,8 @@ CUDCRefsPtr Direct(const CFieldsPtr& set, const Edges& edges) {
   return refs;
 }
 
-class UDCRefsTest : public ::testing::Test {
+class UDCRefsTest : public testing::SampleDictionaryTest {
  protected:
-  UDCRefsTest() { testing::ScriptSampleDictionary(host_->Database()); }
   // Refs over set that loaded rows as its dependencies; fields 1 to 7 load as parents.
   CUDCRefsPtr Loaded(const Ids& set, const std::vector<testing::DictRow>& rows) {
     std::string ids;
@@ -70,8 +68,6 @@ class UDCRefsTest : public ::testing::Test {
     refs->LoadReferencingExpressions();
     return refs;
   }
-  std::shared_ptr<testing::TestHost> host_ = std::make_shared<testing::TestHost>();
-  MRidirodevScope scope_{host_};
 };
 
 TEST_F(UDCRefsTest, ReferencingAndDeleteableInTheTypicalUse) {

@@ -14,8 +14,7 @@
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/store/dictionary_statements.h"
-#include "testing/dictionary_script.h"
-#include "testing/test_host.h"
+#include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
@@ -46,10 +45,9 @@ constexpr int32_t kTimeout = 45;
 const Lines kCommitAndStat = {"commit",
                               "procedure tq_Dictionary.UDC_Stat(41:integer, :string, :string, 45:integer)"};
 
-class UdcPersistenceTest : public ::testing::Test {
+class UdcPersistenceTest : public testing::SampleDictionaryTest {
  protected:
   UdcPersistenceTest() {
-    testing::ScriptSampleDictionary(host_->Database());
     host_->Database().AddRows(sql::ExtraColumnsStatement(3),
                               {{"Col_Title", "E_Type", "e_id", "Editable"},
                                {{"Site", "A", 4, "Y"}, {"Region", "N", 5, "Y"}, {"Fixed", "N", 6, "N"}}});
@@ -69,8 +67,6 @@ class UdcPersistenceTest : public ::testing::Test {
     host_->Journal().Clear();
     return fld;
   }
-  testing::TestHostPtr host_ = std::make_shared<testing::TestHost>();
-  MRidirodevScope scope_{host_};
 };
 
 TEST_F(UdcPersistenceTest, InsertAndUpdateWriteInTheirOrder) {

@@ -15,9 +15,8 @@
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/store/busyhour_persistence.h"
-#include "testing/dictionary_script.h"
 #include "testing/errors.h"
-#include "testing/test_host.h"
+#include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
@@ -38,11 +37,8 @@ ScriptedRows Rows(std::initializer_list<int32_t> ids) {
   return rows;
 }
 
-class BusyHourRecordsTest : public ::testing::Test {
+class BusyHourRecordsTest : public testing::SampleDictionaryTest {
  protected:
-  BusyHourRecordsTest() { testing::ScriptSampleDictionary(db()); }
-  testing::ScriptedDatabase& db() { return host_->Database(); }
-  MRidirodev& state() { return scope_.State(); }
   // The calls on the busy-hour tables and the transaction steps since the last look.
   Lines Calls() {
     Lines out;
@@ -66,8 +62,6 @@ class BusyHourRecordsTest : public ::testing::Test {
     Calls();
     return bh;
   }
-  testing::TestHostPtr host_ = std::make_shared<testing::TestHost>();
-  MRidirodevScope scope_{host_};
 };
 
 TEST_F(BusyHourRecordsTest, InsertAndUpdateWriteTheDefinitionInOneTransaction) {

@@ -12,17 +12,15 @@
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/store/busyhour_persistence.h"
-#include "testing/dictionary_script.h"
 #include "testing/errors.h"
-#include "testing/test_host.h"
+#include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
 
-class BusyHourTest : public ::testing::Test {
+class BusyHourTest : public testing::SampleDictionaryTest {
  protected:
   BusyHourTest() {
-    testing::ScriptSampleDictionary(host_->Database());
     host_->Database().AddRows(testing::TextContains("d.Field_Id in (41)"),
                               testing::FieldRows({{{"Field_Id", 41}, {"Entity_Id", 3}, {"Name", "calls"}}}));
   }
@@ -35,9 +33,6 @@ class BusyHourTest : public ::testing::Test {
     return bh;
   }
   CFieldPtr Field41() { return GRidirodev::GetFieldFromId("Traffic", Variant(41)); }
-
-  std::shared_ptr<testing::TestHost> host_ = std::make_shared<testing::TestHost>();
-  MRidirodevScope scope_{host_};
 };
 
 TEST_F(BusyHourTest, DerivedValuesFollowFieldAndEntityViews) {

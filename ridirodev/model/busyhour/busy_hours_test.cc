@@ -10,8 +10,7 @@
 
 #include "ridirodev/facade/g_busy_hour.h"
 #include "ridirodev/model/m_ridirodev.h"
-#include "testing/dictionary_script.h"
-#include "testing/test_host.h"
+#include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
@@ -19,9 +18,8 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
-class BusyHoursTest : public ::testing::Test {
+class BusyHoursTest : public testing::SampleDictionaryTest {
  protected:
-  BusyHoursTest() { testing::ScriptSampleDictionary(host_->Database()); }
 
   // A definition with that id: no stored row answers, so only the id changes.
   static CBusyHourPtr Stored(int32_t id, const std::string& name = "") {
@@ -30,8 +28,6 @@ class BusyHoursTest : public ::testing::Test {
     bh->SetName(name);
     return bh;
   }
-  std::shared_ptr<testing::TestHost> host_ = std::make_shared<testing::TestHost>();
-  MRidirodevScope scope_{host_};
 };
 
 TEST_F(BusyHoursTest, ChangesAreAnnouncedInOrder) {
@@ -93,8 +89,8 @@ TEST_F(BusyHoursTest, TypeComboOrder) {
     testing::TestComboBox combo;
     combo.AddItem("stale");
     GBusyHour::UpdateBusyHourTypeCB(combo, summation, includeAll, Variant(2), addSummation);
-    EXPECT_THAT(combo.items, ElementsAreArray(items));
-    EXPECT_EQ(combo.index, 0);
+    EXPECT_THAT(combo.Items(), ElementsAreArray(items));
+    EXPECT_EQ(combo.ListIndex(), 0);
   }
 }
 

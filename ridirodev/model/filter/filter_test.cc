@@ -9,9 +9,8 @@
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/filter/template_fields.h"
 #include "ridirodev/model/m_ridirodev.h"
-#include "testing/dictionary_script.h"
 #include "testing/errors.h"
-#include "testing/test_host.h"
+#include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
@@ -33,18 +32,15 @@ CFilterPtr Filter(int32_t row, const std::string& expression, const std::string&
   return filter;
 }
 
-class FilterTest : public ::testing::Test {
+class FilterTest : public testing::SampleDictionaryTest {
  protected:
   FilterTest() {
-    testing::ScriptSampleDictionary(host_->Database());
     // The host's checks reject exactly these texts, so a message names what reached them.
     for (const char* text :
          {"42", "-42", "=> 5", "in 1,2", "x", ")", "", "'b'", "'it''s'", "'a...b'", "3.5"}) {
       host_->Support().rejected[text] = std::string("rejected ") + text;
     }
   }
-  std::shared_ptr<testing::TestHost> host_ = std::make_shared<testing::TestHost>();
-  MRidirodevScope scope_{host_};
 };
 
 TEST_F(FilterTest, IsValidReadsOperatorListsAndRanges) {

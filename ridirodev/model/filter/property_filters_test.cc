@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "ridirodev/model/m_ridirodev.h"
-#include "testing/test_host.h"
+#include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
@@ -34,10 +34,7 @@ std::string Verdicts(const std::vector<std::string>& texts, Accepts accepts) {
   return verdicts;
 }
 
-class PropertyFiltersTest : public ::testing::Test {
- protected:
-  std::shared_ptr<testing::TestHost> host_ = std::make_shared<testing::TestHost>();
-  MRidirodevScope scope_{host_};
+class PropertyFiltersTest : public testing::HostTest {
 };
 
 TEST_F(PropertyFiltersTest, DateFilterRendersPeriodsAndRanges) {

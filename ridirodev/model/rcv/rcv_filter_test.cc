@@ -89,17 +89,17 @@ TEST(RcvFilterTest, LoadedOnceFromRunsOfRows) {
     testing::TestComboBox combo;
     combo.AddItem("stale");
     GRidirodev::PopulateRcvFormCB(combo);
-    EXPECT_THAT(combo.items, ElementsAre("<RCV/EMS Form>", "ceqface3g", "cell2"));
+    EXPECT_THAT(combo.Items(), ElementsAre("<RCV/EMS Form>", "ceqface3g", "cell2"));
     // A form of one field leaves nothing to choose.
     const std::pair<std::string, std::vector<std::string>> fieldCases[] = {
         {"CEQFACE3G", {"<RCV/EMS Field>", "deter_thresh", "tx_power"}},
         {"cell2", {"<RCV/EMS Field>"}},
         {"absent", {"<RCV/EMS Field>"}}};
     for (const auto& [form, items] : fieldCases) {
-      combo.index = -1;
+      combo.SetListIndex(-1);
       GRidirodev::PopulateRcvFieldCB(form, combo);
-      EXPECT_THAT(combo.items, ElementsAreArray(items));
-      EXPECT_EQ(combo.index, 0);
+      EXPECT_THAT(combo.Items(), ElementsAreArray(items));
+      EXPECT_EQ(combo.ListIndex(), 0);
     }
     const CRcvFilterPtr filter = GRidirodev::RcvFilter();
     EXPECT_THAT(Shape(*filter), ElementsAreArray(shape));
