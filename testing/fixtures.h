@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 #include "ridirodev/model/m_ridirodev.h"
 #include "testing/dictionary_script.h"
@@ -26,5 +27,20 @@ class SampleDictionaryTest : public HostTest {
  protected:
   SampleDictionaryTest() { ScriptSampleDictionary(host_->Database()); }
 };
+
+// The gateway answers every query with one field, 41 of entity 3, of that name and type; the
+// other attributes of a field row are empty.
+inline void GatewayAnswersOneField(TestHost& host, const std::string& name, const std::string& type = "RAW") {
+  auto result = std::make_shared<TestXmlNode>("RESULT");
+  TestXmlNode& row = *result->AddChild("Row");
+  for (const char* attribute :
+       {"Field_Aggregator", "Field_Owner", "Tech_Mask", "DataType", "Is_Null_OK", "Report_Header", "Report_Header2",
+        "Field_Desc", "Status", "Changed", "UDC_Source", "Complex", "FontStyleMask", "FontColor", "RCVFormName",
+        "Vendor"})
+    row.SetAttribute(attribute, "");
+  row.SetAttribute("Field_Id", "41").SetAttribute("Name", name).SetAttribute("Entity_Id", "3");
+  row.SetAttribute("Field_Group_Short", type);
+  host.XmlQueryService().SetParseResult(result);
+}
 
 }  // namespace ridirodev::testing

@@ -24,7 +24,6 @@ using ::testing::ElementsAre;
 using testing::ErrorOf;
 using testing::FieldRows;
 using ::testing::HasSubstr;
-using testing::TestXmlNode;
 
 using FieldValues = std::map<std::string, Variant>;
 
@@ -75,15 +74,7 @@ class AppGroupTemplateTest : public testing::SampleDictionaryTest {
   // The gateway answers every query with one field of entity 3; the attributes not read are empty.
   void GatewayAnswers(const std::string& name, const std::string& type = "RAW") {
     scope_.State().flags.xmlGatewayAvailable = true;
-    auto result = std::make_shared<TestXmlNode>("RESULT");
-    TestXmlNode& row = *result->AddChild("Row");
-    for (const char* attribute : {"Field_Aggregator", "Field_Owner", "Tech_Mask", "DataType", "Is_Null_OK",
-                                  "Report_Header", "Report_Header2", "Field_Desc", "Status", "Changed",
-                                  "UDC_Source", "Complex", "RCVFormName", "Vendor"})
-      row.SetAttribute(attribute, "");
-    row.SetAttribute("Field_Id", "41").SetAttribute("Name", name).SetAttribute("Entity_Id", "3");
-    row.SetAttribute("Field_Group_Short", type);
-    host_->XmlQueryService().SetParseResult(result);
+    testing::GatewayAnswersOneField(*host_, name, type);
   }
   // The field statements run since the last Clear, one text per statement.
   std::vector<std::string> FieldStatements() const {

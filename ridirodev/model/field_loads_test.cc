@@ -25,7 +25,6 @@ using testing::DbCallKind;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using testing::ScriptedRows;
-using testing::TestXmlNode;
 using testing::TextContains;
 
 class FieldLoadsTest : public testing::SampleDictionaryTest {
@@ -36,20 +35,6 @@ class FieldLoadsTest : public testing::SampleDictionaryTest {
     host_->Database().AddTable("TQD_UDC_DEF", {"Complex"});
     host_->Database().AddTable("tqd_Datasource_Field", {"Complex", "weight_field_id"});
     host_->Database().AddTable("TQD_FIELD_STYLE");
-  }
-  // A gateway that answers every query with one field of Traffic's entity 3.
-  void GatewayAnswers(const std::string& name) {
-    auto result = std::make_shared<TestXmlNode>("RESULT");
-    TestXmlNode& row = *result->AddChild("Row");
-    for (const char* attribute :
-         {"Field_Aggregator", "Field_Owner", "Tech_Mask", "DataType", "Is_Null_OK", "Report_Header",
-          "Report_Header2", "Field_Desc", "Status", "Changed", "UDC_Source", "Complex", "FontStyleMask",
-          "FontColor", "RCVFormName", "Vendor"}) {
-      row.SetAttribute(attribute, "");
-    }
-    row.SetAttribute("Field_Id", "41").SetAttribute("Name", name).SetAttribute("Entity_Id", "3");
-    row.SetAttribute("Field_Group_Short", "RAW");
-    host_->XmlQueryService().SetParseResult(result);
   }
   std::vector<std::string> Opened() const { return host_->Journal().Texts(DbCallKind::kOpen); }
 };
@@ -85,7 +70,7 @@ TEST_F(FieldLoadsTest, ByIdLoadsAsTheFirstCallSeeTheProbedFlags) {
 }
 
 TEST_F(FieldLoadsTest, ByIdLoadsGoThroughTheGatewayOnceTheProbeFoundIt) {
-  GatewayAnswers("from_gateway");
+  testing::GatewayAnswersOneField(*host_, "from_gateway");
   // The very first call: the gateway is known only after the templates have loaded.
   CFieldPtr one = GRidirodev::GetFieldFromId("Traffic", Variant(41), true);
   ASSERT_NE(one, nullptr);
