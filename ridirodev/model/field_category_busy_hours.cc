@@ -34,52 +34,57 @@ void RequireTraffic(const CFieldCategory& category) {
 
 }  // namespace
 
-CBusyHours& CFieldCategory::BusyHourCache(bool fSummation) {
+CBusyHours& CFieldCategory::BusyHourCache(MRidirodev& state, bool fSummation) {
   RequireTraffic(*this);
   std::shared_ptr<CBusyHours>& cache = fSummation ? summations_ : busyHours_;
   if (!cache) {
     // Kept only once read whole: a failed read is tried again on the next use.
     auto read = std::make_shared<CBusyHours>();
     if (fSummation) {
-      LoadCategorySummations(MRidirodev::Current(), *read, id_);
+      LoadCategorySummations(state, *read, id_);
     } else {
-      LoadCategoryBusyHours(MRidirodev::Current(), *read, id_);
+      LoadCategoryBusyHours(state, *read, id_);
     }
     cache = std::move(read);
   }
   return *cache;
 }
 
-std::shared_ptr<CBusyHours> CFieldCategory::BusyHours() { return BusyHourCache(false).Clone(true); }
+std::shared_ptr<CBusyHours> CFieldCategory::BusyHours() {
+  return BusyHourCache(MRidirodev::Current(), false).Clone(true);
+}
 
-std::shared_ptr<CBusyHours> CFieldCategory::Summations() { return BusyHourCache(true).Clone(true); }
+std::shared_ptr<CBusyHours> CFieldCategory::Summations() {
+  return BusyHourCache(MRidirodev::Current(), true).Clone(true);
+}
 
-void CFieldCategory::ReloadBusyHourCache(bool fSummation) {
+void CFieldCategory::ReloadBusyHourCache(MRidirodev& state, bool fSummation) {
   (fSummation ? summations_ : busyHours_).reset();
-  BusyHourCache(fSummation);
+  BusyHourCache(state, fSummation);
   NotifyBusyHourChange(fSummation, id_, nullptr, eRefreshed);
 }
 
-void CFieldCategory::ReloadBusyHours() { ReloadBusyHourCache(false); }
-void CFieldCategory::ReloadSummations() { ReloadBusyHourCache(true); }
+void CFieldCategory::ReloadBusyHours() { ReloadBusyHourCache(MRidirodev::Current(), false); }
+void CFieldCategory::ReloadSummations() { ReloadBusyHourCache(MRidirodev::Current(), true); }
 
 // A cache that was never read is left so: its first read finds the stored row.
-void CFieldCategory::AddToBusyHourCache(bool fSummation, const std::shared_ptr<CBusyHour>& bh) {
+void CFieldCategory::AddToBusyHourCache(MRidirodev& state, bool fSummation, const std::shared_ptr<CBusyHour>& bh) {
   try {
     Require(bh);
-    RequireTraffic(*this);                                          // before anything is stored
-    if (!InsertBusyHourRecord(MRidirodev::Current(), *bh)) return;  // reported by the insert
+    RequireTraffic(*this);                           // before anything is stored
+    if (!InsertBusyHourRecord(state, *bh)) return;  // reported by the insert
     if (const auto& cache = fSummation ? summations_ : busyHours_) cache->Add(bh->Clone());
     NotifyBusyHourChange(fSummation, id_, bh, eAdded);
   } catch (...) {
-    ReportCurrentError(MRidirodev::Current().Services());
+    ReportCurrentError(state.Services());
   }
 }
 
-void CFieldCategory::UpdateInBusyHourCache(bool fSummation, const std::shared_ptr<CBusyHour>& bh) {
+void CFieldCategory::UpdateInBusyHourCache(MRidirodev& state, bool fSummation,
+                                           const std::shared_ptr<CBusyHour>& bh) {
   Require(bh);
   RequireTraffic(*this);
-  if (!UpdateBusyHourRecord(MRidirodev::Current(), *bh)) return;  // reported by the update
+  if (!UpdateBusyHourRecord(state, *bh)) return;  // reported by the update
   if (const auto& cache = fSummation ? summations_ : busyHours_) cache->Update(bh->Clone());
   NotifyBusyHourChange(fSummation, id_, bh, eUpdate);
 }
@@ -106,9 +111,10 @@ void AnnounceDone(bool fSummation, int32_t ordEntity, EAction eChange,
 
 }  // namespace
 
-void CFieldCategory::DeleteFromBusyHourCache(bool fSummation, const std::shared_ptr<CBusyHours>& bhsA) {
+void CFieldCategory::DeleteFromBusyHourCache(MRidirodev& state, bool fSummation,
+                                             const std::shared_ptr<CBusyHours>& bhsA) {
   if (!bhsA) return;
-  CBusyHours& cache = BusyHourCache(fSummation);
+  CBusyHours& cache = BusyHourCache(state, fSummation);
   AnnounceDone(fSummation, id_, eDeleted, [&](CBusyHours& removed) {
     for (const CBusyHourPtr& bh : *bhsA) {
       CBusyHourPtr cached = bh ? cache.Item(Variant(bh->Key())) : nullptr;
@@ -116,28 +122,28 @@ void CFieldCategory::DeleteFromBusyHourCache(bool fSummation, const std::shared_
         // A definition of this entity whose field was deleted is in neither cache (their loads
         // read the field's name with it): read by id, it is deleted by id, or it stays for good.
         if (bh && bh->Id() > 0 && bh->TypeEntityId() == id_ && !bh->FieldObject() &&
-            !BusyHourCache(!fSummation).Exists(Variant(bh->Key()))) {
-          sql::DeleteBusyHour(MRidirodev::Current().Services(), bh->Id());
+            !BusyHourCache(state, !fSummation).Exists(Variant(bh->Key()))) {
+          sql::DeleteBusyHour(state.Services(), bh->Id());
           removed.Add(bh);
         }
         continue;
       }
-      sql::DeleteBusyHour(MRidirodev::Current().Services(), cached->Id());
+      sql::DeleteBusyHour(state.Services(), cached->Id());
       cache.Delete(Variant(cached->Key()));
       removed.Add(cached);
     }
   });
 }
 
-void CFieldCategory::ChangeOwnerInBusyHourCache(bool fSummation, const std::shared_ptr<CBusyHours>& bhsA,
-                                                int32_t ordNewUser) {
+void CFieldCategory::ChangeOwnerInBusyHourCache(MRidirodev& state, bool fSummation,
+                                                const std::shared_ptr<CBusyHours>& bhsA, int32_t ordNewUser) {
   if (!bhsA) return;
   RequireTraffic(*this);
   const auto& cache = fSummation ? summations_ : busyHours_;
   AnnounceDone(fSummation, id_, eOwnerChanged, [&](CBusyHours& changed) {
     for (const CBusyHourPtr& bh : *bhsA) {
       if (!bh) continue;
-      sql::UpdateBusyHourOwnerRecord(MRidirodev::Current().Database(), bh->Id(), ordNewUser);
+      sql::UpdateBusyHourOwnerRecord(state.Database(), bh->Id(), ordNewUser);
       bh->SetUserId(ordNewUser);
       if (cache) cache->Update(bh->Clone());
       changed.Add(bh);
@@ -145,25 +151,30 @@ void CFieldCategory::ChangeOwnerInBusyHourCache(bool fSummation, const std::shar
   });
 }
 
-void CFieldCategory::AddBusyHour(const std::shared_ptr<CBusyHour>& bh) { AddToBusyHourCache(false, bh); }
-void CFieldCategory::AddSummation(const std::shared_ptr<CBusyHour>& bh) { AddToBusyHourCache(true, bh); }
+// The entry points: each looks the state up once and hands it down.
+void CFieldCategory::AddBusyHour(const std::shared_ptr<CBusyHour>& bh) {
+  AddToBusyHourCache(MRidirodev::Current(), false, bh);
+}
+void CFieldCategory::AddSummation(const std::shared_ptr<CBusyHour>& bh) {
+  AddToBusyHourCache(MRidirodev::Current(), true, bh);
+}
 void CFieldCategory::UpdateBusyHour(const std::shared_ptr<CBusyHour>& bh) {
-  UpdateInBusyHourCache(false, bh);
+  UpdateInBusyHourCache(MRidirodev::Current(), false, bh);
 }
 void CFieldCategory::UpdateSummation(const std::shared_ptr<CBusyHour>& bh) {
-  UpdateInBusyHourCache(true, bh);
+  UpdateInBusyHourCache(MRidirodev::Current(), true, bh);
 }
 void CFieldCategory::DeleteBusyHours(const std::shared_ptr<CBusyHours>& bhsA) {
-  DeleteFromBusyHourCache(false, bhsA);
+  DeleteFromBusyHourCache(MRidirodev::Current(), false, bhsA);
 }
 void CFieldCategory::DeleteSummations(const std::shared_ptr<CBusyHours>& bhsA) {
-  DeleteFromBusyHourCache(true, bhsA);
+  DeleteFromBusyHourCache(MRidirodev::Current(), true, bhsA);
 }
 void CFieldCategory::ChangeBusyHourOwner(const std::shared_ptr<CBusyHours>& bhsA, int32_t ordNewUser) {
-  ChangeOwnerInBusyHourCache(false, bhsA, ordNewUser);
+  ChangeOwnerInBusyHourCache(MRidirodev::Current(), false, bhsA, ordNewUser);
 }
 void CFieldCategory::ChangeSummationOwner(const std::shared_ptr<CBusyHours>& bhsA, int32_t ordNewUser) {
-  ChangeOwnerInBusyHourCache(true, bhsA, ordNewUser);
+  ChangeOwnerInBusyHourCache(MRidirodev::Current(), true, bhsA, ordNewUser);
 }
 
 }  // namespace ridirodev
