@@ -42,11 +42,12 @@ CAppGroupTemplate::~CAppGroupTemplate() = default;
 
 std::shared_ptr<CFieldCategories> CAppGroupTemplate::FieldCategories() {
   if (!fieldCategories_) {
-    auto categories = std::make_shared<CFieldCategories>();
+    MRidirodev& state = MRidirodev::Current();
+    auto categories = std::make_shared<CFieldCategories>(state);
     // Kept before loading: fields made during the load look their categories up here.
     fieldCategories_ = categories;
     try {
-      LoadFieldCategories(MRidirodev::Current(), appName_, dataContextId_, *categories);
+      LoadFieldCategories(state, appName_, dataContextId_, *categories);
     } catch (...) {
       fieldCategories_.reset();
       throw;

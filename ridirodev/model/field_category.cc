@@ -112,8 +112,10 @@ std::string CFieldCategory::HierarchyLabel() const {
   return text;
 }
 
-bool CFieldCategory::IsRoot() const {
-  if (ExtendedViews(MRidirodev::Current())) return ToUpper(TrimBlanks(label_)) == "SYSTEM";
+bool CFieldCategory::IsRoot() const { return IsRoot(MRidirodev::Current()); }
+
+bool CFieldCategory::IsRoot(MRidirodev& state) const {
+  if (ExtendedViews(state)) return ToUpper(TrimBlanks(label_)) == "SYSTEM";
   return parentId_ == 0;
 }
 

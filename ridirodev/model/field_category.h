@@ -60,6 +60,7 @@ class CFieldCategory : public Object, public std::enable_shared_from_this<CField
   CAppGroupTemplate& RequireTemplate() const;
 
   bool IsRoot() const;
+  bool IsRoot(MRidirodev& state) const;
 
   // The template's views of this entity.
   std::shared_ptr<CFields> Fields();

@@ -149,9 +149,9 @@ void LoadFieldCategories(MRidirodev& state, const std::string& appName, int32_t 
   sql::ReadFieldCategoryRows(state.Database(), extendedViews, contextId, [&](const IDBRecordset& rs) {
     auto category = std::make_shared<CFieldCategory>();
     category->InitializeFromRS(state, appName, rs);
-    categories.Add(category);
+    categories.Add(state, category);
   });
-  categories.CreateCategoryHierarchy();
+  categories.CreateCategoryHierarchy(state);
 }
 
 void LoadEntityFields(MRidirodev& state, int32_t entityId, CFields& fields) {
