@@ -61,7 +61,7 @@ std::shared_ptr<CBusyHours> CFieldCategory::Summations() {
 void CFieldCategory::ReloadBusyHourCache(MRidirodev& state, bool fSummation) {
   (fSummation ? summations_ : busyHours_).reset();
   BusyHourCache(state, fSummation);
-  NotifyBusyHourChange(fSummation, id_, nullptr, eRefreshed);
+  NotifyBusyHourChange(state, fSummation, id_, nullptr, eRefreshed);
 }
 
 void CFieldCategory::ReloadBusyHours() { ReloadBusyHourCache(MRidirodev::Current(), false); }
@@ -74,7 +74,7 @@ void CFieldCategory::AddToBusyHourCache(MRidirodev& state, bool fSummation, cons
     RequireTraffic(*this);                           // before anything is stored
     if (!InsertBusyHourRecord(state, *bh)) return;  // reported by the insert
     if (const auto& cache = fSummation ? summations_ : busyHours_) cache->Add(bh->Clone());
-    NotifyBusyHourChange(fSummation, id_, bh, eAdded);
+    NotifyBusyHourChange(state, fSummation, id_, bh, eAdded);
   } catch (...) {
     ReportCurrentError(state.Services());
   }
@@ -86,27 +86,27 @@ void CFieldCategory::UpdateInBusyHourCache(MRidirodev& state, bool fSummation,
   RequireTraffic(*this);
   if (!UpdateBusyHourRecord(state, *bh)) return;  // reported by the update
   if (const auto& cache = fSummation ? summations_ : busyHours_) cache->Update(bh->Clone());
-  NotifyBusyHourChange(fSummation, id_, bh, eUpdate);
+  NotifyBusyHourChange(state, fSummation, id_, bh, eUpdate);
 }
 
 namespace {
 
 // Runs act, which adds to done each definition it has stored a change of; what was done is
 // announced with eChange, also when act stops part-way, before its error goes on.
-void AnnounceDone(bool fSummation, int32_t ordEntity, EAction eChange,
+void AnnounceDone(MRidirodev& state, bool fSummation, int32_t ordEntity, EAction eChange,
                   const std::function<void(CBusyHours& done)>& act) {
   auto done = std::make_shared<CBusyHours>();
   try {
     act(*done);
   } catch (...) {
     try {
-      if (done->Count() > 0) NotifyBusyHourChange(fSummation, ordEntity, done, eChange);
+      if (done->Count() > 0) NotifyBusyHourChange(state, fSummation, ordEntity, done, eChange);
     } catch (...) {
       // The error that stopped the work is the one to pass on.
     }
     throw;
   }
-  if (done->Count() > 0) NotifyBusyHourChange(fSummation, ordEntity, done, eChange);
+  if (done->Count() > 0) NotifyBusyHourChange(state, fSummation, ordEntity, done, eChange);
 }
 
 }  // namespace
@@ -115,7 +115,7 @@ void CFieldCategory::DeleteFromBusyHourCache(MRidirodev& state, bool fSummation,
                                              const std::shared_ptr<CBusyHours>& bhsA) {
   if (!bhsA) return;
   CBusyHours& cache = BusyHourCache(state, fSummation);
-  AnnounceDone(fSummation, id_, eDeleted, [&](CBusyHours& removed) {
+  AnnounceDone(state, fSummation, id_, eDeleted, [&](CBusyHours& removed) {
     for (const CBusyHourPtr& bh : *bhsA) {
       CBusyHourPtr cached = bh ? cache.Item(Variant(bh->Key())) : nullptr;
       if (!cached) {
@@ -140,7 +140,7 @@ void CFieldCategory::ChangeOwnerInBusyHourCache(MRidirodev& state, bool fSummati
   if (!bhsA) return;
   RequireTraffic(*this);
   const auto& cache = fSummation ? summations_ : busyHours_;
-  AnnounceDone(fSummation, id_, eOwnerChanged, [&](CBusyHours& changed) {
+  AnnounceDone(state, fSummation, id_, eOwnerChanged, [&](CBusyHours& changed) {
     for (const CBusyHourPtr& bh : *bhsA) {
       if (!bh) continue;
       sql::UpdateBusyHourOwnerRecord(state.Database(), bh->Id(), ordNewUser);
