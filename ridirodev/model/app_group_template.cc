@@ -42,11 +42,12 @@ CAppGroupTemplate::~CAppGroupTemplate() = default;
 
 std::shared_ptr<CFieldCategories> CAppGroupTemplate::FieldCategories() {
   if (!fieldCategories_) {
-    auto categories = std::make_shared<CFieldCategories>();
+    MRidirodev& state = MRidirodev::Current();
+    auto categories = std::make_shared<CFieldCategories>(state);
     // Kept before loading: fields made during the load look their categories up here.
     fieldCategories_ = categories;
     try {
-      LoadFieldCategories(MRidirodev::Current(), appName_, dataContextId_, *categories);
+      LoadFieldCategories(state, appName_, dataContextId_, *categories);
     } catch (...) {
       fieldCategories_.reset();
       throw;
@@ -97,8 +98,9 @@ void CAppGroupTemplate::Initialize(std::string appName, int32_t dataSourceId, in
 std::shared_ptr<KeyedCollection<std::string>> CAppGroupTemplate::FieldKeys(int32_t ordEntity) {
   if (!fieldKeys_) {
     auto all = std::make_shared<KeyedCollection<std::shared_ptr<KeyedCollection<std::string>>>>();
-    if (UDRKeyDataAvailable(MRidirodev::Current())) {
-      IDBObject& db = MRidirodev::Current().Database();
+    MRidirodev& state = MRidirodev::Current();
+    if (UDRKeyDataAvailable(state)) {
+      IDBObject& db = state.Database();
       sql::ClosingRecordset rs(sql::OpenUDRKeys(db));
       if (rs) {
         int32_t entity = 0;
@@ -144,18 +146,18 @@ std::shared_ptr<CFields> CAppGroupTemplate::KeyFields(int32_t ordEntity) {
 }
 
 std::shared_ptr<CFields> CAppGroupTemplate::Expressions(int32_t ordEntity) {
-  LoadEntityFields(ordEntity, true);
+  LoadEntityFields(MRidirodev::Current(), ordEntity, true);
   return CachedOrEmpty(expressions_, ordEntity);
 }
 
 std::shared_ptr<CFields> CAppGroupTemplate::StaticFields(int32_t ordEntity) {
-  LoadEntityFields(ordEntity, true);
+  LoadEntityFields(MRidirodev::Current(), ordEntity, true);
   return CachedOrEmpty(staticFields_, ordEntity);
 }
 
 std::shared_ptr<CFields> CAppGroupTemplate::Fields(int32_t ordEntity) {
   if (ordEntity <= 0) throw AutomationError(10, "CAppGroupTemplate", "Fields for non existent entity");
-  LoadEntityFields(ordEntity, true);
+  LoadEntityFields(MRidirodev::Current(), ordEntity, true);
   auto result = std::make_shared<CFields>();
   AppendCached(ordEntity, *result);
   return result;
@@ -163,7 +165,8 @@ std::shared_ptr<CFields> CAppGroupTemplate::Fields(int32_t ordEntity) {
 
 std::shared_ptr<CFields> CAppGroupTemplate::AllFields(bool fReload) {
   if (fReload) ClearAll();
-  const bool alwaysReload = MRidirodev::Current().Database().AlwaysReload();
+  MRidirodev& state = MRidirodev::Current();
+  const bool alwaysReload = state.Database().AlwaysReload();
   std::string ids;
   const auto categories = FieldCategories();
   for (const CFieldCategoryPtr& category : *categories) {
@@ -175,7 +178,7 @@ std::shared_ptr<CFields> CAppGroupTemplate::AllFields(bool fReload) {
       ids += key;
     }
   }
-  if (!ids.empty()) FetchAndDistribute(ids, Ids::kGroup, Kind::kBoth, true, true);
+  if (!ids.empty()) FetchAndDistribute(state, ids, Ids::kGroup, Kind::kBoth, true, true);
   auto result = std::make_shared<CFields>();
   for (const CFieldCategoryPtr& category : *categories) AppendCached(category->Id(), *result);
   return result;
@@ -209,12 +212,12 @@ void CAppGroupTemplate::UpdateField(const CFieldPtr& fld) {
 void CAppGroupTemplate::ReloadFields(int32_t ordEntity) {
   staticFields_.RemoveKey(EntityKeyText(ordEntity));
   expressions_.RemoveKey(EntityKeyText(ordEntity));
-  LoadEntityFields(ordEntity, false);
+  LoadEntityFields(MRidirodev::Current(), ordEntity, false);
 }
 
 void CAppGroupTemplate::ReloadExpressions(int32_t ordEntity) {
   expressions_.RemoveKey(EntityKeyText(ordEntity));
-  LoadEntityFields(ordEntity, false);
+  LoadEntityFields(MRidirodev::Current(), ordEntity, false);
 }
 
 void CAppGroupTemplate::ClearAll() {
@@ -222,31 +225,30 @@ void CAppGroupTemplate::ClearAll() {
   expressions_.Clear();
 }
 
-void CAppGroupTemplate::LoadEntityFields(int32_t ordEntity, bool gatewayAllowed) {
+void CAppGroupTemplate::LoadEntityFields(MRidirodev& state, int32_t ordEntity, bool gatewayAllowed) {
   const std::string key = EntityKeyText(ordEntity);
   const bool hasStatic = staticFields_.ContainsKey(key);
   const bool hasExpressions = expressions_.ContainsKey(key);
-  const bool alwaysReload = MRidirodev::Current().Database().AlwaysReload();
+  const bool alwaysReload = state.Database().AlwaysReload();
   if (alwaysReload || (!hasStatic && !hasExpressions)) {
     StartAfresh(staticFields_, ordEntity);
     StartAfresh(expressions_, ordEntity);
-    FetchAndDistribute(key, Ids::kOne, Kind::kBoth, gatewayAllowed, true);
+    FetchAndDistribute(state, key, Ids::kOne, Kind::kBoth, gatewayAllowed, true);
   } else if (!hasStatic) {
-    LoadKind(ordEntity, Kind::kStatic, gatewayAllowed);
+    LoadKind(state, ordEntity, Kind::kStatic, gatewayAllowed);
   } else if (!hasExpressions) {
-    LoadKind(ordEntity, Kind::kExpressions, gatewayAllowed);
+    LoadKind(state, ordEntity, Kind::kExpressions, gatewayAllowed);
   }
 }
 
-void CAppGroupTemplate::LoadKind(int32_t ordEntity, Kind kind, bool gatewayAllowed) {
+void CAppGroupTemplate::LoadKind(MRidirodev& state, int32_t ordEntity, Kind kind, bool gatewayAllowed) {
   StartAfresh(kind == Kind::kStatic ? staticFields_ : expressions_, ordEntity);
   // Expressions loaded alone are this template's own: only static fields get the Client ones.
-  FetchAndDistribute(EntityKeyText(ordEntity), Ids::kOne, kind, gatewayAllowed, kind == Kind::kStatic);
+  FetchAndDistribute(state, EntityKeyText(ordEntity), Ids::kOne, kind, gatewayAllowed, kind == Kind::kStatic);
 }
 
-void CAppGroupTemplate::FetchAndDistribute(const std::string& entityIds, Ids ids, Kind kind, bool gatewayAllowed,
-                                           bool supplement) {
-  MRidirodev& state = MRidirodev::Current();
+void CAppGroupTemplate::FetchAndDistribute(MRidirodev& state, const std::string& entityIds, Ids ids, Kind kind,
+                                           bool gatewayAllowed, bool supplement) {
   const int32_t selection = kind == Kind::kBoth     ? sql::kAllFields
                             : kind == Kind::kStatic ? sql::kStaticFieldsOnly
                                                     : sql::kExpressionsOnly;
@@ -290,7 +292,7 @@ void CAppGroupTemplate::FetchAndDistribute(const std::string& entityIds, Ids ids
   };
   fetch(dataSourceId_, appName_);
   if (supplement && ToUpper(TrimBlanks(appName_)) == "TRAFFIC") {
-    if (CAppGroupTemplatePtr client = MRidirodev::Current().AppGroupTemplate("Client")) {
+    if (CAppGroupTemplatePtr client = state.AppGroupTemplate("Client")) {
       fetch(client->DataSourceId(), "Client");
     }
   }

@@ -16,6 +16,7 @@ class CFieldCategories;
 class CFieldTypes;
 class CExtraColumns;
 class CTemplateCategories;
+class MRidirodev;
 
 // The cache of one application group (a data source with its hierarchy, field types, extra
 // columns and fields). Each kind of dictionary data loads on first use and stays loaded.
@@ -63,14 +64,15 @@ class CAppGroupTemplate : public Object {
   enum class Kind { kBoth, kStatic, kExpressions };
   // One entity, or a list of them (AllFields), which the gateway is asked for as a group.
   enum class Ids { kOne, kGroup };
-  void LoadEntityFields(int32_t ordEntity, bool gatewayAllowed);
+  void LoadEntityFields(MRidirodev& state, int32_t ordEntity, bool gatewayAllowed);
   // Loads the one kind the entity lacks.
-  void LoadKind(int32_t ordEntity, Kind kind, bool gatewayAllowed);
+  void LoadKind(MRidirodev& state, int32_t ordEntity, Kind kind, bool gatewayAllowed);
   // Adds the entity's cached static fields, then its expressions.
   void AppendCached(int32_t ordEntity, CFields& result) const;
   // Fetches the fields of the entity list for one kind from this template (and from Client for
   // Traffic) and distributes them into the by-entity collections.
-  void FetchAndDistribute(const std::string& entityIds, Ids ids, Kind kind, bool gatewayAllowed, bool supplement);
+  void FetchAndDistribute(MRidirodev& state, const std::string& entityIds, Ids ids, Kind kind, bool gatewayAllowed,
+                          bool supplement);
 
   std::shared_ptr<CFieldCategories> fieldCategories_;
   std::shared_ptr<CTemplateCategories> templateCategories_;

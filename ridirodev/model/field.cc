@@ -90,8 +90,8 @@ using Lookups = MRidirodev::FieldLookups;
 template <class Answer, class Lookup>
 std::remove_cvref_t<decltype(std::declval<Answer&>().value)> Recall(Answer Lookups::*slot,
                                                                     typename Answer::QuestionType question,
-                                                                    const Lookup& lookup) {
-  Lookups* batch = MRidirodev::Current().BatchFieldLookups();
+                                                                    const Lookup& lookup, MRidirodev& state) {
+  Lookups* batch = state.BatchFieldLookups();
   if (!batch) return lookup();
   Answer& answer = batch->*slot;
   if (!answer.known || !(answer.question == question)) {
@@ -104,35 +104,37 @@ std::remove_cvref_t<decltype(std::declval<Answer&>().value)> Recall(Answer Looku
 
 }  // namespace
 
-void CField::BindTemplate(RefsBeingMade& refs, const std::string& sAppName) {
-  refs.tpl = Recall(&Lookups::tpl, sAppName,
-                    [&] { return MRidirodev::Current().AppGroupTemplates()->Items().ItemByKey(sAppName); });
+void CField::BindTemplate(MRidirodev& state, RefsBeingMade& refs, const std::string& sAppName) {
+  refs.tpl = Recall(
+      &Lookups::tpl, sAppName, [&] { return state.AppGroupTemplates()->Items().ItemByKey(sAppName); }, state);
 }
 
-void CField::BindCategory(RefsBeingMade& refs, int32_t ordEntity) {
+void CField::BindCategory(MRidirodev& state, RefsBeingMade& refs, int32_t ordEntity) {
   const CAppGroupTemplatePtr& tpl = refs.tpl;
-  const bool extendedViews = MRidirodev::Current().Support().ExtendedEntityViews();
+  const bool extendedViews = state.Support().ExtendedEntityViews();
   auto [category, categoryName] =
       Recall(&Lookups::category, std::make_tuple(tpl.get(), ordEntity, extendedViews), [&] {
         CFieldCategoryPtr found =
             tpl ? tpl->FieldCategories()->Items().ItemByKey(EntityKey(ordEntity)) : nullptr;
         std::string name = found ? found->CategoryName() : std::string();
         return std::make_pair(std::move(found), std::move(name));
-      });
+      },
+      state);
   key_ = FieldKey(Name(), category ? std::string_view(categoryName) : std::string_view());
   refs.category = std::move(category);
 }
 
-void CField::BindFieldType(RefsBeingMade& refs, const std::string& sFieldType) {
+void CField::BindFieldType(MRidirodev& state, RefsBeingMade& refs, const std::string& sFieldType) {
   const CAppGroupTemplatePtr& tpl = refs.tpl;
-  refs.fieldType = Recall(&Lookups::type, std::make_pair(tpl.get(), sFieldType),
-                          [&] { return tpl ? tpl->FieldTypes()->Items().ItemByKey(sFieldType) : nullptr; });
+  refs.fieldType = Recall(
+      &Lookups::type, std::make_pair(tpl.get(), sFieldType),
+      [&] { return tpl ? tpl->FieldTypes()->Items().ItemByKey(sFieldType) : nullptr; }, state);
 }
 
-void CField::BindAggregator(RefsBeingMade& refs, const std::string& sAggregator) {
-  refs.aggregator = Recall(&Lookups::aggregator, sAggregator, [&] {
-    return MRidirodev::Current().ValidAggregators()->Items().ItemByKey(sAggregator);
-  });
+void CField::BindAggregator(MRidirodev& state, RefsBeingMade& refs, const std::string& sAggregator) {
+  refs.aggregator = Recall(
+      &Lookups::aggregator, sAggregator, [&] { return state.ValidAggregators()->Items().ItemByKey(sAggregator); },
+      state);
 }
 
 }  // namespace ridirodev
@@ -185,15 +187,14 @@ void CField::SetRefs(RefsBeingMade&& made) {
                                                       std::move(made.fieldType), std::move(made.aggregator)});
 }
 
-void CField::BindRowRefs(const std::string& sAppName, int32_t ordEntity, const std::string& sFieldType,
-                         const std::string& sAggregator) {
+void CField::BindRowRefs(MRidirodev& state, const std::string& sAppName, int32_t ordEntity,
+                         const std::string& sFieldType, const std::string& sAggregator) {
   auto bindAll = [&](RefsBeingMade& refs) {
-    BindTemplate(refs, sAppName);
-    BindCategory(refs, ordEntity);
-    BindFieldType(refs, sFieldType);
-    BindAggregator(refs, sAggregator);
+    BindTemplate(state, refs, sAppName);
+    BindCategory(state, refs, ordEntity);
+    BindFieldType(state, refs, sFieldType);
+    BindAggregator(state, refs, sAggregator);
   };
-  MRidirodev& state = MRidirodev::Current();
   MRidirodev::FieldLookups* batch = state.BatchFieldLookups();
   if (!batch) {
     BindRefs(bindAll);
@@ -220,9 +221,9 @@ const std::shared_ptr<const FieldRefs>& CField::NoRefs() {
   return none;
 }
 
-void CField::BindOwner(int32_t ordOwner) {
+void CField::BindOwner(MRidirodev& state, int32_t ordOwner) {
   // 0 is how the rows say "no owner"; the host need not be asked.
-  owner_ = ordOwner == 0 ? nullptr : MRidirodev::Current().UserById(ordOwner);
+  owner_ = ordOwner == 0 ? nullptr : state.UserById(ordOwner);
 }
 
 void CField::BindTechBits(int32_t iTechBits) {
@@ -261,11 +262,27 @@ void CField::Initialize(int32_t ordA, std::string sNameA, int32_t ordEntity, con
 }
 
 void CField::InitializeFromRow(sql::FieldRow& row, const std::string& sAppName, ExtraColumnValuesPtr dicInfo) {
+  // The state is looked up where the binding first needs it, after the plain members.
+  BeginRow(row);
+  EndRow(MRidirodev::Current(), row, sAppName, std::move(dicInfo));
+}
+
+void CField::InitializeFromRow(MRidirodev& state, sql::FieldRow& row, const std::string& sAppName,
+                               ExtraColumnValuesPtr dicInfo) {
+  BeginRow(row);
+  EndRow(state, row, sAppName, std::move(dicInfo));
+}
+
+void CField::BeginRow(sql::FieldRow& row) {
   id_ = row.id;
   SetName(std::move(row.name));
   BindTechBits(row.techMask);
-  BindRowRefs(sAppName, row.entityId, row.fieldGroup, row.aggregator);
-  BindOwner(row.owner);
+}
+
+void CField::EndRow(MRidirodev& state, sql::FieldRow& row, const std::string& sAppName,
+                    ExtraColumnValuesPtr dicInfo) {
+  BindRowRefs(state, sAppName, row.entityId, row.fieldGroup, row.aggregator);
+  BindOwner(state, row.owner);
   dataType_ = &InternText(row.dataType);
   nullOk_ = row.nullOk;
   heading1_ = std::move(row.heading1);
@@ -282,15 +299,19 @@ void CField::InitializeFromRow(sql::FieldRow& row, const std::string& sAppName, 
 }
 
 void CField::InitializeFromXML(const std::string& sAppName, const IXMLNode& xmlObj) {
+  InitializeFromXML(MRidirodev::Current(), sAppName, xmlObj);
+}
+
+void CField::InitializeFromXML(MRidirodev& state, const std::string& sAppName, const IXMLNode& xmlObj) {
   // Members are set as their attributes are read: a failing attribute ends the call there.
   BindRefs([&](RefsBeingMade& refs) {
-    BindTemplate(refs, sAppName);
+    BindTemplate(state, refs, sAppName);
     id_ = XmlNumber(xmlObj, "Field_Id");
     SetName(xmlObj.Attribute("Name"));
-    BindCategory(refs, XmlNumber(xmlObj, "Entity_Id"));
-    BindAggregator(refs, xmlObj.Attribute("Field_Aggregator"));
-    BindOwner(XmlNumber(xmlObj, "Field_Owner"));
-    BindFieldType(refs, xmlObj.Attribute("Field_Group_Short"));
+    BindCategory(state, refs, XmlNumber(xmlObj, "Entity_Id"));
+    BindAggregator(state, refs, xmlObj.Attribute("Field_Aggregator"));
+    BindOwner(state, XmlNumber(xmlObj, "Field_Owner"));
+    BindFieldType(state, refs, xmlObj.Attribute("Field_Group_Short"));
   });
   BindTechBits(XmlNumber(xmlObj, "Tech_Mask"));
   dataType_ = &InternText(xmlObj.Attribute("DataType"));
@@ -302,7 +323,7 @@ void CField::InitializeFromXML(const std::string& sAppName, const IXMLNode& xmlO
   changed_ = XmlDate(xmlObj, "Changed");
   SetDetail(&Details::calcSource, xmlObj.Attribute("UDC_Source"));
   SetDetail(&Details::complex, xmlObj.Attribute("Complex"));
-  if (MRidirodev::Current().flags.styleFieldsAvailable) {
+  if (state.flags.styleFieldsAvailable) {
     SetDetail(&Details::fontMask, XmlNumber(xmlObj, "FontStyleMask"));
     SetDetail(&Details::fontColor, XmlNumber(xmlObj, "FontColor"));
   }
@@ -334,6 +355,32 @@ void CField::InitializeAsCommon(int32_t ordA, const std::string& sNameA, int32_t
   Initialize(ordA, sNameA, ordEntity, "Traffic", sFieldTypeA, iTechBitsA, sDataTypeA, nullOk_, sColumnHeading1A,
              sColumnHeading2A, sDescriptionA, sAggregator, ordOwner, CalcSource(), dateChangedA, sStatusA, extra_,
              sComplexA, lWeightField, iFontStyleA, iFontColorA);
+  key_.resize(nameSize_);
+}
+
+void CField::InitializeAsCommon(MRidirodev& state, const sql::FieldRow& common) {
+  // As the form above: the members a common field has no value for are kept.
+  sql::FieldRow row;
+  row.id = common.id;
+  row.name = common.name;
+  row.entityId = common.entityId;
+  row.fieldGroup = common.fieldGroup;
+  row.techMask = common.techMask;
+  row.dataType = common.dataType;
+  row.nullOk = nullOk_;
+  row.heading1 = common.heading1;
+  row.heading2 = common.heading2;
+  row.description = common.description;
+  row.aggregator = common.aggregator;
+  row.owner = common.owner;
+  row.udcSource = CalcSource();
+  row.changed = common.changed;
+  row.status = common.status;
+  row.complex = common.complex;
+  row.weightField = common.weightField;
+  row.fontStyle = common.fontStyle;
+  row.fontColor = common.fontColor;
+  InitializeFromRow(state, row, "Traffic", extra_);
   key_.resize(nameSize_);
 }
 
@@ -383,8 +430,10 @@ std::string CField::FieldTypeId() const {
   return refs_->fieldType ? std::to_string(refs_->fieldType->FieldTypeId()) : std::string();
 }
 
-std::string CField::FieldTechType() const {
-  return MRidirodev::Current().ValidTechTypes()->FieldTechType(techBits_);
+std::string CField::FieldTechType() const { return FieldTechType(MRidirodev::Current()); }
+
+std::string CField::FieldTechType(MRidirodev& state) const {
+  return state.ValidTechTypes()->FieldTechType(techBits_);
 }
 
 std::string CField::Aggregator() const {
@@ -450,8 +499,14 @@ bool CField::IsFilterOK(const std::string& sTechFilter, const std::string& sFiel
                         bool fUseForBusyHour, const std::string& sRcvFormFilter,
                         const std::string& sRcvFieldFilter) const {
   // Every test runs, even after one has failed: the pattern matcher is the host's and is
-  // always asked.
-  const bool techOk = sTechFilter.empty() || FieldTechType().find_first_of(sTechFilter) != std::string::npos;
+  // always asked. The state is looked up once, and only by a test that needs it.
+  MRidirodev* found = nullptr;
+  auto state = [&found]() -> MRidirodev& {
+    if (!found) found = &MRidirodev::Current();
+    return *found;
+  };
+  const bool techOk =
+      sTechFilter.empty() || FieldTechType(state()).find_first_of(sTechFilter) != std::string::npos;
 
   const std::string fieldType = FieldType();
   const bool typeOk =
@@ -462,7 +517,7 @@ bool CField::IsFilterOK(const std::string& sTechFilter, const std::string& sFiel
   const bool busyHourOk = !fUseForBusyHour || (refs_->aggregator && refs_->aggregator->OkForBusyHour());
 
   const bool patternOk = TrimBlanks(sSearchPattern).empty() ||
-                         MRidirodev::Current().Support().MatchPattern(Name(), sSearchPattern, true, 0);
+                         state().Support().MatchPattern(Name(), sSearchPattern, true, 0);
 
   bool rcvFormOk = sRcvFormFilter.empty();
   if (!rcvFormOk) {

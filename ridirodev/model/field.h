@@ -21,6 +21,7 @@ class CExtraColumn;
 class CEnumValues;
 class IAppUser;
 class IXMLNode;
+class MRidirodev;
 namespace sql {
 struct FieldRow;
 }  // namespace sql
@@ -54,6 +55,10 @@ class CField : public Object, public ILVItemObject {
   // object serves every row without a copy per text.
   void InitializeFromRow(sql::FieldRow& row, const std::string& sAppName, ExtraColumnValuesPtr dicInfo);
   void InitializeFromXML(const std::string& sAppName, const IXMLNode& xmlObj);
+  // The same for the loads, which hold the state already: no look-up per row.
+  void InitializeFromRow(MRidirodev& state, sql::FieldRow& row, const std::string& sAppName,
+                         ExtraColumnValuesPtr dicInfo);
+  void InitializeFromXML(MRidirodev& state, const std::string& sAppName, const IXMLNode& xmlObj);
   // A common field of an entity of "Traffic": keyed by its bare name.
   void InitializeAsCommon(int32_t ordA, const std::string& sNameA, int32_t ordEntity, int32_t iTechBitsA,
                           const std::string& sDataTypeA, const std::string& sColumnHeading1A,
@@ -62,6 +67,8 @@ class CField : public Object, public ILVItemObject {
                           const std::string& sFieldTypeA, const std::string& sStatusA = "",
                           const std::string& sComplexA = "", int32_t lWeightField = 0,
                           int32_t iFontStyleA = 0, int32_t iFontColorA = 0);
+  // The loads' form of the same, from an entity's row.
+  void InitializeAsCommon(MRidirodev& state, const sql::FieldRow& row);
   std::shared_ptr<CField> Clone();
 
   std::string Key() const override { return key_; }
@@ -140,15 +147,19 @@ class CField : public Object, public ILVItemObject {
   void SetRefs(RefsBeingMade&& made);
   // The references of a dictionary row; inside a load, rows that name the same objects as an
   // earlier row take its answer.
-  void BindRowRefs(const std::string& sAppName, int32_t ordEntity, const std::string& sFieldType,
-                   const std::string& sAggregator);
+  void BindRowRefs(MRidirodev& state, const std::string& sAppName, int32_t ordEntity,
+                   const std::string& sFieldType, const std::string& sAggregator);
+  // A row's plain members, then its references and the rest.
+  void BeginRow(sql::FieldRow& row);
+  void EndRow(MRidirodev& state, sql::FieldRow& row, const std::string& sAppName, ExtraColumnValuesPtr dicInfo);
   static const std::shared_ptr<const FieldRefs>& NoRefs();
   // Template, category (and key), field type, aggregator and owner of the initialisers.
-  void BindTemplate(RefsBeingMade& refs, const std::string& sAppName);
-  void BindCategory(RefsBeingMade& refs, int32_t ordEntity);
-  void BindFieldType(RefsBeingMade& refs, const std::string& sFieldType);
-  void BindAggregator(RefsBeingMade& refs, const std::string& sAggregator);
-  void BindOwner(int32_t ordOwner);
+  void BindTemplate(MRidirodev& state, RefsBeingMade& refs, const std::string& sAppName);
+  void BindCategory(MRidirodev& state, RefsBeingMade& refs, int32_t ordEntity);
+  void BindFieldType(MRidirodev& state, RefsBeingMade& refs, const std::string& sFieldType);
+  void BindAggregator(MRidirodev& state, RefsBeingMade& refs, const std::string& sAggregator);
+  void BindOwner(MRidirodev& state, int32_t ordOwner);
+  std::string FieldTechType(MRidirodev& state) const;
   void BindTechBits(int32_t iTechBits);
   // Column i (from 1) of the template's extra columns, or nullptr.
   std::shared_ptr<CExtraColumn> ExtraColumnAt(int32_t i) const;

@@ -51,7 +51,9 @@ void CutParentLoops(const std::vector<CFieldCategoryPtr>& categories) {
 
 }  // namespace
 
-CFieldCategories::CFieldCategories() : root_(MRidirodev::Current().HostObject().CreateTreeNode()) {
+CFieldCategories::CFieldCategories() : CFieldCategories(MRidirodev::Current()) {}
+
+CFieldCategories::CFieldCategories(MRidirodev& state) : root_(state.HostObject().CreateTreeNode()) {
   if (!root_) ThrowNotSet();
 }
 
@@ -64,9 +66,14 @@ CFieldCategories::~CFieldCategories() {
 
 void CFieldCategories::Add(std::shared_ptr<CFieldCategory> fc) {
   if (!fc) ThrowNotSet();
+  Add(MRidirodev::Current(), std::move(fc));
+}
+
+void CFieldCategories::Add(MRidirodev& state, std::shared_ptr<CFieldCategory> fc) {
+  if (!fc) ThrowNotSet();
   items_.Add(fc, fc->Key());
-  if (!fc->IsRoot()) return;
-  if (MRidirodev::Current().Support().ExtendedEntityViews()) {
+  if (!fc->IsRoot(state)) return;
+  if (state.Support().ExtendedEntityViews()) {
     root_->AddChild(fc->TreeItem());
   } else {
     root_->SetItem(fc->TreeItem());
@@ -74,11 +81,13 @@ void CFieldCategories::Add(std::shared_ptr<CFieldCategory> fc) {
   }
 }
 
-void CFieldCategories::CreateCategoryHierarchy() {
+void CFieldCategories::CreateCategoryHierarchy() { CreateCategoryHierarchy(MRidirodev::Current()); }
+
+void CFieldCategories::CreateCategoryHierarchy(MRidirodev& state) {
   // The nodes already in the tree: the roots that Add placed, and anything an earlier call
   // linked (which is not linked twice).
   std::unordered_map<const CFieldCategory*, ITreeNodePtr> nodes;
-  ITreeIteratorPtr iterator = MRidirodev::Current().HostObject().CreateTreeIterator();
+  ITreeIteratorPtr iterator = state.HostObject().CreateTreeIterator();
   if (!iterator) ThrowNotSet();
   iterator->SetRoot(root_);
   for (ITreeNodePtr node = iterator->NextNode(); node; node = iterator->NextNode()) {
@@ -90,7 +99,7 @@ void CFieldCategories::CreateCategoryHierarchy() {
   // Rows may arrive children first, so parents are linked only now that all are present.
   std::vector<CFieldCategoryPtr> waiting;
   for (const CFieldCategoryPtr& category : items_) {
-    if (category->ParentId() == 0 || category->IsRoot()) continue;
+    if (category->ParentId() == 0 || category->IsRoot(state)) continue;
     category->SetParent(items_.ItemByKey(category->ParentKey()));
     if (!nodes.contains(category.get())) waiting.push_back(category);
   }
@@ -117,7 +126,7 @@ void CFieldCategories::CreateCategoryHierarchy() {
   }
 
   // What no placed node leads to: a parent that is absent, unplaced or on a loop.
-  IAppSupport& support = MRidirodev::Current().Support();
+  IAppSupport& support = state.Support();
   for (const CFieldCategoryPtr& category : waiting) {
     if (!nodes.contains(category.get())) {
       support.Log(2, "Ridirodev", kClassName, "CreateCategoryHierarchy", {"unable to lookup parent node"});

@@ -20,7 +20,7 @@ namespace {
 
 constexpr std::string_view kClassName = "CFieldCategory";
 
-bool ExtendedViews() { return MRidirodev::Current().Support().ExtendedEntityViews(); }
+bool ExtendedViews(MRidirodev& state) { return state.Support().ExtendedEntityViews(); }
 
 [[noreturn]] void ThrowObjectNotSet() {
   throw AutomationError(ErrorNumber::kObjectNotSet, std::string(kClassName),
@@ -45,6 +45,15 @@ void CFieldCategory::Initialize(int32_t iEntityId, const std::string& sEntityA, 
                                 int32_t iParentId, const std::string& sDescriptionA, bool fCanSumA, bool fCanRptA,
                                 bool fAllowReparentingA, std::shared_ptr<CFields> fldsA, const std::string& sLabelA,
                                 const std::string& sContextEntityLabelA) {
+  Initialize(MRidirodev::Current(), iEntityId, sEntityA, sAppName, iParentId, sDescriptionA, fCanSumA, fCanRptA,
+             fAllowReparentingA, std::move(fldsA), sLabelA, sContextEntityLabelA);
+}
+
+void CFieldCategory::Initialize(MRidirodev& state, int32_t iEntityId, const std::string& sEntityA,
+                                const std::string& sAppName, int32_t iParentId, const std::string& sDescriptionA,
+                                bool fCanSumA, bool fCanRptA, bool fAllowReparentingA,
+                                std::shared_ptr<CFields> fldsA, const std::string& sLabelA,
+                                const std::string& sContextEntityLabelA) {
   id_ = iEntityId;
   key_ = EntityKey(iEntityId);
   parentId_ = iParentId;
@@ -58,11 +67,15 @@ void CFieldCategory::Initialize(int32_t iEntityId, const std::string& sEntityA, 
   commonFields_ = std::move(fldsA);
   label_ = sLabelA;
   contextEntityLabel_ = sContextEntityLabelA;
-  template_ = MRidirodev::Current().AppGroupTemplate(sAppName);
+  template_ = state.AppGroupTemplate(sAppName);
 }
 
 void CFieldCategory::InitializeFromRS(const std::string& sAppNameA, const IDBRecordset& rst) {
-  IDBObject& db = MRidirodev::Current().Database();
+  InitializeFromRS(MRidirodev::Current(), sAppNameA, rst);
+}
+
+void CFieldCategory::InitializeFromRS(MRidirodev& state, const std::string& sAppNameA, const IDBRecordset& rst) {
+  IDBObject& db = state.Database();
   const IDBFields& f = rst.Fields();
   std::string label;
   std::string contextLabel;
@@ -80,7 +93,7 @@ void CFieldCategory::InitializeFromRS(const std::string& sAppNameA, const IDBRec
   const std::string description = db.FieldText(f.Value("Entity_Desc"));
   const bool canSum = db.FieldFlag(Variant(ToUpper(db.FieldText(f.Value("Can_Sum")))));
   const bool canRpt = db.FieldFlag(Variant(ToUpper(db.FieldText(f.Value("can_rpt")))));
-  Initialize(id, entity, sAppNameA, parentId, description, canSum, canRpt, allowReparenting, nullptr, label,
+  Initialize(state, id, entity, sAppNameA, parentId, description, canSum, canRpt, allowReparenting, nullptr, label,
              contextLabel);
 }
 
@@ -91,7 +104,7 @@ std::shared_ptr<CFieldCategory> CFieldCategory::Clone() const {
   return copy;
 }
 
-std::string CFieldCategory::CategoryName() const { return ExtendedViews() ? label_ : entity_; }
+std::string CFieldCategory::CategoryName() const { return ExtendedViews(MRidirodev::Current()) ? label_ : entity_; }
 
 std::string CFieldCategory::HierarchyLabel() const {
   std::string text = CategoryName();
@@ -99,8 +112,10 @@ std::string CFieldCategory::HierarchyLabel() const {
   return text;
 }
 
-bool CFieldCategory::IsRoot() const {
-  if (ExtendedViews()) return ToUpper(TrimBlanks(label_)) == "SYSTEM";
+bool CFieldCategory::IsRoot() const { return IsRoot(MRidirodev::Current()); }
+
+bool CFieldCategory::IsRoot(MRidirodev& state) const {
+  if (ExtendedViews(state)) return ToUpper(TrimBlanks(label_)) == "SYSTEM";
   return parentId_ == 0;
 }
 

@@ -14,6 +14,7 @@ namespace ridirodev {
 class CAppGroupTemplate;
 class CBusyHour;
 class CBusyHours;
+class MRidirodev;
 class CField;
 class CFields;
 class IDBRecordset;
@@ -28,6 +29,12 @@ class CFieldCategory : public Object, public std::enable_shared_from_this<CField
                   const std::string& sDescriptionA, bool fCanSumA, bool fCanRptA, bool fAllowReparentingA,
                   std::shared_ptr<CFields> fldsA, const std::string& sLabelA, const std::string& sContextEntityLabelA);
   void InitializeFromRS(const std::string& sAppNameA, const IDBRecordset& rst);
+  // The same for the loads, which hold the state already.
+  void Initialize(MRidirodev& state, int32_t iEntityId, const std::string& sEntityA, const std::string& sAppName,
+                  int32_t iParentId, const std::string& sDescriptionA, bool fCanSumA, bool fCanRptA,
+                  bool fAllowReparentingA, std::shared_ptr<CFields> fldsA, const std::string& sLabelA,
+                  const std::string& sContextEntityLabelA);
+  void InitializeFromRS(MRidirodev& state, const std::string& sAppNameA, const IDBRecordset& rst);
   std::shared_ptr<CFieldCategory> Clone() const;
 
   const std::string& Key() const noexcept { return key_; }
@@ -53,6 +60,7 @@ class CFieldCategory : public Object, public std::enable_shared_from_this<CField
   CAppGroupTemplate& RequireTemplate() const;
 
   bool IsRoot() const;
+  bool IsRoot(MRidirodev& state) const;
 
   // The template's views of this entity.
   std::shared_ptr<CFields> Fields();
@@ -129,12 +137,13 @@ class CFieldCategory : public Object, public std::enable_shared_from_this<CField
   std::shared_ptr<CBusyHours> summations_;
 
   // The cache of one kind, made and filled on first use; error 91 outside Traffic.
-  CBusyHours& BusyHourCache(bool fSummation);
-  void ReloadBusyHourCache(bool fSummation);
-  void AddToBusyHourCache(bool fSummation, const std::shared_ptr<CBusyHour>& bh);
-  void UpdateInBusyHourCache(bool fSummation, const std::shared_ptr<CBusyHour>& bh);
-  void DeleteFromBusyHourCache(bool fSummation, const std::shared_ptr<CBusyHours>& bhsA);
-  void ChangeOwnerInBusyHourCache(bool fSummation, const std::shared_ptr<CBusyHours>& bhsA, int32_t ordNewUser);
+  CBusyHours& BusyHourCache(MRidirodev& state, bool fSummation);
+  void ReloadBusyHourCache(MRidirodev& state, bool fSummation);
+  void AddToBusyHourCache(MRidirodev& state, bool fSummation, const std::shared_ptr<CBusyHour>& bh);
+  void UpdateInBusyHourCache(MRidirodev& state, bool fSummation, const std::shared_ptr<CBusyHour>& bh);
+  void DeleteFromBusyHourCache(MRidirodev& state, bool fSummation, const std::shared_ptr<CBusyHours>& bhsA);
+  void ChangeOwnerInBusyHourCache(MRidirodev& state, bool fSummation, const std::shared_ptr<CBusyHours>& bhsA,
+                                  int32_t ordNewUser);
 };
 using CFieldCategoryPtr = std::shared_ptr<CFieldCategory>;
 

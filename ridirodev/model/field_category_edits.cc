@@ -30,24 +30,27 @@ const CField& Require(const std::shared_ptr<CField>& fld) {
 
 bool CFieldCategory::AddExpression(const std::shared_ptr<CField>& fld) {
   Require(fld);
-  if (!InsertUDC(MRidirodev::Current(), *fld)) return false;
+  MRidirodev& state = MRidirodev::Current();
+  if (!InsertUDC(state, *fld)) return false;
   RequireTemplate().ReloadExpressions(id_);
-  NotifyFieldChange(id_, fld, eAdded);
+  NotifyFieldChange(state, id_, fld, eAdded);
   return true;
 }
 
 void CFieldCategory::RenameExpression(const std::shared_ptr<CField>& fld, const std::string& sNewname) {
   const int32_t id = Require(fld).Id();
-  sql::RenameUDC(MRidirodev::Current().Database(), id, sNewname);
+  MRidirodev& state = MRidirodev::Current();
+  sql::RenameUDC(state.Database(), id, sNewname);
   RequireTemplate().ReloadExpressions(id_);
-  NotifyFieldChange(id_, fld, eUpdate);
+  NotifyFieldChange(state, id_, fld, eUpdate);
 }
 
 bool CFieldCategory::UpdateExpression(const std::shared_ptr<CField>& fld) {
   Require(fld);
-  if (!UpdateUDC(MRidirodev::Current(), *fld)) return false;
+  MRidirodev& state = MRidirodev::Current();
+  if (!UpdateUDC(state, *fld)) return false;
   RequireTemplate().ReloadExpressions(id_);
-  NotifyFieldChange(id_, fld, eUpdate);
+  NotifyFieldChange(state, id_, fld, eUpdate);
   return true;
 }
 
@@ -59,14 +62,16 @@ void CFieldCategory::UpdateField(const std::shared_ptr<CField>& fld) {
 
 void CFieldCategory::AddCommonField(const std::shared_ptr<CField>& fld) {
   Require(fld);
-  AddCommonFieldRow(MRidirodev::Current(), *fld);
-  NotifyFieldChange(id_, fld, eAdded);
+  MRidirodev& state = MRidirodev::Current();
+  AddCommonFieldRow(state, *fld);
+  NotifyFieldChange(state, id_, fld, eAdded);
 }
 
 void CFieldCategory::UpdateCommonField(const std::shared_ptr<CField>& fld) {
   const CField& field = Require(fld);
-  UpdateCommonFieldRow(MRidirodev::Current(), field);
-  NotifyFieldChange(id_, fld, eUpdate);
+  MRidirodev& state = MRidirodev::Current();
+  UpdateCommonFieldRow(state, field);
+  NotifyFieldChange(state, id_, fld, eUpdate);
 }
 
 void CFieldCategory::DeleteCommonFields(const std::shared_ptr<CFields>& fldsA) {
@@ -92,7 +97,7 @@ void CFieldCategory::DeleteCommonFields(const std::shared_ptr<CFields>& fldsA) {
   }
   if (deleted->Count() == 0) return;
   CommonFields();
-  NotifyFieldChange(id_, deleted, eDeleted);
+  NotifyFieldChange(state, id_, deleted, eDeleted);
 }
 
 void CFieldCategory::ReSetFields() {

@@ -79,7 +79,7 @@ std::shared_ptr<IDBRecordset> OpenDataSourceFields(MRidirodev& state, std::strin
   return sql::OpenFieldRows(db, DataSourceFieldsText(state, entityIds, dataSourceId, appName, fieldSelection));
 }
 
-std::shared_ptr<CField> FieldFromRow(sql::FieldRow& row, const std::string& appName,
+std::shared_ptr<CField> FieldFromRow(MRidirodev& state, sql::FieldRow& row, const std::string& appName,
                                      const std::shared_ptr<const ExtraColumnValues::Titles>& extraTitles) {
   ExtraColumnValuesPtr extra;
   if (extraTitles) {
@@ -87,7 +87,7 @@ std::shared_ptr<CField> FieldFromRow(sql::FieldRow& row, const std::string& appN
     for (size_t i = 0; i < row.extraValues.size(); ++i) extra->At(i) = Variant(std::move(row.extraValues[i]));
   }
   auto field = std::make_shared<CField>();
-  field->InitializeFromRow(row, appName, std::move(extra));
+  field->InitializeFromRow(state, row, appName, std::move(extra));
   return field;
 }
 
@@ -104,7 +104,7 @@ void ReadFields(MRidirodev& state, IDBRecordsetPtr opened, const std::string& ap
     titles = std::move(keys);
   }
   sql::ReadFieldRows(state.Database(), *rs, titles ? titles->size() : 0, OptionalColumns(state.flags),
-                     [&](sql::FieldRow& row) { sink(FieldFromRow(row, appName, titles)); });
+                     [&](sql::FieldRow& row) { sink(FieldFromRow(state, row, appName, titles)); });
   rs.Close();
 }
 
@@ -137,7 +137,7 @@ std::shared_ptr<CFields> LoadXmlFields(MRidirodev& state, const std::string& app
   if (!result) return fields;
   for (const IXMLNodePtr& node : result->SelectNodes("")) {
     auto field = std::make_shared<CField>();
-    field->InitializeFromXML(appName, *node);
+    field->InitializeFromXML(state, appName, *node);
     fields->Add(field);
   }
   return fields;
@@ -148,19 +148,16 @@ void LoadFieldCategories(MRidirodev& state, const std::string& appName, int32_t 
   const bool extendedViews = state.Support().ExtendedEntityViews();
   sql::ReadFieldCategoryRows(state.Database(), extendedViews, contextId, [&](const IDBRecordset& rs) {
     auto category = std::make_shared<CFieldCategory>();
-    category->InitializeFromRS(appName, rs);
-    categories.Add(category);
+    category->InitializeFromRS(state, appName, rs);
+    categories.Add(state, category);
   });
-  categories.CreateCategoryHierarchy();
+  categories.CreateCategoryHierarchy(state);
 }
 
 void LoadEntityFields(MRidirodev& state, int32_t entityId, CFields& fields) {
   sql::ReadEntityFieldRows(state.Database(), entityId, OptionalColumns(state.flags), [&](sql::FieldRow& row) {
     auto field = std::make_shared<CField>();
-    field->InitializeAsCommon(row.id, row.name, row.entityId, row.techMask, row.dataType, row.heading1,
-                              row.heading2, row.description, row.aggregator, row.owner, row.changed,
-                              row.fieldGroup, row.status, row.complex, row.weightField, row.fontStyle,
-                              row.fontColor);
+    field->InitializeAsCommon(state, row);
     fields.Add(field);
   });
 }

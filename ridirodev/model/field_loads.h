@@ -37,7 +37,7 @@ void ReadFields(MRidirodev& state, std::shared_ptr<IDBRecordset> rs, const std::
                 const std::function<void(std::shared_ptr<CField>)>& sink);
 // A field of appName from a row; the row's strings are moved out. extraTitles: the template's
 // extra column titles, null when it has no extra columns.
-std::shared_ptr<CField> FieldFromRow(sql::FieldRow& row, const std::string& appName,
+std::shared_ptr<CField> FieldFromRow(MRidirodev& state, sql::FieldRow& row, const std::string& appName,
                                      const std::shared_ptr<const ExtraColumnValues::Titles>& extraTitles);
 
 // The fields of the listed ids (error 5 for a list that is not integers and commas), through

@@ -9,6 +9,11 @@
 namespace ridirodev {
 
 void NotifyFieldChange(int32_t ordEntity, const std::shared_ptr<Object>& fieldsOrField, EAction action) {
+  NotifyFieldChange(MRidirodev::Current(), ordEntity, fieldsOrField, action);
+}
+
+void NotifyFieldChange(MRidirodev& state, int32_t ordEntity, const std::shared_ptr<Object>& fieldsOrField,
+                       EAction action) {
   std::shared_ptr<CFields> fields = std::dynamic_pointer_cast<CFields>(fieldsOrField);
   if (!fields) {
     if (auto field = std::dynamic_pointer_cast<CField>(fieldsOrField)) {
@@ -16,11 +21,16 @@ void NotifyFieldChange(int32_t ordEntity, const std::shared_ptr<Object>& fieldsO
       fields->Add(field);
     }
   }
-  MRidirodev::Current().FieldUpdates()->NotityFieldChange(ordEntity, std::move(fields), action);
+  state.FieldUpdates()->NotityFieldChange(ordEntity, std::move(fields), action);
 }
 
 void NotifyBusyHourChange(bool fSummation, int32_t ordEntity, const std::shared_ptr<Object>& busyHoursOrBusyHour,
                           EAction action) {
+  NotifyBusyHourChange(MRidirodev::Current(), fSummation, ordEntity, busyHoursOrBusyHour, action);
+}
+
+void NotifyBusyHourChange(MRidirodev& state, bool fSummation, int32_t ordEntity,
+                          const std::shared_ptr<Object>& busyHoursOrBusyHour, EAction action) {
   std::shared_ptr<CBusyHours> busyHours = std::dynamic_pointer_cast<CBusyHours>(busyHoursOrBusyHour);
   if (!busyHours) {
     if (auto busyHour = std::dynamic_pointer_cast<CBusyHour>(busyHoursOrBusyHour)) {
@@ -28,7 +38,7 @@ void NotifyBusyHourChange(bool fSummation, int32_t ordEntity, const std::shared_
       busyHours->Add(busyHour);
     }
   }
-  MRidirodev::Current().FieldUpdates()->NotityBusyHourChange(fSummation, ordEntity, std::move(busyHours), action);
+  state.FieldUpdates()->NotityBusyHourChange(fSummation, ordEntity, std::move(busyHours), action);
 }
 
 }  // namespace ridirodev

@@ -11,6 +11,7 @@ namespace ridirodev {
 
 class CFields;
 class CBusyHours;
+class MRidirodev;
 
 // The one change notifier of the component: every host listener hears every change. Events
 // are raised synchronously; a listener may call back into the component.
@@ -34,5 +35,10 @@ void NotifyFieldChange(int32_t ordEntity, const std::shared_ptr<Object>& fieldsO
 // The same for busy hours: a CBusyHours as it is, a single CBusyHour in a new collection.
 void NotifyBusyHourChange(bool fSummation, int32_t ordEntity, const std::shared_ptr<Object>& busyHoursOrBusyHour,
                           EAction action);
+// The same for callers that hold the state already.
+void NotifyFieldChange(MRidirodev& state, int32_t ordEntity, const std::shared_ptr<Object>& fieldsOrField,
+                       EAction action);
+void NotifyBusyHourChange(MRidirodev& state, bool fSummation, int32_t ordEntity,
+                          const std::shared_ptr<Object>& busyHoursOrBusyHour, EAction action);
 
 }  // namespace ridirodev

@@ -19,8 +19,8 @@ namespace {
 constexpr int32_t kColumnIndexBits = 0xFF;
 
 // The category of an entity in Traffic, which is where busy hours are defined.
-std::shared_ptr<CFieldCategory> TrafficCategory(int32_t ordEntity) {
-  CFieldCategoriesPtr categories = MRidirodev::Current().TrafficCategories();
+std::shared_ptr<CFieldCategory> TrafficCategory(MRidirodev& state, int32_t ordEntity) {
+  CFieldCategoriesPtr categories = state.TrafficCategories();
   return categories ? categories->Item(Variant(EntityKey(ordEntity))) : nullptr;
 }
 
@@ -43,8 +43,10 @@ std::string DateText(Date date) { return date.IsZero() ? std::string() : date.Ge
 
 }  // namespace
 
-CBusyHour::CBusyHour() {
-  IAppSupport& support = MRidirodev::Current().Support();
+CBusyHour::CBusyHour() : CBusyHour(MRidirodev::Current()) {}
+
+CBusyHour::CBusyHour(MRidirodev& state) {
+  IAppSupport& support = state.Support();
   selection_ = support.CreateHourSelection();
   slotCount_ = support.DaySlotCount(true);
   if (selection_) {
@@ -81,10 +83,22 @@ void CBusyHour::InitializeNew(int32_t ordTypeEntity, const std::shared_ptr<IAppU
   retentionKnown_ = true;
   owner_ = dbuA;
   field_ = fldA;
-  if (ordTypeEntity > 0) category_ = TrafficCategory(ordTypeEntity);
+  if (ordTypeEntity > 0) category_ = TrafficCategory(MRidirodev::Current(), ordTypeEntity);
 }
 
 void CBusyHour::InitializeFromRow(const sql::BusyHourRow& row) {
+  // Without a state every look-up below fails, and a failed look-up leaves its member unset.
+  MRidirodev* state = nullptr;
+  try {
+    state = &MRidirodev::Current();
+  } catch (const AutomationError&) {
+  }
+  FillFromRow(row, state);
+}
+
+void CBusyHour::InitializeFromRow(MRidirodev& state, const sql::BusyHourRow& row) { FillFromRow(row, &state); }
+
+void CBusyHour::FillFromRow(const sql::BusyHourRow& row, MRidirodev* state) {
   id_ = row.id;
   name_ = row.name;
   description_ = row.description;
@@ -109,16 +123,17 @@ void CBusyHour::InitializeFromRow(const sql::BusyHourRow& row) {
   category_.reset();
   // The owner, the field and the category are looked up here, while the caller's row set is
   // open; one that cannot be found is left unset.
+  if (!state) return;
   IgnoringErrors([&] {
-    if (row.userId) SetUserId(*row.userId);
+    if (row.userId && *row.userId > 0) owner_ = state->UserById(*row.userId);
   });
   IgnoringErrors([&] {
     const int32_t fieldId = row.fieldId.value_or(0);
-    if (fieldId > 0) field_ = LoadFieldById(MRidirodev::Current(), "Traffic", fieldId, false);
+    if (fieldId > 0) field_ = LoadFieldById(*state, "Traffic", fieldId, false);
   });
   IgnoringErrors([&] {
     const int32_t entityId = row.clusterEntityId.value_or(0);
-    if (entityId > 0) category_ = TrafficCategory(entityId);
+    if (entityId > 0) category_ = TrafficCategory(*state, entityId);
   });
 }
 

@@ -16,6 +16,7 @@ namespace ridirodev {
 
 class CField;
 class CFieldCategory;
+class MRidirodev;
 class IAppUser;
 namespace sql {
 struct BusyHourRow;
@@ -28,6 +29,7 @@ class CBusyHour : public Object, public ILVItemObject {
  public:
   // Makes its own hour selection, sized to the host's day slots.
   CBusyHour();
+  explicit CBusyHour(MRidirodev& state);
   ~CBusyHour() override;
 
   int32_t Id() const noexcept { return id_; }
@@ -49,6 +51,7 @@ class CBusyHour : public Object, public ILVItemObject {
   // row has them; an owner, field or category that cannot be found is left unset. The hours are
   // not read.
   void InitializeFromRow(const sql::BusyHourRow& row);
+  void InitializeFromRow(MRidirodev& state, const sql::BusyHourRow& row);
   // Every member copied, the same field, category and owner, the selection copied slot by slot.
   std::shared_ptr<CBusyHour> Clone() const;
 
@@ -139,6 +142,9 @@ class CBusyHour : public Object, public ILVItemObject {
   int32_t Compare(int32_t column, const ILVItemObject& other) const override;
 
  private:
+  // The row's members; the look-ups need the state, and without one they are left unset.
+  void FillFromRow(const sql::BusyHourRow& row, MRidirodev* state);
+
   int32_t id_ = 0;
   int32_t scenarioId_ = 0;
   std::string name_;

@@ -47,8 +47,8 @@ sql::BusyHourRecord RecordOf(const CBusyHour& bh) {
 // are read while the row set is still open.
 void LoadBusyHours(MRidirodev& state, const std::string& statement, CBusyHours& bhs, bool fLoadHours) {
   sql::ReadBusyHourRows(state.Database(), statement, [&](const sql::BusyHourRow& row) {
-    auto bh = std::make_shared<CBusyHour>();
-    bh->InitializeFromRow(row);
+    auto bh = std::make_shared<CBusyHour>(state);
+    bh->InitializeFromRow(state, row);
     if (fLoadHours) LoadHours(state, *bh);
     bhs.Add(bh);
   });
@@ -86,7 +86,7 @@ bool UpdateBusyHourRecord(MRidirodev& state, CBusyHour& bh) {
 
 void LoadBusyHourById(MRidirodev& state, CBusyHour& bh, int32_t id, bool fLoadHours) {
   const sql::ByIdRead read = sql::ReadBusyHourById(state.Database(), id, [&](const sql::BusyHourRow& row) {
-    bh.InitializeFromRow(row);
+    bh.InitializeFromRow(state, row);
     if (fLoadHours) LoadHours(state, bh);
   });
   if (read == sql::ByIdRead::kNoRow) {

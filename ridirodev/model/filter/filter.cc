@@ -67,7 +67,7 @@ struct Operator {
   size_t operand;  // where the operand starts
 };
 
-Operator ParseOperator(std::string_view e) {
+Operator ParseOperator(MRidirodev& state, std::string_view e) {
   Operator op;
   const char c1 = e.empty() ? '\0' : e[0];
   if (c1 == '=' || c1 == '!' || c1 == '>' || c1 == '<') {
@@ -84,15 +84,15 @@ Operator ParseOperator(std::string_view e) {
       op.operand = second.next;
     }
   }
-  if (!MRidirodev::Current().Operators()->Exists(Variant(op.name))) return {"=", 0};
+  if (!state.Operators()->Exists(Variant(op.name))) return {"=", 0};
   return op;
 }
 
 std::string_view StripOneMinus(std::string_view v) { return !v.empty() && v[0] == '-' ? v.substr(1) : v; }
 
 // A single value or a list item checked by data type; the check's message goes to error.
-ValueCheck CheckValue(std::string_view value, std::string_view dataType) {
-  const IAppSupport& support = MRidirodev::Current().Support();
+ValueCheck CheckValue(MRidirodev& state, std::string_view value, std::string_view dataType) {
+  const IAppSupport& support = state.Support();
   if (dataType == "I") return support.CheckInteger(StripOneMinus(value));
   if (dataType == "F") {
     const std::string_view digits = StripOneMinus(value);
@@ -107,21 +107,21 @@ ValueCheck CheckValue(std::string_view value, std::string_view dataType) {
 }
 
 // A list item: a value, or for "I", "F" and "D" a range low...high with low <= high.
-bool CheckListItem(std::string_view item, std::string_view dataType, std::string& error) {
+bool CheckListItem(MRidirodev& state, std::string_view item, std::string_view dataType, std::string& error) {
   const size_t dots = item.find("...");
   if (dots == std::string_view::npos || (dataType != "I" && dataType != "F" && dataType != "D")) {
-    ValueCheck check = CheckValue(item, dataType);
+    ValueCheck check = CheckValue(state, item, dataType);
     if (!check.ok) error = std::move(check.message);
     return check.ok;
   }
   const std::string_view low = item.substr(0, dots);
   const std::string_view high = item.substr(dots + 3);
-  ValueCheck lowCheck = CheckValue(low, dataType);
+  ValueCheck lowCheck = CheckValue(state, low, dataType);
   if (!lowCheck.ok) {
     error = std::move(lowCheck.message);
     return false;
   }
-  ValueCheck highCheck = CheckValue(high, dataType);
+  ValueCheck highCheck = CheckValue(state, high, dataType);
   if (!highCheck.ok) {
     error = std::move(highCheck.message);
     return false;
@@ -140,7 +140,7 @@ bool CheckListItem(std::string_view item, std::string_view dataType, std::string
     if (dataType == "I") {
       ordered = Variant(low).ToInt32() <= Variant(high).ToInt32();
     } else {
-      const IAppSupport& support = MRidirodev::Current().Support();
+      const IAppSupport& support = state.Support();
       ordered = support.ToNumber(low) <= support.ToNumber(high);
     }
     if (!ordered) error = std::string(kRangeOrder);
@@ -151,27 +151,28 @@ bool CheckListItem(std::string_view item, std::string_view dataType, std::string
   }
 }
 
-bool CheckList(std::string_view e, size_t start, std::string_view dataType, std::string& error) {
+bool CheckList(MRidirodev& state, std::string_view e, size_t start, std::string_view dataType,
+               std::string& error) {
   enum class Expect { kOpening, kValue, kSeparator };
-  Expect state = Expect::kOpening;
+  Expect expect = Expect::kOpening;
   for (size_t pos = start;;) {
     const Token token = NextToken(e, pos);
     pos = token.next;
-    switch (state) {
+    switch (expect) {
       case Expect::kOpening:
         if (token.text != "(") {
           error = std::string(kMissingLeft);
           return false;
         }
-        state = Expect::kValue;
+        expect = Expect::kValue;
         break;
       case Expect::kValue:
-        if (!CheckListItem(token.text, dataType, error)) return false;
-        state = Expect::kSeparator;
+        if (!CheckListItem(state, token.text, dataType, error)) return false;
+        expect = Expect::kSeparator;
         break;
       case Expect::kSeparator:
         if (token.text == ",") {
-          state = Expect::kValue;
+          expect = Expect::kValue;
         } else if (token.text == ")") {
           if (pos != e.size()) {
             error = std::string(kExtraCharacters);
@@ -215,16 +216,17 @@ CFilterPtr CFilter::Clone() const {
 bool CFilter::IsValid(std::string& sError) const {
   sError.clear();
   const std::string_view e = expression_;
-  const Operator op = ParseOperator(e);
+  MRidirodev& state = MRidirodev::Current();
+  const Operator op = ParseOperator(state, e);
   if (op.name.find("in") == std::string::npos) {
     const std::string_view operand =
         op.operand < e.size() ? TrimSpaces(e.substr(op.operand)) : std::string_view();
     if (operand.empty()) return false;
-    ValueCheck check = CheckValue(operand, dataType_);
+    ValueCheck check = CheckValue(state, operand, dataType_);
     if (!check.ok) sError = std::move(check.message);
     return check.ok;
   }
-  return CheckList(e, op.operand, dataType_, sError);
+  return CheckList(state, e, op.operand, dataType_, sError);
 }
 
 std::shared_ptr<CFilters> CFilters::Clone() const {

@@ -14,8 +14,6 @@
 namespace ridirodev {
 namespace {
 
-IAppSupport& Support() { return MRidirodev::Current().Support(); }
-
 // A property absent from the bag leaves the setting as it was, and so does a value that
 // cannot be converted: a bag with a bad value simply does not set it.
 template <class Apply>
@@ -88,7 +86,7 @@ std::string CFilterDate::FilterExpression(const std::string& sField) const {
            ")";
   }
   if (maxDate_.IsZero()) return "";
-  const IAppSupport& support = Support();
+  const IAppSupport& support = MRidirodev::Current().Support();
   return sField + " >= '" + support.FormatDate(minDate_, 4) + "' && " + sField + " <= '" +
          support.FormatDate(maxDate_, 4) + "'";
 }
@@ -112,7 +110,7 @@ bool CFilterDate::IsAccepted(const std::string& sDate) const {
 }
 
 void CFilterDate::WriteProperties(IPropertyBag& bag) const {
-  const IAppSupport& support = Support();
+  const IAppSupport& support = MRidirodev::Current().Support();
   bag.WriteProperty("Relative", Variant(relative_));
   bag.WriteProperty("RelativeType", Variant(static_cast<int32_t>(relativeType_)));
   bag.WriteProperty("RelativeUnits", Variant(relativeUnits_));
@@ -121,7 +119,7 @@ void CFilterDate::WriteProperties(IPropertyBag& bag) const {
 }
 
 void CFilterDate::ReadProperties(const IPropertyBag& bag) {
-  const IAppSupport& support = Support();
+  const IAppSupport& support = MRidirodev::Current().Support();
   ReadInto(bag, "Relative", [&](const Variant& v) { relative_ = v.ToBool(); });
   ReadInto(bag, "RelativeType",
            [&](const Variant& v) { relativeType_ = static_cast<ERelativeType>(v.ToInt32()); });
@@ -155,8 +153,8 @@ std::string CFilterNumber::FilterString() const {
   return "";
 }
 
-std::string CFilterNumber::Expression(const std::string& sField, const char* conjunction) const {
-  const IAppSupport& support = Support();
+std::string CFilterNumber::Expression(const IAppSupport& support, const std::string& sField,
+                                      const char* conjunction) const {
   std::string expression;
   if (IsMinSet()) expression = sField + " >= " + support.ToXmlValue(min_);
   if (IsMinSet() && IsMaxSet()) expression += conjunction;
@@ -165,11 +163,11 @@ std::string CFilterNumber::Expression(const std::string& sField, const char* con
 }
 
 std::string CFilterNumber::FilterExpression(const std::string& sField) const {
-  return Expression(sField, " && ");
+  return Expression(MRidirodev::Current().Support(), sField, " && ");
 }
 
 std::string CFilterNumber::SQLFilterExpression(const std::string& sField) const {
-  return Expression(sField, " AND ");
+  return Expression(MRidirodev::Current().Support(), sField, " AND ");
 }
 
 bool CFilterNumber::IsAccepted(const std::string& sNumber) const {
@@ -181,13 +179,13 @@ bool CFilterNumber::IsAccepted(const std::string& sNumber) const {
 }
 
 void CFilterNumber::WriteProperties(IPropertyBag& bag) const {
-  const IAppSupport& support = Support();
+  const IAppSupport& support = MRidirodev::Current().Support();
   bag.WriteProperty("MinValue", Variant(support.ToXmlValue(min_)));
   bag.WriteProperty("MaxValue", Variant(support.ToXmlValue(max_)));
 }
 
 void CFilterNumber::ReadProperties(const IPropertyBag& bag) {
-  const IAppSupport& support = Support();
+  const IAppSupport& support = MRidirodev::Current().Support();
   const auto bound = [&](Variant& target) {
     return [&](const Variant& v) {
       const std::string text = v.ToString();
@@ -215,7 +213,7 @@ std::string CFilterString::FilterString() const { return IsSet() ? value_ : std:
 
 std::string CFilterString::FilterExpression(const std::string& sField) const {
   if (!IsSet()) return "";
-  const IAppSupport& support = Support();
+  const IAppSupport& support = MRidirodev::Current().Support();
   const std::string regex =
       support.PatternRegex(value_, false, usePatternMatching_, completeMatch_, matchCase_);
   if (regex.empty()) return "";
@@ -229,7 +227,7 @@ std::string CFilterString::FilterExpressionRE(const std::string& sField) const {
     if (c == '[' || c == ']') escaped += "\\\\";
     escaped += c;
   }
-  return "matchesRE( tolower(" + sField + ")," + Support().QuoteQueryString(ToLower(escaped)) + ")";
+  return "matchesRE( tolower(" + sField + ")," + MRidirodev::Current().Support().QuoteQueryString(ToLower(escaped)) + ")";
 }
 
 std::string CFilterString::SQLFilterExpression(const std::string& sField) const {
@@ -239,7 +237,7 @@ std::string CFilterString::SQLFilterExpression(const std::string& sField) const 
 
 bool CFilterString::IsAccepted(const std::string& sExpression) const {
   if (!IsSet()) return true;
-  const IAppSupport& support = Support();
+  const IAppSupport& support = MRidirodev::Current().Support();
   if (usePatternMatching_) {
     return support.MatchPattern(sExpression, value_, completeMatch_, matchCase_ ? kPatternMatchCase : 0);
   }
@@ -311,7 +309,7 @@ bool CFilterEnum::IsAccepted(const std::string& sExpression, bool fTechFilter) c
 }
 
 void CFilterEnum::WriteProperties(IPropertyBag& bag) const {
-  bag.WriteProperty("EnumValue", Variant(Support().XmlEncode(value_)));
+  bag.WriteProperty("EnumValue", Variant(MRidirodev::Current().Support().XmlEncode(value_)));
 }
 
 void CFilterEnum::ReadProperties(const IPropertyBag& bag) {

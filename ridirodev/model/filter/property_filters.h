@@ -17,6 +17,8 @@
 
 namespace ridirodev {
 
+class IAppSupport;
+
 enum class EPropertyDataType : int32_t {
   pdtInteger = 0,
   pdtFloat = 1,
@@ -103,7 +105,7 @@ class CFilterNumber : public Object, public IXMLPropertyBag {
 
  private:
   static void Store(Variant& bound, const Variant& value);
-  std::string Expression(const std::string& sField, const char* conjunction) const;
+  std::string Expression(const IAppSupport& support, const std::string& sField, const char* conjunction) const;
 
   Variant min_;
   Variant max_;
