@@ -1,0 +1,20 @@
+#pragma once
+
+// The dictionary database on a shared PostgreSQL server. It is the schema of schema.h told
+// again for that server: the two scripts describe one schema and change together (a new
+// schema version does not compile until this script has followed it).
+//
+// What differs is what the server does natively: real sequences instead of the
+// ridirodev_sequence table, a case-insensitive ICU collation named nocase so that host
+// statements saying COLLATE NOCASE run as written, and PL/pgSQL triggers.
+
+#include <string_view>
+
+namespace ridirodev::standalone {
+
+// The whole schema as one script, to run in one transaction on an empty database (the
+// objects go to the current schema). It holds no BEGIN or COMMIT of its own, needs a UTF8
+// database and an ICU-enabled server, and fails at once on any other.
+std::string_view PostgresSchemaSql();
+
+}  // namespace ridirodev::standalone
