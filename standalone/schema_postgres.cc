@@ -461,6 +461,153 @@ CREATE TABLE AVA_MAP (
   file_type_id INTEGER NOT NULL PRIMARY KEY
 );
 
+-- ---- Package functions ------------------------------------------------------------------
+
+-- Characters are told apart by code, and case is folded under the C collation, where lower()
+-- folds only A to Z as the SQLite host does; no collation of an argument (nocase, say) comes
+-- into play. A word is an ASCII letter, digit or "_", followed by those and
+-- "$" or "#"; anything else, a non-ASCII letter included, stands alone.
+
+CREATE SCHEMA ea_dd;
+CREATE SCHEMA availabledatareporting;
+
+-- Replaces each qualifier of src (a text at the start of a word, directly followed by ".")
+-- equal to froms[k], ASCII case ignored, by tos[k]; froms come longest first (in bytes), so a
+-- label with blanks wins over a shorter one that begins it. Text between single quotes, a
+-- doubled quote standing for itself, is left alone; an unclosed one runs to the end.
+CREATE FUNCTION ea_dd.replace_qualifiers(src text, froms text[], tos text[]) RETURNS text
+LANGUAGE plpgsql IMMUTABLE PARALLEL SAFE AS $$
+DECLARE
+  chars text[];
+  folded text[];
+  n integer;
+  keys text[];
+  widths integer[];
+  result text := '';
+  copied integer := 1;  -- the first character not yet in result
+  i integer := 1;
+  j integer;
+  a integer;
+  b integer;
+  matched boolean;
+BEGIN
+  IF src IS NULL OR coalesce(cardinality(froms), 0) = 0 OR strpos(src COLLATE "C", '.') = 0 THEN
+    RETURN src;
+  END IF;
+  FOR k IN 1 .. cardinality(froms) LOOP
+    keys[k] := lower(froms[k] COLLATE "C");
+    widths[k] := char_length(froms[k]);
+  END LOOP;
+  chars := string_to_array(src COLLATE "C", NULL);
+  folded := string_to_array(lower(src COLLATE "C"), NULL);
+  n := cardinality(chars);
+  WHILE i <= n LOOP
+    a := ascii(chars[i]);
+    IF a = 39 THEN
+      j := i + 1;
+      LOOP
+        WHILE j <= n AND ascii(chars[j]) <> 39 LOOP
+          j := j + 1;
+        END LOOP;
+        EXIT WHEN j >= n OR ascii(chars[j + 1]) <> 39;
+        j := j + 2;
+      END LOOP;
+      i := j + 1;
+      CONTINUE;
+    END IF;
+    b := CASE WHEN i > 1 THEN ascii(chars[i - 1]) ELSE 0 END;
+    IF (a BETWEEN 48 AND 57 OR a BETWEEN 65 AND 90 OR a BETWEEN 97 AND 122 OR a = 95)
+       AND NOT (b BETWEEN 48 AND 57 OR b BETWEEN 65 AND 90 OR b BETWEEN 97 AND 122 OR b IN (95, 36, 35)) THEN
+      matched := false;
+      FOR k IN 1 .. cardinality(keys) LOOP
+        j := i + widths[k];  -- where the "." must be
+        IF j <= n AND ascii(chars[j]) = 46 AND array_to_string(folded[i:j - 1], '') = keys[k] THEN
+          result := result || array_to_string(chars[copied:i - 1], '') || tos[k];
+          i := j;
+          copied := j;
+          matched := true;
+          EXIT;
+        END IF;
+      END LOOP;
+      CONTINUE WHEN matched;
+      i := i + 1;
+      LOOP
+        a := ascii(chars[i]);
+        EXIT WHEN i > n OR NOT (a BETWEEN 48 AND 57 OR a BETWEEN 65 AND 90 OR a BETWEEN 97 AND 122
+                                OR a IN (95, 36, 35));
+        i := i + 1;
+      END LOOP;
+      CONTINUE;
+    END IF;
+    i := i + 1;
+  END LOOP;
+  RETURN result || array_to_string(chars[copied:n], '');
+END
+$$;
+
+-- Each entity name used as a qualifier becomes the entity's label, where it has one. Of names
+-- that differ only in case, the lowest entity id counts. Read afresh on every call, so a
+-- relabelled entity shows at once; only the names that occur in src before a "." are taken,
+-- which leaves none for most sources.
+CREATE FUNCTION ea_dd.ea_replace_entity_names(src text) RETURNS text
+LANGUAGE plpgsql STABLE STRICT PARALLEL SAFE SET search_path FROM CURRENT AS $$
+DECLARE
+  folded_src text COLLATE "C" := lower(src COLLATE "C");
+  froms text[];
+  tos text[];
+BEGIN
+  IF strpos(folded_src, '.') = 0 THEN
+    RETURN src;
+  END IF;
+  SELECT array_agg(e.Entity_Name ORDER BY octet_length(e.Entity_Name) DESC, e.Entity_Id),
+         array_agg(e.Entity_Label ORDER BY octet_length(e.Entity_Name) DESC, e.Entity_Id)
+    INTO froms, tos
+    FROM (SELECT DISTINCT ON (x.folded) t.Entity_Id, t.Entity_Name, t.Entity_Label
+            FROM TQN_ENTITY t,
+                 LATERAL (SELECT lower(t.Entity_Name COLLATE "C") AS folded) x
+           WHERE t.Entity_Label IS NOT NULL AND t.Entity_Label <> ''
+             AND strpos(folded_src, x.folded || '.') > 0
+           ORDER BY x.folded, t.Entity_Id) e;
+  RETURN ea_dd.replace_qualifiers(src, froms, tos);
+END
+$$;
+
+-- The reverse: each label used as a qualifier becomes its entity's name, over the entities of
+-- that module version (all of them when version_id is null).
+CREATE FUNCTION ea_dd.ea_replace_entity_labels(version_id integer, src text) RETURNS text
+LANGUAGE plpgsql STABLE PARALLEL SAFE SET search_path FROM CURRENT AS $$
+DECLARE
+  folded_src text COLLATE "C" := lower(src COLLATE "C");
+  froms text[];
+  tos text[];
+BEGIN
+  IF src IS NULL OR strpos(folded_src, '.') = 0 THEN
+    RETURN src;
+  END IF;
+  SELECT array_agg(e.Entity_Label ORDER BY octet_length(e.Entity_Label) DESC, e.Entity_Id),
+         array_agg(e.Entity_Name ORDER BY octet_length(e.Entity_Label) DESC, e.Entity_Id)
+    INTO froms, tos
+    FROM (SELECT DISTINCT ON (x.folded) t.Entity_Id, t.Entity_Name, t.Entity_Label
+            FROM TQN_ENTITY t,
+                 LATERAL (SELECT lower(t.Entity_Label COLLATE "C") AS folded) x
+           WHERE t.Entity_Label IS NOT NULL AND t.Entity_Label <> ''
+             AND (ea_replace_entity_labels.version_id IS NULL
+                  OR t.Version_Id = ea_replace_entity_labels.version_id)
+             AND strpos(folded_src, x.folded || '.') > 0
+           ORDER BY x.folded, t.Entity_Id) e;
+  RETURN ea_dd.replace_qualifiers(src, froms, tos);
+END
+$$;
+
+-- "Avail_" and the file type, each character other than an ASCII letter, digit or "_" made
+-- an "_" per byte: 'CDMA PEG-HOURLY' gives 'Avail_CDMA_PEG_HOURLY'.
+CREATE FUNCTION availabledatareporting.tocalcfieldname(file_type text) RETURNS text
+LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
+RETURN 'Avail_' || coalesce(
+  (SELECT string_agg(CASE WHEN ascii(c) BETWEEN 48 AND 57 OR ascii(c) BETWEEN 65 AND 90
+                               OR ascii(c) BETWEEN 97 AND 122 OR ascii(c) = 95
+                          THEN c ELSE repeat('_', octet_length(c)) END, '' ORDER BY k)
+     FROM unnest(string_to_array(file_type COLLATE "C", NULL)) WITH ORDINALITY AS t(c, k)), '');
 )sql";
 
 }  // namespace

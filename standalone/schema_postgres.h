@@ -6,7 +6,10 @@
 //
 // What differs is what the server does natively: real sequences instead of the
 // ridirodev_sequence table, a case-insensitive ICU collation named nocase so that host
-// statements saying COLLATE NOCASE run as written, and PL/pgSQL triggers.
+// statements saying COLLATE NOCASE run as written, PL/pgSQL triggers, and the package
+// functions as functions in schemas named after their packages (ea_dd.ea_replace_entity_names
+// and ea_replace_entity_labels, availabledatareporting.tocalcfieldname), which do exactly what
+// the SQLite host's functions do.
 
 #include <string_view>
 
