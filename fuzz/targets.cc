@@ -4,12 +4,12 @@
 #include <stdexcept>
 #include <string>
 
+#include "dialect/dialect.h"
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/model/filter/filter.h"
 #include "ridirodev/model/filter/property_filters.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "standalone/config.h"
-#include "standalone/dialect.h"
 #include "standalone/host.h"
 #include "standalone/property_bag.h"
 #include "standalone/settings.h"
@@ -42,7 +42,7 @@ void Describe(const standalone::XmlPropertyBag& bag, Filter& filter) {
 
 void FuzzDialect(std::string_view input) {
   try {
-    standalone::TranslateDialect(input);
+    dialect::TranslateDialect(input);
   } catch (const AutomationError&) {
   }
 }

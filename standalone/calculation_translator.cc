@@ -10,11 +10,16 @@
 #include <vector>
 
 #include "ridirodev/core/text.h"
-#include "standalone/lexer.h"
+#include "dialect/lexer.h"
 #include "standalone/routine_statement.h"
 
 namespace ridirodev::standalone {
 namespace {
+
+using dialect::kCalculationSyntax;
+using dialect::Lexer;
+using dialect::Token;
+using dialect::TokenKind;
 
 bool IsKeyword(std::string_view word) {
   static constexpr std::string_view kKeywords[] = {"AND",  "OR",   "NOT",  "NULL", "IS",   "IN", "BETWEEN",

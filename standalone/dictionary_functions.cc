@@ -12,11 +12,14 @@
 #include <vector>
 
 #include "ridirodev/core/text.h"
-#include "standalone/lexer.h"
+#include "dialect/lexer.h"
 #include "standalone/routine_statement.h"
 
 namespace ridirodev::standalone {
 namespace {
+
+using dialect::kCalculationSyntax;
+using dialect::Lexer;
 
 constexpr std::string_view kDatabaseSource = "SqliteDatabase";
 struct EntityNaming {

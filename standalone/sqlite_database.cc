@@ -13,7 +13,7 @@
 
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/text.h"
-#include "standalone/dialect.h"
+#include "dialect/dialect.h"
 #include "standalone/routines.h"
 #include "standalone/schema.h"
 #include "standalone/sqlite_recordset.h"
@@ -273,7 +273,7 @@ const std::string& SqliteDatabase::Translate(std::string_view sql) {
   auto found = translations_.find(std::string(sql));
   if (found != translations_.end()) return found->second;
   if (translations_.size() > 4096) translations_.clear();
-  return translations_.emplace(std::string(sql), TranslateDialect(sql)).first->second;
+  return translations_.emplace(std::string(sql), dialect::TranslateDialect(sql)).first->second;
 }
 
 void SqliteDatabase::BeginTransaction() {

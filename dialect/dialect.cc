@@ -1,10 +1,10 @@
-#include "standalone/dialect.h"
+#include "dialect/dialect.h"
 
-#include "standalone/outer_join_rewriter.h"
-#include "standalone/statement_tokens.h"
-#include "standalone/token_rewriter.h"
+#include "dialect/outer_join_rewriter.h"
+#include "dialect/statement_tokens.h"
+#include "dialect/token_rewriter.h"
 
-namespace ridirodev::standalone {
+namespace ridirodev::dialect {
 namespace {
 
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -39,4 +39,4 @@ std::string TranslateDialect(std::string_view oracleSql) {
   return OuterJoinRewriter(tokens).Write();
 }
 
-}  // namespace ridirodev::standalone
+}  // namespace ridirodev::dialect

@@ -1,6 +1,6 @@
-#include "standalone/lexer.h"
+#include "dialect/lexer.h"
 
-namespace ridirodev::standalone {
+namespace ridirodev::dialect {
 
 Token Lexer::Next() {
   const size_t n = text_.size();
@@ -84,4 +84,4 @@ std::vector<Token> Lexer::Tokens(std::string_view text, Syntax syntax) {
   return tokens;
 }
 
-}  // namespace ridirodev::standalone
+}  // namespace ridirodev::dialect

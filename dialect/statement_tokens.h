@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "standalone/lexer.h"
+#include "dialect/lexer.h"
 
-namespace ridirodev::standalone {
+namespace ridirodev::dialect {
 
 inline constexpr size_t kNoToken = static_cast<size_t>(-1);
 
@@ -100,4 +100,4 @@ class StatementTokens {
   std::vector<TokenEdit> edits_;
 };
 
-}  // namespace ridirodev::standalone
+}  // namespace ridirodev::dialect

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "standalone/statement_tokens.h"
+#include "dialect/statement_tokens.h"
 
-namespace ridirodev::standalone {
+namespace ridirodev::dialect {
 
 class OuterJoinRewriter {
  public:
@@ -46,4 +46,4 @@ class OuterJoinRewriter {
   const StatementTokens& t_;
 };
 
-}  // namespace ridirodev::standalone
+}  // namespace ridirodev::dialect

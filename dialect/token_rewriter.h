@@ -9,9 +9,9 @@
 #include <string_view>
 #include <unordered_set>
 
-#include "standalone/statement_tokens.h"
+#include "dialect/statement_tokens.h"
 
-namespace ridirodev::standalone {
+namespace ridirodev::dialect {
 
 class TokenRewriter {
  public:
@@ -40,4 +40,4 @@ class TokenRewriter {
   std::unordered_set<std::string> tableNames_;
 };
 
-}  // namespace ridirodev::standalone
+}  // namespace ridirodev::dialect

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace ridirodev::standalone {
+namespace ridirodev::dialect {
 
 enum class TokenKind : uint8_t {
   kSpace,
@@ -72,4 +72,4 @@ class Lexer {
   size_t pos_ = 0;
 };
 
-}  // namespace ridirodev::standalone
+}  // namespace ridirodev::dialect

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace ridirodev::standalone {
+namespace ridirodev::dialect {
 
 // What sysdate becomes: the current local date and time as 'YYYY-MM-DD HH:MM:SS' text, the
 // form in which the standalone database stores dates, so that they compare as text.
@@ -42,4 +42,4 @@ std::string QualifiedFunctionName(std::string_view dottedName);
 // statement for text that cannot be translated soundly.
 std::string TranslateDialect(std::string_view oracleSql);
 
-}  // namespace ridirodev::standalone
+}  // namespace ridirodev::dialect

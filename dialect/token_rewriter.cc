@@ -1,11 +1,11 @@
-#include "standalone/token_rewriter.h"
+#include "dialect/token_rewriter.h"
 
 #include <unordered_map>
 #include <vector>
 
-#include "standalone/dialect.h"
+#include "dialect/dialect.h"
 
-namespace ridirodev::standalone {
+namespace ridirodev::dialect {
 namespace {
 
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -289,4 +289,4 @@ TokenRewriter::Term TokenRewriter::ParseArithmeticTerm(size_t i) {
   }
 }
 
-}  // namespace ridirodev::standalone
+}  // namespace ridirodev::dialect

@@ -1,8 +1,8 @@
-#include "standalone/outer_join_rewriter.h"
+#include "dialect/outer_join_rewriter.h"
 
 #include <utility>
 
-namespace ridirodev::standalone {
+namespace ridirodev::dialect {
 
 std::string OuterJoinRewriter::Write() const {
   std::string out;
@@ -275,4 +275,4 @@ void OuterJoinRewriter::RewriteOuterJoins(size_t begin, size_t end, std::string&
   }
 }
 
-}  // namespace ridirodev::standalone
+}  // namespace ridirodev::dialect

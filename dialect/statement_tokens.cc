@@ -1,10 +1,10 @@
-#include "standalone/statement_tokens.h"
+#include "dialect/statement_tokens.h"
 
 #include <utility>
 
 #include "ridirodev/core/automation_error.h"
 
-namespace ridirodev::standalone {
+namespace ridirodev::dialect {
 namespace {
 
 // Subqueries are translated recursively; this bounds the stack a statement can take.
@@ -163,4 +163,4 @@ void StatementTokens::EmitToken(size_t i, std::string& out) const {
   // A line comment moved in front of other text must not swallow it.
   if (t.kind == TokenKind::kComment && t.text.starts_with("--") && !t.text.ends_with("\n")) out += '\n';
 }
-}  // namespace ridirodev::standalone
+}  // namespace ridirodev::dialect
