@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
+#include <map>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "ridirodev/core/automation_error.h"
@@ -25,7 +25,9 @@
 #include "standalone/host.h"
 #include "standalone/sample.h"
 #include "standalone/sqlite_database.h"
+#include "testing/errors.h"
 #include "testing/sample.h"
+#include "testing/temp_dir.h"
 
 namespace ridirodev::standalone {
 namespace {
@@ -36,12 +38,13 @@ using ::testing::UnorderedElementsAre;
 constexpr int32_t kCell = kSampleCellEntity;
 constexpr int32_t kSector = kSampleSectorEntity;
 
-// The names in alphabetical order; "-" for no collection.
-std::string Names(const CFieldsPtr& flds) {
-  if (!flds) return "-";
+// The names joined by ","; "-" for no collection. Fields come sorted, busy hours in their order.
+template <class Items>
+std::string Names(const std::shared_ptr<Items>& items) {
+  if (!items) return "-";
   std::vector<std::string> names;
-  for (const CFieldPtr& f : *flds) names.emplace_back(f->Name());
-  std::sort(names.begin(), names.end());
+  for (const auto& item : *items) names.emplace_back(item->Name());
+  if constexpr (std::is_same_v<Items, CFields>) std::sort(names.begin(), names.end());
   std::string text;
   for (const std::string& name : names) text += (text.empty() ? "" : ",") + name;
   return text;
@@ -53,6 +56,11 @@ class DictionaryEditsTest : public testing::SampleHostTest {
     connection_ = GRidirodev::FieldUpdates()->FieldsChange.Connect(
         [this](int32_t entity, const CFieldsPtr& flds, EAction action) {
           notices_.push_back(std::to_string(entity) + " " + std::to_string(action) + " " + Names(flds));
+        });
+    busyHourConnection_ = GRidirodev::FieldUpdates()->BusyHourChange.Connect(
+        [this](bool summation, int32_t entity, const CBusyHoursPtr& bhs, EAction action) {
+          busyHourNotices_.push_back(std::to_string(summation) + " " + std::to_string(entity) + " " +
+                                     std::to_string(action) + " " + Names(bhs));
         });
   }
   CFieldCategoryPtr Category(int32_t entity) {
@@ -71,14 +79,14 @@ class DictionaryEditsTest : public testing::SampleHostTest {
     return flds;
   }
 
-  std::vector<std::string> notices_;
+  std::vector<std::string> notices_, busyHourNotices_;
   decltype(CFieldUpdates::FieldsChange)::Connection connection_;
+  decltype(CFieldUpdates::BusyHourChange)::Connection busyHourConnection_;
 };
 
 TEST_F(DictionaryEditsTest, DeleteExpressionsDeletesUsersFirstAcrossEntitiesAndKeepsWhatOthersUse) {
-  const std::filesystem::path trace = std::filesystem::path(::testing::TempDir()) / "edits_trace.sql";
-  std::filesystem::remove(trace);
-  host_->TraceStatements(trace.string());
+  const testing::TempDir dir;
+  host_->TraceStatements((dir / "trace.sql").string());
   // The Sector's Erlang share uses the Cell's Erlangs, which the Cell's busy-hour figure also
   // uses; the Cell's drop rate is used by its success rate, which stays.
   CFieldsPtr set = Set({{kCell, "Site_Heat_Alarm"},
@@ -87,25 +95,21 @@ TEST_F(DictionaryEditsTest, DeleteExpressionsDeletesUsersFirstAcrossEntitiesAndK
                         {kCell, "BH_Traffic_Erlangs"},
                         {kSector, "Sector_Erlang_Share"}});
   ASSERT_EQ(set->Count(), 5);
-  std::vector<std::pair<int32_t, std::string>> ids;
-  for (const CFieldPtr& f : *set) ids.emplace_back(f->Id(), std::string(f->Name()) + "@" + f->Category());
+  std::map<std::string, std::string> deletes;  // the routine call of each, by name@category
+  for (const CFieldPtr& f : *set)
+    deletes[std::string(f->Name()) + "@" + f->Category()] = "Delete_UDC(" + std::to_string(f->Id()) + ")";
   CFieldsPtr exceptions;
   GRidirodev::DeleteExpressions(set, exceptions);
   EXPECT_EQ(Names(exceptions), "Drop_Rate");
 
-  std::vector<std::string> order;
-  std::ifstream in(trace);
-  for (std::string line; std::getline(in, line);) {
-    for (const auto& [id, name] : ids) {
-      if (line.find("Delete_UDC(" + std::to_string(id) + ")") != line.npos) order.push_back(name);
-    }
-  }
-  auto before = [&](const std::string& a, const std::string& b) {
-    return std::find(order.begin(), order.end(), a) < std::find(order.begin(), order.end(), b);
-  };
-  ASSERT_EQ(order.size(), 4u) << ::testing::PrintToString(order);
-  EXPECT_TRUE(before("Sector_Erlang_Share@CellSector", "Traffic_Erlangs@CellSite"));
-  EXPECT_TRUE(before("BH_Traffic_Erlangs@CellSite", "Traffic_Erlangs@CellSite"));
+  const std::string trace = testing::ReadFile(dir / "trace.sql");
+  auto at = [&](const std::string& name) { return trace.find(deletes[name]); };
+  size_t deleted = 0;
+  for (const auto& [name, call] : deletes) deleted += testing::Occurrences(trace, call);
+  ASSERT_EQ(deleted, 4u) << trace;
+  EXPECT_EQ(at("Drop_Rate@CellSite"), std::string::npos);
+  EXPECT_LT(at("Sector_Erlang_Share@CellSector"), at("Traffic_Erlangs@CellSite"));
+  EXPECT_LT(at("BH_Traffic_Erlangs@CellSite"), at("Traffic_Erlangs@CellSite"));
 
   // Each entity reloads, then announces its own deletions.
   ASSERT_EQ(notices_.size(), 4u);
@@ -141,13 +145,9 @@ TEST_F(DictionaryEditsTest, ChangeExpressionOwnerChangesCalculationsAndExternalF
   auto withStray = std::make_shared<CFields>();
   withStray->Add(stray);
   for (const CFieldPtr& fld : *set) withStray->Add(fld);
-  try {
-    GRidirodev::ChangeExpressionOwner(withStray, "planner");
-    ADD_FAILURE() << "a field without a category was passed over";
-  } catch (const AutomationError& e) {
-    EXPECT_EQ(e.Number(), 91);
-    EXPECT_THAT(e.Description(), ::testing::HasSubstr("Stray"));
-  }
+  const auto giveWithStray = [&] { GRidirodev::ChangeExpressionOwner(withStray, "planner"); };
+  EXPECT_EQ(testing::ErrorOf(giveWithStray), 91);
+  EXPECT_THAT(giveWithStray, ::testing::ThrowsMessage<AutomationError>(::testing::HasSubstr("Stray")));
   EXPECT_TRUE(notices_.empty());
   EXPECT_EQ(Find(kCell, "Drop_Rate")->Owner(), "rfeng");
 
@@ -204,27 +204,14 @@ TEST_F(DictionaryEditsTest, ReferencingDocumentsGiveEachReportAndTemplateOnce) {
             "[Ridirodev]\n  " + std::string(sql::kExpressTemplateWithoutReport) + "\n  OK -> OK\n");
 }
 
-std::string BusyHourNames(const CBusyHoursPtr& bhs) {
-  if (!bhs) return "-";
-  std::string names;
-  for (const CBusyHourPtr& bh : *bhs) names += (names.empty() ? "" : ",") + bh->Name();
-  return names;
-}
-
 TEST_F(DictionaryEditsTest, BusyHoursWrittenCachedAndAnnounced) {
-  std::vector<std::string> notices;
-  auto listening = GRidirodev::FieldUpdates()->BusyHourChange.Connect(
-      [&](bool summation, int32_t entity, const CBusyHoursPtr& bhs, EAction action) {
-        notices.push_back(std::to_string(summation) + " " + std::to_string(entity) + " " +
-                          std::to_string(action) + " " + BusyHourNames(bhs));
-      });
   CFieldCategoryPtr cell = Category(kCell), sector = Category(kSector);
   CBusyHoursPtr defined;
   GRidirodev::LoadFieldReferencingBusyHours(Set({{kCell, "Call_Attempts"}, {kCell, "Traffic_Erlangs"}}),
                                             defined);
-  EXPECT_EQ(BusyHourNames(defined), "Cell Evening BH,Cell Erlang BH");
+  EXPECT_EQ(Names(defined), "Cell Evening BH,Cell Erlang BH");
   EXPECT_EQ(defined->Item(Variant(1))->Hours(), "18-22");
-  EXPECT_EQ(BusyHourNames(cell->BusyHours()), "Cell Evening BH,Cell Erlang BH");
+  EXPECT_EQ(Names(cell->BusyHours()), "Cell Evening BH,Cell Erlang BH");
   cell->BusyHours()->Clear();  // a copy: the cache keeps its definitions
   EXPECT_EQ(cell->BusyHours()->Count(), 2);
 
@@ -247,14 +234,14 @@ TEST_F(DictionaryEditsTest, BusyHoursWrittenCachedAndAnnounced) {
   summation->InitializeNew(kSector, nullptr, "Noon Summation", "", nullptr, "W", Date(), 1, 1, false, 0,
                            Variant::Null(), Variant::Null(), Variant::Null());
   sector->AddSummation(summation);
-  EXPECT_EQ(BusyHourNames(sector->Summations()), "Sector Daily Summation,Noon Summation");
+  EXPECT_EQ(Names(sector->Summations()), "Sector Daily Summation,Noon Summation");
 
   // Only what the cache holds is deleted; the sector's busy hour stays.
   auto gone = std::make_shared<CBusyHours>();
   gone->Add(late);
   gone->Add(sector->BusyHours()->Item(Variant(1)));
   cell->DeleteBusyHours(gone);
-  EXPECT_EQ(BusyHourNames(cell->BusyHours()), "Cell Evening BH,Cell Erlang BH");
+  EXPECT_EQ(Names(cell->BusyHours()), "Cell Evening BH,Cell Erlang BH");
   EXPECT_EQ(sector->BusyHours()->Count(), 1);
   cell->ChangeBusyHourOwner(cell->BusyHours(), scope_->State().FolderServices().UserByName("noc")->Id());
   EXPECT_EQ(cell->BusyHours()->Item(Variant(1))->OwnerName(), "noc");
@@ -265,29 +252,24 @@ TEST_F(DictionaryEditsTest, BusyHoursWrittenCachedAndAnnounced) {
   auto client = GRidirodev::AppGroupTemplate("Client")->FieldCategories()->Item(Variant(1));
   ASSERT_NE(client, nullptr);
   client->AddSummation(summation->Clone());
-  EXPECT_THAT(notices, ElementsAre("0 12 2 Late BH", "0 12 1 Late BH", "1 13 2 Noon Summation",
-                                   "0 12 3 Late BH", "0 12 4 Cell Evening BH,Cell Erlang BH", "0 12 5 -"));
+  EXPECT_THAT(busyHourNotices_, ElementsAre("0 12 2 Late BH", "0 12 1 Late BH", "1 13 2 Noon Summation",
+                                           "0 12 3 Late BH", "0 12 4 Cell Evening BH,Cell Erlang BH", "0 12 5 -"));
 }
 
 // The cache changes only with what the database holds: a read that fails keeps nothing, a
 // reload shows rows written behind its back, and a delete that fails keeps its definition.
 TEST_F(DictionaryEditsTest, BusyHourCacheFollowsTheDatabaseThroughFailures) {
-  std::vector<std::string> notices;
-  auto listening = GRidirodev::FieldUpdates()->BusyHourChange.Connect(
-      [&](bool, int32_t, const CBusyHoursPtr& bhs, EAction action) {
-        notices.push_back(std::to_string(action) + " " + BusyHourNames(bhs));
-      });
   auto sql = [&](const char* text) { testing::Exec(Db(), text); };
   CFieldCategoryPtr cell = Category(kCell);
   sql("UPDATE PM_HourRange SET FirstHour = 'x' WHERE BusyHourId = 4");  // read after Cell Evening BH
   EXPECT_THROW(cell->BusyHours(), AutomationError);
   sql("UPDATE PM_HourRange SET FirstHour = 17 WHERE BusyHourId = 4");
-  EXPECT_EQ(BusyHourNames(cell->BusyHours()), "Cell Evening BH,Cell Erlang BH");
+  EXPECT_EQ(Names(cell->BusyHours()), "Cell Evening BH,Cell Erlang BH");
   sql("INSERT INTO PM_BusyHour (Id, Name, Cluster_Entity_Id, Field_Id, Span) "
       "SELECT 30, 'Night BH', Cluster_Entity_Id, Field_Id, 'D' FROM PM_BusyHour WHERE Id = 1");
   EXPECT_EQ(cell->BusyHours()->Count(), 2);
   cell->ReloadBusyHours();
-  EXPECT_EQ(BusyHourNames(cell->BusyHours()), "Cell Evening BH,Cell Erlang BH,Night BH");
+  EXPECT_EQ(Names(cell->BusyHours()), "Cell Evening BH,Cell Erlang BH,Night BH");
   const CBusyHourPtr twin = cell->BusyHours()->Item(Variant("BH4"));
   twin->SetName("Night BH");  // taken at the cell: refused, reported, not cached
   cell->AddBusyHour(twin);
@@ -298,14 +280,14 @@ TEST_F(DictionaryEditsTest, BusyHourCacheFollowsTheDatabaseThroughFailures) {
   auto gone = cell->BusyHours();
   gone->Delete(Variant("BH30"));
   EXPECT_THROW(cell->DeleteBusyHours(gone), AutomationError);
-  EXPECT_EQ(BusyHourNames(cell->BusyHours()), "Cell Erlang BH,Night BH");
+  EXPECT_EQ(Names(cell->BusyHours()), "Cell Erlang BH,Night BH");
   // Cell Evening BH went with its range; Cell Erlang BH stays whole.
   EXPECT_EQ(host_->Sqlite()
                 ->QueryValue("SELECT (SELECT group_concat(Id) FROM PM_BusyHour WHERE Id IN (1, 4)) || '/' || "
                              "(SELECT group_concat(BusyHourId) FROM PM_HourRange WHERE BusyHourId IN (1, 4))")
                 .ToString(),
             "4/4");
-  EXPECT_THAT(notices, ElementsAre("5 -", "3 Cell Evening BH"));
+  EXPECT_THAT(busyHourNotices_, ElementsAre("0 12 5 -", "0 12 3 Cell Evening BH"));
 }
 
 class DictionaryEditsAnsweringNoTest : public DictionaryEditsTest {

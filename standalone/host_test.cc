@@ -7,32 +7,21 @@
 
 #include "ridirodev/model/m_ridirodev.h"
 #include "standalone/settings.h"
-#include "standalone/sqlite_database.h"
 #include "testing/sample.h"
 #include "testing/temp_dir.h"
 
 namespace ridirodev::standalone {
 namespace {
 
-namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
-class StandaloneHostTest : public ::testing::Test {
- protected:
-  StandaloneHostTest() {
-    config_.db = (dir_ / "dict.db").string();
-    config_.settingsFile = (dir_ / "settings.xml").string();
-    config_.logFile = (dir_ / "log.txt").string();
-    config_.user = "planner";
-    testing::SampleDatabase(config_.db);
-  }
-
-  testing::TempDir dir_;
-  StandaloneConfig config_;
-};
-
-TEST_F(StandaloneHostTest, FolderServicesErrorLogAndSettings) {
-  auto host = std::make_shared<StandaloneHost>(config_);
+TEST(StandaloneHostTest, FolderServicesErrorLogAndSettings) {
+  const testing::TempDir dir;
+  StandaloneConfig config;
+  config.settingsFile = (dir / "settings.xml").string();
+  config.logFile = (dir / "log.txt").string();
+  config.user = "planner";
+  auto host = testing::SampleHost(config);
   {
     MRidirodevScope scope(host);
     IFolderServices& folders = scope.State().FolderServices();
@@ -56,14 +45,14 @@ TEST_F(StandaloneHostTest, FolderServicesErrorLogAndSettings) {
     scope.State().GroupServices().Settings()->Child("Ridirodev")->SetValue("Width", Variant(120));
     EXPECT_TRUE(host->SaveSettingsIfChanged());
   }
-  EXPECT_THAT(testing::ReadFile(config_.logFile),
+  EXPECT_THAT(testing::ReadFile(config.logFile),
               HasSubstr("Error 457 (CFields): This key is already associated"));
 
-  StandaloneHost again(config_);
+  StandaloneHost again(config);
   EXPECT_EQ(again.Settings()->Settings()->Child("Ridirodev")->Value("Width").ToInt32(), 120);
 }
 
-TEST(StandaloneHostOpenTest, NothingIsOpenedUntilAskedForAndAMissingDatabaseIsAnError) {
+TEST(StandaloneHostTest, NothingIsOpenedUntilAskedForAndAMissingDatabaseIsAnError) {
   StandaloneConfig config;
   config.db = "/nonexistent/ridirodev/dict.db";
   config.settingsFile.clear();

@@ -66,8 +66,7 @@ TEST_F(SchemaTest, SampleFieldsAreCoherentWithTheirQualifiers) {
       "d.Field_Group_Short) OR (d.Field_Aggregator IS NOT NULL AND d.Field_Aggregator NOT IN (SELECT AGGR_ID "
       "FROM TQD_Aggregator)) OR (d.Field_Owner IS NOT NULL AND d.Field_Owner NOT IN (SELECT Id FROM "
       "PM_User)) OR Tech_Mask & ~31 <> 0",
-      // Names are unique per entity and data source; Client and Traffic fields, shown together,
-      // share none.
+      // Names are unique per entity and data source; Client and Traffic fields, shown together, share none.
       "SELECT Entity_Id, DataSource_ID, upper(Name) FROM tqd_Datasource_Field GROUP BY 1, 2, 3 HAVING "
       "count(*) > 1",
       "SELECT c.Name FROM tqd_Datasource_Field c JOIN tqd_Datasource_Field t ON t.Entity_Id = c.Entity_Id "

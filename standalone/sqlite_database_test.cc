@@ -17,7 +17,6 @@
 #include "standalone/failing_database.h"
 #include "standalone/host.h"
 #include "standalone/query_service.h"
-#include "standalone/schema.h"
 #include "testing/errors.h"
 #include "testing/sample.h"
 #include "testing/temp_dir.h"
@@ -34,12 +33,8 @@ using ::testing::ThrowsMessage;
 using testing::ReadFile;
 using testing::TempDir;
 
-std::shared_ptr<SqliteDatabase> NewDictionary(const std::string& path, SqliteDatabaseOptions options = {}) {
-  return testing::SampleDatabase(path, false, options);
-}
-
 TEST(SqliteDatabaseTest, SchemaQuestionsAndDatesOfExpressions) {
-  auto db = NewDictionary(":memory:");
+  auto db = testing::SampleDatabase(":memory:", false);
   EXPECT_EQ(db->ColumnWidth("tqd_dict_name", "NAME"), 30);
   EXPECT_EQ(db->ColumnWidth("PM_User", "Id"), 0);  // no declared width
   EXPECT_EQ(db->ColumnWidth("No_Such", "Name"), 0);
@@ -104,7 +99,7 @@ TEST(SqliteDatabaseTest, MissingCorruptAndForeignFilesAreRefusedClearly) {
   create.create = true;
   SqliteDatabase((dir / "plain.db").string(), create);
   for (const auto& [name, version] : {std::pair{"newer.db", "999"}, {"garbled.db", "abc"}}) {
-    NewDictionary((dir / name).string())
+    testing::SampleDatabase((dir / name).string(), false)
         ->Execute("UPDATE ridirodev_meta SET Value = '" + std::string(version) +
                   "' WHERE Name = 'schema_version'");
   }
@@ -122,7 +117,7 @@ TEST(SqliteDatabaseTest, MissingCorruptAndForeignFilesAreRefusedClearly) {
 TEST(SqliteDatabaseTest, FailedTransactionLeavesTheFileAsItWas) {
   TempDir dir;
   const std::string path = (dir / "dict.db").string();
-  NewDictionary(path);
+  testing::SampleDatabase(path, false);
   SqliteDatabase{path};  // the first writable open changes how the file logs its writes
   const std::string before = ReadFile(path);
   {
@@ -139,21 +134,17 @@ TEST(SqliteDatabaseTest, FailedTransactionLeavesTheFileAsItWas) {
   EXPECT_TRUE(ReadFile(path) == before);
 }
 
-// What the host hands out traces every statement as received, routines, sequences and the steps
-// of transactions; an injected failure stops a call before it is traced. A commit or a routine
-// call can fail too.
+// What the host hands out traces statements as received, routines, sequences and transaction steps;
+// an injected failure, of a commit or a routine call too, stops a call before it is traced.
 TEST(SqliteDatabaseTest, TraceAndInjectedFailuresWrapTheHostsObjects) {
   TempDir dir;
   const fs::path trace = dir / "trace.sql";
-  StandaloneConfig config;
-  config.db = ":memory:";
-  StandaloneHost host(config);
-  CreateDictionarySchema(host.Sqlite()->Connection()->Handle());
-  host.TraceStatements(trace.string());
-  FailureInjection& failures = host.Failures();
-  IDBObjectPtr db = host.CreateDatabase();
-  IXMLQueryServicePtr service = host.CreateXmlQueryService();
-  EXPECT_THROW(host.TraceStatements(trace.string()), std::logic_error);  // too late now
+  auto host = testing::SampleHost();
+  host->TraceStatements(trace.string());
+  FailureInjection& failures = host->Failures();
+  IDBObjectPtr db = host->CreateDatabase();
+  IXMLQueryServicePtr service = host->CreateXmlQueryService();
+  EXPECT_THROW(host->TraceStatements(trace.string()), std::logic_error);  // too late now
   db->OpenRecordset("SELECT UNIQUE Name FROM PM_User");
   service->BeginTransaction();
   db->Execute("INSERT INTO PM_User (Id, Name) VALUES (7, 'x')");
@@ -161,7 +152,7 @@ TEST(SqliteDatabaseTest, TraceAndInjectedFailuresWrapTheHostsObjects) {
   EXPECT_EQ(ErrorOf([&] { service->CommitTransaction(); }), 1);
   service->RollbackTransaction();
   service->RollbackTransaction();  // none open: not traced
-  IDBProcedureCallPtr call = host.CreateProcedureCall();
+  IDBProcedureCallPtr call = host->CreateProcedureCall();
   call->SetName("tq_Dictionary.Update_Field_Owner");
   call->AddParameter("7", "integer");
   call->AddParameter("", "integer");
@@ -172,7 +163,7 @@ TEST(SqliteDatabaseTest, TraceAndInjectedFailuresWrapTheHostsObjects) {
   EXPECT_EQ(ReadFile(trace),
             "SELECT UNIQUE Name FROM PM_User\nBEGIN TRANSACTION\nINSERT INTO PM_User (Id, Name) VALUES (7, 'x')\n"
             "ROLLBACK\nSQ_BusyHour.NEXTVAL\n");
-  EXPECT_EQ(db->QueryValue("SELECT COUNT(*) FROM PM_User").ToInt32(), 0);
+  EXPECT_EQ(db->QueryValue("SELECT COUNT(*) FROM PM_User WHERE Id = 7").ToInt32(), 0);
 }
 
 std::string Text(SlotRun run) { return std::to_string(run.first) + "-" + std::to_string(run.last); }
@@ -247,7 +238,7 @@ TEST(SqliteDatabaseTest, HourRangesHoldClockTimes) {
 
 // Running routines and reading their outputs back is covered with the statements.
 TEST(SqliteDatabaseTest, ProcedureCallParametersAreChecked) {
-  SqliteProcedureCall call(NewDictionary(":memory:"));
+  SqliteProcedureCall call(testing::SampleDatabase(":memory:", false));
   call.SetName("tq_Dictionary.Update_Field_Owner");
   EXPECT_EQ(ErrorOf([&] { call.AddParameter("twelve", "integer"); }), ErrorNumber::kTypeMismatch);
   call.AddParameter(" 12 ", "integer");

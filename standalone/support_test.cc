@@ -22,36 +22,28 @@ namespace ridirodev::standalone {
 namespace {
 
 // A list row: values by column id. The list renders rows by position.
-class RowItem : public ILVItemObject {
- public:
-  explicit RowItem(std::map<int32_t, Variant> values) : values_(std::move(values)) {}
+struct RowItem : ILVItemObject {
+  explicit RowItem(std::map<int32_t, Variant> row) : values(std::move(row)) {}
   std::string Key() const override { return Value(256).ToString(); }
-  Variant Value(int32_t column) const override {
-    return values_.count(column) ? values_.at(column) : Variant();
-  }
+  Variant Value(int32_t c) const override { return values.count(c) ? values.at(c) : Variant(); }
   std::string ValueList(int32_t, const std::string&) const override { return {}; }
   int32_t Compare(int32_t, const ILVItemObject&) const override { return 0; }
-
- private:
-  std::map<int32_t, Variant> values_;
+  std::map<int32_t, Variant> values;
 };
 
-class Rows : public ILVItemCollection {
- public:
+struct Rows : ILVItemCollection {
   explicit Rows(std::initializer_list<std::map<int32_t, Variant>> rows = {}) {
-    for (const auto& row : rows) items_.push_back(std::make_shared<RowItem>(row));
+    for (const auto& row : rows) items.push_back(std::make_shared<RowItem>(row));
   }
   std::shared_ptr<ILVItemCollection> Create() const override { return std::make_shared<Rows>(); }
-  ILVItemObjectPtr Add(ILVItemObjectPtr item) override { return items_.emplace_back(std::move(item)); }
+  ILVItemObjectPtr Add(ILVItemObjectPtr item) override { return items.emplace_back(std::move(item)); }
   void Delete(const Variant&) override {}
-  int32_t Count() const override { return static_cast<int32_t>(items_.size()); }
+  int32_t Count() const override { return static_cast<int32_t>(items.size()); }
   ILVItemObjectPtr Item(const Variant& index) const override {
     const int32_t i = index.ToInt32();
-    return i >= 1 && i <= Count() ? items_[static_cast<size_t>(i) - 1] : nullptr;
+    return i >= 1 && i <= Count() ? items[static_cast<size_t>(i) - 1] : nullptr;
   }
-
- private:
-  std::vector<ILVItemObjectPtr> items_;
+  std::vector<ILVItemObjectPtr> items;
 };
 
 TEST(MatchWildcardTest, Wildcards) {
