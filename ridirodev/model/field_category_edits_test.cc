@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,10 @@ struct Notice {
   std::string names;  // "-" for no collection
   EAction action;
   size_t callsBefore;  // database calls made before the notice
+  bool operator==(const Notice&) const = default;
+  friend void PrintTo(const Notice& n, std::ostream* os) {
+    *os << n.entity << " " << n.names << " " << n.action << " " << n.callsBefore;
+  }
 };
 
 // Traffic's Cell (entity 3) with one raw counter and one calculation in the database.
@@ -103,11 +108,7 @@ TEST_F(FieldCategoryEditsTest, WriteThenRefreshThenAnnounceAndNothingAfterAFaile
         for (const std::string& line : lines) EXPECT_NE(line.rfind("open", 0), 0u) << line;
         continue;
       }
-      ASSERT_EQ(notices_.size(), 1u);
-      EXPECT_EQ(notices_[0].entity, 3);
-      EXPECT_EQ(notices_[0].names, c.names);
-      EXPECT_EQ(notices_[0].action, c.action);
-      EXPECT_EQ(notices_[0].callsBefore, lines.size());  // announced last
+      EXPECT_THAT(notices_, ElementsAre(Notice{3, c.names, c.action, lines.size()}));  // announced last
       EXPECT_EQ(category_->StaticFields() != statics, c.staticReloaded);
       EXPECT_EQ(category_->Expressions() != expressions, c.expressionsReloaded);
       if (*c.write) {  // the write comes before any read of the refresh
@@ -134,15 +135,12 @@ TEST_F(FieldCategoryEditsTest, DeleteCommonFieldsAsksEachAndGoesOnAfterAFailure)
   EXPECT_EQ(boxes[2].text + "|" + boxes[2].caption + "|" + std::to_string(boxes[2].style),
             "Unable to delete Generic Field.\r\nin use|Ridirodev|16");
   EXPECT_EQ(boxes[3].caption, "Delete Field: tag");
-  ASSERT_EQ(notices_.size(), 1u);
-  EXPECT_EQ(notices_[0].names, "note;tag;");
-  EXPECT_EQ(notices_[0].action, eDeleted);
   // The common fields are read again once, after the deletes and before the notice.
   const auto lines = host_->Journal().Lines();
   EXPECT_THAT(lines, ElementsAre("procedure ea_client.remove_common_field(5)",
                                  "procedure ea_client.remove_common_field(6)",
                                  "procedure ea_client.remove_common_field(7)", StartsWith("open ")));
-  EXPECT_EQ(notices_[0].callsBefore, 4u);
+  EXPECT_THAT(notices_, ElementsAre(Notice{3, "note;tag;", eDeleted, 4}));
 }
 
 }  // namespace
