@@ -3,25 +3,22 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ridirodev/facade/g_ridirodev.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/fields.h"
-#include "ridirodev/model/m_ridirodev.h"
 #include "testing/errors.h"
 #include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
 
-using testing::DbCallKind;
 using ::testing::ElementsAre;
-using testing::ErrorOf;
 using testing::FieldRows;
 using ::testing::HasSubstr;
 
@@ -46,7 +43,6 @@ std::vector<std::string> Names(const CFields& fields) {
 
 class AppGroupTemplateTest : public testing::SampleDictionaryTest {
  protected:
-
   // Answers the field statements of a data source as the database would: the rows of the
   // entities asked for, of the kind asked for.
   void ScriptFields(int32_t dataSource, const std::vector<FieldValues>& rows) {
@@ -67,28 +63,27 @@ class AppGroupTemplateTest : public testing::SampleDictionaryTest {
           return has(source) && has(ids) && !has("Field_Group_Short = 'UDC'") == kinds.first &&
                  !has("Field_Group_Short <> 'UDC'") == kinds.second;
         };
-        host_->Database().AddRows(matches, FieldRows(chosen));
+        db().AddRows(matches, FieldRows(chosen));
       }
     }
   }
   // The gateway answers every query with one field of entity 3; the attributes not read are empty.
   void GatewayAnswers(const std::string& name, const std::string& type = "RAW") {
-    scope_.State().flags.xmlGatewayAvailable = true;
+    state().flags.xmlGatewayAvailable = true;
     testing::GatewayAnswersOneField(*host_, name, type);
   }
   // The field statements run since the last Clear, one text per statement.
   std::vector<std::string> FieldStatements() const {
     std::vector<std::string> out;
-    for (const std::string& text : host_->Journal().Texts(DbCallKind::kOpen))
+    for (const std::string& text : host_->Journal().Texts(testing::DbCallKind::kOpen))
       if (text.find("FROM tqd_Datasource_Field d") != std::string::npos) out.push_back(text);
     return out;
   }
-  std::vector<std::string> Queries() const { return host_->Journal().Texts(DbCallKind::kRunQuery); }
+  std::vector<std::string> Queries() const { return host_->Journal().Texts(testing::DbCallKind::kRunQuery); }
   // Thrown rather than handed back null: a missing template fails the test, not the binary.
   static CAppGroupTemplatePtr Template(const std::string& name) {
-    CAppGroupTemplatePtr found = GRidirodev::AppGroupTemplate(name);
-    if (!found) throw std::runtime_error("no template " + name);
-    return found;
+    if (CAppGroupTemplatePtr found = GRidirodev::AppGroupTemplate(name)) return found;
+    throw std::runtime_error("no template " + name);
   }
   static CAppGroupTemplatePtr Traffic() { return Template("Traffic"); }
 };
@@ -133,7 +128,7 @@ TEST_F(TrafficFieldsTest, ReloadsReadTheDatabaseAgainAndExpressionsAloneGetNoSup
   Traffic()->ReloadFields(3);
   EXPECT_EQ(FieldStatements().size(), 3u);
 
-  host_->Database().SetAlwaysReload(true);
+  db().SetAlwaysReload(true);
   Traffic()->Fields(3);
   Traffic()->Fields(3);
   EXPECT_EQ(FieldStatements().size(), 7u);  // every call fetches both kinds again
@@ -176,7 +171,7 @@ TEST_F(TrafficFieldsTest, AllFieldsFetchesTheMissingEntitiesInOneRequestInHierar
   ASSERT_EQ(statements.size(), 4u);
   EXPECT_THAT(statements[2], HasSubstr("DataSource_ID = 2 AND d.Entity_Id in (1,2,3)"));
 
-  host_->Database().SetAlwaysReload(true);
+  db().SetAlwaysReload(true);
   Traffic()->AllFields();
   EXPECT_THAT(Names(*Traffic()->AllFields()),
               ElementsAre("sys_id", "switch_id", "calls", "client_note", "drop_rate"));
@@ -185,7 +180,7 @@ TEST_F(TrafficFieldsTest, AllFieldsFetchesTheMissingEntitiesInOneRequestInHierar
 
 TEST_F(AppGroupTemplateTest, StaticFieldsLoadedAloneGetTheClientSupplement) {
   // Entity 1's rows bring an expression of entity 3, so 3 has expressions but no static fields.
-  host_->Database().AddRows(
+  db().AddRows(
       [](std::string_view sql) {
         return sql.find("DataSource_ID = 2 ") != sql.npos && sql.find("d.Entity_Id in (1)") != sql.npos;
       },
@@ -217,34 +212,30 @@ TEST_F(TrafficFieldsTest, UpdateFieldReplacesOrAddsInTheLoadedKind) {
 }
 
 TEST_F(AppGroupTemplateTest, TheGatewayFilterNarrowsToTheMissingKind) {
-  struct Case {
-    const char* rowType;  // the kind entity 1's answer brings for entity 3
-    bool askStatics;
-    const char* filter;
-  };
-  const Case cases[] = {
+  // The kind entity 1's answer brings for entity 3, whether static fields are asked, the filter.
+  const std::tuple<const char*, bool, const char*> cases[] = {
       {"UDC", true, "[CDATA[DatasourceId = 2 && Entity_Id = 3  && Field_Group_Short != 'UDC']]"},
       {"RAW", false, "[CDATA[DatasourceId = 2 && Entity_Id = 3  && Field_Group_Short = 'UDC']]"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.rowType);
+  for (const auto& [rowType, askStatics, filter] : cases) {
+    SCOPED_TRACE(rowType);
     Traffic()->ClearAll();
-    GatewayAnswers("x", c.rowType);
+    GatewayAnswers("x", rowType);
     Traffic()->Fields(1);
     host_->Journal().Clear();
-    c.askStatics ? Traffic()->StaticFields(3) : Traffic()->Expressions(3);
+    askStatics ? Traffic()->StaticFields(3) : Traffic()->Expressions(3);
     ASSERT_FALSE(Queries().empty());
-    EXPECT_THAT(Queries()[0], HasSubstr(c.filter));
+    EXPECT_THAT(Queries()[0], HasSubstr(filter));
   }
 }
 
 // The key list, not the order in which the field rows arrive, decides the order.
 TEST_F(TrafficFieldsTest, KeyFieldsFollowTheKeyListAndSkipFieldsNotLoaded) {
-  host_->Database().AddTable("tqd_udr_keys");
-  host_->Database().AddRows(testing::TextContains("count (*)"), {{"RowCount"}, {{3}}});
-  host_->Database().AddRows(testing::TextContains("tqd_udr_keys a"),
-                            {{"entity_id", "field_seq", "name"},
-                             {{2, 1, "switch_id"}, {3, 1, "client_note"}, {3, 2, "ghost"}, {3, 3, "calls"}}});
+  db().AddTable("tqd_udr_keys");
+  db().AddRows(testing::TextContains("count (*)"), {{"RowCount"}, {{3}}});
+  db().AddRows(testing::TextContains("tqd_udr_keys a"),
+               {{"entity_id", "field_seq", "name"},
+                {{2, 1, "switch_id"}, {3, 1, "client_note"}, {3, 2, "ghost"}, {3, 3, "calls"}}});
   EXPECT_THAT(Names(*Traffic()->KeyFields(3)), ElementsAre("client_note", "calls"));
   EXPECT_THAT(*Traffic()->FieldKeys(3), ElementsAre("client_note:Cell", "ghost:Cell", "calls:Cell"));
   EXPECT_THAT(Names(*Traffic()->KeyFields(2)), ElementsAre("switch_id"));
@@ -296,22 +287,21 @@ TEST_F(AppGroupTemplateTest, FieldsOfNoEntityFailWithoutAStatement) {
   EXPECT_EQ(Traffic()->Expressions(0)->Count(), 0);  // not an error for the other getters
 }
 
-TEST(AppGroupTemplateSupplementTest, TrafficIsRecognisedTrimmedAndInAnyCase) {
-  auto host = std::make_shared<testing::TestHost>();
-  testing::ScriptTemplates(host->Database(), {{1, "Client", 5}, {2, " traffic ", 5}});
-  testing::ScriptCategories(host->Database(), 5, {{3, 0, "Cell", "Cell"}});
-  host->Database().AddRows(testing::TextContains("DataSource_ID = 2 "), FieldRows({Field(31, 3, "calls")}));
-  host->Database().AddRows(testing::TextContains("DataSource_ID = 1 "),
-                           FieldRows({Field(5, 3, "client_note")}));
-  MRidirodevScope scope(host);
+using AppGroupTemplateSupplementTest = testing::HostTest;
+
+TEST_F(AppGroupTemplateSupplementTest, TrafficIsRecognisedTrimmedAndInAnyCase) {
+  testing::ScriptTemplates(db(), {{1, "Client", 5}, {2, " traffic ", 5}});
+  testing::ScriptCategories(db(), 5, {{3, 0, "Cell", "Cell"}});
+  db().AddRows(testing::TextContains("DataSource_ID = 2 "), FieldRows({Field(31, 3, "calls")}));
+  db().AddRows(testing::TextContains("DataSource_ID = 1 "), FieldRows({Field(5, 3, "client_note")}));
   CAppGroupTemplatePtr traffic = GRidirodev::AppGroupTemplate(" traffic ");
   ASSERT_NE(traffic, nullptr);
   EXPECT_THAT(Names(*traffic->Fields(3)), ElementsAre("calls", "client_note"));
 }
 
 TEST_F(TrafficFieldsTest, AFailedFetchPropagatesAndKeepsWhatWasRead) {
-  host_->Database().FailOnText("DataSource_ID = 1", AutomationError(-2147217900, "db", "lost connection"));
-  EXPECT_EQ(ErrorOf([&] { Traffic()->Fields(3); }), -2147217900);
+  db().FailOnText("DataSource_ID = 1", AutomationError(-2147217900, "db", "lost connection"));
+  EXPECT_EQ(testing::ErrorOf([&] { Traffic()->Fields(3); }), -2147217900);
   // The entity's collections were started: what Traffic gave is kept, Client's part is missing.
   EXPECT_THAT(Names(*Traffic()->Fields(3)), ElementsAre("calls", "drop_rate"));
   Traffic()->ReloadFields(3);
@@ -321,8 +311,8 @@ TEST_F(TrafficFieldsTest, AFailedFetchPropagatesAndKeepsWhatWasRead) {
 TEST_F(AppGroupTemplateTest, ARowThatCannotBeReadEndsTheLoadAndClosesItsRowSet) {
   ScriptFields(2, {Field(91, 1, "fine"),
                    {{"Field_Id", "ninety-two"}, {"Entity_Id", 1}, {"Field_Group_Short", "RAW"}}});
-  EXPECT_EQ(ErrorOf([&] { Traffic()->Fields(1); }), ErrorNumber::kTypeMismatch);
-  EXPECT_TRUE(host_->Database().Recordsets().back()->Closed());
+  EXPECT_EQ(testing::ErrorOf([&] { Traffic()->Fields(1); }), ErrorNumber::kTypeMismatch);
+  EXPECT_TRUE(db().Recordsets().back()->Closed());
 }
 
 }  // namespace

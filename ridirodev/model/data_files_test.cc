@@ -6,15 +6,16 @@
 
 #include "ridirodev/core/date.h"
 #include "ridirodev/facade/g_ridirodev.h"
-#include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/store/dictionary_statements.h"
 #include "testing/errors.h"
-#include "testing/test_host.h"
+#include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
 
-TEST(DataFilesTest, KeysAreFileTypeIdsWhileNumbersArePositions) {
+using DataFilesTest = testing::HostTest;
+
+TEST_F(DataFilesTest, KeysAreFileTypeIdsWhileNumbersArePositions) {
   CDataFiles files;
   for (int32_t id = 1; id <= 17; ++id)
     files.Add(100 + id, id, "T" + std::to_string(id), "Hourly", 1, "V", "");
@@ -25,20 +26,16 @@ TEST(DataFilesTest, KeysAreFileTypeIdsWhileNumbersArePositions) {
 
   EXPECT_EQ(files.Item(Variant(17))->Key(), "17~");
   EXPECT_EQ(files.Item(Variant(18))->FileTypeId(), 40);  // a position
-  for (const Variant& v : {Variant(40), Variant("40"), Variant("40~"), Variant(40.0)}) {
+  for (const Variant& v : {Variant(40), Variant("40"), Variant("40~"), Variant(40.0)})
     EXPECT_TRUE(files.Exists(v)) << v.ToString();
-  }
-  for (const Variant& v : {Variant(43), Variant("Shared"), Variant(1e12), Variant(), Variant("~")}) {
+  for (const Variant& v : {Variant(43), Variant("Shared"), Variant(1e12), Variant(), Variant("~")})
     EXPECT_FALSE(files.Exists(v)) << v.ToString();
-  }
 
   // id, key, exact name (the first of two), a key that is also a name, absent ones
-  EXPECT_EQ(files.FileToFieldID(Variant(17)), 117);
-  EXPECT_EQ(files.FileToFieldID(Variant("17~")), 117);
-  EXPECT_EQ(files.FileToFieldID(Variant("Shared")), 300);
-  EXPECT_EQ(files.FileToFieldID(Variant("shared")), 0);
-  EXPECT_EQ(files.FileToFieldID(Variant("~1~")), 301);
-  EXPECT_EQ(files.FileToFieldID(Variant(99)), 0);
+  const std::pair<Variant, int32_t> fieldIds[] = {{Variant(17), 117},       {Variant("17~"), 117},
+                                                  {Variant("Shared"), 300}, {Variant("shared"), 0},
+                                                  {Variant("~1~"), 301},    {Variant(99), 0}};
+  for (const auto& [asked, id] : fieldIds) EXPECT_EQ(files.FileToFieldID(asked), id) << asked.ToString();
 
   EXPECT_EQ(files.FieldIdToFile(301)->FileTypeId(), 41);
   files.Add(0, 50, "Unreported", "", 0, "", "");
@@ -55,19 +52,15 @@ testing::ScriptedRows FileRows(std::vector<std::vector<Variant>> rows) {
           std::move(rows)};
 }
 
-TEST(DataFilesTest, LoadSetsAvailabilityOnlyFromDatesAndIsReusedAsTheViewsAllow) {
-  auto host = std::make_shared<testing::TestHost>();
-  MRidirodevScope scope(host);
+TEST_F(DataFilesTest, LoadSetsAvailabilityOnlyFromDatesAndIsReusedAsTheViewsAllow) {
   const Date first = Date::FromParts(2026, 1, 2, 3, 4, 5);
-  host->Database().AddTable("tq_min_partition", {"max_partition_date"});
+  db().AddTable("tq_min_partition", {"max_partition_date"});
   // A load that fails part-way (file type 1 twice) keeps nothing: the next call reads again.
-  host->Database().AddRows(kPartitionStatement,
-                           FileRows({{7, 1, "A", "", 1, "", "", 20, "", 0, first, first},
-                                     {7, 1, "A", "", 1, "", "", 20, "", 0, first, first}}));
-  host->Database().AddRows(
-      kPartitionStatement,
-      FileRows({{7, 1, "A", "Hourly", 1, "desc", "Avail", 20, "V", 5, first, "2026-03-15 23:00:00"},
-                {8, 2, "B", "Daily", 2, "", "Avail", 20, "V", 0, Variant::Null(), "soon"}}));
+  db().AddRows(kPartitionStatement, FileRows({{7, 1, "A", "", 1, "", "", 20, "", 0, first, first},
+                                              {7, 1, "A", "", 1, "", "", 20, "", 0, first, first}}));
+  db().AddRows(kPartitionStatement,
+               FileRows({{7, 1, "A", "Hourly", 1, "desc", "Avail", 20, "V", 5, first, "2026-03-15 23:00:00"},
+                         {8, 2, "B", "Daily", 2, "", "Avail", 20, "V", 0, Variant::Null(), "soon"}}));
   EXPECT_EQ(testing::ErrorOf([] { GRidirodev::DataFiles(12); }), ErrorNumber::kDuplicateKey);
   const CDataFilesPtr files = GRidirodev::DataFiles(12);
   ASSERT_EQ(files->Count(), 2);
@@ -80,18 +73,18 @@ TEST(DataFilesTest, LoadSetsAvailabilityOnlyFromDatesAndIsReusedAsTheViewsAllow)
 
   // Without the extended views one collection serves every entity.
   EXPECT_EQ(GRidirodev::DataFiles(13), files);
-  host->Support().SetExtendedEntityViews(true);
+  host_->Support().SetExtendedEntityViews(true);
   EXPECT_EQ(GRidirodev::DataFiles(12), files);
   // The per-entity form has no availability columns; its entity name is the entity's label.
   testing::ScriptedRows labelled = FileRows({{9, 3, "C", "Hourly", 1, "", "Sector", 13, "V", 0}});
   labelled.columns.resize(10);
-  host->Database().AddRows(sql::DataFilesStatement(true, false, 13), labelled);
+  db().AddRows(sql::DataFilesStatement(true, false, 13), labelled);
   const CDataFilesPtr other = GRidirodev::DataFiles(13);
   EXPECT_NE(other, files);
   EXPECT_EQ(other->EntityId(), 13);
   EXPECT_EQ(other->Item(Variant(1))->EntityName() + other->Item(Variant(1))->FirstAvailable(), "Sector");
   EXPECT_EQ(GRidirodev::DataFiles(13), other);
-  const auto opened = host->Database().Journal().Texts(testing::DbCallKind::kOpen);
+  const auto opened = db().Journal().Texts(testing::DbCallKind::kOpen);
   EXPECT_EQ(std::count(opened.begin(), opened.end(), sql::DataFilesStatement(true, false, 13)), 1);
 }
 

@@ -3,43 +3,45 @@
 
 #include <algorithm>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "ridirodev/facade/g_ridirodev.h"
-#include "ridirodev/model/app_group_template.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/field_category.h"
 #include "ridirodev/model/field_updates.h"
 #include "ridirodev/model/fields.h"
-#include "ridirodev/model/m_ridirodev.h"
 #include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
 
 using ::testing::ElementsAre;
-using testing::FieldRows;
-using testing::TextContains;
+using ::testing::StartsWith;
 
 struct Notice {
   int32_t entity;
   std::string names;  // "-" for no collection
   EAction action;
   size_t callsBefore;  // database calls made before the notice
+  bool operator==(const Notice&) const = default;
+  friend void PrintTo(const Notice& n, std::ostream* os) {
+    *os << n.entity << " " << n.names << " " << n.action << " " << n.callsBefore;
+  }
 };
 
 // Traffic's Cell (entity 3) with one raw counter and one calculation in the database.
 class FieldCategoryEditsTest : public testing::SampleDictionaryTest {
  protected:
   FieldCategoryEditsTest() {
-    host_->Database().AddRows(
-        TextContains("d.Entity_Id in (3)"),
-        FieldRows(
+    db().AddRows(
+        testing::TextContains("d.Entity_Id in (3)"),
+        testing::FieldRows(
             {{{"Field_Id", 31}, {"Entity_Id", 3}, {"Name", "calls"}},
              {{"Field_Id", 32}, {"Entity_Id", 3}, {"Name", "drop_rate"}, {"Field_Group_Short", "UDC"}}}));
-    host_->Database().ScriptRoutine("tq_Dictionary.New_UDC_F", {Variant(41), {}});
-    host_->Database().ScriptRoutine("ea_client.add_common_field", {Variant(), {{1, Variant(88)}}});
+    db().ScriptRoutine("tq_Dictionary.New_UDC_F", {Variant(41), {}});
+    db().ScriptRoutine("ea_client.add_common_field", {Variant(), {{1, Variant(88)}}});
     category_ = GRidirodev::LookupCategoryByName("Traffic", "Cell");
     category_->Fields();  // both caches filled
     connection_ = GRidirodev::FieldUpdates()->FieldsChange.Connect(
@@ -106,21 +108,14 @@ TEST_F(FieldCategoryEditsTest, WriteThenRefreshThenAnnounceAndNothingAfterAFaile
         for (const std::string& line : lines) EXPECT_NE(line.rfind("open", 0), 0u) << line;
         continue;
       }
-      ASSERT_EQ(notices_.size(), 1u);
-      EXPECT_EQ(notices_[0].entity, 3);
-      EXPECT_EQ(notices_[0].names, c.names);
-      EXPECT_EQ(notices_[0].action, c.action);
-      EXPECT_EQ(notices_[0].callsBefore, lines.size());  // announced last
+      EXPECT_THAT(notices_, ElementsAre(Notice{3, c.names, c.action, lines.size()}));  // announced last
       EXPECT_EQ(category_->StaticFields() != statics, c.staticReloaded);
       EXPECT_EQ(category_->Expressions() != expressions, c.expressionsReloaded);
-      // The write comes before any read of the refresh.
-      if (*c.write) {
-        auto has = [](const char* part) {
-          return [part](const std::string& l) { return l.find(part) != l.npos; };
-        };
-        const auto write = std::find_if(lines.begin(), lines.end(), has(c.write));
+      if (*c.write) {  // the write comes before any read of the refresh
+        const auto write =
+            std::find_if(lines.begin(), lines.end(), [&](auto& l) { return l.find(c.write) != l.npos; });
         EXPECT_NE(write, lines.end());
-        EXPECT_EQ(std::find_if(lines.begin(), write, has("open")), write);
+        for (auto l = lines.begin(); l != write; ++l) EXPECT_NE(l->rfind("open", 0), 0u) << *l;
       }
     }
   }
@@ -128,32 +123,24 @@ TEST_F(FieldCategoryEditsTest, WriteThenRefreshThenAnnounceAndNothingAfterAFaile
 
 TEST_F(FieldCategoryEditsTest, DeleteCommonFieldsAsksEachAndGoesOnAfterAFailure) {
   auto flds = std::make_shared<CFields>();
-  flds->Add(Field(5, "note", "EXT"));
-  flds->Add(Field(6, "memo", "EXT"));
-  flds->Add(Field(7, "tag", "EXT"));
+  for (const auto& [id, name] : {std::pair{5, "note"}, {6, "memo"}, {7, "tag"}})
+    flds->Add(Field(id, name, "EXT"));
   host_->Journal().Clear();
   host_->Journal().FailOnCall(2, AutomationError(3146, "db", "in use"));
   category_->DeleteCommonFields(flds);
   const auto& boxes = host_->Messages().MessageBoxes();
   ASSERT_EQ(boxes.size(), 4u);
-  EXPECT_EQ(boxes[0].text, "Are you sure you want to delete this field?");
-  EXPECT_EQ(boxes[0].caption, "Delete Field: note");
-  EXPECT_EQ(boxes[0].style, 292);
-  EXPECT_EQ(boxes[2].text, "Unable to delete Generic Field.\r\nin use");
-  EXPECT_EQ(boxes[2].caption, "Ridirodev");
-  EXPECT_EQ(boxes[2].style, 16);
+  EXPECT_EQ(boxes[0].text + "|" + boxes[0].caption + "|" + std::to_string(boxes[0].style),
+            "Are you sure you want to delete this field?|Delete Field: note|292");
+  EXPECT_EQ(boxes[2].text + "|" + boxes[2].caption + "|" + std::to_string(boxes[2].style),
+            "Unable to delete Generic Field.\r\nin use|Ridirodev|16");
   EXPECT_EQ(boxes[3].caption, "Delete Field: tag");
-  ASSERT_EQ(notices_.size(), 1u);
-  EXPECT_EQ(notices_[0].names, "note;tag;");
-  EXPECT_EQ(notices_[0].action, eDeleted);
   // The common fields are read again once, after the deletes and before the notice.
   const auto lines = host_->Journal().Lines();
-  EXPECT_THAT(
-      std::vector<std::string>(lines.begin(), lines.begin() + 3),
-      ElementsAre("procedure ea_client.remove_common_field(5)", "procedure ea_client.remove_common_field(6)",
-                  "procedure ea_client.remove_common_field(7)"));
-  EXPECT_EQ(lines.size(), 4u);
-  EXPECT_EQ(notices_[0].callsBefore, 4u);
+  EXPECT_THAT(lines, ElementsAre("procedure ea_client.remove_common_field(5)",
+                                 "procedure ea_client.remove_common_field(6)",
+                                 "procedure ea_client.remove_common_field(7)", StartsWith("open ")));
+  EXPECT_THAT(notices_, ElementsAre(Notice{3, "note;tag;", eDeleted, 4}));
 }
 
 }  // namespace

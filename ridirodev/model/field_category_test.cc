@@ -9,12 +9,10 @@
 #include <vector>
 
 #include "ridirodev/facade/g_ridirodev.h"
-#include "ridirodev/model/app_group_template.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/field_categories.h"
 #include "ridirodev/model/field_loads.h"
 #include "ridirodev/model/fields.h"
-#include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/store/dictionary_statements.h"
 #include "testing/errors.h"
 #include "testing/fixtures.h"
@@ -25,15 +23,13 @@ namespace {
 using ::testing::ElementsAre;
 using testing::ErrorOf;
 using testing::FieldRows;
-using testing::ScriptedRows;
 using testing::TextContains;
 
 using Row = std::vector<Variant>;
 
 std::string Key(int32_t id) { return "Cat:" + std::to_string(id); }
 
-// The key of a category's parent, "-" for none and "<no category>" when the category itself is
-// missing: a missing object fails the check, not the test binary.
+// The key of a category's parent, "-" for none, "<no category>" when the category is missing.
 std::string ParentKey(const CFieldCategoriesPtr& categories, int32_t id) {
   CFieldCategoryPtr category = categories->Item(Key(id));
   if (!category) return "<no category>";
@@ -50,7 +46,7 @@ Row Entity(int32_t id, int32_t parent, const std::string& label = "", const std:
   return {id, up, "E" + std::to_string(id), label, context, "entity " + std::to_string(id), "y", "N", "Y"};
 }
 
-ScriptedRows Hierarchy(std::vector<Row> rows) {
+testing::ScriptedRows Hierarchy(std::vector<Row> rows) {
   return {{"Entity_Id", "Parent_Entity_Id", "Entity_Name", "Entity_Label", "Context_Entity_Label",
            "Entity_Desc", "Can_Sum", "Can_Rpt", "AllowReparenting"},
           std::move(rows)};
@@ -72,13 +68,11 @@ std::vector<std::string> Names(const CFields& fields) {
   return names;
 }
 
-// The number of entries for categories that could not be placed; each carries exactly the
-// fixed text.
+// The number of entries for categories that could not be placed, each of the fixed text.
 size_t UnplacedEntries(const testing::TestSupport& support) {
   for (const auto& entry : support.Logs()) {
-    EXPECT_EQ(entry.severity, 2);
-    EXPECT_EQ(entry.component, "Ridirodev");
-    EXPECT_EQ(entry.operation, "CreateCategoryHierarchy");
+    EXPECT_EQ(std::to_string(entry.severity) + "|" + entry.component + "|" + entry.operation,
+              "2|Ridirodev|CreateCategoryHierarchy");
     EXPECT_THAT(entry.messages, ElementsAre("unable to lookup parent node"));
   }
   return support.Logs().size();
@@ -88,10 +82,10 @@ class FieldCategoryTest : public testing::HostTest {
  protected:
   CFieldCategoriesPtr Load(std::vector<Row> rows) {
     // By exact text: a statement scripted again answers the next rows.
-    host_->Database().AddRows(sql::FieldCategoriesStatement(host_->Support().ExtendedEntityViews(), 5),
-                              Hierarchy(std::move(rows)));
+    db().AddRows(sql::FieldCategoriesStatement(host_->Support().ExtendedEntityViews(), 5),
+                 Hierarchy(std::move(rows)));
     auto categories = std::make_shared<CFieldCategories>();
-    LoadFieldCategories(scope_.State(), "Traffic", 5, *categories);
+    LoadFieldCategories(state(), "Traffic", 5, *categories);
     return categories;
   }
   CFieldCategoryPtr Make(int32_t id, int32_t parent, const std::string& label = "") {
@@ -104,9 +98,8 @@ class FieldCategoryTest : public testing::HostTest {
 
 TEST_F(FieldCategoryTest, RowMappingAndNames) {
   auto categories = Load({Entity(3, 0, "System"), Entity(7, 3, "Cell", "Site")});
-  EXPECT_TRUE(host_->Database().Recordsets().back()->Closed());
-  auto cell = categories->Item("cat:7");
-  auto system = categories->Item("Cat:3");
+  EXPECT_TRUE(db().Recordsets().back()->Closed());
+  auto cell = categories->Item("cat:7"), system = categories->Item("Cat:3");
   ASSERT_TRUE(cell && system);
   EXPECT_EQ(cell->Parent(), system);
   EXPECT_EQ(cell->Key() + " " + cell->ParentKey() + " " + system->ParentKey() + " " + cell->Description(),
@@ -119,12 +112,11 @@ TEST_F(FieldCategoryTest, RowMappingAndNames) {
   EXPECT_EQ(cell->HierarchyLabel() + "|" + system->HierarchyLabel(), "Cell (Site)|System");
 
   // Older schemas lack the optional columns.
-  host_->Database().AddRows(
-      sql::FieldCategoriesStatement(true, 5),
-      {{"Entity_Id", "Parent_Entity_Id", "Entity_Name", "Entity_Desc", "Can_Sum", "Can_Rpt"},
-       {{4, Variant::Null(), "Old", Variant::Null(), "N", "Y"}}});
+  db().AddRows(sql::FieldCategoriesStatement(true, 5),
+               {{"Entity_Id", "Parent_Entity_Id", "Entity_Name", "Entity_Desc", "Can_Sum", "Can_Rpt"},
+                {{4, Variant::Null(), "Old", Variant::Null(), "N", "Y"}}});
   auto plain = std::make_shared<CFieldCategories>();
-  LoadFieldCategories(scope_.State(), "Traffic", 5, *plain);
+  LoadFieldCategories(state(), "Traffic", 5, *plain);
   auto old = plain->Item("Cat:4");
   ASSERT_TRUE(old);
   EXPECT_EQ(old->Label() + old->ContextEntityLabel(), "");
@@ -188,9 +180,8 @@ TEST_F(FieldCategoryTest, UnplaceableParentsAreLoggedAndLeftOut) {
   EXPECT_EQ(UnplacedEntries(host_->Support()), 5u);
   for (int32_t looped : {6, 7, 8, 10}) EXPECT_EQ(ParentKey(categories, looped), "-") << looped;
   EXPECT_EQ(ParentKey(categories, 9), "Cat:7");
-  for (int32_t id : {6, 7, 9, 10}) {
+  for (int32_t id : {6, 7, 9, 10})
     EXPECT_EQ(ErrorOf([&] { categories->BranchRoot(Key(id)); }), ErrorNumber::kInvalidArgument) << id;
-  }
 }
 
 TEST_F(FieldCategoryTest, BranchRoot) {
@@ -204,21 +195,19 @@ TEST_F(FieldCategoryTest, BranchRoot) {
 }
 
 TEST_F(FieldCategoryTest, KeyFieldsInheritOutermostFirst) {
-  auto& db = host_->Database();
-  testing::ScriptTemplates(db, {{1, "Traffic", 5}});
-  db.AddRows(TextContains("FROM TQN_Entity_Hier"), Hierarchy({Entity(3, 2), Entity(1, 0), Entity(2, 1)}));
-  db.AddTable("tqd_udr_keys");
-  db.AddRows(TextContains("count (*)"), {{"RowCount"}, {{3}}});
-  db.AddRows(TextContains("tqd_udr_keys a"), {{"entity_id", "field_seq", "name"},
-                                              {{1, 1, "sys_id"}, {2, 1, "switch_id"}, {3, 1, "cell_id"}}});
+  testing::ScriptTemplates(db(), {{1, "Traffic", 5}});
+  db().AddRows(TextContains("FROM TQN_Entity_Hier"), Hierarchy({Entity(3, 2), Entity(1, 0), Entity(2, 1)}));
+  db().AddTable("tqd_udr_keys");
+  db().AddRows(TextContains("count (*)"), {{"RowCount"}, {{3}}});
+  db().AddRows(TextContains("tqd_udr_keys a"), {{"entity_id", "field_seq", "name"},
+                                                {{1, 1, "sys_id"}, {2, 1, "switch_id"}, {3, 1, "cell_id"}}});
   // Each entity has its key field and one counter.
   const char* keyNames[] = {"", "sys_id", "switch_id", "cell_id"};
-  for (int32_t e = 1; e <= 3; ++e) {
-    db.AddRows(
+  for (int32_t e = 1; e <= 3; ++e)
+    db().AddRows(
         TextContains("d.Entity_Id in (" + std::to_string(e) + ")"),
         FieldRows({{{"Field_Id", e * 10}, {"Entity_Id", e}, {"Name", keyNames[e]}, {"DataType", "I"}},
                    {{"Field_Id", e * 10 + 1}, {"Entity_Id", e}, {"Name", "count"}, {"DataType", "I"}}}));
-  }
   CFieldCategoryPtr cell = GRidirodev::LookupCategoryByName("Traffic", "E3");
   ASSERT_TRUE(cell);
   auto keys = cell->KeyFields();
@@ -235,12 +224,11 @@ TEST_F(FieldCategoryTest, KeyFieldsInheritOutermostFirst) {
 }
 
 TEST_F(FieldCategoryTest, CommonFieldsLoadAnewEachCall) {
-  host_->Database().AddRows(TextContains("WHERE d.Entity_ID = 7"),
-                            FieldRows({{{"Field_Id", 70}, {"Name", "attempts"}}}));
+  db().AddRows(TextContains("WHERE d.Entity_ID = 7"), FieldRows({{{"Field_Id", 70}, {"Name", "attempts"}}}));
   auto category = Make(7, 3);
   EXPECT_NE(category->CommonFields(), category->CommonFields());
   EXPECT_THAT(Names(*category->CommonFields()), ElementsAre("attempts"));
-  EXPECT_TRUE(host_->Database().Recordsets().back()->Closed());
+  EXPECT_TRUE(db().Recordsets().back()->Closed());
   // A clone takes a copy of the common fields and no parent.
   category->SetParent(Make(3, 0));
   auto clone = category->Clone();

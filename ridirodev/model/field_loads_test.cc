@@ -14,29 +14,25 @@
 #include "ridirodev/model/app_group_template.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/fields.h"
-#include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/store/dictionary_statements.h"
 #include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
 
-using testing::DbCallKind;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using testing::ScriptedRows;
-using testing::TextContains;
 
 class FieldLoadsTest : public testing::SampleDictionaryTest {
  protected:
-
   // Every table and column the probe asks about, so that it sets the optional-column flags.
   void AllCapabilities() {
-    host_->Database().AddTable("TQD_UDC_DEF", {"Complex"});
-    host_->Database().AddTable("tqd_Datasource_Field", {"Complex", "weight_field_id"});
-    host_->Database().AddTable("TQD_FIELD_STYLE");
+    db().AddTable("TQD_UDC_DEF", {"Complex"});
+    db().AddTable("tqd_Datasource_Field", {"Complex", "weight_field_id"});
+    db().AddTable("TQD_FIELD_STYLE");
   }
-  std::vector<std::string> Opened() const { return host_->Journal().Texts(DbCallKind::kOpen); }
+  std::vector<std::string> Opened() const { return host_->Journal().Texts(testing::DbCallKind::kOpen); }
 };
 
 // Field rows of entity 3 with the optional columns present, whatever the flags say.
@@ -57,8 +53,8 @@ TEST_F(FieldLoadsTest, ByIdLoadsAsTheFirstCallSeeTheProbedFlags) {
   // On a dictionary with every optional column, the first call loads the templates (and so
   // probes) before the statement's columns are chosen, and the row reader asks only for those.
   AllCapabilities();
-  host_->Database().AddRows(TextContains("WHERE d.Field_Id in (31,32)"),
-                            FullRows({{31, "calls"}, {32, "drops"}}));
+  db().AddRows(testing::TextContains("WHERE d.Field_Id in (31,32)"),
+               FullRows({{31, "calls"}, {32, "drops"}}));
   CFieldsPtr fields = GRidirodev::GetFieldsByIds("Traffic", "31, 32", false);
   ASSERT_EQ(fields->Count(), 2);
   EXPECT_THAT(Opened(), ::testing::Contains(HasSubstr(", d.Complex ,c.FontStyleMask, c.FontColor ")));
@@ -76,7 +72,7 @@ TEST_F(FieldLoadsTest, ByIdLoadsGoThroughTheGatewayOnceTheProbeFoundIt) {
   ASSERT_NE(one, nullptr);
   EXPECT_EQ(one->Key(), "from_gateway:Cell");
   GRidirodev::GetFieldsByIds("Traffic", "41, 42", true);
-  const auto queries = host_->Journal().Texts(DbCallKind::kRunQuery);
+  const auto queries = host_->Journal().Texts(testing::DbCallKind::kRunQuery);
   ASSERT_EQ(queries.size(), 3u);  // the probe, then the two loads
   EXPECT_THAT(queries[1], HasSubstr("[CDATA[Field_Id = 41]]"));
   EXPECT_THAT(queries[2], HasSubstr("[CDATA[inGroup(Field_Id, 41,42)]]"));
@@ -91,8 +87,8 @@ TEST_F(FieldLoadsTest, ByIdLoadsGoThroughTheGatewayOnceTheProbeFoundIt) {
 }
 
 TEST_F(FieldLoadsTest, IdZeroRunsNothing) {
-  EXPECT_EQ(GRidirodev::GetFieldFromId("Traffic", Variant(0), false), nullptr);
-  EXPECT_EQ(GRidirodev::GetFieldFromId("Traffic", Variant(0), true), nullptr);
+  for (bool gateway : {false, true})
+    EXPECT_EQ(GRidirodev::GetFieldFromId("Traffic", Variant(0), gateway), nullptr);
   EXPECT_TRUE(host_->Journal().Calls().empty());
 }
 
@@ -106,9 +102,9 @@ TEST_F(FieldLoadsTest, RowsMapExtraColumnsAndTheOptionalColumnsOnlyUnderTheirFla
   GRidirodev::AppGroupTemplates();  // probed before the flags are set by hand
   for (const auto& [flags, expected] : cases) {
     SCOPED_TRACE(expected);
-    scope_.State().flags = flags;
+    state().flags = flags;
     CFieldPtr f;
-    ReadFields(scope_.State(), std::make_shared<testing::ScriptedRecordset>(FullRows({{31, "calls"}})), "Traffic",
+    ReadFields(state(), std::make_shared<testing::ScriptedRecordset>(FullRows({{31, "calls"}})), "Traffic",
                [&f](CFieldPtr read) { f = std::move(read); });
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->Complex() + "|" + std::to_string(f->Weight_Field_Id()) + "|" +
@@ -124,24 +120,16 @@ TEST_F(FieldLoadsTest, RowsMapExtraColumnsAndTheOptionalColumnsOnlyUnderTheirFla
 // each row still gets its own key, and a row naming something else its own references.
 TEST_F(FieldLoadsTest, RowsOfOneLoadReferToWhatEachNames) {
   std::vector<std::map<std::string, Variant>> values;
-  for (const auto& [name, entity, type, aggregator] :
-       std::vector<std::tuple<const char*, int32_t, const char*, const char*>>{{"a", 3, "RAW", "1"},
-                                                                               {"b", 3, "RAW", "1"},
-                                                                               {"c", 3, "UDC", "1"},
-                                                                               {"d", 99, "RAW", "1"},
-                                                                               {"e", 99, "RAW", "1"},
-                                                                               {"f", 2, "RAW", "2"},
-                                                                               {"g", 3, "RAW", "1"}}) {
-    values.push_back({{"Field_Id", 1},
-                      {"Name", name},
-                      {"Entity_Id", entity},
-                      {"Field_Group_Short", type},
-                      {"Field_Aggregator", aggregator},
-                      {"DataType", "I"}});
+  const std::tuple<const char*, int32_t, const char*, const char*> rows[] = {
+      {"a", 3, "RAW", "1"},  {"b", 3, "RAW", "1"}, {"c", 3, "UDC", "1"}, {"d", 99, "RAW", "1"},
+      {"e", 99, "RAW", "1"}, {"f", 2, "RAW", "2"}, {"g", 3, "RAW", "1"}};
+  for (const auto& [name, entity, type, aggregator] : rows) {
+    values.push_back({{"Field_Id", 1}, {"Name", name}, {"Entity_Id", entity}, {"DataType", "I"}});
+    values.back().insert({{"Field_Group_Short", type}, {"Field_Aggregator", aggregator}});
   }
   auto rs = std::make_shared<testing::ScriptedRecordset>(testing::FieldRows(values));
   std::vector<std::string> seen;
-  ReadFields(scope_.State(), rs, "Traffic", [&](CFieldPtr f) {
+  ReadFields(state(), rs, "Traffic", [&](CFieldPtr f) {
     seen.push_back(f->Key() + "|" + std::to_string(f->EntityId()) + "|" + f->FieldType() + "|" +
                    f->Aggregator() + "|" + f->AppName());
   });
@@ -154,8 +142,8 @@ TEST_F(FieldLoadsTest, TheTemplatePassesItsFlagsAndExtraColumnsToTheStatement) {
   host_->Support().SetExtendedEntityViews(true);
   CAppGroupTemplatePtr traffic = GRidirodev::AppGroupTemplate("Traffic");
   ASSERT_NE(traffic, nullptr);
-  scope_.State().flags.doComplex = true;
-  scope_.State().flags.styleFieldsAvailable = true;
+  state().flags.doComplex = true;
+  state().flags.styleFieldsAvailable = true;
   traffic->StaticFields(3);
   const std::vector<std::string> opened = Opened();
   const auto traffics = std::find_if(opened.begin(), opened.end(), [](const std::string& t) {
@@ -188,11 +176,10 @@ TEST(UdrKeyDataTest, AskedOnceAndRemembered) {
     for (const ScriptedRows& rows : c.counts) host->Database().AddRows(sql::UDRKeyCountStatement(), rows);
     if (c.failing) host->Database().FailOnText("count (*)", AutomationError(3146, "DB", "gone"));
     MRidirodevScope scope(host);
-    if (c.failing) {
+    if (c.failing)
       EXPECT_THROW(GRidirodev::UDR_KeyDataAvailable(), AutomationError);
-    } else {
+    else
       EXPECT_EQ(GRidirodev::UDR_KeyDataAvailable(), c.expected);
-    }
     const size_t calls = host->Journal().Calls().size();
     EXPECT_EQ(GRidirodev::UDR_KeyDataAvailable(), c.expected);
     EXPECT_EQ(host->Journal().Calls().size(), calls);  // remembered, also when False or failed

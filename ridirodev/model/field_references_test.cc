@@ -8,29 +8,25 @@
 #include "ridirodev/model/busyhour/busy_hours.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/fields.h"
-#include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/store/busyhour_persistence.h"
 #include "ridirodev/store/referencing_documents.h"
-#include "testing/test_host.h"
+#include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
 
-using ::testing::ElementsAre;
+using FieldReferencesTest = testing::HostTest;
 
 // Each busy hour is read by id, with its hours, while the row set of its field is still open;
 // a stop asked by the folder services ends the walk after the first field's row set.
-TEST(FieldReferencesTest, BusyHoursAreReadInsideTheWalkOverTheFields) {
-  auto host = std::make_shared<testing::TestHost>();
-  MRidirodevScope scope(host);
-  testing::ScriptedDatabase& db = host->Database();
-  db.AddRows(sql::FieldBusyHoursStatement("41"), {{"Id"}, {{9}}});
-  db.AddRows(sql::BusyHourByIdStatement(9),
-             {{"Id", "Name", "Description", "Span", "Changed", "FirstNeeded", "FirstAvail", "LastAvail",
-               "Scenario_Id", "MinRank", "MaxRank"},
-              {{9, "Peak", "", "D", Date(), Date(), Date(), Date(), 0, 1, 1}}});
-  db.AddRows(sql::HourRangesStatement(9),
-             {{"FirstHour", "LastHour", "FirstSeconds", "LastSeconds"}, {{2, 3, 0, 0}}});
+TEST_F(FieldReferencesTest, BusyHoursAreReadInsideTheWalkOverTheFields) {
+  db().AddRows(sql::FieldBusyHoursStatement("41"), {{"Id"}, {{9}}});
+  db().AddRows(sql::BusyHourByIdStatement(9),
+               {{"Id", "Name", "Description", "Span", "Changed", "FirstNeeded", "FirstAvail", "LastAvail",
+                 "Scenario_Id", "MinRank", "MaxRank"},
+                {{9, "Peak", "", "D", Date(), Date(), Date(), Date(), 0, 1, 1}}});
+  db().AddRows(sql::HourRangesStatement(9),
+               {{"FirstHour", "LastHour", "FirstSeconds", "LastSeconds"}, {{2, 3, 0, 0}}});
   CFields fields;
   for (int32_t id : {41, 42}) {
     auto fld = std::make_shared<CField>();
@@ -38,15 +34,15 @@ TEST(FieldReferencesTest, BusyHoursAreReadInsideTheWalkOverTheFields) {
                     Date());
     fields.Add(fld);
   }
-  host->Journal().Clear();
+  host_->Journal().Clear();
   CBusyHours busyHours;
-  LoadFieldReferencingBusyHours(scope.State(), fields, busyHours);
-  host->FolderServices().stopRequested = true;
-  LoadFieldReferencingBusyHours(scope.State(), fields, busyHours);
+  LoadFieldReferencingBusyHours(state(), fields, busyHours);
+  host_->FolderServices().stopRequested = true;
+  LoadFieldReferencingBusyHours(state(), fields, busyHours);
   const std::string ids = "open SELECT Id FROM PM_BusyHour WHERE Field_Id=";
-  EXPECT_THAT(host->Journal().Lines(),
-              ElementsAre(ids + "41", "open " + sql::BusyHourByIdStatement(9),
-                          "open " + sql::HourRangesStatement(9), ids + "42", ids + "41"));
+  EXPECT_THAT(host_->Journal().Lines(),
+              ::testing::ElementsAre(ids + "41", "open " + sql::BusyHourByIdStatement(9),
+                                     "open " + sql::HourRangesStatement(9), ids + "42", ids + "41"));
   EXPECT_EQ(busyHours.Count(), 1);
   EXPECT_EQ(busyHours.Item(Variant("BH9"))->Hours(), "2-3");
 }

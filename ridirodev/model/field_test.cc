@@ -15,7 +15,6 @@
 #include "ridirodev/model/enums.h"
 #include "ridirodev/model/field_categories.h"
 #include "ridirodev/model/field_category.h"
-#include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/store/dictionary_statements.h"
 #include "testing/errors.h"
 #include "testing/fixtures.h"
@@ -24,8 +23,6 @@ namespace ridirodev {
 namespace {
 
 using testing::ErrorOf;
-using testing::TestXmlNode;
-using testing::TextContains;
 
 struct Args {
   int32_t id = 17;
@@ -69,13 +66,11 @@ std::string Describe(const CField& f) {
 
 class FieldTest : public testing::SampleDictionaryTest {
  protected:
-  FieldTest() {
-    host_->FolderServices().AddUser(7, "alice");
-  }
+  FieldTest() { host_->FolderServices().AddUser(7, "alice"); }
   void ScriptEnumValues() {
-    host_->Database().AddRows("SELECT DISTINCT field_id FROM TQD_ENUM_VALUES", {{"field_id"}, {{17}}});
-    host_->Database().AddRows("SELECT * FROM TQD_ENUM_VALUES", {{"FIELD_ID", "Enum_Key", "Enum_Desc"},
-                                                                {{17, "0", "Idle"}, {17, "1", "Busy"}}});
+    db().AddRows("SELECT DISTINCT field_id FROM TQD_ENUM_VALUES", {{"field_id"}, {{17}}});
+    db().AddRows("SELECT * FROM TQD_ENUM_VALUES",
+                 {{"FIELD_ID", "Enum_Key", "Enum_Desc"}, {{17, "0", "Idle"}, {17, "1", "Busy"}}});
   }
 };
 
@@ -136,11 +131,11 @@ TEST_F(FieldTest, EnumValuesLoadOnceAndAFailureIsShownAndRetried) {
   ScriptEnumValues();
   EXPECT_EQ(Make({.dataType = "I"})->EnumValues(), nullptr);
   auto f = Make({.dataType = "E"});
-  host_->Database().FailOnText("TQD_ENUM_VALUES", AutomationError(3146, "DB", "ODBC call failed"));
+  db().FailOnText("TQD_ENUM_VALUES", AutomationError(3146, "DB", "ODBC call failed"));
   EXPECT_EQ(f->EnumValues(), nullptr);
-  ASSERT_EQ(host_->Messages().MessageBoxes().size(), 1u);
-  const auto& box = host_->Messages().MessageBoxes()[0];
-  EXPECT_EQ(box.text + "|" + std::to_string(box.style) + "|" + box.caption,
+  const auto& boxes = host_->Messages().MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text + "|" + std::to_string(boxes[0].style) + "|" + boxes[0].caption,
             "Error loading the enumeration values.\r\nODBC call failed|16|Ridirodev Test");
 
   auto values = f->EnumValues();
@@ -152,39 +147,38 @@ TEST_F(FieldTest, EnumValuesLoadOnceAndAFailureIsShownAndRetried) {
 
   // A field that has no values: the look-up fails, and the failure is shown.
   EXPECT_EQ(Make({.id = 18, .dataType = "E"})->EnumValues(), nullptr);
-  ASSERT_EQ(host_->Messages().MessageBoxes().size(), 2u);
-  const auto& none = host_->Messages().MessageBoxes()[1];
-  EXPECT_EQ(none.text + "|" + std::to_string(none.style),
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].text + "|" + std::to_string(boxes[1].style),
             "Error loading the enumeration values.\r\nInvalid procedure call or argument|16");
 }
 
-TEST(FieldTechnologyTest, TooManyTechnologiesAreReportedOnlyWhenTheTextIsRead) {
-  auto host = std::make_shared<testing::TestHost>();
+using FieldTechnologyTest = testing::HostTest;
+
+TEST_F(FieldTechnologyTest, TooManyTechnologiesAreReportedOnlyWhenTheTextIsRead) {
   std::vector<testing::DictRow> technologies;
-  for (int32_t i = 0; i < 22; ++i) {
-    const std::string code(1, static_cast<char>('A' + i));
-    technologies.push_back({"Tech " + code, code, int32_t{1} << i, code});
+  for (char code = 'A'; code < 'A' + 22; ++code) {
+    const std::string text(1, code);
+    technologies.push_back({"Tech " + text, text, int32_t{1} << (code - 'A'), text});
   }
   // Answers before the sample's list does.
-  host->Database().AddRows(sql::TechnologyTypesStatement(),
-                           {{"Tech_Name", "Tech_Char", "Tech_Mask", "Tech_Desc"}, std::move(technologies)});
-  testing::ScriptSampleDictionary(host->Database());
-  MRidirodevScope scope(host);
-  std::vector<CFieldPtr> made;
-  for (int32_t id = 1; id <= 50; ++id) made.push_back(Make({.id = id, .name = "f" + std::to_string(id)}));
-  EXPECT_TRUE(host->Messages().MessageBoxes().empty());
-  EXPECT_EQ(made[0]->FieldTechType(), "");
-  ASSERT_EQ(host->Messages().MessageBoxes().size(), 1u);
-  EXPECT_EQ(host->Messages().MessageBoxes()[0].text.rfind("Internal Error: Too many technologies.", 0), 0u);
+  db().AddRows(sql::TechnologyTypesStatement(),
+               {{"Tech_Name", "Tech_Char", "Tech_Mask", "Tech_Desc"}, std::move(technologies)});
+  testing::ScriptSampleDictionary(db());
+  const auto& boxes = host_->Messages().MessageBoxes();
+  auto field = Make({});
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(field->FieldTechType(), "");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text.rfind("Internal Error: Too many technologies.", 0), 0u);
 }
 
 TEST_F(FieldTest, KeyFieldsOnlyInUdrAndExtraValuesByExactName) {
-  host_->Database().AddTable("tqd_udr_keys");
-  host_->Database().AddRows(TextContains("count (*)"), {{"RowCount"}, {{1}}});
-  host_->Database().AddRows(TextContains("tqd_udr_keys a"),
-                            {{"entity_id", "field_seq", "name"}, {{7, 1, "imsi"}}});
+  db().AddTable("tqd_udr_keys");
+  db().AddRows(testing::TextContains("count (*)"), {{"RowCount"}, {{1}}});
+  db().AddRows(testing::TextContains("tqd_udr_keys a"),
+               {{"entity_id", "field_seq", "name"}, {{7, 1, "imsi"}}});
   auto imsi = Make({.name = "imsi", .entity = 7, .app = "UDR"});
-  host_->Database().FailOnText("tqd_udr_keys a", AutomationError(3146, "DB", "gone"));
+  db().FailOnText("tqd_udr_keys a", AutomationError(3146, "DB", "gone"));
   EXPECT_FALSE(imsi->IsKeyField());  // a failing load answers False
   EXPECT_TRUE(imsi->IsKeyField());
   EXPECT_FALSE(Make({.name = "duration", .entity = 7, .app = "UDR"})->IsKeyField());
@@ -239,7 +233,7 @@ TEST_F(FieldTest, ListColumnsShowAndOrderEachProperty) {
 }
 
 TEST_F(FieldTest, InitializeFromXmlReadsAttributes) {
-  TestXmlNode node("Row");
+  testing::TestXmlNode node("Row");
   for (std::string_view list =
            "Field_Id=17;Name=drops;Entity_Id=3;Field_Aggregator=1;Field_Owner=7;Field_Group_Short=UDC;"
            "Tech_Mask=5;DataType=I;Is_Null_OK=Y;Report_Header=Drops;Report_Header2=DRP_FORM;"
@@ -261,7 +255,7 @@ TEST_F(FieldTest, InitializeFromXmlReadsAttributes) {
   ASSERT_NE(f->ExtraColumnDictionary(), nullptr);
   EXPECT_EQ(*f->ExtraColumnDictionary(), *Extra("CallForm", "10"));
 
-  scope_.State().flags.styleFieldsAvailable = true;
+  state().flags.styleFieldsAvailable = true;
   node.SetAttribute("Field_Owner", "").SetAttribute("Is_Null_OK", "False");
   f->InitializeFromXML("Client", node);  // Client has no extra columns
   // Style read now; an empty owner number reads as 0.
@@ -271,7 +265,7 @@ TEST_F(FieldTest, InitializeFromXmlReadsAttributes) {
   EXPECT_EQ(f->ExtraColumnDictionary(), nullptr);
 
   // A failure ends the call; what was read before it stays.
-  TestXmlNode partial("Row");
+  testing::TestXmlNode partial("Row");
   partial.SetAttribute("Field_Id", "30").SetAttribute("Name", "half").SetAttribute("Entity_Id", "3");
   EXPECT_EQ(ErrorOf([&] { f->InitializeFromXML("Traffic", partial); }), ErrorNumber::kInvalidArgument);
   EXPECT_EQ(f->Key(), "half:Cell");

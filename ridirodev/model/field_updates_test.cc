@@ -1,21 +1,19 @@
 #include "ridirodev/model/field_updates.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "ridirodev/facade/g_ridirodev.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/fields.h"
-#include "ridirodev/model/m_ridirodev.h"
 #include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
 
-class FieldUpdatesTest : public testing::HostTest {
-};
+using FieldUpdatesTest = testing::HostTest;
 
 TEST_F(FieldUpdatesTest, EveryListenerHearsEveryChangeBeforeTheCallReturns) {
   CFieldUpdatesPtr updates = GRidirodev::FieldUpdates();
@@ -23,19 +21,20 @@ TEST_F(FieldUpdatesTest, EveryListenerHearsEveryChangeBeforeTheCallReturns) {
 
   std::vector<std::string> heard;
   auto first = updates->FieldsChange.Connect([&](int32_t entity, CFieldsPtr flds, EAction action) {
-    heard.push_back("first " + std::to_string(entity) + " " + std::to_string(flds ? flds->Count() : -1) + " " +
-                    std::to_string(static_cast<int>(action)));
+    heard.push_back("first " + std::to_string(entity) + " " + std::to_string(flds ? flds->Count() : -1) +
+                    " " + std::to_string(static_cast<int>(action)));
   });
   // The second listener calls back in: it announces a refresh, which both hear at once.
   auto second = updates->FieldsChange.Connect([&](int32_t entity, CFieldsPtr, EAction action) {
     heard.push_back("second " + std::to_string(entity));
-    if (action == EAction::eAdded) GRidirodev::FieldUpdates()->NotityFieldChange(entity, nullptr, EAction::eRefreshed);
+    if (action == EAction::eAdded)
+      GRidirodev::FieldUpdates()->NotityFieldChange(entity, nullptr, EAction::eRefreshed);
   });
-  auto bh = updates->BusyHourChange.Connect([&](bool summation, int32_t entity, std::shared_ptr<CBusyHours> bhs,
-                                                EAction action) {
-    heard.push_back(std::string(summation ? "summation " : "busy hour ") + std::to_string(entity) +
-                    (bhs ? " list " : " none ") + std::to_string(static_cast<int>(action)));
-  });
+  auto bh = updates->BusyHourChange.Connect(
+      [&](bool summation, int32_t entity, std::shared_ptr<CBusyHours> bhs, EAction action) {
+        heard.push_back(std::string(summation ? "summation " : "busy hour ") + std::to_string(entity) +
+                        (bhs ? " list " : " none ") + std::to_string(static_cast<int>(action)));
+      });
 
   updates->NotityFieldChange(3, std::make_shared<CFields>(), EAction::eAdded);
   updates->NotityBusyHourChange(true, 9, nullptr, EAction::eDeleted);

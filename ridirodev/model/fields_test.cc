@@ -8,7 +8,6 @@
 
 #include "ridirodev/model/enums.h"
 #include "ridirodev/model/field.h"
-#include "ridirodev/model/m_ridirodev.h"
 #include "testing/errors.h"
 #include "testing/fixtures.h"
 
@@ -137,15 +136,14 @@ TEST_F(FieldsTest, TableRendersThroughTheGivenOrDefaultPropertySet) {
   columns->Add(std::make_shared<testing::TestPropertyDefinition>(fldName, "Name", 1200.0f));
   columns->Add(std::make_shared<testing::TestPropertyDefinition>(fldEntity, "Entity", 1200.0f));
   EXPECT_EQ(fields_->Table(columns), "Name\tEntity\ndrops\tCell\ncalls\tSwitch\nblocks\tCell\n");
-  scope_.State().defaultFieldProperties = columns;
+  state().defaultFieldProperties = columns;
   EXPECT_EQ(fields_->Table(), fields_->Table(columns));
   // Without a cached set the default field properties are made: no aggregator, no extra column.
-  scope_.State().defaultFieldProperties = nullptr;
+  state().defaultFieldProperties = nullptr;
   const std::string table = fields_->Table();
   EXPECT_EQ(table.substr(0, table.find('\n')),
-            "Name\tEntity\tTech Type\tField Type\tHeading_1\tHeading_2\tDescription\tData "
-            "Type\tStatus\tUDC_Source\t"
-            "Modified\tOwner\tComplex");
+            "Name\tEntity\tTech Type\tField Type\tHeading_1\tHeading_2\tDescription\tData Type\tStatus\t"
+            "UDC_Source\tModified\tOwner\tComplex");
 }
 
 TEST_F(FieldsTest, ListItemsServeTheHostListView) {

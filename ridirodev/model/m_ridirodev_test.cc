@@ -3,50 +3,44 @@
 #include <gtest/gtest.h>
 
 #include "testing/errors.h"
-#include "testing/test_host.h"
+#include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
 
 using testing::HostFactory;
-using testing::TestHost;
+using StateTest = testing::HostTest;
 
-TEST(StateTest, HostObjectsAreMadeOnceOnFirstUse) {
-  auto host = std::make_shared<TestHost>();
-  MRidirodevScope scope(host);
-  EXPECT_EQ(host->Requests(HostFactory::kDatabase), 0);
-  EXPECT_EQ(&scope.State().Database(), &host->Database());
-  EXPECT_EQ(&MRidirodev::Current().Database(), &host->Database());
-  EXPECT_EQ(host->Requests(HostFactory::kDatabase), 1);
-  EXPECT_EQ(host->Requests(HostFactory::kMessages), 0);
+TEST_F(StateTest, HostObjectsAreMadeOnceOnFirstUse) {
+  EXPECT_EQ(host_->Requests(HostFactory::kDatabase), 0);
+  EXPECT_EQ(&state().Database(), &db());
+  EXPECT_EQ(&MRidirodev::Current().Database(), &db());
+  EXPECT_EQ(host_->Requests(HostFactory::kDatabase), 1);
+  EXPECT_EQ(host_->Requests(HostFactory::kMessages), 0);
 }
 
-TEST(StateTest, HostThatSuppliesNothingIsObjectNotSet) {
-  auto host = std::make_shared<TestHost>();
-  host->ReturnNothingFrom(HostFactory::kFeatures);
-  MRidirodevScope scope(host);
-  EXPECT_EQ(testing::ErrorOf([&] { scope.State().Features(); }), ErrorNumber::kObjectNotSet);
+TEST_F(StateTest, HostThatSuppliesNothingIsObjectNotSet) {
+  host_->ReturnNothingFrom(HostFactory::kFeatures);
+  EXPECT_EQ(testing::ErrorOf([&] { state().Features(); }), ErrorNumber::kObjectNotSet);
   // A later answer is taken: the failed attempt left nothing behind.
-  host->ReturnNothingFrom(HostFactory::kFeatures, false);
-  EXPECT_EQ(&scope.State().Features(), &host->Features());
+  host_->ReturnNothingFrom(HostFactory::kFeatures, false);
+  EXPECT_EQ(&state().Features(), &host_->Features());
 }
 
-TEST(StateTest, ScopeInstallsAFreshStateAndRestoresThePreviousOne) {
-  auto outerHost = std::make_shared<TestHost>();
-  MRidirodevScope outer(outerHost);
-  outer.State().flags.doComplex = true;
+TEST_F(StateTest, ScopeInstallsAFreshStateAndRestoresThePreviousOne) {
+  state().flags.doComplex = true;
   {
-    MRidirodevScope inner(std::make_shared<TestHost>());
+    MRidirodevScope inner(std::make_shared<testing::TestHost>());
     EXPECT_FALSE(MRidirodev::Current().flags.doComplex);
   }
   EXPECT_TRUE(MRidirodev::Current().flags.doComplex);
-  EXPECT_EQ(MRidirodev::InstalledHost(), outerHost);
+  EXPECT_EQ(MRidirodev::InstalledHost(), host_);
 }
 
-TEST(StateTest, NoHostIsObjectNotSetAndInstallingOneDropsTheOldState) {
+TEST_F(StateTest, NoHostIsObjectNotSetAndInstallingOneDropsTheOldState) {
   MRidirodevScope scope(nullptr);
   EXPECT_EQ(testing::ErrorOf([] { MRidirodev::Current(); }), ErrorNumber::kObjectNotSet);
-  auto host = std::make_shared<TestHost>();
+  auto host = std::make_shared<testing::TestHost>();
   MRidirodev::InstallHost(host);
   MRidirodev::Current().flags.doWeighted = true;
   MRidirodev::InstallHost(host);

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "ridirodev/model/m_ridirodev.h"
 #include "testing/errors.h"
 #include "testing/fixtures.h"
 
@@ -11,11 +10,10 @@ namespace {
 
 using testing::ErrorOf;
 using testing::ScriptedRecordset;
-using testing::ScriptedRows;
 
 // One member initialised from the first row, as the loaders make them.
 template <class Member>
-std::shared_ptr<Member> Make(ScriptedRows rows) {
+std::shared_ptr<Member> Make(testing::ScriptedRows rows) {
   auto member = std::make_shared<Member>();
   member->Initialize(ScriptedRecordset(std::move(rows)));
   return member;
@@ -33,8 +31,7 @@ CFieldTechTypesPtr Techs(const std::vector<std::pair<std::string, int32_t>>& tec
   return collection;
 }
 
-class QualifiersTest : public testing::HostTest {
-};
+using QualifiersTest = testing::HostTest;
 
 TEST_F(QualifiersTest, TechnologyStrings) {
   auto techs = Techs({{"G", 1}, {"C", 2}, {"U", 4}});
