@@ -5,12 +5,10 @@
 #include <map>
 #include <numeric>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/fields.h"
-#include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/store/dictionary_statements.h"
 #include "testing/errors.h"
 #include "testing/fixtures.h"
@@ -58,12 +56,11 @@ class UDCRefsTest : public testing::SampleDictionaryTest {
   CUDCRefsPtr Loaded(const Ids& set, const std::vector<testing::DictRow>& rows) {
     std::string ids;
     for (int32_t id : set) ids += (ids.empty() ? "" : ",") + std::to_string(id);
-    host_->Database().AddRows(sql::UDCDependenciesStatement(ids),
-                              {{"parent_field_id", "child_field_id"}, rows});
+    db().AddRows(sql::UDCDependenciesStatement(ids), {{"parent_field_id", "child_field_id"}, rows});
     std::vector<std::map<std::string, Variant>> fields;
     for (int32_t id = 1; id <= 7; ++id)
       fields.push_back({{"Field_Id", id}, {"Entity_Id", 3}, {"Name", "A" + std::to_string(id)}});
-    host_->Database().AddRows(testing::TextContains("d.Field_Id in ("), testing::FieldRows(fields));
+    db().AddRows(testing::TextContains("d.Field_Id in ("), testing::FieldRows(fields));
     CUDCRefsPtr refs = Direct(Set(set), {});
     refs->LoadReferencingExpressions();
     return refs;
@@ -113,7 +110,7 @@ TEST_F(UDCRefsTest, LoadRunsTheWholeStatementSkipsNullParentsAppendsAndStops) {
   host_->FolderServices().stopRequested = true;
   refs->LoadReferencingExpressions();
   EXPECT_EQ(refs->Count(), 2);
-  EXPECT_TRUE(host_->Database().Recordsets().back()->Closed());
+  EXPECT_TRUE(db().Recordsets().back()->Closed());
 }
 
 TEST_F(UDCRefsTest, AMissingParentFailsWith91WhenReachedAndLeavesTheDependencies) {

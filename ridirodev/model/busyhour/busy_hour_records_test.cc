@@ -67,16 +67,14 @@ class BusyHourRecordsTest : public testing::SampleDictionaryTest {
 TEST_F(BusyHourRecordsTest, InsertAndUpdateWriteTheDefinitionInOneTransaction) {
   const std::string pabh = "open SELECT COUNT(*) BH_COUNT FROM PM_PABH WHERE ID= ",
                     zero = "'1899-12-30 00:00:00'";
+  const std::string range =
+      "execute INSERT INTO PM_HourRange (Id, BusyHourId, FirstHour, LastHour, FirstSeconds, LastSeconds) "
+      "VALUES (SQ_HourRange.NEXTVAL,";
   db().AddRows(testing::TextContains("FROM PM_PABH WHERE"), {{"BH_COUNT"}, {{0}}});
   for (const bool retention : {false, true}) {
-    scope_.State().BusyHour().retentionColumns = retention;
+    state().BusyHour().retentionColumns = retention;
     CBusyHourPtr bh = Stored();
-    const std::string id = retention ? "2" : "1",
-                      range =
-                          "execute INSERT INTO PM_HourRange (Id, BusyHourId, "
-                          "FirstHour, LastHour, FirstSeconds, LastSeconds) VALUES "
-                          "(SQ_HourRange.NEXTVAL," +
-                          id;
+    const std::string id = retention ? "2" : "1";
     for (int32_t slot : {1, 18, 19}) bh->SetSelected(slot, true);
     EXPECT_TRUE(InsertBusyHourRecord(state(), *bh));
     EXPECT_THAT(
@@ -87,32 +85,31 @@ TEST_F(BusyHourRecordsTest, InsertAndUpdateWriteTheDefinitionInOneTransaction) {
             "Field_Id, Description,FirstNeeded, Span,MinRank, MaxRank, DTPeriod, Scenario_Id" +
                 std::string(retention ? ", Daily_Retention, Weekly_Retention, Monthly_Retention " : " ") +
                 " ) Values ( " + id +
-                ",1,'Bob''s BH',SYSDATE,3,17,'d','2026-01-05 00:00:00','D',"
-                "1,3,24,NULL" +
+                ",1,'Bob''s BH',SYSDATE,3,17,'d','2026-01-05 00:00:00','D',1,3,24,NULL" +
                 (retention ? ",35,NULL,NULL)" : ")"),
-            pabh + id, "execute INSERT INTO PM_PABH (Id  ) Values ( " + id + ")", range + ",1,1,0,3599)",
-            range + ",18,19,61200,68399)", "commit", "open SELECT * FROM PM_BusyHour WHERE Id = " + id}));
+            pabh + id, "execute INSERT INTO PM_PABH (Id  ) Values ( " + id + ")", range + id + ",1,1,0,3599)",
+            range + id + ",18,19,61200,68399)", "commit",
+            "open SELECT * FROM PM_BusyHour WHERE Id = " + id}));
     for (const bool required : {false, true}) {
       bh = Stored();
       bh->SetUpdateRequired(required);
       EXPECT_TRUE(UpdateBusyHourRecord(state(), *bh));
       EXPECT_FALSE(bh->UpdateRequired());
-      EXPECT_THAT(Calls(),
-                  ElementsAreArray(
-                      Lines{"begin",
-                            "execute UPDATE PM_BusyHour SET Name = 'Bob''s BH', Field_Id = 17, Description = "
-                            "'d', Changed = " +
-                                db().DateLiteral(bh->Changed())->Text() +
-                                ", FirstNeeded = '2026-01-05 00:00:00', "
-                                "Span = 'D', " +
-                                (required ? "FirstAvail = " + zero + ", LastAvail = " + zero + ", " : "") +
-                                "MinRank = 1, MaxRank = 3, Scenario_Id = NULL" +
-                                (retention ? ", Daily_Retention = 35, Weekly_Retention = NULL, "
-                                             "Monthly_Retention = NULL"
-                                           : "") +
-                                " WHERE Id = 9",
-                            pabh + "9", "execute INSERT INTO PM_PABH (Id  ) Values ( 9)",
-                            "execute DELETE FROM PM_HourRange WHERE BusyHourId = 9", "commit"}));
+      const std::string changed = db().DateLiteral(bh->Changed())->Text();
+      EXPECT_THAT(
+          Calls(),
+          ElementsAreArray(Lines{
+              "begin",
+              "execute UPDATE PM_BusyHour SET Name = 'Bob''s BH', Field_Id = 17, Description = 'd', Changed "
+              "= " +
+                  changed + ", FirstNeeded = '2026-01-05 00:00:00', Span = 'D', " +
+                  (required ? "FirstAvail = " + zero + ", LastAvail = " + zero + ", " : "") +
+                  "MinRank = 1, MaxRank = 3, Scenario_Id = NULL" +
+                  (retention ? ", Daily_Retention = 35, Weekly_Retention = NULL, Monthly_Retention = NULL"
+                             : "") +
+                  " WHERE Id = 9",
+              pabh + "9", "execute INSERT INTO PM_PABH (Id  ) Values ( 9)",
+              "execute DELETE FROM PM_HourRange WHERE BusyHourId = 9", "commit"}));
     }
   }
 }
@@ -137,7 +134,7 @@ TEST_F(BusyHourRecordsTest, RetentionNeverReadIsNeverWritten) {
   db().AddRows(BusyHourByIdStatement(9), Rows({9}));
   auto bh = std::make_shared<CBusyHour>();
   LoadBusyHourById(state(), *bh, 9, false);
-  scope_.State().BusyHour().retentionColumns = true;
+  state().BusyHour().retentionColumns = true;
   Calls();
   EXPECT_TRUE(UpdateBusyHourRecord(state(), *bh->Clone()));
   EXPECT_THAT(Calls().at(1), ::testing::Not(::testing::HasSubstr("Retention")));
@@ -175,7 +172,7 @@ TEST_F(BusyHourRecordsTest, LoadsReadEveryRowWithItsHours) {
   EXPECT_EQ(LoadScenarioBusyHours(state(), "4, 5")->Count() + bhs->Count(), 3);
   EXPECT_EQ(testing::ErrorOf([&] { LoadScenarioBusyHours(state(), "4;5"); }), 5);
   LoadCategoryBusyHours(state(), *bhs, 3);
-  scope_.State().BusyHour().retentionColumns = true;
+  state().BusyHour().retentionColumns = true;
   LoadCategoryBusyHours(state(), *bhs, 3);
   LoadAllBusyHours(state(), *bhs, false);
   LoadAllSummations(state(), *bhs, true);

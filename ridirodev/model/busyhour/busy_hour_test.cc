@@ -10,7 +10,6 @@
 #include "ridirodev/facade/g_ridirodev.h"
 #include "ridirodev/model/enums.h"
 #include "ridirodev/model/field.h"
-#include "ridirodev/model/m_ridirodev.h"
 #include "ridirodev/store/busyhour_persistence.h"
 #include "testing/errors.h"
 #include "testing/fixtures.h"
@@ -21,8 +20,8 @@ namespace {
 class BusyHourTest : public testing::SampleDictionaryTest {
  protected:
   BusyHourTest() {
-    host_->Database().AddRows(testing::TextContains("d.Field_Id in (41)"),
-                              testing::FieldRows({{{"Field_Id", 41}, {"Entity_Id", 3}, {"Name", "calls"}}}));
+    db().AddRows(testing::TextContains("d.Field_Id in (41)"),
+                 testing::FieldRows({{{"Field_Id", 41}, {"Entity_Id", 3}, {"Name", "calls"}}}));
   }
   // Of entity 3 (Cell, labelled Cell Site), owned by TestUser, with field 41 when withField.
   CBusyHourPtr Made(bool withField, const std::string& span = "D") {
@@ -85,7 +84,7 @@ TEST_F(BusyHourTest, InitializeFromRowReadsTheOptionalColumnsWhenPresent) {
                              {{7, "Peak", "", "W", Variant::Null(), Variant::Null(), Variant::Null(),
                                Variant::Null(), 4, Variant::Null(), 9}}};
   auto read = [&](const CBusyHourPtr& bh) {
-    bh->InitializeFromRow(sql::ReadBusyHourRow(host_->Database(), testing::ScriptedRecordset(rows)));
+    bh->InitializeFromRow(sql::ReadBusyHourRow(db(), testing::ScriptedRecordset(rows)));
     return bh->Key() + "|" + std::to_string(bh->PABH_Defined()) + "|" + bh->DailyRetention().ToString() +
            "|" + bh->OwnerName() + "|" + std::to_string(bh->FieldId()) + "|" +
            std::to_string(bh->TypeEntityId()) + "|" + std::to_string(bh->LowRank()) + "-" +

@@ -18,17 +18,15 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
-class BusyHoursTest : public testing::SampleDictionaryTest {
- protected:
+using BusyHoursTest = testing::SampleDictionaryTest;
 
-  // A definition with that id: no stored row answers, so only the id changes.
-  static CBusyHourPtr Stored(int32_t id, const std::string& name = "") {
-    auto bh = std::make_shared<CBusyHour>();
-    bh->LoadBusyHourById(id);
-    bh->SetName(name);
-    return bh;
-  }
-};
+// A definition with that id: no stored row answers, so only the id changes.
+CBusyHourPtr Stored(int32_t id, const std::string& name = "") {
+  auto bh = std::make_shared<CBusyHour>();
+  bh->LoadBusyHourById(id);
+  bh->SetName(name);
+  return bh;
+}
 
 TEST_F(BusyHoursTest, ChangesAreAnnouncedInOrder) {
   auto bhs = std::make_shared<CBusyHours>();

@@ -9,27 +9,21 @@
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/fields.h"
 #include "ridirodev/model/filter/template_fields.h"
-#include "ridirodev/model/m_ridirodev.h"
-#include "testing/test_host.h"
+#include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
 
-CFieldPtr Field(int32_t id, const std::string& name) {
-  auto field = std::make_shared<CField>();
-  field->Initialize(id, name, 3, "Traffic", "RAW", 1, "I", false, "", "", "", "", 0, "", {});
-  return field;
-}
+using ClipboardTest = testing::HostTest;
 
-TEST(ClipboardTest, ResetWrapsAnItemSharesACollectionAndKeepsContentOtherwise) {
-  MRidirodevScope scope(std::make_shared<testing::TestHost>());
+TEST_F(ClipboardTest, ResetWrapsAnItemSharesACollectionAndKeepsContentOtherwise) {
   CFieldClipboard clipboard;
   int changes = 0;
   auto connection = clipboard.StateChange.Connect([&] { ++changes; });
   EXPECT_TRUE(clipboard.IsEmpty());
   EXPECT_EQ(clipboard.SourceEntities(), nullptr);
 
-  const CFieldPtr calls = Field(1, "Calls");
+  const auto calls = std::make_shared<CField>();
   const auto window = std::make_shared<Object>();
   clipboard.Reset(calls, window);
   ASSERT_EQ(clipboard.SourceEntities()->Count(), 1);
@@ -55,9 +49,7 @@ TEST(ClipboardTest, ResetWrapsAnItemSharesACollectionAndKeepsContentOtherwise) {
   EXPECT_EQ(changes, 5);
 }
 
-TEST(ClipboardTest, EachKindWrapsItsOwnItemAndSharedInstancesStay) {
-  auto host = std::make_shared<testing::TestHost>();
-  MRidirodevScope scope(host);
+TEST_F(ClipboardTest, EachKindWrapsItsOwnItemAndSharedInstancesStay) {
   CBusyHourClipboard busyHours;
   busyHours.Reset(std::make_shared<CBusyHour>());
   EXPECT_EQ(busyHours.SourceEntities()->Count(), 1);

@@ -8,17 +8,15 @@
 
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/filter/template_fields.h"
-#include "ridirodev/model/m_ridirodev.h"
 #include "testing/errors.h"
 #include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
 
-const std::string kLeft =
-    "Missing left parenthesis. Operator 'in' and 'not in' require that  arguments must be enclosed in ( ).";
-const std::string kRight =
-    "Missing right parenthesis. Operator 'in' and 'not in' require that  arguments must be enclosed in ( ).";
+const std::string kParens =
+    " parenthesis. Operator 'in' and 'not in' require that  arguments must be enclosed in ( ).";
+const std::string kLeft = "Missing left" + kParens, kRight = "Missing right" + kParens;
 const std::string kExtra = "Extra characters after the closing parenthesis.";
 const std::string kPoint = "When creating a criteria only a  '.'  may be used as the decimal separator";
 const std::string kRange =
@@ -36,10 +34,8 @@ class FilterTest : public testing::SampleDictionaryTest {
  protected:
   FilterTest() {
     // The host's checks reject exactly these texts, so a message names what reached them.
-    for (const char* text :
-         {"42", "-42", "=> 5", "in 1,2", "x", ")", "", "'b'", "'it''s'", "'a...b'", "3.5"}) {
+    for (const char* text : {"42", "-42", "=> 5", "in 1,2", "x", ")", "", "'b'", "'it''s'", "'a...b'", "3.5"})
       host_->Support().rejected[text] = std::string("rejected ") + text;
-    }
   }
 };
 
@@ -123,9 +119,8 @@ CTemplateFieldPtr Placed(const std::string& name, int32_t entity, bool show, con
 
 TEST_F(FilterTest, TemplateFieldsFindExactNamesOrPositions) {
   CTemplateFields fields;
-  for (const auto& [name, sort] : {std::pair{"calls", "a"}, {"Calls", "b"}, {"Calls", "c"}, {"2", "d"}}) {
+  for (const auto& [name, sort] : {std::pair{"calls", "a"}, {"Calls", "b"}, {"Calls", "c"}, {"2", "d"}})
     fields.Add(Placed(name, 3, true, sort));
-  }
   const auto sortOf = [&](const Variant& v) { return fields.Exists(v) ? fields.Item(v)->SortOrder() : "-"; };
   // A text is always a name, compared with regard to case.
   EXPECT_EQ(sortOf("Calls") + sortOf("CALLS") + sortOf(2) + sortOf("2") + sortOf(0) + sortOf(5), "b-bd--");
