@@ -33,8 +33,8 @@ std::string QualifiedFunctionName(std::string_view dottedName) {
   return name;
 }
 
-std::string TranslateDialect(std::string_view oracleSql) {
-  StatementTokens tokens(oracleSql);
+std::string TranslateDialect(std::string_view oracleSql, Engine engine) {
+  StatementTokens tokens(oracleSql, BackEndOf(engine));
   TokenRewriter(tokens).Plan();
   return OuterJoinRewriter(tokens).Write();
 }

@@ -9,23 +9,24 @@
 #include <vector>
 
 #include "ridirodev/core/automation_error.h"
-#include "testing/errors.h"
 
 namespace ridirodev::dialect {
 namespace {
 
-// Oracle text in, SQLite text out; each case one shape the component sends. The field
-// statements' joins run against the sample in standalone/statements_test.cc.
+// Oracle text in, SQLite and PostgreSQL texts out; each case one shape the component sends.
+// The field statements' joins run against the sample in standalone/statements_test.cc.
 struct Translation {
   const char* what;
   std::string oracle;
   std::string sqlite;
+  std::string postgres{};  // empty: the same as sqlite
 };
 
 void ExpectTranslations(const std::vector<Translation>& cases) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    EXPECT_EQ(TranslateDialect(c.oracle), c.sqlite);
+    EXPECT_EQ(TranslateDialect(c.oracle, Engine::kSqlite), c.sqlite);
+    EXPECT_EQ(TranslateDialect(c.oracle, Engine::kPostgres), c.postgres.empty() ? c.sqlite : c.postgres);
   }
 }
 
@@ -35,12 +36,17 @@ TEST(DialectOuterJoinTest, ShapesLayoutAliasesAndOrder) {
        "SELECT b.Id, p.Id PABH_ID FROM PM_BusyHour b, tqd_dict_name d ,PM_PABH p WHERE b.Field_Id  IS NOT "
        "NULL AND b.Cluster_Entity_Id =5 AND d.Field_Id = b.Field_Id AND (p.ID (+) = b.ID)",
        "SELECT b.Id, p.Id PABH_ID FROM PM_BusyHour b, tqd_dict_name d LEFT JOIN PM_PABH p ON p.ID = b.ID "
-       "WHERE b.Field_Id  IS NOT NULL AND b.Cluster_Entity_Id =5 AND d.Field_Id = b.Field_Id"},
+       "WHERE b.Field_Id  IS NOT NULL AND b.Cluster_Entity_Id =5 AND d.Field_Id = b.Field_Id",
+       "SELECT b.Id, p.Id PABH_ID FROM PM_BusyHour b CROSS JOIN tqd_dict_name d LEFT JOIN PM_PABH p ON "
+       "p.ID = b.ID WHERE b.Field_Id  IS NOT NULL AND b.Cluster_Entity_Id =5 AND d.Field_Id = b.Field_Id"},
       {"data files: GROUP BY follows the WHERE",
        "SELECT a.file_type_id , MIN(b.timestamp)first FROM tq_file_control a , tq_available_data b , AVA_MAP "
        "m WHERE a.file_type_id = b.file_type_id (+) AND a.file_type_id = m.file_type_id GROUP BY "
        "a.file_type_id ORDER BY a.file_type",
        "SELECT a.file_type_id , MIN(b.timestamp)first FROM tq_file_control a, AVA_MAP m LEFT JOIN "
+       "tq_available_data b ON a.file_type_id = b.file_type_id WHERE a.file_type_id = m.file_type_id GROUP "
+       "BY a.file_type_id ORDER BY a.file_type",
+       "SELECT a.file_type_id , MIN(b.timestamp)first FROM tq_file_control a CROSS JOIN AVA_MAP m LEFT JOIN "
        "tq_available_data b ON a.file_type_id = b.file_type_id WHERE a.file_type_id = m.file_type_id GROUP "
        "BY a.file_type_id ORDER BY a.file_type"},
       {"keywords in any case, line breaks, tables without alias, the marker on either side",
@@ -76,28 +82,41 @@ TEST(DialectRewriteTest, UniquePackageCallsSysdateAndWhatStays) {
       {"UNIQUE in the case written", "Select Unique parent_field_id from d",
        "Select Distinct parent_field_id from d"},
       {"an index stays unique", "CREATE UNIQUE INDEX i ON t (x)", "CREATE UNIQUE INDEX i ON t (x)"},
-      {"only a name that is no table or alias of the statement is a package",
+      {"only a name that is no table or alias of the statement is a package; a schema on PostgreSQL",
        "SELECT Pkg.Fn (c.FontColor), d.f(1), EA_DD.x.y FROM t d, tqd_field_style c",
-       "SELECT pkg__fn (c.FontColor), d.f(1), EA_DD.x.y FROM t d, tqd_field_style c"},
+       "SELECT pkg__fn (c.FontColor), d.f(1), EA_DD.x.y FROM t d, tqd_field_style c",
+       "SELECT Pkg.Fn (c.FontColor), d.f(1), EA_DD.x.y FROM t d, tqd_field_style c"},
+      {"a quoted name in Oracle's upper case is PostgreSQL's lower case",
+       "SELECT t.\"FIELD_ID\", \"Name\", \"A B\" FROM \"TQD_X\" t",
+       "SELECT t.\"FIELD_ID\", \"Name\", \"A B\" FROM \"TQD_X\" t",
+       "SELECT t.\"field_id\", \"Name\", \"A B\" FROM \"tqd_x\" t"},
       {"sysdate in date arithmetic and alone",
        "SELECT Id FROM t WHERE sysdate -  Changed <= 2 AND SYSDATE - 1/24 < t.b AND t.c < SysDate",
        "SELECT Id FROM t WHERE (julianday('now','localtime') -  julianday(Changed)) <= 2 AND "
-       "datetime(julianday('now','localtime') - (1/24)) < t.b AND t.c < datetime('now','localtime')"},
+       "datetime(julianday('now','localtime') - (1/24)) < t.b AND t.c < datetime('now','localtime')",
+       "SELECT Id FROM t WHERE (EXTRACT(EPOCH FROM (LOCALTIMESTAMP(0) -  CAST(Changed AS TIMESTAMP))) / "
+       "86400) <= 2 AND (LOCALTIMESTAMP(0) - (1/24) * INTERVAL '1 day') < t.b AND t.c < LOCALTIMESTAMP(0)"},
       {"a column or text minus sysdate is days too; what follows applies to the days",
        "SELECT 1 FROM t a WHERE a.Changed - sysdate >= -2 AND 'x'-SYSDATE - 1 > 0 AND (\"C\" - sysdate) < 1",
        "SELECT 1 FROM t a WHERE (julianday(a.Changed) - julianday('now','localtime')) >= -2 AND "
        "(julianday('x')-julianday('now','localtime')) - 1 > 0 AND ((julianday(\"C\") - "
-       "julianday('now','localtime'))) < 1"},
+       "julianday('now','localtime'))) < 1",
+       "SELECT 1 FROM t a WHERE (EXTRACT(EPOCH FROM (CAST(a.Changed AS TIMESTAMP) - LOCALTIMESTAMP(0))) / "
+       "86400) >= -2 AND (EXTRACT(EPOCH FROM (CAST('x' AS TIMESTAMP)-LOCALTIMESTAMP(0))) / 86400) - 1 > 0 "
+       "AND ((EXTRACT(EPOCH FROM (CAST(\"c\" AS TIMESTAMP) - LOCALTIMESTAMP(0))) / 86400)) < 1"},
       {"FROM dual goes when it is the whole clause",
        "SELECT sysdate FROM dual UNION SELECT 'FROM dual' FROM DUAL\nWHERE (SELECT 1 from Dual) = 1 AND "
        "x IN (SELECT 1 FROM dual d)",
        "SELECT datetime('now','localtime') UNION SELECT 'FROM dual'\nWHERE (SELECT 1) = 1 AND x IN (SELECT 1 "
-       "FROM dual d)"},
+       "FROM dual d)",
+       "SELECT LOCALTIMESTAMP(0) UNION SELECT 'FROM dual'\nWHERE (SELECT 1) = 1 AND x IN (SELECT 1 FROM "
+       "dual d)"},
       {"quoted text, operators SQLite knows, subqueries and unions pass as they are", untouched, untouched},
   });
 }
 
-// A name of two tables means the selected column, as in the UDR keys statement.
+// A name of two tables means the selected column, as in the UDR keys statement; PostgreSQL
+// reads it so itself.
 TEST(DialectRewriteTest, OrderByNamesMeanTheSelectedColumns) {
   const std::string compound = "SELECT a.k FROM a, b UNION SELECT c.k FROM c ORDER BY k";
   ExpectTranslations({
@@ -105,6 +124,8 @@ TEST(DialectRewriteTest, OrderByNamesMeanTheSelectedColumns) {
        "SELECT DISTINCT x.k, y.n, x.n, x.v k2 FROM a x, b y WHERE y.k (+) = x.k ORDER BY k DESC, n, k2, "
        "UPPER(k), y.k",
        "SELECT DISTINCT x.k, y.n, x.n, x.v k2 FROM a x LEFT JOIN b y ON y.k = x.k ORDER BY x.k DESC, n, k2, "
+       "UPPER(k), y.k",
+       "SELECT DISTINCT x.k, y.n, x.n, x.v k2 FROM a x LEFT JOIN b y ON y.k = x.k ORDER BY k DESC, n, k2, "
        "UPPER(k), y.k"},
       {"a compound query sorts by its result columns", compound, compound},
   });
@@ -129,18 +150,27 @@ TEST(DialectErrorTest, UntranslatableTextFailsWithReasonAndStatement) {
       {"SELECT b - sysdate * 2 FROM t", "multiplied"},
       {"SELECT 'open FROM t", "unterminated string"},
   };
-  for (const auto& [sql, reason] : cases) {
-    EXPECT_EQ(testing::ErrorOf([&] { TranslateDialect(sql); }), ErrorNumber::kInvalidArgument);
-    EXPECT_THAT([&] { TranslateDialect(sql); },
-                ::testing::ThrowsMessage<AutomationError>(::testing::AllOf(
-                    ::testing::HasSubstr(std::string(reason)), ::testing::HasSubstr(std::string(sql)))));
+  for (const auto& [engine, source] :
+       {std::pair{Engine::kSqlite, "SqliteDatabase"}, std::pair{Engine::kPostgres, "PostgresDatabase"}}) {
+    for (const auto& [sql, reason] : cases) {
+      try {
+        TranslateDialect(sql, engine);
+        ADD_FAILURE() << "translated: " << sql;
+      } catch (const AutomationError& e) {
+        EXPECT_EQ(e.Number(), ErrorNumber::kInvalidArgument);
+        EXPECT_EQ(e.Source(), source);
+        EXPECT_THAT(e.Description(), ::testing::AllOf(::testing::HasSubstr(std::string(reason)),
+                                                      ::testing::HasSubstr(std::string(sql))));
+      }
+    }
   }
 }
 
 TEST(DialectLargeInputTest, LongIdListsPassThrough) {
   std::string ids = "1";
   for (int id = 2; id <= 100000; ++id) ids += "," + std::to_string(id);
-  EXPECT_EQ(TranslateDialect("SELECT d.N FROM f d, s c WHERE d.Id in (" + ids + ") AND d.Id = c.Id (+)"),
+  EXPECT_EQ(TranslateDialect("SELECT d.N FROM f d, s c WHERE d.Id in (" + ids + ") AND d.Id = c.Id (+)",
+                             Engine::kSqlite),
             "SELECT d.N FROM f d LEFT JOIN s c ON d.Id = c.Id WHERE d.Id in (" + ids + ")");
 }
 

@@ -245,7 +245,7 @@ void OuterJoinRewriter::RewriteOuterJoins(size_t begin, size_t end, std::string&
   bool first = true;
   for (const FromItem& item : items) {
     if (item.optional) continue;
-    if (!first) out += ", ";
+    if (!first) out += t_.Target().crossJoinRequired ? " CROSS JOIN " : ", ";
     first = false;
     Emit(item.tokens, out);
   }

@@ -2,7 +2,8 @@
 
 // Writes the translated statement: each query block whose WHERE clause holds legacy outer-join
 // conditions (a column marked (+)) becomes FROM <required tables> LEFT JOIN <table> ON
-// <its marked conditions>...; every other token is written with its planned edit.
+// <its marked conditions>... (the required tables joined as the back end needs); every other
+// token is written with its planned edit.
 
 #include <cstddef>
 #include <string>

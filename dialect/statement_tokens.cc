@@ -14,8 +14,8 @@ char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 
 
 }  // namespace
 
-StatementTokens::StatementTokens(std::string_view sql)
-    : sql_(sql), tokens_(Lexer::Tokens(sql, kOracleSyntax)) {
+StatementTokens::StatementTokens(std::string_view sql, const BackEnd& backEnd)
+    : sql_(sql), backEnd_(backEnd), tokens_(Lexer::Tokens(sql, kOracleSyntax)) {
   if (!tokens_.empty() && tokens_.back().kind == TokenKind::kUnterminated) {
     const char first = tokens_.back().text[0];
     Fail(first == '\''  ? "unterminated string literal"
@@ -26,9 +26,10 @@ StatementTokens::StatementTokens(std::string_view sql)
 }
 
 void StatementTokens::Fail(std::string_view reason) const {
-  std::string description = "Cannot translate the statement for SQLite: ";
-  description.append(reason).append(": ").append(sql_);
-  throw AutomationError(ErrorNumber::kInvalidArgument, "SqliteDatabase", std::move(description));
+  std::string description = "Cannot translate the statement for ";
+  description.append(backEnd_.engineName).append(": ").append(reason).append(": ").append(sql_);
+  throw AutomationError(ErrorNumber::kInvalidArgument, std::string(backEnd_.errorSource),
+                        std::move(description));
 }
 
 // Pairs the parentheses and marks the groups that hold a query of their own.

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "dialect/back_end.h"
 #include "dialect/lexer.h"
 
 namespace ridirodev::dialect {
@@ -32,10 +33,12 @@ struct TokenEdit {
 class StatementTokens {
  public:
   // Fails (see Fail) on an unterminated text, name or comment and on unbalanced parentheses.
-  explicit StatementTokens(std::string_view sql);
+  StatementTokens(std::string_view sql, const BackEnd& backEnd);
 
-  // AutomationError (invalid argument, source "SqliteDatabase") naming reason and the statement.
+  // AutomationError (invalid argument, the back end's source) naming reason and the statement.
   [[noreturn]] void Fail(std::string_view reason) const;
+
+  const BackEnd& Target() const { return backEnd_; }
 
   std::string_view Sql() const { return sql_; }
   size_t size() const { return tokens_.size(); }
@@ -93,6 +96,7 @@ class StatementTokens {
   void MatchGroups();
 
   std::string_view sql_;
+  const BackEnd& backEnd_;
   std::vector<Token> tokens_;
   std::vector<size_t> match_;
   std::vector<bool> isQuery_;

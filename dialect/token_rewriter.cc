@@ -15,6 +15,7 @@ char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 
 void TokenRewriter::Plan() {
   CollectTableNames();
   for (size_t i = 0; i < t_.size(); ++i) {
+    if (t_[i].kind == TokenKind::kQuoted && t_.Target().lowerUnquotedLikeNames) PlanQuotedName(i);
     if (t_[i].kind != TokenKind::kWord || t_.IsPunct(t_.PrevSig(i), ".")) continue;
     if (t_.IsWord(i, "UNIQUE") && t_.IsWord(t_.PrevSig(i), "SELECT")) {
       t_.EditOf(i).replace = CasedLike(t_[i].text, "distinct");
@@ -26,7 +27,21 @@ void TokenRewriter::Plan() {
       PlanPackageCall(i);
     }
   }
-  PlanOrderByNames(0, t_.size());
+  if (t_.Target().qualifyOrderByNames) PlanOrderByNames(0, t_.size());
+}
+
+// Oracle stores an unquoted name in upper case, so "FIELD_ID" is the column created as
+// Field_Id; PostgreSQL stores that column as field_id.
+void TokenRewriter::PlanQuotedName(size_t i) {
+  const std::string_view name = t_[i].text.substr(1, t_[i].text.size() - 2);
+  if (name.empty() || name[0] < 'A' || name[0] > 'Z') return;
+  std::string lower = "\"";
+  for (char c : name) {
+    const bool upper = c >= 'A' && c <= 'Z';
+    if (!upper && !Lexer::IsDigit(c) && c != '_' && c != '$' && c != '#') return;
+    lower += upper ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  t_.EditOf(i).replace = lower + '"';
 }
 
 // Every name in any FROM clause of the statement: a dotted name whose first part is one of
@@ -45,7 +60,8 @@ void TokenRewriter::CollectTableNames() {
 // ORDER BY x" sorts by a.x even when another table of the FROM list has a column x. SQLite
 // resolves it against the tables and finds it ambiguous; naming the select item's column
 // in full keeps Oracle's meaning. Compound queries are left alone: their ORDER BY names the
-// result columns, which SQLite resolves the same way.
+// result columns, which SQLite resolves the same way. PostgreSQL reads a bare name as Oracle
+// does and needs none of this.
 void TokenRewriter::PlanOrderByNames(size_t begin, size_t end) {
   size_t select = kNoToken;
   size_t selects = 0;
@@ -147,13 +163,13 @@ void TokenRewriter::PlanPackageCall(size_t i) {
     }
     return;
   }
-  if (!t_.IsOpen(after)) return;
+  if (!t_.IsOpen(after) || t_.Target().packagesAreSchemas) return;
   if (t_[function].kind != TokenKind::kWord || tableNames_.count(t_.Normalized(i)) != 0) return;
   t_.EditOf(i).replace = QualifiedFunctionName(t_[i].text, t_[function].text);
   for (size_t k = i + 1; k <= function; ++k) t_.EditOf(k).replace = std::string();
 }
 
-// Oracle selects a lone value from its one-row table; SQLite needs no FROM clause for it.
+// Oracle selects a lone value from its one-row table; the other engines need no FROM clause.
 // FROM dual goes when it is the whole clause, with the blank before it.
 void TokenRewriter::PlanDual(size_t i) {
   const size_t from = t_.PrevSig(i);
@@ -170,7 +186,7 @@ void TokenRewriter::PlanDual(size_t i) {
 void TokenRewriter::PlanSysdate(size_t i) {
   const size_t next = t_.NextSig(i + 1);
   if (t_.IsPunct(next, ".") || t_.IsOpen(next)) return;
-  static const std::string kNowDays = "julianday('now','localtime')";
+  const SysdateTexts& texts = t_.Target().sysdate;
   const size_t previous = t_.PrevSig(i);
   if (t_.IsPunct(previous, "+")) t_.Fail("date arithmetic with sysdate on the right of +");
   if (t_.IsPunct(previous, "-")) {
@@ -178,25 +194,26 @@ void TokenRewriter::PlanSysdate(size_t i) {
     // follows sysdate applies to it, except * and /, which would bind to sysdate alone.
     const size_t first = LoneDateLeftOf(previous);
     if (t_.IsPunct(next, "*") || t_.IsPunct(next, "/")) t_.Fail("sysdate multiplied or divided");
-    t_.EditOf(first).before += "(julianday(";
-    t_.EditOf(t_.PrevSig(previous)).after += ")";
-    t_.EditOf(i).replace = kNowDays + ")";
+    t_.EditOf(first).before += texts.dateMinusNowBefore;
+    t_.EditOf(t_.PrevSig(previous)).after += texts.dateMinusNowAfter;
+    t_.EditOf(i).replace = std::string(texts.nowAfterDate);
     return;
   }
   if (!t_.IsPunct(next, "-") && !t_.IsPunct(next, "+")) {
-    t_.EditOf(i).replace = std::string(kSqliteNow);
+    t_.EditOf(i).replace = std::string(texts.now);
     return;
   }
   // Oracle: date - date is a number of days, date +/- number is a date.
   const auto [first, last, isDate] = ParseArithmeticTerm(t_.NextSig(next + 1));
   if (isDate && t_.IsPunct(next, "-")) {
-    t_.EditOf(i).replace = "(" + kNowDays;
-    t_.EditOf(first).before += "julianday(";
+    t_.EditOf(i).replace = std::string(texts.nowMinusDate);
+    t_.EditOf(first).before += texts.dateBefore;
+    t_.EditOf(last).after += texts.dateAfter;
   } else {
-    t_.EditOf(i).replace = "datetime(" + kNowDays;
-    t_.EditOf(first).before += "(";
+    t_.EditOf(i).replace = std::string(texts.nowMoved);
+    t_.EditOf(first).before += texts.daysBefore;
+    t_.EditOf(last).after += texts.daysAfter;
   }
-  t_.EditOf(last).after += "))";
 }
 
 // The first token of the operand left of the "-" at minus: a lone column (a, a.b, "a")

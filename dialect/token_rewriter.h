@@ -1,8 +1,8 @@
 #pragma once
 
 // The edits of single words in the dialect translation: SELECT UNIQUE, sysdate and its date
-// arithmetic, FROM dual, package-qualified calls, and ORDER BY names that Oracle reads as the
-// selected columns.
+// arithmetic, FROM dual, package-qualified calls, ORDER BY names that Oracle reads as the
+// selected columns, and quoted names in Oracle's case.
 
 #include <cstddef>
 #include <string>
@@ -28,6 +28,7 @@ class TokenRewriter {
 
   void CollectTableNames();
   void PlanOrderByNames(size_t begin, size_t end);
+  void PlanQuotedName(size_t i);
   static std::string CasedLike(std::string_view model, std::string_view lower);
   void PlanPackageCall(size_t i);
   void PlanDual(size_t i);

@@ -41,9 +41,11 @@ void Describe(const standalone::XmlPropertyBag& bag, Filter& filter) {
 }  // namespace
 
 void FuzzDialect(std::string_view input) {
-  try {
-    dialect::TranslateDialect(input);
-  } catch (const AutomationError&) {
+  for (const auto engine : {dialect::Engine::kSqlite, dialect::Engine::kPostgres}) {
+    try {
+      dialect::TranslateDialect(input, engine);
+    } catch (const AutomationError&) {
+    }
   }
 }
 

@@ -273,7 +273,8 @@ const std::string& SqliteDatabase::Translate(std::string_view sql) {
   auto found = translations_.find(std::string(sql));
   if (found != translations_.end()) return found->second;
   if (translations_.size() > 4096) translations_.clear();
-  return translations_.emplace(std::string(sql), dialect::TranslateDialect(sql)).first->second;
+  return translations_.emplace(std::string(sql), dialect::TranslateDialect(sql, dialect::Engine::kSqlite))
+      .first->second;
 }
 
 void SqliteDatabase::BeginTransaction() {
