@@ -50,7 +50,7 @@ std::shared_ptr<standalone::StandaloneHost> SampleWith(int32_t size) {
   standalone::CreateDictionarySchema(db);
   standalone::SampleOptions options;
   options.size = size;
-  standalone::LoadSampleDictionary(db, options);
+  standalone::LoadSampleDictionary(*host->Sqlite(), options);
   return host;
 }
 

@@ -27,7 +27,7 @@ int main() try {
   config.db = ":memory:";
   auto host = std::make_shared<standalone::StandaloneHost>(config);
   standalone::CreateDictionarySchema(host->Sqlite()->Connection()->Handle());
-  standalone::LoadSampleDictionary(host->Sqlite()->Connection()->Handle(), {});
+  standalone::LoadSampleDictionary(*host->Sqlite(), {});
 
   // The component's state for this thread, on that host, until the scope ends.
   MRidirodevScope scope(host);

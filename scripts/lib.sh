@@ -1,6 +1,6 @@
 # Shared by the set-up scripts: installs the Debian packages the build needs when missing.
 REQUIRED_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libsqlite3-dev libpugixml-dev
-  libcli11-dev libbenchmark-dev)
+  libcli11-dev libbenchmark-dev libpq-dev postgresql-15)
 
 ensure_packages() {
   local missing=()

@@ -109,7 +109,7 @@ struct CalculationTranslator::Impl {
     std::vector<int32_t> calculationsUsed;
   };
 
-  explicit Impl(sqlite3* database)
+  explicit Impl(engine::EngineDatabase& database)
       : db(database),
         loadCalc(db,
                  "SELECT n.Entity_Id, f.DataSource_ID, f.Field_Group_Short, u.UDC_SOURCE, n.Name, f.Status "
@@ -129,17 +129,18 @@ struct CalculationTranslator::Impl {
         findFunction(db, "SELECT 1 FROM TQE_Function WHERE Function_Name = ?1", kSource),
         findDataSource(db, "SELECT DataSource_Id FROM TQD_Data_Source WHERE DataSource_Name = ?1", kSource),
         deleteUses(db, "DELETE FROM tqd_dict_field_depend WHERE parent_field_id = ?1", kSource),
-        insertUse(
-            db,
-            "INSERT OR IGNORE INTO tqd_dict_field_depend (parent_field_id, child_field_id) VALUES (?1, ?2)",
-            kSource),
+        insertUse(db,
+                  "INSERT INTO tqd_dict_field_depend (parent_field_id, child_field_id) VALUES (?1, ?2) "
+                  "ON CONFLICT DO NOTHING",
+                  kSource),
         findUses(db, "SELECT child_field_id FROM tqd_dict_field_depend WHERE parent_field_id = ?1", kSource),
         storeStatus(db, "UPDATE tqd_Dict_Field SET Status = ?2 WHERE Field_Id = ?1", kSource),
         storeCalcSource(db, "UPDATE TQD_UDC_DEF SET CALC_SOURCE = ?2 WHERE Field_Id = ?1", kSource),
-        findReferrers(db,
-                      "SELECT u.Field_Id FROM TQD_UDC_DEF u WHERE u.UDC_SOURCE LIKE '%' || ?1 || '%' "
-                      "AND u.Field_Id <> ?2",
-                      kSource) {}
+        findReferrers(
+            db,
+            "SELECT u.Field_Id FROM TQD_UDC_DEF u WHERE UPPER(u.UDC_SOURCE) LIKE '%' || UPPER(?1) || '%' "
+            "AND u.Field_Id <> ?2",
+            kSource) {}
 
   static constexpr std::string_view kSource = "tq_Dictionary";
 
@@ -329,7 +330,7 @@ struct CalculationTranslator::Impl {
     }
   }
 
-  sqlite3* db;
+  engine::EngineDatabase& db;
   RoutineStatement loadCalc, findField, findEntity, findFunction, findDataSource, deleteUses, insertUse,
       findUses, storeStatus, storeCalcSource, findReferrers;
   bool companionsKnown = false;
@@ -337,7 +338,8 @@ struct CalculationTranslator::Impl {
   int64_t clientId = 0;
 };
 
-CalculationTranslator::CalculationTranslator(sqlite3* db) : impl_(std::make_unique<Impl>(db)) {}
+CalculationTranslator::CalculationTranslator(engine::EngineDatabase& db)
+    : impl_(std::make_unique<Impl>(db)) {}
 CalculationTranslator::~CalculationTranslator() = default;
 
 CalculationTranslator::Result CalculationTranslator::Translate(int32_t fieldId) {

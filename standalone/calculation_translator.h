@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-struct sqlite3;
+#include "engine/engine_database.h"
 
 namespace ridirodev::standalone {
 
@@ -33,7 +33,7 @@ class CalculationTranslator {
     std::string message;  // empty for 'T'
   };
 
-  explicit CalculationTranslator(sqlite3* db);
+  explicit CalculationTranslator(engine::EngineDatabase& db);
   ~CalculationTranslator();
   CalculationTranslator(const CalculationTranslator&) = delete;
   CalculationTranslator& operator=(const CalculationTranslator&) = delete;

@@ -1,17 +1,23 @@
-// One contract for every database object the component may be given: the SQLite one and the
-// scripted double (a PostgreSQL one joins Engines when it comes). A behaviour that differs between
-// them is a bug in one; only error numbers and sources of an engine are its parameters. The double
-// runs no SQL: what needs an engine's SQL or stored data applies to real engines only.
+// One contract for every database object the component may be given: the SQLite one, the
+// PostgreSQL one and the scripted double. A behaviour that differs between them is a bug in one; only error
+// numbers and sources of an engine are its parameters. The double runs no SQL: what needs an engine's SQL or
+// stored data applies to real engines only.
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
+#include "postgres/postgres_database.h"
 #include "standalone/query_service.h"
+#include "standalone/routines.h"
+#include "standalone/schema.h"
 #include "standalone/sqlite_database.h"
 #include "testing/errors.h"
+#include "testing/pg_server.h"
 #include "testing/sample.h"
 #include "testing/test_host.h"
 
@@ -55,6 +61,37 @@ struct SqliteEngine {
   standalone::SqliteXmlQueryService service{db};
 };
 
+// A database of its own on the test server, with the dictionary schema and t.
+struct PostgresEngine {
+  static constexpr bool kRunsSql = true;
+  static constexpr int32_t kBadFilter = ErrorNumber::kInvalidArgument;
+  static constexpr const char* kRowSetSource = "PostgresDatabase";
+  static constexpr const char* kSqlSource = "PostgresDatabase";
+  static constexpr int32_t kBadSql = postgres::kDatabaseError;
+
+  PostgresEngine() {
+    if (!testing::TestServer()) return;  // the test skips itself
+    scratch.emplace();
+    db = std::make_shared<postgres::PostgresDatabase>(scratch->Address());
+    standalone::CreateDictionarySchema(*db);
+    standalone::InstallRoutines(*db);
+    db->Execute("CREATE TABLE t (ID INTEGER, NAME VARCHAR(20), WHEN_DONE TIMESTAMP(0))");
+    service.emplace(db);
+  }
+  IDBObject& Db() { return db ? static_cast<IDBObject&>(*db) : noServer.Database(); }
+  IXMLQueryService& Transactions() { return *service; }
+  IDBProcedureCallPtr NewCall() { return std::make_shared<standalone::SqliteProcedureCall>(db); }
+  void Write(const Rows& rows) {
+    for (const auto& row : rows) db->Execute("INSERT INTO t VALUES (" + db->ValueListText(row) + ")");
+  }
+  void ScriptStatus() {}
+
+  testing::TestHost noServer;  // stands in until SetUp skips the test
+  std::optional<testing::ScratchDatabase> scratch;
+  std::shared_ptr<postgres::PostgresDatabase> db;
+  std::optional<standalone::SqliteXmlQueryService> service;
+};
+
 struct ScriptedEngine {
   static constexpr bool kRunsSql = false;
   static constexpr int32_t kBadFilter = testing::RecordsetError::kBadArguments;
@@ -76,10 +113,15 @@ struct ScriptedEngine {
 template <class Engine>
 class DatabaseContractTest : public ::testing::Test {
  protected:
+  void SetUp() override {
+    if constexpr (std::is_same_v<Engine, PostgresEngine>) {
+      RIDIRODEV_NEEDS_PG_SERVER();
+    }
+  }
   Engine engine_;
   IDBObject& db_ = engine_.Db();
 };
-using Engines = ::testing::Types<SqliteEngine, ScriptedEngine>;
+using Engines = ::testing::Types<SqliteEngine, PostgresEngine, ScriptedEngine>;
 TYPED_TEST_SUITE(DatabaseContractTest, Engines);
 
 TYPED_TEST(DatabaseContractTest, LiteralsAndRowValues) {

@@ -84,15 +84,26 @@ class EntityNamingCache {
     sqlite3_file_control(db, "main", SQLITE_FCNTL_DATA_VERSION, &version);
     if (loaded_ && changes == changes_ && version == version_) return entities_;
     entities_.clear();
-    RoutineStatement stmt(db,
-                          "SELECT Entity_Name, Entity_Label, Version_Id FROM TQN_ENTITY "
-                          "WHERE Entity_Label IS NOT NULL AND Entity_Label <> '' ORDER BY Entity_Id",
-                          kDatabaseSource);
-    while (stmt.Step()) {
-      EntityNaming e{stmt.Text(0), stmt.Text(1), std::nullopt};
-      if (!stmt.IsNull(2)) e.versionId = stmt.Int(2);
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db,
+                           "SELECT Entity_Name, Entity_Label, Version_Id FROM TQN_ENTITY "
+                           "WHERE Entity_Label IS NOT NULL AND Entity_Label <> '' ORDER BY Entity_Id",
+                           -1, &stmt, nullptr) != SQLITE_OK) {
+      sqlite3_finalize(stmt);
+      FailRoutine(kDatabaseSource, sqlite3_errmsg(db));
+    }
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+      const auto text = [&](int column) {
+        const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+        return t ? std::string(t) : std::string();
+      };
+      EntityNaming e{text(0), text(1), std::nullopt};
+      if (sqlite3_column_type(stmt, 2) != SQLITE_NULL) e.versionId = sqlite3_column_int64(stmt, 2);
       entities_.push_back(std::move(e));
     }
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE) FailRoutine(kDatabaseSource, sqlite3_errmsg(db));
     loaded_ = true;
     changes_ = changes;
     version_ = version;

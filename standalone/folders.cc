@@ -1,12 +1,9 @@
 #include "standalone/folders.h"
 
-#include <sqlite3.h>
-
 #include <optional>
 #include <vector>
 
 #include "ridirodev/core/text.h"
-#include "standalone/sqlite_database.h"
 #include "standalone/support.h"
 
 namespace ridirodev::standalone {
@@ -47,62 +44,55 @@ struct Row {
   std::string flag;
 };
 
-std::optional<Row> QueryRow(const SqliteConnection& conn, const char* sql,
+std::optional<Row> QueryRow(engine::EngineDatabase& db, const char* sql,
                             const std::vector<std::string>& texts, std::optional<int32_t> id) {
-  // Prepared once: lookups such as the owner of every loaded field run once per row.
-  sqlite3_stmt* stmt = conn.Cached(sql);
-  int index = 1;
-  for (const std::string& t : texts)
-    sqlite3_bind_text(stmt, index++, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
-  if (id) sqlite3_bind_int(stmt, index, *id);
-  std::optional<Row> row;
-  const int rc = sqlite3_step(stmt);
-  if (rc == SQLITE_ROW) {
-    row.emplace();
-    row->id = sqlite3_column_int(stmt, 0);
-    if (const auto* t = sqlite3_column_text(stmt, 1)) row->text = reinterpret_cast<const char*>(t);
-    if (sqlite3_column_count(stmt) > 2) {
-      if (const auto* f = sqlite3_column_text(stmt, 2)) row->flag = reinterpret_cast<const char*>(f);
-    }
+  try {
+    // Prepared once: lookups such as the owner of every loaded field run once per row.
+    const std::unique_ptr<engine::HostStatement> stmt = db.Prepare(sql, true);
+    int index = 1;
+    for (const std::string& t : texts) stmt->BindText(index++, t);
+    if (id) stmt->BindInt(index, *id);
+    if (!stmt->Step()) return std::nullopt;
+    return Row{static_cast<int32_t>(stmt->Int(0)), stmt->Text(1),
+               stmt->ColumnCount() > 2 ? stmt->Text(2) : ""};
+  } catch (const AutomationError& e) {
+    throw AutomationError(e.Number(), e.Source(),
+                          "The folder lookup failed: " + e.Description() + "\nStatement: " + sql);
   }
-  sqlite3_reset(stmt);
-  sqlite3_clear_bindings(stmt);
-  if (rc != SQLITE_ROW && rc != SQLITE_DONE) conn.Fail("The folder lookup failed", sql);
-  return row;
 }
 
 class DocumentHandlerOfKind final : public IDocumentHandler {
  public:
-  DocumentHandlerOfKind(std::shared_ptr<SqliteConnection> conn, std::string name, std::string kind)
-      : conn_(std::move(conn)), name_(std::move(name)), kind_(std::move(kind)) {}
+  DocumentHandlerOfKind(std::shared_ptr<engine::EngineDatabase> db, std::string name, std::string kind)
+      : db_(std::move(db)), name_(std::move(name)), kind_(std::move(kind)) {}
   std::string Name() const override { return name_; }
   IFolderDocumentPtr Document(int32_t id) override {
-    auto row = QueryRow(*conn_, "SELECT Id, Name, Express FROM PM_Document WHERE Kind = ?1 AND Id = ?2",
-                        {kind_}, id);
+    auto row =
+        QueryRow(*db_, "SELECT Id, Name, Express FROM PM_Document WHERE Kind = ?1 AND Id = ?2", {kind_}, id);
     if (!row) return nullptr;
     return std::make_shared<standalone::Document>(row->id, row->text, kind_, row->flag == "Y");
   }
 
  private:
-  std::shared_ptr<SqliteConnection> conn_;
+  std::shared_ptr<engine::EngineDatabase> db_;
   std::string name_;
   std::string kind_;
 };
 
 }  // namespace
 
-StandaloneFolderServices::StandaloneFolderServices(std::shared_ptr<SqliteConnection> conn,
+StandaloneFolderServices::StandaloneFolderServices(std::shared_ptr<engine::EngineDatabase> db,
                                                    std::string currentUser)
-    : conn_(std::move(conn)), currentUser_(std::move(currentUser)) {}
+    : db_(std::move(db)), currentUser_(std::move(currentUser)) {}
 
 IAppUserPtr StandaloneFolderServices::UserByName(std::string_view name) {
-  auto row = QueryRow(*conn_, "SELECT Id, Name FROM PM_User WHERE Name = ?1 COLLATE NOCASE",
+  auto row = QueryRow(*db_, "SELECT Id, Name FROM PM_User WHERE Name = ?1 COLLATE NOCASE",
                       {std::string(name)}, std::nullopt);
   return row ? std::make_shared<User>(row->id, row->text) : nullptr;
 }
 
 IAppUserPtr StandaloneFolderServices::UserById(int32_t id) {
-  auto row = QueryRow(*conn_, "SELECT Id, Name FROM PM_User WHERE Id = ?1", {}, id);
+  auto row = QueryRow(*db_, "SELECT Id, Name FROM PM_User WHERE Id = ?1", {}, id);
   return row ? std::make_shared<User>(row->id, row->text) : nullptr;
 }
 
@@ -113,9 +103,9 @@ IAppUserPtr StandaloneFolderServices::CurrentUser() {
 
 IDocumentHandlerPtr StandaloneFolderServices::DocumentHandler(std::string_view name) {
   if (EqualsNoCase(name, "ReportHandler"))
-    return std::make_shared<DocumentHandlerOfKind>(conn_, "ReportHandler", "Report");
+    return std::make_shared<DocumentHandlerOfKind>(db_, "ReportHandler", "Report");
   if (EqualsNoCase(name, "TemplateHandler")) {
-    return std::make_shared<DocumentHandlerOfKind>(conn_, "TemplateHandler", "Template");
+    return std::make_shared<DocumentHandlerOfKind>(db_, "TemplateHandler", "Template");
   }
   return nullptr;
 }
@@ -123,7 +113,7 @@ IDocumentHandlerPtr StandaloneFolderServices::DocumentHandler(std::string_view n
 int32_t StandaloneFolderServices::ExpressTemplateReportId(const IFolderDocument& expressTemplate) {
   if (!expressTemplate.IsExpressTemplate()) return 0;
   auto row = QueryRow(
-      *conn_, "SELECT IFNULL(Report_Id, 0), Name FROM PM_Document WHERE Kind = 'Template' AND Id = ?1", {},
+      *db_, "SELECT COALESCE(Report_Id, 0), Name FROM PM_Document WHERE Kind = 'Template' AND Id = ?1", {},
       expressTemplate.Id());
   return row ? row->id : 0;
 }

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/engine_database.h"
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/host/database.h"
 #include "ridirodev/host/documents.h"
@@ -18,14 +19,13 @@
 
 namespace ridirodev::standalone {
 
-class SqliteConnection;
 class StandaloneSupport;
 
 class StandaloneFolderServices final : public IFolderServices {
  public:
   // currentUser names a PM_User row; an unknown name still gives a user (id 0) so that a
   // fresh database can be browsed.
-  StandaloneFolderServices(std::shared_ptr<SqliteConnection> conn, std::string currentUser);
+  StandaloneFolderServices(std::shared_ptr<engine::EngineDatabase> db, std::string currentUser);
 
   IAppUserPtr UserByName(std::string_view name) override;
   IAppUserPtr UserById(int32_t id) override;
@@ -39,7 +39,7 @@ class StandaloneFolderServices final : public IFolderServices {
   void RequestStop() noexcept { stop_.store(true); }
 
  private:
-  std::shared_ptr<SqliteConnection> conn_;
+  std::shared_ptr<engine::EngineDatabase> db_;
   std::string currentUser_;
   std::atomic<bool> stop_{false};
 };

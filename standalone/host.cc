@@ -1,13 +1,18 @@
 #include "standalone/host.h"
 
 #include <stdexcept>
+#include <utility>
 
+#include "postgres/postgres_database.h"
+#include "ridirodev/core/automation_error.h"
 #include "standalone/controls.h"
 #include "standalone/failing_database.h"
 #include "standalone/folders.h"
 #include "standalone/graphics.h"
 #include "standalone/messages.h"
 #include "standalone/query_service.h"
+#include "standalone/routines.h"
+#include "standalone/schema.h"
 #include "standalone/settings.h"
 #include "standalone/sqlite_database.h"
 #include "standalone/support.h"
@@ -20,8 +25,28 @@ StandaloneHost::StandaloneHost(StandaloneConfig config, WriterWait wait)
 
 StandaloneHost::~StandaloneHost() = default;
 
+const std::shared_ptr<engine::EngineDatabase>& StandaloneHost::Dictionary() {
+  if (dictionary_) return dictionary_;
+  if (postgres::IsServerAddress(config_.db)) {
+    auto server = std::make_shared<postgres::PostgresDatabase>(
+        config_.db, postgres::PostgresDatabaseOptions{.alwaysReload = config_.alwaysReload,
+                                                      .daySlots = config_.daySlots,
+                                                      .schemaVersion = kDictionarySchemaVersion});
+    InstallRoutines(*server);
+    dictionary_ = std::move(server);
+  } else {
+    dictionary_ = Sqlite();
+  }
+  return dictionary_;
+}
+
 const std::shared_ptr<SqliteDatabase>& StandaloneHost::Sqlite() {
   if (!database_) {
+    if (postgres::IsServerAddress(config_.db)) {
+      throw AutomationError(
+          ErrorNumber::kInvalidArgument, "StandaloneHost",
+          "The dictionary is on a server, not in a file: " + postgres::DisplayAddress(config_.db));
+    }
     SqliteDatabaseOptions options;
     options.alwaysReload = config_.alwaysReload;
     options.daySlots = config_.daySlots;
@@ -80,7 +105,7 @@ std::shared_ptr<T> StandaloneHost::Wrap(std::shared_ptr<T> object) {
 }
 
 const IDBObjectPtr& StandaloneHost::DatabaseObject() {
-  if (!databaseObject_) databaseObject_ = Wrap<TracedDatabase, FailingDatabase>(IDBObjectPtr(Sqlite()));
+  if (!databaseObject_) databaseObject_ = Wrap<TracedDatabase, FailingDatabase>(IDBObjectPtr(Dictionary()));
   return databaseObject_;
 }
 
@@ -91,12 +116,15 @@ IAppGroupServicesPtr StandaloneHost::CreateGroupServices() {
 }
 IAppFeaturesPtr StandaloneHost::CreateFeatures() { return std::make_shared<StandaloneFeatures>(config_.features); }
 IXMLQueryServicePtr StandaloneHost::CreateXmlQueryService() {
-  return Wrap<TracedQueryService, FailingQueryService>(IXMLQueryServicePtr(std::make_shared<SqliteXmlQueryService>(
-      Sqlite(), XmlGatewayOptions{.enabled = config_.xmlGateway, .extendedEntityViews = config_.extendedEntityViews},
-      DatabaseObject())));
+  return Wrap<TracedQueryService, FailingQueryService>(
+      IXMLQueryServicePtr(std::make_shared<SqliteXmlQueryService>(
+          Dictionary(),
+          XmlGatewayOptions{.enabled = config_.xmlGateway,
+                            .extendedEntityViews = config_.extendedEntityViews},
+          DatabaseObject())));
 }
 IFolderServicesPtr StandaloneHost::CreateFolderServices() {
-  return std::make_shared<StandaloneFolderServices>(Sqlite()->Connection(), config_.user);
+  return std::make_shared<StandaloneFolderServices>(Dictionary(), config_.user);
 }
 IAppMessagesPtr StandaloneHost::CreateMessages() { return std::make_shared<StandaloneMessages>(SupportServices()); }
 IFontServicesPtr StandaloneHost::CreateFontServices() { return std::make_shared<FontServices>(); }
@@ -104,7 +132,7 @@ IImageServicesPtr StandaloneHost::CreateImageServices() { return std::make_share
 
 IDBProcedureCallPtr StandaloneHost::CreateProcedureCall() {
   return Wrap<TracedProcedureCall, FailingProcedureCall>(
-      IDBProcedureCallPtr(std::make_shared<SqliteProcedureCall>(Sqlite())));
+      IDBProcedureCallPtr(std::make_shared<SqliteProcedureCall>(Dictionary())));
 }
 IXMLQueryTextPtr StandaloneHost::CreateXmlQueryText() { return std::make_shared<QueryText>(); }
 IAppErrorReporterPtr StandaloneHost::CreateErrorReporter(const AutomationError& current) {

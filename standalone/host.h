@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/engine_database.h"
 #include "ridirodev/host/host.h"
 #include "standalone/config.h"
 #include "standalone/writer_wait.h"
@@ -27,11 +28,14 @@ class StandaloneHost final : public Host {
   ~StandaloneHost() override;
 
   const StandaloneConfig& Config() const noexcept { return config_; }
-  // The database of config.db, opened on first use (error when it is missing or unusable).
+  // The dictionary database of config.db, opened on first use (error when it is missing or
+  // unusable): a PostgreSQL server when config.db is a server address, else the SQLite file.
+  const std::shared_ptr<engine::EngineDatabase>& Dictionary();
+  // The SQLite file of config.db (error when config.db names a server).
   const std::shared_ptr<SqliteDatabase>& Sqlite();
   // The database when something has opened it, else nullptr (error reports must not open it).
   const std::shared_ptr<SqliteDatabase>& OpenedSqlite() const noexcept { return database_; }
-  // The database object the component gets: the SQLite one, in the statement trace when
+  // The database object the component gets: the dictionary database, in the statement trace when
   // RIDIRODEV_SQL_TRACE (or TraceStatements) names one, and in failure injection when asked for.
   const IDBObjectPtr& DatabaseObject();
 
@@ -70,6 +74,7 @@ class StandaloneHost final : public Host {
   void MustNotHaveHandedOut(const char* what) const;
 
   std::shared_ptr<SqliteDatabase> database_;
+  std::shared_ptr<engine::EngineDatabase> dictionary_;
   IDBObjectPtr databaseObject_;
   bool traceRead_ = false;
   bool handedOut_ = false;

@@ -5,15 +5,15 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/engine_database.h"
 #include "ridirodev/host/database.h"
-#include "standalone/sqlite_database.h"
 
 namespace ridirodev::standalone {
 
-// A call of a stored routine of the standalone database; a new one per call.
+// A call of a stored routine of the dictionary database; a new one per call.
 class SqliteProcedureCall final : public IDBProcedureCall {
  public:
-  explicit SqliteProcedureCall(std::shared_ptr<SqliteDatabase> db) : db_(std::move(db)) {}
+  explicit SqliteProcedureCall(std::shared_ptr<engine::EngineDatabase> db) : db_(std::move(db)) {}
 
   void SetName(std::string_view routine) override { name_ = std::string(routine); }
   void AddParameter(std::string_view valueText, std::string_view type, std::string_view name = "",
@@ -22,7 +22,7 @@ class SqliteProcedureCall final : public IDBProcedureCall {
   Variant ParameterValue(int32_t position) const override;
 
  private:
-  std::shared_ptr<SqliteDatabase> db_;
+  std::shared_ptr<engine::EngineDatabase> db_;
   std::string name_;
   std::vector<Variant> args_;
   std::vector<Variant> outputs_;
@@ -41,14 +41,14 @@ struct XmlGatewayOptions {
 // the text; anything else raises error 5 naming what was expected.
 std::string TemplateFieldCondition(std::string_view filter);
 
-// Transactions of the XML query service map onto the SQLite connection. With the gateway on,
+// Transactions of the XML query service map onto those of the dictionary database. With the gateway on,
 // TemplateField queries are answered from the dictionary; the response is an XML document of
 // one element per field whose attributes are the field's columns and extra columns.
 class SqliteXmlQueryService final : public IXMLQueryService {
  public:
   // Gateway queries read through statements, the database object the host hands out (which
   // may wrap db); db itself when not given.
-  explicit SqliteXmlQueryService(std::shared_ptr<SqliteDatabase> db, XmlGatewayOptions options = {},
+  explicit SqliteXmlQueryService(std::shared_ptr<engine::EngineDatabase> db, XmlGatewayOptions options = {},
                                  IDBObjectPtr statements = nullptr)
       : db_(std::move(db)), statements_(statements ? std::move(statements) : db_), options_(options) {}
 
@@ -61,7 +61,7 @@ class SqliteXmlQueryService final : public IXMLQueryService {
   IXMLNodePtr ParseResult(std::string_view response, bool flag = true) override;
 
  private:
-  std::shared_ptr<SqliteDatabase> db_;
+  std::shared_ptr<engine::EngineDatabase> db_;
   IDBObjectPtr statements_;
   XmlGatewayOptions options_;
 };

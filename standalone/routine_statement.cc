@@ -1,29 +1,30 @@
 #include "standalone/routine_statement.h"
 
-#include <sqlite3.h>
-
 #include <limits>
 #include <utility>
 
 #include "ridirodev/core/automation_error.h"
-#include "standalone/sqlite_database.h"
+#include "ridirodev/host/database_base.h"
 
 namespace ridirodev::standalone {
 namespace {
 
-void Exec(sqlite3* db, const char* sql, std::string_view source) {
-  char* message = nullptr;
-  if (sqlite3_exec(db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
-    std::string why = message ? message : sqlite3_errmsg(db);
-    sqlite3_free(message);
-    FailRoutine(source, why);
+constexpr const char* kSavepoint = "SAVEPOINT ridirodev_routine";
+
+// Runs a step of the engine, reporting its failure as the routine's.
+template <class F>
+auto AsRoutine(std::string_view source, F&& step) {
+  try {
+    return step();
+  } catch (const AutomationError& e) {
+    FailRoutine(source, e.Description());
   }
 }
 
 }  // namespace
 
 void FailRoutine(std::string_view source, std::string description) {
-  throw AutomationError(kDatabaseError, std::string(source), std::move(description));
+  throw AutomationError(engine::kDatabaseError, std::string(source), std::move(description));
 }
 
 int32_t RoutineInt32(int64_t value, std::string_view source) {
@@ -33,80 +34,64 @@ int32_t RoutineInt32(int64_t value, std::string_view source) {
   return static_cast<int32_t>(value);
 }
 
-RoutineStatement::RoutineStatement(sqlite3* db, std::string_view sql, std::string_view source)
-    : db_(db), source_(source) {
-  if (sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &stmt_,
-                         nullptr) != SQLITE_OK) {
-    const std::string why = sqlite3_errmsg(db);
-    sqlite3_finalize(stmt_);
-    FailRoutine(source_, why + " in: " + std::string(sql));
-  }
+// DateText is the quoted literal; a bound value is the text inside the quotes.
+std::string RoutineNow() {
+  const std::string quoted = DatabaseBase::DateText(Date::Now());
+  return quoted.substr(1, quoted.size() - 2);
 }
 
-RoutineStatement::~RoutineStatement() { sqlite3_finalize(stmt_); }
+RoutineStatement::RoutineStatement(engine::EngineDatabase& db, std::string_view sql, std::string_view source)
+    : stmt_(AsRoutine(source, [&] { return db.Prepare(sql); })), source_(source) {}
 
 RoutineStatement& RoutineStatement::Reset() {
-  sqlite3_reset(stmt_);
-  sqlite3_clear_bindings(stmt_);
+  stmt_->Reset();
   return *this;
 }
 
 RoutineStatement& RoutineStatement::Bind(int index, int64_t value) {
-  sqlite3_bind_int64(stmt_, index, value);
+  stmt_->BindInt(index, value);
   return *this;
 }
 
 RoutineStatement& RoutineStatement::Bind(int index, std::string_view value) {
-  sqlite3_bind_text(stmt_, index, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+  stmt_->BindText(index, value);
   return *this;
 }
 
 RoutineStatement& RoutineStatement::BindNull(int index) {
-  sqlite3_bind_null(stmt_, index);
+  stmt_->BindNull(index);
   return *this;
 }
 
 bool RoutineStatement::Step() {
-  const int rc = sqlite3_step(stmt_);
-  if (rc == SQLITE_ROW) return true;
-  if (rc == SQLITE_DONE) return false;
-  const std::string why = sqlite3_errmsg(db_);
-  sqlite3_reset(stmt_);
-  FailRoutine(source_, why);
+  return AsRoutine(source_, [&] { return stmt_->Step(); });
 }
 
 void RoutineStatement::Run() {
   while (Step()) {
   }
-  sqlite3_reset(stmt_);
+  stmt_->Reset();
 }
 
-bool RoutineStatement::IsNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
-
-int64_t RoutineStatement::Int(int column) const { return sqlite3_column_int64(stmt_, column); }
-
-std::string RoutineStatement::Text(int column) const {
-  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
-  return text ? std::string(text, static_cast<size_t>(sqlite3_column_bytes(stmt_, column))) : std::string();
-}
-
-RoutineSavepoint::RoutineSavepoint(sqlite3* db, std::string_view source)
-    : db_(db), own_(sqlite3_get_autocommit(db) != 0) {
-  Exec(db, own_ ? "BEGIN IMMEDIATE" : "SAVEPOINT ridirodev_routine", source);
+RoutineSavepoint::RoutineSavepoint(engine::EngineDatabase& db, std::string_view source)
+    : db_(db), own_(!db.InAnyTransaction()) {
+  AsRoutine(source, [&] { own_ ? db_.BeginTransaction() : db_.RunScript(kSavepoint); });
 }
 
 RoutineSavepoint::~RoutineSavepoint() {
   if (released_) return;
-  // SQLite may have rolled the transaction back already.
-  if (own_ && !sqlite3_get_autocommit(db_)) {
-    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-  } else if (!own_) {
-    sqlite3_exec(db_, "ROLLBACK TO ridirodev_routine; RELEASE ridirodev_routine", nullptr, nullptr, nullptr);
+  try {
+    if (own_) {
+      db_.RollbackTransaction();
+    } else if (db_.InAnyTransaction()) {
+      db_.RunScript("ROLLBACK TO ridirodev_routine; RELEASE ridirodev_routine");
+    }
+  } catch (const AutomationError&) {  // the routine's own error is the one to report
   }
 }
 
 void RoutineSavepoint::Release(std::string_view source) {
-  Exec(db_, own_ ? "COMMIT" : "RELEASE ridirodev_routine", source);
+  AsRoutine(source, [&] { own_ ? db_.CommitTransaction() : db_.RunScript("RELEASE ridirodev_routine"); });
   released_ = true;
 }
 

@@ -1,15 +1,14 @@
 #pragma once
-
-// What the stored routines and the calculation translator run their SQL through: prepared
-// statements and savepoints that report failures as the routine that runs them.
-
+// What the stored routines and the calculation translator run their SQL through: host-side
+// statements of the engine under the dictionary, and savepoints, that report failures as the
+// routine that runs them.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
-struct sqlite3;
-struct sqlite3_stmt;
+#include "engine/engine_database.h"
 
 namespace ridirodev::standalone {
 
@@ -19,12 +18,13 @@ namespace ridirodev::standalone {
 // value as a 32-bit integer; a failure of source when it does not fit.
 int32_t RoutineInt32(int64_t value, std::string_view source);
 
+// The current local time as the schema stores dates ('YYYY-MM-DD HH:MM:SS'), bound into host
+// statements so that every engine writes the same text.
+std::string RoutineNow();
+
 class RoutineStatement {
  public:
-  RoutineStatement(sqlite3* db, std::string_view sql, std::string_view source);
-  ~RoutineStatement();
-  RoutineStatement(const RoutineStatement&) = delete;
-  RoutineStatement& operator=(const RoutineStatement&) = delete;
+  RoutineStatement(engine::EngineDatabase& db, std::string_view sql, std::string_view source);
 
   RoutineStatement& Reset();
   RoutineStatement& Bind(int index, int64_t value);
@@ -36,35 +36,30 @@ class RoutineStatement {
     return value ? Bind(index, int64_t{*value}) : BindNull(index);
   }
   RoutineStatement& BindNull(int index);
-
   // True while there is a row.
   bool Step();
   void Run();
-
-  bool IsNull(int column) const;
-  int64_t Int(int column) const;
-  std::string Text(int column) const;
+  bool IsNull(int column) const { return stmt_->IsNull(column); }
+  int64_t Int(int column) const { return stmt_->Int(column); }
+  std::string Text(int column) const { return stmt_->Text(column); }
 
  private:
-  sqlite3* db_;
-  sqlite3_stmt* stmt_ = nullptr;
+  std::unique_ptr<engine::HostStatement> stmt_;
   std::string source_;
 };
 
-// Makes a routine all-or-nothing inside whatever transaction the caller has open (or none).
-// Without one it opens its own and takes the write lock at once: a savepoint would start a
-// deferred transaction whose first read holds a shared lock, and the write after it could then
-// not wait for another writer; SQLite answers "database is locked" at once instead.
+// Makes a routine all-or-nothing inside whatever transaction the caller has open (a savepoint),
+// or in a transaction of its own that takes the write lock at once.
 class RoutineSavepoint {
  public:
-  RoutineSavepoint(sqlite3* db, std::string_view source);
+  RoutineSavepoint(engine::EngineDatabase& db, std::string_view source);
   ~RoutineSavepoint();
   RoutineSavepoint(const RoutineSavepoint&) = delete;
   RoutineSavepoint& operator=(const RoutineSavepoint&) = delete;
   void Release(std::string_view source);
 
  private:
-  sqlite3* db_;
+  engine::EngineDatabase& db_;
   bool own_;
   bool released_ = false;
 };

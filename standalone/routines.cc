@@ -1,7 +1,5 @@
 #include "standalone/routines.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <optional>
@@ -17,9 +15,6 @@
 
 namespace ridirodev::standalone {
 namespace {
-
-constexpr std::string_view kDatabaseSource = "SqliteDatabase";
-constexpr std::string_view kNow = "datetime('now','localtime')";
 
 // Reads the arguments of one call. As on the server an empty text is a null.
 class Args {
@@ -93,7 +88,7 @@ struct FieldRow {
   std::string group;
 };
 
-std::optional<FieldRow> LoadField(sqlite3* db, int32_t fieldId, std::string_view source) {
+std::optional<FieldRow> LoadField(engine::EngineDatabase& db, int32_t fieldId, std::string_view source) {
   RoutineStatement stmt(db,
                         "SELECT n.Entity_Id, f.DataSource_ID, f.Field_Group_Short FROM tqd_Dict_Field f "
                         "LEFT JOIN tqd_Dict_Name n ON n.Field_Id = f.Field_Id AND n.NameSpace_Id = 0 "
@@ -104,21 +99,21 @@ std::optional<FieldRow> LoadField(sqlite3* db, int32_t fieldId, std::string_view
   return FieldRow{RoutineInt32(stmt.Int(0), source), RoutineInt32(stmt.Int(1), source), stmt.Text(2)};
 }
 
-FieldRow RequireField(sqlite3* db, int32_t fieldId, std::string_view source) {
+FieldRow RequireField(engine::EngineDatabase& db, int32_t fieldId, std::string_view source) {
   auto row = LoadField(db, fieldId, source);
   if (!row) FailRoutine(source, "Field " + std::to_string(fieldId) + " does not exist.");
   return *row;
 }
 
-FieldRow RequireCalculation(sqlite3* db, int32_t fieldId, std::string_view source) {
+FieldRow RequireCalculation(engine::EngineDatabase& db, int32_t fieldId, std::string_view source) {
   FieldRow row = RequireField(db, fieldId, source);
   if (row.group != "UDC")
     FailRoutine(source, "Field " + std::to_string(fieldId) + " is not a user-defined calculation.");
   return row;
 }
 
-void RequireFreeName(sqlite3* db, std::string_view name, int32_t entityId, int32_t dataSourceId,
-                     std::string_view source) {
+void RequireFreeName(engine::EngineDatabase& db, std::string_view name, int32_t entityId,
+                     int32_t dataSourceId, std::string_view source) {
   RoutineStatement stmt(db,
                         "SELECT 1 FROM tqd_Dict_Name n JOIN tqd_Dict_Field f ON f.Field_Id = n.Field_Id "
                         "WHERE n.Entity_Id = ?1 AND n.NameSpace_Id = 0 AND n.Name = ?2 COLLATE NOCASE "
@@ -131,14 +126,14 @@ void RequireFreeName(sqlite3* db, std::string_view name, int32_t entityId, int32
   }
 }
 
-void RequireDataSource(sqlite3* db, int32_t dataSourceId, std::string_view source) {
+void RequireDataSource(engine::EngineDatabase& db, int32_t dataSourceId, std::string_view source) {
   RoutineStatement stmt(db, "SELECT 1 FROM TQD_Data_Source WHERE DataSource_Id = ?1", source);
   if (!stmt.Bind(1, int64_t{dataSourceId}).Step()) {
     FailRoutine(source, "Data source " + std::to_string(dataSourceId) + " does not exist.");
   }
 }
 
-void RequireEntity(sqlite3* db, int32_t entityId, std::string_view source) {
+void RequireEntity(engine::EngineDatabase& db, int32_t entityId, std::string_view source) {
   RoutineStatement stmt(db, "SELECT 1 FROM TQN_ENTITY WHERE Entity_Id = ?1", source);
   if (!stmt.Bind(1, int64_t{entityId}).Step())
     FailRoutine(source, "Entity " + std::to_string(entityId) + " does not exist.");
@@ -146,7 +141,7 @@ void RequireEntity(sqlite3* db, int32_t entityId, std::string_view source) {
 
 // The entity of a calculation's category: by name, preferring one placed in the hierarchy
 // of the data source's context when names repeat across contexts.
-int32_t EntityIdByName(sqlite3* db, std::string_view entityName, int32_t dataSourceId,
+int32_t EntityIdByName(engine::EngineDatabase& db, std::string_view entityName, int32_t dataSourceId,
                        std::string_view source) {
   RoutineStatement stmt(db,
                         "SELECT e.Entity_Id FROM TQN_ENTITY e WHERE e.Entity_Name = ?1 COLLATE NOCASE "
@@ -161,10 +156,10 @@ int32_t EntityIdByName(sqlite3* db, std::string_view entityName, int32_t dataSou
 }
 
 // A fresh field id; skips ids already taken, in case the sequence lags behind the table.
-int32_t NewFieldId(sqlite3* db, std::string_view source) {
+int32_t NewFieldId(engine::EngineDatabase& db, std::string_view source) {
   RoutineStatement taken(db, "SELECT 1 FROM tqd_Dict_Field WHERE Field_Id = ?1", source);
   for (;;) {
-    const int32_t id = NextSequenceValue(db, kFieldSequence);
+    const int32_t id = db.NextSequenceNumber(kFieldSequence);
     if (!taken.Reset().Bind(1, int64_t{id}).Step()) return id;
   }
 }
@@ -182,14 +177,13 @@ struct NewField {
   int32_t techMask = 0;
 };
 
-void InsertField(sqlite3* db, const NewField& f, std::string_view source) {
+void InsertField(engine::EngineDatabase& db, const NewField& f, std::string_view source) {
   const auto [length, precision] = LengthAndPrecision(f.dataType);
   RoutineStatement field(
       db,
       "INSERT INTO tqd_Dict_Field (Field_Id, DataSource_ID, DataType, Field_Type, Field_Owner, "
       "Field_Aggregator, Field_Emits_Aggregator, Length, Precision, Is_Null_OK, Field_Group_Short, "
-      "Tech_Mask, Changed, Status) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?6, ?7, ?8, 'Y', ?9, ?10, " +
-          std::string(kNow) + ", ?11)",
+      "Tech_Mask, Changed, Status) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?6, ?7, ?8, 'Y', ?9, ?10, ?12, ?11)",
       source);
   field.Bind(1, int64_t{f.id})
       .Bind(2, int64_t{f.dataSourceId})
@@ -202,6 +196,7 @@ void InsertField(sqlite3* db, const NewField& f, std::string_view source) {
       .Bind(9, std::string_view(f.group))
       .Bind(10, int64_t{f.techMask})
       .Bind(11, f.status)
+      .Bind(12, std::string_view(RoutineNow()))
       .Run();
   RoutineStatement name(
       db,
@@ -217,7 +212,7 @@ void InsertField(sqlite3* db, const NewField& f, std::string_view source) {
       .Run();
 }
 
-void DeleteFieldRows(sqlite3* db, int32_t fieldId, std::string_view source) {
+void DeleteFieldRows(engine::EngineDatabase& db, int32_t fieldId, std::string_view source) {
   static constexpr const char* kDeletes[] = {
       "DELETE FROM tqd_Dict_Field WHERE Field_Id = ?1",
       "DELETE FROM tqd_Dict_Name WHERE Field_Id = ?1",
@@ -231,7 +226,7 @@ void DeleteFieldRows(sqlite3* db, int32_t fieldId, std::string_view source) {
   for (const char* sql : kDeletes) RoutineStatement(db, sql, source).Bind(1, int64_t{fieldId}).Run();
 }
 
-Variant NewUdc(sqlite3* db, RoutineCall& call, std::string_view source) {
+Variant NewUdc(engine::EngineDatabase& db, RoutineCall& call, std::string_view source) {
   const Args args(call, source);
   args.ExpectCount(11, 13);
   NewField f;
@@ -283,7 +278,7 @@ Variant NewUdc(sqlite3* db, RoutineCall& call, std::string_view source) {
   return Variant(f.id);
 }
 
-Variant UpdateUdc(sqlite3* db, RoutineCall& call, std::string_view source) {
+Variant UpdateUdc(engine::EngineDatabase& db, RoutineCall& call, std::string_view source) {
   const Args args(call, source);
   args.ExpectCount(8, 10);
   const int32_t id = args.Int(0, "field id");
@@ -291,11 +286,11 @@ Variant UpdateUdc(sqlite3* db, RoutineCall& call, std::string_view source) {
   RequireCalculation(db, id, source);
   RoutineStatement field(db,
                          "UPDATE tqd_Dict_Field SET DataType = COALESCE(?2, DataType), Tech_Mask = ?3, "
-                         "Field_Aggregator = ?4, Field_Emits_Aggregator = ?4, Changed = " +
-                             std::string(kNow) + ", Status = 'U' WHERE Field_Id = ?1",
+                         "Field_Aggregator = ?4, Field_Emits_Aggregator = ?4, Changed = ?5, Status = 'U' "
+                         "WHERE Field_Id = ?1",
                          source);
   field.Bind(1, int64_t{id}).Bind(2, args.OptText(1)).Bind(3, int64_t{args.OptInt(6).value_or(0)});
-  field.Bind(4, args.OptText(7)).Run();
+  field.Bind(4, args.OptText(7)).Bind(5, std::string_view(RoutineNow())).Run();
   RoutineStatement name(db,
                         "UPDATE tqd_Dict_Name SET Report_Header = ?2, Report_Header2 = ?3, Field_Desc = ?4 "
                         "WHERE Field_Id = ?1 AND NameSpace_Id = 0",
@@ -317,7 +312,7 @@ Variant UpdateUdc(sqlite3* db, RoutineCall& call, std::string_view source) {
   return Variant();
 }
 
-Variant DeleteUdc(sqlite3* db, RoutineCall& call, std::string_view source) {
+Variant DeleteUdc(engine::EngineDatabase& db, RoutineCall& call, std::string_view source) {
   const Args args(call, source);
   args.ExpectCount(1, 1);
   const int32_t id = args.Int(0, "field id");
@@ -328,7 +323,7 @@ Variant DeleteUdc(sqlite3* db, RoutineCall& call, std::string_view source) {
   return Variant();
 }
 
-Variant UpdateFieldOwner(sqlite3* db, RoutineCall& call, std::string_view source) {
+Variant UpdateFieldOwner(engine::EngineDatabase& db, RoutineCall& call, std::string_view source) {
   const Args args(call, source);
   args.ExpectCount(2, 2);
   const int32_t id = args.Int(0, "field id");
@@ -340,7 +335,7 @@ Variant UpdateFieldOwner(sqlite3* db, RoutineCall& call, std::string_view source
   return Variant();
 }
 
-Variant UdcStat(sqlite3* db, RoutineCall& call, std::string_view source) {
+Variant UdcStat(engine::EngineDatabase& db, RoutineCall& call, std::string_view source) {
   const Args args(call, source);
   args.ExpectCount(1, 4);
   call.outputs.assign(std::max<size_t>(call.args.size(), 3), Variant());
@@ -353,7 +348,7 @@ Variant UdcStat(sqlite3* db, RoutineCall& call, std::string_view source) {
   return Variant();
 }
 
-Variant AddCommonField(sqlite3* db, RoutineCall& call, std::string_view source) {
+Variant AddCommonField(engine::EngineDatabase& db, RoutineCall& call, std::string_view source) {
   const Args args(call, source);
   args.ExpectCount(9, 13);
   call.outputs.assign(std::max<size_t>(call.args.size(), 2), Variant());
@@ -390,7 +385,7 @@ Variant AddCommonField(sqlite3* db, RoutineCall& call, std::string_view source) 
   return Variant();
 }
 
-Variant UpdateCommonField(sqlite3* db, RoutineCall& call, std::string_view source) {
+Variant UpdateCommonField(engine::EngineDatabase& db, RoutineCall& call, std::string_view source) {
   const Args args(call, source);
   args.ExpectCount(10, 10);
   const int32_t id = args.Int(0, "field id");
@@ -399,11 +394,11 @@ Variant UpdateCommonField(sqlite3* db, RoutineCall& call, std::string_view sourc
   RoutineStatement field(
       db,
       "UPDATE tqd_Dict_Field SET Field_Aggregator = ?2, Field_Emits_Aggregator = ?2, Field_Owner = ?3, "
-      "Tech_Mask = ?4, DataType = COALESCE(?5, DataType), Changed = " +
-          std::string(kNow) + " WHERE Field_Id = ?1",
+      "Tech_Mask = ?4, DataType = COALESCE(?5, DataType), Changed = ?6 WHERE Field_Id = ?1",
       source);
   field.Bind(1, int64_t{id}).Bind(2, args.OptText(4)).Bind(3, args.OptId(6));
-  field.Bind(4, int64_t{args.OptInt(8).value_or(0)}).Bind(5, args.OptText(9)).Run();
+  field.Bind(4, int64_t{args.OptInt(8).value_or(0)}).Bind(5, args.OptText(9));
+  field.Bind(6, std::string_view(RoutineNow())).Run();
   RoutineStatement name(db,
                         "UPDATE tqd_Dict_Name SET Field_Desc = ?2, Report_Header = ?3, Report_Header2 = ?4 "
                         "WHERE Field_Id = ?1 AND NameSpace_Id = 0",
@@ -413,7 +408,7 @@ Variant UpdateCommonField(sqlite3* db, RoutineCall& call, std::string_view sourc
   return Variant();
 }
 
-Variant RemoveCommonField(sqlite3* db, RoutineCall& call, std::string_view source) {
+Variant RemoveCommonField(engine::EngineDatabase& db, RoutineCall& call, std::string_view source) {
   const Args args(call, source);
   args.ExpectCount(1, 1);
   const int32_t id = args.Int(0, "field id");
@@ -424,7 +419,7 @@ Variant RemoveCommonField(sqlite3* db, RoutineCall& call, std::string_view sourc
   return Variant();
 }
 
-using RoutineFunction = Variant (*)(sqlite3*, RoutineCall&, std::string_view);
+using RoutineFunction = Variant (*)(engine::EngineDatabase&, RoutineCall&, std::string_view);
 
 struct RoutineEntry {
   std::string_view name;
@@ -455,21 +450,21 @@ const RoutineEntry* FindRoutine(std::string_view name) {
 
 bool HasRoutine(std::string_view name) { return FindRoutine(name) != nullptr; }
 
-Variant RunRoutine(sqlite3* db, RoutineCall& call) {
+Variant RunRoutine(engine::EngineDatabase& db, RoutineCall& call) {
   const RoutineEntry* entry = FindRoutine(call.name);
-  if (!entry) FailRoutine(kDatabaseSource, "Unknown stored routine: " + call.name);
+  if (!entry) FailRoutine(db.Source(), "Unknown stored routine: " + call.name);
   call.outputs.assign(call.args.size(), Variant());
   return entry->run(db, call, entry->name);
 }
 
-int32_t NextSequenceValue(sqlite3* db, std::string_view sequence) {
-  RoutineStatement stmt(db, "UPDATE ridirodev_sequence SET Value = Value + 1 WHERE Name = ?1 RETURNING Value",
-                        kDatabaseSource);
-  stmt.Bind(1, sequence);
-  if (!stmt.Step()) FailRoutine(kDatabaseSource, "Sequence " + std::string(sequence) + " does not exist.");
-  const int32_t value = RoutineInt32(stmt.Int(0), kDatabaseSource);
-  stmt.Run();
-  return value;
+void InstallRoutines(engine::EngineDatabase& db) {
+  db.SetRoutines([](engine::EngineDatabase& on, std::string_view name, const std::vector<Variant>& args,
+                    std::vector<Variant>* outputs) {
+    RoutineCall call{std::string(name), args, {}};
+    Variant result = RunRoutine(on, call);
+    if (outputs) *outputs = std::move(call.outputs);
+    return result;
+  });
 }
 
 }  // namespace ridirodev::standalone

@@ -18,13 +18,12 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/engine_database.h"
 #include "ridirodev/core/variant.h"
 // The callers of the routines find the calculation words, the translator and the
 // dictionary's SQL functions here too.
 #include "standalone/calculation_translator.h"
 #include "standalone/dictionary_functions.h"
-
-struct sqlite3;
 
 namespace ridirodev::standalone {
 
@@ -54,9 +53,9 @@ struct RoutineCall {
 // - ea_client.remove_common_field(id): removes the field like Delete_UDC, whatever its type.
 bool HasRoutine(std::string_view name);
 // Function value, Empty for procedures. Unknown routine: AutomationError.
-Variant RunRoutine(sqlite3* db, RoutineCall& call);
+Variant RunRoutine(engine::EngineDatabase& db, RoutineCall& call);
 
-// Advances a sequence of ridirodev_sequence (name in any case) and returns the new value.
-int32_t NextSequenceValue(sqlite3* db, std::string_view sequence);
+// Makes db run these routines for its procedure calls.
+void InstallRoutines(engine::EngineDatabase& db);
 
 }  // namespace ridirodev::standalone

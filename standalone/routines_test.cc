@@ -30,7 +30,7 @@ class RoutinesTest : public ::testing::Test {
 
   RoutineCall Run(const std::string& name, std::vector<Variant> args) {
     RoutineCall call{name, std::move(args), {}};
-    RunRoutine(db_, call);
+    RunRoutine(*sample_, call);
     return call;
   }
   void Exec(const std::string& sql) { testing::Exec(db_, sql); }
@@ -52,7 +52,7 @@ class RoutinesTest : public ::testing::Test {
   int32_t NewCalc(const std::string& name, const std::string& source, const char* entity = "CellSite") {
     RoutineCall c{
         "tq_Dictionary.New_UDC_F", {name, entity, 2, 3, "F", source, "H1", "Two", "Text", 7, "AVG"}, {}};
-    return RunRoutine(db_, c).ToInt32();
+    return RunRoutine(*sample_, c).ToInt32();
   }
   // Status and message after translation.
   std::string Stat(int32_t id) {
@@ -91,7 +91,7 @@ TEST_F(RoutinesTest, NewCalculationIsAnUntranslatedUdc) {
                   {"W" + std::to_string(++n), "CellSite", 2, 3, "F", "1", "", "", "", 7, "AVG"},
                   {}};
     c.args.insert(c.args.end(), more.begin(), more.end());
-    EXPECT_EQ(Field(RunRoutine(db_, c).ToInt32(), "Complex, weight_field_id"), stored);
+    EXPECT_EQ(Field(RunRoutine(*sample_, c).ToInt32(), "Complex, weight_field_id"), stored);
   }
 }
 
@@ -218,9 +218,9 @@ TEST_F(RoutinesTest, RoutineNamesAndSequences) {
   EXPECT_TRUE(HasRoutine("TQ_DICTIONARY.new_udc_f"));
   EXPECT_FALSE(HasRoutine("tq_Dictionary.Rename_UDC"));
   EXPECT_THROW(Run("tq_Dictionary.Rename_UDC", {1}), AutomationError);
-  EXPECT_EQ(NextSequenceValue(db_, "sq_busyhour"), 8);  // the sample's busy hours end at 7
-  EXPECT_EQ(NextSequenceValue(db_, "SQ_BusyHour"), 9);
-  EXPECT_THROW(NextSequenceValue(db_, "SQ_Nothing"), AutomationError);
+  EXPECT_EQ(sample_->NextSequenceNumber("sq_busyhour"), 8);  // the sample's busy hours end at 7
+  EXPECT_EQ(sample_->NextSequenceNumber("SQ_BusyHour"), 9);
+  EXPECT_THROW(sample_->NextSequenceNumber("SQ_Nothing"), AutomationError);
   // A field id already taken (here by hand) is skipped.
   const int64_t next = std::stoll(Value("SELECT Value + 1 FROM ridirodev_sequence WHERE Name = 'SQ_Field'"));
   Exec("INSERT INTO tqd_Dict_Field (Field_Id, DataSource_ID, DataType, Field_Group_Short) VALUES (" +

@@ -1,11 +1,10 @@
 #include "standalone/sample.h"
 
-#include <sqlite3.h>
-
 #include <cstdio>
 #include <functional>
 #include <initializer_list>
 #include <map>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <variant>
@@ -14,15 +13,21 @@
 #include "ridirodev/core/automation_error.h"
 #include "standalone/routines.h"
 #include "standalone/schema.h"
-#include "standalone/sqlite_database.h"
 
 namespace ridirodev::standalone {
 namespace {
 
 constexpr std::string_view kSource = "SampleDictionary";
 
-[[noreturn]] void Fail(sqlite3* db, std::string_view what) {
-  throw AutomationError(kDatabaseError, std::string(kSource), std::string(what) + ": " + sqlite3_errmsg(db));
+// A failure of the engine, reported as the sample's with the statement that failed.
+template <class F>
+void AsSample(std::string_view sql, F&& step) {
+  try {
+    step();
+  } catch (const AutomationError& e) {
+    throw AutomationError(engine::kDatabaseError, std::string(kSource),
+                          e.Description() + ": " + std::string(sql));
+  }
 }
 
 // nullptr binds a null.
@@ -34,40 +39,36 @@ Value OrNull(int64_t id) { return id == 0 ? Value(nullptr) : Value(id); }
 // One prepared insert, run many times.
 class Insert {
  public:
-  Insert(sqlite3* db, const char* sql) : db_(db) {
-    if (sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr) != SQLITE_OK) {
-      sqlite3_finalize(stmt_);
-      Fail(db, sql);
-    }
+  Insert(engine::EngineDatabase& db, const char* sql) : sql_(sql) {
+    AsSample(sql_, [&] { stmt_ = db.Prepare(sql_); });
   }
-  ~Insert() { sqlite3_finalize(stmt_); }
-  Insert(const Insert&) = delete;
-  Insert& operator=(const Insert&) = delete;
 
   void Run(std::initializer_list<Value> values) {
     int index = 1;
     for (const Value& v : values) {
       if (const auto* n = std::get_if<int64_t>(&v)) {
-        sqlite3_bind_int64(stmt_, index, *n);
+        stmt_->BindInt(index, *n);
       } else if (const auto* s = std::get_if<std::string_view>(&v)) {
-        sqlite3_bind_text(stmt_, index, s->data(), static_cast<int>(s->size()), SQLITE_TRANSIENT);
+        stmt_->BindText(index, *s);
       } else {
-        sqlite3_bind_null(stmt_, index);
+        stmt_->BindNull(index);
       }
       ++index;
     }
-    const int rc = sqlite3_step(stmt_);
-    sqlite3_reset(stmt_);
-    if (rc != SQLITE_DONE) Fail(db_, sqlite3_sql(stmt_));
+    AsSample(sql_, [&] {
+      while (stmt_->Step()) {
+      }
+    });
+    stmt_->Reset();
   }
 
  private:
-  sqlite3* db_;
-  sqlite3_stmt* stmt_ = nullptr;
+  std::string_view sql_;
+  std::unique_ptr<engine::HostStatement> stmt_;
 };
 
-void Exec(sqlite3* db, const char* sql) {
-  if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK) Fail(db, sql);
+void Exec(engine::EngineDatabase& db, const char* sql) {
+  AsSample(sql, [&] { db.RunScript(sql); });
 }
 
 // ---- Fixed vocabulary -------------------------------------------------------------------
@@ -312,17 +313,23 @@ const std::vector<DataFile> kDataFiles = {
 
 class SampleLoader {
  public:
-  explicit SampleLoader(sqlite3* db)
+  explicit SampleLoader(engine::EngineDatabase& db)
       : db_(db),
         field_(db,
                "INSERT INTO tqd_Dict_Field (Field_Id, DataSource_ID, DataType, Field_Type, Field_Owner, "
                "Field_Aggregator, Field_Emits_Aggregator, Length, Precision, Is_Null_OK, Field_Group_Short, "
-               "Tech_Mask, Changed, Status) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13)"),
+               "Tech_Mask, Changed, Status) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?6, ?7, ?8, ?9, ?10, ?11, ?12, "
+               "?13)"),
         name_(db,
-              "INSERT INTO tqd_Dict_Name (Field_Id, NameSpace_Id, Entity_Id, Name, Report_Header, Report_Header2, "
+              "INSERT INTO tqd_Dict_Name (Field_Id, NameSpace_Id, Entity_Id, Name, Report_Header, "
+              "Report_Header2, "
               "Field_Desc) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"),
-        def_(db, "INSERT INTO TQD_UDC_DEF (Field_Id, UDC_SOURCE, Complex, weight_field_id) VALUES (?1, ?2, ?3, ?4)"),
-        data_(db, "INSERT INTO tqd_Field_Data (Entity_Id, Field_Id, DataSet_ID, DataValue) VALUES (?1, ?2, ?3, ?4)"),
+        def_(db,
+             "INSERT INTO TQD_UDC_DEF (Field_Id, UDC_SOURCE, Complex, weight_field_id) VALUES (?1, ?2, ?3, "
+             "?4)"),
+        data_(db,
+              "INSERT INTO tqd_Field_Data (Entity_Id, Field_Id, DataSet_ID, DataValue) VALUES (?1, ?2, ?3, "
+              "?4)"),
         style_(db, "INSERT INTO tqd_field_style (Field_Id, FontStyleMask, FontColor) VALUES (?1, ?2, ?3)") {}
 
   void LoadAll(const SampleOptions& options) {
@@ -336,13 +343,18 @@ class SampleLoader {
     LoadBusyHours();
     LoadDocuments();
     LoadDataFiles();
-    Exec(db_,
-         "UPDATE ridirodev_sequence SET Value = (SELECT COALESCE(MAX(Field_Id), 0) FROM tqd_Dict_Field) "
-         "WHERE Name = 'SQ_Field';"
-         "UPDATE ridirodev_sequence SET Value = (SELECT COALESCE(MAX(Id), 0) FROM PM_BusyHour) "
-         "WHERE Name = 'SQ_BusyHour';"
-         "UPDATE ridirodev_sequence SET Value = (SELECT COALESCE(MAX(Id), 0) FROM PM_HourRange) "
-         "WHERE Name = 'SQ_HourRange';");
+    // The sequences go on from the highest id loaded.
+    const std::pair<std::string_view, const char*> sequences[] = {
+        {kFieldSequence, "SELECT COALESCE(MAX(Field_Id), 0) FROM tqd_Dict_Field"},
+        {kBusyHourSequence, "SELECT COALESCE(MAX(Id), 0) FROM PM_BusyHour"},
+        {kHourRangeSequence, "SELECT COALESCE(MAX(Id), 0) FROM PM_HourRange"}};
+    for (const auto& [sequence, highest] : sequences) {
+      AsSample(highest, [&] {
+        auto stmt = db_.Prepare(highest);
+        stmt->Step();
+        db_.SetSequence(sequence, stmt->Int(0));
+      });
+    }
   }
 
  private:
@@ -399,7 +411,7 @@ class SampleLoader {
   int64_t Id(int64_t dataSource, int64_t entity, const std::string& name) const {
     const auto found = ids_.find({dataSource, entity, name});
     if (found == ids_.end()) {
-      throw AutomationError(kDatabaseError, std::string(kSource), "The sample has no field " + name);
+      throw AutomationError(engine::kDatabaseError, std::string(kSource), "The sample has no field " + name);
     }
     return found->second;
   }
@@ -902,7 +914,7 @@ INSERT INTO tqn_entity_context (Context_Id, Entity_Id, Parent_Entity_Id, Depth, 
     }
   }
 
-  sqlite3* db_;
+  engine::EngineDatabase& db_;
   std::function<void(std::string_view, int64_t, int64_t)> progress_;
   Insert field_, name_, def_, data_, style_;
   int64_t nextId_ = 1001;
@@ -912,15 +924,10 @@ INSERT INTO tqn_entity_context (Context_Id, Entity_Id, Parent_Entity_Id, Depth, 
 
 }  // namespace
 
-void LoadSampleDictionary(sqlite3* db, const SampleOptions& options) {
-  Exec(db, "BEGIN IMMEDIATE");
-  try {
-    SampleLoader(db).LoadAll(options);
-    Exec(db, "COMMIT");
-  } catch (...) {
-    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-    throw;
-  }
+void LoadSampleDictionary(engine::EngineDatabase& db, const SampleOptions& options) {
+  engine::EngineTransaction transaction(db);
+  SampleLoader(db).LoadAll(options);
+  transaction.Commit();
 }
 
 }  // namespace ridirodev::standalone

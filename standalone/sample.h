@@ -9,7 +9,7 @@
 #include <functional>
 #include <string_view>
 
-struct sqlite3;
+#include "engine/engine_database.h"
 
 namespace ridirodev::standalone {
 
@@ -38,6 +38,6 @@ struct SampleOptions {
 // Fills a database that holds the empty dictionary schema (CreateDictionarySchema), in one
 // transaction of its own. Throws AutomationError with SQLite's message on failure, after
 // rolling back.
-void LoadSampleDictionary(sqlite3* db, const SampleOptions& options);
+void LoadSampleDictionary(engine::EngineDatabase& db, const SampleOptions& options);
 
 }  // namespace ridirodev::standalone

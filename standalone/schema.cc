@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ridirodev/core/automation_error.h"
+#include "standalone/schema_postgres.h"
 #include "standalone/sqlite_database.h"
 
 namespace ridirodev::standalone {
@@ -485,6 +486,20 @@ void CreateDictionarySchema(sqlite3* db) {
   sqlite3_exec(db, "ROLLBACK TO create_dictionary_schema; RELEASE create_dictionary_schema;", nullptr, nullptr,
                nullptr);
   throw AutomationError(kDatabaseError, "DictionarySchema", "The dictionary schema cannot be created: " + why);
+}
+
+void CreateDictionarySchema(engine::EngineDatabase& db) {
+  if (auto* file = dynamic_cast<SqliteDatabase*>(&db))
+    return CreateDictionarySchema(file->Connection()->Handle());
+  try {
+    engine::EngineTransaction transaction(db);
+    db.RunScript(PostgresSchemaSql());
+    transaction.Commit();
+  } catch (const AutomationError& e) {
+    throw AutomationError(kDatabaseError, "DictionarySchema",
+                          "The dictionary schema cannot be created: " +
+                              e.Description().substr(0, e.Description().find("\nStatement:")));
+  }
 }
 
 #undef BUSY_HOUR_NAME_INDEX

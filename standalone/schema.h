@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/engine_database.h"
+
 struct sqlite3;
 
 namespace ridirodev::standalone {
@@ -32,6 +34,8 @@ std::string_view DictionarySchemaSql();
 // inside the caller's transaction). Throws AutomationError with SQLite's message on failure,
 // for example when a table already exists.
 void CreateDictionarySchema(sqlite3* db);
+// The same on whichever engine db runs (the SQLite script or its PostgreSQL twin).
+void CreateDictionarySchema(engine::EngineDatabase& db);
 
 // Gives a database made before busy-hour names were unique per entity the constraint. When
 // names already repeat, nothing changes and the repeats are returned, "'Name' at entity N (k

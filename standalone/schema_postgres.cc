@@ -614,4 +614,25 @@ RETURN 'Avail_' || coalesce(
 
 std::string_view PostgresSchemaSql() { return kSchema; }
 
+std::string PostgresDropSql() {
+  // Every object the script creates at the start of a line, dropped in an order that needs no
+  // dependency the cascade would reach beyond the dictionary: schemas (with their functions),
+  // views, tables (with their triggers), trigger functions, sequences, the collation.
+  static constexpr std::string_view kKinds[] = {"SCHEMA",   "VIEW",     "TABLE",
+                                                "FUNCTION", "SEQUENCE", "COLLATION"};
+  std::string drops;
+  for (std::string_view kind : kKinds) {
+    const std::string marker = "\nCREATE " + std::string(kind) + " ";
+    for (size_t at = kSchema.find(marker); at != std::string_view::npos; at = kSchema.find(marker, at + 1)) {
+      const size_t start = at + marker.size();
+      const size_t end = kSchema.find_first_of(" (;\n", start);
+      const std::string_view name = kSchema.substr(start, end - start);
+      if (kind == "FUNCTION" && name.find('.') != std::string_view::npos) continue;  // gone with its schema
+      drops += "DROP " + std::string(kind) + " IF EXISTS " + std::string(name) +
+               (kind == "FUNCTION" ? "()" : "") + (kind == "COLLATION" ? ";\n" : " CASCADE;\n");
+    }
+  }
+  return drops;
+}
+
 }  // namespace ridirodev::standalone

@@ -11,6 +11,7 @@
 // and ea_replace_entity_labels, availabledatareporting.tocalcfieldname), which do exactly what
 // the SQLite host's functions do.
 
+#include <string>
 #include <string_view>
 
 namespace ridirodev::standalone {
@@ -19,5 +20,8 @@ namespace ridirodev::standalone {
 // objects go to the current schema). It holds no BEGIN or COMMIT of its own, needs a UTF8
 // database and an ICU-enabled server, and fails at once on any other.
 std::string_view PostgresSchemaSql();
+
+// Drops what PostgresSchemaSql creates and nothing else, for a dictionary made anew in place.
+std::string PostgresDropSql();
 
 }  // namespace ridirodev::standalone

@@ -104,9 +104,11 @@ TEST_F(SchemaTest, SampleCalculationsAreTranslatedAndTheirDependenciesResolve) {
 }
 
 TEST_F(SchemaTest, FailedSampleLoadRollsBackEverything) {
-  CreateDictionarySchema(db_);
+  sqlite3_close(db_);
+  sample_ = testing::SampleDatabase(":memory:", false);
+  db_ = sample_->Connection()->Handle();
   Exec("INSERT INTO PM_User (Id, Name) VALUES (1, 'someone')");
-  EXPECT_THROW(LoadSampleDictionary(db_, {}), AutomationError);
+  EXPECT_THROW(LoadSampleDictionary(*sample_, {}), AutomationError);
   EXPECT_EQ(Value("SELECT (SELECT count(*) FROM TQD_Data_Source) || (SELECT count(*) FROM PM_User)"), "01");
   EXPECT_TRUE(sqlite3_get_autocommit(db_));
 }

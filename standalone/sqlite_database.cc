@@ -52,6 +52,58 @@ int32_t DeclaredWidth(std::string_view decl) {
   return width;
 }
 
+// A host-side statement: its own prepared statement, or the connection's cached one, which it
+// resets when done.
+class SqliteHostStatement final : public engine::HostStatement {
+ public:
+  SqliteHostStatement(std::shared_ptr<SqliteConnection> conn, std::string_view sql, bool cached)
+      : conn_(std::move(conn)), cached_(cached) {
+    if (cached) {
+      stmt_ = conn_->Cached(std::string(sql));
+    } else if (sqlite3_prepare_v2(conn_->Handle(), sql.data(), static_cast<int>(sql.size()), &stmt_,
+                                  nullptr) != SQLITE_OK) {
+      sqlite3_finalize(stmt_);
+      conn_->Fail("The statement could not be prepared", sql);
+    }
+  }
+  ~SqliteHostStatement() override {
+    if (cached_) {
+      Reset();
+    } else {
+      sqlite3_finalize(stmt_);
+    }
+  }
+  void BindInt(int index, int64_t value) override { sqlite3_bind_int64(stmt_, index, value); }
+  void BindText(int index, std::string_view value) override {
+    sqlite3_bind_text(stmt_, index, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+  }
+  void BindNull(int index) override { sqlite3_bind_null(stmt_, index); }
+  bool Step() override {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    const std::string why = conn_->ErrorText();
+    sqlite3_reset(stmt_);
+    throw AutomationError(kDatabaseError, kSource, why);
+  }
+  void Reset() override {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+  }
+  int ColumnCount() const override { return sqlite3_column_count(stmt_); }
+  bool IsNull(int column) const override { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
+  int64_t Int(int column) const override { return sqlite3_column_int64(stmt_, column); }
+  std::string Text(int column) const override {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    return text ? std::string(text, static_cast<size_t>(sqlite3_column_bytes(stmt_, column))) : std::string();
+  }
+
+ private:
+  std::shared_ptr<SqliteConnection> conn_;
+  sqlite3_stmt* stmt_ = nullptr;
+  bool cached_;
+};
+
 }  // namespace
 
 struct SqliteConnection::BusyWait {
@@ -159,7 +211,8 @@ void Warn(const SqliteDatabaseOptions& options, const std::string& text) {
 }  // namespace
 
 SqliteDatabase::SqliteDatabase(const std::string& path, SqliteDatabaseOptions options)
-    : DatabaseBase(kSource, options.daySlots), options_(std::move(options)) {
+    : EngineDatabase(kSource, options.daySlots), options_(std::move(options)) {
+  InstallRoutines(*this);
   const bool memory = path == ":memory:" || path.empty();
   if (!memory && !options_.create && !std::filesystem::exists(path)) {
     throw AutomationError(ErrorNumber::kInvalidArgument, kSource,
@@ -299,7 +352,7 @@ void SqliteDatabase::RollbackTransaction() {
   conn_->Exec(level == 0 ? "ROLLBACK" : "ROLLBACK TO " + savepoint + "; RELEASE " + savepoint);
 }
 
-sqlite3_stmt* SqliteDatabase::Prepare(std::string_view sql) {
+sqlite3_stmt* SqliteDatabase::PrepareComponentStatement(std::string_view sql) {
   conn_->SetInterrupted(std::nullopt);
   const std::string& translated = Translate(sql);
   sqlite3_stmt* stmt = nullptr;
@@ -332,11 +385,11 @@ sqlite3_stmt* SqliteDatabase::Prepare(std::string_view sql) {
 }
 
 IDBRecordsetPtr SqliteDatabase::OpenRecordset(std::string_view sql, int32_t /*timeoutSeconds*/) {
-  return OpenSqliteRecordset(conn_, Prepare(sql), std::string(sql));
+  return OpenSqliteRecordset(conn_, PrepareComponentStatement(sql), std::string(sql));
 }
 
 void SqliteDatabase::Execute(std::string_view sql) {
-  Statement stmt(Prepare(sql));
+  Statement stmt(PrepareComponentStatement(sql));
   int rc;
   while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
   }
@@ -345,24 +398,22 @@ void SqliteDatabase::Execute(std::string_view sql) {
 
 Variant SqliteDatabase::RunRoutine(std::string_view name, const std::vector<Variant>& args,
                                    std::vector<Variant>* outputs) {
-  RoutineCall call{std::string(name), args, {}};
-  Variant result;
   conn_->WaitNote();  // forget a wait that ran out before: it is not this routine's
   try {
-    result = standalone::RunRoutine(conn_->Handle(), call);
+    return EngineDatabase::RunRoutine(name, args, outputs);
   } catch (const AutomationError& e) {
     // The routine's own rollback has cleared SQLite's error code by now.
     const std::string note = conn_->WaitNote();
     if (note.empty()) throw;
     throw AutomationError(e.Number(), e.Source(), e.Description() + note);
   }
-  if (outputs) *outputs = std::move(call.outputs);
-  return result;
 }
 
-void SqliteDatabase::ExecuteProcedure(std::string_view name, const std::vector<Variant>& values) {
-  RunRoutine(name, values, nullptr);
+std::unique_ptr<engine::HostStatement> SqliteDatabase::Prepare(std::string_view sql, bool cached) {
+  return std::make_unique<SqliteHostStatement>(conn_, sql, cached);
 }
+
+bool SqliteDatabase::InAnyTransaction() const { return sqlite3_get_autocommit(conn_->Handle()) == 0; }
 
 Variant SqliteDatabase::QueryValue(std::string_view sql, const Variant& defaultValue) {
   IDBRecordsetPtr rs = OpenRecordset(sql);
@@ -377,7 +428,26 @@ Variant SqliteDatabase::CallFunction(std::string_view name, std::string_view arg
 }
 
 int32_t SqliteDatabase::NextSequenceNumber(std::string_view sequence) {
-  return NextSequenceValue(conn_->Handle(), sequence);
+  // SQLite has no sequences: each is a row of ridirodev_sequence holding the number handed out last.
+  SqliteHostStatement stmt(
+      conn_, "UPDATE ridirodev_sequence SET Value = Value + 1 WHERE Name = ?1 RETURNING Value", true);
+  stmt.BindText(1, sequence);
+  if (!stmt.Step()) {
+    throw AutomationError(kDatabaseError, kSource, "Sequence " + std::string(sequence) + " does not exist.");
+  }
+  const int64_t value = stmt.Int(0);
+  while (stmt.Step()) {
+  }
+  if (value > INT32_MAX)
+    throw AutomationError(kDatabaseError, kSource, "Number out of range: " + std::to_string(value));
+  return static_cast<int32_t>(value);
+}
+
+void SqliteDatabase::SetSequence(std::string_view sequence, int64_t lastValue) {
+  SqliteHostStatement stmt(conn_, "UPDATE ridirodev_sequence SET Value = ?2 WHERE Name = ?1", false);
+  stmt.BindText(1, sequence);
+  stmt.BindInt(2, lastValue);
+  stmt.Step();
 }
 
 IDBLiteralPtr SqliteDatabase::SequenceLiteral(std::string_view sequence) {

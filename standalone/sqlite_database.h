@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/engine_database.h"
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/host/database.h"
 #include "ridirodev/host/database_base.h"
@@ -19,9 +20,7 @@ struct sqlite3_stmt;
 
 namespace ridirodev::standalone {
 
-// Error number of a statement the database rejects (the number the host's database library
-// gives for errors in a command).
-inline constexpr int32_t kDatabaseError = -2147217900;
+using engine::kDatabaseError;
 
 // One SQLite connection shared by the database object, its row sets and procedure calls, so
 // that a row set outliving the database object stays valid.
@@ -84,7 +83,7 @@ struct SqliteDatabaseOptions {
 // The database object of the standalone host: takes the component's Oracle-dialect text,
 // translates it just before it runs, and keeps literals in the forms the schema stores
 // (quotes doubled, id 0 as NULL, dates as 'YYYY-MM-DD HH:MM:SS').
-class SqliteDatabase final : public DatabaseBase {
+class SqliteDatabase final : public engine::EngineDatabase {
  public:
   // Opens a file or ":memory:". A missing file (without create), a file that is not a
   // database, one without the dictionary schema or with a schema version newer than this
@@ -101,18 +100,24 @@ class SqliteDatabase final : public DatabaseBase {
   // Transactions (the XML query service maps onto these). One begun inside another is a
   // savepoint: its rollback undoes its own writes only. A rollback with none open does nothing;
   // a commit with none open is error 5.
-  void BeginTransaction();
-  void CommitTransaction();
-  void RollbackTransaction();
-  bool InTransaction() const noexcept { return depth_ > 0; }
+  void BeginTransaction() override;
+  void CommitTransaction() override;
+  void RollbackTransaction() override;
+  bool InTransaction() const noexcept override { return depth_ > 0; }
+  bool InAnyTransaction() const override;
+
+  std::string_view EngineName() const override { return "SQLite"; }
+  std::string Location() const override { return conn_->Path(); }
+  std::unique_ptr<engine::HostStatement> Prepare(std::string_view sql, bool cached = false) override;
+  void RunScript(std::string_view sql) override { conn_->Exec(sql); }
 
   IDBRecordsetPtr OpenRecordset(std::string_view sql, int32_t timeoutSeconds = 60) override;
   void Execute(std::string_view sql) override;
-  void ExecuteProcedure(std::string_view name, const std::vector<Variant>& values) override;
   Variant QueryValue(std::string_view sql, const Variant& defaultValue = Variant(0)) override;
   Variant CallFunction(std::string_view name, std::string_view argumentText) override;
   int32_t NextSequenceNumber(std::string_view sequence) override;
   IDBLiteralPtr SequenceLiteral(std::string_view sequence) override;
+  void SetSequence(std::string_view sequence, int64_t lastValue) override;
 
   int32_t ColumnWidth(std::string_view table, std::string_view column) override;
   bool TableExists(std::string_view table) override;
@@ -120,13 +125,15 @@ class SqliteDatabase final : public DatabaseBase {
 
   bool AlwaysReload() override { return options_.alwaysReload; }
 
-  // Runs a stored routine inside the current transaction (used by procedure calls too).
-  Variant RunRoutine(std::string_view name, const std::vector<Variant>& args, std::vector<Variant>* outputs);
+  // Runs a stored routine inside the current transaction (used by procedure calls too); a wait
+  // for another writer that ran out is named in its error.
+  Variant RunRoutine(std::string_view name, const std::vector<Variant>& args,
+                     std::vector<Variant>* outputs) override;
 
  private:
   // Translates and prepares one statement; failures name SQLite's message and the
   // statement. Text after the statement other than blanks, ';' and comments is an error.
-  sqlite3_stmt* Prepare(std::string_view sql);
+  sqlite3_stmt* PrepareComponentStatement(std::string_view sql);
   void CheckSchemaVersion(const std::string& path);
   void PrepareForWriters(const std::string& path);
 

@@ -2,13 +2,13 @@
 
 #include <sqlite3.h>
 
-#include <cctype>
 #include <exception>
 #include <optional>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "dialect/row_filter.h"
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/text.h"
 
@@ -66,90 +66,6 @@ Variant ColumnValue(sqlite3_stmt* stmt, int i, ColumnKind kind) {
   }
 }
 
-// One comparison of a row set filter: column, operator, value.
-struct FilterTerm {
-  std::string column;
-  bool notEqual = false;
-  Variant value;
-};
-
-std::vector<FilterTerm> ParseFilter(std::string_view criteria) {
-  std::vector<FilterTerm> terms;
-  size_t pos = 0;
-  auto skip = [&] {
-    while (pos < criteria.size() && (criteria[pos] == ' ' || criteria[pos] == '\t')) ++pos;
-  };
-  auto bad = [&](const char* why) -> void {
-    throw AutomationError(ErrorNumber::kInvalidArgument, kSource,
-                          std::string("Row set filter: ") + why + ": " + std::string(criteria));
-  };
-  skip();
-  while (pos < criteria.size()) {
-    FilterTerm term;
-    const size_t start = pos;
-    while (pos < criteria.size() && (std::isalnum(static_cast<unsigned char>(criteria[pos])) || criteria[pos] == '_'))
-      ++pos;
-    term.column = std::string(criteria.substr(start, pos - start));
-    if (term.column.empty()) bad("a column name is expected");
-    skip();
-    if (criteria.substr(pos, 2) == "<>" || criteria.substr(pos, 2) == "!=") {
-      term.notEqual = true;
-      pos += 2;
-    } else if (pos < criteria.size() && criteria[pos] == '=') {
-      ++pos;
-    } else {
-      bad("only = and <> are supported");
-    }
-    skip();
-    if (pos < criteria.size() && criteria[pos] == '\'') {
-      std::string text;
-      ++pos;
-      for (;;) {
-        if (pos >= criteria.size()) bad("unterminated text");
-        if (criteria[pos] == '\'') {
-          if (pos + 1 < criteria.size() && criteria[pos + 1] == '\'') {
-            text += '\'';
-            pos += 2;
-            continue;
-          }
-          ++pos;
-          break;
-        }
-        text += criteria[pos++];
-      }
-      term.value = Variant(std::move(text));
-    } else {
-      const size_t vstart = pos;
-      while (pos < criteria.size() && criteria[pos] != ' ') ++pos;
-      double d = 0;
-      if (!Variant::ParseNumber(criteria.substr(vstart, pos - vstart), d)) bad("a number or a quoted text is expected");
-      term.value = Variant(d);
-    }
-    terms.push_back(std::move(term));
-    skip();
-    if (pos < criteria.size()) {
-      if (!EqualsNoCase(criteria.substr(pos, 3), "and")) bad("terms must be joined by AND");
-      pos += 3;
-      skip();
-    }
-  }
-  return terms;
-}
-
-bool Matches(const Variant& cell, const FilterTerm& term) {
-  bool equal = false;
-  if (cell.IsNull() || cell.IsEmpty()) {
-    equal = false;
-  } else if (term.value.IsString()) {
-    equal = EqualsNoCase(cell.ToString(), term.value.StringRef());
-  } else {
-    double d = 0;
-    equal = cell.IsNumber() ? cell.ToDouble() == term.value.ToDouble()
-                            : (cell.IsString() && Variant::ParseNumber(cell.StringRef(), d) && d == term.value.ToDouble());
-  }
-  return term.notEqual ? !equal && !cell.IsNull() : equal;
-}
-
 // A row set over a prepared statement. It streams rows straight from SQLite; RecordCount and
 // Filter need every row, so they read the rest into memory first.
 class SqliteRecordset final : public IDBRecordset, private IDBFields {
@@ -185,13 +101,13 @@ class SqliteRecordset final : public IDBRecordset, private IDBFields {
 
   void SetFilter(std::string_view criteria) override {
     Materialize();
-    const std::vector<FilterTerm> terms = ParseFilter(criteria);
+    const std::vector<dialect::FilterTerm> terms = dialect::ParseRowFilter(criteria, kSource);
     std::vector<std::pair<size_t, size_t>> resolved;  // term, column
     for (size_t t = 0; t < terms.size(); ++t) resolved.emplace_back(t, ColumnIndex(terms[t].column));
     visible_.clear();
     for (size_t r = 0; r < rows_.size(); ++r) {
       bool ok = true;
-      for (auto [t, c] : resolved) ok = ok && Matches(rows_[r][c], terms[t]);
+      for (auto [t, c] : resolved) ok = ok && dialect::FilterMatches(rows_[r][c], terms[t]);
       if (ok) visible_.push_back(r);
     }
     filter_ = std::string(criteria);

@@ -13,7 +13,7 @@ std::shared_ptr<standalone::StandaloneHost> SampleHost(standalone::StandaloneCon
   config.db = ":memory:";
   auto host = std::make_shared<standalone::StandaloneHost>(config);
   standalone::CreateDictionarySchema(host->Sqlite()->Connection()->Handle());
-  standalone::LoadSampleDictionary(host->Sqlite()->Connection()->Handle(), {});
+  standalone::LoadSampleDictionary(*host->Sqlite(), {});
   return host;
 }
 
@@ -28,7 +28,7 @@ std::shared_ptr<standalone::SqliteDatabase> SampleDatabase(const std::string& pa
   options.create = true;
   auto db = std::make_shared<standalone::SqliteDatabase>(path, options);
   standalone::CreateDictionarySchema(db->Connection()->Handle());
-  if (withSample) standalone::LoadSampleDictionary(db->Connection()->Handle(), {});
+  if (withSample) standalone::LoadSampleDictionary(*db, {});
   return db;
 }
 

@@ -176,7 +176,7 @@ void InitDatabase(const InitOptions& options, std::ostream& out) {
                               << std::flush;
           };
         }
-        standalone::LoadSampleDictionary(db.Connection()->Handle(), sampleOptions);
+        standalone::LoadSampleDictionary(db, sampleOptions);
       }
     }
     building.RenameTo(target);
