@@ -125,8 +125,9 @@ TEST_F(DictionaryEditsTest, DeleteExpressionsDeletesUsersFirstAcrossEntitiesAndK
 
 // The column map is a dictionary: an extra column named "status" stands beside "Status".
 TEST_F(DictionaryEditsTest, FieldMapKeysKeepTheirCase) {
-  testing::Exec(Db(), "INSERT INTO TQD_DataSource_Extra_Cols (DataSource_ID, e_id, Col_Title, E_Type, "
-                      "Editable) VALUES (2, 22, 'status', 'S', 'Y')");
+  testing::Exec(Dictionary(),
+                "INSERT INTO TQD_DataSource_Extra_Cols (DataSource_ID, e_id, Col_Title, E_Type, "
+                "Editable) VALUES (2, 22, 'status', 'S', 'Y')");
   const auto map = GRidirodev::AppFieldMap("Traffic");
   EXPECT_EQ(map->Item(Variant("Status")), "Status");
   EXPECT_EQ(map->Item(Variant("status")), "status");
@@ -259,7 +260,7 @@ TEST_F(DictionaryEditsTest, BusyHoursWrittenCachedAndAnnounced) {
 // The cache changes only with what the database holds: a read that fails keeps nothing, a
 // reload shows rows written behind its back, and a delete that fails keeps its definition.
 TEST_F(DictionaryEditsTest, BusyHourCacheFollowsTheDatabaseThroughFailures) {
-  auto sql = [&](const char* text) { testing::Exec(Db(), text); };
+  auto sql = [&](const char* text) { testing::Exec(Dictionary(), text); };
   CFieldCategoryPtr cell = Category(kCell);
   sql("UPDATE PM_HourRange SET FirstHour = 'x' WHERE BusyHourId = 4");  // read after Cell Evening BH
   EXPECT_THROW(cell->BusyHours(), AutomationError);

@@ -23,21 +23,20 @@ using ::testing::ThrowsMessage;
 // calls them: integers as numbers, texts as texts, empty texts as Empty.
 class RoutinesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    sample_ = testing::SampleDatabase();
-    db_ = sample_->Connection()->Handle();
-  }
+  void SetUp() override { sample_ = testing::SampleDatabase(); }
 
   RoutineCall Run(const std::string& name, std::vector<Variant> args) {
     RoutineCall call{name, std::move(args), {}};
     RunRoutine(*sample_, call);
     return call;
   }
-  void Exec(const std::string& sql) { testing::Exec(db_, sql); }
+  void Exec(const std::string& sql) { testing::Exec(*sample_, sql); }
   // The first row, columns joined by '|', nulls as "NULL".
-  std::string Value(const std::string& sql) { return testing::FirstRow(db_, sql); }
+  std::string Value(const std::string& sql) { return testing::FirstRow(*sample_, sql); }
   int64_t Count(const std::string& sql) { return std::stoll(Value("SELECT count(*) FROM " + sql)); }
-  int32_t FieldId(int entity, const std::string& name) { return testing::SampleFieldId(db_, entity, name); }
+  int32_t FieldId(int entity, const std::string& name) {
+    return testing::SampleFieldId(*sample_, entity, name);
+  }
   std::string Field(int32_t id, const std::string& columns) {
     return Value("SELECT " + columns + " FROM tqd_Datasource_Field WHERE Field_Id = " + std::to_string(id));
   }
@@ -61,7 +60,6 @@ class RoutinesTest : public ::testing::Test {
   }
 
   std::shared_ptr<SqliteDatabase> sample_;
-  sqlite3* db_ = nullptr;
 };
 
 TEST_F(RoutinesTest, NewCalculationIsAnUntranslatedUdc) {

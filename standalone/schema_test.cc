@@ -2,7 +2,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <cstdint>
 #include <string>
@@ -16,42 +15,36 @@
 namespace ridirodev::standalone {
 namespace {
 
-// An empty database in memory with the dictionary functions, or the sample.
+SqliteDatabaseOptions Created() {
+  SqliteDatabaseOptions options;
+  options.create = true;
+  return options;
+}
+
+// An empty database in memory (with the dictionary functions), or the sample.
 class SchemaTest : public ::testing::Test {
  protected:
-  SchemaTest() {
-    sqlite3_open(":memory:", &db_);
-    RegisterDictionaryFunctions(db_);
-  }
-  ~SchemaTest() override {
-    if (!sample_) sqlite3_close(db_);
-  }
-  void UseSample() {
-    sqlite3_close(db_);
-    sample_ = testing::SampleDatabase();
-    db_ = sample_->Connection()->Handle();
-  }
+  void UseSample() { db_ = testing::SampleDatabase(); }
 
-  void Exec(const std::string& sql) { testing::Exec(db_, sql); }
-  std::vector<std::string> Rows(const std::string& sql) { return testing::Rows(db_, sql); }
-  std::string Value(const std::string& sql) { return testing::FirstRow(db_, sql); }
+  void Exec(const std::string& sql) { testing::Exec(*db_, sql); }
+  std::vector<std::string> Rows(const std::string& sql) { return testing::Rows(*db_, sql); }
+  std::string Value(const std::string& sql) { return testing::FirstRow(*db_, sql); }
   std::string FieldId(int entity, const std::string& name) {
-    return std::to_string(testing::SampleFieldId(db_, entity, name));
+    return std::to_string(testing::SampleFieldId(*db_, entity, name));
   }
 
-  std::shared_ptr<SqliteDatabase> sample_;
-  sqlite3* db_ = nullptr;
+  std::shared_ptr<SqliteDatabase> db_ = std::make_shared<SqliteDatabase>(":memory:", Created());
 };
 
 TEST_F(SchemaTest, FailedCreationLeavesNothingBehindAndNamesTheCause) {
   // A table of the schema already there: creation stops partway and must undo its start.
   Exec("CREATE TABLE tq_frequency (x INTEGER)");
-  EXPECT_THAT([&] { CreateDictionarySchema(db_); },
+  EXPECT_THAT([&] { CreateDictionarySchema(*db_); },
               ::testing::ThrowsMessage<AutomationError>(::testing::HasSubstr("tq_frequency")));
   EXPECT_EQ(Value("SELECT count(*) FROM sqlite_master WHERE name <> 'tq_frequency'"), "0");
   // Inside a transaction of the caller it commits nothing.
   Exec("DROP TABLE tq_frequency; BEGIN");
-  CreateDictionarySchema(db_);
+  CreateDictionarySchema(*db_);
   Exec("ROLLBACK");
   EXPECT_EQ(Value("SELECT count(*) FROM sqlite_master"), "0");
 }
@@ -104,13 +97,11 @@ TEST_F(SchemaTest, SampleCalculationsAreTranslatedAndTheirDependenciesResolve) {
 }
 
 TEST_F(SchemaTest, FailedSampleLoadRollsBackEverything) {
-  sqlite3_close(db_);
-  sample_ = testing::SampleDatabase(":memory:", false);
-  db_ = sample_->Connection()->Handle();
+  db_ = testing::SampleDatabase(":memory:", false);
   Exec("INSERT INTO PM_User (Id, Name) VALUES (1, 'someone')");
-  EXPECT_THROW(LoadSampleDictionary(*sample_, {}), AutomationError);
+  EXPECT_THROW(LoadSampleDictionary(*db_, {}), AutomationError);
   EXPECT_EQ(Value("SELECT (SELECT count(*) FROM TQD_Data_Source) || (SELECT count(*) FROM PM_User)"), "01");
-  EXPECT_TRUE(sqlite3_get_autocommit(db_));
+  EXPECT_FALSE(db_->InAnyTransaction());
 }
 
 }  // namespace

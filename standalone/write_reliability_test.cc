@@ -38,7 +38,23 @@ namespace {
 
 constexpr const char* kInjected = "injected failure";
 
-std::vector<std::string> Column(sqlite3* db, const std::string& sql) { return testing::Rows(db, sql, "<null>"); }
+// The rows of a result as texts, columns joined by '|'.
+std::vector<std::string> Column(sqlite3* db, const std::string& sql) {
+  std::vector<std::string> rows;
+  sqlite3_stmt* stmt = nullptr;
+  EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK)
+      << sqlite3_errmsg(db) << ": " << sql;
+  while (stmt && sqlite3_step(stmt) == SQLITE_ROW) {
+    std::string row;
+    for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+      row += (i ? "|" : "") + (text ? std::string(text) : "<null>");
+    }
+    rows.push_back(std::move(row));
+  }
+  sqlite3_finalize(stmt);
+  return rows;
+}
 
 // Every row of every table, sorted: equal dumps, equal databases. Without times, the times the
 // routines stamp with the clock are left out, so that two runs of a save compare equal.
@@ -71,7 +87,9 @@ struct SampleHost {
     db = host->Sqlite()->Connection()->Handle();
     host->SupportServices()->SetLogStream(log);
   }
-  int32_t FieldId(const std::string& name) { return testing::SampleFieldId(db, kSampleCellEntity, name); }
+  int32_t FieldId(const std::string& name) {
+    return testing::SampleFieldId(*host->Dictionary(), kSampleCellEntity, name);
+  }
   size_t Reports() const { return testing::Occurrences(log.str(), "ErrorReporter Report"); }
   // The warnings logged since the log had the given size.
   size_t Warnings(size_t since) const {

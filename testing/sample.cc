@@ -1,11 +1,12 @@
 #include "testing/sample.h"
 
-#include <sqlite3.h>
-
 #include <fstream>
 
+#include "postgres/postgres_database.h"
+#include "standalone/routines.h"
 #include "standalone/sample.h"
 #include "standalone/schema.h"
+#include "testing/pg_server.h"
 
 namespace ridirodev::testing {
 
@@ -32,37 +33,61 @@ std::shared_ptr<standalone::SqliteDatabase> SampleDatabase(const std::string& pa
   return db;
 }
 
-std::vector<std::string> Rows(sqlite3* db, const std::string& sql, const std::string& null) {
+std::vector<std::string> Rows(engine::EngineDatabase& db, const std::string& sql, const std::string& null) {
   std::vector<std::string> rows;
-  sqlite3_stmt* stmt = nullptr;
-  EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK) << sqlite3_errmsg(db) << ": " << sql;
-  while (stmt && sqlite3_step(stmt) == SQLITE_ROW) {
-    std::string row;
-    for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-      row += (i ? "|" : "") + (text ? std::string(text) : null);
+  try {
+    const auto stmt = db.Prepare(sql);
+    while (stmt->Step()) {
+      std::string row;
+      for (int i = 0; i < stmt->ColumnCount(); ++i)
+        row += (i ? "|" : "") + (stmt->IsNull(i) ? null : stmt->Text(i));
+      rows.push_back(std::move(row));
     }
-    rows.push_back(std::move(row));
+  } catch (const AutomationError& e) {
+    ADD_FAILURE() << e.Description() << ": " << sql;
   }
-  sqlite3_finalize(stmt);
   return rows;
 }
 
-std::string FirstRow(sqlite3* db, const std::string& sql, const std::string& null) {
+std::string FirstRow(engine::EngineDatabase& db, const std::string& sql, const std::string& null) {
   const auto rows = Rows(db, sql, null);
   return rows.empty() ? "<no row>" : rows.front();
 }
 
-void Exec(sqlite3* db, const std::string& sql) {
-  ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
-      << sqlite3_errmsg(db) << ": " << sql;
+void Exec(engine::EngineDatabase& db, const std::string& sql) {
+  try {
+    db.RunScript(sql);
+  } catch (const AutomationError& e) {
+    ADD_FAILURE() << e.Description();
+  }
 }
 
-int32_t SampleFieldId(sqlite3* db, int32_t entity, const std::string& name) {
+int32_t SampleFieldId(engine::EngineDatabase& db, int32_t entity, const std::string& name) {
   const std::string id = FirstRow(db, "SELECT Field_Id FROM tqd_Datasource_Field WHERE DataSource_ID = 2 AND "
                                       "Entity_Id = " + std::to_string(entity) + " AND Name = '" + name + "'");
   EXPECT_NE(id, "<no row>") << "no field " << name << " at " << entity;
   return id == "<no row>" ? 0 : std::stoi(id);
+}
+
+std::shared_ptr<engine::EngineDatabase> SampleOn(TestEngine engine, bool withSample) {
+  if (engine == TestEngine::kSqlite) return SampleDatabase(":memory:", withSample);
+  // The database object goes first, then its database on the server.
+  struct OnServer {
+    ScratchDatabase scratch;
+    std::shared_ptr<postgres::PostgresDatabase> db =
+        std::make_shared<postgres::PostgresDatabase>(scratch.Address());
+  };
+  auto server = std::make_shared<OnServer>();
+  standalone::InstallRoutines(*server->db);
+  standalone::CreateDictionarySchema(*server->db);
+  if (withSample) standalone::LoadSampleDictionary(*server->db, {});
+  return {server, server->db.get()};
+}
+
+bool HasTestServer() { return TestServer() != nullptr; }
+
+std::string EngineName(const ::testing::TestParamInfo<TestEngine>& info) {
+  return info.param == TestEngine::kSqlite ? "Sqlite" : "Postgres";
 }
 
 std::string ReadFile(const std::filesystem::path& file) {

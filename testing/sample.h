@@ -20,8 +20,6 @@
 #include "standalone/host.h"
 #include "standalone/sqlite_database.h"
 
-struct sqlite3;
-
 namespace ridirodev::testing {
 
 // A host over the sample in a database of its own in memory (config.db is replaced). The
@@ -37,15 +35,34 @@ std::shared_ptr<standalone::SqliteDatabase> SampleDatabase(const std::string& pa
                                                            bool withSample = true,
                                                            standalone::SqliteDatabaseOptions options = {});
 
-// The rows of sql's result as texts, columns joined by '|', nulls as null; a statement that does
-// not prepare fails the test.
-std::vector<std::string> Rows(sqlite3* db, const std::string& sql, const std::string& null = "NULL");
+// The engines the suites of the shared dictionary run on.
+enum class TestEngine { kSqlite, kPostgres };
+// The sample dictionary (or, withSample false, only the schema) on engine: in memory, or in a
+// database of its own on the test server, dropped with the object.
+std::shared_ptr<engine::EngineDatabase> SampleOn(TestEngine engine, bool withSample = true);
+// "Sqlite" or "Postgres", for INSTANTIATE_TEST_SUITE_P.
+std::string EngineName(const ::testing::TestParamInfo<TestEngine>& info);
+// Skips the test on PostgreSQL when no test server is named (first thing in SetUp).
+#define RIDIRODEV_SKIP_WITHOUT_SERVER(engine)                                                            \
+  if ((engine) == ::ridirodev::testing::TestEngine::kPostgres && !::ridirodev::testing::HasTestServer()) \
+  GTEST_SKIP() << "RIDIRODEV_TEST_PG names no PostgreSQL server"
+bool HasTestServer();
+#define RIDIRODEV_ON_EVERY_ENGINE(suite)                                                   \
+  INSTANTIATE_TEST_SUITE_P(Engines, suite,                                                 \
+                           ::testing::Values(::ridirodev::testing::TestEngine::kSqlite,    \
+                                             ::ridirodev::testing::TestEngine::kPostgres), \
+                           ::ridirodev::testing::EngineName)
+
+// The rows of sql's result as texts, columns joined by '|', nulls as null; a statement that
+// fails fails the test.
+std::vector<std::string> Rows(engine::EngineDatabase& db, const std::string& sql,
+                              const std::string& null = "NULL");
 // The first of those rows, "<no row>" when there is none.
-std::string FirstRow(sqlite3* db, const std::string& sql, const std::string& null = "NULL");
+std::string FirstRow(engine::EngineDatabase& db, const std::string& sql, const std::string& null = "NULL");
 // Runs sql (one statement or several); a failure fails the test.
-void Exec(sqlite3* db, const std::string& sql);
+void Exec(engine::EngineDatabase& db, const std::string& sql);
 // The id of a Traffic field of the sample, by entity and name.
-int32_t SampleFieldId(sqlite3* db, int32_t entity, const std::string& name);
+int32_t SampleFieldId(engine::EngineDatabase& db, int32_t entity, const std::string& name);
 
 // Everything in the file, byte for byte ("" when it cannot be read).
 std::string ReadFile(const std::filesystem::path& file);
@@ -80,6 +97,7 @@ class SampleHostTest : public ::testing::Test {
     scope_.emplace(host_);
   }
   sqlite3* Db() const { return host_->Sqlite()->Connection()->Handle(); }
+  engine::EngineDatabase& Dictionary() const { return *host_->Dictionary(); }
 
   Captured boxes_;
   std::shared_ptr<standalone::StandaloneHost> host_;

@@ -70,8 +70,9 @@ TEST_F(BusyHourCommandsTest, BusyHourLifeThroughTheCommands) {
 
 // What the dictionary refused is not reported done, and fails the command.
 TEST_F(BusyHourCommandsTest, RefusedWritesFailTheCommandAndTheTableSaysWhatWasDone) {
-  Exec(Db(), "CREATE TRIGGER refuse BEFORE UPDATE ON PM_BusyHour WHEN OLD.Id = 4 "
-             "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END");
+  Exec(Dictionary(),
+       "CREATE TRIGGER refuse BEFORE UPDATE ON PM_BusyHour WHEN OLD.Id = 4 "
+       "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END");
   EXPECT_THAT(Run([](auto& out) { UpdateBusyHour("", "4", {.description = "x"}, out); }),
               MatchesRegex("error: The busy hour .* was not updated \\(the reason is reported above\\)\\."));
   // Busy hours 1 and 4 are the cell's: the first is given before the second is refused.
@@ -82,7 +83,9 @@ TEST_F(BusyHourCommandsTest, RefusedWritesFailTheCommandAndTheTableSaysWhatWasDo
 
 // Results computed for other hours or ranks are void once those change; a description is not.
 TEST_F(BusyHourCommandsTest, NewHoursOrRanksAskForResultsAgain) {
-  auto firstAvail = [&] { return testing::FirstRow(Db(), "SELECT FirstAvail FROM PM_BusyHour WHERE Id=1"); };
+  auto firstAvail = [&] {
+    return testing::FirstRow(Dictionary(), "SELECT FirstAvail FROM PM_BusyHour WHERE Id=1");
+  };
   const std::string stored = firstAvail();
   ASSERT_THAT(stored, Not(HasSubstr("1899")));
   const std::pair<BusyHourValues, bool> updates[] = {{{.description = "Quieter"}, false},
@@ -92,7 +95,7 @@ TEST_F(BusyHourCommandsTest, NewHoursOrRanksAskForResultsAgain) {
     Run([&](auto& out) { UpdateBusyHour("", "1", values, out); });
     EXPECT_EQ(firstAvail().starts_with("1899-12-30"), reset) << firstAvail();
   }
-  Exec(Db(), "UPDATE PM_BusyHour SET FirstAvail = '2026-01-01' WHERE Id = 1");
+  Exec(Dictionary(), "UPDATE PM_BusyHour SET FirstAvail = '2026-01-01' WHERE Id = 1");
   Run([&](auto& out) { UpdateBusyHour("", "1", {.hours = "7"}, out); });
   EXPECT_TRUE(firstAvail().starts_with("1899-12-30")) << firstAvail();
 }
@@ -100,7 +103,7 @@ TEST_F(BusyHourCommandsTest, NewHoursOrRanksAskForResultsAgain) {
 // Every refusal comes before anything is written; widths count characters, not bytes.
 TEST_F(BusyHourCommandsTest, RefusedCommandLinesWriteNothing) {
   sqlite3* db = Db();
-  Exec(db, "UPDATE PM_BusyHour SET Name = '4' WHERE Id = 2");
+  Exec(Dictionary(), "UPDATE PM_BusyHour SET Name = '4' WHERE Id = 2");
   std::string accents;
   for (int i = 0; i < 30; ++i) accents += "\u00e9";
   const auto add = [](const std::string& name, std::vector<std::string> rest) {
@@ -184,21 +187,25 @@ TEST(BusyHourNameRaceTest, TheSecondAddFailsAsTheNameCheckWould) {
 
 TEST_F(BusyHourCommandsTest, DeletesAskAboutReportsReachABusyHourWhoseFieldIsGoneAndFailUnlessAllWent) {
   // As a delete by another client leaves it: busy hour 4 without its field.
-  Exec(Db(), "DELETE FROM tqd_Dict_Field WHERE Field_Id IN (SELECT Field_Id FROM tqd_Dict_Name WHERE "
-             "Entity_Id = 12 AND Name IN ('Traffic_Erlangs', 'BH_Traffic_Erlangs')); DELETE FROM "
-             "tqd_Dict_Name WHERE Entity_Id = 12 AND Name IN ('Traffic_Erlangs', 'BH_Traffic_Erlangs')");
+  Exec(Dictionary(),
+       "DELETE FROM tqd_Dict_Field WHERE Field_Id IN (SELECT Field_Id FROM tqd_Dict_Name WHERE "
+       "Entity_Id = 12 AND Name IN ('Traffic_Erlangs', 'BH_Traffic_Erlangs')); DELETE FROM "
+       "tqd_Dict_Name WHERE Entity_Id = 12 AND Name IN ('Traffic_Erlangs', 'BH_Traffic_Erlangs')");
   const std::pair<std::function<void(std::ostream&)>, std::string> steps[] = {
       {[](auto& out) { ShowBusyHour("", "4", out); },
        "(.|\n)*Name: +Cell Erlang BH\n(.|\n)*Field: +\\(deleted from the dictionary\\)\n(.|\n)*"
        "Hours: +17-22\n(.|\n)*"},
-      {[](auto& out) { DeleteBusyHours("", {"4", "Cell Evening BH"}, out); },
+      {[](auto& out) {
+         DeleteBusyHours("", {"4", "Cell Evening BH"}, out);
+       },
        "Reports and templates that use the busy hours:\n.*\n.*\nReport +1 +Daily Cell Drop Report\n.*\n.*\n"
        "Cell Erlang BH +CellSite +4 +deleted\nCell Evening BH +CellSite +1 +deleted\n"},
       {[](auto& out) { ShowBusyHour("Cell", "4", out); },
        "error: There is no busy hour or summation with id 4 at Cell\\."},
       {[&](auto& out) {
-         Exec(Db(), "CREATE TRIGGER locked BEFORE DELETE ON PM_BusyHour BEGIN SELECT RAISE(ABORT, "
-                    "'database is locked'); END");
+         Exec(Dictionary(),
+              "CREATE TRIGGER locked BEFORE DELETE ON PM_BusyHour BEGIN SELECT RAISE(ABORT, "
+              "'database is locked'); END");
          DeleteBusyHours("Cell", {"Business Day Summation"}, out);
        },
        "(.|\n)*Business Day Summation +CellSite +6 +kept: .*database is locked.*\n"

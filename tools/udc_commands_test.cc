@@ -96,7 +96,7 @@ TEST(UdcCommandLineTest, StyleHelpNamesTheFontBitsAsTheStyleDialogSetsThem) {
 // when given: the sample keeps a digits-only name, as older clients could store one.
 TEST_F(UdcCommandsTest, RefusedCommandLinesWriteNothing) {
   sqlite3* db = Db();
-  Exec(db, "UPDATE tqd_Dict_Name SET Name = '1224' WHERE Name = 'HO_Failure_Rate'");
+  Exec(Dictionary(), "UPDATE tqd_Dict_Name SET Name = '1224' WHERE Name = 'HO_Failure_Rate'");
   const std::string cell[] = {"--entity", "Cell"};
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{"udc", "status", "Drop_Rate"},
@@ -178,12 +178,14 @@ TEST_F(UdcCommandsTest, WhatBusyHoursAndDocumentsUseIsKeptOrAskedAboutAndLoopsSt
   blank.source = "  ";
   AddCommonField("Traffic", "Cell", "Site_Note", {}, std::cerr);
   AddCommonField("Traffic", "Cell", "Site_Owner", {}, std::cerr);
-  Exec(Db(), "INSERT INTO PM_TemplateField (TemplateId, Field_Seq, Field_Id) SELECT 10, 3, Field_Id FROM "
-             "tqd_Dict_Name WHERE Name = 'Site_Owner'");
+  Exec(Dictionary(),
+       "INSERT INTO PM_TemplateField (TemplateId, Field_Seq, Field_Id) SELECT 10, 3, Field_Id FROM "
+       "tqd_Dict_Name WHERE Name = 'Site_Owner'");
   // As another client would define it: the tool offers no common field to a busy hour.
-  Exec(Db(), "INSERT INTO PM_BusyHour (Id, UserId, Name, Changed, Cluster_Entity_Id, Field_Id, FirstNeeded, "
-             "Span, MinRank, MaxRank, DTPeriod) SELECT 40, 1, 'Note BH', '2026-02-06', 12, Field_Id, "
-             "'2026-02-06', 'D', 1, 1, 24 FROM tqd_Dict_Name WHERE Name = 'Site_Note'");
+  Exec(Dictionary(),
+       "INSERT INTO PM_BusyHour (Id, UserId, Name, Changed, Cluster_Entity_Id, Field_Id, FirstNeeded, "
+       "Span, MinRank, MaxRank, DTPeriod) SELECT 40, 1, 'Note BH', '2026-02-06', 12, Field_Id, "
+       "'2026-02-06', 'D', 1, 1, 24 FROM tqd_Dict_Name WHERE Name = 'Site_Note'");
   const Step steps[] = {
       {[&](auto& out) { ShowCalculationReferences(cell, {"Traffic_Erlangs"}, out); },
        "(.|\n)*Busy hours that use them:\n.*\nCell Erlang BH +CellSite +4 +Traffic_Erlangs\n(.|\n)*"},
