@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "bench/bench_options.h"
+#include "bench/postgres_bench.h"
 #include "ridirodev/core/text.h"
 #include "ridirodev/facade/g_ridirodev.h"
 #include "ridirodev/model/app_group_template.h"
@@ -261,6 +262,13 @@ class RatioReporter : public benchmark::ConsoleReporter {
                 << times_["BM_PlainSqliteLoop"].size() << " interleaved repetitions: " << component
                 << " ms / " << plain << " ms = " << component / plain << " (goal: at most 1.5)\n";
     }
+    const double server = Median("BM_ComponentFieldsPostgres");
+    const double libpq = Median("BM_PlainLibpqLoop");
+    if (server > 0 && libpq > 0) {
+      std::cout << "Fields(entity of " << kBenchFields << ") on PostgreSQL / plain libpq loop, medians of "
+                << times_["BM_PlainLibpqLoop"].size() << " interleaved repetitions: " << server << " ms / "
+                << libpq << " ms = " << server / libpq << " (goal: at most 1.5, aim 1.25)\n";
+    }
     const double lookup = Median("BM_FieldsKeyLookup");
     const double map = Median("BM_UnorderedMapLookup");
     if (lookup > 0 && map > 0) {
@@ -303,13 +311,27 @@ int main(int argc, char** argv) {
   });
   Dictionary dictionary;
   shared = &dictionary;
+  // The server's dictionary only when its cases run: making one takes a while.
+  const bool onServer = !filtered || std::any_of(argv + 1, argv + argc, [](const char* arg) {
+    const std::string_view a(arg);
+    return a.starts_with("--benchmark_filter") &&
+           (a.find("Postgres") != std::string_view::npos || a.find("Libpq") != std::string_view::npos);
+  });
+  std::unique_ptr<bench::PostgresBench> postgres;
+  if (onServer) {
+    postgres = std::make_unique<bench::PostgresBench>(kBenchFields);
+    if (const std::string why = postgres->Unavailable(); !why.empty()) {
+      std::cout << "The PostgreSQL cases are skipped: " << why << "\n";
+    }
+  }
   RatioReporter reporter;
   if (filtered) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
   } else {
     // The loads first, on the heap as the dictionary left it: the lookups' hash map and the
     // memory probe leave the heap in pieces, which slows both loops and blurs their ratio.
-    for (const char* group : {"BM_ComponentFields|BM_PlainSqliteLoop", "KeyLookup|MapLookup",
+    for (const char* group : {"BM_ComponentFields/|BM_PlainSqliteLoop", "BM_ComponentFieldsPostgres|BM_PlainLibpqLoop",
+                              "KeyLookup|MapLookup",
                               "BM_FieldMemory", "Wildcard", "CommonField"}) {
       benchmark::RunSpecifiedBenchmarks(&reporter, group);
     }
