@@ -17,8 +17,7 @@ namespace {
 using Lines = std::vector<std::string>;
 using testing::ScriptedRows;
 
-class GBusyHourTest : public testing::SampleDictionaryTest {
-};
+using GBusyHourTest = testing::SampleDictionaryTest;
 
 TEST_F(GBusyHourTest, ChecksAndRememberedAnswers) {
   db().AddRows(sql::UsedSpansStatement(3), {{"SPAN"}, {{"D"}, {"W"}}});

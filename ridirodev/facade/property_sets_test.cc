@@ -21,8 +21,7 @@ std::string Definitions(const IAppPropertySetPtr& set) {
   return out;
 }
 
-class PropertySetsTest : public testing::SampleDictionaryTest {
-};
+using PropertySetsTest = testing::SampleDictionaryTest;
 
 const std::string kLeading =
     "256 Name|512 Entity|768 Tech Type|1024 Field Type|1280 Heading_1|1536 Heading_2|1792 Description|";
