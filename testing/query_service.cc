@@ -9,11 +9,10 @@ TestXmlNode::Attributes::const_iterator TestXmlNode::Find(std::string_view name)
 }
 
 TestXmlNode& TestXmlNode::SetAttribute(std::string name, std::string value) {
-  if (auto found = Find(name); found != attributes_.end()) {
+  if (auto found = Find(name); found != attributes_.end())
     attributes_[static_cast<size_t>(found - attributes_.begin())].second = std::move(value);
-  } else {
+  else
     attributes_.emplace_back(std::move(name), std::move(value));
-  }
   return *this;
 }
 

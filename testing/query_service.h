@@ -55,11 +55,10 @@ class TestXmlQueryText final : public IXMLQueryText {
   std::string text_;
 };
 
-// Transaction steps and queries go to the database journal, so a test reads one ordered
-// record of statements and steps; the journal's failures apply to them as well. A Begin inside
-// an open transaction opens a nested one (a savepoint of a real engine); a Commit outside one
-// fails with error 5 and a Rollback outside one does nothing, neither being recorded. A step
-// that fails by script leaves the transaction state unchanged.
+// Transaction steps and queries go to the database journal, with its failures, so a test reads one ordered
+// record. A Begin inside an open transaction nests (a savepoint of a real engine); a Commit outside one fails
+// with error 5 and a Rollback outside one does nothing, neither recorded. A step that fails by script leaves
+// the transaction state unchanged.
 class TestXmlQueryService final : public IXMLQueryService {
  public:
   explicit TestXmlQueryService(DbJournalPtr journal) : journal_(std::move(journal)) {}

@@ -1,9 +1,8 @@
 #pragma once
 
-// The sample dictionary for the tests of the standalone host and the tool: a host over it in
-// memory, a bare database object over it, readers of query results and files, and a fixture
-// that installs the host. Its own target, so that the component's tests never link the
-// standalone host.
+// The sample dictionary for the tests of the standalone host and the tool: a host over it in memory, a bare
+// database object, readers of query results and files, and a fixture that installs the host. Its own target,
+// so that the component's tests never link the standalone host.
 
 #include <gtest/gtest.h>
 
@@ -22,15 +21,13 @@
 
 namespace ridirodev::testing {
 
-// A host over the sample in a database of its own in memory (config.db is replaced). The
-// database is opened, but nothing is handed out yet: failure injection and the trace may still
-// be asked for.
+// A host over the sample in a database of its own in memory (config.db is replaced), opened but with nothing
+// handed out yet: failure injection and the trace may still be asked for.
 std::shared_ptr<standalone::StandaloneHost> SampleHost(standalone::StandaloneConfig config = {});
 // The same, with the configuration changed by set first: SampleHost([](auto& c) { c.trace = true; }).
 std::shared_ptr<standalone::StandaloneHost> SampleHost(const std::function<void(standalone::StandaloneConfig&)>& set);
 
-// A dictionary database at path, created with the schema and, unless withSample is false, the
-// sample.
+// A dictionary database at path, created with the schema and, unless withSample is false, the sample.
 std::shared_ptr<standalone::SqliteDatabase> SampleDatabase(const std::string& path = ":memory:",
                                                            bool withSample = true,
                                                            standalone::SqliteDatabaseOptions options = {});

@@ -18,8 +18,6 @@ std::string Join(const std::vector<std::string>& parts) {
   return out;
 }
 
-IDBLiteralPtr Literal(std::string text) { return std::make_shared<DBLiteral>(std::move(text)); }
-
 bool ContainsNoCase(std::string_view text, std::string_view fragment) {
   return ToLower(text).find(ToLower(fragment)) != std::string::npos;
 }
@@ -53,9 +51,8 @@ std::vector<std::string> DbJournal::Lines() const {
 
 std::vector<std::string> DbJournal::Texts(DbCallKind kind) const {
   std::vector<std::string> out;
-  for (const auto& call : calls_) {
+  for (const auto& call : calls_)
     if (call.kind == kind) out.push_back(call.text);
-  }
   return out;
 }
 
@@ -87,16 +84,14 @@ const ScriptedRecordset& ScriptedRecordset::Open() const {
 }
 
 std::string ScriptedRecordset::Name(int32_t index) const {
-  if (index < 0 || index >= Count()) {
+  if (index < 0 || index >= Count())
     throw AutomationError(ErrorNumber::kItemNotFound, kRsSource, "Item cannot be found in the collection");
-  }
   return columns_[static_cast<size_t>(index)];
 }
 
 size_t ScriptedRecordset::ColumnIndex(std::string_view name) const {
-  for (size_t i = 0; i < columns_.size(); ++i) {
+  for (size_t i = 0; i < columns_.size(); ++i)
     if (EqualsNoCase(columns_[i], name)) return i;
-  }
   throw AutomationError(ErrorNumber::kItemNotFound, kRsSource,
                         "Item cannot be found in the collection: " + std::string(name));
 }
@@ -115,9 +110,8 @@ void ScriptedRecordset::SetFilter(std::string_view criteria) {
   clauses_ = ParseFilter(criteria);  // a bad text leaves the old filter in place
   filter_ = std::string(criteria);
   visible_.clear();
-  for (size_t i = 0; i < rows_.size(); ++i) {
+  for (size_t i = 0; i < rows_.size(); ++i)
     if (Matches(rows_[i])) visible_.push_back(i);
-  }
   position_ = 0;
 }
 
@@ -160,9 +154,8 @@ std::vector<ScriptedRecordset::Clause> ScriptedRecordset::ParseFilter(std::strin
     clauses.push_back(Clause{column, op == "<>", std::move(value)});
     skipBlanks();
     if (i == text.size()) return clauses;
-    if (i + 3 >= text.size() || !EqualsNoCase(text.substr(i, 3), "and") || (text[i + 3] != ' ' && text[i + 3] != '\t')) {
+    if (i + 3 >= text.size() || !EqualsNoCase(text.substr(i, 3), "and") || (text[i + 3] != ' ' && text[i + 3] != '\t'))
       throw bad;
-    }
     i += 3;
     skipBlanks();
   }
@@ -172,13 +165,10 @@ bool ScriptedRecordset::Matches(const std::vector<Variant>& row) const {
   for (const auto& clause : clauses_) {
     const Variant& cell = row[clause.column];
     if (cell.IsNull() || cell.IsMissing()) return false;
-    bool equal = false;
-    if (clause.value.IsString()) {
-      equal = EqualsNoCase(cell.ToString(), clause.value.StringRef());
-    } else {
-      if (!cell.IsNumeric() || cell.IsEmpty()) return false;
-      equal = cell.ToDouble() == clause.value.ToDouble();
-    }
+    const bool text = clause.value.IsString();
+    if (!text && (!cell.IsNumeric() || cell.IsEmpty())) return false;  // a number matches numbers only
+    const bool equal = text ? EqualsNoCase(cell.ToString(), clause.value.StringRef())
+                            : cell.ToDouble() == clause.value.ToDouble();
     if (equal == clause.notEqual) return false;
   }
   return true;
@@ -201,9 +191,8 @@ void ScriptedDatabase::AddRows(StatementMatcher matcher, ScriptedRows rows) {
 const ScriptedRows* ScriptedDatabase::FindRows(std::string_view sql) {
   Responses* responses = nullptr;
   if (auto found = exact_.find(std::string(sql)); found != exact_.end()) responses = &found->second;
-  for (auto it = matched_.begin(); !responses && it != matched_.end(); ++it) {
+  for (auto it = matched_.begin(); !responses && it != matched_.end(); ++it)
     if (it->first(sql)) responses = &it->second;
-  }
   if (!responses) return nullptr;
   return &responses->rows[std::min(responses->next++, responses->rows.size() - 1)];
 }
@@ -247,7 +236,7 @@ int32_t ScriptedDatabase::NextSequenceNumber(std::string_view sequence) {
 }
 
 IDBLiteralPtr ScriptedDatabase::SequenceLiteral(std::string_view sequence) {
-  return Literal(std::string(sequence) + ".NEXTVAL");
+  return std::make_shared<DBLiteral>(std::string(sequence) + ".NEXTVAL");
 }
 const int32_t* ScriptedDatabase::FindColumn(std::string_view table, std::string_view column) const {
   auto t = tables_.find(table);

@@ -85,7 +85,6 @@ struct ScriptedRows {
 // A row set over scripted rows that behaves as the host's row sets do where the component
 // can tell: BOF and EOF both true when there is no row, error 3021 on reading or moving past
 // the end, 3265 for an unknown column, 3704 after Close.
-//
 // SetFilter reads clauses "COLUMN op value" joined by "and" (any case). op is = or <>, as the
 // host's row sets take; value is a number or text in single quotes with quotes doubled. A quoted
 // value compares as text without regard to case, a number numerically (a cell that is not a
@@ -170,7 +169,6 @@ StatementMatcher TextContains(std::string fragment);
 // - QueryValue answers the first column of the first scripted row, else the default.
 // - table and column names for TableExists, ColumnExists and ColumnWidth, without regard to
 //   case. Functions answer Empty; sequences count up from 1.
-//
 // Literals and row values convert as in every host's database object; a sequence's literal is
 // NAME.NEXTVAL.
 class ScriptedDatabase : public DatabaseBase {
@@ -268,12 +266,10 @@ class ScriptedProcedureCall final : public IDBProcedureCall {
     return answer_.value;
   }
   Variant ParameterValue(int32_t position) const override {
-    if (position < 0 || static_cast<size_t>(position) >= values_.size()) {
+    if (position < 0 || static_cast<size_t>(position) >= values_.size())
       throw AutomationError(ErrorNumber::kSubscriptOutOfRange, "ScriptedProcedureCall", "Subscript out of range");
-    }
-    for (const auto& [at, value] : answer_.outputs) {
+    for (const auto& [at, value] : answer_.outputs)
       if (at == position) return value;
-    }
     return values_[static_cast<size_t>(position)].empty() ? Variant() : Variant(values_[static_cast<size_t>(position)]);
   }
 

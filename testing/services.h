@@ -31,9 +31,8 @@ struct ReportEntry {
   bool flag = false;
 };
 
-// Records the traces, message boxes and reports the component shows; tracing is on unless
-// switched off. A message box answers the first button of its style (Ok, Abort, Yes or Retry),
-// as a user pressing Enter would.
+// Records the traces, message boxes and reports shown; tracing is on unless switched off. A message box
+// answers the first button of its style (Ok, Abort, Yes or Retry), as a user pressing Enter would.
 class TestMessages final : public IAppMessages {
  public:
   const std::vector<MessageBoxEntry>& MessageBoxes() const noexcept { return boxes_; }
@@ -71,13 +70,12 @@ using TestFeaturesPtr = std::shared_ptr<TestFeatures>;
 
 class TestUser final : public IAppUser {
  public:
-  TestUser(int32_t id, std::string name) : id_(id), name_(std::move(name)) {}
-  int32_t Id() const override { return id_; }
-  std::string Name() const override { return name_; }
+  TestUser(int32_t id, std::string name) : id(id), name(std::move(name)) {}
+  int32_t Id() const override { return id; }
+  std::string Name() const override { return name; }
 
- private:
-  int32_t id_;
-  std::string name_;
+  const int32_t id;
+  const std::string name;
 };
 
 // A report or template; an express template's report is reportId (0 for none).

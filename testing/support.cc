@@ -44,9 +44,8 @@ bool Wildcard(const std::vector<std::string_view>& text, const std::vector<std::
 std::string TestPropertySet::RenderTable(const ILVItemCollection& items, bool showColumnHeadings, int32_t,
                                          int32_t, int32_t, std::shared_ptr<Object>) const {
   std::vector<IAppPropertyDefinitionPtr> columns;
-  for (int32_t position = 1; position <= Count(); ++position) {
+  for (int32_t position = 1; position <= Count(); ++position)
     if (auto definition = Item(position); definition->Available()) columns.push_back(std::move(definition));
-  }
   std::string out;
   if (showColumnHeadings) {
     for (size_t i = 0; i < columns.size(); ++i) out += (i > 0 ? "\t" : "") + columns[i]->Name();
@@ -72,12 +71,9 @@ int32_t TestSupport::CompareText(std::string_view a, std::string_view b, int32_t
 
 std::string TestSupport::PatternRegex(std::string_view pattern, bool isRegularExpression,
                                       bool usePatternMatching, bool completeMatch, bool matchCase) const {
-  std::string options = "[";
-  if (isRegularExpression) options += 'r';
-  if (usePatternMatching) options += 'p';
-  if (completeMatch) options += 'c';
-  if (matchCase) options += 'm';
-  return pattern.empty() ? std::string() : options + "]" + std::string(pattern);
+  if (pattern.empty()) return "";
+  return std::string("[") + (isRegularExpression ? "r" : "") + (usePatternMatching ? "p" : "") +
+         (completeMatch ? "c" : "") + (matchCase ? "m" : "") + "]" + std::string(pattern);
 }
 
 ValueCheck TestSupport::CheckText(std::string_view text) const {
@@ -102,9 +98,8 @@ void TestSupport::PrepareCombo(IComboBox& combo, std::string_view, std::string_v
 }
 
 bool TestSupport::ComboHas(const IComboBox& combo, std::string_view text) const {
-  for (int32_t i = 0; i < combo.ListCount(); ++i) {
+  for (int32_t i = 0; i < combo.ListCount(); ++i)
     if (EqualsNoCase(combo.List(i), text)) return true;
-  }
   return false;
 }
 

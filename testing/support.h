@@ -55,19 +55,14 @@ struct TestComboBox final : standalone::ComboBox {
 };
 
 // The support services with plain rules:
-// - CompareText answers -1, 0 or 1; mode 0 compares without regard to ASCII case (the host's
-//   list collation), any other mode byte by byte. CompareDate orders by the date's time line.
-// - MatchPattern: "*" stands for any run of characters, "?" for one character, the rest
-//   matches itself without regard to case. Without completeMatch the pattern may match any
-//   part of the text. options is ignored.
-// - Checks pass with the text as their value; ToNumber and FromXmlNumber read a number and
-//   give 0 for anything else; ToXmlValue is the value's text ("" for Null and Empty, ISO for
-//   a date), FromXmlDate reads ISO text (else the zero date).
-// - QuoteQueryString puts double quotes around the text and a backslash before each
-//   backslash and double quote; XmlEncode escapes & < > " and '.
-// - PrepareCombo clears the combo and adds allText when it is not empty; CompleteCombo selects
-//   the first item when none is selected. ComboHas compares without regard to case.
-// - The day has 24 slots.
+// - CompareText answers -1, 0 or 1; mode 0 ignores ASCII case (the host's list collation), any
+//   other compares bytes. MatchPattern: "*" is any run of characters, "?" one, the rest matches
+//   itself without regard to case; without completeMatch any part of the text may match.
+// - ToNumber and FromXmlNumber give 0 for what is not a number; ToXmlValue is the value's text
+//   ("" for Null and Empty, ISO for a date); FromXmlDate reads ISO text (else the zero date).
+// - QuoteQueryString quotes with double quotes and backslashes; XmlEncode escapes & < > " and '.
+// - PrepareCombo clears the combo and adds allText unless empty; CompleteCombo selects the first
+//   item when none is; ComboHas ignores case. The day has 24 slots.
 class TestSupport final : public IAppSupport {
  public:
   void SetExtendedEntityViews(bool value) noexcept { extendedEntityViews_ = value; }

@@ -2,13 +2,8 @@
 
 // The host of the unit tests: one shared instance of each global object, made in the
 // constructor and handed out by every call of its factory, so that a test keeps handles to
-// script and inspect them; the per-use objects are new on each call.
-//
-//   auto host = std::make_shared<testing::TestHost>();
-//   host->Database().AddRows("SELECT ...", {{"ID", "NAME"}, {{1, "Traffic"}}});
-//   MRidirodevScope scope(host);
-//   ... run the component ...
-//   EXPECT_THAT(host->Database().Journal().Lines(), ElementsAre("open SELECT ..."));
+// script and inspect them; the per-use objects are new on each call. testing/fixtures.h
+// installs one.
 
 #include <array>
 #include <cstddef>

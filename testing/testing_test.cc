@@ -25,9 +25,8 @@ TEST(ScriptedDatabaseTest, ExactTextWinsOverMatchersAndRepeatsItsLastAnswer) {
   db.AddRows("SELECT * FROM TQD_Field", {{"ID"}, {{"first"}}});
   db.AddRows("SELECT * FROM TQD_Field", {{"ID"}, {{"again"}}});
   db.AddRows("NOTHING", ScriptedRows::Nothing());
-  for (const char* expected : {"first", "again", "again"}) {
+  for (const char* expected : {"first", "again", "again"})
     EXPECT_THAT(Ids(*db.OpenRecordset("SELECT * FROM TQD_Field")), ElementsAre(expected));
-  }
   EXPECT_THAT(Ids(*db.OpenRecordset("SELECT X FROM TQD_FIELD")), ElementsAre("matched"));
   EXPECT_EQ(db.OpenRecordset("NOTHING"), nullptr);
 }

@@ -25,20 +25,11 @@ using ::testing::Not;
 using ::testing::StartsWith;
 
 // The sample dictionary in memory, with 24 day slots; the host's messages are captured.
-class BusyHourCommandsTest : public testing::SampleHostTest {
- protected:
-  static std::string Run(const std::function<void(std::ostream&)>& command) { return CommandOutput(command); }
-};
+using BusyHourCommandsTest = testing::SampleHostTest;
 
 TEST_F(BusyHourCommandsTest, BusyHourLifeThroughTheCommands) {
-  BusyHourValues add;
-  add.field = "Dropped_Calls";
-  add.hours = "18-22,7";
-  add.description = "Evening drops";
-  BusyHourValues change;
-  change.hours = "1-2";
-  change.highRank = 3;
-  change.pabh = true;
+  const BusyHourValues add{.field = "Dropped_Calls", .hours = "18-22,7", .description = "Evening drops"};
+  const BusyHourValues change{.hours = "1-2", .highRank = 3, .pabh = true};
   const std::pair<std::function<void(std::ostream&)>, std::string> steps[] = {
       {[&](auto& out) { AddBusyHour("Cell", "Drop BH", false, add, out); },
        "Added busy hour Drop BH at CellSite \\(id [0-9]+\\), hours 7-7,18-22\\.\n"},
@@ -63,20 +54,19 @@ TEST_F(BusyHourCommandsTest, BusyHourLifeThroughTheCommands) {
        "error: There is no busy hour or summation named 'Drop BH'\\."},
   };
   for (const auto& [run, expected] : steps) {
-    const std::string output = Run(run);
+    const std::string output = CommandOutput(run);
     EXPECT_THAT(output, MatchesRegex(expected)) << output;
   }
 }
 
 // What the dictionary refused is not reported done, and fails the command.
 TEST_F(BusyHourCommandsTest, RefusedWritesFailTheCommandAndTheTableSaysWhatWasDone) {
-  Exec(Dictionary(),
-       "CREATE TRIGGER refuse BEFORE UPDATE ON PM_BusyHour WHEN OLD.Id = 4 "
-       "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END");
-  EXPECT_THAT(Run([](auto& out) { UpdateBusyHour("", "4", {.description = "x"}, out); }),
+  Exec(Dictionary(), "CREATE TRIGGER refuse BEFORE UPDATE ON PM_BusyHour WHEN OLD.Id = 4 "
+             "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END");
+  EXPECT_THAT(CommandOutput([](auto& out) { UpdateBusyHour("", "4", {.description = "x"}, out); }),
               MatchesRegex("error: The busy hour .* was not updated \\(the reason is reported above\\)\\."));
   // Busy hours 1 and 4 are the cell's: the first is given before the second is refused.
-  EXPECT_THAT(Run([](auto& out) { ChangeBusyHourOwner("", {"1", "4"}, "noc", out); }),
+  EXPECT_THAT(CommandOutput([](auto& out) { ChangeBusyHourOwner("", {"1", "4"}, "noc", out); }),
               MatchesRegex("(.|\n)* 1 +now owned by noc\n.* 4 +not changed: .*refused by the test\n"
                            "error: 1 of 2 were not given to noc\\."));
 }
@@ -92,11 +82,11 @@ TEST_F(BusyHourCommandsTest, NewHoursOrRanksAskForResultsAgain) {
                                                      {{.hours = "18-22"}, false},  // the hours it has
                                                      {{.highRank = 2}, true}};
   for (const auto& [values, reset] : updates) {
-    Run([&](auto& out) { UpdateBusyHour("", "1", values, out); });
+    CommandOutput([&](auto& out) { UpdateBusyHour("", "1", values, out); });
     EXPECT_EQ(firstAvail().starts_with("1899-12-30"), reset) << firstAvail();
   }
   Exec(Dictionary(), "UPDATE PM_BusyHour SET FirstAvail = '2026-01-01' WHERE Id = 1");
-  Run([&](auto& out) { UpdateBusyHour("", "1", {.hours = "7"}, out); });
+  CommandOutput([&](auto& out) { UpdateBusyHour("", "1", {.hours = "7"}, out); });
   EXPECT_TRUE(firstAvail().starts_with("1899-12-30")) << firstAvail();
 }
 
@@ -149,13 +139,11 @@ TEST_F(BusyHourCommandsTest, RefusedCommandLinesWriteNothing) {
       {{.summations = true, .type = "Nope"}, "error: Unknown summation type 'Nope'; known: Summation."},
       {{.type = "cellsite busy hour", .span = "wd"}, "\nCell Evening BH "},
   };
-  for (const auto& [query, expected] : filters) {
-    EXPECT_THAT(Run([&](auto& out) { ListBusyHours(query, out); }), HasSubstr(expected)) << query.type;
-  }
+  for (const auto& [query, expected] : filters)
+    EXPECT_THAT(CommandOutput([&](auto& out) { ListBusyHours(query, out); }), HasSubstr(expected)) << query.type;
 }
 
-// Two users add one name at one entity at once: the name check of each passes before the other
-// has stored anything.
+// Two users add one name at one entity at once: each name check passes before the other stored anything.
 TEST(BusyHourNameRaceTest, TheSecondAddFailsAsTheNameCheckWould) {
   const testing::TempDir dir;  // removed last, with the database's log files
   const std::filesystem::path db = dir / "dict.db";
@@ -212,14 +200,14 @@ TEST_F(BusyHourCommandsTest, DeletesAskAboutReportsReachABusyHourWhoseFieldIsGon
        "error: 1 of the 1 busy hours named were not deleted\\."},
   };
   for (const auto& [run, expected] : steps) {
-    const std::string output = Run(run);
+    const std::string output = CommandOutput(run);
     EXPECT_THAT(output, MatchesRegex(expected)) << output;
   }
   EXPECT_THAT(boxes_.Text(), HasSubstr("[Delete busy hours]"));
 
   Start("no");
   EXPECT_THAT(
-      Run([](auto& out) { DeleteBusyHours("", {"Sector Weekly Traffic BH"}, out); }),
+      CommandOutput([](auto& out) { DeleteBusyHours("", {"Sector Weekly Traffic BH"}, out); }),
       MatchesRegex("(.|\n)*Sector Weekly Traffic BH +CellSector +2 +kept: not confirmed \\(reports use the "
                    "busy hours\\)\nerror: .*"));
 }

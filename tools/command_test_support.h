@@ -5,7 +5,6 @@
 
 #include <CLI/CLI.hpp>
 #include <functional>
-#include <memory>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -13,8 +12,6 @@
 
 #include "ridirodev/core/automation_error.h"
 #include "standalone/host.h"
-#include "standalone/sample.h"
-#include "standalone/sqlite_database.h"
 #include "testing/sample.h"
 #include "tools/commands.h"
 #include "tools/input_checks.h"

@@ -3,13 +3,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <tuple>
 
 #include "ridirodev/model/m_ridirodev.h"
 #include "standalone/host.h"
@@ -17,6 +17,7 @@
 #include "testing/errors.h"
 #include "testing/sample.h"
 #include "testing/temp_dir.h"
+#include "tools/command_test_support.h"
 #include "tools/database_commands.h"
 #include "tools/dictionary_commands.h"
 #include "tools/printable_stream.h"
@@ -29,15 +30,6 @@ using ::testing::AllOf;
 using testing::ErrorOf;
 using ::testing::HasSubstr;
 using ::testing::Not;
-
-std::string DescriptionOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const AutomationError& e) {
-    return e.Description();
-  }
-  return "no error";
-}
 
 // Runs a call on the first character written to it, as when init reports progress.
 struct Hook : std::streambuf {
@@ -114,21 +106,21 @@ TEST_F(ToolTest, InitReplacesOnlyARegularFileAndNamesThePathGiven) {
   std::ofstream(file) << "x";
   fs::create_symlink(file, link);
   for (const fs::path& path : {fifo, link, fs::path(dir_)}) {
-    EXPECT_THAT(DescriptionOf([&] { InitDatabase({path, false, 0, true}, out); }),
+    EXPECT_THAT(CommandOutput([&](auto&) { InitDatabase({path, false, 0, true}, out); }),
                 HasSubstr(path == link ? "symbolic link" : "not a regular file"));
   }
   EXPECT_TRUE(fs::is_fifo(fifo) && fs::is_symlink(link) && fs::file_size(file) == 1);
   // A folder that cannot be written (here a file in the way): the path given, not a temporary one.
-  EXPECT_THAT(DescriptionOf([&] { InitDatabase({file / "d.db", false, 0, false}, out); }),
+  EXPECT_THAT(CommandOutput([&](auto&) { InitDatabase({file / "d.db", false, 0, false}, out); }),
               HasSubstr("Cannot create the database " + (file / "d.db").string() + ": "));
   EXPECT_EQ(Entries(), 3);
 
   for (const char* text : {"-1", "0", "5000001", "1e3", "", "99999999999"}) {
-    EXPECT_THAT(DescriptionOf([&] { ParseSize(text); }), HasSubstr("a whole number from 1 to 5000000"))
+    EXPECT_THAT(CommandOutput([&](auto&) { ParseSize(text); }), HasSubstr("a whole number from 1 to 5000000"))
         << text;
   }
   EXPECT_EQ(ParseSize("5000000"), 5000000);
-  EXPECT_THAT(DescriptionOf([&] { CommandConfig(std::string()); }), HasSubstr("--db needs a database file"));
+  EXPECT_THAT(CommandOutput([](auto&) { CommandConfig(std::string()); }), HasSubstr("--db needs a database file"));
 }
 
 TEST_F(ToolTest, InitsOfOnePathEachFinishWholeAndAnInterruptedOneLeavesNothing) {
@@ -155,12 +147,11 @@ TEST_F(ToolTest, SqlReadsUnlessToldToWriteAndRunsOneStatementOnly) {
   standalone::StandaloneConfig config;
   config.db = (dir_ / "dict.db").string();
   InitDatabase({config.db, true, 0, false}, out);
-  EXPECT_THAT(DescriptionOf([&] { RunSql(config, "UPDATE PM_User SET Full_Name = 'x'", false, out); }),
+  EXPECT_THAT(CommandOutput([&](auto&) { RunSql(config, "UPDATE PM_User SET Full_Name = 'x'", false, out); }),
               HasSubstr("add --write"));
   for (const char* statement :
        {"SELECT 1; DROP TABLE PM_User", "SELECT 1; garbage", "UPDATE PM_User SET Id = 1;;x"}) {
-    EXPECT_THAT(DescriptionOf([&] { RunSql(config, statement, true, out); }),
-                HasSubstr("Only one statement"));
+    EXPECT_THAT(CommandOutput([&](auto& o) { RunSql(config, statement, true, o); }), HasSubstr("Only one statement"));
   }
   std::ostringstream done;
   RunSql(config, "UPDATE PM_User SET Full_Name = 'x' ; -- all of them\n", true, done);
@@ -170,12 +161,8 @@ TEST_F(ToolTest, SqlReadsUnlessToldToWriteAndRunsOneStatementOnly) {
 TEST_F(ToolTest, DamagedDictionariesAreReportedWithWhatWasBeingRead) {
   std::ostringstream created;
   InitDatabase({dir_ / "sample.db", true, 0, false}, created);
-  struct Case {
-    const char* damage;
-    std::function<void(std::ostream& out, std::ostream& err)> run;
-    const char* expected;
-  };
-  const Case cases[] = {
+  // The damage done to a copy of the sample, the commands run on it, and part of what they print.
+  const std::tuple<const char*, std::function<void(std::ostream& out, std::ostream& err)>, const char*> cases[] = {
       {"UPDATE TQD_Data_Source SET DataSource_APP_CTX = 'abc'", [](auto& out, auto&) { ShowTemplates(out); },
        "|Error 13 (Variant): Type mismatch\n  while reading: SELECT DataSource_Id, DataSource_Name, "
        "DataSource_APP_CTX FROM TQD_Data_Source WHERE DataSource_Name IN ( 'Client','Traffic' )\n"
@@ -191,29 +178,27 @@ TEST_F(ToolTest, DamagedDictionariesAreReportedWithWhatWasBeingRead) {
        "ExpressionNameLength         not measured"},
       {"", [](auto& out, auto&) { ShowInfo(out); }, "out:|err:|Error 75 (SettingsStore): Cannot read"},
   };
-  for (const Case& c : cases) {
+  for (const auto& [damage, run, expected] : cases) {
     fs::copy_file(dir_ / "sample.db", dir_ / "damaged.db", fs::copy_options::overwrite_existing);
-    if (*c.damage) standalone::SqliteDatabase((dir_ / "damaged.db").string()).Execute(c.damage);
+    if (*damage) standalone::SqliteDatabase((dir_ / "damaged.db").string()).Execute(damage);
     standalone::StandaloneConfig config;
     config.db = (dir_ / "damaged.db").string();
     config.logFile = (dir_ / "log.txt").string();
-    config.settingsFile = *c.damage ? "" : dir_.string();  // a folder cannot be read as the settings file
+    config.settingsFile = *damage ? "" : dir_.string();  // a folder cannot be read as the settings file
     auto host = std::make_shared<standalone::StandaloneHost>(config);
     std::ostringstream out, err;
     std::string report;
     try {
       MRidirodevScope scope(host);
-      c.run(out, err);
+      run(out, err);
     } catch (const AutomationError& e) {
       report = ErrorReport(e, host->OpenedSqlite().get());
     }
-    EXPECT_THAT("out:" + out.str() + "|err:" + err.str() + "|" + report, HasSubstr(c.expected)) << c.damage;
+    EXPECT_THAT("out:" + out.str() + "|err:" + err.str() + "|" + report, HasSubstr(expected)) << damage;
   }
-  std::ostringstream warning;
   standalone::StandaloneConfig config;
   config.logFile = (dir_ / "gone" / "log.txt").string();
-  WarnAboutConfig(config, warning);
-  EXPECT_THAT(warning.str(), HasSubstr("log.txt does not exist"));
+  EXPECT_THAT(CommandOutput([&](auto& err) { WarnAboutConfig(config, err); }), HasSubstr("log.txt does not exist"));
 }
 
 TEST_F(ToolTest, InfoTemplatesHierarchyAndFilteredFieldsOfTheSample) {
@@ -225,24 +210,19 @@ TEST_F(ToolTest, InfoTemplatesHierarchyAndFilteredFieldsOfTheSample) {
   config.features = {"UDR_Group"};
   MRidirodevScope scope(std::make_shared<standalone::StandaloneHost>(config));
   ShowInfo(info);
-  EXPECT_THAT(info.str(), HasSubstr("StyleFieldsAvailable         yes"));
-  EXPECT_THAT(info.str(), HasSubstr("ExpressionLength             2000"));
-  EXPECT_THAT(info.str(), HasSubstr("UDR "));  // the feature brings its template
-  EXPECT_THAT(info.str(), HasSubstr("ValueList: G,C,U,E,L"));
-  EXPECT_THAT(info.str(), HasSubstr("SUMAVG"));
+  // The feature brings its template, UDR.
+  EXPECT_THAT(info.str(), AllOf(HasSubstr("StyleFieldsAvailable         yes"), HasSubstr("UDR "),
+                                HasSubstr("ExpressionLength             2000"), HasSubstr("ValueList: G,C,U,E,L"),
+                                HasSubstr("SUMAVG")));
   // Every limit of the sample can be measured: start-up logged nothing.
   EXPECT_FALSE(fs::exists(dir_ / "log.txt") && fs::file_size(dir_ / "log.txt") > 0);
 
-  std::ostringstream templates;
-  ShowTemplates(templates);
-  EXPECT_THAT(templates.str(), HasSubstr("Traffic  2"));
+  EXPECT_THAT(CommandOutput(ShowTemplates), HasSubstr("Traffic  2"));
 
-  std::ostringstream tree;
-  ShowCategories("traffic", tree, tree);
   // Children indented under their parents; entities that cannot be reported on are marked.
-  EXPECT_THAT(tree.str(),
-              HasSubstr("NetworkSystem  [10]\n  MobileSwitch (MSC)  [11]\n    CellSite (Site)  [12]\n"));
-  EXPECT_THAT(tree.str(), HasSubstr("PagingArea  [16, not reportable]"));
+  EXPECT_THAT(CommandOutput([](auto& out) { ShowCategories("traffic", out, out); }),
+              AllOf(HasSubstr("NetworkSystem  [10]\n  MobileSwitch (MSC)  [11]\n    CellSite (Site)  [12]\n"),
+                    HasSubstr("PagingArea  [16, not reportable]")));
 
   FieldQuery query;
   query.entity = "site";  // the context label, without regard to case, as are type and owner
@@ -252,9 +232,9 @@ TEST_F(ToolTest, InfoTemplatesHierarchyAndFilteredFieldsOfTheSample) {
   query.columns = {"name", "OWNER", "element", "udc_source"};
   std::ostringstream fields;
   EXPECT_EQ(ShowFields(query, fields), 3);
-  EXPECT_THAT(fields.str(), HasSubstr("Name                Owner  Element Aggregator  UDC_Source\n"));
-  EXPECT_THAT(fields.str(), HasSubstr("Drop_Rate           rfeng  Average             100 * Dropped_Calls"));
-  EXPECT_THAT(fields.str(), HasSubstr("(3 fields of CellSite (Site))"));
+  EXPECT_THAT(fields.str(), AllOf(HasSubstr("Name                Owner  Element Aggregator  UDC_Source\n"),
+                                  HasSubstr("Drop_Rate           rfeng  Average             100 * Dropped_Calls"),
+                                  HasSubstr("(3 fields of CellSite (Site))")));
 
   query = FieldQuery();
   query.entity = "cell";
@@ -269,10 +249,10 @@ TEST_F(ToolTest, InfoTemplatesHierarchyAndFilteredFieldsOfTheSample) {
     FieldQuery bad;
     bad.entity = "MSC";
     bad.*filter = "Z";
-    EXPECT_THAT(DescriptionOf([&] { ShowFields(bad, fields); }), HasSubstr("'Z'; " + std::string(known)));
+    EXPECT_THAT(CommandOutput([&](auto&) { ShowFields(bad, fields); }), HasSubstr("'Z'; " + std::string(known)));
   }
   query.columns = {"name", "bogus"};
-  EXPECT_THAT(DescriptionOf([&] { ShowFields(query, fields); }),
+  EXPECT_THAT(CommandOutput([&](auto&) { ShowFields(query, fields); }),
               HasSubstr("Unknown column 'bogus'; known: Name, Entity, Tech Type, Field Type, Heading_1,"));
   query.columns.clear();
   query.entity = "Nowhere";

@@ -5,8 +5,6 @@
 
 #include "ridirodev/model/data_files.h"
 #include "ridirodev/model/m_ridirodev.h"
-#include "standalone/host.h"
-#include "standalone/sqlite_database.h"
 #include "tools/command_test_support.h"
 
 namespace ridirodev::tool {
@@ -37,8 +35,7 @@ TEST(DataFileCommandsTest, BarsShareOneAxisSoThatLateStartsAndEarlyEndsShow) {
 }
 
 TEST(DataFileCommandsTest, SampleFilesWithTheirAvailability) {
-  auto host = SampleHost();
-  MRidirodevScope scope(host);
+  MRidirodevScope scope(SampleHost());
   const std::string all = CommandOutput([](auto& out) { ShowDataFiles("", out); });
   EXPECT_THAT(all,
               ::testing::ContainsRegex(

@@ -38,8 +38,6 @@ class FilterCommandsTest : public testing::SampleHostTest {
     LoadFilterDefinitions(*settings_);
   }
 
-  static std::string Run(const std::function<void(std::ostream&)>& command) { return CommandOutput(command); }
-
   testing::TempDir dir_;
   const std::filesystem::path settingsFile_ = dir_ / "settings.xml";
   std::optional<standalone::SettingsStore> settings_;
@@ -54,13 +52,10 @@ TEST_F(FilterCommandsTest, CriteriaPrintValidOrWhatIsWrong) {
   EXPECT_THAT(printed, ::testing::StartsWith("valid\n"));
   EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 3) << printed;
   // One minus is the criterion's; a second sign makes no integer.
-  for (const char* twice : {"--5", "-+5", "- -5", "in (1, --5)"}) {
-    std::ostringstream o;
-    EXPECT_FALSE(CheckCriteria("I", twice, o)) << twice;
-  }
+  for (const char* twice : {"--5", "-+5", "- -5", "in (1, --5)"}) EXPECT_FALSE(CheckCriteria("I", twice, out)) << twice;
   std::ostringstream negative;
   EXPECT_TRUE(CheckCriteria("I", "in (-7, 3)", negative) && CheckCriteria("I", "-5", negative)) << negative.str();
-  EXPECT_THAT(Run([](auto& o) { CheckCriteria("X", "> 1", o); }), HasSubstr("Unknown data type 'X'"));
+  EXPECT_THAT(CommandOutput([](auto& o) { CheckCriteria("X", "> 1", o); }), HasSubstr("Unknown data type 'X'"));
   // A text value is one quoted literal or one bare word: nothing else can reach the report's query.
   EXPECT_TRUE(CheckCriteria("S", "in ('1 OR 1=1 --', cell_1.a-b, 'it''s')", negative)) << negative.str();
   for (const auto& [type, criterion, why] :
@@ -77,37 +72,37 @@ TEST_F(FilterCommandsTest, CriteriaPrintValidOrWhatIsWrong) {
     EXPECT_FALSE(CheckCriteria(type, criterion, o)) << criterion;
     EXPECT_THAT(o.str(), ::testing::StartsWith(why)) << criterion;
   }
-  EXPECT_THAT(Run([](auto& o) { CheckCriteria("", "> 1", o); }), HasSubstr("Unknown data type ''"));
+  EXPECT_THAT(CommandOutput([](auto& o) { CheckCriteria("", "> 1", o); }), HasSubstr("Unknown data type ''"));
 }
 
 TEST_F(FilterCommandsTest, SavedDefinitionsSurviveARestartAndARemovedOneStaysRemoved) {
-  EXPECT_EQ(Run([&](auto& o) { AddFilterDefinition(*settings_, " Packet ", "el", o); }),
+  EXPECT_EQ(CommandOutput([&](auto& o) { AddFilterDefinition(*settings_, " Packet ", "el", o); }),
             "Added filter definition Packet (EL).\n");
-  EXPECT_EQ(Run([&](auto& o) { AddFilterDefinition(*settings_, "Voice", "GCU", o); }),
+  EXPECT_EQ(CommandOutput([&](auto& o) { AddFilterDefinition(*settings_, "Voice", "GCU", o); }),
             "Added filter definition Voice (GCU).\n");
   for (const auto& [name, filter, fault] : {std::tuple{"gsm", "G", "already a filter definition named 'GSM'"},
                                             {"a:b", "G", "name without ':'"},
                                             {"Radio", "GX", "Unknown technology short name 'X'"},
                                             {"Radio", " ", "at least one technology"}}) {
-    EXPECT_THAT(Run([&](auto& o) { AddFilterDefinition(*settings_, name, filter, o); }), HasSubstr(fault))
+    EXPECT_THAT(CommandOutput([&](auto& o) { AddFilterDefinition(*settings_, name, filter, o); }), HasSubstr(fault))
         << name;
   }
   settings_->Save();
 
   Start();
-  const std::string listed = Run(ListFilterDefinitions);
+  const std::string listed = CommandOutput(ListFilterDefinitions);
   EXPECT_THAT(listed, ::testing::ContainsRegex("<All Tech Types> +GCUEL +fixed\n"));
   EXPECT_THAT(listed, ::testing::ContainsRegex("LTE +L +fixed\nPacket +EL +saved\nVoice +GCU +saved\n$"));
-  EXPECT_THAT(Run([&](auto& o) { RemoveFilterDefinition(*settings_, "LTE", o); }),
+  EXPECT_THAT(CommandOutput([&](auto& o) { RemoveFilterDefinition(*settings_, "LTE", o); }),
               HasSubstr("cannot be removed"));
-  EXPECT_THAT(Run([&](auto& o) { RemoveFilterDefinition(*settings_, "Data", o); }),
+  EXPECT_THAT(CommandOutput([&](auto& o) { RemoveFilterDefinition(*settings_, "Data", o); }),
               HasSubstr("Unknown filter definition 'Data'"));
-  EXPECT_EQ(Run([&](auto& o) { RemoveFilterDefinition(*settings_, "packet", o); }),
+  EXPECT_EQ(CommandOutput([&](auto& o) { RemoveFilterDefinition(*settings_, "packet", o); }),
             "Removed filter definition Packet.\n");
   settings_->Save();
 
   Start();
-  EXPECT_THAT(Run(ListFilterDefinitions), ::testing::ContainsRegex("LTE +L +fixed\nVoice +GCU +saved\n$"));
+  EXPECT_THAT(CommandOutput(ListFilterDefinitions), ::testing::ContainsRegex("LTE +L +fixed\nVoice +GCU +saved\n$"));
 }
 
 TEST_F(FilterCommandsTest, FieldsNarrowedByChangePeriodAndTechnologyFilter) {
@@ -125,11 +120,11 @@ TEST_F(FilterCommandsTest, FieldsNarrowedByChangePeriodAndTechnologyFilter) {
   EXPECT_EQ(ShowFields(query, out), all);
   for (const char* bad : {"2", "d", "0d", "3w", "-1d"}) {
     query.changedWithin = bad;
-    EXPECT_THAT(Run([&](auto& o) { ShowFields(query, o); }), HasSubstr("--changed-within takes")) << bad;
+    EXPECT_THAT(CommandOutput([&](auto& o) { ShowFields(query, o); }), HasSubstr("--changed-within takes")) << bad;
   }
 
   query.changedWithin.clear();
-  Run([&](auto& o) { AddFilterDefinition(*settings_, "Packet", "EL", o); });
+  CommandOutput([&](auto& o) { AddFilterDefinition(*settings_, "Packet", "EL", o); });
   query.techFilter = "packet";
   const int32_t packet = ShowFields(query, out);
   query.techFilter.clear();
@@ -138,7 +133,7 @@ TEST_F(FilterCommandsTest, FieldsNarrowedByChangePeriodAndTechnologyFilter) {
   EXPECT_GT(packet, 0);
   query.tech.clear();
   query.techFilter = "Radio";
-  EXPECT_THAT(Run([&](auto& o) { ShowFields(query, o); }), HasSubstr("Unknown filter definition 'Radio'"));
+  EXPECT_THAT(CommandOutput([&](auto& o) { ShowFields(query, o); }), HasSubstr("Unknown filter definition 'Radio'"));
 }
 
 TEST_F(FilterCommandsTest, AChangeIsReportedOnlyOnceSavedAndOneStrandedAfterAGapGoes) {
@@ -146,16 +141,16 @@ TEST_F(FilterCommandsTest, AChangeIsReportedOnlyOnceSavedAndOneStrandedAfterAGap
     <key name="FilterDefinitionsRoot"><value name="FilterDef[1]" data="Voice:GCU" />
     <value name="FilterDef[3]" data="Stranded:G" /></key></key></registry></ridirodev-settings>)";
   Start();
-  EXPECT_THAT(Run(ListFilterDefinitions), ::testing::ContainsRegex("LTE +L +fixed\nVoice +GCU +saved\n$"));
+  EXPECT_THAT(CommandOutput(ListFilterDefinitions), ::testing::ContainsRegex("LTE +L +fixed\nVoice +GCU +saved\n$"));
   std::filesystem::permissions(settingsFile_, std::filesystem::perms(0444));
   for (const auto& change : std::vector<std::function<void(std::ostream&)>>{
            [&](auto& o) { AddFilterDefinition(*settings_, "Packet", "EL", o); },
            [&](auto& o) { RemoveFilterDefinition(*settings_, "Voice", o); }}) {
-    EXPECT_THAT(Run(change), ::testing::MatchesRegex("error: The settings file .* is read-only.*"));
+    EXPECT_THAT(CommandOutput(change), ::testing::MatchesRegex("error: The settings file .* is read-only.*"));
   }
   std::filesystem::permissions(settingsFile_, std::filesystem::perms(0644));
   Start();
-  EXPECT_EQ(Run([&](auto& o) { AddFilterDefinition(*settings_, "Packet", "EL", o); }),
+  EXPECT_EQ(CommandOutput([&](auto& o) { AddFilterDefinition(*settings_, "Packet", "EL", o); }),
             "Added filter definition Packet (EL).\n");
   const std::string saved = testing::ReadFile(settingsFile_);
   EXPECT_THAT(saved, HasSubstr(R"(<value name="FilterDef[2]" data="Packet:EL" />)"));
@@ -190,7 +185,7 @@ TEST_F(FilterCommandsTest, WritersAtOnceKeepEveryDefinition) {
     EXPECT_EQ(status, 0);
   }
   Start();
-  EXPECT_EQ(testing::Occurrences(Run(ListFilterDefinitions), " saved\n"), size_t{kWriters * kEach});
+  EXPECT_EQ(testing::Occurrences(CommandOutput(ListFilterDefinitions), " saved\n"), size_t{kWriters * kEach});
 }
 
 }  // namespace

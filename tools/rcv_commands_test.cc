@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "ridirodev/model/m_ridirodev.h"
-#include "standalone/host.h"
-#include "standalone/sqlite_database.h"
 #include "tools/command_test_support.h"
 
 namespace ridirodev::tool {
@@ -13,8 +11,7 @@ namespace {
 
 // On the sample, which maps its forms to entities.
 TEST(RcvCommandsTest, FormsAndFields) {
-  auto host = SampleHost();
-  MRidirodevScope scope(host);
+  MRidirodevScope scope(SampleHost());
   EXPECT_EQ(CommandOutput([](std::ostream& out) { ShowRcvForms("", out); }),
             "Form       Entity                   Fields\n"
             "---------  -----------------------  ------\n"

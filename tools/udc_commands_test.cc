@@ -19,8 +19,7 @@ using ::testing::MatchesRegex;
 using ::testing::Not;
 using ::testing::StartsWith;
 
-// The sample dictionary in memory; the host's message boxes (standard error) are captured and
-// answered Yes.
+// The sample dictionary in memory; the host's message boxes (standard error) are captured and answered Yes.
 class UdcCommandsTest : public testing::SampleHostTest {
  protected:
   // What a command printed and what the host showed, or the error it raised.
@@ -29,15 +28,13 @@ class UdcCommandsTest : public testing::SampleHostTest {
     const std::string output = CommandOutput(command);
     return output.starts_with("error: ") ? output : output + "|boxes:" + boxes_.Text();
   }
+  const FieldScope cell_{"Traffic", "Cell"};
 };
 
-struct Step {
-  std::function<void(std::ostream&)> run;
-  std::string expected;  // a regular expression over the whole output
-};
+// A command, and a regular expression over its whole output.
+using Step = std::pair<std::function<void(std::ostream&)>, std::string>;
 
 TEST_F(UdcCommandsTest, CalculationAndCommonFieldLifeThroughTheCommands) {
-  const FieldScope cell{"Traffic", "Cell"};
   FieldValues add;
   add.source = "100 * Block_Rate / 2";
   add.heading1 = "Retry";
@@ -52,44 +49,37 @@ TEST_F(UdcCommandsTest, CalculationAndCommonFieldLifeThroughTheCommands) {
       {[&](auto& out) { AddCalculation("Traffic", "Site", "Retry_Share", add, out); },
        "Added calculation Retry_Share at CellSite \\(id [0-9]+\\)\\.\nTranslated by the server \\(status "
        "T\\)\\.\n\\|boxes:"},
-      {[&](auto& out) { RenameCalculation(cell, "retry_share", "Retry_Pct", out); },
+      {[&](auto& out) { RenameCalculation(cell_, "retry_share", "Retry_Pct", out); },
        "Renamed calculation Retry_Share at CellSite \\(id [0-9]+\\) to Retry_Pct\\.\nTranslated by the "
        "server \\(status T\\)\\.\n.*"},
       // Options not given keep their values: the heading and technologies stay.
-      {[&](auto& out) { UpdateCalculation(cell, "Retry_Pct", broken, out); },
+      {[&](auto& out) { UpdateCalculation(cell_, "Retry_Pct", broken, out); },
        "Updated calculation Retry_Pct at CellSite.*Nothing_Here.*Check the User-Defined Calculation and save "
        "again.*"},
       {[&](auto& out) { ShowCalculationStatus({}, "Retry_Pct", out); },
        "Field: +Retry_Pct at CellSite.*\nStatus: +S\nMessage: .*Nothing_Here.*"},
       {[&](auto& out) { StyleCalculation({}, "Retry_Pct", {1, 255, false}, out); },
        "Style of Retry_Pct at CellSite \\(id [0-9]+\\): font style 1, color 255\\.\n.*"},
-      {[&](auto& out) { ShowCalculationReferences(cell, {"Retry_Pct"}, out); },
+      {[&](auto& out) { ShowCalculationReferences(cell_, {"Retry_Pct"}, out); },
        "Calculations that use them:\n  none\n.*\n1 +Retry_Pct +CellSite.*Reports and templates that use "
        "them:\n  none\n.*"},
-      {[&](auto& out) { DeleteCalculations(cell, {"Retry_Pct"}, out); },
+      {[&](auto& out) { DeleteCalculations(cell_, {"Retry_Pct"}, out); },
        ".*Retry_Pct +CellSite +[0-9]+ +deleted\n.*"},
       {[&](auto& out) { AddCommonField("Traffic", "Cell", "Site_Note", note, out); },
        "Added common field Site_Note at CellSite \\(id [0-9]+\\)\\.\n.*"},
-      {[&](auto& out) { UpdateCommonField(cell, "Site_Note", broken, out); },
+      {[&](auto& out) { UpdateCommonField(cell_, "Site_Note", broken, out); },
        "error: A common field has no --source, --complex or --weight\\."},
       {[&](auto& out) { DeleteCommonFields({}, {"site_note"}, out); },
        ".*Site_Note +CellSite +[0-9]+ +deleted\n\\|boxes:\\[Delete Field: Site_Note\\].*Yes/No -> Yes\n"},
   };
-  for (const Step& step : steps) {
-    const std::string output = Run(step.run);
-    EXPECT_THAT(output, MatchesRegex(step.expected)) << output;
+  for (const auto& [run, expected] : steps) {
+    const std::string output = Run(run);
+    EXPECT_THAT(output, MatchesRegex(expected)) << output;
     // A failed translation is shown once, by the host's message box.
     EXPECT_LE(testing::Occurrences(output, "Nothing_Here"), 1u) << output;
   }
-  const std::string kept = Run([&](auto& out) { ShowCalculationStatus(cell, "Retry_Pct", out); });
+  const std::string kept = Run([&](auto& out) { ShowCalculationStatus(cell_, "Retry_Pct", out); });
   EXPECT_THAT(kept, HasSubstr("There is no calculation named 'Retry_Pct' at Cell."));
-}
-
-TEST(UdcCommandLineTest, StyleHelpNamesTheFontBitsAsTheStyleDialogSetsThem) {
-  CLI::App app;
-  const Commands commands(app);
-  EXPECT_THAT(app.get_subcommand("udc")->get_subcommand("style")->help(),
-              HasSubstr("1 bold, 2 underline, 4 strikeout"));
 }
 
 // Every refusal comes before anything is written. Names, widths and values are checked only
@@ -152,45 +142,40 @@ TEST_F(UdcCommandsTest, RefusedCommandLinesWriteNothing) {
 }
 
 TEST_F(UdcCommandsTest, ReferencesAndDeleteKeepWhatAnotherCalculationUsesAndSayWhy) {
-  const FieldScope cell{"Traffic", "Cell"};
-  const std::string refs = Run([&](auto& out) { ShowCalculationReferences(cell, {"Drop_Rate"}, out); });
+  const std::string refs = Run([&](auto& out) { ShowCalculationReferences(cell_, {"Drop_Rate"}, out); });
   EXPECT_THAT(refs, AllOf(MatchesRegex("(.|\n)*Call_Success_Rate +CellSite +[0-9]+ +Drop_Rate\n(.|\n)*"),
                           HasSubstr("Order in which they can be deleted:\n  none\n"),
                           HasSubstr("Cannot be deleted while used: Drop_Rate (CellSite)."),
                           HasSubstr("\nReport    1   Daily Cell Drop Report\n")));
 
   const std::string deleted = Run([&](auto& out) {
-    DeleteCalculations(cell, {"Drop_Rate", "Site_Heat_Alarm", "Call_Attempts"}, out);
+    DeleteCalculations(cell_, {"Drop_Rate", "Site_Heat_Alarm", "Call_Attempts"}, out);
   });
   EXPECT_THAT(deleted, AllOf(HasSubstr("kept: used by Call_Success_Rate (CellSite)"),
                              MatchesRegex("(.|\n)*Site_Heat_Alarm +CellSite +[0-9]+ +deleted\n(.|\n)*"),
                              HasSubstr("kept: not a calculation")));
-  EXPECT_THAT(Run([&](auto& out) { ShowCalculationStatus(cell, "Site_Heat_Alarm", out); }),
+  EXPECT_THAT(Run([&](auto& out) { ShowCalculationStatus(cell_, "Site_Heat_Alarm", out); }),
               HasSubstr("There is no calculation named"));
-  EXPECT_THAT(Run([&](auto& out) { ShowCalculationStatus(cell, "Drop_Rate", out); }),
+  EXPECT_THAT(Run([&](auto& out) { ShowCalculationStatus(cell_, "Drop_Rate", out); }),
               Not(HasSubstr("error")));
 }
 
 TEST_F(UdcCommandsTest, WhatBusyHoursAndDocumentsUseIsKeptOrAskedAboutAndLoopsStayDeletable) {
-  const FieldScope cell{"Traffic", "Cell"};
-  FieldValues source;
-  FieldValues blank;
+  FieldValues source, blank;
   blank.source = "  ";
-  AddCommonField("Traffic", "Cell", "Site_Note", {}, std::cerr);
-  AddCommonField("Traffic", "Cell", "Site_Owner", {}, std::cerr);
-  Exec(Dictionary(),
-       "INSERT INTO PM_TemplateField (TemplateId, Field_Seq, Field_Id) SELECT 10, 3, Field_Id FROM "
-       "tqd_Dict_Name WHERE Name = 'Site_Owner'");
+  for (const char* name : {"Site_Note", "Site_Owner"}) AddCommonField("Traffic", "Cell", name, {}, std::cerr);
+  Exec(Dictionary(), "INSERT INTO PM_TemplateField (TemplateId, Field_Seq, Field_Id) SELECT 10, 3, Field_Id FROM "
+             "tqd_Dict_Name WHERE Name = 'Site_Owner'");
   // As another client would define it: the tool offers no common field to a busy hour.
   Exec(Dictionary(),
        "INSERT INTO PM_BusyHour (Id, UserId, Name, Changed, Cluster_Entity_Id, Field_Id, FirstNeeded, "
        "Span, MinRank, MaxRank, DTPeriod) SELECT 40, 1, 'Note BH', '2026-02-06', 12, Field_Id, "
        "'2026-02-06', 'D', 1, 1, 24 FROM tqd_Dict_Name WHERE Name = 'Site_Note'");
   const Step steps[] = {
-      {[&](auto& out) { ShowCalculationReferences(cell, {"Traffic_Erlangs"}, out); },
+      {[&](auto& out) { ShowCalculationReferences(cell_, {"Traffic_Erlangs"}, out); },
        "(.|\n)*Busy hours that use them:\n.*\nCell Erlang BH +CellSite +4 +Traffic_Erlangs\n(.|\n)*"},
       // A busy hour keeps its field; what used the field can go.
-      {[&](auto& out) { DeleteCalculations(cell, {"Traffic_Erlangs", "BH_Traffic_Erlangs"}, out); },
+      {[&](auto& out) { DeleteCalculations(cell_, {"Traffic_Erlangs", "BH_Traffic_Erlangs"}, out); },
        "(.|\n)*Traffic_Erlangs +CellSite +[0-9]+ +kept: used by busy hour Cell Erlang BH \\(id 4\\)\n"
        "BH_Traffic_Erlangs +CellSite +[0-9]+ +deleted\nerror: 1 of the 2 fields named were not "
        "deleted\\.(.|\n)*"},
@@ -209,17 +194,17 @@ TEST_F(UdcCommandsTest, WhatBusyHoursAndDocumentsUseIsKeptOrAskedAboutAndLoopsSt
          source.source = "Cyc_A + 1";
          AddCalculation("Traffic", "Cell", "Cyc_B", source, out);
          source.source = "Cyc_B + 1";
-         UpdateCalculation(cell, "Cyc_A", source, out);
+         UpdateCalculation(cell_, "Cyc_A", source, out);
        },
        "(.|\n)*uses itself through other calculations(.|\n)*"},
-      {[&](auto& out) { DeleteCalculations(cell, {"Cyc_A", "Cyc_B"}, out); },
+      {[&](auto& out) { DeleteCalculations(cell_, {"Cyc_A", "Cyc_B"}, out); },
        "(.|\n)*Cyc_A +CellSite +[0-9]+ +deleted\nCyc_B +CellSite +[0-9]+ +deleted\n\\|boxes:(.|\n)*"},
-      {[&](auto& out) { UpdateCalculation(cell, "Call_Success_Rate", blank, out); },
+      {[&](auto& out) { UpdateCalculation(cell_, "Call_Success_Rate", blank, out); },
        "error: A calculation needs its text \\(--source\\)\\."},
   };
-  for (const Step& step : steps) {
-    const std::string output = Run(step.run);
-    EXPECT_THAT(output, MatchesRegex(step.expected)) << output;
+  for (const auto& [run, expected] : steps) {
+    const std::string output = Run(run);
+    EXPECT_THAT(output, MatchesRegex(expected)) << output;
   }
 
   // Answered No, nothing that a document uses is deleted, and the command fails.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace ridirodev {
 namespace {
 
@@ -9,12 +11,8 @@ constexpr double kSecond = 1.0 / 86400;
 Date D(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) { return Date::FromParts(y, mo, d, h, mi, s); }
 
 TEST(DateTest, TextFormsAndBack) {
-  struct Case {
-    Date date;
-    const char* general;
-    const char* iso;
-  };
-  const Case cases[] = {
+  // A date, its general text and its ISO text.
+  const std::tuple<Date, const char*, const char*> cases[] = {
       {D(2026, 12, 6, 14, 5, 9), "12/6/2026 2:05:09 PM", "2026-12-06T14:05:09"},
       {D(2026, 12, 6), "12/6/2026", "2026-12-06"},
       {D(2026, 12, 6, 0, 30), "12/6/2026 12:30:00 AM", "2026-12-06T00:30:00"},
@@ -25,11 +23,11 @@ TEST(DateTest, TextFormsAndBack) {
       {Date(-1.25), "12/29/1899 6:00:00 AM", "1899-12-29T06:00:00"},
       {D(1800, 1, 1), "1/1/1800", "1800-01-01"},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(c.date.GeneralDate(), c.general);
-    EXPECT_EQ(c.date.ToIso(), c.iso);
-    EXPECT_EQ(Date::Parse(c.general), c.date) << c.general;
-    EXPECT_EQ(Date::FromIso(c.iso), c.date) << c.iso;
+  for (const auto& [date, general, iso] : cases) {
+    EXPECT_EQ(date.GeneralDate(), general);
+    EXPECT_EQ(date.ToIso(), iso);
+    EXPECT_EQ(Date::Parse(general), date) << general;
+    EXPECT_EQ(Date::FromIso(iso), date) << iso;
   }
   EXPECT_EQ(Date::FromIso("2026-12-06 14:05"), D(2026, 12, 6, 14, 5));
   EXPECT_EQ(Date::FromIso("2026-12-06T14:05:09.250"), D(2026, 12, 6, 14, 5, 9));

@@ -75,9 +75,8 @@ TEST(KeyedCollectionTest, KeysIgnoreCaseWhenFailingOrReplacing) {
   EXPECT_EQ(replace.Item(Variant("abc")), newer);
 }
 
-// Many adds and removes through table growth, under keys that differ only in case, checked
-// against a plain list after every step: removals must never hide a member further along
-// its probe run.
+// Many adds and removes through table growth under keys differing only in case, checked against a plain list
+// after every step: removals must never hide a member further along its probe run.
 TEST(KeyedCollectionTest, LongMixedHistoryMatchesAPlainList) {
   Members c(DuplicateKey::kSkip);
   std::vector<MemberPtr> model;
@@ -163,9 +162,7 @@ TEST(KeyedCollectionTest, IterationAndEnumeratorFollowInsertionOrder) {
 }
 
 // Members keyed by their own key, appended without the check and indexed at the next read.
-struct OwnKey {
-  const std::string& operator()(const MemberPtr& m) const { return m->key; }
-};
+using OwnKey = decltype([](const MemberPtr& m) -> const std::string& { return m->key; });
 
 TEST(KeyedCollectionTest, OwnKeysAppendedUncheckedDropLaterDuplicatesInOrder) {
   KeyedCollection<MemberPtr, OwnKey> c(DuplicateKey::kSkip);

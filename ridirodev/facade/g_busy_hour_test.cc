@@ -17,8 +17,7 @@ namespace {
 using Lines = std::vector<std::string>;
 using testing::ScriptedRows;
 
-class GBusyHourTest : public testing::SampleDictionaryTest {
-};
+using GBusyHourTest = testing::SampleDictionaryTest;
 
 TEST_F(GBusyHourTest, ChecksAndRememberedAnswers) {
   db().AddRows(sql::UsedSpansStatement(3), {{"SPAN"}, {{"D"}, {"W"}}});
@@ -67,10 +66,9 @@ TEST_F(GBusyHourTest, ReferencingReportsStopWhenAsked) {
   host_->FolderServices().stopRequested = true;
   GBusyHour::LoadReferencingReports(bhs, documents);
   EXPECT_EQ(documents.names, Lines({"Report 11", "Report 12", "Report 11"}));
-  EXPECT_EQ(
-      db().Journal().Texts(testing::DbCallKind::kOpen).back(),
-      "SELECT PM_Report.Id FROM PM_Report, PM_ReportSpec WHERE PM_Report.ReportSpecId = PM_ReportSpec.Id AND "
-      "BusyHourId =1");
+  EXPECT_EQ(db().Journal().Texts(testing::DbCallKind::kOpen).back(),
+            "SELECT PM_Report.Id FROM PM_Report, PM_ReportSpec WHERE PM_Report.ReportSpecId = PM_ReportSpec.Id "
+            "AND BusyHourId =1");
 }
 
 }  // namespace

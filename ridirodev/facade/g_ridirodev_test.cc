@@ -13,12 +13,13 @@
 #include "ridirodev/model/qualifiers.h"
 #include "ridirodev/model/template_categories.h"
 #include "testing/dictionary_script.h"
-#include "testing/test_host.h"
+#include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
 
 using testing::TestHost;
+using GRidirodevHostTest = testing::HostTest;
 
 // Traffic and Client share context 2: a system with one paging area, each entity labelled.
 std::shared_ptr<TestHost> DictionaryHost(bool extended, bool withTraffic = true) {
@@ -74,13 +75,11 @@ TEST(GRidirodevTest, TemplateCategoriesUnderTheExtendedViewsCarryTheLabel) {
   EXPECT_EQ(paging->Name(), "Traffic PagingArea");
 }
 
-TEST(GRidirodevTest, LookupAggregatorTakesTheLastExactMatch) {
-  auto host = std::make_shared<TestHost>();
-  testing::ScriptAggregators(host->Database(), {{"Sum", 1, "Y", "Sum", "Sum"},
-                                                {"Average", 2, "Y", "Avg", "Sum"},
-                                                {"Total", 3, "N", "Sum", "Sum"},
-                                                {"Max", 4, "N", "Max", "Max"}});
-  MRidirodevScope scope(host);
+TEST_F(GRidirodevHostTest, LookupAggregatorTakesTheLastExactMatch) {
+  testing::ScriptAggregators(db(), {{"Sum", 1, "Y", "Sum", "Sum"},
+                                    {"Average", 2, "Y", "Avg", "Sum"},
+                                    {"Total", 3, "N", "Sum", "Sum"},
+                                    {"Max", 4, "N", "Max", "Max"}});
   // time, element, the aggregator found
   const char* const cases[][3] = {{"Sum", "", "Total"}, {"Sum", "Sum", "Total"}, {"Sum", "Avg", "Average"},
                                   {"Max", "", "Max"},   {"Avg", "", "none"},     {"Avg", "Sum", "none"},
@@ -93,16 +92,13 @@ TEST(GRidirodevTest, LookupAggregatorTakesTheLastExactMatch) {
   EXPECT_THAT(*GRidirodev::BasicAggregators(), ::testing::UnorderedElementsAre("Sum", "Max"));
 }
 
-TEST(GRidirodevTest, FunctionsOfACategoryAreANewSelectionOfTheSameObjects) {
-  auto host = std::make_shared<TestHost>();
-  host->Database().AddRows(
-      sql::FunctionsStatement(),
-      {{"Function_Name", "Function_Signature", "Function_Type_Id", "Function_Desc"},
-       {{"ABS", "ABS(n)", 7, ""}, {"NVL", "NVL(a,b)", 2, ""}, {"ROUND", "ROUND(n,d)", 7, ""}}});
-  MRidirodevScope scope(host);
+TEST_F(GRidirodevHostTest, FunctionsOfACategoryAreANewSelectionOfTheSameObjects) {
+  db().AddRows(sql::FunctionsStatement(),
+               {{"Function_Name", "Function_Signature", "Function_Type_Id", "Function_Desc"},
+                {{"ABS", "ABS(n)", 7, ""}, {"NVL", "NVL(a,b)", 2, ""}, {"ROUND", "ROUND(n,d)", 7, ""}}});
   auto all = GRidirodev::Functions(), seven = GRidirodev::Functions(7), nine = GRidirodev::Functions(9);
   ASSERT_TRUE(all && seven && nine);
-  EXPECT_EQ(scope.State().Functions(), all);  // the component-wide list itself, every time
+  EXPECT_EQ(state().Functions(), all);  // the component-wide list itself, every time
   EXPECT_EQ(GRidirodev::Functions(0), all);
   EXPECT_NE(GRidirodev::Functions(7), seven);
   EXPECT_THAT(std::vector<CFunctionPtr>(seven->begin(), seven->end()),

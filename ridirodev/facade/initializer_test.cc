@@ -13,7 +13,7 @@
 #include "ridirodev/model/template_categories.h"
 #include "testing/dictionary_script.h"
 #include "testing/errors.h"
-#include "testing/test_host.h"
+#include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
@@ -26,22 +26,18 @@ using testing::TestHost;
 
 // The scripted database answers schema questions without a journal entry; recording them
 // lets the journal's failure injection make any one of them throw.
-class SchemaJournalingDatabase : public ScriptedDatabase {
- public:
+struct SchemaJournalingDatabase : ScriptedDatabase {
   bool TableExists(std::string_view t) override { return Asked(t, ScriptedDatabase::TableExists(t)); }
   bool ColumnExists(std::string_view t, std::string_view c) override {
     return Asked(std::string(t) + "." + std::string(c), ScriptedDatabase::ColumnExists(t, c));
   }
-
- private:
   bool Asked(std::string_view what, bool answer) {
     Journal().Record({DbCallKind::kQueryValue, std::string(what), {}});
     return answer;
   }
 };
 
-class ProbeHost : public TestHost {
- public:
+struct ProbeHost : TestHost {
   std::shared_ptr<SchemaJournalingDatabase> db = std::make_shared<SchemaJournalingDatabase>();
   IDBObjectPtr CreateDatabase() override { return db; }
 };
@@ -68,16 +64,13 @@ auto Flags(const GlobalFlags& f) {
 }
 
 constexpr bool T = true, F = false;
+using LimitsTest = testing::HostTest;
+using InitializerTest = testing::HostTest;
 
 // Flags in their order: complex, weighted, style, gateway, context entity label.
 TEST(CapabilityProbeTest, EachFlagFollowsItsOwnColumns) {
-  const struct {
-    const char* name;
-    bool extended;
-    const char* missing;
-    bool gatewayAnswers;
-    GlobalFlags expected;
-  } cases[] = {
+  // Name, extended entity views, the table or column missing, whether the gateway answers, the flags.
+  const std::tuple<const char*, bool, const char*, bool, GlobalFlags> cases[] = {
       {"everything", T, "", T, {T, T, T, T, T}},
       {"weights need the extended views", F, "", F, {T, F, T, F, T}},
       {"no weight column", T, "tqd_Datasource_Field.weight_field_id", F, {T, F, T, F, T}},
@@ -86,16 +79,16 @@ TEST(CapabilityProbeTest, EachFlagFollowsItsOwnColumns) {
       {"Complex of the fields only", T, "TQD_UDC_DEF.Complex", F, {F, T, T, F, T}},
       {"no context entity label", T, "tqn_entity_context.Context_Entity_Label", F, {T, T, T, F, F}},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& [name, extended, missing, gatewayAnswers, expected] : cases) {
+    SCOPED_TRACE(name);
     auto host = std::make_shared<ProbeHost>();
-    FullSchema(*host->db, c.missing);
-    host->Support().SetExtendedEntityViews(c.extended);
-    if (c.gatewayAnswers)
+    FullSchema(*host->db, missing);
+    host->Support().SetExtendedEntityViews(extended);
+    if (gatewayAnswers)
       host->XmlQueryService().SetParseResult(std::make_shared<testing::TestXmlNode>("RESULT"));
     MRidirodevScope scope(host);
     scope.State().RunCapabilityProbe();
-    EXPECT_EQ(Flags(scope.State().flags), Flags(c.expected));
+    EXPECT_EQ(Flags(scope.State().flags), Flags(expected));
     EXPECT_THAT(host->Journal().Texts(DbCallKind::kRunQuery),
                 ElementsAre(::testing::HasSubstr("Field_Id = -1")));
   }
@@ -122,37 +115,33 @@ TEST(CapabilityProbeTest, AFailingStepEndsTheProbeAndLeavesTheLaterFlags) {
   }
 }
 
-TEST(LimitsTest, MeasuredOnceUnlessZero) {
-  auto host = std::make_shared<TestHost>();
-  FullSchema(host->Database(), "PM_Filter.Criteria");
-  MRidirodevScope scope(host);
+TEST_F(LimitsTest, MeasuredOnceUnlessZero) {
+  FullSchema(db(), "PM_Filter.Criteria");
   EXPECT_EQ(GRidirodev::ExpressionLength(), 2000);  // the smaller source column
-  host->Database().SetColumnWidth("TQD_UDC_DEF", "CALC_SOURCE", 10);
+  db().SetColumnWidth("TQD_UDC_DEF", "CALC_SOURCE", 10);
   EXPECT_EQ(GRidirodev::ExpressionLength(), 2000);  // kept
   // A width of 0 is measured again on the next use...
   EXPECT_EQ(GRidirodev::CriteriaLength(), 0);
-  host->Database().SetColumnWidth("PM_Filter", "Criteria", 2000);
+  db().SetColumnWidth("PM_Filter", "Criteria", 2000);
   EXPECT_EQ(GRidirodev::CriteriaLength(), 2000);
   // ...except the extra column widths, which are measured together, once.
   EXPECT_EQ(GRidirodev::ExtraColumnLength("A"), 30);
-  host->Database().SetColumnWidth("tqd_Field_Data", "DataValue", 500);
+  db().SetColumnWidth("tqd_Field_Data", "DataValue", 500);
   EXPECT_EQ(GRidirodev::ExtraColumnLength("B"), 0);
 }
 
-TEST(InitializerTest, LoadsInOrderOnceAndLogsEachUnmeasurableLimit) {
-  auto host = std::make_shared<TestHost>();
-  FullSchema(host->Database(), "PM_Filter.Criteria");
-  testing::ScriptTemplates(host->Database(), {{1, "Client", 2}, {2, "Traffic", 2}});
-  host->Database().AddRows(
+TEST_F(InitializerTest, LoadsInOrderOnceAndLogsEachUnmeasurableLimit) {
+  FullSchema(db(), "PM_Filter.Criteria");
+  testing::ScriptTemplates(db(), {{1, "Client", 2}, {2, "Traffic", 2}});
+  db().AddRows(
       sql::TemplateCategoriesStatement(false, 2),
       {{"Entity_Id", "Entity_Name", "Entity_Desc", "Can_Rpt"},
        {{10, "NetworkSystem", Variant::Null(), "y"}, {16, "PagingArea", "Paging", "N"}}});
-  MRidirodevScope scope(host);
   CRidirodevInitializer initializer;
   EXPECT_TRUE(initializer.Initialize());
 
   std::vector<std::string> tables;
-  for (const std::string& line : host->Journal().Lines()) {
+  for (const std::string& line : host_->Journal().Lines()) {
     const size_t from = line.find("FROM ");
     if (from != std::string::npos)
       tables.push_back(line.substr(from + 5, line.find(' ', from + 5) - from - 5));
@@ -166,8 +155,8 @@ TEST(InitializerTest, LoadsInOrderOnceAndLogsEachUnmeasurableLimit) {
           // Traffic: the same, then its report categories from the hierarchy
           "TQD_DataSource_Extra_Cols", "TQN_Entity_Hier", "tqd_Application_Field_Group", "TQN_Entity_Hier",
           "TQD_Technology_Mask", "TQD_Aggregator", "TQE_Function_Type", "TQE_Function"));
-  ASSERT_EQ(host->Support().Logs().size(), 1u);
-  const auto& log = host->Support().Logs()[0];
+  ASSERT_EQ(host_->Support().Logs().size(), 1u);
+  const auto& log = host_->Support().Logs()[0];
   EXPECT_EQ(std::to_string(log.severity) + "|" + log.operation, "2|Initialize");
   EXPECT_THAT(log.messages, ElementsAre("unable to initialize DB object"));
 
@@ -181,19 +170,17 @@ TEST(InitializerTest, LoadsInOrderOnceAndLogsEachUnmeasurableLimit) {
   }
   EXPECT_THAT(categories, ElementsAre("Client+", "Traffic NetworkSystem+", "Traffic PagingArea-"));
 
-  const size_t statements = host->Journal().Lines().size();
+  const size_t statements = host_->Journal().Lines().size();
   EXPECT_TRUE(initializer.Initialize());
-  EXPECT_EQ(host->Journal().Lines().size(), statements);  // nothing read twice
-  EXPECT_EQ(host->Support().Logs().size(), 2u);           // the limit is still unmeasured
+  EXPECT_EQ(host_->Journal().Lines().size(), statements);  // nothing read twice
+  EXPECT_EQ(host_->Support().Logs().size(), 2u);           // the limit is still unmeasured
 }
 
-TEST(InitializerTest, DatabaseErrorsPropagateAndTheLoadIsTriedAgain) {
-  auto host = std::make_shared<TestHost>();
-  host->Database().FailOnText("TQD_Aggregator", AutomationError(-2147217900, "db", "lost connection"));
-  MRidirodevScope scope(host);
+TEST_F(InitializerTest, DatabaseErrorsPropagateAndTheLoadIsTriedAgain) {
+  db().FailOnText("TQD_Aggregator", AutomationError(-2147217900, "db", "lost connection"));
   CRidirodevInitializer initializer;
   EXPECT_EQ(ErrorOf([&] { initializer.Initialize(); }), -2147217900);
-  EXPECT_EQ(scope.State().validAggregators, nullptr);
+  EXPECT_EQ(state().validAggregators, nullptr);
 }
 
 }  // namespace

@@ -21,19 +21,16 @@ std::string Definitions(const IAppPropertySetPtr& set) {
   return out;
 }
 
-class PropertySetsTest : public testing::SampleDictionaryTest {
-};
+using PropertySetsTest = testing::SampleDictionaryTest;
 
 const std::string kLeading =
     "256 Name|512 Entity|768 Tech Type|1024 Field Type|1280 Heading_1|1536 Heading_2|1792 Description|";
 
 TEST_F(PropertySetsTest, FieldSetsInTheirOrderUnderEachSwitch) {
   host_->Features().Set("FlexibleAggregation", true);
-  EXPECT_EQ(
-      Definitions(GRidirodev::FieldProperties("Traffic")),
-      kLeading +
-          "2304 Time Aggregator|2560 Element Aggregator|3072 Data Type|2816 Status|3328 UDC_Source|3584 "
-          "Modified|2048 Owner|3840 Complex|4097 RCVFormName|4098 Vendor");
+  EXPECT_EQ(Definitions(GRidirodev::FieldProperties("Traffic")),
+            kLeading + "2304 Time Aggregator|2560 Element Aggregator|3072 Data Type|2816 Status|3328 UDC_Source|"
+                       "3584 Modified|2048 Owner|3840 Complex|4097 RCVFormName|4098 Vendor");
   EXPECT_EQ(Definitions(GRidirodev::ExpressionProperties("Traffic")).substr(kLeading.size()),
             "2304 Time Aggregator|2560 Element Aggregator|3072 Data Type|2816 Status|3328 UDC_Source|3584 "
             "Modified|2048 Owner|3840 Complex|4097 RCVFormName|4098 Vendor!");
@@ -41,9 +38,8 @@ TEST_F(PropertySetsTest, FieldSetsInTheirOrderUnderEachSwitch) {
   EXPECT_EQ(GRidirodev::ExpressionProperties("Nowhere"), nullptr);
 
   host_->Features().Set("FlexibleAggregation", false);
-  EXPECT_EQ(
-      Definitions(GRidirodev::EQVToolProperties()).substr(kLeading.size()),
-      "2304 Aggregator|3072 Data Type|2816 Status|2048 Owner|3840 Complex|4097 RCVFormName|4098 Vendor");
+  EXPECT_EQ(Definitions(GRidirodev::EQVToolProperties()).substr(kLeading.size()),
+            "2304 Aggregator|3072 Data Type|2816 Status|2048 Owner|3840 Complex|4097 RCVFormName|4098 Vendor");
   EXPECT_EQ(Definitions(GRidirodev::DefaultFieldProperties()).substr(kLeading.size()),
             "3072 Data Type|2816 Status|3328 UDC_Source|3584 Modified|2048 Owner|3840 Complex");
   EXPECT_EQ(Definitions(GRidirodev::ExpressTemplateProperties()),
@@ -82,13 +78,12 @@ TEST_F(PropertySetsTest, ListsAndTheColumnMap) {
   std::string map;
   const auto columns = GRidirodev::AppFieldMap("Traffic");
   for (auto it = columns->begin(); it != columns->end(); ++it) map += it.key() + "=" + *it + "|";
-  EXPECT_EQ(
-      map,
-      "Name=Name|Entity_Id=Entity|Tech_Mask=Tech Type|Field_Group_Short=Field Type|Report_Header=Heading_1|"
-      "Report_Header2=Heading_2|Field_Desc=Description|Field_Owner=Owner|Field_Aggregator=Aggregator|"
-      "Status=Status|DataType=Data Type|UDC_Source=UDC_Source|Changed=Modified|Complex=Complex|"
-      "Time_Aggregator=Time Aggregator|Element_Aggregator=Element Aggregator|RCVFormName=RCVFormName|"
-      "Vendor=Vendor|");
+  EXPECT_EQ(map,
+            "Name=Name|Entity_Id=Entity|Tech_Mask=Tech Type|Field_Group_Short=Field Type|Report_Header=Heading_1|"
+            "Report_Header2=Heading_2|Field_Desc=Description|Field_Owner=Owner|Field_Aggregator=Aggregator|"
+            "Status=Status|DataType=Data Type|UDC_Source=UDC_Source|Changed=Modified|Complex=Complex|"
+            "Time_Aggregator=Time Aggregator|Element_Aggregator=Element Aggregator|RCVFormName=RCVFormName|"
+            "Vendor=Vendor|");
   EXPECT_EQ(GRidirodev::AppFieldMap("Traffic"), columns);
 }
 

@@ -50,29 +50,24 @@ TEST(DictionaryStatementsTest, StatementTexts) {
       {EntityIdByNameStatement("x' OR '1'='1"),
        "SELECT entity_id FROM TQN_ENTITY WHERE entity_name = 'x'' OR ''1''=''1'"},
       {AppGroupTemplatesStatement({"'Client'", "'Traffic'", "'UDR'"}),
-       std::string("SELECT DataSource_Id, DataSource_Name, DataSource_APP_CTX ") + "FROM TQD_Data_Source " +
-           "WHERE DataSource_Name IN ( " + "'Client','Traffic','UDR'" + " ) "},
-      {TechnologyTypesStatement(),
-       std::string("SELECT Tech_Name,Tech_Char,Tech_Mask,Tech_Desc ") + "FROM TQD_Technology_Mask"},
+       "SELECT DataSource_Id, DataSource_Name, DataSource_APP_CTX FROM TQD_Data_Source WHERE DataSource_Name IN ( "
+       "'Client','Traffic','UDR' ) "},
+      {TechnologyTypesStatement(), "SELECT Tech_Name,Tech_Char,Tech_Mask,Tech_Desc FROM TQD_Technology_Mask"},
       {FieldTypesStatement(false, 12),
-       std::string("SELECT Field_Group_Id,Field_Group_Short,Field_Group_Name ") +
-           "FROM tqd_Application_Field_Group " + "WHERE DataSource_ID = " + "12"},
+       "SELECT Field_Group_Id,Field_Group_Short,Field_Group_Name FROM tqd_Application_Field_Group "
+       "WHERE DataSource_ID = 12"},
       {FieldTypesStatement(true, 12),
-       std::string("SELECT Field_Group_Id,Field_Group_Short,Field_Group_Name ") + "FROM tqd_Field_Group "},
+       "SELECT Field_Group_Id,Field_Group_Short,Field_Group_Name FROM tqd_Field_Group "},
       {AggregatorsStatement(), "SELECT * FROM TQD_Aggregator"},
-      {ExtraColumnsStatement(-3),
-       std::string("SELECT * FROM TQD_DataSource_Extra_Cols ") + "WHERE DataSource_ID = " + "-3"},
+      {ExtraColumnsStatement(-3), "SELECT * FROM TQD_DataSource_Extra_Cols WHERE DataSource_ID = -3"},
       {TemplateCategoriesStatement(true, 4),
-       std::string("SELECT Entity_Id,Entity_Label,Entity_Name,Entity_Desc, Can_Rpt ") +
-           "FROM ea_tqn_entity_hier " + "WHERE Context_Id = " + "4" + " AND type in('System','Entity')"},
+       "SELECT Entity_Id,Entity_Label,Entity_Name,Entity_Desc, Can_Rpt FROM ea_tqn_entity_hier WHERE Context_Id = 4 "
+       "AND type in('System','Entity')"},
       {TemplateCategoriesStatement(false, 4),
-       std::string("SELECT Entity_Id,Entity_Name,Entity_Desc, Can_Rpt ") + "FROM TQN_Entity_Hier " +
-           "WHERE Context_Id = " + "4"},
-      {FieldCategoriesStatement(true, 5), std::string("SELECT * ") + "FROM ea_tqn_Entity_Hier " +
-                                              "WHERE Context_Id = " + "5" +
-                                              " AND Type IN('System','Entity') " + "ORDER BY Depth"},
-      {FieldCategoriesStatement(false, 5),
-       std::string("SELECT * ") + "FROM TQN_Entity_Hier " + "WHERE Context_Id = " + "5"},
+       "SELECT Entity_Id,Entity_Name,Entity_Desc, Can_Rpt FROM TQN_Entity_Hier WHERE Context_Id = 4"},
+      {FieldCategoriesStatement(true, 5),
+       "SELECT * FROM ea_tqn_Entity_Hier WHERE Context_Id = 5 AND Type IN('System','Entity') ORDER BY Depth"},
+      {FieldCategoriesStatement(false, 5), "SELECT * FROM TQN_Entity_Hier WHERE Context_Id = 5"},
       {FunctionCategoriesStatement(), "SELECT * FROM TQE_Function_Type"},
       {FunctionsStatement(), "SELECT * FROM TQE_Function"},
       {EnumFieldIdsStatement(), "SELECT DISTINCT field_id FROM TQD_ENUM_VALUES"},
@@ -89,22 +84,21 @@ TEST(DictionaryStatementsTest, StatementTexts) {
        kSourceSelectExtended + kFrom + where7 + " AND d.Field_Group_Short <> 'UDC' " + kOrder},
       // Every optional part at once, each in its place, extra columns numbered in order.
       {DataSourceFieldsStatement(" 31 ,32", 7, kExpressionsOnly, false, kAllOptions, {{"A", 400}, {"N", 55}, {"a", 56}}),
-       kSourceSelect + ", d.Complex " + ",d.weight_field_id " + ",c.FontStyleMask, c.FontColor " + ",a1.Name v1 " +
-           ",a2.DataValue v2 " + ",a3.DataValue v3 " + kFrom + ", tqd_field_style c " + ",tqd_Dict_Name a1 " +
-           ",tqd_Field_Data a2 " + ",tqd_Field_Data a3 " + where7 + " AND d.Field_Group_Short = 'UDC' " +
-           kStyleWhere + " AND d.Entity_Id in (" + "31,32" + ") " + " AND d.Field_Id = a1.Field_Id (+) " +
-           "AND a1.Namespace_Id (+) = " + "400" + " " + " AND d.Field_Id = a2.Field_Id (+) " +
-           "AND a2.DataSet_ID (+) = " + "55" + " " + " AND d.Field_Id = a3.Field_Id (+) " +
-           "AND a3.DataSet_ID (+) = " + "56" + " " + kOrder},
-      {EntityFieldsStatement(9, kNoOptions), entitySelect + kFrom + "WHERE d.Entity_ID = " + "9"},
+       kSourceSelect + ", d.Complex ,d.weight_field_id ,c.FontStyleMask, c.FontColor ,a1.Name v1 ,a2.DataValue v2 " +
+           ",a3.DataValue v3 " + kFrom + ", tqd_field_style c ,tqd_Dict_Name a1 ,tqd_Field_Data a2 " +
+           ",tqd_Field_Data a3 " + where7 + " AND d.Field_Group_Short = 'UDC' " + kStyleWhere +
+           " AND d.Entity_Id in (31,32)  AND d.Field_Id = a1.Field_Id (+) AND a1.Namespace_Id (+) = 400  AND "
+           "d.Field_Id = a2.Field_Id (+) AND a2.DataSet_ID (+) = 55  AND d.Field_Id = a3.Field_Id (+) AND "
+           "a3.DataSet_ID (+) = 56 " + kOrder},
+      {EntityFieldsStatement(9, kNoOptions), entitySelect + kFrom + "WHERE d.Entity_ID = 9"},
       {EntityFieldsStatement(9, kAllOptions),
-       entitySelect + ", d.Complex " + ",d.weight_field_id " + ",c.FontStyleMask, c.FontColor " + kFrom +
-           ", tqd_field_style c " + "WHERE d.Entity_ID = " + "9" + kStyleWhere},
-      {FieldsByIdStatement("17", kNoOptions, {}), byIdSelect + kFrom + "WHERE d.Field_Id in (" + "17" + ") "},
+       entitySelect + ", d.Complex ,d.weight_field_id ,c.FontStyleMask, c.FontColor " + kFrom +
+           ", tqd_field_style c WHERE d.Entity_ID = 9" + kStyleWhere},
+      {FieldsByIdStatement("17", kNoOptions, {}), byIdSelect + kFrom + "WHERE d.Field_Id in (17) "},
       {FieldsByIdStatement("1, 2", {false, false, true}, {{"X", 8}}),
-       byIdSelect + ",c.FontStyleMask, c.FontColor " + ",a1.DataValue v1 " + kFrom + ", tqd_field_style c " +
-           ",tqd_Field_Data a1 " + "WHERE d.Field_Id in (" + "1,2" + ") " + kStyleWhere +
-           " AND d.Field_Id = a1.Field_Id (+) " + "AND a1.DataSet_ID (+) = " + "8" + " "},
+       byIdSelect + ",c.FontStyleMask, c.FontColor ,a1.DataValue v1 " + kFrom +
+           ", tqd_field_style c ,tqd_Field_Data a1 WHERE d.Field_Id in (1,2) " + kStyleWhere +
+           " AND d.Field_Id = a1.Field_Id (+) AND a1.DataSet_ID (+) = 8 "},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(i);
@@ -127,9 +121,8 @@ TEST(DictionaryStatementsTest, DataSourceNamesFollowTheFeatureSwitches) {
 
 TEST(DictionaryStatementsTest, TemplateCategoriesComeFromEntitiesOnlyForTwoApplications) {
   for (const char* app : {"Traffic", "PCMD Message"}) EXPECT_TRUE(TemplateCategoriesFromEntities(app)) << app;
-  for (const char* app : {"Client", "PCMD Count", "EVDO PCMD Message", "traffic", ""}) {
+  for (const char* app : {"Client", "PCMD Count", "EVDO PCMD Message", "traffic", ""})
     EXPECT_FALSE(TemplateCategoriesFromEntities(app)) << app;
-  }
 }
 
 TEST(DictionaryStatementsTest, IdListsAreNormalisedOrFailBeforeAnyTextIsMade) {
@@ -154,36 +147,28 @@ TEST(DictionaryStatementsTest, IdListsAreNormalisedOrFailBeforeAnyTextIsMade) {
 }
 
 TEST(DictionaryStatementsTest, DataFilesOfOneEntityOrAllWithTheirAvailability) {
-  EXPECT_EQ(
-      DataFilesStatement(true, false, 42),
-      "SELECT "
-      "d.field_id,c.file_type_id,c.file_type,c.frequency,c.FREQUENCY_ID,c.FILE_DESCRIPTION,b.entity_label "
-      "entity_name,b.entity_id,c.vendor,c.OFFSET_MINUTES FROM tqn_entity a,tqn_entity b,tq_file_control "
-      "c,tqd_dict_name d Where a.entity_id = 42 AND b.module_id=a.module_id AND b.version_id=a.version_id "
-      "AND "
-      "c.entity_id=b.entity_id AND d.entity_id=b.entity_id AND UPPER(b.can_report) = 'Y' AND "
-      "d.name=availabledatareporting.tocalcfieldname(c.file_type) ORDER BY c.file_type");
-  EXPECT_EQ(
-      DataFilesStatement(false, true, 42),
-      "SELECT d.field_id, a.file_type_id, a.file_type, a.frequency, a.FREQUENCY_ID, a.FILE_DESCRIPTION, "
-      "a.entity_name, a.ENTITY_ID, a.vendor, a.OFFSET_MINUTES, b.min_partition_date "
-      "first,b.max_partition_date "
-      "Last FROM tq_file_control a, tq_min_partition b, tqd_dict_name d, tqn_entity_hier e, tqn_context c "
-      "WHERE a.file_type_id = b.file_type_id (+) AND a.entity_id = d.entity_id AND d.entity_id = e.entity_id "
-      "AND e.context_id = c.context_id AND UPPER(e.can_rpt) = 'Y' AND UPPER(c.context_name) = UPPER( 'Data "
-      "Availability' ) AND d.name = availabledatareporting.tocalcfieldname(a.file_type) ORDER BY "
-      "a.file_type");
-  EXPECT_EQ(
-      DataFilesStatement(false, false, 42),
-      "SELECT d.field_id, a.file_type_id, a.file_type, a.frequency , a.FREQUENCY_ID, a.FILE_DESCRIPTION, "
-      "a.entity_name, a.ENTITY_ID , a.vendor, a.OFFSET_MINUTES , MIN(b.timestamp)first , MAX(b.timestamp) "
-      "last "
-      "FROM tq_file_control a , tq_available_data b , tqd_dict_name d , tqn_entity_hier e , AVA_MAP m WHERE "
-      "a.file_type_id = b.file_type_id (+) AND a.file_type_id = m.file_type_id AND d.entity_id = a.entity_id "
-      "AND e.entity_id = d.entity_id AND UPPER(e.can_rpt) ='Y' AND d.name = "
-      "availabledatareporting.tocalcfieldname(a.file_type) GROUP BY d.field_id,a.file_type_id, a.file_type, "
-      "a.frequency , a.FREQUENCY_ID , a.FILE_DESCRIPTION , a.entity_name ,a.ENTITY_ID ,a.vendor "
-      ",a.OFFSET_MINUTES ORDER BY a.file_type");
+  EXPECT_EQ(DataFilesStatement(true, false, 42),
+            "SELECT d.field_id,c.file_type_id,c.file_type,c.frequency,c.FREQUENCY_ID,c.FILE_DESCRIPTION,b.entity_label "
+            "entity_name,b.entity_id,c.vendor,c.OFFSET_MINUTES FROM tqn_entity a,tqn_entity b,tq_file_control "
+            "c,tqd_dict_name d Where a.entity_id = 42 AND b.module_id=a.module_id AND b.version_id=a.version_id AND "
+            "c.entity_id=b.entity_id AND d.entity_id=b.entity_id AND UPPER(b.can_report) = 'Y' AND "
+            "d.name=availabledatareporting.tocalcfieldname(c.file_type) ORDER BY c.file_type");
+  EXPECT_EQ(DataFilesStatement(false, true, 42),
+            "SELECT d.field_id, a.file_type_id, a.file_type, a.frequency, a.FREQUENCY_ID, a.FILE_DESCRIPTION, "
+            "a.entity_name, a.ENTITY_ID, a.vendor, a.OFFSET_MINUTES, b.min_partition_date first,b.max_partition_date "
+            "Last FROM tq_file_control a, tq_min_partition b, tqd_dict_name d, tqn_entity_hier e, tqn_context c WHERE "
+            "a.file_type_id = b.file_type_id (+) AND a.entity_id = d.entity_id AND d.entity_id = e.entity_id AND "
+            "e.context_id = c.context_id AND UPPER(e.can_rpt) = 'Y' AND UPPER(c.context_name) = UPPER( 'Data "
+            "Availability' ) AND d.name = availabledatareporting.tocalcfieldname(a.file_type) ORDER BY a.file_type");
+  EXPECT_EQ(DataFilesStatement(false, false, 42),
+            "SELECT d.field_id, a.file_type_id, a.file_type, a.frequency , a.FREQUENCY_ID, a.FILE_DESCRIPTION, "
+            "a.entity_name, a.ENTITY_ID , a.vendor, a.OFFSET_MINUTES , MIN(b.timestamp)first , MAX(b.timestamp) last "
+            "FROM tq_file_control a , tq_available_data b , tqd_dict_name d , tqn_entity_hier e , AVA_MAP m WHERE "
+            "a.file_type_id = b.file_type_id (+) AND a.file_type_id = m.file_type_id AND d.entity_id = a.entity_id AND "
+            "e.entity_id = d.entity_id AND UPPER(e.can_rpt) ='Y' AND d.name = "
+            "availabledatareporting.tocalcfieldname(a.file_type) GROUP BY d.field_id,a.file_type_id, a.file_type, "
+            "a.frequency , a.FREQUENCY_ID , a.FILE_DESCRIPTION , a.entity_name ,a.ENTITY_ID ,a.vendor "
+            ",a.OFFSET_MINUTES ORDER BY a.file_type");
 }
 
 }  // namespace

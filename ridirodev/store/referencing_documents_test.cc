@@ -16,10 +16,8 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 std::string Reports(const std::string& id) {
-  return "open SELECT PM_Report.Id FROM PM_Report, PM_ReportSpec WHERE PM_Report.ReportSpecId = "
-         "PM_ReportSpec.Id "
-         "AND Field_Id =" +
-         id;
+  return "open SELECT PM_Report.Id FROM PM_Report, PM_ReportSpec WHERE PM_Report.ReportSpecId = PM_ReportSpec.Id "
+         "AND Field_Id =" + id;
 }
 std::string Templates(const std::string& id) {
   return "open SELECT UNIQUE TemplateId FROM PM_TemplateField WHERE Field_Id=" + id;
@@ -33,8 +31,7 @@ class ReferencingDocumentsTest : public ::testing::Test {
     for (int32_t id : {1, 2, 4}) folders.AddDocument(id, "Report");
     folders.AddDocument(10, "Template");
     folders.AddDocument(12, "Template", true, 4);
-    folders.AddDocument(13, "Template", true);
-    folders.AddDocument(14, "Template", true);
+    for (int32_t id : {13, 14}) folders.AddDocument(id, "Template", true);
     // 41 is in reports 1 and 2 and template 10; 42 in 12, the express template of report 4, and
     // in 13; 43 in 14 and in 99, which the host does not know. 13 and 14 have no report.
     testing::ScriptedDatabase& db = host_->Database();
@@ -47,9 +44,8 @@ class ReferencingDocumentsTest : public ::testing::Test {
   // "style caption: text" of each box shown.
   std::vector<std::string> Boxes() const {
     std::vector<std::string> out;
-    for (const auto& box : host_->Messages().MessageBoxes()) {
+    for (const auto& box : host_->Messages().MessageBoxes())
       out.push_back(std::to_string(box.style) + " " + box.caption + ": " + box.text);
-    }
     return out;
   }
 
