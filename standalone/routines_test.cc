@@ -2,7 +2,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <cstdint>
 #include <string>
@@ -19,11 +18,14 @@ constexpr int kCell = kSampleCellEntity;
 using ::testing::HasSubstr;
 using ::testing::ThrowsMessage;
 
-// The sample dictionary in memory, and the routines called the way the procedure-call object
-// calls them: integers as numbers, texts as texts, empty texts as Empty.
-class RoutinesTest : public ::testing::Test {
+// The sample dictionary on each engine, and the routines called the way the procedure-call
+// object calls them: integers as numbers, texts as texts, empty texts as Empty.
+class RoutinesTest : public ::testing::TestWithParam<testing::TestEngine> {
  protected:
-  void SetUp() override { sample_ = testing::SampleDatabase(); }
+  void SetUp() override {
+    RIDIRODEV_SKIP_WITHOUT_SERVER(GetParam());
+    sample_ = testing::SampleOn(GetParam());
+  }
 
   RoutineCall Run(const std::string& name, std::vector<Variant> args) {
     RoutineCall call{name, std::move(args), {}};
@@ -40,12 +42,21 @@ class RoutinesTest : public ::testing::Test {
   std::string Field(int32_t id, const std::string& columns) {
     return Value("SELECT " + columns + " FROM tqd_Datasource_Field WHERE Field_Id = " + std::to_string(id));
   }
-  // The names a calculation uses, in order, joined by ','.
+  // The names a calculation uses, in order, joined by ',' ("NULL" for none).
   std::string UsedBy(int32_t parent) {
-    return Value(
-        "SELECT group_concat(Name) FROM (SELECT c.Name FROM tqd_dict_field_depend x JOIN "
-        "tqd_Datasource_Field c ON c.Field_Id = x.child_field_id WHERE x.parent_field_id = " +
-        std::to_string(parent) + " ORDER BY c.Name)");
+    std::string names;
+    for (const std::string& name :
+         testing::Rows(*sample_,
+                       "SELECT c.Name FROM tqd_dict_field_depend x JOIN tqd_Datasource_Field c ON c.Field_Id "
+                       "= x.child_field_id WHERE x.parent_field_id = " +
+                           std::to_string(parent) + " ORDER BY c.Name")) {
+      names += (names.empty() ? "" : ",") + name;
+    }
+    return names.empty() ? "NULL" : names;
+  }
+  // A value of the component's own dialect, as the component would ask it.
+  std::string Asked(const std::string& sql) {
+    return sample_->QueryValue(sql, Variant("<no row>")).ToString();
   }
   // A new Traffic calculation of the cell, with the arguments the component sends.
   int32_t NewCalc(const std::string& name, const std::string& source, const char* entity = "CellSite") {
@@ -59,14 +70,15 @@ class RoutinesTest : public ::testing::Test {
     return call.outputs.at(1).ToString() + "|" + call.outputs.at(2).ToString();
   }
 
-  std::shared_ptr<SqliteDatabase> sample_;
+  std::shared_ptr<engine::EngineDatabase> sample_;
 };
 
-TEST_F(RoutinesTest, NewCalculationIsAnUntranslatedUdc) {
+TEST_P(RoutinesTest, NewCalculationIsAnUntranslatedUdc) {
   const int32_t id = NewCalc("Answer_Rate", "100 - Drop_Rate");
   EXPECT_EQ(Field(id,
                   "Name, Entity_Id, Field_Group_Short, Status, Field_Owner, DataType, Report_Header2, "
-                  "Tech_Mask, Field_Aggregator, UDC_Source, Calc_Source, Changed IS NOT NULL"),
+                  "Tech_Mask, Field_Aggregator, UDC_Source, Calc_Source, CASE WHEN Changed IS NULL THEN 0 "
+                  "ELSE 1 END"),
             "Answer_Rate|12|UDC|U|3|F|Two|7|AVG|100 - Drop_Rate|NULL|1");
   EXPECT_EQ(UsedBy(id), "Drop_Rate");
   EXPECT_EQ(Stat(id), "T|");
@@ -93,7 +105,7 @@ TEST_F(RoutinesTest, NewCalculationIsAnUntranslatedUdc) {
   }
 }
 
-TEST_F(RoutinesTest, NewCalculationRejectsBadInputAndWritesNothing) {
+TEST_P(RoutinesTest, NewCalculationRejectsBadInputAndWritesNothing) {
   const int64_t fields = Count("tqd_Dict_Field");
   const std::pair<std::vector<Variant>, const char*> bad[] = {
       {{"drop_rate", "CellSite", 2, 3, "F", "1", "", "", "", 7, "AVG"}, "already exists"},
@@ -112,7 +124,7 @@ TEST_F(RoutinesTest, NewCalculationRejectsBadInputAndWritesNothing) {
   EXPECT_EQ(Count("tqd_Dict_Name WHERE Name = 'Half_Written'"), 0);
 }
 
-TEST_F(RoutinesTest, UpdateRewritesTheDefinitionAndItsDependencies) {
+TEST_P(RoutinesTest, UpdateRewritesTheDefinitionAndItsDependencies) {
   const int32_t id = FieldId(kCell, "Call_Success_Rate");
   const int32_t weight = FieldId(kCell, "Call_Attempts");
   Exec("UPDATE TQD_UDC_DEF SET Complex = 'keep' WHERE Field_Id = " + std::to_string(id));
@@ -124,7 +136,7 @@ TEST_F(RoutinesTest, UpdateRewritesTheDefinitionAndItsDependencies) {
   EXPECT_EQ(UsedBy(id), "Drop_Rate");
 
   // With the complex part: the text is replaced, and an empty weight clears it.
-  const char* tail = "ifnull(Complex, 'none') || '|' || ifnull(weight_field_id, 'none')";
+  const char* tail = "COALESCE(Complex, 'none') || '|' || COALESCE(CAST(weight_field_id AS TEXT), 'none')";
   Run("tq_Dictionary.Update_UDC", {id, "F", "Drop_Rate", "", "", "", 3, "MAX", "SUM(AVG)", weight});
   EXPECT_EQ(Field(id, tail), "SUM(AVG)|" + std::to_string(weight));
   Run("tq_Dictionary.Update_UDC", {id, "F", "Drop_Rate", "", "", "", 3, "MAX", "", ""});
@@ -133,7 +145,7 @@ TEST_F(RoutinesTest, UpdateRewritesTheDefinitionAndItsDependencies) {
               ThrowsMessage<AutomationError>(HasSubstr("not a user-defined calculation")));
 }
 
-TEST_F(RoutinesTest, DeleteRemovesEverythingOfTheCalculation) {
+TEST_P(RoutinesTest, DeleteRemovesEverythingOfTheCalculation) {
   const int32_t drop = FieldId(kCell, "Drop_Rate");
   const std::string id = std::to_string(drop);
   Exec("INSERT INTO tqd_Dict_Name (Field_Id, NameSpace_Id, Entity_Id, Name) VALUES (" + id +
@@ -154,7 +166,7 @@ TEST_F(RoutinesTest, DeleteRemovesEverythingOfTheCalculation) {
   EXPECT_EQ(Field(counter, "Name"), "Call_Attempts");
 }
 
-TEST_F(RoutinesTest, TranslationStatuses) {
+TEST_P(RoutinesTest, TranslationStatuses) {
   const std::pair<const char*, const char*> cases[] = {
       {"round(drop_rate, 1) + NVL(Block_Rate, 0)", "T|"},
       {"CASE WHEN Cell_Status IN (0, 3) THEN 'Dropped_Calls' ELSE NULL END", "T|"},
@@ -191,7 +203,7 @@ TEST_F(RoutinesTest, TranslationStatuses) {
   EXPECT_EQ(Stat(0).substr(0, 2), "I|");
 }
 
-TEST_F(RoutinesTest, CommonFieldsAddUpdateRemove) {
+TEST_P(RoutinesTest, CommonFieldsAddUpdateRemove) {
   auto add = [&](int32_t entity, const char* name) {
     return Run("ea_client.add_common_field", {Variant(), entity, name, "Electrical tilt", "Tilt", "Degrees",
                                               Variant(), "AVG", "F", Variant(), 2, Variant(), 2})
@@ -212,7 +224,7 @@ TEST_F(RoutinesTest, CommonFieldsAddUpdateRemove) {
   EXPECT_THROW(add(kCell, "call_attempts"), AutomationError);
 }
 
-TEST_F(RoutinesTest, RoutineNamesAndSequences) {
+TEST_P(RoutinesTest, RoutineNamesAndSequences) {
   EXPECT_TRUE(HasRoutine("TQ_DICTIONARY.new_udc_f"));
   EXPECT_FALSE(HasRoutine("tq_Dictionary.Rename_UDC"));
   EXPECT_THROW(Run("tq_Dictionary.Rename_UDC", {1}), AutomationError);
@@ -220,25 +232,28 @@ TEST_F(RoutinesTest, RoutineNamesAndSequences) {
   EXPECT_EQ(sample_->NextSequenceNumber("SQ_BusyHour"), 9);
   EXPECT_THROW(sample_->NextSequenceNumber("SQ_Nothing"), AutomationError);
   // A field id already taken (here by hand) is skipped.
-  const int64_t next = std::stoll(Value("SELECT Value + 1 FROM ridirodev_sequence WHERE Name = 'SQ_Field'"));
+  const int64_t next = sample_->NextSequenceNumber("SQ_Field") + 1;
   Exec("INSERT INTO tqd_Dict_Field (Field_Id, DataSource_ID, DataType, Field_Group_Short) VALUES (" +
        std::to_string(next) + ", 2, 'I', 'Peg')");
   EXPECT_EQ(NewCalc("After_Gap", "1"), next + 1);
 }
 
-TEST_F(RoutinesTest, EntityNamesAndLabelsInSources) {
-  EXPECT_EQ(Value("SELECT ea_dd__ea_replace_entity_names('100 * CellSite.Minutes_Of_Use / "
-                  "NULLIF(cellsite.X, 0) || ''CellSite.quoted'' + PagingArea.Zone_Pages + CellSiteX.Y')"),
-            "100 * Cell.Minutes_Of_Use / NULLIF(Cell.X, 0) || 'CellSite.quoted' + Paging Area.Zone_Pages + "
-            "CellSiteX.Y");
-  EXPECT_EQ(Value("SELECT ea_dd__ea_replace_entity_labels(3, 'Cell.A + Paging Area.Zone_Pages + Carrier "
-                  "Equipment.T + Cells.B')"),
+TEST_P(RoutinesTest, EntityNamesAndLabelsInSources) {
+  EXPECT_EQ(
+      Asked("SELECT ea_dd.ea_replace_entity_names('100 * CellSite.Minutes_Of_Use / "
+            "NULLIF(cellsite.X, 0) || ''CellSite.quoted'' + PagingArea.Zone_Pages + CellSiteX.Y') FROM dual"),
+      "100 * Cell.Minutes_Of_Use / NULLIF(Cell.X, 0) || 'CellSite.quoted' + Paging Area.Zone_Pages + "
+      "CellSiteX.Y");
+  EXPECT_EQ(Asked("SELECT ea_dd.ea_replace_entity_labels(3, 'Cell.A + Paging Area.Zone_Pages + Carrier "
+                  "Equipment.T + Cells.B') FROM dual"),
             "CellSite.A + PagingArea.Zone_Pages + CellEqFace3GCDMACarrier.T + Cells.B");
-  EXPECT_EQ(Value("SELECT ifnull(ea_dd__ea_replace_entity_names(NULL), 'null')"), "null");
+  EXPECT_EQ(Asked("SELECT COALESCE(ea_dd.ea_replace_entity_names(NULL), 'null') FROM dual"), "null");
   // A relabelled entity is seen at once.
   Exec("UPDATE TQN_ENTITY SET Entity_Label = 'Site' WHERE Entity_Name = 'CellSite'");
-  EXPECT_EQ(Value("SELECT ea_dd__ea_replace_entity_names('CellSite.A')"), "Site.A");
+  EXPECT_EQ(Asked("SELECT ea_dd.ea_replace_entity_names('CellSite.A') FROM dual"), "Site.A");
 }
+
+RIDIRODEV_ON_EVERY_ENGINE(RoutinesTest);
 
 }  // namespace
 }  // namespace ridirodev::standalone

@@ -7,24 +7,51 @@
 #include <string>
 #include <vector>
 
+#include "postgres/postgres_database.h"
 #include "ridirodev/core/automation_error.h"
 #include "standalone/routines.h"
 #include "standalone/sample.h"
+#include "testing/pg_server.h"
 #include "testing/sample.h"
 
 namespace ridirodev::standalone {
 namespace {
 
-SqliteDatabaseOptions Created() {
-  SqliteDatabaseOptions options;
-  options.create = true;
-  return options;
-}
+using testing::TestEngine;
 
-// An empty database in memory (with the dictionary functions), or the sample.
-class SchemaTest : public ::testing::Test {
+// An empty database of the engine (with the dictionary functions), or the sample.
+class SchemaTest : public ::testing::TestWithParam<TestEngine> {
  protected:
-  void UseSample() { db_ = testing::SampleDatabase(); }
+  void SetUp() override { RIDIRODEV_SKIP_WITHOUT_SERVER(GetParam()); }
+  void UseEmpty() {
+    if (GetParam() == TestEngine::kSqlite) {
+      SqliteDatabaseOptions options;
+      options.create = true;
+      db_ = std::make_shared<SqliteDatabase>(":memory:", options);
+      return;
+    }
+    // The database object goes first, then its database on the server.
+    struct OnServer {
+      testing::ScratchDatabase scratch;
+      std::shared_ptr<postgres::PostgresDatabase> db =
+          std::make_shared<postgres::PostgresDatabase>(scratch.Address());
+    };
+    auto server = std::make_shared<OnServer>();
+    db_ = {server, server->db.get()};
+  }
+  void UseSample(bool withSample = true) { db_ = testing::SampleOn(GetParam(), withSample); }
+  // How many objects the database holds beside the table named but.
+  std::string ObjectsBut(const std::string& but) {
+    return Value(
+        GetParam() == TestEngine::kSqlite
+            ? "SELECT count(*) FROM sqlite_master WHERE name <> '" + but + "'"
+            : "SELECT (SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+              "WHERE n.nspname NOT LIKE 'pg\\_%' AND n.nspname <> 'information_schema' AND c.relname <> '" +
+                  but +
+                  "') + (SELECT count(*) FROM pg_namespace WHERE nspname = 'ea_dd') + (SELECT count(*) "
+                  "FROM pg_proc WHERE pronamespace = 'public'::regnamespace) + (SELECT count(*) FROM "
+                  "pg_collation WHERE collname = 'nocase')");
+  }
 
   void Exec(const std::string& sql) { testing::Exec(*db_, sql); }
   std::vector<std::string> Rows(const std::string& sql) { return testing::Rows(*db_, sql); }
@@ -33,23 +60,26 @@ class SchemaTest : public ::testing::Test {
     return std::to_string(testing::SampleFieldId(*db_, entity, name));
   }
 
-  std::shared_ptr<SqliteDatabase> db_ = std::make_shared<SqliteDatabase>(":memory:", Created());
+  std::shared_ptr<engine::EngineDatabase> db_;
 };
 
-TEST_F(SchemaTest, FailedCreationLeavesNothingBehindAndNamesTheCause) {
+TEST_P(SchemaTest, FailedCreationLeavesNothingBehindAndNamesTheCause) {
+  UseEmpty();
   // A table of the schema already there: creation stops partway and must undo its start.
   Exec("CREATE TABLE tq_frequency (x INTEGER)");
   EXPECT_THAT([&] { CreateDictionarySchema(*db_); },
               ::testing::ThrowsMessage<AutomationError>(::testing::HasSubstr("tq_frequency")));
-  EXPECT_EQ(Value("SELECT count(*) FROM sqlite_master WHERE name <> 'tq_frequency'"), "0");
+  EXPECT_EQ(ObjectsBut("tq_frequency"), "0");
+  EXPECT_FALSE(db_->InAnyTransaction());
   // Inside a transaction of the caller it commits nothing.
-  Exec("DROP TABLE tq_frequency; BEGIN");
+  Exec("DROP TABLE tq_frequency");
+  db_->BeginTransaction();
   CreateDictionarySchema(*db_);
-  Exec("ROLLBACK");
-  EXPECT_EQ(Value("SELECT count(*) FROM sqlite_master"), "0");
+  db_->RollbackTransaction();
+  EXPECT_EQ(ObjectsBut(""), "0");
 }
 
-TEST_F(SchemaTest, SampleFieldsAreCoherentWithTheirQualifiers) {
+TEST_P(SchemaTest, SampleFieldsAreCoherentWithTheirQualifiers) {
   UseSample();
   const char* const breaches[] = {
       // Entity, data source, field type offered by the data source, aggregator and owner all exist.
@@ -75,11 +105,11 @@ TEST_F(SchemaTest, SampleFieldsAreCoherentWithTheirQualifiers) {
       "tqd_Dict_Field)"};
   for (const char* sql : breaches) EXPECT_EQ(Rows(sql), std::vector<std::string>{}) << sql;
   // New ids continue after the loaded ones.
-  EXPECT_EQ(Value("SELECT Value FROM ridirodev_sequence WHERE Name = 'SQ_Field'"),
+  EXPECT_EQ(std::to_string(db_->NextSequenceNumber(kFieldSequence) - 1),
             Value("SELECT max(Field_Id) FROM tqd_Dict_Field"));
 }
 
-TEST_F(SchemaTest, SampleCalculationsAreTranslatedAndTheirDependenciesResolve) {
+TEST_P(SchemaTest, SampleCalculationsAreTranslatedAndTheirDependenciesResolve) {
   UseSample();
   // Only the calculation that names a retired counter stays unresolved.
   EXPECT_EQ(Rows("SELECT Name || ':' || Status FROM tqd_Datasource_Field WHERE Field_Group_Short = 'UDC' "
@@ -96,13 +126,15 @@ TEST_F(SchemaTest, SampleCalculationsAreTranslatedAndTheirDependenciesResolve) {
                 FieldId(kSampleCellEntity, "Block_Rate"));
 }
 
-TEST_F(SchemaTest, FailedSampleLoadRollsBackEverything) {
-  db_ = testing::SampleDatabase(":memory:", false);
+TEST_P(SchemaTest, FailedSampleLoadRollsBackEverything) {
+  UseSample(false);
   Exec("INSERT INTO PM_User (Id, Name) VALUES (1, 'someone')");
   EXPECT_THROW(LoadSampleDictionary(*db_, {}), AutomationError);
-  EXPECT_EQ(Value("SELECT (SELECT count(*) FROM TQD_Data_Source) || (SELECT count(*) FROM PM_User)"), "01");
+  EXPECT_EQ(Value("SELECT (SELECT count(*) FROM TQD_Data_Source), (SELECT count(*) FROM PM_User)"), "0|1");
   EXPECT_FALSE(db_->InAnyTransaction());
 }
+
+RIDIRODEV_ON_EVERY_ENGINE(SchemaTest);
 
 }  // namespace
 }  // namespace ridirodev::standalone
