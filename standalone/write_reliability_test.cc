@@ -2,16 +2,17 @@
 // sample dictionary: nothing half-written may stay behind, and the user hears of it once.
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "postgres/postgres_database.h"
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/facade/g_ridirodev.h"
 #include "ridirodev/model/busyhour/busy_hour.h"
@@ -28,40 +29,31 @@
 #include "ridirodev/store/busyhour_persistence.h"
 #include "standalone/failing_database.h"
 #include "standalone/host.h"
+#include "standalone/routines.h"
 #include "standalone/sample.h"
-#include "standalone/sqlite_database.h"
+#include "standalone/schema.h"
 #include "standalone/support.h"
+#include "testing/pg_server.h"
 #include "testing/sample.h"
+#include "testing/temp_dir.h"
 
 namespace ridirodev::standalone {
 namespace {
 
 constexpr const char* kInjected = "injected failure";
-
-// The rows of a result as texts, columns joined by '|'.
-std::vector<std::string> Column(sqlite3* db, const std::string& sql) {
-  std::vector<std::string> rows;
-  sqlite3_stmt* stmt = nullptr;
-  EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK)
-      << sqlite3_errmsg(db) << ": " << sql;
-  while (stmt && sqlite3_step(stmt) == SQLITE_ROW) {
-    std::string row;
-    for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-      row += (i ? "|" : "") + (text ? std::string(text) : "<null>");
-    }
-    rows.push_back(std::move(row));
-  }
-  sqlite3_finalize(stmt);
-  return rows;
-}
+using testing::Rows;
+using testing::TestEngine;
 
 // Every row of every table, sorted: equal dumps, equal databases. Without times, the times the
 // routines stamp with the clock are left out, so that two runs of a save compare equal.
-std::string Dump(sqlite3* db, bool withoutTimes = false) {
+std::string Dump(engine::EngineDatabase& db, bool withoutTimes = false) {
+  const char* tables = db.EngineName() == "SQLite"
+                           ? "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"
+                           : "SELECT table_name FROM information_schema.tables WHERE table_schema = "
+                             "current_schema() AND table_type = 'BASE TABLE' ORDER BY table_name";
   std::string out;
-  for (const std::string& name : Column(db, "SELECT name FROM sqlite_master WHERE type = 'table'")) {
-    std::vector<std::string> rows = Column(db, "SELECT * FROM \"" + name + "\"");
+  for (const std::string& name : Rows(db, tables)) {
+    std::vector<std::string> rows = Rows(db, "SELECT * FROM \"" + name + "\"", "<null>");
     std::sort(rows.begin(), rows.end());
     out += "== " + name + "\n";
     for (const std::string& row : rows) out += row + "\n";
@@ -75,54 +67,93 @@ std::string Dump(sqlite3* db, bool withoutTimes = false) {
   return out;
 }
 
-// An in-memory sample host whose error reports the test reads.
+// A dictionary that hosts open by address: a file, or a scratch database on the test server.
+class DictionaryAt {
+ public:
+  explicit DictionaryAt(TestEngine engine) {
+    if (engine == TestEngine::kSqlite) {
+      address_ = (dir_ / "dictionary.db").string();
+      testing::SampleDatabase(address_);
+      return;
+    }
+    scratch_.emplace();
+    address_ = scratch_->Address();
+    const auto db = std::make_shared<postgres::PostgresDatabase>(address_);
+    InstallRoutines(*db);
+    CreateDictionarySchema(*db);
+    LoadSampleDictionary(*db, {});
+  }
+  const std::string& Address() const noexcept { return address_; }
+
+ private:
+  testing::TempDir dir_;
+  std::optional<testing::ScratchDatabase> scratch_;
+  std::string address_;
+};
+
+// A sample host whose error reports the test reads, installed for the thread while it lives.
 struct SampleHost {
-  explicit SampleHost(int32_t daySlots = 24) {
+  // Over a fresh sample: in memory, or in a scratch database of its own on the test server.
+  explicit SampleHost(TestEngine engine, int32_t daySlots = 24)
+      : SampleHost(engine == TestEngine::kSqlite ? nullptr : std::make_shared<DictionaryAt>(engine),
+                   daySlots) {}
+  // Over the dictionary at, as the hosts before left it (nullptr: a sample in memory).
+  SampleHost(std::shared_ptr<const DictionaryAt> at, int32_t daySlots) : dictionary(std::move(at)) {
     // With extended views a calculation's source goes through the server's label function too.
-    host = testing::SampleHost([&](auto& c) {
+    auto set = [&](StandaloneConfig& c) {
       c.extendedEntityViews = true;
       c.daySlots = daySlots;
-    });
+    };
+    if (dictionary) {
+      StandaloneConfig config;
+      set(config);
+      config.db = dictionary->Address();
+      host = std::make_shared<StandaloneHost>(config);
+    } else {
+      host = testing::SampleHost(set);
+    }
     host->Failures();
-    db = host->Sqlite()->Connection()->Handle();
+    db = host->Dictionary().get();
     host->SupportServices()->SetLogStream(log);
+    if (db->EngineName() != "SQLite") sequences = Rows(*db, kSequences);
+    scope.emplace(host);
   }
-  int32_t FieldId(const std::string& name) {
-    return testing::SampleFieldId(*host->Dictionary(), kSampleCellEntity, name);
-  }
+  int32_t FieldId(const std::string& name) { return testing::SampleFieldId(*db, kSampleCellEntity, name); }
   size_t Reports() const { return testing::Occurrences(log.str(), "ErrorReporter Report"); }
   // The warnings logged since the log had the given size.
   size_t Warnings(size_t since) const {
     return testing::Occurrences(log.str().substr(since), "[2] Ridirodev");
   }
+  // PostgreSQL's sequences go on past a rolled-back write; after a run that wrote nothing they
+  // are wound back, so that the next run numbers its rows as the first one did. (SQLite's are
+  // rows of a table, rolled back with the rest.)
+  void RewindSequences() {
+    for (const std::string& row : sequences) {
+      const size_t bar = row.find('|');
+      db->SetSequence(row.substr(0, bar), std::stoll(row.substr(bar + 1)));
+    }
+  }
+  static constexpr const char* kSequences =
+      "SELECT sequencename, COALESCE(last_value, 0) FROM pg_sequences WHERE schemaname = current_schema()";
+
+  std::shared_ptr<const DictionaryAt> dictionary;
   std::shared_ptr<StandaloneHost> host;
-  sqlite3* db = nullptr;
+  engine::EngineDatabase* db = nullptr;
   std::ostringstream log;
+  std::vector<std::string> sequences;
+  std::optional<MRidirodevScope> scope;
 };
 
-// A copy of a whole database, to start each failing run from.
-class Snapshot {
- public:
-  explicit Snapshot(sqlite3* from) {
-    sqlite3_open(":memory:", &copy_);
-    Copy(from, copy_);
-  }
-  ~Snapshot() { sqlite3_close(copy_); }
-  Snapshot(const Snapshot&) = delete;
-  Snapshot& operator=(const Snapshot&) = delete;
-  sqlite3* Db() const noexcept { return copy_; }
-  void RestoreInto(sqlite3* to) const { Copy(copy_, to); }
-
- private:
-  static void Copy(sqlite3* from, sqlite3* to) {
-    sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main");
-    ASSERT_TRUE(backup && sqlite3_backup_step(backup, -1) == SQLITE_DONE &&
-                sqlite3_backup_finish(backup) == SQLITE_OK);
-  }
-  sqlite3* copy_ = nullptr;
+// The suites run on either engine; a PostgreSQL sample is a database of its own on the test
+// server, so a failing run starts from a fresh one only when the run before changed something.
+class ReliabilityTest : public ::testing::TestWithParam<TestEngine> {
+ protected:
+  void SetUp() override { RIDIRODEV_SKIP_WITHOUT_SERVER(GetParam()); }
 };
+class UdcReliabilityTest : public ReliabilityTest {};
+class BusyHourReliabilityTest : public ReliabilityTest {};
 
-TEST(UdcReliabilityTest, AFailureAtAnyStepLeavesTheDictionaryAsBeforeOrWhole) {
+TEST_P(UdcReliabilityTest, AFailureAtAnyStepLeavesTheDictionaryAsBeforeOrWhole) {
   struct Operation {
     const char* name;
     std::function<bool(SampleHost&, CFieldPtr&)> run;
@@ -150,59 +181,68 @@ TEST(UdcReliabilityTest, AFailureAtAnyStepLeavesTheDictionaryAsBeforeOrWhole) {
       {"delete", [](SampleHost& h, CFieldPtr&) { return DeleteUDC(MRidirodev::Current(), h.FieldId("Legacy_Retry_Rate")); }}};
 
   for (const Operation& op : operations) {
-    SampleHost h;
-    MRidirodevScope scope(h.host);
-    GRidirodev::AppGroupTemplates();  // the capability probe: style rows are written only after it
     int notifications = 0;
-    auto connection = GRidirodev::FieldUpdates()->FieldsChange.Connect(
-        [&](int32_t, std::shared_ptr<CFields>, EAction) { ++notifications; });
-    FailureInjection& db = h.host->Failures();
-    const std::string before = Dump(h.db);
-    const Snapshot pristine(h.db);
+    std::optional<SampleHost> h;
+    decltype(GRidirodev::FieldUpdates()->FieldsChange)::Connection connection;
+    auto fresh = [&] {
+      connection = {};
+      h.reset();
+      h.emplace(GetParam());
+      GRidirodev::AppGroupTemplates();  // the capability probe: style rows are written only after it
+      calc(*h, 0, "Unsaved");           // the field categories, read before any save
+      connection = GRidirodev::FieldUpdates()->FieldsChange.Connect(
+          [&](int32_t, std::shared_ptr<CFields>, EAction) { ++notifications; });
+    };
+    fresh();
+    const std::string before = Dump(*h->db), beforeWithoutTimes = Dump(*h->db, true);
     CFieldPtr fld;
-    ASSERT_TRUE(op.run(h, fld)) << op.name << h.log.str();
+    ASSERT_TRUE(op.run(*h, fld)) << op.name << h->log.str();
     if (fld) {  // each in its own column
-      EXPECT_EQ(Column(h.db, "SELECT Complex, weight_field_id FROM TQD_UDC_DEF WHERE Field_Id = " +
+      EXPECT_EQ(Rows(*h->db, "SELECT Complex, weight_field_id FROM TQD_UDC_DEF WHERE Field_Id = " +
                                  std::to_string(fld->Id())),
-                std::vector<std::string>{"SUM(AVG)|" + std::to_string(h.FieldId("Call_Attempts"))});
+                std::vector<std::string>{"SUM(AVG)|" + std::to_string(h->FieldId("Call_Attempts"))});
     }
-    const std::string saved = Dump(h.db, true);
-    ASSERT_NE(saved, Dump(pristine.Db(), true)) << op.name;
-    pristine.RestoreInto(h.db);
+    const std::string saved = Dump(*h->db, true);
+    ASSERT_NE(saved, beforeWithoutTimes) << op.name;
+    bool changed = true;  // the dictionary is not as before: the next run starts from a fresh sample
 
     size_t steps = 0, committedAt = 0;
     for (size_t n = 1;; ++n) {
       SCOPED_TRACE(std::string(op.name) + " failing at call " + std::to_string(n));
-      const size_t logged = h.log.str().size(), reports = h.Reports();
+      if (changed) fresh();
+      changed = false;
+      FailureInjection& db = h->host->Failures();
+      const size_t logged = h->log.str().size(), reports = h->Reports();
       db.FailOnCall(n, AutomationError(kDatabaseError, "test", kInjected));
-      const bool ok = op.run(h, fld);
+      const bool ok = op.run(*h, fld);
       if (db.FailureArmed()) {  // every step has failed once
         EXPECT_TRUE(ok);
-        EXPECT_EQ(Dump(h.db, true), saved);
+        EXPECT_EQ(Dump(*h->db, true), saved);
         break;
       }
       steps = n;
-      EXPECT_TRUE(sqlite3_get_autocommit(h.db));  // no transaction left open
-      EXPECT_NE(h.log.str().find(kInjected, logged), std::string::npos);
+      EXPECT_FALSE(h->db->InAnyTransaction());  // no transaction left open
+      EXPECT_NE(h->log.str().find(kInjected, logged), std::string::npos);
       EXPECT_EQ(notifications, 0);
-      if (Dump(h.db) == before) {
+      if (Dump(*h->db) == before) {
         EXPECT_FALSE(ok);
-        EXPECT_EQ(h.Reports(), reports + 1);
+        EXPECT_EQ(h->Reports(), reports + 1);
         if (op.insert) {
           EXPECT_EQ(fld->Id(), 0);
         }
+        h->RewindSequences();
         continue;
       }
       // Only the status read comes after the commit: the save stands, whole once the server has
       // translated it, and its failure is a warning.
       committedAt = n;
+      changed = true;
       ASSERT_TRUE(ok && fld);
-      EXPECT_EQ(h.Reports(), reports);
-      EXPECT_EQ(h.Warnings(logged), 1u);
+      EXPECT_EQ(h->Reports(), reports);
+      EXPECT_EQ(h->Warnings(logged), 1u);
       std::string status;
       sql::GetUDCStatus(MRidirodev::Current().Services(), Variant(fld->Id()), status, 30);
-      EXPECT_EQ(Dump(h.db, true), saved);
-      pristine.RestoreInto(h.db);
+      EXPECT_EQ(Dump(*h->db, true), saved);
     }
     EXPECT_GE(steps, 5u) << op.name;
     EXPECT_TRUE(committedAt == 0 || committedAt == steps) << op.name << " committed at call " << committedAt;
@@ -211,13 +251,12 @@ TEST(UdcReliabilityTest, AFailureAtAnyStepLeavesTheDictionaryAsBeforeOrWhole) {
 
 // Deleting calculations in their safe order and failing at each step in turn: the first delete
 // that fails ends the work, so whatever stays keeps everything it uses, and is named.
-TEST(UdcReliabilityTest, DeleteExpressionsStopsAtTheFirstFailedDelete) {
+TEST_P(UdcReliabilityTest, DeleteExpressionsStopsAtTheFirstFailedDelete) {
   std::vector<std::pair<int32_t, int32_t>> uses;  // parent, child: as the sample has them
   size_t reported = 0;
   for (size_t n = 1;; ++n) {
     SCOPED_TRACE("failing at call " + std::to_string(n));
-    SampleHost h;
-    MRidirodevScope scope(h.host);
+    SampleHost h(GetParam());
     // Sector_Erlang_Share and BH_Traffic_Erlangs use Traffic_Erlangs; Drop_Rate is used outside.
     auto set = std::make_shared<CFields>();
     for (const auto& [entity, name] : {std::pair{kSampleCellEntity, "Site_Heat_Alarm"},
@@ -236,10 +275,10 @@ TEST(UdcReliabilityTest, DeleteExpressionsStopsAtTheFirstFailedDelete) {
     const CFieldsPtr order = refs.DeleteableExpressions();
     ASSERT_EQ(order->Count(), 4);
     for (const std::string& row :
-         Column(h.db, "SELECT parent_field_id, child_field_id FROM tqd_dict_field_depend"))
+         Rows(*h.db, "SELECT parent_field_id, child_field_id FROM tqd_dict_field_depend"))
       if (n == 1) uses.emplace_back(std::stoi(row), std::stoi(row.substr(row.find('|') + 1)));
     auto exists = [&](int32_t id) {
-      return !Column(h.db, "SELECT 1 FROM tqd_Dict_Field WHERE Field_Id = " + std::to_string(id)).empty();
+      return !Rows(*h.db, "SELECT 1 FROM tqd_Dict_Field WHERE Field_Id = " + std::to_string(id)).empty();
     };
 
     h.host->Failures().FailOnCall(n, AutomationError(kDatabaseError, "test", kInjected));
@@ -263,18 +302,18 @@ TEST(UdcReliabilityTest, DeleteExpressionsStopsAtTheFirstFailedDelete) {
 }
 
 // The rows of the busy-hour tables; Changed is left out, being stamped with the clock.
-std::string BusyHourTables(sqlite3* db) {
+std::string BusyHourTables(engine::EngineDatabase& db) {
   std::string out;
   for (const char* sql : {"SELECT Id, UserId, Name, Cluster_Entity_Id, Field_Id, Description, FirstNeeded, "
                           "Span, MinRank, MaxRank, DTPeriod, Scenario_Id, FirstAvail, LastAvail, "
                           "Daily_Retention FROM PM_BusyHour ORDER BY Id",
                           "SELECT * FROM PM_HourRange ORDER BY Id", "SELECT * FROM PM_PABH ORDER BY ID"}) {
-    for (const std::string& row : Column(db, sql)) out += row + "|\n";
+    for (const std::string& row : Rows(db, sql, "<null>")) out += row + "|\n";
   }
   return out;
 }
 
-TEST(BusyHourReliabilityTest, AFailureAtAnyStepLeavesTheBusyHourTablesAsBefore) {
+TEST_P(BusyHourReliabilityTest, AFailureAtAnyStepLeavesTheBusyHourTablesAsBefore) {
   const std::pair<const char*, void (CFieldCategory::*)(const CBusyHourPtr&)> operations[] = {
       {"insert", &CFieldCategory::AddBusyHour}, {"update", &CFieldCategory::UpdateBusyHour}};
   // Cell Erlang BH under a name of its own (names are unique per entity) asking for a PABH
@@ -290,47 +329,55 @@ TEST(BusyHourReliabilityTest, AFailureAtAnyStepLeavesTheBusyHourTablesAsBefore) 
     return bh;
   };
   for (const auto& [name, save] : operations) {
-    SampleHost h;
-    MRidirodevScope scope(h.host);
-    CFieldCategory& cell =
-        *GRidirodev::TrafficCategories()->Item(Variant(GRidirodev::EntityKey(kSampleCellEntity)));
     size_t notifications = 0;
-    auto connection = GRidirodev::FieldUpdates()->BusyHourChange.Connect(
-        [&](bool, int32_t, std::shared_ptr<CBusyHours>, EAction) { ++notifications; });
-    const std::string before = BusyHourTables(h.db);
-    const Snapshot pristine(h.db);
-    (cell.*save)(edited());
-    const std::string saved = BusyHourTables(h.db);
-    ASSERT_EQ(notifications, 1u) << name << h.log.str();
+    std::optional<SampleHost> h;
+    CFieldCategory* cell = nullptr;
+    decltype(GRidirodev::FieldUpdates()->BusyHourChange)::Connection connection;
+    auto fresh = [&] {
+      connection = {};
+      h.reset();
+      h.emplace(GetParam());
+      cell = GRidirodev::TrafficCategories()->Item(Variant(GRidirodev::EntityKey(kSampleCellEntity))).get();
+      connection = GRidirodev::FieldUpdates()->BusyHourChange.Connect(
+          [&](bool, int32_t, std::shared_ptr<CBusyHours>, EAction) { ++notifications; });
+    };
+    fresh();
+    const std::string before = BusyHourTables(*h->db);
+    (cell->*save)(edited());
+    const std::string saved = BusyHourTables(*h->db);
+    ASSERT_EQ(notifications, 1u) << name << h->log.str();
     ASSERT_NE(saved.find("|3|3|7200|10799|"), std::string::npos) << name << saved;  // the extra run
-    pristine.RestoreInto(h.db);
+    bool changed = true;  // the tables are not as before: the next run starts from a fresh sample
 
     size_t steps = 0, warned = 0;
     for (size_t n = 1;; ++n) {
       SCOPED_TRACE(std::string(name) + " failing at call " + std::to_string(n));
-      const size_t reports = h.Reports(), notified = notifications, logged = h.log.str().size();
+      if (changed) fresh();
+      changed = false;
+      const size_t reports = h->Reports(), notified = notifications, logged = h->log.str().size();
       CBusyHourPtr bh = edited();
-      h.host->Failures().FailOnCall(n, AutomationError(kDatabaseError, "test", "injected failure"));
-      (cell.*save)(bh);
-      if (h.host->Failures().FailureArmed()) break;  // every step has failed once
+      h->host->Failures().FailOnCall(n, AutomationError(kDatabaseError, "test", "injected failure"));
+      (cell->*save)(bh);
+      if (h->host->Failures().FailureArmed()) break;  // every step has failed once
       steps = n;
-      EXPECT_TRUE(sqlite3_get_autocommit(h.db));  // no transaction left open
-      if (BusyHourTables(h.db) == before) {
-        EXPECT_EQ(h.Reports(), reports + 1);
+      EXPECT_FALSE(h->db->InAnyTransaction());  // no transaction left open
+      if (BusyHourTables(*h->db) == before) {
+        EXPECT_EQ(h->Reports(), reports + 1);
         EXPECT_EQ(notifications, notified);
+        h->RewindSequences();
         continue;
       }
       // Only reading the new definition back follows the commit: what was saved stands with its
       // id and is announced; the failure is a warning, unless it was in a column read whose
       // errors are ignored.
+      changed = true;
       EXPECT_STREQ(name, "insert");
-      EXPECT_EQ(BusyHourTables(h.db), saved);
-      EXPECT_EQ(h.Reports(), reports);
-      EXPECT_LE(h.Warnings(logged), 1u);
-      warned += h.Warnings(logged);
+      EXPECT_EQ(BusyHourTables(*h->db), saved);
+      EXPECT_EQ(h->Reports(), reports);
+      EXPECT_LE(h->Warnings(logged), 1u);
+      warned += h->Warnings(logged);
       EXPECT_EQ(notifications, notified + 1);
       EXPECT_GT(bh->Id(), 0);
-      pristine.RestoreInto(h.db);
     }
     EXPECT_GE(steps, 9u) << name;  // begin, the definition, PABH count and insert, 2 x (id, range), commit
     EXPECT_EQ(warned > 0, std::string(name) == "insert") << name;  // the read-back of the stored row
@@ -356,7 +403,7 @@ std::string ClockTimes(const CBusyHour& bh) {
 // goes from one setting to the next, and Cell Evening BH (17:00-22:00 in the sample) is edited
 // and read back at each. An edit that leaves the slots alone leaves the stored ranges alone, so
 // that a coarser setting never rounds a finer definition away.
-TEST(BusyHourReliabilityTest, HoursMeanTheSameTimesUnderAnySlotSetting) {
+TEST_P(BusyHourReliabilityTest, HoursMeanTheSameTimesUnderAnySlotSetting) {
   struct Step {
     int32_t slots;
     std::vector<int32_t> edit;  // the new slots; {0} changes the description alone
@@ -381,13 +428,11 @@ TEST(BusyHourReliabilityTest, HoursMeanTheSameTimesUnderAnySlotSetting) {
        "20-24 19:00-24:00"},
       {96, {}, "", "20-30 04:45-07:30"},
   };
-  std::unique_ptr<Snapshot> dictionary;
+  const auto dictionary = std::make_shared<const DictionaryAt>(GetParam());
   for (const Step& step : steps) {
     SCOPED_TRACE(std::to_string(step.slots) + " slots, " + step.expected);
-    SampleHost h(step.slots);
-    if (dictionary) dictionary->RestoreInto(h.db);
-    sqlite3_exec(h.db, step.sql, nullptr, nullptr, nullptr);
-    MRidirodevScope scope(h.host);
+    SampleHost h(dictionary, step.slots);
+    if (*step.sql) testing::Exec(*h.db, step.sql);
     CFieldCategory& cell =
         *GRidirodev::TrafficCategories()->Item(Variant(GRidirodev::EntityKey(kSampleCellEntity)));
     if (!step.edit.empty()) {
@@ -402,9 +447,11 @@ TEST(BusyHourReliabilityTest, HoursMeanTheSameTimesUnderAnySlotSetting) {
     back->LoadBusyHourById(1);
     EXPECT_EQ(back->Hours() + " " + ClockTimes(*back), step.expected);
     EXPECT_EQ(h.Reports(), 0u) << h.log.str();
-    dictionary = std::make_unique<Snapshot>(h.db);
   }
 }
+
+RIDIRODEV_ON_EVERY_ENGINE(UdcReliabilityTest);
+RIDIRODEV_ON_EVERY_ENGINE(BusyHourReliabilityTest);
 
 }  // namespace
 }  // namespace ridirodev::standalone
