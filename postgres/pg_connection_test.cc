@@ -76,6 +76,9 @@ TEST(PgConnectionTest, FailuresSayWhatIsWrongWithoutThePassword) {
   EXPECT_EQ(fresh.Connection()->Database(), empty.Name());
   EXPECT_EQ(fresh.Connection()->Address().find("s3cret"), std::string::npos);
   EXPECT_GE(fresh.Connection()->ServerVersion(), 150000);
+  // A transaction begun around the object is refused, not committed at the end of the object's own.
+  fresh.RunScript("BEGIN");
+  EXPECT_NE(ErrorOf([&] { fresh.BeginTransaction(); }).find("begun outside the database object"), std::string::npos);
 }
 
 }  // namespace

@@ -129,6 +129,11 @@ const std::string& PostgresDatabase::Translate(std::string_view sql) {
 
 void PostgresDatabase::BeginTransaction() {
   if (depth_ == 0) {
+    // The server would only warn and then commit the other transaction at this one's end.
+    if (InAnyTransaction()) {
+      throw AutomationError(kDatabaseError, kSourceText,
+                            "A transaction begun outside the database object is open on the connection.");
+    }
     conn_->RunScript(std::string("BEGIN; ") + kWriterLock);
   } else {
     conn_->RunScript("SAVEPOINT nested_" + std::to_string(depth_));
