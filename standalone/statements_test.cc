@@ -1,5 +1,5 @@
 // The component's statements, from its own builders, run against the sample dictionary through
-// the standalone database object: each must translate, run and join the right rows.
+// the database object of each engine: each must translate, run and join the same rows.
 
 #include <gtest/gtest.h>
 
@@ -13,11 +13,11 @@
 #include <utility>
 #include <vector>
 
+#include "engine/engine_database.h"
 #include "ridirodev/core/text.h"
 #include "ridirodev/store/dictionary_statements.h"
 #include "standalone/query_service.h"
 #include "standalone/sample.h"
-#include "standalone/sqlite_database.h"
 #include "testing/sample.h"
 
 namespace ridirodev::standalone {
@@ -80,10 +80,11 @@ struct Case {
   std::function<void(const Table&)> check = nullptr;
 };
 
-class StatementsTest : public ::testing::Test {
+class StatementsTest : public ::testing::TestWithParam<testing::TestEngine> {
  protected:
   void SetUp() override {
-    db_ = testing::SampleDatabase();
+    RIDIRODEV_SKIP_WITHOUT_SERVER(GetParam());
+    db_ = testing::SampleOn(GetParam());
     xml_ = std::make_shared<SqliteXmlQueryService>(db_);
   }
 
@@ -105,9 +106,11 @@ class StatementsTest : public ::testing::Test {
     return db_->QueryValue(sql + db_->TextLiteral(name)->Text()).ToString();
   }
 
-  std::shared_ptr<SqliteDatabase> db_;
+  std::shared_ptr<engine::EngineDatabase> db_;
   std::shared_ptr<SqliteXmlQueryService> xml_;
 };
+
+RIDIRODEV_ON_EVERY_ENGINE(StatementsTest);
 
 constexpr sql::FieldColumnOptions kAllOptional{true, true, true};
 const std::vector<ExtraColumnJoin> kTrafficColumns = {{"A", 11}, {"S", 21}};
@@ -128,7 +131,7 @@ constexpr size_t kCellTrafficFields = kCellTrafficCounters + kCellTrafficCalcs;
 constexpr size_t kSectorTrafficFields = 9 + 32 + 2 + 4;
 constexpr size_t kTrafficFields = 50 + kCellTrafficFields + kSectorTrafficFields + 26 + 3 + 2 + 6;
 
-TEST_F(StatementsTest, EveryReadStatementRunsAndJoinsTheRightRows) {
+TEST_P(StatementsTest, EveryReadStatementRunsAndJoinsTheRightRows) {
   std::vector<std::string> names;
   for (const char* name :
        {"Client", "Traffic", "UDR", "CPFail Count", "CPFail Message", "CPFail Handoff", "EVDO PCMD Message",
@@ -238,7 +241,7 @@ TEST_F(StatementsTest, EveryReadStatementRunsAndJoinsTheRightRows) {
 // A calculation saved the way the component saves one: the routine through a procedure call
 // inside a transaction, then its style and extra column values; later renamed and given to
 // another owner. Each step shows on the next load.
-TEST_F(StatementsTest, SavedCalculationShowsOnTheNextLoad) {
+TEST_P(StatementsTest, SavedCalculationShowsOnTheNextLoad) {
   const std::string attempts = Id(kSampleCellEntity, "Call_Attempts");
   // Parameters go in as texts; those of digits only are typed as integers.
   auto call = [&](const char* routine, std::vector<std::string> values) {
