@@ -167,6 +167,8 @@ PgConnection::PgConnection(std::string_view conninfo) {
     FailToConnect(address_, user, detail, password_);
   }
   PQsetClientEncoding(conn_, "UTF8");
+  // The server's notices ("... does not exist, skipping") are not the user's business.
+  PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
   // Dates come back as 'YYYY-MM-DD HH:MM:SS', the form the file database stores them in.
   RunScript("SET datestyle TO ISO, YMD; SET intervalstyle TO postgres");
 }
