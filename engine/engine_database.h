@@ -73,6 +73,8 @@ class EngineDatabase : public DatabaseBase {
   virtual std::unique_ptr<HostStatement> Prepare(std::string_view sql, bool cached = false) = 0;
   // Host-side statements without rows or parameters, ';' between them.
   virtual void RunScript(std::string_view sql) = 0;
+  // After many rows were added: the engine's planner learns the tables' new sizes.
+  virtual void RefreshStatistics() {}
   // Makes a sequence go on after lastValue (0: from 1).
   virtual void SetSequence(std::string_view sequence, int64_t lastValue) = 0;
 

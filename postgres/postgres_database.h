@@ -45,6 +45,9 @@ class PostgresDatabase final : public engine::EngineDatabase {
   std::string Location() const override { return conn_->Address(); }
   std::unique_ptr<engine::HostStatement> Prepare(std::string_view sql, bool cached = false) override;
   void RunScript(std::string_view sql) override { conn_->RunScript(sql); }
+  // Without it, tables filled inside the same transaction look empty to the planner, which then
+  // scans them whole for every look-up.
+  void RefreshStatistics() override { conn_->RunScript("ANALYZE"); }
 
   IDBRecordsetPtr OpenRecordset(std::string_view sql, int32_t timeoutSeconds = 60) override;
   void Execute(std::string_view sql) override;

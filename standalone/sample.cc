@@ -339,6 +339,7 @@ class SampleLoader {
     LoadEntities(benchSize > 0);
     LoadFields();
     if (benchSize > 0) LoadBench(benchSize);
+    db_.RefreshStatistics();  // the translation looks names up among the rows just added
     TranslateCalculations();
     LoadBusyHours();
     LoadDocuments();
