@@ -296,13 +296,14 @@ Variant UpdateUdc(engine::EngineDatabase& db, RoutineCall& call, std::string_vie
                         "WHERE Field_Id = ?1 AND NameSpace_Id = 0",
                         source);
   name.Bind(1, int64_t{id}).Bind(2, args.OptText(3)).Bind(3, args.OptText(4)).Bind(4, args.OptText(5)).Run();
-  // The complex text and the weight are rewritten only by callers that send them.
+  // The complex text and the weight are rewritten only by callers that send them. The kept
+  // values are named with their table: PostgreSQL takes a bare name as excluded's or the row's.
   RoutineStatement def(
       db,
       "INSERT INTO TQD_UDC_DEF (Field_Id, UDC_SOURCE) VALUES (?1, ?2) "
       "ON CONFLICT (Field_Id) DO UPDATE SET UDC_SOURCE = excluded.UDC_SOURCE, CALC_SOURCE = NULL, "
-      "Complex = CASE WHEN ?3 THEN ?4 ELSE Complex END, "
-      "weight_field_id = CASE WHEN ?5 THEN ?6 ELSE weight_field_id END",
+      "Complex = CASE WHEN ?3 THEN ?4 ELSE TQD_UDC_DEF.Complex END, "
+      "weight_field_id = CASE WHEN ?5 THEN ?6 ELSE TQD_UDC_DEF.weight_field_id END",
       source);
   def.Bind(1, int64_t{id}).Bind(2, args.OptText(2));
   def.Bind(3, int64_t{args.Count() >= 9}).Bind(4, args.OptText(8));
