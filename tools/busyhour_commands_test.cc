@@ -30,7 +30,14 @@ class BusyHourCommandsTest : public testing::SampleHostTest {
   static std::string Run(const std::function<void(std::ostream&)>& command) { return CommandOutput(command); }
 };
 
-TEST_F(BusyHourCommandsTest, BusyHourLifeThroughTheCommands) {
+// The same on each engine, the sample made by init.
+class BusyHourEnginesTest : public ToolOnEngineTest {
+ protected:
+  static std::string Run(const std::function<void(std::ostream&)>& command) { return CommandOutput(command); }
+};
+RIDIRODEV_ON_EVERY_ENGINE(BusyHourEnginesTest);
+
+TEST_P(BusyHourEnginesTest, BusyHourLifeThroughTheCommands) {
   BusyHourValues add;
   add.field = "Dropped_Calls";
   add.hours = "18-22,7";
@@ -165,6 +172,7 @@ TEST(BusyHourNameRaceTest, TheSecondAddFailsAsTheNameCheckWould) {
   sqlite3_open(db.c_str(), &other);
   standalone::StandaloneConfig config;
   config.db = db.string();
+  config.user = "admin";
   // The other user's add commits while this one waits to write, after its check.
   auto host = std::make_shared<standalone::StandaloneHost>(
       config, standalone::WriterWait{60'000, [&](std::string_view) {

@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
     return status;
   } catch (const AutomationError& e) {
     std::cout.flush();
-    return Fail(ridirodev::tool::ErrorReport(e, host ? host->OpenedSqlite().get() : nullptr));
+    return Fail(ridirodev::tool::ErrorReport(e, host ? host->OpenedDictionary() : nullptr));
   } catch (const std::exception& e) {
     std::cout.flush();
     return Fail(e.what());

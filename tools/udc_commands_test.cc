@@ -31,12 +31,23 @@ class UdcCommandsTest : public testing::SampleHostTest {
   }
 };
 
+// The same on each engine, the sample made by init.
+class UdcEnginesTest : public ToolOnEngineTest {
+ protected:
+  std::string Run(const std::function<void(std::ostream&)>& command) {
+    boxes_.Clear();
+    const std::string output = CommandOutput(command);
+    return output.starts_with("error: ") ? output : output + "|boxes:" + boxes_.Text();
+  }
+};
+RIDIRODEV_ON_EVERY_ENGINE(UdcEnginesTest);
+
 struct Step {
   std::function<void(std::ostream&)> run;
   std::string expected;  // a regular expression over the whole output
 };
 
-TEST_F(UdcCommandsTest, CalculationAndCommonFieldLifeThroughTheCommands) {
+TEST_P(UdcEnginesTest, CalculationAndCommonFieldLifeThroughTheCommands) {
   const FieldScope cell{"Traffic", "Cell"};
   FieldValues add;
   add.source = "100 * Block_Rate / 2";
