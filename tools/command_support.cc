@@ -216,8 +216,8 @@ int32_t RequireCurrentUser() {
   if (!user) {
     Invalid("You are working as '" + name +
             "', who is not a user of this dictionary; nothing was changed. Set user in the configuration "
-            "(or RIDIRODEV_USER) to one of 'ridirodev users list', or add yourself with 'ridirodev users "
-            "add'.");
+            "(or RIDIRODEV_USER) to a name 'ridirodev users list' shows, or have yourself added with "
+            "'ridirodev users add'.");
   }
   return user->Id();
 }
