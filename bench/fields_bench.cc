@@ -46,6 +46,7 @@ std::shared_ptr<standalone::StandaloneHost> SampleWith(int32_t size) {
   standalone::StandaloneConfig config;
   config.db = ":memory:";
   config.settingsFile.clear();
+  config.user = "admin";  // a user of the sample, who may write
   auto host = std::make_shared<standalone::StandaloneHost>(config);
   sqlite3* db = host->Sqlite()->Connection()->Handle();
   standalone::CreateDictionarySchema(db);

@@ -77,6 +77,7 @@ struct Server {
       standalone::StandaloneConfig config;
       config.db = address;
       config.settingsFile.clear();
+      config.user = "admin";
       host = std::make_shared<standalone::StandaloneHost>(config);
     } catch (const AutomationError& e) {
       address.clear();

@@ -56,6 +56,10 @@ class EngineDatabase : public DatabaseBase {
   virtual std::string_view EngineName() const = 0;
   // Where the dictionary is, as people may see it (never a password).
   virtual std::string Location() const = 0;
+  // Rows inserted, updated or deleted by the component's statements (OpenRecordset, Execute)
+  // on this connection so far (an engine may count its host-side statements too): the difference
+  // of two readings is what ran between them changed.
+  virtual int64_t TotalRowsChanged() const = 0;
 
   // Transactions (the XML query service maps onto these). One begun inside another is a
   // savepoint: its rollback undoes its own writes only. A rollback with none open does nothing;

@@ -9,6 +9,7 @@
 #include "ridirodev/core/variant.h"
 #include "ridirodev/facade/g_ridirodev.h"
 #include "ridirodev/facade/initializer.h"
+#include "ridirodev/host/services.h"
 #include "ridirodev/model/app_group_template.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/field_category.h"
@@ -25,6 +26,7 @@ int main() try {
   // The host: a dictionary database in memory, filled with the sample.
   standalone::StandaloneConfig config;  // StandaloneConfig::Load() reads the user's file instead
   config.db = ":memory:";
+  config.user = "admin";  // who works: a user of the sample, who owns what is added
   auto host = std::make_shared<standalone::StandaloneHost>(config);
   standalone::CreateDictionarySchema(host->Sqlite()->Connection()->Handle());
   standalone::LoadSampleDictionary(*host->Sqlite(), {});
@@ -41,10 +43,11 @@ int main() try {
 
   // A calculation: id 0 (the database gives one), name, entity, template, field type, technology
   // bits, data type, nulls allowed, headings, description, aggregator, owner id, text, changed.
+  const int32_t owner = MRidirodev::Current().FolderServices().CurrentUser()->Id();
   auto calc = std::make_shared<CField>();
   calc->Initialize(0, "Minutes_Per_Attempt", cell->Id(), "Traffic", "UDC", 0, "F", true, "MOU per", "Attempt",
-                   "Minutes of use per call attempt", "AVG", 0, "Minutes_Of_Use / NULLIF(Call_Attempts, 0)",
-                   Date::Now());
+                   "Minutes of use per call attempt", "AVG", owner,
+                   "Minutes_Of_Use / NULLIF(Call_Attempts, 0)", Date::Now());
   if (!cell->AddExpression(calc)) return 1;  // the host's error reporter has said why
   std::string status;
   GRidirodev::GetExpressionError(Variant(calc->Id()), status);

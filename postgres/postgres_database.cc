@@ -168,7 +168,14 @@ PgResult PostgresDatabase::RunTranslated(std::string_view sql) {
   if (TrimBlanks(translated).empty()) {
     throw AutomationError(kDatabaseError, kSourceText, "The statement is empty: " + std::string(sql));
   }
-  return conn_->Run(translated, {}, sql);
+  PgResult result = conn_->Run(translated, {}, sql);
+  // The command tag says what kind of statement ran; a query's row count is no change.
+  const std::string_view tag = PQcmdStatus(result.get());
+  if (tag.starts_with("INSERT") || tag.starts_with("UPDATE") || tag.starts_with("DELETE") ||
+      tag.starts_with("MERGE")) {
+    rowsChanged_ += std::strtoll(PQcmdTuples(result.get()), nullptr, 10);
+  }
+  return result;
 }
 
 IDBRecordsetPtr PostgresDatabase::OpenRecordset(std::string_view sql, int32_t /*timeoutSeconds*/) {

@@ -43,6 +43,7 @@ class PostgresDatabase final : public engine::EngineDatabase {
 
   std::string_view EngineName() const override { return "PostgreSQL"; }
   std::string Location() const override { return conn_->Address(); }
+  int64_t TotalRowsChanged() const override { return rowsChanged_; }
   std::unique_ptr<engine::HostStatement> Prepare(std::string_view sql, bool cached = false) override;
   void RunScript(std::string_view sql) override { conn_->RunScript(sql); }
   // Without it, tables filled inside the same transaction look empty to the planner, which then
@@ -68,6 +69,7 @@ class PostgresDatabase final : public engine::EngineDatabase {
   std::shared_ptr<const PgConnection> conn_;
   PostgresDatabaseOptions options_;
   int32_t depth_ = 0;  // transactions open, the savepoints included
+  int64_t rowsChanged_ = 0;
   std::unordered_map<std::string, std::string> translations_;
 };
 

@@ -149,6 +149,15 @@ EnvironmentLookup ProcessEnvironment() {
   };
 }
 
+std::string StandaloneConfig::UserName() const {
+  if (!user.empty()) return user;
+  // The name of the terminal's session first, as the system records who logged in; a process
+  // without one (a service, a container) is the owner of its user id.
+  if (const char* login = getlogin(); login && *login) return login;
+  const passwd* entry = getpwuid(geteuid());
+  return entry && entry->pw_name ? entry->pw_name : "";
+}
+
 const std::vector<std::string_view>& StandaloneConfig::Keys() {
   static const std::vector<std::string_view> keys = {"extended_entity_views",
                                                      "always_reload",

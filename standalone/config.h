@@ -30,11 +30,14 @@ struct StandaloneConfig {
   std::string messageBoxAnswer;  // "" (the style's default button), "ok", "cancel", "yes" or "no"
   int32_t daySlots = 24;         // divides the 1440 minutes of a day
   std::string appTitle = "Ridirodev";
-  std::string user = "admin";
+  std::string user;                   // "" for the login name (see UserName)
   std::vector<std::string> features;  // enabled optional features
   std::vector<std::string> folders;   // data-source folders offered by the group services
   std::string settingsFile;
   std::string db;
+
+  // Who is working: the user setting, else the login name ("" when neither can be had).
+  std::string UserName() const;
 
   // Every key the file and the environment accept, in the order above.
   static const std::vector<std::string_view>& Keys();

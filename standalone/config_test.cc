@@ -55,11 +55,11 @@ TEST(StandaloneConfigTest, DefaultsFileAndEnvironment) {
   };
   const Case cases[] = {
       {"defaults", std::nullopt, kHomeOnly,
-       "000|||24|Ridirodev|admin|/home/op/.config/ridirodev/settings.xml|"
+       "000|||24|Ridirodev||/home/op/.config/ridirodev/settings.xml|"
        "/home/op/.local/share/ridirodev/dictionary.db||"},
       {"XDG folders; a relative one is ignored", std::nullopt,
        Env({{"HOME", "/h"}, {"XDG_CONFIG_HOME", "/cfg"}, {"XDG_DATA_HOME", "data"}}),
-       "000|||24|Ridirodev|admin|/cfg/ridirodev/settings.xml|/h/.local/share/ridirodev/dictionary.db||"},
+       "000|||24|Ridirodev||/cfg/ridirodev/settings.xml|/h/.local/share/ridirodev/dictionary.db||"},
       {"file lines with comments, blanks and carriage returns",
        "# the operator's options\r\n\n   Extended_Entity_Views = yes\r\n"
        "trace=on\n"

@@ -40,6 +40,10 @@ const std::shared_ptr<engine::EngineDatabase>& StandaloneHost::Dictionary() {
   return dictionary_;
 }
 
+engine::EngineDatabase* StandaloneHost::OpenedDictionary() const noexcept {
+  return dictionary_ ? dictionary_.get() : database_.get();
+}
+
 const std::shared_ptr<SqliteDatabase>& StandaloneHost::Sqlite() {
   if (!database_) {
     if (postgres::IsServerAddress(config_.db)) {
@@ -124,7 +128,7 @@ IXMLQueryServicePtr StandaloneHost::CreateXmlQueryService() {
           DatabaseObject())));
 }
 IFolderServicesPtr StandaloneHost::CreateFolderServices() {
-  return std::make_shared<StandaloneFolderServices>(Dictionary(), config_.user);
+  return std::make_shared<StandaloneFolderServices>(Dictionary(), config_.UserName());
 }
 IAppMessagesPtr StandaloneHost::CreateMessages() { return std::make_shared<StandaloneMessages>(SupportServices()); }
 IFontServicesPtr StandaloneHost::CreateFontServices() { return std::make_shared<FontServices>(); }

@@ -35,6 +35,8 @@ class StandaloneHost final : public Host {
   const std::shared_ptr<SqliteDatabase>& Sqlite();
   // The database when something has opened it, else nullptr (error reports must not open it).
   const std::shared_ptr<SqliteDatabase>& OpenedSqlite() const noexcept { return database_; }
+  // The dictionary database when something has opened it (either engine), else nullptr.
+  engine::EngineDatabase* OpenedDictionary() const noexcept;
   // The database object the component gets: the dictionary database, in the statement trace when
   // RIDIRODEV_SQL_TRACE (or TraceStatements) names one, and in failure injection when asked for.
   const IDBObjectPtr& DatabaseObject();

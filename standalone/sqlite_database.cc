@@ -415,6 +415,8 @@ std::unique_ptr<engine::HostStatement> SqliteDatabase::Prepare(std::string_view 
 
 bool SqliteDatabase::InAnyTransaction() const { return sqlite3_get_autocommit(conn_->Handle()) == 0; }
 
+int64_t SqliteDatabase::TotalRowsChanged() const { return sqlite3_total_changes64(conn_->Handle()); }
+
 Variant SqliteDatabase::QueryValue(std::string_view sql, const Variant& defaultValue) {
   IDBRecordsetPtr rs = OpenRecordset(sql);
   if (rs->Eof()) return defaultValue;

@@ -108,6 +108,7 @@ class SqliteDatabase final : public engine::EngineDatabase {
 
   std::string_view EngineName() const override { return "SQLite"; }
   std::string Location() const override { return conn_->Path(); }
+  int64_t TotalRowsChanged() const override;
   std::unique_ptr<engine::HostStatement> Prepare(std::string_view sql, bool cached = false) override;
   void RunScript(std::string_view sql) override { conn_->Exec(sql); }
 

@@ -12,6 +12,7 @@ namespace ridirodev::testing {
 
 std::shared_ptr<standalone::StandaloneHost> SampleHost(standalone::StandaloneConfig config) {
   config.db = ":memory:";
+  if (config.user.empty()) config.user = "admin";  // the sample's administrator, whoever runs the tests
   auto host = std::make_shared<standalone::StandaloneHost>(config);
   standalone::CreateDictionarySchema(host->Sqlite()->Connection()->Handle());
   standalone::LoadSampleDictionary(*host->Sqlite(), {});

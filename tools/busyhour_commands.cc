@@ -247,6 +247,7 @@ void ShowBusyHour(const std::string& entity, const std::string& busyHour, std::o
 void AddBusyHour(const std::string& entity, const std::string& name, bool summation,
                  const BusyHourValues& values, std::ostream& out) {
   StartComponent();
+  RequireCurrentUser();
   const CFieldCategoryPtr category = TrafficCategory(entity);
   const std::string trimmed(TrimBlanks(name));
   if (trimmed.empty()) Invalid("The new busy hour needs a name.");
@@ -289,6 +290,7 @@ void AddBusyHour(const std::string& entity, const std::string& name, bool summat
 void UpdateBusyHour(const std::string& entity, const std::string& busyHour, const BusyHourValues& values,
                     std::ostream& out, NamedBy by) {
   StartComponent();
+  RequireCurrentUser();
   const CBusyHourPtr current = FindBusyHour(entity, busyHour, by);
   const CFieldCategoryPtr category = current->CategoryObject();
   const CBusyHourPtr bh = current->Clone();
@@ -307,6 +309,7 @@ void UpdateBusyHour(const std::string& entity, const std::string& busyHour, cons
 void DeleteBusyHours(const std::string& entity, const std::vector<std::string>& busyHours, std::ostream& out,
                      NamedBy by) {
   StartComponent();
+  RequireCurrentUser();
   if (busyHours.empty()) Invalid("No busy hour was named.");
   std::vector<CBusyHourPtr> named, bhs, withoutField;
   auto all = std::make_shared<CBusyHours>();
@@ -360,6 +363,7 @@ void DeleteBusyHours(const std::string& entity, const std::vector<std::string>& 
 void ChangeBusyHourOwner(const std::string& entity, const std::vector<std::string>& busyHours,
                          const std::string& user, std::ostream& out, NamedBy by) {
   StartComponent();
+  RequireCurrentUser();
   const int32_t owner = UserId(user);
   const std::vector<CBusyHourPtr> bhs = FindAll(entity, busyHours, by);
   const Announced given(eOwnerChanged);

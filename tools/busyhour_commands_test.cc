@@ -27,9 +27,22 @@ using ::testing::StartsWith;
 // The sample dictionary in memory, with 24 day slots; the host's messages are captured.
 using BusyHourCommandsTest = testing::SampleHostTest;
 
-TEST_F(BusyHourCommandsTest, BusyHourLifeThroughTheCommands) {
-  const BusyHourValues add{.field = "Dropped_Calls", .hours = "18-22,7", .description = "Evening drops"};
-  const BusyHourValues change{.hours = "1-2", .highRank = 3, .pabh = true};
+// The same on each engine, the sample made by init.
+class BusyHourEnginesTest : public ToolOnEngineTest {
+ protected:
+  static std::string Run(const std::function<void(std::ostream&)>& command) { return CommandOutput(command); }
+};
+RIDIRODEV_ON_EVERY_ENGINE(BusyHourEnginesTest);
+
+TEST_P(BusyHourEnginesTest, BusyHourLifeThroughTheCommands) {
+  BusyHourValues add;
+  add.field = "Dropped_Calls";
+  add.hours = "18-22,7";
+  add.description = "Evening drops";
+  BusyHourValues change;
+  change.hours = "1-2";
+  change.highRank = 3;
+  change.pabh = true;
   const std::pair<std::function<void(std::ostream&)>, std::string> steps[] = {
       {[&](auto& out) { AddBusyHour("Cell", "Drop BH", false, add, out); },
        "Added busy hour Drop BH at CellSite \\(id [0-9]+\\), hours 7-7,18-22\\.\n"},
@@ -153,6 +166,7 @@ TEST(BusyHourNameRaceTest, TheSecondAddFailsAsTheNameCheckWould) {
   sqlite3_open(db.c_str(), &other);
   standalone::StandaloneConfig config;
   config.db = db.string();
+  config.user = "admin";
   // The other user's add commits while this one waits to write, after its check.
   auto host = std::make_shared<standalone::StandaloneHost>(
       config, standalone::WriterWait{60'000, [&](std::string_view) {

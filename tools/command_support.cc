@@ -59,12 +59,13 @@ void WarnAboutConfig(const standalone::StandaloneConfig& config, std::ostream& e
   }
 }
 
-std::string ErrorReport(const AutomationError& error, const standalone::SqliteDatabase* db) {
+std::string ErrorReport(const AutomationError& error, const engine::EngineDatabase* db) {
   // The tool's own messages say all there is; the number and source are for errors from below.
   std::string text = error.Source() == kSource ? error.Description()
                                                : "Error " + std::to_string(error.Number()) + " (" +
                                                      error.Source() + "): " + error.Description();
-  const auto& read = db ? db->Connection()->Interrupted() : std::nullopt;
+  const auto* file = dynamic_cast<const standalone::SqliteDatabase*>(db);
+  const auto& read = file ? file->Connection()->Interrupted() : std::nullopt;
   if (read && error.Description().find(read->statement) == std::string::npos) {
     text += "\n  while reading: " + std::string(TrimBlanks(read->statement));
     if (!read->column.empty()) text += "\n  last column read: " + read->column;
@@ -204,6 +205,20 @@ std::vector<CFieldTechTypePtr> Technologies(const std::string& text) {
 int32_t UserId(const std::string& name) {
   IAppUserPtr user = MRidirodev::Current().FolderServices().UserByName(name);
   if (!user) Invalid("There is no user named '" + name + "'.");
+  return user->Id();
+}
+
+int32_t RequireCurrentUser() {
+  MRidirodev& state = MRidirodev::Current();
+  const IAppUserPtr current = state.FolderServices().CurrentUser();
+  const std::string name = current ? current->Name() : "";
+  IAppUserPtr user = name.empty() ? nullptr : state.FolderServices().UserByName(name);
+  if (!user) {
+    Invalid("You are working as '" + name +
+            "', who is not a user of this dictionary; nothing was changed. Set user in the configuration "
+            "(or RIDIRODEV_USER) to a name 'ridirodev users list' shows, or have yourself added with "
+            "'ridirodev users add'.");
+  }
   return user->Id();
 }
 

@@ -21,8 +21,8 @@ class CFieldTechType;
 class IFolderDocuments;
 }  // namespace ridirodev
 
-namespace ridirodev::standalone {
-class SqliteDatabase;
+namespace ridirodev::engine {
+class EngineDatabase;
 }
 
 namespace ridirodev::tool {
@@ -38,7 +38,7 @@ void WarnAboutConfig(const standalone::StandaloneConfig& config, std::ostream& e
 // An error as the host's error reporter shows it, "Error N (source): description" (the
 // description alone for the tool's own errors), followed
 // by the statement and the column that were being read when it arose, when db noted them.
-std::string ErrorReport(const AutomationError& error, const standalone::SqliteDatabase* db);
+std::string ErrorReport(const AutomationError& error, const engine::EngineDatabase* db);
 
 // The tool's own error (5), whose description the error report shows alone.
 [[noreturn]] void Invalid(const std::string& description);
@@ -59,6 +59,9 @@ std::shared_ptr<CFieldCategory> RequireCategory(const std::string& app, const st
 std::vector<std::shared_ptr<CFieldTechType>> Technologies(const std::string& text);
 // The id of the user named; an unknown one is an error.
 int32_t UserId(const std::string& name);
+// The id of the user working (the user setting, else the login name), checked before a command
+// writes to the dictionary: someone the dictionary does not know is an error, not owner 0.
+int32_t RequireCurrentUser();
 
 // Rows as an aligned text table: a header line, a rule, the rows. Widths count characters;
 // control characters in the cells are escaped.

@@ -12,6 +12,7 @@
 #include "tools/filter_commands.h"
 #include "tools/rcv_commands.h"
 #include "tools/udc_commands.h"
+#include "tools/user_commands.h"
 
 namespace ridirodev::tool {
 namespace {
@@ -26,6 +27,7 @@ constexpr SetUp kFamilies[] = {
     SetUpBusyHourCommands,    // busyhours
     SetUpFilterCommands,      // criteria, filterdefs
     SetUpRcvCommands,         // rcv
+    SetUpUserCommands,        // users
 };
 
 }  // namespace

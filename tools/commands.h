@@ -57,8 +57,10 @@ class Commands {
   Commands& operator=(const Commands&) = delete;
 
   // Adds a command under parent, with --db (help dbHelp; none when empty) as its first option.
-  CLI::App* Add(CLI::App& parent, const std::string& name, const std::string& help, CommandRun run,
-                RunsOn runsOn = RunsOn::kComponent, const std::string& dbHelp = "Database file to use");
+  CLI::App* Add(
+      CLI::App& parent, const std::string& name, const std::string& help, CommandRun run,
+      RunsOn runsOn = RunsOn::kComponent,
+      const std::string& dbHelp = "Database file, or a PostgreSQL database (postgresql://... or key=value)");
   // The --yes flag of a command that deletes: the host's questions of the run are answered Yes.
   void AddYesFlag(CLI::App& command);
 

@@ -16,10 +16,15 @@
 #include <ostream>
 #include <string>
 
+#include "postgres/postgres_database.h"
 #include "ridirodev/core/automation_error.h"
+#include "ridirodev/core/text.h"
 #include "standalone/config.h"
+#include "standalone/host.h"
+#include "standalone/routines.h"
 #include "standalone/sample.h"
 #include "standalone/schema.h"
+#include "standalone/schema_postgres.h"
 #include "standalone/sqlite_database.h"
 #include "standalone/traced_database.h"
 #include "tools/command_support.h"
@@ -128,6 +133,74 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
   return text;
 }
 
+standalone::SampleOptions SampleOptionsOf(const InitOptions& options) {
+  standalone::SampleOptions sampleOptions{options.size, nullptr};
+  if (options.progress && options.size > 0) {
+    sampleOptions.progress = [&options](std::string_view step, int64_t done, int64_t total) {
+      *options.progress << "ridirodev: " << step << ": " << done << " of " << total << '\n' << std::flush;
+    };
+  }
+  return sampleOptions;
+}
+
+// The objects of the dictionary's schema that the current database already has ("table
+// pm_user", "schema ea_dd"...), read from the statements that would drop them.
+std::vector<std::string> DictionaryObjectsPresent(engine::EngineDatabase& db) {
+  std::vector<std::string> present;
+  const std::string drops = standalone::PostgresDropSql();
+  for (size_t start = 0; start < drops.size();) {
+    const size_t end = std::min(drops.find('\n', start), drops.size());
+    const std::string line = drops.substr(start, end - start);  // DROP KIND IF EXISTS name...
+    start = end + 1;
+    constexpr std::string_view kIfExists = " IF EXISTS ";
+    const size_t at = line.find(kIfExists);
+    if (!line.starts_with("DROP ") || at == std::string::npos) continue;
+    const std::string kind = line.substr(5, at - 5);
+    const size_t nameStart = at + kIfExists.size();
+    const std::string name = line.substr(nameStart, line.find_first_of(" (;", nameStart) - nameStart);
+    std::string sql;
+    if (kind == "SCHEMA") {
+      sql = "SELECT 1 FROM pg_namespace WHERE nspname = lower(?1)";
+    } else if (kind == "FUNCTION") {
+      sql = "SELECT 1 WHERE to_regprocedure(?1 || '()') IS NOT NULL";
+    } else if (kind == "COLLATION") {
+      sql =
+          "SELECT 1 FROM pg_collation WHERE collname = lower(?1) AND collnamespace = "
+          "current_schema()::regnamespace";
+    } else {
+      sql = "SELECT 1 WHERE to_regclass(?1) IS NOT NULL";
+    }
+    const auto statement = db.Prepare(sql);
+    statement->BindText(1, name);
+    if (statement->Step()) present.push_back(ToLower(kind) + " " + name);
+  }
+  return present;
+}
+
+// init on a server: the schema (and the sample) in one transaction, so that a failure leaves
+// the database as it was, the old dictionary included when --force replaces one.
+void InitOnServer(const InitOptions& options, const std::string& address, std::ostream& out) {
+  postgres::PostgresDatabase db(address);
+  const std::string where = postgres::DisplayAddress(address);
+  standalone::InstallRoutines(db);
+  engine::EngineTransaction transaction(db);
+  if (db.TableExists("ridirodev_meta")) {
+    if (!options.force)
+      Invalid("The database " + where + " already holds a dictionary (use --force to replace it).");
+    db.RunScript(standalone::PostgresDropSql());
+  } else if (const auto present = DictionaryObjectsPresent(db); !present.empty()) {
+    std::string list;
+    for (const std::string& object : present) list += (list.empty() ? "" : ", ") + object;
+    Invalid("The database " + where + " holds no dictionary but has objects of the names it uses (" + list +
+            "); nothing was changed. Give a database of its own, or remove them.");
+  }
+  standalone::CreateDictionarySchema(db);
+  const bool sample = options.sample || options.size > 0;
+  if (sample) standalone::LoadSampleDictionary(db, SampleOptionsOf(options));
+  transaction.Commit();
+  out << "Created " << (sample ? "the sample dictionary" : "an empty dictionary") << " in " << where << '\n';
+}
+
 }  // namespace
 
 int32_t ParseSize(std::string_view text) {
@@ -142,6 +215,7 @@ void InitDatabase(const InitOptions& options, std::ostream& out) {
   const std::filesystem::path& target = options.db;
   if (target.empty()) Invalid("No database file was given.");
   if (options.size < 0 || options.size > kMaxInitSize) Invalid(SizeRule() + ".");
+  if (postgres::IsServerAddress(target.string())) return InitOnServer(options, target.string(), out);
   // lstat: the last step is judged as it is, not through a link; rename would replace the link
   // itself rather than the file it names.
   struct stat st {};
@@ -168,16 +242,7 @@ void InitDatabase(const InitOptions& options, std::ostream& out) {
       dbOptions.create = true;
       standalone::SqliteDatabase db(building.Path(), dbOptions);
       standalone::CreateDictionarySchema(db.Connection()->Handle());
-      if (sample) {
-        standalone::SampleOptions sampleOptions{options.size, nullptr};
-        if (options.progress && options.size > 0) {
-          sampleOptions.progress = [&](std::string_view step, int64_t done, int64_t total) {
-            *options.progress << "ridirodev: " << step << ": " << done << " of " << total << '\n'
-                              << std::flush;
-          };
-        }
-        standalone::LoadSampleDictionary(db, sampleOptions);
-      }
+      if (sample) standalone::LoadSampleDictionary(db, SampleOptionsOf(options));
     }
     building.RenameTo(target);
   } catch (const AutomationError& e) {
@@ -189,11 +254,10 @@ void InitDatabase(const InitOptions& options, std::ostream& out) {
       << '\n';
 }
 
-int32_t RunStatement(standalone::SqliteDatabase& db, std::string_view statement, std::ostream& out) {
-  sqlite3* handle = db.Connection()->Handle();
-  const int before = sqlite3_total_changes(handle);
+int32_t RunStatement(engine::EngineDatabase& db, std::string_view statement, std::ostream& out) {
+  const int64_t before = db.TotalRowsChanged();
   const auto changed = [&] {
-    const int n = sqlite3_total_changes(handle) - before;
+    const int64_t n = db.TotalRowsChanged() - before;
     return std::to_string(n) + (n == 1 ? " row changed" : " rows changed");
   };
   IDBRecordsetPtr rs = db.OpenRecordset(statement, 60);
@@ -215,24 +279,41 @@ int32_t RunStatement(standalone::SqliteDatabase& db, std::string_view statement,
   }
   rs->Close();
   out << FormatTable(headers, rows) << '(' << rows.size() << (rows.size() == 1 ? " row" : " rows")
-      << (sqlite3_total_changes(handle) != before ? ", " + changed() + ")\n" : ")\n");
+      << (db.TotalRowsChanged() != before ? ", " + changed() + ")\n" : ")\n");
   return static_cast<int32_t>(rows.size());
 }
 
 int32_t RunSql(const standalone::StandaloneConfig& config, std::string_view statement, bool write,
                std::ostream& out) {
+  const auto trace = standalone::StatementTrace::FromEnvironment();
+  const auto readOnlyHint = [](const AutomationError& e) {
+    return AutomationError(e.Number(), e.Source(),
+                           e.Description() + "\nThe database is opened read-only: add --write to change it.");
+  };
+  if (postgres::IsServerAddress(config.db)) {
+    standalone::StandaloneHost host(config);
+    engine::EngineDatabase& db = *host.Dictionary();
+    // The server keeps the session from writing, whatever the statement calls.
+    if (!write) db.RunScript("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY");
+    if (trace) trace->Write(statement);
+    try {
+      return RunStatement(db, statement, out);
+    } catch (const AutomationError& e) {
+      if (write || e.Description().find("read-only transaction") == std::string::npos) throw;
+      throw readOnlyHint(e);
+    }
+  }
   standalone::SqliteDatabaseOptions options;
   options.readOnly = !write;
   options.alwaysReload = config.alwaysReload;
   options.daySlots = config.daySlots;
   standalone::SqliteDatabase db(config.db, options);
-  if (const auto trace = standalone::StatementTrace::FromEnvironment()) trace->Write(statement);
+  if (trace) trace->Write(statement);
   try {
     return RunStatement(db, statement, out);
   } catch (const AutomationError& e) {
     if (write || sqlite3_errcode(db.Connection()->Handle()) != SQLITE_READONLY) throw;
-    throw AutomationError(e.Number(), e.Source(),
-                          e.Description() + "\nThe database is opened read-only: add --write to change it.");
+    throw readOnlyHint(e);
   }
 }
 
@@ -254,7 +335,7 @@ void SetUpDatabaseCommands(CLI::App& app, Commands& commands) {
         InitDatabase(options, context.out);
         return 0;
       },
-      RunsOn::kConfig, "Database file to create");
+      RunsOn::kConfig, "Database file to create, or a PostgreSQL server's database (postgresql://...)");
   init->command->add_flag("--sample", init->options.sample, "Fill it with the sample dictionary");
   init->command
       ->add_option("--size", init->size,
@@ -262,7 +343,8 @@ void SetUpDatabaseCommands(CLI::App& app, Commands& commands) {
                        " (implies --sample)")
       ->type_name("N");
   init->command->add_flag("--force", init->options.force,
-                          "Replace an existing database file (only a regular file)");
+                          "Replace an existing database file (only a regular file), or the dictionary in a "
+                          "server's database");
 
   struct Sql {
     std::string statement;

@@ -13,8 +13,10 @@ namespace CLI {
 class App;
 }
 
+namespace ridirodev::engine {
+class EngineDatabase;
+}
 namespace ridirodev::standalone {
-class SqliteDatabase;
 struct StandaloneConfig;
 }  // namespace ridirodev::standalone
 
@@ -27,7 +29,7 @@ class Commands;
 inline constexpr int32_t kMaxInitSize = 5'000'000;
 
 struct InitOptions {
-  std::filesystem::path db;
+  std::filesystem::path db;  // a file, or a PostgreSQL server's address
   bool sample = false;
   int32_t size = 0;    // generated fields for benchmarks, 1 to kMaxInitSize (implies the sample); 0 for none
   bool force = false;  // replace an existing database file
@@ -41,13 +43,16 @@ int32_t ParseSize(std::string_view text);
 // and renamed into place, so a failure or an interrupt (SIGINT, SIGTERM) leaves no half-made
 // file and an existing one untouched, and of two runs at once the last rename wins whole.
 // Only a regular file is replaced: a symbolic link, device, pipe or folder is refused.
+// On a server (db a postgresql:// or key=value address) the schema goes into the database named,
+// in one transaction with the sample; a dictionary already there is replaced only with force,
+// and a database holding objects of the dictionary's names without one is refused untouched.
 void InitDatabase(const InitOptions& options, std::ostream& out);
 
 // Runs one statement through the database object and prints its rows and how many rows it
 // changed; returns the count of rows printed. Text after the statement is an error.
-int32_t RunStatement(standalone::SqliteDatabase& db, std::string_view statement, std::ostream& out);
+int32_t RunStatement(engine::EngineDatabase& db, std::string_view statement, std::ostream& out);
 
-// `ridirodev sql`: RunStatement on the configured database, opened read-only unless write.
+// `ridirodev sql`: RunStatement on the configured database (file or server), read-only unless write.
 int32_t RunSql(const standalone::StandaloneConfig& config, std::string_view statement, bool write,
                std::ostream& out);
 

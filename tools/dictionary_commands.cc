@@ -1,5 +1,7 @@
 #include "tools/dictionary_commands.h"
 
+#include <sqlite3.h>
+
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <memory>
@@ -8,6 +10,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "postgres/postgres_database.h"
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/text.h"
 #include "ridirodev/facade/g_ridirodev.h"
@@ -24,6 +27,7 @@
 #include "ridirodev/model/qualifiers.h"
 #include "ridirodev/model/template_categories.h"
 #include "standalone/host.h"
+#include "standalone/sqlite_database.h"
 #include "tools/command_support.h"
 #include "tools/commands.h"
 #include "tools/filter_commands.h"
@@ -37,15 +41,34 @@ std::string YesNo(bool value) { return value ? "yes" : "no"; }
 
 void Section(std::ostream& out, std::string_view title) { out << "\n== " << title << '\n'; }
 
+// The version of the engine under db: the server's for PostgreSQL, the library's for SQLite.
+std::string EngineVersion(const engine::EngineDatabase& db) {
+  if (const auto* server = dynamic_cast<const postgres::PostgresDatabase*>(&db)) {
+    const int32_t v = server->Connection()->ServerVersion();
+    // From version 10 on the number is major * 10000 + minor; before, major.minor * 100 + patch.
+    return v >= 100000 ? std::to_string(v / 10000) + "." + std::to_string(v % 10000)
+                       : std::to_string(v / 10000) + "." + std::to_string(v / 100 % 100) + "." +
+                             std::to_string(v % 100);
+  }
+  return sqlite3_libversion();
+}
+
 }  // namespace
 
-void ShowInfo(std::ostream& shown) {
+void ShowInfo(std::ostream& shown, engine::EngineDatabase* db) {
   // Gathered first and printed whole: a failure part-way (an unreadable settings file) must
   // not leave half a report that looks complete.
   std::ostringstream out;
   CRidirodevInitializer initializer;
   initializer.Initialize();
   MRidirodev& state = MRidirodev::Current();
+
+  if (db) {
+    Section(out, "Dictionary database");
+    // Location never holds a password.
+    out << FormatTable({"Engine", "Version", "Database"},
+                       {{std::string(db->EngineName()), EngineVersion(*db), db->Location()}});
+  }
 
   Section(out, "Capabilities");
   const GlobalFlags& flags = state.flags;
@@ -285,8 +308,11 @@ int32_t ShowFields(const FieldQuery& query, std::ostream& out) {
 }
 
 void SetUpDictionaryCommands(CLI::App& app, Commands& commands) {
-  commands.Add(app, "info", "Start the component and show what it loaded from the dictionary",
-               Printing(ShowInfo));
+  commands.Add(app, "info", "Start the component and show the dictionary database and what it loaded from it",
+               [](const CommandContext& context) {
+                 ShowInfo(context.out, context.host ? context.host->Dictionary().get() : nullptr);
+                 return 0;
+               });
   commands.Add(app, "templates", "List the application group templates", Printing(ShowTemplates));
 
   auto categoriesApp = std::make_shared<std::string>("Traffic");

@@ -13,15 +13,20 @@ namespace CLI {
 class App;
 }
 
+namespace ridirodev::engine {
+class EngineDatabase;
+}
+
 namespace ridirodev::tool {
 
 class Commands;
 
-// Starts the component on the installed host (CRidirodevInitializer) and prints what it
-// loaded: flags, limits ("not measured" when the dictionary gave none), templates with their
-// field types and extra columns, technologies, aggregators and function categories. Nothing
-// is printed unless all of it could be gathered.
-void ShowInfo(std::ostream& out);
+// Starts the component on the installed host (CRidirodevInitializer) and prints the dictionary
+// database db (engine, version, where; when given) and what it loaded: flags, limits ("not
+// measured" when the dictionary gave none), templates with their field types and extra columns,
+// technologies, aggregators and function categories. Nothing is printed unless all of it could
+// be gathered.
+void ShowInfo(std::ostream& out, engine::EngineDatabase* db = nullptr);
 
 // The application group templates with their hierarchy context and field types.
 void ShowTemplates(std::ostream& out);

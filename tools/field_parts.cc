@@ -128,7 +128,7 @@ FieldParts NewField(const std::string& app, const CFieldCategoryPtr& category, c
   parts.fieldType = fieldType;
   parts.dataType = dataType;
   parts.aggregator = aggregator;
-  if (IAppUserPtr user = MRidirodev::Current().FolderServices().CurrentUser()) parts.owner = user->Id();
+  parts.owner = RequireCurrentUser();
   parts.changed = Date::Now();
   return parts;
 }

@@ -36,8 +36,10 @@ int main(int argc, char** argv) {
   // Stored names may hold control characters: none reaches the terminal raw.
   PrintableStream printableOut(std::cout);
   PrintableStream printableErr(std::cerr);
-  CLI::App app{"ridirodev: the data dictionary of a network performance-management client, kept in an embedded "
-               "dictionary database.\nThe database is the per-user file unless --db or RIDIRODEV_DB names another."};
+  CLI::App app{
+      "ridirodev: the data dictionary of a network performance-management client, kept in an embedded "
+      "dictionary database or on a PostgreSQL server.\nThe database is the per-user file unless --db or "
+      "RIDIRODEV_DB names another file or a server's database."};
   app.set_version_flag("--version", std::string("ridirodev ") + RIDIRODEV_VERSION);
   app.require_subcommand(0, 1);
   Commands commands(app);
@@ -70,7 +72,7 @@ int main(int argc, char** argv) {
     return status;
   } catch (const AutomationError& e) {
     std::cout.flush();
-    return Fail(ridirodev::tool::ErrorReport(e, host ? host->OpenedSqlite().get() : nullptr));
+    return Fail(ridirodev::tool::ErrorReport(e, host ? host->OpenedDictionary() : nullptr));
   } catch (const std::exception& e) {
     std::cout.flush();
     return Fail(e.what());

@@ -106,6 +106,7 @@ void AddCalculation(const std::string& app, const std::string& entity, const std
 void UpdateCalculation(const FieldScope& scope, const std::string& field, const FieldValues& values,
                        std::ostream& out) {
   StartComponent();
+  RequireCurrentUser();
   if (values.source && TrimBlanks(*values.source).empty()) {
     Invalid("A calculation needs its text (--source).");
   }
@@ -128,6 +129,7 @@ void UpdateCalculation(const FieldScope& scope, const std::string& field, const 
 void RenameCalculation(const FieldScope& scope, const std::string& field, const std::string& newName,
                        std::ostream& out) {
   StartComponent();
+  RequireCurrentUser();
   const CFieldPtr fld = FindField(scope, field, FieldKind::kCalculation);
   const std::string name(TrimBlanks(newName));
   if (name.empty()) Invalid("The new name is missing.");
@@ -160,6 +162,7 @@ void RenameCalculation(const FieldScope& scope, const std::string& field, const 
 void ChangeCalculationOwner(const FieldScope& scope, const std::vector<std::string>& fields,
                             const std::string& user, std::ostream& out) {
   StartComponent();
+  RequireCurrentUser();
   UserId(user);  // an unknown user is refused before anything else is looked at
   const CFieldsPtr flds = FindFields(scope, fields, FieldKind::kAny);
   GRidirodev::ChangeExpressionOwner(flds, user);
@@ -184,6 +187,7 @@ void ShowCalculationStatus(const FieldScope& scope, const std::string& field, st
 void StyleCalculation(const FieldScope& scope, const std::string& field, const FieldStyle& style,
                       std::ostream& out) {
   StartComponent();
+  RequireCurrentUser();
   if (!style.clear && !style.fontStyle && !style.color) Invalid("Give --font-style, --color or --clear.");
   if (style.clear && (style.fontStyle || style.color)) Invalid("--clear takes no --font-style or --color.");
   if (!GRidirodev::StyleFieldsAvailable()) Invalid("This dictionary keeps no display styles.");
@@ -286,6 +290,7 @@ void ShowCalculationReferences(const FieldScope& scope, const std::vector<std::s
 
 void DeleteCalculations(const FieldScope& scope, const std::vector<std::string>& fields, std::ostream& out) {
   StartComponent();
+  RequireCurrentUser();
   const CFieldsPtr flds = FindFields(scope, fields, FieldKind::kAny);
   std::map<std::string, std::string, std::less<>> kept;  // key in capitals -> why it stays
   const auto busyHours = BusyHoursUsing(*flds);
@@ -352,6 +357,7 @@ void AddCommonField(const std::string& app, const std::string& entity, const std
 void UpdateCommonField(const FieldScope& scope, const std::string& field, const FieldValues& values,
                        std::ostream& out) {
   StartComponent();
+  RequireCurrentUser();
   if (values.source || values.complex || values.weight) {
     Invalid("A common field has no --source, --complex or --weight.");
   }
@@ -365,6 +371,7 @@ void UpdateCommonField(const FieldScope& scope, const std::string& field, const 
 
 void DeleteCommonFields(const FieldScope& scope, const std::vector<std::string>& fields, std::ostream& out) {
   StartComponent();
+  RequireCurrentUser();
   const CFieldsPtr flds = FindFields(scope, fields, FieldKind::kCommon);
   const auto busyHours = BusyHoursUsing(*flds);
   auto candidates = std::make_shared<CFields>();

@@ -31,10 +31,24 @@ class UdcCommandsTest : public testing::SampleHostTest {
   const FieldScope cell_{"Traffic", "Cell"};
 };
 
-// A command, and a regular expression over its whole output.
-using Step = std::pair<std::function<void(std::ostream&)>, std::string>;
+// The same on each engine, the sample made by init.
+class UdcEnginesTest : public ToolOnEngineTest {
+ protected:
+  std::string Run(const std::function<void(std::ostream&)>& command) {
+    boxes_.Clear();
+    const std::string output = CommandOutput(command);
+    return output.starts_with("error: ") ? output : output + "|boxes:" + boxes_.Text();
+  }
+};
+RIDIRODEV_ON_EVERY_ENGINE(UdcEnginesTest);
 
-TEST_F(UdcCommandsTest, CalculationAndCommonFieldLifeThroughTheCommands) {
+struct Step {
+  std::function<void(std::ostream&)> run;
+  std::string expected;  // a regular expression over the whole output
+};
+
+TEST_P(UdcEnginesTest, CalculationAndCommonFieldLifeThroughTheCommands) {
+  const FieldScope cell{"Traffic", "Cell"};
   FieldValues add;
   add.source = "100 * Block_Rate / 2";
   add.heading1 = "Retry";
@@ -49,25 +63,25 @@ TEST_F(UdcCommandsTest, CalculationAndCommonFieldLifeThroughTheCommands) {
       {[&](auto& out) { AddCalculation("Traffic", "Site", "Retry_Share", add, out); },
        "Added calculation Retry_Share at CellSite \\(id [0-9]+\\)\\.\nTranslated by the server \\(status "
        "T\\)\\.\n\\|boxes:"},
-      {[&](auto& out) { RenameCalculation(cell_, "retry_share", "Retry_Pct", out); },
+      {[&](auto& out) { RenameCalculation(cell, "retry_share", "Retry_Pct", out); },
        "Renamed calculation Retry_Share at CellSite \\(id [0-9]+\\) to Retry_Pct\\.\nTranslated by the "
        "server \\(status T\\)\\.\n.*"},
       // Options not given keep their values: the heading and technologies stay.
-      {[&](auto& out) { UpdateCalculation(cell_, "Retry_Pct", broken, out); },
+      {[&](auto& out) { UpdateCalculation(cell, "Retry_Pct", broken, out); },
        "Updated calculation Retry_Pct at CellSite.*Nothing_Here.*Check the User-Defined Calculation and save "
        "again.*"},
       {[&](auto& out) { ShowCalculationStatus({}, "Retry_Pct", out); },
        "Field: +Retry_Pct at CellSite.*\nStatus: +S\nMessage: .*Nothing_Here.*"},
       {[&](auto& out) { StyleCalculation({}, "Retry_Pct", {1, 255, false}, out); },
        "Style of Retry_Pct at CellSite \\(id [0-9]+\\): font style 1, color 255\\.\n.*"},
-      {[&](auto& out) { ShowCalculationReferences(cell_, {"Retry_Pct"}, out); },
+      {[&](auto& out) { ShowCalculationReferences(cell, {"Retry_Pct"}, out); },
        "Calculations that use them:\n  none\n.*\n1 +Retry_Pct +CellSite.*Reports and templates that use "
        "them:\n  none\n.*"},
-      {[&](auto& out) { DeleteCalculations(cell_, {"Retry_Pct"}, out); },
+      {[&](auto& out) { DeleteCalculations(cell, {"Retry_Pct"}, out); },
        ".*Retry_Pct +CellSite +[0-9]+ +deleted\n.*"},
       {[&](auto& out) { AddCommonField("Traffic", "Cell", "Site_Note", note, out); },
        "Added common field Site_Note at CellSite \\(id [0-9]+\\)\\.\n.*"},
-      {[&](auto& out) { UpdateCommonField(cell_, "Site_Note", broken, out); },
+      {[&](auto& out) { UpdateCommonField(cell, "Site_Note", broken, out); },
        "error: A common field has no --source, --complex or --weight\\."},
       {[&](auto& out) { DeleteCommonFields({}, {"site_note"}, out); },
        ".*Site_Note +CellSite +[0-9]+ +deleted\n\\|boxes:\\[Delete Field: Site_Note\\].*Yes/No -> Yes\n"},
@@ -78,7 +92,7 @@ TEST_F(UdcCommandsTest, CalculationAndCommonFieldLifeThroughTheCommands) {
     // A failed translation is shown once, by the host's message box.
     EXPECT_LE(testing::Occurrences(output, "Nothing_Here"), 1u) << output;
   }
-  const std::string kept = Run([&](auto& out) { ShowCalculationStatus(cell_, "Retry_Pct", out); });
+  const std::string kept = Run([&](auto& out) { ShowCalculationStatus(cell, "Retry_Pct", out); });
   EXPECT_THAT(kept, HasSubstr("There is no calculation named 'Retry_Pct' at Cell."));
 }
 
