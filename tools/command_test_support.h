@@ -39,9 +39,10 @@ inline std::string CommandOutput(const std::function<void(std::ostream&)>& comma
   return out.str();
 }
 
-// What a command line (args without the program) printed, or its error, as the tool parses it
-// and runs it on the installed host.
-inline std::string CommandLineOutput(std::vector<std::string> args) {
+// What a command line (args without the program) printed, or its parse error; run runs the
+// command the line chose.
+inline std::string ParsedOutput(std::vector<std::string> args,
+                                const std::function<void(Commands&, std::ostream&)>& run) {
   CLI::App app;
   Commands commands(app);
   args.insert(args.begin(), "ridirodev");
@@ -52,23 +53,21 @@ inline std::string CommandLineOutput(std::vector<std::string> args) {
       out << "error: " << e.what();
       return;
     }
+    run(commands, out);
+  });
+}
+
+// The same, run on the installed host.
+inline std::string CommandLineOutput(std::vector<std::string> args) {
+  return ParsedOutput(std::move(args), [](Commands& commands, std::ostream& out) {
     commands.Chosen()->run({standalone::StandaloneConfig(), nullptr, out, out});
   });
 }
 
-// What a command line printed, or its error, run as the tool runs it: its configuration from
-// the command line (and the environment), working as user, on a host of its own.
+// The same, run as the tool runs it: its configuration from the command line (and the
+// environment), working as user, on a host of its own.
 inline std::string ToolOutput(std::vector<std::string> args, const std::string& user = "admin") {
-  CLI::App app;
-  Commands commands(app);
-  args.insert(args.begin(), "ridirodev");
-  return CommandOutput([&](std::ostream& out) {
-    try {
-      ParseArguments(app, args);
-    } catch (const CLI::ParseError& e) {
-      out << "error: " << e.what();
-      return;
-    }
+  return ParsedOutput(std::move(args), [&](Commands& commands, std::ostream& out) {
     standalone::StandaloneConfig config = commands.Config();
     config.user = user;
     const Command& chosen = *commands.Chosen();
