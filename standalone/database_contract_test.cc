@@ -38,6 +38,11 @@ std::string ErrorText(const std::function<void()>& call) {
   return "no error";
 }
 
+// Rows of t, written as the component writes them.
+void InsertRows(IDBObject& db, const Rows& rows) {
+  for (const auto& row : rows) db.Execute("INSERT INTO t VALUES (" + db.ValueListText(row) + ")");
+}
+
 struct SqliteEngine {
   static constexpr bool kRunsSql = true;
   static constexpr int32_t kBadFilter = ErrorNumber::kInvalidArgument;
@@ -51,10 +56,7 @@ struct SqliteEngine {
   IDBObject& Db() { return *db; }
   IXMLQueryService& Transactions() { return service; }
   IDBProcedureCallPtr NewCall() { return std::make_shared<standalone::SqliteProcedureCall>(db); }
-  // Rows of t, written as the component writes them.
-  void Write(const Rows& rows) {
-    for (const auto& row : rows) db->Execute("INSERT INTO t VALUES (" + db->ValueListText(row) + ")");
-  }
+  void Write(const Rows& rows) { InsertRows(*db, rows); }
   void ScriptStatus() {}  // the routine runs
 
   std::shared_ptr<standalone::SqliteDatabase> db = testing::SampleDatabase(":memory:", false);
@@ -81,9 +83,7 @@ struct PostgresEngine {
   IDBObject& Db() { return db ? static_cast<IDBObject&>(*db) : noServer.Database(); }
   IXMLQueryService& Transactions() { return *service; }
   IDBProcedureCallPtr NewCall() { return std::make_shared<standalone::SqliteProcedureCall>(db); }
-  void Write(const Rows& rows) {
-    for (const auto& row : rows) db->Execute("INSERT INTO t VALUES (" + db->ValueListText(row) + ")");
-  }
+  void Write(const Rows& rows) { InsertRows(*db, rows); }
   void ScriptStatus() {}
 
   testing::TestHost noServer;  // stands in until SetUp skips the test
