@@ -40,6 +40,42 @@ class HostStatement {
   virtual std::string Text(int column) const = 0;
 };
 
+// Rows added to one table in bulk: where the engine can, they travel together (COPY on the
+// server) instead of as a statement each. Values go column by column, in the order the columns
+// were named, and EndRow closes each row. A row reaches the table at EndRow or at the latest at
+// the next Flush; rows not yet flushed when the object goes are dropped. A failure (a duplicate
+// key, say) may surface at Flush and leaves the transaction to be rolled back.
+class BulkInsert {
+ public:
+  virtual ~BulkInsert() = default;
+  virtual BulkInsert& Int(int64_t value) = 0;
+  virtual BulkInsert& Text(std::string_view value) = 0;
+  virtual BulkInsert& Null() = 0;
+  // Throws AutomationError when the row holds fewer or more values than there are columns.
+  virtual void EndRow() = 0;
+  virtual void Flush() = 0;
+};
+
+// What every engine's bulk insert shares: the names checked and the values of each row counted.
+class CountedBulkInsert : public BulkInsert {
+ protected:
+  CountedBulkInsert(std::string source, std::string_view table, const std::vector<std::string_view>& columns);
+  // "table (column, column)".
+  const std::string& Target() const noexcept { return target_; }
+  size_t ColumnCount() const noexcept { return columns_; }
+  // Position of the next value in its row; throws when the row is already full.
+  size_t NextValue();
+  // Throws unless the row is full; then starts the next one.
+  void CloseRow();
+  [[noreturn]] void Fail(const std::string& why) const;
+
+ private:
+  std::string source_;
+  std::string target_;
+  size_t columns_;
+  size_t filled_ = 0;
+};
+
 class EngineDatabase;
 
 // Runs one of the server's routines by name inside the current transaction; outputs, when
@@ -81,6 +117,10 @@ class EngineDatabase : public DatabaseBase {
   virtual void RefreshStatistics() {}
   // Makes a sequence go on after lastValue (0: from 1).
   virtual void SetSequence(std::string_view sequence, int64_t lastValue) = 0;
+  // Rows for the named columns of table (plain names: letters, digits and '_'); by default a
+  // prepared insert per row.
+  virtual std::unique_ptr<BulkInsert> InsertInBulk(std::string_view table,
+                                                   const std::vector<std::string_view>& columns);
 
   // The host's stored routines; without them a procedure call is an error.
   void SetRoutines(RoutineRunner routines) { routines_ = std::move(routines); }

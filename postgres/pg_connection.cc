@@ -216,4 +216,24 @@ void PgConnection::RunScript(std::string_view sql) const {
   }
 }
 
+void PgConnection::CopyIn(std::string_view target, std::string_view rows) const {
+  const std::string sql = "COPY " + std::string(target) + " FROM STDIN";
+  PgResult start(PQexec(conn_, sql.c_str()));
+  if (!start || PQresultStatus(start.get()) != PGRES_COPY_IN) Fail("The rows could not be copied", sql);
+  // Pieces of a size libpq sends without growing its buffer much.
+  constexpr size_t kPiece = 1 << 20;
+  bool sent = true;
+  for (size_t at = 0; sent && at < rows.size(); at += kPiece) {
+    const std::string_view piece = rows.substr(at, kPiece);
+    sent = PQputCopyData(conn_, piece.data(), static_cast<int>(piece.size())) == 1;
+  }
+  // On a failed send the copy is ended with an error, so that nothing of it is kept.
+  const bool ended = PQputCopyEnd(conn_, sent ? nullptr : "the rows could not be sent") == 1;
+  bool failed = !sent || !ended;
+  while (PgResult result{PQgetResult(conn_)}) {
+    if (PQresultStatus(result.get()) != PGRES_COMMAND_OK) failed = true;
+  }
+  if (failed) Fail("The rows could not be copied", sql);
+}
+
 }  // namespace ridirodev::postgres

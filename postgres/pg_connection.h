@@ -60,6 +60,8 @@ class PgConnection {
                std::string_view original = {}) const;
   // Runs host-side statements without rows, several separated by ';' allowed.
   void RunScript(std::string_view sql) const;
+  // COPY target FROM STDIN with rows in COPY's text format; target is "table (column, ...)".
+  void CopyIn(std::string_view target, std::string_view rows) const;
   [[noreturn]] void Fail(std::string_view what, std::string_view statement,
                          std::string_view asRun = {}) const;
   std::string ErrorText() const;

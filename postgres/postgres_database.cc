@@ -87,7 +87,70 @@ class PgHostStatement final : public engine::HostStatement {
   int row_ = -1;
 };
 
+// Rows gathered in COPY's text format and sent in one COPY at each Flush.
+class PgBulkInsert final : public engine::CountedBulkInsert {
+ public:
+  PgBulkInsert(std::shared_ptr<const PgConnection> conn, std::string_view table,
+               const std::vector<std::string_view>& columns)
+      : CountedBulkInsert(kSourceText, table, columns), conn_(std::move(conn)) {}
+  BulkInsert& Int(int64_t value) override {
+    Separate();
+    rows_ += std::to_string(value);
+    return *this;
+  }
+  BulkInsert& Text(std::string_view value) override {
+    Separate();
+    for (char c : value) {
+      switch (c) {
+        case '\\':
+          rows_ += "\\\\";
+          break;
+        case '\t':
+          rows_ += "\\t";
+          break;
+        case '\n':
+          rows_ += "\\n";
+          break;
+        case '\r':
+          rows_ += "\\r";
+          break;
+        default:
+          rows_ += c;
+      }
+    }
+    return *this;
+  }
+  BulkInsert& Null() override {
+    Separate();
+    rows_ += "\\N";
+    return *this;
+  }
+  void EndRow() override {
+    CloseRow();
+    rows_ += '\n';
+  }
+  void Flush() override {
+    if (rows_.empty()) return;
+    std::string rows;
+    rows.swap(rows_);  // a failed copy leaves nothing to send again
+    conn_->CopyIn(Target(), rows);
+  }
+
+ private:
+  void Separate() {
+    if (NextValue() > 0) rows_ += '\t';
+  }
+
+  std::shared_ptr<const PgConnection> conn_;
+  std::string rows_;
+};
+
 }  // namespace
+
+std::unique_ptr<engine::BulkInsert> PostgresDatabase::InsertInBulk(
+    std::string_view table, const std::vector<std::string_view>& columns) {
+  return std::make_unique<PgBulkInsert>(conn_, table, columns);
+}
 
 std::unique_ptr<engine::HostStatement> PostgresDatabase::Prepare(std::string_view sql, bool /*cached*/) {
   return std::make_unique<PgHostStatement>(conn_, sql);

@@ -57,6 +57,9 @@ class PostgresDatabase final : public engine::EngineDatabase {
   int32_t NextSequenceNumber(std::string_view sequence) override;
   IDBLiteralPtr SequenceLiteral(std::string_view sequence) override;
   void SetSequence(std::string_view sequence, int64_t lastValue) override;
+  // COPY, one per Flush.
+  std::unique_ptr<engine::BulkInsert> InsertInBulk(std::string_view table,
+                                                   const std::vector<std::string_view>& columns) override;
   int32_t ColumnWidth(std::string_view table, std::string_view column) override;
   bool TableExists(std::string_view table) override;
   bool ColumnExists(std::string_view table, std::string_view column) override;

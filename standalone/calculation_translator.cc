@@ -2,15 +2,18 @@
 
 #include <algorithm>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
 
-#include "ridirodev/core/text.h"
 #include "dialect/lexer.h"
+#include "ridirodev/core/automation_error.h"
+#include "ridirodev/core/text.h"
 #include "standalone/routine_statement.h"
 
 namespace ridirodev::standalone {
@@ -145,6 +148,7 @@ struct CalculationTranslator::Impl {
   static constexpr std::string_view kSource = "tq_Dictionary";
 
   Calc Load(int32_t fieldId) {
+    if (const Pending* pending = FindPending(fieldId)) return pending->calc;
     Calc c;
     c.id = fieldId;
     loadCalc.Reset().Bind(1, int64_t{fieldId});
@@ -181,6 +185,9 @@ struct CalculationTranslator::Impl {
   // Field id and whether it is a calculation; nullopt when no such field is in scope.
   std::optional<std::pair<int32_t, bool>> FindField(int64_t entityId, std::string_view name,
                                                     const Calc& calc) {
+    if (const auto known = pendingNames.find(static_cast<int32_t>(entityId)); known != pendingNames.end()) {
+      return FindKnownField(known->second, name, calc);
+    }
     findField.Reset()
         .Bind(1, entityId)
         .Bind(2, name)
@@ -207,9 +214,15 @@ struct CalculationTranslator::Impl {
   }
 
   bool IsFunction(std::string_view name) {
+    // A bulk load asks for the same few functions many times over.
+    if (!pending.empty()) {
+      if (const auto known = functions.find(std::string(name)); known != functions.end())
+        return known->second;
+    }
     findFunction.Reset().Bind(1, name);
     const bool found = findFunction.Step();
     findFunction.Reset();
+    if (!pending.empty()) functions.emplace(name, found);
     return found;
   }
 
@@ -286,6 +299,7 @@ struct CalculationTranslator::Impl {
   }
 
   std::vector<int64_t> StoredUses(int64_t parent) {
+    if (const Pending* p = FindPending(static_cast<int32_t>(parent))) return {p->uses.begin(), p->uses.end()};
     std::vector<int64_t> children;
     findUses.Reset().Bind(1, parent);
     while (findUses.Step()) children.push_back(findUses.Int(0));
@@ -323,11 +337,101 @@ struct CalculationTranslator::Impl {
   bool ClosesLoop(int32_t parentId, int32_t childId) { return Reaches({childId}, parentId, true); }
 
   void StoreUses(int32_t parentId, const std::vector<int32_t>& children) {
-    deleteUses.Reset().Bind(1, int64_t{parentId}).Run();
-    for (int32_t child : children) {
-      if (!ClosesLoop(parentId, child))
-        insertUse.Reset().Bind(1, int64_t{parentId}).Bind(2, int64_t{child}).Run();
+    Pending* p = FindPending(parentId);
+    if (p) {
+      p->uses.clear();
+    } else {
+      deleteUses.Reset().Bind(1, int64_t{parentId}).Run();
     }
+    for (int32_t child : children) {
+      if (ClosesLoop(parentId, child)) continue;
+      if (p) {
+        p->uses.push_back(child);
+      } else {
+        insertUse.Reset().Bind(1, int64_t{parentId}).Bind(2, int64_t{child}).Run();
+      }
+    }
+  }
+
+  void Store(int32_t fieldId, const std::string& status, std::optional<std::string> calcSource) {
+    if (Pending* p = FindPending(fieldId)) {
+      p->status = p->calc.status = status;
+      p->calcSource = std::move(calcSource);
+      return;
+    }
+    storeStatus.Reset().Bind(1, int64_t{fieldId}).Bind(2, std::string_view(status)).Run();
+    auto& store = storeCalcSource.Reset().Bind(1, int64_t{fieldId});
+    if (calcSource) {
+      store.Bind(2, std::string_view(*calcSource));
+    } else {
+      store.BindNull(2);
+    }
+    store.Run();
+  }
+
+  // ---- Fields of a bulk load, known before they are stored ----
+
+  struct Known {
+    int32_t id;
+    bool calculation;
+    int32_t dataSourceId;
+  };
+  // By name in upper case, as NOCASE compares.
+  using KnownNames = std::unordered_map<std::string, std::vector<Known>>;
+
+  struct Pending : Decided {
+    Calc calc;
+  };
+
+  Pending* FindPending(int32_t id) {
+    if (pending.empty()) return nullptr;
+    const auto found = pending.find(id);
+    return found == pending.end() ? nullptr : &found->second;
+  }
+
+  // The stored names of the entity, once; the pending ones join them.
+  KnownNames& NamesOf(int32_t entityId) {
+    auto [names, added] = pendingNames.try_emplace(entityId);
+    if (added) {
+      RoutineStatement stored(
+          db,
+          "SELECT n.Field_Id, f.Field_Group_Short, f.DataSource_ID, n.Name FROM tqd_Dict_Name n "
+          "JOIN tqd_Dict_Field f ON f.Field_Id = n.Field_Id "
+          "WHERE n.Entity_Id = ?1 AND n.NameSpace_Id = 0",
+          kSource);
+      stored.Bind(1, int64_t{entityId});
+      while (stored.Step()) {
+        names->second[ToUpper(stored.Text(3))].push_back({RoutineInt32(stored.Int(0), kSource),
+                                                          stored.Text(1) == "UDC",
+                                                          RoutineInt32(stored.Int(2), kSource)});
+      }
+    }
+    return names->second;
+  }
+
+  // As FindField's statement decides, over the known names.
+  std::optional<std::pair<int32_t, bool>> FindKnownField(const KnownNames& names, std::string_view name,
+                                                         const Calc& calc) {
+    const auto found = names.find(ToUpper(name));
+    if (found == names.end()) return std::nullopt;
+    const int64_t companion = CompanionDataSource(calc.dataSourceId);
+    std::optional<std::pair<int32_t, bool>> companionField;
+    for (const Known& k : found->second) {
+      if (k.dataSourceId == calc.dataSourceId) return std::make_pair(k.id, k.calculation);
+      if (k.dataSourceId == companion && !companionField)
+        companionField = std::make_pair(k.id, k.calculation);
+    }
+    return companionField;
+  }
+
+  void AddPending(const PendingField& field) {
+    NamesOf(field.entityId)[ToUpper(field.name)].push_back({field.id, field.calculation, field.dataSourceId});
+    if (!field.calculation) return;
+    Pending& p = pending[field.id];
+    p.calc = {.found = true, .id = field.id, .entityId = field.entityId, .dataSourceId = field.dataSourceId,
+              .group = "UDC", .name = std::string(field.name), .source = std::string(field.calculationSource),
+              .status = "U"};
+    p.status = "U";
   }
 
   engine::EngineDatabase& db;
@@ -336,6 +440,9 @@ struct CalculationTranslator::Impl {
   bool companionsKnown = false;
   int64_t trafficId = 0;
   int64_t clientId = 0;
+  std::map<int32_t, KnownNames> pendingNames;    // by entity
+  std::unordered_map<int32_t, Pending> pending;  // the calculations among them
+  std::unordered_map<std::string, bool> functions;
 };
 
 CalculationTranslator::CalculationTranslator(engine::EngineDatabase& db)
@@ -353,14 +460,8 @@ CalculationTranslator::Result CalculationTranslator::Translate(int32_t fieldId) 
     a.problem = "The calculation uses itself through other calculations.";
   }
   Result result{a.problem.empty() ? "T" : "S", a.problem};
-  impl_->storeStatus.Reset().Bind(1, int64_t{fieldId}).Bind(2, std::string_view(result.status)).Run();
-  auto& store = impl_->storeCalcSource.Reset().Bind(1, int64_t{fieldId});
-  if (a.problem.empty()) {
-    store.Bind(2, std::string_view(a.translated));
-  } else {
-    store.BindNull(2);
-  }
-  store.Run();
+  impl_->Store(fieldId, result.status,
+               a.problem.empty() ? std::optional<std::string>(std::move(a.translated)) : std::nullopt);
   return result;
 }
 
@@ -390,6 +491,17 @@ void CalculationTranslator::LinkReferrers(int32_t fieldId) {
       impl_->insertUse.Reset().Bind(1, int64_t{candidate}).Bind(2, int64_t{fieldId}).Run();
     }
   }
+}
+
+void CalculationTranslator::AddPending(const PendingField& field) { impl_->AddPending(field); }
+
+const CalculationTranslator::Decided& CalculationTranslator::PendingOutcome(int32_t fieldId) const {
+  const Impl::Pending* p = impl_->FindPending(fieldId);
+  if (!p) {
+    throw AutomationError(engine::kDatabaseError, std::string(Impl::kSource),
+                          "Field " + std::to_string(fieldId) + " is no pending calculation.");
+  }
+  return *p;
 }
 
 }  // namespace ridirodev::standalone

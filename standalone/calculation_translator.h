@@ -12,8 +12,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/engine_database.h"
 
@@ -48,6 +50,29 @@ class CalculationTranslator {
   void RebuildDependencies(int32_t fieldId);
   // Adds the rows of other calculations whose sources refer to this one.
   void LinkReferrers(int32_t fieldId);
+
+  // For bulk loads: a field about to be stored with many others. Until then the translator
+  // takes it as stored, and keeps what Translate and RebuildDependencies decide for a pending
+  // calculation instead of writing it, for the load to store with its rows. An entity's stored
+  // names are read once, when its first pending field comes, and every pending field of the
+  // entity must come before a calculation is translated. Names compare without regard to case
+  // of the letters A to Z.
+  struct PendingField {
+    int32_t id = 0;
+    int32_t entityId = 0;
+    int32_t dataSourceId = 0;
+    std::string_view name;
+    bool calculation = false;
+    std::string_view calculationSource;  // of a calculation
+  };
+  void AddPending(const PendingField& field);
+  struct Decided {
+    std::string status;                     // Status
+    std::optional<std::string> calcSource;  // CALC_SOURCE
+    std::vector<int32_t> uses;              // the children of its tqd_dict_field_depend rows
+  };
+  // Throws AutomationError for an id that is no pending calculation.
+  const Decided& PendingOutcome(int32_t fieldId) const;
 
  private:
   struct Impl;

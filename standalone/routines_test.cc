@@ -3,11 +3,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "ridirodev/core/automation_error.h"
+#include "standalone/calculation_translator.h"
 #include "standalone/sample.h"
 #include "testing/sample.h"
 
@@ -251,6 +253,84 @@ TEST_P(RoutinesTest, EntityNamesAndLabelsInSources) {
   // A relabelled entity is seen at once.
   Exec("UPDATE TQN_ENTITY SET Entity_Label = 'Site' WHERE Entity_Name = 'CellSite'");
   EXPECT_EQ(Asked("SELECT ea_dd.ea_replace_entity_names('CellSite.A') FROM dual"), "Site.A");
+}
+
+// A bulk load decides its calculations in memory before storing them; the result must be what
+// the translation of the same rows once stored decides.
+TEST_P(RoutinesTest, PendingCalculationsAreDecidedAsStoredOnes) {
+  const std::vector<std::pair<std::string, std::string>> calcs = {
+      {"P_1", "round(drop_rate, 1) + NVL(Block_Rate, 0) + nvl(p_counter, 0)"},
+      {"P_2", "p_3 * 2"},                     // one further on
+      {"P_3", "Call_Attempts + SMS_Failed"},  // Client's field beside Traffic's
+      {"P_4", "P_5 + 1"},                     // a loop of two
+      {"P_5", "P_4 * 2"},
+      {"P_6", "CP_Fail_Count / P_Counter"},  // a field of a data source out of reach
+      {"P_7", "FANCY(Call_Attempts)"},
+      {"P_8", "P_8 + 1"},
+      {"P_9", "CellSector.Minutes_Of_Use + P_2"},  // another entity's field
+      {"P_10", "P_Counter + Drop_Rate"}};
+  const int32_t first = 900001;
+  auto id = [&](size_t i) { return first + static_cast<int32_t>(i); };
+  const int32_t counter = id(calcs.size());
+  struct Outcome {
+    std::string status;
+    std::string calcSource;
+    std::vector<int32_t> uses;
+    bool operator==(const Outcome&) const = default;
+  };
+  std::vector<Outcome> pending;
+  {
+    CalculationTranslator translator(*sample_);
+    translator.AddPending({counter, kCell, 2, "P_Counter", false, ""});
+    for (size_t i = 0; i < calcs.size(); ++i)
+      translator.AddPending({id(i), kCell, 2, calcs[i].first, true, calcs[i].second});
+    for (size_t i = 0; i < calcs.size(); ++i) translator.RebuildDependencies(id(i));
+    for (size_t i = 0; i < calcs.size(); ++i) translator.Translate(id(i));
+    for (size_t i = 0; i < calcs.size(); ++i) {
+      const auto& d = translator.PendingOutcome(id(i));
+      pending.push_back({d.status, d.calcSource.value_or("NULL"), d.uses});
+      std::sort(pending.back().uses.begin(), pending.back().uses.end());
+    }
+    EXPECT_THROW(translator.PendingOutcome(counter), AutomationError);
+  }
+  EXPECT_EQ(Count("tqd_Dict_Field WHERE Field_Id >= " + std::to_string(first)), 0);
+
+  auto store = [&](int32_t fieldId, const std::string& name, const char* group, const std::string& source) {
+    const std::string i = std::to_string(fieldId);
+    Exec(
+        "INSERT INTO tqd_Dict_Field (Field_Id, DataSource_ID, DataType, Field_Group_Short, Status) VALUES (" +
+        i + ", 2, 'F', '" + group + "', 'U')");
+    Exec("INSERT INTO tqd_Dict_Name (Field_Id, NameSpace_Id, Entity_Id, Name) VALUES (" + i + ", 0, " +
+         std::to_string(kCell) + ", '" + name + "')");
+    if (!source.empty())
+      Exec("INSERT INTO TQD_UDC_DEF (Field_Id, UDC_SOURCE) VALUES (" + i + ", '" + source + "')");
+  };
+  store(counter, "P_Counter", "Peg", "");
+  for (size_t i = 0; i < calcs.size(); ++i) store(id(i), calcs[i].first, "UDC", calcs[i].second);
+  CalculationTranslator translator(*sample_);
+  for (size_t i = 0; i < calcs.size(); ++i) translator.RebuildDependencies(id(i));
+  for (size_t i = 0; i < calcs.size(); ++i) translator.Translate(id(i));
+  for (size_t i = 0; i < calcs.size(); ++i) {
+    const std::string where = " WHERE Field_Id = " + std::to_string(id(i));
+    Outcome stored{Value("SELECT Status FROM tqd_Dict_Field" + where),
+                   Value("SELECT CALC_SOURCE FROM TQD_UDC_DEF" + where),
+                   {}};
+    for (const std::string& child :
+         testing::Rows(*sample_, "SELECT child_field_id FROM tqd_dict_field_depend WHERE parent_field_id = " +
+                                     std::to_string(id(i)) + " ORDER BY 1")) {
+      stored.uses.push_back(std::stoi(child));
+    }
+    EXPECT_EQ(pending[i], stored) << calcs[i].first << ": " << pending[i].status << " "
+                                  << pending[i].calcSource << " / " << stored.status << " "
+                                  << stored.calcSource;
+  }
+  // What both decided, in brief.
+  std::string statuses;
+  for (const Outcome& o : pending) statuses += o.status;
+  EXPECT_EQ(statuses, "TTTSSSSSTT");
+  EXPECT_EQ(pending[1].calcSource, "F" + std::to_string(id(2)) + " * 2");
+  EXPECT_EQ(pending[3].uses, std::vector<int32_t>{id(4)});  // the use closing the loop is left out
+  EXPECT_EQ(pending[4].uses, std::vector<int32_t>{});
 }
 
 RIDIRODEV_ON_EVERY_ENGINE(RoutinesTest);

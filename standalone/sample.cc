@@ -5,12 +5,15 @@
 #include <initializer_list>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <variant>
 #include <vector>
 
 #include "ridirodev/core/automation_error.h"
+#include "standalone/calculation_translator.h"
 #include "standalone/routines.h"
 #include "standalone/schema.h"
 
@@ -65,6 +68,36 @@ class Insert {
  private:
   std::string_view sql_;
   std::unique_ptr<engine::HostStatement> stmt_;
+};
+
+// Rows of one table, added in bulk.
+class BulkRows {
+ public:
+  BulkRows(engine::EngineDatabase& db, std::string_view table, const std::vector<std::string_view>& columns)
+      : table_(table) {
+    AsSample(table_, [&] { rows_ = db.InsertInBulk(table, columns); });
+  }
+
+  void Add(std::initializer_list<Value> values) {
+    for (const Value& v : values) {
+      if (const auto* n = std::get_if<int64_t>(&v)) {
+        rows_->Int(*n);
+      } else if (const auto* s = std::get_if<std::string_view>(&v)) {
+        rows_->Text(*s);
+      } else {
+        rows_->Null();
+      }
+    }
+    AsSample(table_, [&] { rows_->EndRow(); });
+  }
+
+  void Flush() {
+    AsSample(table_, [&] { rows_->Flush(); });
+  }
+
+ private:
+  std::string_view table_;
+  std::unique_ptr<engine::BulkInsert> rows_;
 };
 
 void Exec(engine::EngineDatabase& db, const char* sql) {
@@ -315,22 +348,17 @@ class SampleLoader {
  public:
   explicit SampleLoader(engine::EngineDatabase& db)
       : db_(db),
-        field_(db,
-               "INSERT INTO tqd_Dict_Field (Field_Id, DataSource_ID, DataType, Field_Type, Field_Owner, "
-               "Field_Aggregator, Field_Emits_Aggregator, Length, Precision, Is_Null_OK, Field_Group_Short, "
-               "Tech_Mask, Changed, Status) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?6, ?7, ?8, ?9, ?10, ?11, ?12, "
-               "?13)"),
-        name_(db,
-              "INSERT INTO tqd_Dict_Name (Field_Id, NameSpace_Id, Entity_Id, Name, Report_Header, "
-              "Report_Header2, "
-              "Field_Desc) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"),
-        def_(db,
-             "INSERT INTO TQD_UDC_DEF (Field_Id, UDC_SOURCE, Complex, weight_field_id) VALUES (?1, ?2, ?3, "
-             "?4)"),
-        data_(db,
-              "INSERT INTO tqd_Field_Data (Entity_Id, Field_Id, DataSet_ID, DataValue) VALUES (?1, ?2, ?3, "
-              "?4)"),
-        style_(db, "INSERT INTO tqd_field_style (Field_Id, FontStyleMask, FontColor) VALUES (?1, ?2, ?3)") {}
+        field_(BulkRows(db, "tqd_Dict_Field",
+                        {"Field_Id", "DataSource_ID", "DataType", "Field_Type", "Field_Owner",
+                         "Field_Aggregator", "Field_Emits_Aggregator", "Length", "Precision", "Is_Null_OK",
+                         "Field_Group_Short", "Tech_Mask", "Changed", "Status"})),
+        name_(BulkRows(db, "tqd_Dict_Name",
+                       {"Field_Id", "NameSpace_Id", "Entity_Id", "Name", "Report_Header", "Report_Header2",
+                        "Field_Desc"})),
+        def_(BulkRows(db, "TQD_UDC_DEF", {"Field_Id", "UDC_SOURCE", "CALC_SOURCE"})),
+        data_(BulkRows(db, "tqd_Field_Data", {"Entity_Id", "Field_Id", "DataSet_ID", "DataValue"})),
+        style_(BulkRows(db, "tqd_field_style", {"Field_Id", "FontStyleMask", "FontColor"})),
+        depend_(BulkRows(db, "tqd_dict_field_depend", {"parent_field_id", "child_field_id"})) {}
 
   void LoadAll(const SampleOptions& options) {
     progress_ = options.progress;
@@ -338,6 +366,7 @@ class SampleLoader {
     LoadVocabulary();
     LoadEntities(benchSize > 0);
     LoadFields();
+    FlushFields();
     if (benchSize > 0) LoadBench(benchSize);
     db_.RefreshStatistics();  // the translation looks names up among the rows just added
     TranslateCalculations();
@@ -374,6 +403,8 @@ class SampleLoader {
     std::string_view changed = kImported;
     std::string_view status = "";
     std::string_view source = "";  // calculations only
+    // For a calculation translated before it was stored; otherwise it is translated later.
+    const CalculationTranslator::Decided* translated = nullptr;
   };
 
   static std::pair<int64_t, int64_t> LengthAndPrecision(std::string_view dataType) {
@@ -393,19 +424,39 @@ class SampleLoader {
     return "PEG";
   }
 
+  // The field rows reach their tables, in the order of the tables' dependencies.
+  void FlushFields() {
+    for (BulkRows* rows : {&field_, &name_, &def_, &data_, &style_, &depend_}) rows->Flush();
+  }
+
+  // A calculation is translated later unless its translation is given.
   int64_t AddField(const FieldRow& f) {
     const int64_t id = nextId_++;
     const auto [length, precision] = LengthAndPrecision(f.dataType);
     const bool calc = f.group == "UDC";
-    field_.Run({id, f.dataSource, f.dataType, FieldType(f.group), OrNull(f.owner), OrNull(f.aggregator), length,
-                precision, f.group == "Key" ? "N" : "Y", f.group, f.tech, f.changed,
-                OrNull(calc ? std::string_view("U") : f.status)});
-    name_.Run({id, int64_t{0}, f.entity, f.name, OrNull(f.heading1), OrNull(f.heading2), OrNull(f.description)});
-    if (calc) {
-      def_.Run({id, f.source, nullptr, nullptr});
+    const Value aggregator = OrNull(f.aggregator);
+    field_.Add({id, f.dataSource, f.dataType, FieldType(f.group), OrNull(f.owner), aggregator, aggregator,
+                length, precision, f.group == "Key" ? "N" : "Y", f.group, f.tech, f.changed,
+                !calc          ? OrNull(f.status)
+                : f.translated ? Value(f.translated->status)
+                               : Value("U")});
+    AddName(id, 0, f.entity, f.name, f.heading1, f.heading2, f.description);
+    if (!calc) return id;
+    if (!f.translated) {
+      def_.Add({id, f.source, nullptr});
       calcs_.push_back(id);
+      return id;
     }
+    const auto& calcSource = f.translated->calcSource;
+    def_.Add({id, f.source, calcSource ? Value(*calcSource) : Value(nullptr)});
+    for (int32_t child : f.translated->uses) depend_.Add({id, int64_t{child}});
     return id;
+  }
+
+  void AddName(int64_t id, int64_t nameSpace, int64_t entity, std::string_view name,
+               std::string_view heading1 = {}, std::string_view heading2 = {},
+               std::string_view description = {}) {
+    name_.Add({id, nameSpace, entity, name, OrNull(heading1), OrNull(heading2), OrNull(description)});
   }
 
   // Ids of the named fields of the ordinary sample, for busy hours, reports and keys.
@@ -422,7 +473,7 @@ class SampleLoader {
                                  c.group, c.aggregator, c.tech});
     ids_[{dataSource, entity, c.name}] = id;
     if (*c.vendorName && (entity == kCell || entity == kSector)) {
-      name_.Run({id, kVendorNameColumn, entity, c.vendorName, nullptr, nullptr, nullptr});
+      AddName(id, kVendorNameColumn, entity, c.vendorName);
     }
     return id;
   }
@@ -659,11 +710,11 @@ INSERT INTO tqn_entity_context (Context_Id, Entity_Id, Parent_Entity_Id, Depth, 
     }
 
     // List styles: bold red and bold green for the headline rates, blue underline for states.
-    style_.Run({Id(kTraffic, kCell, "Drop_Rate"), int64_t{1}, int64_t{255}});
-    style_.Run({Id(kTraffic, kCell, "Call_Success_Rate"), int64_t{1}, int64_t{32768}});
-    style_.Run({Id(kTraffic, kCell, "Legacy_Retry_Rate"), int64_t{2}, int64_t{8421504}});
-    style_.Run({Id(kTraffic, kCell, "Dropped_Calls"), int64_t{2}, int64_t{0}});
-    style_.Run({cellStatus, int64_t{4}, int64_t{16711680}});
+    style_.Add({Id(kTraffic, kCell, "Drop_Rate"), int64_t{1}, int64_t{255}});
+    style_.Add({Id(kTraffic, kCell, "Call_Success_Rate"), int64_t{1}, int64_t{32768}});
+    style_.Add({Id(kTraffic, kCell, "Legacy_Retry_Rate"), int64_t{2}, int64_t{8421504}});
+    style_.Add({Id(kTraffic, kCell, "Dropped_Calls"), int64_t{2}, int64_t{0}});
+    style_.Add({cellStatus, int64_t{4}, int64_t{16711680}});
   }
 
   // RCV/EMS parameters: the second heading is the parameter's name within its form.
@@ -695,7 +746,7 @@ INSERT INTO tqn_entity_context (Context_Id, Entity_Id, Parent_Entity_Id, Depth, 
     for (const RcvField& f : fields) {
       const int64_t id =
           AddField({kTraffic, f.entity, f.name, f.heading1, f.rcvName, f.description, "I", "Gauge", "MAX", kCdma});
-      data_.Run({f.entity, id, kRcvFormColumn, f.form});
+      data_.Add({f.entity, id, kRcvFormColumn, f.form});
     }
     Exec(db_,
          "INSERT INTO pel_rcvform_entity (rcvformname, entityname) VALUES "
@@ -724,7 +775,9 @@ INSERT INTO tqn_entity_context (Context_Id, Entity_Id, Parent_Entity_Id, Depth, 
   }
 
   // The shapes of the sample, numbered, at BenchCell: per group of ten, seven counters and
-  // three calculations, the last of which uses the first.
+  // three calculations, the last of which uses the first. Their calculations are translated
+  // before their rows are stored, so that the rows travel in bulk with the translations and
+  // no statement runs per field.
   void LoadBench(int32_t size) {
     struct Shape {
       const char* stem;
@@ -749,44 +802,72 @@ INSERT INTO tqn_entity_context (Context_Id, Entity_Id, Parent_Entity_Id, Depth, 
         {"Bench_Erlangs", "Traffic", "Erlangs", "Carried traffic", "F", "UDC", "SUM", "Bench_MOU_%s / 60"},
         {"Bench_Success", "Call", "Success %", "Call success rate", "F", "UDC", "AVG", "100 - Bench_Drop_Rate_%s"},
     };
-    std::string name, description, source, vendor;
-    for (int32_t i = 0; i < size; ++i) {
-      Progress("generated fields", i, size);
-      const Shape& shape = kShapes[i % 10];
+    struct Generated {
+      const Shape* shape;
       char number[16];
-      std::snprintf(number, sizeof number, "%06d", i / 10 + 1);
-      name = std::string(shape.stem) + "_" + number;
-      description = std::string(shape.what) + ", set " + number;
-      source.clear();
-      for (const char* p = shape.source; *p; ++p) {
+      std::string name, source;
+    };
+    const int64_t firstId = nextId_;
+    // Field i of the load; the same every time it is asked for.
+    auto generate = [&](int32_t i, Generated& g) {
+      g.shape = &kShapes[i % 10];
+      std::snprintf(g.number, sizeof g.number, "%06d", i / 10 + 1);
+      g.name.assign(g.shape->stem).append("_").append(g.number);
+      g.source.clear();
+      for (const char* p = g.shape->source; *p; ++p) {
         if (p[0] == '%' && p[1] == 's') {
-          source += number;
+          g.source += g.number;
           ++p;
         } else {
-          source += *p;
+          g.source += *p;
         }
       }
-      const int64_t id = AddField({kTraffic, kBenchCell, name, shape.heading1, shape.heading2, description,
-                                   shape.dataType, shape.group, shape.aggregator, kVoice, kAdmin, kImported, "",
-                                   source});
-      if (i % 10 == 1) {
-        vendor = std::string("BLK_") + number;
-        name_.Run({id, kVendorNameColumn, kBenchCell, std::string_view(vendor), nullptr, nullptr, nullptr});
-      }
-      if (i % 10 == 7) style_.Run({id, int64_t{1}, int64_t{255}});
+    };
+    auto isCalculation = [](int32_t i) { return std::string_view(kShapes[i % 10].group) == "UDC"; };
+
+    CalculationTranslator translator(db_);
+    Generated g;
+    for (int32_t i = 0; i < size; ++i) {
+      generate(i, g);
+      translator.AddPending({static_cast<int32_t>(firstId + i), static_cast<int32_t>(kBenchCell),
+                             static_cast<int32_t>(kTraffic), g.name, isCalculation(i), g.source});
     }
-    Progress("generated fields", size, size);
+    for (int32_t i = 0; i < size; ++i) {
+      if (isCalculation(i)) translator.RebuildDependencies(static_cast<int32_t>(firstId + i));
+    }
+    for (int32_t i = 0; i < size; ++i) {
+      Progress("translated calculations", i, size);
+      if (isCalculation(i)) translator.Translate(static_cast<int32_t>(firstId + i));
+    }
+    Progress("translated calculations", size, size);
+
+    std::string description, vendor;
+    for (int32_t i = 0; i < size; ++i) {
+      Progress("stored fields", i, size);
+      generate(i, g);
+      const Shape& shape = *g.shape;
+      description.assign(shape.what).append(", set ").append(g.number);
+      const int64_t id = AddField(
+          {kTraffic, kBenchCell, g.name, shape.heading1, shape.heading2, description, shape.dataType,
+           shape.group, shape.aggregator, kVoice, kAdmin, kImported, "", g.source,
+           isCalculation(i) ? &translator.PendingOutcome(static_cast<int32_t>(firstId + i)) : nullptr});
+      if (i % 10 == 1) {
+        vendor.assign("BLK_").append(g.number);
+        AddName(id, kVendorNameColumn, kBenchCell, vendor);
+      }
+      if (i % 10 == 7) style_.Add({id, int64_t{1}, int64_t{255}});
+      // In pieces, so that the rows waiting in memory stay few.
+      if ((i + 1) % 10000 == 0) FlushFields();
+    }
+    FlushFields();
+    Progress("stored fields", size, size);
   }
 
+  // The calculations not translated before they were stored: the few of the ordinary sample.
   void TranslateCalculations() {
     CalculationTranslator translator(db_);
     for (int64_t id : calcs_) translator.RebuildDependencies(static_cast<int32_t>(id));
-    const auto total = static_cast<int64_t>(calcs_.size());
-    for (int64_t i = 0; i < total; ++i) {
-      Progress("translated calculations", i, total);
-      translator.Translate(static_cast<int32_t>(calcs_[static_cast<size_t>(i)]));
-    }
-    Progress("translated calculations", total, total);
+    for (int64_t id : calcs_) translator.Translate(static_cast<int32_t>(id));
   }
 
   // Each tenth of the way.
@@ -917,7 +998,7 @@ INSERT INTO tqn_entity_context (Context_Id, Entity_Id, Parent_Entity_Id, Depth, 
 
   engine::EngineDatabase& db_;
   std::function<void(std::string_view, int64_t, int64_t)> progress_;
-  Insert field_, name_, def_, data_, style_;
+  BulkRows field_, name_, def_, data_, style_, depend_;
   int64_t nextId_ = 1001;
   std::vector<int64_t> calcs_;
   std::map<std::tuple<int64_t, int64_t, std::string>, int64_t> ids_;

@@ -30,8 +30,8 @@ struct SampleOptions {
   // When above 0, the Cell-level entity BenchCell of the Traffic hierarchy is added with this
   // many Traffic fields: counters and calculations in the shapes of the sample, numbered.
   int32_t size = 0;
-  // Told about each tenth of the generated fields added and of the calculations translated:
-  // the step, how many are done and of how many.
+  // Told about each tenth of the generated fields' calculations translated and of the fields
+  // stored: the step, how many are done and of how many.
   std::function<void(std::string_view step, int64_t done, int64_t total)> progress;
 };
 

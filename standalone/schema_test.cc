@@ -5,10 +5,12 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "postgres/postgres_database.h"
 #include "ridirodev/core/automation_error.h"
+#include "standalone/calculation_translator.h"
 #include "standalone/routines.h"
 #include "standalone/sample.h"
 #include "testing/pg_server.h"
@@ -132,6 +134,112 @@ TEST_P(SchemaTest, FailedSampleLoadRollsBackEverything) {
   EXPECT_THROW(LoadSampleDictionary(*db_, {}), AutomationError);
   EXPECT_EQ(Value("SELECT (SELECT count(*) FROM TQD_Data_Source), (SELECT count(*) FROM PM_User)"), "0|1");
   EXPECT_FALSE(db_->InAnyTransaction());
+}
+
+TEST_P(SchemaTest, RowsAddedInBulkArriveWholeOrNotAtAll) {
+  UseEmpty();
+  Exec("CREATE TABLE bulk_t (id BIGINT PRIMARY KEY, t VARCHAR(40))");
+  const std::string texts[] = {
+      "tab\there", "two\nlines\r", "back\\slash", "\\N", "", "na\xc3\xafve \xe2\x82\xac"};
+  auto rows = db_->InsertInBulk("bulk_t", {"id", "t"});
+  int64_t id = 0;
+  for (const std::string& t : texts) {
+    rows->Int(++id).Text(t);
+    rows->EndRow();
+  }
+  rows->Int(INT64_MIN).Null();
+  rows->EndRow();
+  rows->Int(INT64_MAX).Text("last");
+  rows->EndRow();
+  rows->Flush();
+  rows->Flush();  // nothing left to send
+  std::vector<std::string> expected = {std::to_string(INT64_MIN) + "|<null>"};
+  id = 0;
+  for (const std::string& t : texts) expected.push_back(std::to_string(++id) + "|" + t);
+  expected.push_back(std::to_string(INT64_MAX) + "|last");
+  EXPECT_EQ(testing::Rows(*db_, "SELECT id, t FROM bulk_t ORDER BY id", "<null>"), expected);
+
+  // A row of the wrong length is refused before anything is sent.
+  rows->Int(100);
+  EXPECT_THROW(rows->EndRow(), AutomationError);
+  EXPECT_THROW(rows->Text("x").Text("y"), AutomationError);
+  EXPECT_THROW(db_->InsertInBulk("bulk_t; DROP TABLE bulk_t", {"id"}), AutomationError);
+  EXPECT_THROW(db_->InsertInBulk("bulk_t", {"id", "t)"}), AutomationError);
+  EXPECT_THROW(db_->InsertInBulk("bulk_t", {}), AutomationError);
+
+  // A duplicate key fails the insert, and the transaction keeps none of its rows.
+  {
+    engine::EngineTransaction transaction(*db_);
+    auto more = db_->InsertInBulk("bulk_t", {"id", "t"});
+    more->Int(1000).Text("new");
+    more->EndRow();
+    EXPECT_THROW(
+        {
+          more->Int(1).Text("again");
+          more->EndRow();
+          more->Flush();
+        },
+        AutomationError);
+  }
+  EXPECT_EQ(Value("SELECT count(*), max(id) FROM bulk_t WHERE id < 1000 AND id > 0"), "6|6");
+  EXPECT_EQ(Value("SELECT count(*) FROM bulk_t WHERE id = 1000"), "0");
+}
+
+// The generated fields are translated before they are stored, and must come out as the
+// translation of stored calculations would leave them.
+TEST_P(SchemaTest, GeneratedFieldsAreStoredTranslated) {
+  UseSample(false);
+  std::vector<std::string> progress;
+  SampleOptions options;
+  options.size = 40;
+  options.progress = [&](std::string_view step, int64_t done, int64_t total) {
+    progress.push_back(std::string(step) + " " + std::to_string(done) + "/" + std::to_string(total));
+  };
+  LoadSampleDictionary(*db_, options);
+  EXPECT_EQ(progress.size(), 20u);
+  EXPECT_EQ(progress.at(9), "translated calculations 40/40");
+  EXPECT_EQ(progress.at(19), "stored fields 40/40");
+
+  const std::string bench = std::to_string(kSampleBenchEntity);
+  EXPECT_EQ(Value("SELECT count(*), count(DISTINCT Field_Id), min(Name), max(Name) FROM tqd_Datasource_Field "
+                  "WHERE Entity_Id = " +
+                  bench),
+            "40|40|Bench_Blocked_000001|Bench_Success_000004");
+  const std::string calcs =
+      "SELECT Field_Id FROM tqd_Datasource_Field WHERE Field_Group_Short = 'UDC' AND Entity_Id = " + bench;
+  auto snapshot = [&] {
+    return testing::Rows(
+        *db_,
+        "SELECT f.Field_Id, f.Status, u.CALC_SOURCE, (SELECT count(*) FROM tqd_dict_field_depend x WHERE "
+        "x.parent_field_id = f.Field_Id), (SELECT min(child_field_id) FROM tqd_dict_field_depend x WHERE "
+        "x.parent_field_id = f.Field_Id) FROM tqd_Dict_Field f JOIN TQD_UDC_DEF u ON u.Field_Id = f.Field_Id "
+        "WHERE f.Field_Id IN (" +
+            calcs + ") ORDER BY 1");
+  };
+  const std::vector<std::string> loaded = snapshot();
+  ASSERT_EQ(loaded.size(), 12u);
+  const std::string success = FieldId(kSampleBenchEntity, "Bench_Success_000002");
+  const std::string dropRate = FieldId(kSampleBenchEntity, "Bench_Drop_Rate_000002");
+  EXPECT_EQ(loaded.at(5), success + "|T|100 - F" + dropRate + "|1|" + dropRate);
+  EXPECT_EQ(loaded.at(3), dropRate + "|T|100 * F" + FieldId(kSampleBenchEntity, "Bench_Dropped_000002") +
+                              " / NULLIF(F" + FieldId(kSampleBenchEntity, "Bench_Call_Att_000002") + " - F" +
+                              FieldId(kSampleBenchEntity, "Bench_Blocked_000002") + ", 0)|0|NULL");
+  // Translated again one by one, from the stored rows, nothing changes.
+  CalculationTranslator translator(*db_);
+  const std::vector<std::string> ids = Rows(calcs);
+  for (const std::string& id : ids) translator.RebuildDependencies(std::stoi(id));
+  for (const std::string& id : ids) translator.Translate(std::stoi(id));
+  EXPECT_EQ(snapshot(), loaded);
+  // New ids go on after the generated ones; the vendor names and styles came along.
+  EXPECT_EQ(std::to_string(db_->NextSequenceNumber(kFieldSequence) - 1),
+            Value("SELECT max(Field_Id) FROM tqd_Dict_Field"));
+  EXPECT_EQ(Value("SELECT count(*) FROM tqd_Dict_Name WHERE NameSpace_Id = 11 AND Entity_Id = " + bench),
+            "4");
+  EXPECT_EQ(
+      Value("SELECT count(*) FROM tqd_field_style s JOIN tqd_Dict_Name n ON n.Field_Id = s.Field_Id AND "
+            "n.NameSpace_Id = 0 WHERE n.Entity_Id = " +
+            bench),
+      "4");
 }
 
 RIDIRODEV_ON_EVERY_ENGINE(SchemaTest);

@@ -68,6 +68,15 @@ TEST(ServerCommandsTest, InitInfoFieldsAndSqlOnAServer) {
   EXPECT_THAT(ToolOutput({"init", "--db", db, "--sample"}), HasSubstr("Created the sample dictionary in "));
   EXPECT_THAT(ToolOutput({"users", "add", "temp", "--db", db}), HasSubstr("Added user temp"));
   EXPECT_THAT(ToolOutput({"init", "--db", db}), HasSubstr("already holds a dictionary (use --force"));
+  // A replacement that fails after the old dictionary was dropped keeps the old one.
+  scratch.Run(
+      "CREATE FUNCTION refuse_styles() RETURNS event_trigger LANGUAGE plpgsql AS $$ BEGIN IF EXISTS (SELECT 1 "
+      "FROM pg_event_trigger_ddl_commands() WHERE object_identity LIKE '%tqd_field_style') THEN RAISE "
+      "EXCEPTION 'planted failure'; END IF; END $$; CREATE EVENT TRIGGER refuse_styles ON ddl_command_end "
+      "EXECUTE FUNCTION refuse_styles()");
+  EXPECT_THAT(ToolOutput({"init", "--db", db, "--force", "--sample"}), HasSubstr("planted failure"));
+  scratch.Run("DROP EVENT TRIGGER refuse_styles");
+  EXPECT_THAT(ToolOutput({"users", "list", "--db", db}), HasSubstr("temp"));
   EXPECT_THAT(ToolOutput({"init", "--db", db, "--force"}), HasSubstr("Created an empty dictionary"));
   EXPECT_THAT(ToolOutput({"users", "list", "--db", db}), Not(HasSubstr("temp")));
   EXPECT_THAT(ToolOutput({"init", "--db", db, "--force", "--sample"}), HasSubstr("Created the sample"));
