@@ -354,7 +354,7 @@ class SampleLoader {
                          "Field_Group_Short", "Tech_Mask", "Changed", "Status"})),
         name_(BulkRows(db, "tqd_Dict_Name",
                        {"Field_Id", "NameSpace_Id", "Entity_Id", "Name", "Report_Header", "Report_Header2",
-                        "Field_Desc"})),
+                        "Field_Desc", "DataSource_ID"})),
         def_(BulkRows(db, "TQD_UDC_DEF", {"Field_Id", "UDC_SOURCE", "CALC_SOURCE"})),
         data_(BulkRows(db, "tqd_Field_Data", {"Entity_Id", "Field_Id", "DataSet_ID", "DataValue"})),
         style_(BulkRows(db, "tqd_field_style", {"Field_Id", "FontStyleMask", "FontColor"})),
@@ -440,7 +440,7 @@ class SampleLoader {
                 !calc          ? OrNull(f.status)
                 : f.translated ? Value(f.translated->status)
                                : Value("U")});
-    AddName(id, 0, f.entity, f.name, f.heading1, f.heading2, f.description);
+    AddName(id, 0, f.entity, f.name, f.heading1, f.heading2, f.description, f.dataSource);
     if (!calc) return id;
     if (!f.translated) {
       def_.Add({id, f.source, nullptr});
@@ -453,10 +453,12 @@ class SampleLoader {
     return id;
   }
 
-  void AddName(int64_t id, int64_t nameSpace, int64_t entity, std::string_view name,
-               std::string_view heading1 = {}, std::string_view heading2 = {},
-               std::string_view description = {}) {
-    name_.Add({id, nameSpace, entity, name, OrNull(heading1), OrNull(heading2), OrNull(description)});
+  // The field's own row (namespace 0) repeats its data source, as the tables' triggers would
+  // set it anyway: given right, they have nothing to change.
+  void AddName(int64_t id, int64_t nameSpace, int64_t entity, std::string_view name, std::string_view heading1 = {},
+               std::string_view heading2 = {}, std::string_view description = {}, int64_t dataSource = 0) {
+    name_.Add({id, nameSpace, entity, name, OrNull(heading1), OrNull(heading2), OrNull(description),
+               OrNull(dataSource)});
   }
 
   // Ids of the named fields of the ordinary sample, for busy hours, reports and keys.
@@ -857,7 +859,7 @@ INSERT INTO tqn_entity_context (Context_Id, Entity_Id, Parent_Entity_Id, Depth, 
       }
       if (i % 10 == 7) style_.Add({id, int64_t{1}, int64_t{255}});
       // In pieces, so that the rows waiting in memory stay few.
-      if ((i + 1) % 10000 == 0) FlushFields();
+      if ((i + 1) % 100000 == 0) FlushFields();
     }
     FlushFields();
     Progress("stored fields", size, size);

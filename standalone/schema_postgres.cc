@@ -263,21 +263,39 @@ CREATE INDEX tqd_Dict_Name_Entity ON tqd_Dict_Name (Entity_Id, NameSpace_Id, Nam
 CREATE INDEX tqd_Dict_Name_Source ON tqd_Dict_Name (Entity_Id, NameSpace_Id, DataSource_ID);
 
 -- A new name row of namespace 0 takes its data source from the field row, whatever the insert
--- said: none while the field row is missing, and then the field's insert sets it. These fire
--- after the row is in, so an upsert that ends in an update does not run the first one.
+-- said: none while the field row is missing, and then the field's insert sets it. The insert
+-- triggers fire once per statement, over the rows it inserted (an upsert that ends in an
+-- update inserted none), so that rows added in bulk cost one update, and none where they came
+-- right already. Their updates are planned afresh each time (EXECUTE): a plan kept from when
+-- the tables were small would scan them whole once they are large.
 CREATE FUNCTION tqd_dict_name_source_of_name() RETURNS trigger
 LANGUAGE plpgsql SET search_path FROM CURRENT AS $$
 BEGIN
-  UPDATE tqd_Dict_Name
-     SET DataSource_ID = (SELECT f.DataSource_ID FROM tqd_Dict_Field f WHERE f.Field_Id = NEW.Field_Id)
-   WHERE Field_Id = NEW.Field_Id AND NameSpace_Id = 0;
+  EXECUTE 'UPDATE tqd_Dict_Name n SET DataSource_ID = f.DataSource_ID '
+          'FROM new_names r LEFT JOIN tqd_Dict_Field f ON f.Field_Id = r.Field_Id '
+          'WHERE r.NameSpace_Id = 0 AND n.Field_Id = r.Field_Id AND n.NameSpace_Id = 0 '
+          'AND n.DataSource_ID IS DISTINCT FROM f.DataSource_ID';
   RETURN NULL;
 END
 $$;
 CREATE TRIGGER tqd_Dict_Name_Source_Of_Name AFTER INSERT ON tqd_Dict_Name
-  FOR EACH ROW WHEN (NEW.NameSpace_Id = 0) EXECUTE FUNCTION tqd_dict_name_source_of_name();
+  REFERENCING NEW TABLE AS new_names
+  FOR EACH STATEMENT EXECUTE FUNCTION tqd_dict_name_source_of_name();
 
--- On a field's insert, and on any update that sets its DataSource_ID (changed or not).
+CREATE FUNCTION tqd_dict_name_source_of_fields() RETURNS trigger
+LANGUAGE plpgsql SET search_path FROM CURRENT AS $$
+BEGIN
+  EXECUTE 'UPDATE tqd_Dict_Name n SET DataSource_ID = r.DataSource_ID FROM new_fields r '
+          'WHERE n.Field_Id = r.Field_Id AND n.NameSpace_Id = 0 '
+          'AND n.DataSource_ID IS DISTINCT FROM r.DataSource_ID';
+  RETURN NULL;
+END
+$$;
+CREATE TRIGGER tqd_Dict_Name_Source_Of_Field AFTER INSERT ON tqd_Dict_Field
+  REFERENCING NEW TABLE AS new_fields
+  FOR EACH STATEMENT EXECUTE FUNCTION tqd_dict_name_source_of_fields();
+
+-- On any update that sets a field's DataSource_ID (changed or not).
 CREATE FUNCTION tqd_dict_name_source_of_field() RETURNS trigger
 LANGUAGE plpgsql SET search_path FROM CURRENT AS $$
 BEGIN
@@ -286,8 +304,6 @@ BEGIN
   RETURN NULL;
 END
 $$;
-CREATE TRIGGER tqd_Dict_Name_Source_Of_Field AFTER INSERT ON tqd_Dict_Field
-  FOR EACH ROW EXECUTE FUNCTION tqd_dict_name_source_of_field();
 CREATE TRIGGER tqd_Dict_Name_Source_Moved AFTER UPDATE OF DataSource_ID ON tqd_Dict_Field
   FOR EACH ROW EXECUTE FUNCTION tqd_dict_name_source_of_field();
 

@@ -242,6 +242,29 @@ TEST_P(SchemaTest, GeneratedFieldsAreStoredTranslated) {
       "4");
 }
 
+// A field's own name row repeats the field's data source, whatever its insert said, through
+// every order of inserts, several rows at once, and a move of the field.
+TEST_P(SchemaTest, NameRowsFollowTheirFieldsDataSource) {
+  UseSample(false);
+  auto names = [&] {
+    return Rows("SELECT Field_Id || ':' || NameSpace_Id || ':' || COALESCE(DataSource_ID, 0) FROM tqd_Dict_Name "
+                "ORDER BY Field_Id, NameSpace_Id");
+  };
+  const std::string name = "INSERT INTO tqd_Dict_Name (Field_Id, NameSpace_Id, Entity_Id, Name, DataSource_ID) VALUES ";
+  Exec(name + "(1, 0, 12, 'a', 7), (1, 11, 12, 'vendor', NULL)");
+  EXPECT_EQ(names(), (std::vector<std::string>{"1:0:0", "1:11:0"}));  // no field yet
+  Exec("INSERT INTO tqd_Dict_Field (Field_Id, DataSource_ID, DataType, Field_Group_Short) VALUES (1, 2, 'I', "
+       "'Peg'), (2, 1, 'I', 'Peg')");
+  Exec(name + "(2, 0, 12, 'b', 9), (3, 0, 12, 'c', 1)");
+  EXPECT_EQ(names(), (std::vector<std::string>{"1:0:2", "1:11:0", "2:0:1", "3:0:0"}));
+  Exec("UPDATE tqd_Dict_Field SET DataSource_ID = 3 WHERE Field_Id = 2");
+  // An upsert that ends in an update is no new row.
+  Exec("UPDATE tqd_Dict_Name SET DataSource_ID = 5 WHERE Field_Id = 1 AND NameSpace_Id = 0");
+  Exec(name + "(1, 0, 12, 'a2', NULL) ON CONFLICT (Field_Id, NameSpace_Id) DO UPDATE SET Name = 'a2'");
+  EXPECT_EQ(names(), (std::vector<std::string>{"1:0:5", "1:11:0", "2:0:3", "3:0:0"}));
+  EXPECT_EQ(Value("SELECT Name FROM tqd_Dict_Name WHERE Field_Id = 1 AND NameSpace_Id = 0"), "a2");
+}
+
 RIDIRODEV_ON_EVERY_ENGINE(SchemaTest);
 
 }  // namespace
