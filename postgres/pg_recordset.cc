@@ -152,8 +152,10 @@ class PgRecordset final : public IDBRecordset, private IDBFields {
   std::string Text(int32_t index, IDBObject& db) const override {
     if (index >= 0 && index < Count() && kinds_[static_cast<size_t>(index)] == Kind::kText && !Eof()) {
       const int row = Row();
-      return PQgetisnull(result_.get(), row, index) ? std::string()
-                                                    : std::string(PQgetvalue(result_.get(), row, index));
+      return PQgetisnull(result_.get(), row, index)
+                 ? std::string()
+                 : std::string(PQgetvalue(result_.get(), row, index),
+                               static_cast<size_t>(PQgetlength(result_.get(), row, index)));
     }
     return IDBFields::Text(index, db);
   }
