@@ -14,6 +14,9 @@ inline constexpr int32_t kSubscriptOutOfRange = 9;
 inline constexpr int32_t kTypeMismatch = 13;
 inline constexpr int32_t kObjectNotSet = 91;
 inline constexpr int32_t kInvalidUseOfNull = 94;
+inline constexpr int32_t kCannotCreateObject = 429;
+inline constexpr int32_t kNoSuchMember = 438;
+inline constexpr int32_t kWrongArguments = 450;
 inline constexpr int32_t kDuplicateKey = 457;
 // Raised by a row set's Fields collection for a column it does not have.
 inline constexpr int32_t kItemNotFound = 3265;

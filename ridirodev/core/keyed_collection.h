@@ -28,10 +28,17 @@ enum class DuplicateKey {
 // dictionary does.
 enum class KeyCase { kIgnore, kExact };
 
+// What a late-bound caller iterates: the members one by one as values.
+class ValueEnumerator : public Object {
+ public:
+  // Writes the next member to out; false at the end.
+  virtual bool NextValue(Variant& out) = 0;
+};
+
 // Enumerator handed out by NewEnum: walks a snapshot of the members in position order,
 // so a collection changed during the walk cannot invalidate it.
 template <class T>
-class KeyedEnumerator : public Object {
+class KeyedEnumerator : public ValueEnumerator {
  public:
   explicit KeyedEnumerator(std::vector<T> items) : items_(std::move(items)) {}
   // Writes the next member to out; false at the end.
@@ -39,6 +46,15 @@ class KeyedEnumerator : public Object {
     if (pos_ >= items_.size()) return false;
     out = items_[pos_++];
     return true;
+  }
+  bool NextValue(Variant& out) override {
+    if constexpr (std::is_constructible_v<Variant, const T&>) {
+      if (pos_ >= items_.size()) return false;
+      out = Variant(items_[pos_++]);
+      return true;
+    } else {
+      throw AutomationError(ErrorNumber::kTypeMismatch, "Collection", "Type mismatch");
+    }
   }
   void Reset() noexcept { pos_ = 0; }
   void Skip(size_t n) noexcept { pos_ = std::min(items_.size(), pos_ + n); }
