@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "tools/busyhour_commands.h"
+#include "tools/catalogue_commands.h"
 #include "tools/command_support.h"
 #include "tools/database_commands.h"
 #include "tools/datafile_commands.h"
@@ -28,6 +29,7 @@ constexpr SetUp kFamilies[] = {
     SetUpFilterCommands,      // criteria, filterdefs
     SetUpRcvCommands,         // rcv
     SetUpUserCommands,        // users
+    SetUpCatalogueCommands,   // catalogue, invoke
 };
 
 }  // namespace

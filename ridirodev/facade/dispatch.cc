@@ -197,6 +197,12 @@ Variant Invoke(const ObjectPtr& target, std::string_view member, std::vector<Var
   }
   const ClassInfo* cls = Catalogue::Instance().ClassOf(*target);
   if (!cls) NoSuchMember("Object", member);
+  return InvokeMember(*cls, *target, member, args, kind);
+}
+
+Variant InvokeMember(const ClassInfo& info, Object& target, std::string_view member, std::vector<Variant>& args,
+                     MemberKind kind) {
+  const ClassInfo* cls = &info;
   const MemberInfo* found = nullptr;
   bool otherKind = false;
   for (const MemberInfo& m : cls->members) {
@@ -229,7 +235,7 @@ Variant Invoke(const ObjectPtr& target, std::string_view member, std::vector<Var
     }
   }
   if (write) call.push_back(args.back());
-  Variant result = found->call(*target, call);
+  Variant result = found->call(target, call);
   for (size_t i = 0; i < given; ++i) {
     if (params[i].byRef) args[i] = std::move(call[i]);
   }

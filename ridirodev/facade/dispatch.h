@@ -131,6 +131,9 @@ std::string DescribeCatalogue();
 // By-reference arguments are written back into args.
 Variant Invoke(const ObjectPtr& target, std::string_view member, std::vector<Variant>& args,
                MemberKind kind = MemberKind::kMethod);
+// The same, with the object's class given.
+Variant InvokeMember(const ClassInfo& cls, Object& target, std::string_view member, std::vector<Variant>& args,
+                     MemberKind kind = MemberKind::kMethod);
 // A creatable class by name, or one of the global objects (made on first use); 429 for a
 // class that is not creatable or not known.
 ObjectPtr CreateObject(std::string_view className);

@@ -1,5 +1,11 @@
 #include "ridirodev/facade/dispatch.h"
 
+#include "ridirodev/core/automation_error.h"
+#include "ridirodev/facade/binding.h"
+#include "ridirodev/model/busyhour/busy_hour.h"
+#include "ridirodev/model/busyhour/busy_hours.h"
+#include "testing/fixtures.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -52,6 +58,128 @@ TEST(CatalogueTest, DeclaredBlocksMatchTheListing) {
     if (!e.events.empty()) check(DescribeEvents(e));  // declared with its class
   }
   for (const EnumInfo& e : c.Enums()) check(DescribeEnum(e));
+}
+
+// A class of the test's own, declared as the catalogue declares the component's.
+class Probe : public Object {
+ public:
+  int32_t Scale(int32_t n, int32_t factor) const { return n * factor; }
+  void Swap(std::string& a, std::string& b) const { std::swap(a, b); }
+  std::string Describe(const std::string& text, const Variant& tag) const {
+    return text + (tag.IsMissing() ? "" : "/" + tag.ToString());
+  }
+  int32_t Level() const { return level_; }
+  void SetLevel(int32_t n) { level_ = n; }
+  std::shared_ptr<Probe> Self(const std::shared_ptr<Probe>& p) const { return p; }
+  void Fail() const { throw AutomationError(1234, "Probe", "the probe's own failure"); }
+
+ private:
+  int32_t level_ = 0;
+};
+
+// Binds through the same declarations; the adapter form takes the object first.
+int32_t Doubled(Probe& self, int32_t n) { return self.Scale(n, 2); }
+
+ClassInfo ProbeClass() {
+  using binding::P;
+  ClassInfo info;
+  info.name = "Probe";
+  binding::ClassDecl<Probe>(info)
+      .Method<&Probe::Scale>("Scale", {"n", P("factor", 10)})
+      .Method<&Probe::Swap>("Swap", {"a", "b"})
+      .Method<&Probe::Describe>("Describe", {"text", P::Optional("tag")})
+      .Get<&Probe::Level>("Level")
+      .Let<&Probe::SetLevel>("Level")
+      .Method<&Probe::Self>("Self", {"p"})
+      .Method<&Probe::Fail>("Fail")
+      .Method<&Doubled>("Doubled", {"n"});
+  return info;
+}
+
+int32_t ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const AutomationError& e) {
+    return e.Number();
+  }
+  return 0;
+}
+
+TEST(LateBindingTest, ArgumentsDefaultsWriteBackAndErrors) {
+  const ClassInfo cls = ProbeClass();
+  Probe probe;
+  auto call = [&](std::string_view member, std::vector<Variant> args, MemberKind kind = MemberKind::kMethod) {
+    return InvokeMember(cls, probe, member, args, kind);
+  };
+  EXPECT_EQ(call("scale", {3}).ToInt32(), 30);  // any case; the default filled
+  EXPECT_EQ(call("Scale", {3, 4}).ToInt32(), 12);
+  EXPECT_EQ(call("Scale", {3, Variant::Missing()}).ToInt32(), 30);
+  EXPECT_EQ(call("Scale", {"3", 2.5}).ToInt32(), 6);  // numeric text and rounding to even
+  EXPECT_EQ(call("Describe", {"x"}).ToString(), "x");
+  EXPECT_EQ(call("Describe", {"x", 7}).ToString(), "x/7");
+  EXPECT_EQ(call("Doubled", {21}).ToInt32(), 42);
+  std::vector<Variant> swap{"left", "right"};
+  InvokeMember(cls, probe, "Swap", swap);
+  EXPECT_EQ(swap, (std::vector<Variant>{"right", "left"}));
+  call("Level", {5}, MemberKind::kLet);
+  EXPECT_EQ(probe.Level(), 5);
+  EXPECT_EQ(call("Level", {}, MemberKind::kGet).ToInt32(), 5);
+  const auto other = std::make_shared<Probe>();
+  EXPECT_EQ(call("Self", {other}).ToObject(), other);
+  EXPECT_EQ(call("Self", {Variant(ObjectPtr())}).ToObject(), nullptr);
+
+  const std::pair<std::function<void()>, int32_t> errors[] = {
+      {[&] { call("Missing", {}); }, ErrorNumber::kNoSuchMember},
+      {[&] { call("Scale", {}); }, ErrorNumber::kWrongArguments},          // n is not optional
+      {[&] { call("Scale", {1, 2, 3}); }, ErrorNumber::kWrongArguments},   // one too many
+      {[&] { call("Scale", {1}, MemberKind::kLet); }, ErrorNumber::kWrongArguments},  // not a property
+      {[&] { call("Level", {}, MemberKind::kLet); }, ErrorNumber::kWrongArguments},   // no value
+      {[&] { call("Scale", {"three"}); }, ErrorNumber::kTypeMismatch},
+      {[&] { call("Self", {"text"}); }, ErrorNumber::kTypeMismatch},
+      {[&] { call("Self", {std::make_shared<CBusyHours>()}); }, ErrorNumber::kTypeMismatch},
+      {[&] { call("Fail", {}); }, 1234},
+  };
+  for (const auto& [f, number] : errors) EXPECT_EQ(ErrorOf(f), number);
+  try {
+    call("Fail", {});
+  } catch (const AutomationError& e) {
+    EXPECT_EQ(e.Source() + ": " + e.Description(), "Probe: the probe's own failure");
+  }
+}
+
+class ComponentLateBindingTest : public testing::HostTest {};
+
+TEST_F(ComponentLateBindingTest, ClassesByNameDefaultMemberIterationAndEvents) {
+  const ObjectPtr hours = CreateObject("Ridirodev.CBusyHours");
+  std::vector<EventArgs> heard;
+  const auto sink = ConnectEvent(hours, "statechange", [&](const EventArgs& args) { heard.push_back(args); });
+  std::vector<ObjectPtr> added;
+  for (const char* name : {"Evening", "Morning"}) {
+    const ObjectPtr bh = CreateObject("cbusyhour");
+    std::dynamic_pointer_cast<CBusyHour>(bh)->SetId(static_cast<int32_t>(added.size()) + 1);  // keys differ
+    std::vector<Variant> args{name};
+    Invoke(bh, "Name", args, MemberKind::kLet);
+    args = {bh};
+    Invoke(hours, "Add", args);
+    added.push_back(bh);
+  }
+  std::vector<Variant> none, first{1}, byKey{std::dynamic_pointer_cast<CBusyHour>(added[1])->Key()};
+  EXPECT_EQ(Invoke(hours, "Count", none).ToInt32(), 2);
+  EXPECT_EQ(Invoke(hours, "", first).ToObject(), added[0]);  // the default member
+  EXPECT_EQ(Invoke(hours, "", byKey).ToObject(), added[1]);
+  EXPECT_EQ(Enumerate(hours), (std::vector<Variant>{added[0], added[1]}));
+  ASSERT_EQ(heard.size(), 2u);
+  EXPECT_EQ(heard[1], (EventArgs{static_cast<int32_t>(bhsadd), added[1]}));
+  // A default argument reaches the C++ member as its own default would.
+  const auto bh = std::dynamic_pointer_cast<CBusyHour>(added[0]);
+  EXPECT_EQ(Invoke(added[0], "IsFilterOK", none).ToBool(), bh->IsFilterOK());
+
+  EXPECT_EQ(ErrorOf([] { CreateObject("CNoSuchClass"); }), ErrorNumber::kCannotCreateObject);
+  EXPECT_EQ(ErrorOf([&] { ConnectEvent(added[0], "StateChange", [](const EventArgs&) {}); }),
+            ErrorNumber::kNoSuchMember);
+  EXPECT_EQ(ErrorOf([&] { Invoke(nullptr, "Count", none); }), ErrorNumber::kObjectNotSet);
+  std::vector<Variant> gone{"nobody"};
+  EXPECT_EQ(ErrorOf([&] { Invoke(hours, "Delete", gone); }), 0);  // the member's own rule: ignored
 }
 
 }  // namespace
