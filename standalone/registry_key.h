@@ -26,8 +26,7 @@ class RegistryKey : public IRegistryKey {
   void DeleteValue(std::string_view name) override;
   std::vector<std::string> ValueNames() const override;
 
-  // Removes a subkey with everything below it; false when there is none.
-  bool DeleteKey(std::string_view name);
+  bool DeleteKey(std::string_view name) override;
   // A copy of the key with everything below it.
   std::shared_ptr<RegistryKey> Clone() const;
   // Adds key as a subkey, in place of any subkey of the same name.

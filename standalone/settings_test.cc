@@ -7,6 +7,9 @@
 #include <fstream>
 
 #include "ridirodev/core/automation_error.h"
+#include "ridirodev/facade/dispatch.h"
+#include "ridirodev/facade/registration.h"
+#include "standalone/registry_key.h"
 #include "standalone/support.h"
 #include "testing/errors.h"
 #include "testing/sample.h"
@@ -263,6 +266,38 @@ TEST_F(SettingsFileTest, ChangesOfTwoStoresNeverUndoEachOther) {
   SettingsStore after(file_);
   EXPECT_EQ(after.Settings()->Value("A"), Variant(1));
   EXPECT_EQ(after.Settings()->Value("B"), Variant(2));
+}
+
+// The server's registration goes into the registry area and comes out again, leaving what
+// others wrote.
+TEST(RegistrationTest, RegisterAndUnregisterTouchOnlyTheLibrarysKeys) {
+  const auto root = std::make_shared<RegistryKey>("root");
+  root->CreateKey("Classes")->CreateKey("Other.Thing")->WriteValue("Library", "Other");
+  root->CreateKey("TypeLib")->WriteValue("Kept", "yes");
+  RegisterServer(*root);
+  RegisterServer(*root);  // the same keys again
+  const auto library = root->OpenKey("TypeLib")->OpenKey("Ridirodev");
+  ASSERT_NE(library, nullptr);
+  const Catalogue& catalogue = Catalogue::Instance();
+  EXPECT_EQ(library->ReadValue("Version") + "/" + library->ReadValue("Locale") + "/" + library->ReadValue("Classes"),
+            "396.0/1033/" + std::to_string(catalogue.Classes().size()));
+  const auto classes = std::dynamic_pointer_cast<RegistryKey>(root->OpenKey("Classes"));
+  EXPECT_EQ(classes->KeyNames().size(), catalogue.Classes().size() + 1);
+  EXPECT_EQ(classes->OpenKey("Ridirodev.CBusyHours")->ReadValue("Instancing"), "creatable");
+  UnregisterServer(*root);
+  EXPECT_EQ(classes->KeyNames(), std::vector<std::string>{"Other.Thing"});
+  EXPECT_EQ(root->OpenKey("TypeLib")->OpenKey("Ridirodev"), nullptr);
+  EXPECT_EQ(root->OpenKey("TypeLib")->ReadValue("Kept"), "yes");
+
+  const auto make = GetClassObject("Ridirodev.CBusyHours");
+  EXPECT_NE(make(), nullptr);
+  EXPECT_THROW(GetClassObject("CNoSuchClass"), AutomationError);
+  const bool idle = CanUnloadNow();
+  {
+    const auto alive = make();
+    EXPECT_FALSE(CanUnloadNow());
+  }
+  EXPECT_EQ(CanUnloadNow(), idle);
 }
 
 }  // namespace

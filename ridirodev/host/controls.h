@@ -72,6 +72,8 @@ class IRegistryKey : public Object {
   virtual void WriteValue(std::string_view name, std::string_view value) = 0;
   virtual void DeleteValue(std::string_view name) = 0;
   virtual std::vector<std::string> ValueNames() const = 0;
+  // Removes a subkey with everything below it; false when there is none.
+  virtual bool DeleteKey(std::string_view name) = 0;
 };
 using IRegistryKeyPtr = std::shared_ptr<IRegistryKey>;
 
