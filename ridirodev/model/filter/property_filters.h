@@ -22,7 +22,7 @@ class IAppSupport;
 
 // What the host's objects implement to describe a list-view property in a context. The
 // defaults describe nothing.
-class IPropertyFilter {
+class IPropertyFilter : public Object {
  public:
   virtual ~IPropertyFilter() = default;
   virtual std::string ValueList(const Variant& lvp, const std::string& sContext);
