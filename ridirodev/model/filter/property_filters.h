@@ -14,35 +14,20 @@
 #include "ridirodev/core/object.h"
 #include "ridirodev/core/variant.h"
 #include "ridirodev/host/items.h"
+#include "ridirodev/model/enums.h"
 
 namespace ridirodev {
 
 class IAppSupport;
 
-enum class EPropertyDataType : int32_t {
-  pdtInteger = 0,
-  pdtFloat = 1,
-  pdtEnum = 2,
-  pdtSTRING = 3,
-  pdtDate = 4,
-  pdtUser = 5,
-};
-
 // What the host's objects implement to describe a list-view property in a context. The
 // defaults describe nothing.
-class IPropertyFilter {
+class IPropertyFilter : public Object {
  public:
   virtual ~IPropertyFilter() = default;
   virtual std::string ValueList(const Variant& lvp, const std::string& sContext);
   virtual std::string LabelList(const Variant& lvp, const std::string& sContext);
   virtual EPropertyDataType PropertyType(const Variant& lvp, const std::string& sContext);
-};
-
-enum class ERelativeType : int32_t {
-  rHours = 0,
-  rDays = 1,
-  rMonths = 2,
-  rMinutes = 3,
 };
 
 class CFilterDate : public Object, public IXMLPropertyBag {
