@@ -16,18 +16,6 @@
 namespace ridirodev::tool {
 namespace {
 
-const char* InstancingText(Instancing instancing) {
-  switch (instancing) {
-    case Instancing::kGlobal:
-      return "global";
-    case Instancing::kCreatable:
-      return "creatable";
-    case Instancing::kNotCreatable:
-      break;
-  }
-  return "not creatable";
-}
-
 std::string Joined(const std::vector<std::string>& parts) {
   std::string text;
   for (const std::string& part : parts) text += (text.empty() ? "" : ", ") + part;
@@ -242,7 +230,7 @@ void PrintCatalogue(const std::string& className, bool enums, std::ostream& out)
   }
   std::vector<std::vector<std::string>> rows;
   for (const ClassInfo& cls : catalogue.Classes()) {
-    rows.push_back({cls.name, InstancingText(cls.instancing), Joined(cls.implements), cls.events,
+    rows.push_back({cls.name, std::string(InstancingName(cls.instancing)), Joined(cls.implements), cls.events,
                     std::to_string(cls.members.size())});
   }
   out << FormatTable({"Class", "Instancing", "Also implements", "Events", "Members"}, rows);

@@ -9,6 +9,7 @@
 #include "ridirodev/model/data_files.h"
 #include "ridirodev/model/field_categories.h"
 #include "ridirodev/model/field_category.h"
+#include "ridirodev/model/field.h"
 #include "ridirodev/model/fields.h"
 #include "ridirodev/model/filter/filter_definitions.h"
 #include "ridirodev/model/m_ridirodev.h"
@@ -47,12 +48,12 @@ TEST(CatalogueCommandsTest, InvokedChainsGiveTheCppValues) {
   MRidirodevScope scope(SampleHost());
   StartComponent();
   const auto traffic = GRidirodev::AppGroupTemplate("Traffic");
-  const auto cell = traffic->FieldCategories()->Item(Variant("CellSite"));
+  const auto cell = GRidirodev::LookupCategoryByName("Traffic", "CellSite");
   ASSERT_NE(cell, nullptr);
   const std::pair<std::string, std::string> chains[] = {
       {"GRidirodev.AppGroupTemplate(\"Traffic\").Fields(12).Count", std::to_string(traffic->Fields(12)->Count())},
       {"GRidirodev.TrafficCategories.Count", std::to_string(GRidirodev::TrafficCategories()->Count())},
-      {"GRidirodev.AppGroupTemplate(\"Traffic\").FieldCategories(\"CellSite\").BusyHours.Count",
+      {"GRidirodev.LookupCategoryByName(\"Traffic\", \"CellSite\").BusyHours.Count",
        std::to_string(cell->BusyHours()->Count())},
       {"GRidirodev.FilterDefinitions.Count", std::to_string(GRidirodev::FilterDefinitions()->Count())},
       {"GRidirodev.DataFiles(20)(1).FileType", GRidirodev::DataFiles(20)->Item(Variant(1))->FileType()},

@@ -18,6 +18,7 @@
 #include "ridirodev/core/automation_error.h"
 #include "ridirodev/core/event.h"
 #include "ridirodev/facade/dispatch.h"
+#include "ridirodev/host/controls.h"
 
 namespace ridirodev::binding {
 
@@ -190,6 +191,52 @@ struct Signature<R (*)(A...)> {
 };
 template <class R, class... A>
 struct Signature<R (*)(A...) noexcept> : Signature<R (*)(A...)> {};
+
+// Helpers of the adapters, where a C++ member's form differs from the catalogue's.
+
+// Error 91, for an object argument left Nothing.
+[[noreturn]] void ObjectNotSet();
+
+// An object argument the C++ member takes by reference, so Nothing cannot reach it.
+template <class T>
+T& Required(const std::shared_ptr<T>& object) {
+  if (!object) ObjectNotSet();
+  return *object;
+}
+
+// The host's combo box comes as a plain object that also implements IComboBox.
+IComboBox& ComboBoxOf(const ObjectPtr& object);
+
+// A parameter both optional and by reference, with a default or without one.
+inline P OptionalByRef(const char* name, Variant defaultValue) {
+  P p(name, std::move(defaultValue));
+  p.byRef = true;
+  return p;
+}
+inline P OptionalByRef(const char* name) {
+  P p = P::Optional(name);
+  p.byRef = true;
+  return p;
+}
+
+// A keyed collection handed to a late-bound caller. Core's collections are not objects, so the
+// collection itself (shared, never copied) travels inside one. No catalogue class describes it:
+// a script can hold it and hand it back, nothing more.
+template <class T>
+class CollectionObject : public Object {
+ public:
+  explicit CollectionObject(std::shared_ptr<T> collection) : collection_(std::move(collection)) {}
+  const std::shared_ptr<T>& Collection() const noexcept { return collection_; }
+
+ private:
+  std::shared_ptr<T> collection_;
+};
+
+// The collection held, or Nothing for none.
+template <class Holder, class T>
+std::shared_ptr<Holder> Hold(std::shared_ptr<T> collection) {
+  return collection ? std::make_shared<Holder>(std::move(collection)) : nullptr;
+}
 
 // Whether F is a free function that takes the object first (an adapter where the C++ member's
 // form differs from the catalogue's): its other parameters are the member's.

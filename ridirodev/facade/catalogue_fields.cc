@@ -23,28 +23,8 @@ namespace ridirodev {
 namespace {
 
 using binding::P;
+using binding::Required;
 constexpr auto kCreatable = Instancing::kCreatable;
-
-// The C++ members take host objects by reference; a late-bound caller may pass Nothing.
-template <class T>
-const T& Required(const std::shared_ptr<T>& object) {
-  if (!object) {
-    throw AutomationError(ErrorNumber::kObjectNotSet, std::string(Catalogue::kLibrary),
-                          "Object variable or With block variable not set");
-  }
-  return *object;
-}
-
-// The category's keys of its fields, as an object a late-bound caller can hold and hand back:
-// the keyed collection itself is not an object.
-class FieldKeyTexts final : public Object {
- public:
-  explicit FieldKeyTexts(std::shared_ptr<KeyedCollection<std::string>> keys) : keys_(std::move(keys)) {}
-  const std::shared_ptr<KeyedCollection<std::string>>& Keys() const noexcept { return keys_; }
-
- private:
-  std::shared_ptr<KeyedCollection<std::string>> keys_;
-};
 
 // Adapters where the C++ member's form differs from the catalogue's.
 
@@ -62,10 +42,9 @@ void CategoryInitializeFromRS(CFieldCategory& self, const std::string& sAppNameA
   self.InitializeFromRS(sAppNameA, Required(rst));
 }
 
+// The keyed collection is not an object; a late-bound caller holds it inside one.
 ObjectPtr FieldKeys(CFieldCategory& self) {
-  auto keys = self.FieldKeys();
-  if (!keys) return nullptr;
-  return std::make_shared<FieldKeyTexts>(std::move(keys));
+  return binding::Hold<binding::CollectionObject<KeyedCollection<std::string>>>(self.FieldKeys());
 }
 
 // A failed save has already been reported to the user; the late-bound form has no result.

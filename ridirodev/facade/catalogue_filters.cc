@@ -20,20 +20,11 @@
 namespace ridirodev {
 namespace {
 
+using binding::ComboBoxOf;
+using binding::ObjectNotSet;
+using binding::OptionalByRef;
 using binding::P;
 constexpr auto kCreatable = Instancing::kCreatable;
-
-// An optional by-reference parameter with its default.
-P OptionalByRef(const char* name, Variant defaultValue) {
-  P p(name, std::move(defaultValue));
-  p.byRef = true;
-  return p;
-}
-
-[[noreturn]] void ObjectNotSet() {
-  throw AutomationError(ErrorNumber::kObjectNotSet, std::string(Catalogue::kLibrary),
-                        "Object variable or With block variable not set");
-}
 
 // The C++ member takes a view, which a late-bound argument cannot lend.
 void InitializeFilter(CFilter& self, int32_t ordRow, const std::string& sExpressionA, const std::string& sDataTypeA) {
@@ -57,13 +48,6 @@ EPropertyDataType PropertyDataType(IPropertyFilter& self, const ObjectPtr& lvp, 
   return self.PropertyType(Variant(lvp), sContext);
 }
 
-// A late-bound combo box is one of the host's objects that also implements IComboBox.
-IComboBox& ComboBoxOf(const ObjectPtr& obj) {
-  if (!obj) ObjectNotSet();
-  auto* combo = dynamic_cast<IComboBox*>(obj.get());
-  if (!combo) binding::TypeMismatch("an object that is no combo box");
-  return *combo;
-}
 bool PopulateRcvFormCB(CRcvFilter& self, const ObjectPtr& obj) { return self.PopulateRcvFormCB(ComboBoxOf(obj)); }
 bool PopulateRcvFieldCB(CRcvFilter& self, const std::string& sKey, const ObjectPtr& obj) {
   return self.PopulateRcvFieldCB(sKey, ComboBoxOf(obj));

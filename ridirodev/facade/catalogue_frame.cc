@@ -33,33 +33,15 @@
 namespace ridirodev {
 namespace {
 
+using binding::CollectionObject;
+using binding::ComboBoxOf;
+using binding::Hold;
+using binding::ObjectNotSet;
 using binding::P;
+using binding::Required;
 constexpr auto kCreatable = Instancing::kCreatable;
 
 // By reference and optional at once, which P says only one at a time.
-P ByRef(P p) {
-  p.byRef = true;
-  return p;
-}
-
-// A keyed collection handed to a late-bound caller. Core's collections are not objects, so the
-// collection itself (shared, never copied) travels inside one. No catalogue class describes it:
-// a script can hold it and hand it back, nothing more.
-template <class T>
-class CollectionObject : public Object {
- public:
-  explicit CollectionObject(std::shared_ptr<T> collection) : collection_(std::move(collection)) {}
-  const std::shared_ptr<T>& Collection() const noexcept { return collection_; }
-
- private:
-  std::shared_ptr<T> collection_;
-};
-
-template <class Holder, class T>
-std::shared_ptr<Holder> Hold(std::shared_ptr<T> collection) {
-  return collection ? std::make_shared<Holder>(std::move(collection)) : nullptr;
-}
-
 // The column map, which callers know as a dictionary; its own type so that the catalogue can
 // name it apart from the other collections of strings.
 class ColumnMapDictionary final : public CollectionObject<KeyedCollection<std::string>> {
@@ -70,37 +52,17 @@ class ColumnMapDictionary final : public CollectionObject<KeyedCollection<std::s
 using StringCollection = CollectionObject<KeyedCollection<std::string>>;
 using FrequencyCollection = CollectionObject<KeyedCollection<std::shared_ptr<KeyedCollection<Variant>>>>;
 
-[[noreturn]] void NotSet() {
-  throw AutomationError(ErrorNumber::kObjectNotSet, std::string(Catalogue::kLibrary),
-                        "Object variable or With block variable not set");
-}
-
-// An object argument the C++ member takes by reference, so Nothing cannot reach it.
-template <class T>
-T& Required(const std::shared_ptr<T>& object) {
-  if (!object) NotSet();
-  return *object;
-}
-
-// The host's combo box comes as a plain object that also implements IComboBox.
-IComboBox& Combo(const ObjectPtr& obj) {
-  if (!obj) NotSet();
-  auto* combo = dynamic_cast<IComboBox*>(obj.get());
-  if (!combo) binding::TypeMismatch("an object that is not a combo box");
-  return *combo;
-}
-
 // Where the C++ member's form differs from the catalogue's: the object parameters it takes by
 // reference, optional parameters without a default (Missing does not convert to a number or a
 // text), texts it takes as views, collections that are not objects.
 namespace adapt {
 
 void PopulateTypeCB(const ObjectPtr& obj, const std::string& sAppNameA, bool fAddExternalTypes) {
-  GRidirodev::PopulateTypeCB(Combo(obj), sAppNameA, fAddExternalTypes);
+  GRidirodev::PopulateTypeCB(ComboBoxOf(obj), sAppNameA, fAddExternalTypes);
 }
-void PopulateTechTypeCB(const ObjectPtr& obj) { GRidirodev::PopulateTechTypeCB(Combo(obj)); }
+void PopulateTechTypeCB(const ObjectPtr& obj) { GRidirodev::PopulateTechTypeCB(ComboBoxOf(obj)); }
 void UpdateCategoryCB(const ObjectPtr& obj, const std::optional<std::string>& sAppNameA) {
-  GRidirodev::UpdateCategoryCB(Combo(obj), sAppNameA.value_or(""));
+  GRidirodev::UpdateCategoryCB(ComboBoxOf(obj), sAppNameA.value_or(""));
 }
 std::shared_ptr<CFunctions> Functions(std::optional<int32_t> FunctionCategoryId) {
   return GRidirodev::Functions(FunctionCategoryId.value_or(0));
@@ -127,9 +89,9 @@ std::string FieldKey(const std::string& sName, const std::string& sCategory) {
 std::shared_ptr<ColumnMapDictionary> AppFieldMap(const std::string& sAppName) {
   return Hold<ColumnMapDictionary>(GRidirodev::AppFieldMap(sAppName));
 }
-void PopulateRcvFormCB(const ObjectPtr& obj) { GRidirodev::PopulateRcvFormCB(Combo(obj)); }
+void PopulateRcvFormCB(const ObjectPtr& obj) { GRidirodev::PopulateRcvFormCB(ComboBoxOf(obj)); }
 void PopulateRcvFieldCB(const std::string& sKey, const ObjectPtr& obj) {
-  GRidirodev::PopulateRcvFieldCB(sKey, Combo(obj));
+  GRidirodev::PopulateRcvFieldCB(sKey, ComboBoxOf(obj));
 }
 
 void LoadReferencingReports(const std::shared_ptr<CBusyHours>& bhsTarget,
@@ -138,7 +100,7 @@ void LoadReferencingReports(const std::shared_ptr<CBusyHours>& bhsTarget,
 }
 void UpdateBusyHourTypeCB(const ObjectPtr& cboType, bool fSummation, bool fIncludeAll, const Variant& vEntity,
                           bool fAddSummation) {
-  GBusyHour::UpdateBusyHourTypeCB(Combo(cboType), fSummation, fIncludeAll, vEntity, fAddSummation);
+  GBusyHour::UpdateBusyHourTypeCB(ComboBoxOf(cboType), fSummation, fIncludeAll, vEntity, fAddSummation);
 }
 void LoadAllSummations(const std::shared_ptr<CBusyHours>& bhs, bool bLoadHours) {
   GBusyHour::LoadAllSummations(Required(bhs), bLoadHours);
@@ -270,12 +232,12 @@ void DeclareGBusyHour(Catalogue::Builder& b) {
       .Method<&G::BusyHourKey>("BusyHourKey", {"ord"})
       .Method<&G::BusyHourProperties>("BusyHourProperties",
                                       {P("fIncludeFieldColumn", true), P("bIsDWMBusyHoursSupported", false)})
-      .Method<&G::BusyHourTypes>("BusyHourTypes", {ByRef(P::Optional("vEntity"))})
+      .Method<&G::BusyHourTypes>("BusyHourTypes", {binding::OptionalByRef("vEntity")})
       .Method<&G::SummationTypes>("SummationTypes")
       .Method<&adapt::LoadReferencingReports>("LoadReferencingReports", {"bhsTarget", "dbfds"})
       .Method<&G::ScenarioDependentBusyHours>("ScenarioDependentBusyHours", {P::ByRef("sIds")})
       .Method<&adapt::UpdateBusyHourTypeCB>("UpdateBusyHourTypeCB",
-                                            {"cboType", ByRef(P("fSummation", false)), P("fIncludeAll", true),
+                                            {"cboType", binding::OptionalByRef("fSummation", false), P("fIncludeAll", true),
                                              P::Optional("vEntity"), P("fAddSummation", false)})
       .Method<&G::BusyHourType>("BusyHourType", {P::ByRef("sCategory")})
       .Method<&adapt::LoadAllSummations>("LoadAllSummations", {"bhs", "bLoadHours"})

@@ -45,6 +45,17 @@ namespace binding {
 void TypeMismatch(std::string_view what) {
   throw AutomationError(ErrorNumber::kTypeMismatch, kSource, "Type mismatch: " + std::string(what));
 }
+
+void ObjectNotSet() {
+  throw AutomationError(ErrorNumber::kObjectNotSet, kSource, "Object variable or With block variable not set");
+}
+
+IComboBox& ComboBoxOf(const ObjectPtr& object) {
+  if (!object) ObjectNotSet();
+  auto* combo = dynamic_cast<IComboBox*>(object.get());
+  if (!combo) TypeMismatch("an object that is not a combo box");
+  return *combo;
+}
 }  // namespace binding
 
 Catalogue::Catalogue() {
@@ -156,9 +167,20 @@ std::string DescribeMember(const MemberInfo& m) {
   return text;
 }
 
+std::string_view InstancingName(Instancing instancing) {
+  switch (instancing) {
+    case Instancing::kGlobal:
+      return "global";
+    case Instancing::kCreatable:
+      return "creatable";
+    case Instancing::kNotCreatable:
+      break;
+  }
+  return "not creatable";
+}
+
 std::string DescribeClass(const ClassInfo& cls) {
-  static constexpr const char* kInstancing[] = {"global", "creatable", "not creatable"};
-  std::string text = "class " + cls.name + "\n  instancing: " + kInstancing[static_cast<int>(cls.instancing)] + "\n";
+  std::string text = "class " + cls.name + "\n  instancing: " + std::string(InstancingName(cls.instancing)) + "\n";
   if (!cls.implements.empty()) {
     text += "  implements: ";
     for (size_t i = 0; i < cls.implements.size(); ++i) text += (i ? ", " : "") + cls.implements[i];

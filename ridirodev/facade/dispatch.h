@@ -20,6 +20,8 @@ namespace ridirodev {
 
 enum class MemberKind { kMethod, kGet, kLet, kSet };
 enum class Instancing { kGlobal, kCreatable, kNotCreatable };
+// "global", "creatable", "not creatable".
+std::string_view InstancingName(Instancing instancing);
 
 struct ParamInfo {
   std::string name;

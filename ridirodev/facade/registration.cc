@@ -11,18 +11,6 @@ namespace {
 
 const std::string kLibrary(Catalogue::kLibrary);
 
-const char* InstancingName(Instancing instancing) {
-  switch (instancing) {
-    case Instancing::kGlobal:
-      return "global";
-    case Instancing::kCreatable:
-      return "creatable";
-    case Instancing::kNotCreatable:
-      break;
-  }
-  return "not creatable";
-}
-
 }  // namespace
 
 void RegisterServer(IRegistryKey& root) {

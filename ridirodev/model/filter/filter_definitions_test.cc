@@ -37,6 +37,7 @@ struct MemoryKey final : IRegistryKey {
     for (const auto& entry : values) names.push_back(entry.first);
     return names;
   }
+  bool DeleteKey(std::string_view name) override { return keys.erase(std::string(name)) > 0; }
   std::map<std::string, std::string, std::less<>> values;
   std::map<std::string, std::shared_ptr<MemoryKey>, std::less<>> keys;
 };
