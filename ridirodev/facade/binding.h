@@ -387,10 +387,12 @@ class ClassDecl {
     return *this;
   }
   // A member listed but not implemented yet: it answers 438. Types are given by name.
-  ClassDecl& Unbound(const char* name, MemberKind kind, std::vector<std::pair<const char*, const char*>> params,
+  ClassDecl& Unbound(const char* name, MemberKind kind, std::vector<std::pair<P, const char*>> params,
                      const char* result = "") {
     MemberInfo m{name, kind, {}, std::nullopt, result, false, false, {}};
-    for (const auto& [param, type] : params) m.params.push_back({param, typeid(void), type, false, false, {}});
+    for (const auto& [p, type] : params) {
+      m.params.push_back({p.name, typeid(void), type, p.byRef, p.optional, p.defaultValue});
+    }
     info_.members.push_back(std::move(m));
     return *this;
   }

@@ -41,7 +41,6 @@ using binding::P;
 using binding::Required;
 constexpr auto kCreatable = Instancing::kCreatable;
 
-// By reference and optional at once, which P says only one at a time.
 // The column map, which callers know as a dictionary; its own type so that the catalogue can
 // name it apart from the other collections of strings.
 class ColumnMapDictionary final : public CollectionObject<KeyedCollection<std::string>> {
@@ -118,25 +117,6 @@ std::shared_ptr<StringCollection> FieldKeys(CAppGroupTemplate& self, int32_t ord
 
 }  // namespace adapt
 
-// A parameter of a member declared Unbound, which gives it a name and a type only: what else
-// its callers see (by reference, optional with a default) is marked on it here.
-ParamInfo& UnboundParam(Catalogue::Builder& b, std::string_view member, std::string_view param) {
-  for (MemberInfo& m : b.classes.back().members) {
-    if (m.name != member) continue;
-    for (ParamInfo& p : m.params) {
-      if (p.name == param) return p;
-    }
-  }
-  throw AutomationError(
-      ErrorNumber::kInvalidArgument, std::string(Catalogue::kLibrary),
-      "The catalogue has no parameter " + std::string(param) + " of " + std::string(member));
-}
-
-void MarkOptional(ParamInfo& p, Variant defaultValue) {
-  p.optional = true;
-  p.defaultValue = std::move(defaultValue);
-}
-
 void DeclareGRidirodev(Catalogue::Builder& b) {
   using G = GRidirodev;
   b.Global<G>("GRidirodev")
@@ -196,7 +176,7 @@ void DeclareGRidirodev(Catalogue::Builder& b) {
       .Method<&G::UDR_KeyDataAvailable>("UDR_KeyDataAvailable")
       .Get<&adapt::AppFieldMap>("AppFieldMap", {P::ByRef("sAppName")})
       .Get<&G::StyleFieldsAvailable>("StyleFieldsAvailable")
-      .Unbound("OpenFieldStyleDialog", MemberKind::kMethod, {{"iFontStyle", "Long"}, {"iColor", "Long"}},
+      .Unbound("OpenFieldStyleDialog", MemberKind::kMethod, {{P::ByRef("iFontStyle"), "Long"}, {P::ByRef("iColor"), "Long"}},
                "Boolean")
       .Method<&G::UpdateStyleInformation>("UpdateStyleInformation", {"fld"})
       .Method<&G::DeleteStyleInformation>("DeleteStyleInformation", {"ord"})
@@ -208,22 +188,15 @@ void DeclareGRidirodev(Catalogue::Builder& b) {
       .Unbound("SelectSystemId", MemberKind::kMethod, {}, "Long")
       .Unbound("AppDocTypeSlrTree", MemberKind::kMethod, {}, "CAppDocTypeSlrTree")
       .Unbound("SelectFolderDocumentTypeTree", MemberKind::kMethod,
-               {{"dbfdt", "IFolderDocumentType"},
+               {{P::ByRef("dbfdt"), "IFolderDocumentType"},
                 {"dbfdts", "IFolderDocumentTypes"},
-                {"sTitle", "String"},
-                {"sLabel", "String"},
-                {"fVersionOnly", "Boolean"}},
+                {P("sTitle", "Select Document Type"), "String"},
+                {P("sLabel", "Type"), "String"},
+                {P("fVersionOnly", false), "Boolean"}},
                "Boolean")
       .Get<&G::RcvFilter>("RcvFilter")
       .Method<&adapt::PopulateRcvFormCB>("PopulateRcvFormCB", {"obj"})
       .Method<&adapt::PopulateRcvFieldCB>("PopulateRcvFieldCB", {"sKey", "obj"});
-  // The style dialog writes both values back; the tree writes the chosen type.
-  UnboundParam(b, "OpenFieldStyleDialog", "iFontStyle").byRef = true;
-  UnboundParam(b, "OpenFieldStyleDialog", "iColor").byRef = true;
-  UnboundParam(b, "SelectFolderDocumentTypeTree", "dbfdt").byRef = true;
-  MarkOptional(UnboundParam(b, "SelectFolderDocumentTypeTree", "sTitle"), Variant("Select Document Type"));
-  MarkOptional(UnboundParam(b, "SelectFolderDocumentTypeTree", "sLabel"), Variant("Type"));
-  MarkOptional(UnboundParam(b, "SelectFolderDocumentTypeTree", "fVersionOnly"), Variant(false));
 }
 
 void DeclareGBusyHour(Catalogue::Builder& b) {
@@ -310,13 +283,11 @@ void DeclareFrameClasses(Catalogue::Builder& b) {
                 {"ILVItemColorManager", "ILVItemFontManager", "ILVItemImageManager"});
   b.Placeholder("CAppDocTypeSlrTree", kCreatable, {"IAppDocTypeSelector"})
       .Unbound("IAppDocTypeSelector_SelectFolderDocumentType", MemberKind::kMethod,
-               {{"dbfdt", "IFolderDocumentType"},
+               {{P::ByRef("dbfdt"), "IFolderDocumentType"},
                 {"dbfdts", "IFolderDocumentTypes"},
                 {"sTitle", "String"},
                 {"sLabel", "String"}},
                "Boolean");
-  // The selector writes the chosen type back.
-  UnboundParam(b, "IAppDocTypeSelector_SelectFolderDocumentType", "dbfdt").byRef = true;
 }
 
 }  // namespace ridirodev
