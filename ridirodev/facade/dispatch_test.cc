@@ -4,6 +4,8 @@
 #include "ridirodev/facade/binding.h"
 #include "ridirodev/model/busyhour/busy_hour.h"
 #include "ridirodev/model/busyhour/busy_hours.h"
+#include "ridirodev/model/enums.h"
+#include "ridirodev/model/filter/filter.h"
 #include "testing/fixtures.h"
 
 #include <gmock/gmock.h>
@@ -236,6 +238,35 @@ TEST_F(ComponentLateBindingTest, ClassesByNameDefaultMemberIterationAndEvents) {
   EXPECT_EQ(ErrorOf([&] { ConnectEvent(added[0], "StateChange", [](const EventArgs&) {}); }),
             ErrorNumber::kNoSuchMember);
   EXPECT_EQ(ErrorOf([&] { Invoke(nullptr, "Count", none); }), ErrorNumber::kObjectNotSet);
+  // Events of the other sources, raised by a late-bound call: the announcer's reach the handler
+  // with every argument, a clipboard's and the filter definitions' with none.
+  std::vector<Variant> global;
+  const ObjectPtr updates = Invoke(CreateObject("GRidirodev"), "FieldUpdates", global).ToObject();
+  const auto fieldsSink = ConnectEvent(updates, "FieldsChange", [&](const EventArgs& args) { heard.push_back(args); });
+  std::vector<Variant> notice{12, ObjectPtr(), static_cast<int32_t>(eRefreshed)};
+  Invoke(updates, "NotityFieldChange", notice);
+  EXPECT_EQ(heard.back(), (EventArgs{12, Variant(ObjectPtr()), static_cast<int32_t>(eRefreshed)}));
+  const std::pair<const char*, const char*> raisers[] = {{"CFieldClipboard", "Clear"},
+                                                         {"CTemplateFieldClipboard", "Clear"},
+                                                         {"CBusyHourClipboard", "Clear"},
+                                                         {"CFilterDefinitions", "Notify"}};
+  for (const auto& [source, raiser] : raisers) {
+    const ObjectPtr object = CreateObject(source);
+    const auto before = heard.size();
+    const auto stateSink = ConnectEvent(object, "StateChange", [&](const EventArgs& args) { heard.push_back(args); });
+    std::vector<Variant> none2;
+    Invoke(object, raiser, none2);
+    ASSERT_EQ(heard.size(), before + 1) << source;
+    EXPECT_EQ(heard.back(), EventArgs{}) << source;
+  }
+  // A component member that writes an argument back.
+  const ObjectPtr filter = CreateObject("CFilter");
+  std::vector<Variant> init{1, "> abc", "I"}, error{"before"};
+  Invoke(filter, "Initialize", init);
+  std::string message;
+  EXPECT_EQ(Invoke(filter, "IsValid", error).ToBool(), std::dynamic_pointer_cast<CFilter>(filter)->IsValid(message));
+  EXPECT_EQ(error, std::vector<Variant>{message});  // "before" replaced by what the member wrote
+
   std::vector<Variant> gone{"nobody"};
   EXPECT_EQ(ErrorOf([&] { Invoke(hours, "Delete", gone); }), 0);  // the member's own rule: ignored
 }
