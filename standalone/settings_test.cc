@@ -279,7 +279,8 @@ TEST(RegistrationTest, RegisterAndUnregisterTouchOnlyTheLibrarysKeys) {
   const auto library = root->OpenKey("TypeLib")->OpenKey("Ridirodev");
   ASSERT_NE(library, nullptr);
   const Catalogue& catalogue = Catalogue::Instance();
-  EXPECT_EQ(library->ReadValue("Version") + "/" + library->ReadValue("Locale") + "/" + library->ReadValue("Classes"),
+  EXPECT_EQ(library->ReadValue("Version") + "/" + library->ReadValue("Locale") + "/" +
+                library->ReadValue("Classes"),
             "396.0/1033/" + std::to_string(catalogue.Classes().size()));
   const auto classes = std::dynamic_pointer_cast<RegistryKey>(root->OpenKey("Classes"));
   EXPECT_EQ(classes->KeyNames().size(), catalogue.Classes().size() + 1);

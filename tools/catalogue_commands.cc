@@ -80,7 +80,8 @@ class ChainReader {
   std::string Name() {
     Skip();
     const size_t start = pos_;
-    while (pos_ < text_.size() && (std::isalnum(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '_')) {
+    while (pos_ < text_.size() &&
+           (std::isalnum(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '_')) {
       ++pos_;
     }
     if (start == pos_) Fail("expected a name at \"" + text_.substr(start) + "\"");
@@ -110,7 +111,8 @@ class ChainReader {
     if (std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '.') {
       const size_t start = pos_;
       ++pos_;
-      while (pos_ < text_.size() && (std::isdigit(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '.')) {
+      while (pos_ < text_.size() &&
+             (std::isdigit(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '.')) {
         ++pos_;
       }
       const std::string number = text_.substr(start, pos_ - start);
@@ -249,16 +251,19 @@ void RunInvoke(const std::string& expression, const std::string& each, std::ostr
   } else {
     const ClassInfo* cls = Catalogue::Instance().FindClass(head);
     if (!cls || cls->instancing != Instancing::kGlobal) {
-      Invalid("An expression starts with a global object (GRidirodev, GBusyHour) or CreateObject(\"CLASS\"), "
-              "not '" + head + "'.");
+      Invalid(
+          "An expression starts with a global object (GRidirodev, GBusyHour) or CreateObject(\"CLASS\"), "
+          "not '" +
+          head + "'.");
     }
     object = CreateObject(head);
   }
   Variant value(object);
   for (size_t i = 0; i < steps.size(); ++i) {
     if (!value.IsObject() || !value.ToObject()) {
-      throw AutomationError(424, "Ridirodev",
-                            "Object required: " + (steps[i].member.empty() ? std::string("(...)") : steps[i].member));
+      throw AutomationError(
+          424, "Ridirodev",
+          "Object required: " + (steps[i].member.empty() ? std::string("(...)") : steps[i].member));
     }
     std::vector<Variant> args = steps[i].args;
     value = Invoke(value.ToObject(), steps[i].member, args);

@@ -4,8 +4,8 @@
 // call come from it. Only the files that declare the catalogue include this.
 #include <cstdint>
 #include <deque>
-#include <limits>
 #include <initializer_list>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -145,7 +145,8 @@ template <class A>
 class Held {
  public:
   using Value = std::remove_cvref_t<A>;
-  static constexpr bool kByRef = std::is_lvalue_reference_v<A> && !std::is_const_v<std::remove_reference_t<A>>;
+  static constexpr bool kByRef =
+      std::is_lvalue_reference_v<A> && !std::is_const_v<std::remove_reference_t<A>>;
   explicit Held(const Variant& v) : value_(Convert(v)) {}
   A Get() {
     if constexpr (std::is_rvalue_reference_v<A>) {
@@ -273,8 +274,9 @@ Variant Call(Object& target, std::vector<Variant>& args) {
   using S = Signature<decltype(F)>;
   using Params = typename ParamsTuple<F, Self>::Type;
   constexpr size_t kArity = std::tuple_size_v<Params>;
-  return [&]<size_t... I>(std::index_sequence<I...>) -> Variant {
-    std::tuple<Held<std::tuple_element_t<I, Params>>...> held{Held<std::tuple_element_t<I, Params>>(args[I])...};
+  return [&]<size_t... I>(std::index_sequence<I...>)->Variant {
+    std::tuple<Held<std::tuple_element_t<I, Params>>...> held{
+        Held<std::tuple_element_t<I, Params>>(args[I])...};
     auto invoke = [&]() -> decltype(auto) {
       if constexpr (TakesSelf<F, Self>()) {
         return F(dynamic_cast<Self&>(target), std::get<I>(held).Get()...);
@@ -293,7 +295,8 @@ Variant Call(Object& target, std::vector<Variant>& args) {
     }
     (std::get<I>(held).WriteBack(args[I]), ...);
     return result;
-  }(std::make_index_sequence<kArity>());
+  }
+  (std::make_index_sequence<kArity>());
 }
 
 template <auto F, class Self>
@@ -308,11 +311,15 @@ std::vector<ParamInfo> ParamsOf(std::initializer_list<P> names, const char* memb
   std::vector<ParamInfo> params;
   [&]<size_t... I>(std::index_sequence<I...>) {
     const P* p = names.begin();
-    ((params.push_back({p[I].name, TypeOf<std::tuple_element_t<I, Params>>(), {},
-                        p[I].byRef || Held<std::tuple_element_t<I, Params>>::kByRef, p[I].optional,
+    ((params.push_back({p[I].name,
+                        TypeOf<std::tuple_element_t<I, Params>>(),
+                        {},
+                        p[I].byRef || Held<std::tuple_element_t<I, Params>>::kByRef,
+                        p[I].optional,
                         p[I].defaultValue})),
      ...);
-  }(std::make_index_sequence<kArity>());
+  }
+  (std::make_index_sequence<kArity>());
   return params;
 }
 
@@ -435,7 +442,8 @@ class ClassDecl {
   ClassDecl& Write(const char* name, MemberKind kind, std::initializer_list<P> params) {
     std::vector<P> all(params);
     all.emplace_back("RHS");
-    static_assert(std::tuple_size_v<typename ParamsTuple<F, C>::Type> >= 1, "a property write takes the value");
+    static_assert(std::tuple_size_v<typename ParamsTuple<F, C>::Type> >= 1,
+                  "a property write takes the value");
     MemberInfo m{name, kind, {}, std::nullopt, "", false, false, &Call<F, C>};
     m.params = ParamsOfList<F>(all, name);
     m.result = m.params.back().type;  // shown as the type written
@@ -446,10 +454,14 @@ class ClassDecl {
   template <auto F>
   static std::vector<ParamInfo> ParamsOfList(const std::vector<P>& all, const char* name) {
     switch (all.size()) {
-      case 1: return ParamsOf<F, C>({all[0]}, name);
-      case 2: return ParamsOf<F, C>({all[0], all[1]}, name);
-      case 3: return ParamsOf<F, C>({all[0], all[1], all[2]}, name);
-      default: return ParamsOf<F, C>({all[0], all[1], all[2], all[3]}, name);
+      case 1:
+        return ParamsOf<F, C>({all[0]}, name);
+      case 2:
+        return ParamsOf<F, C>({all[0], all[1]}, name);
+      case 3:
+        return ParamsOf<F, C>({all[0], all[1], all[2]}, name);
+      default:
+        return ParamsOf<F, C>({all[0], all[1], all[2], all[3]}, name);
     }
   }
 
@@ -469,13 +481,13 @@ struct Catalogue::Builder {
   std::deque<EventInterfaceInfo> events;
   std::vector<EnumInfo> enums;
   std::vector<std::pair<std::type_index, std::string>> typeNames = {
-      {typeid(int32_t), "Long"},     {typeid(int16_t), "Integer"}, {typeid(bool), "Boolean"},
-      {typeid(std::string), "String"}, {typeid(double), "Double"},  {typeid(float), "Single"},
-      {typeid(Date), "Date"},        {typeid(Variant), "Variant"}, {typeid(Object), "Object"}};
+      {typeid(int32_t), "Long"},       {typeid(int16_t), "Integer"}, {typeid(bool), "Boolean"},
+      {typeid(std::string), "String"}, {typeid(double), "Double"},   {typeid(float), "Single"},
+      {typeid(Date), "Date"},          {typeid(Variant), "Variant"}, {typeid(Object), "Object"}};
 
   template <class C>
-  binding::ClassDecl<C> Class(const char* name, Instancing instancing, std::vector<std::string> implements = {},
-                              const char* eventInterface = "") {
+  binding::ClassDecl<C> Class(const char* name, Instancing instancing,
+                              std::vector<std::string> implements = {}, const char* eventInterface = "") {
     ClassInfo& c = classes.emplace_back();
     c.name = name;
     c.instancing = instancing;
@@ -526,7 +538,8 @@ struct Catalogue::Builder {
     typeNames.emplace_back(typeid(T), name);
   }
   void Finish(Catalogue& catalogue) {
-    catalogue.classes_.assign(std::make_move_iterator(classes.begin()), std::make_move_iterator(classes.end()));
+    catalogue.classes_.assign(std::make_move_iterator(classes.begin()),
+                              std::make_move_iterator(classes.end()));
     catalogue.eventInterfaces_.assign(std::make_move_iterator(events.begin()),
                                       std::make_move_iterator(events.end()));
     catalogue.enums_ = std::move(enums);

@@ -11,34 +11,36 @@ void DeclareCatalogue(Catalogue::Builder& b) {
                              "__CFilterDefinitions", "__CBusyHours", "__CFieldUpdates"}) {
     b.Events(events);
   }
-  b.Enum<EFieldClipboardOperation>("EFieldClipboardOperation", {{"fldcNone", fldcNone}, {"fldcCopy", fldcCopy}});
+  b.Enum<EFieldClipboardOperation>("EFieldClipboardOperation",
+                                   {{"fldcNone", fldcNone}, {"fldcCopy", fldcCopy}});
   b.Enum<ETemplateFieldClipboardOperation>("ETemplateFieldClipboardOperation",
                                            {{"tplfcNone", tplfcNone}, {"tplfcCopy", tplfcCopy}});
-  b.Enum<EBusyHourClipboardOperation>("EBusyHourClipboardOperation", {{"bhcNone", bhcNone}, {"bhcCopy", bhcCopy}});
+  b.Enum<EBusyHourClipboardOperation>("EBusyHourClipboardOperation",
+                                      {{"bhcNone", bhcNone}, {"bhcCopy", bhcCopy}});
   b.Enum<EPropertyDataType>("EPropertyDataType", {{"pdtInteger", pdtInteger},
                                                   {"pdtFloat", pdtFloat},
                                                   {"pdtEnum", pdtEnum},
                                                   {"pdtSTRING", pdtSTRING},
                                                   {"pdtDate", pdtDate},
                                                   {"pdtUser", pdtUser}});
-  b.Enum<EFieldProperty>("EFieldProperty",
-                         {{"fldName", fldName},
-                          {"fldEntity", fldEntity},
-                          {"fldTechType", fldTechType},
-                          {"fldFieldType", fldFieldType},
-                          {"fldHeading1", fldHeading1},
-                          {"fldHeading2", fldHeading2},
-                          {"fldDescription", fldDescription},
-                          {"fldOwner", fldOwner},
-                          {"fldTimeAggregator", fldTimeAggregator},
-                          {"fldElementAggregator", fldElementAggregator},
-                          {"fldStatus", fldStatus},
-                          {"fldDataType", fldDataType},
-                          {"fldUDCSource", fldUDCSource},
-                          {"fldModified", fldModified},
-                          {"fldComplex", fldComplex},
-                          {"fldExtra", fldExtra}});
-  b.Enum<EBusyHoursChange>("EBusyHoursChange", {{"bhsadd", bhsadd}, {"bhsDelete", bhsDelete}, {"bhsClear", bhsClear}});
+  b.Enum<EFieldProperty>("EFieldProperty", {{"fldName", fldName},
+                                            {"fldEntity", fldEntity},
+                                            {"fldTechType", fldTechType},
+                                            {"fldFieldType", fldFieldType},
+                                            {"fldHeading1", fldHeading1},
+                                            {"fldHeading2", fldHeading2},
+                                            {"fldDescription", fldDescription},
+                                            {"fldOwner", fldOwner},
+                                            {"fldTimeAggregator", fldTimeAggregator},
+                                            {"fldElementAggregator", fldElementAggregator},
+                                            {"fldStatus", fldStatus},
+                                            {"fldDataType", fldDataType},
+                                            {"fldUDCSource", fldUDCSource},
+                                            {"fldModified", fldModified},
+                                            {"fldComplex", fldComplex},
+                                            {"fldExtra", fldExtra}});
+  b.Enum<EBusyHoursChange>("EBusyHoursChange",
+                           {{"bhsadd", bhsadd}, {"bhsDelete", bhsDelete}, {"bhsClear", bhsClear}});
   b.Enum<EBHProperty>("EBHProperty", {{"bhName", bhName},
                                       {"bhEntity", bhEntity},
                                       {"bhType", bhType},
@@ -51,7 +53,8 @@ void DeclareCatalogue(Catalogue::Builder& b) {
                                       {"bhOwner", bhOwner},
                                       {"bhHours", bhHours},
                                       {"bhSpan", bhSpan}});
-  b.Enum<ERelativeType>("ERelativeType", {{"rHours", rHours}, {"rDays", rDays}, {"rMonths", rMonths}, {"rMinutes", rMinutes}});
+  b.Enum<ERelativeType>("ERelativeType",
+                        {{"rHours", rHours}, {"rDays", rDays}, {"rMonths", rMonths}, {"rMinutes", rMinutes}});
   b.Enum<EAction>("EAction", {{"eUpdate", eUpdate},
                               {"eAdded", eAdded},
                               {"eDeleted", eDeleted},

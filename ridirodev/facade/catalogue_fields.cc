@@ -38,7 +38,8 @@ CFieldsPtr LookupFieldsByEntityId(const CFields& self, const std::string& ord) {
   return self.LookupFieldsByEntityId(Variant(ord));
 }
 
-void CategoryInitializeFromRS(CFieldCategory& self, const std::string& sAppNameA, const IDBRecordsetPtr& rst) {
+void CategoryInitializeFromRS(CFieldCategory& self, const std::string& sAppNameA,
+                              const IDBRecordsetPtr& rst) {
   self.InitializeFromRS(sAppNameA, Required(rst));
 }
 
@@ -66,20 +67,36 @@ void DeclareFieldClasses(Catalogue::Builder& b) {
   b.Type<IDBRecordset>("IDBRecordset");
   b.Type<IAppPropertySet>("IAppPropertySet");
 
-  using FieldInitialize =
-      void (CField::*)(int32_t, std::string, int32_t, const std::string&, const std::string&, int32_t, std::string,
-                       bool, std::string, std::string, std::string, const std::string&, int32_t, std::string, Date,
-                       std::string, ExtraColumnValuesPtr, std::string, int32_t, int32_t, int32_t);
-  using FieldInitializeAsCommon = void (CField::*)(
-      int32_t, const std::string&, int32_t, int32_t, const std::string&, const std::string&, const std::string&,
-      const std::string&, const std::string&, int32_t, Date, const std::string&, const std::string&,
-      const std::string&, int32_t, int32_t, int32_t);
+  using FieldInitialize = void (CField::*)(
+      int32_t, std::string, int32_t, const std::string&, const std::string&, int32_t, std::string, bool,
+      std::string, std::string, std::string, const std::string&, int32_t, std::string, Date, std::string,
+      ExtraColumnValuesPtr, std::string, int32_t, int32_t, int32_t);
+  using FieldInitializeAsCommon =
+      void (CField::*)(int32_t, const std::string&, int32_t, int32_t, const std::string&, const std::string&,
+                       const std::string&, const std::string&, const std::string&, int32_t, Date,
+                       const std::string&, const std::string&, const std::string&, int32_t, int32_t, int32_t);
   b.Class<CField>("CField", kCreatable, {"ILVItemObject"})
-      .Method<static_cast<FieldInitialize>(&CField::Initialize)>(
-          "Initialize", {"ordA", "sNameA", "ordEntity", "sAppName", "sFieldTypeA", "iTechBitsA", "sDataTypeA",
-                         "fNullOkA", "sColumnHeading1A", "sColumnHeading2A", "sDescriptionA", "sAggregator",
-                         "ordOwner", "sCalcSourceA", "dateChangedA", P("sStatusA", ""), P("dicInfo", ObjectPtr()),
-                         P("sComplexA", ""), P("lWeightField", 0), P("iFontStyleA", 0), P("iFontColorA", 0)})
+      .Method<static_cast<FieldInitialize>(&CField::Initialize)>("Initialize", {"ordA",
+                                                                                "sNameA",
+                                                                                "ordEntity",
+                                                                                "sAppName",
+                                                                                "sFieldTypeA",
+                                                                                "iTechBitsA",
+                                                                                "sDataTypeA",
+                                                                                "fNullOkA",
+                                                                                "sColumnHeading1A",
+                                                                                "sColumnHeading2A",
+                                                                                "sDescriptionA",
+                                                                                "sAggregator",
+                                                                                "ordOwner",
+                                                                                "sCalcSourceA",
+                                                                                "dateChangedA",
+                                                                                P("sStatusA", ""),
+                                                                                P("dicInfo", ObjectPtr()),
+                                                                                P("sComplexA", ""),
+                                                                                P("lWeightField", 0),
+                                                                                P("iFontStyleA", 0),
+                                                                                P("iFontColorA", 0)})
       .Method<&FieldInitializeFromXML>("InitializeFromXML", {"sAppName", "xmlObj"})
       .Method<static_cast<FieldInitializeAsCommon>(&CField::InitializeAsCommon)>(
           "InitializeAsCommon",
@@ -125,9 +142,9 @@ void DeclareFieldClasses(Catalogue::Builder& b) {
       .Method<&CField::IsKeyField>("IsKeyField")
       .Get<&CField::ExpressionError>("ExpressionError")
       .Method<&CField::ExtraFieldValue>("ExtraFieldValue", {"sFieldName"})
-      .Method<&CField::IsFilterOK>("IsFilterOK",
-                                   {"sTechFilter", "sFieldFilter", "sOwnerFilter", "sSearchPattern",
-                                    "fUseForBusyHour", P("sRcvFormFilter", ""), P("sRcvFieldFilter", "")});
+      .Method<&CField::IsFilterOK>(
+          "IsFilterOK", {"sTechFilter", "sFieldFilter", "sOwnerFilter", "sSearchPattern", "fUseForBusyHour",
+                         P("sRcvFormFilter", ""), P("sRcvFieldFilter", "")});
 
   b.Class<CFields>("CFields", kCreatable, {"ILVItemCollection"})
       .StandardCollection("fld")
@@ -137,13 +154,13 @@ void DeclareFieldClasses(Catalogue::Builder& b) {
       .Method<&LookupFieldsByEntityId>("LookupFieldsByEntityId", {"ord"})
       .Method<&CFields::Table>("Table", {P::Optional("lvps"), P("fShowColumnHeadings", true)});
 
-  using CategoryInitialize = void (CFieldCategory::*)(int32_t, const std::string&, const std::string&, int32_t,
-                                                      const std::string&, bool, bool, bool, std::shared_ptr<CFields>,
-                                                      const std::string&, const std::string&);
+  using CategoryInitialize = void (CFieldCategory::*)(
+      int32_t, const std::string&, const std::string&, int32_t, const std::string&, bool, bool, bool,
+      std::shared_ptr<CFields>, const std::string&, const std::string&);
   b.Class<CFieldCategory>("CFieldCategory", kCreatable, {"ITreeNodeItem"})
       .Method<static_cast<CategoryInitialize>(&CFieldCategory::Initialize)>(
-          "Initialize", {"iEntityId", "sEntityA", "sAppName", "iParentId", "sDescriptionA", "fCanSumA", "fCanRptA",
-                         "fAllowReparentingA", "fldsA", "sLabelA", "sContextEntityLabelA"})
+          "Initialize", {"iEntityId", "sEntityA", "sAppName", "iParentId", "sDescriptionA", "fCanSumA",
+                         "fCanRptA", "fAllowReparentingA", "fldsA", "sLabelA", "sContextEntityLabelA"})
       .Method<&CategoryInitializeFromRS>("InitializeFromRS", {"sAppNameA", "rst"})
       .Method<&CFieldCategory::Clone>("Clone")
       .Get<&CFieldCategory::Label>("Label")

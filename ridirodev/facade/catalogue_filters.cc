@@ -27,7 +27,8 @@ using binding::P;
 constexpr auto kCreatable = Instancing::kCreatable;
 
 // The C++ member takes a view, which a late-bound argument cannot lend.
-void InitializeFilter(CFilter& self, int32_t ordRow, const std::string& sExpressionA, const std::string& sDataTypeA) {
+void InitializeFilter(CFilter& self, int32_t ordRow, const std::string& sExpressionA,
+                      const std::string& sDataTypeA) {
   self.Initialize(ordRow, sExpressionA, sDataTypeA);
 }
 
@@ -48,7 +49,9 @@ EPropertyDataType PropertyDataType(IPropertyFilter& self, const ObjectPtr& lvp, 
   return self.PropertyType(Variant(lvp), sContext);
 }
 
-bool PopulateRcvFormCB(CRcvFilter& self, const ObjectPtr& obj) { return self.PopulateRcvFormCB(ComboBoxOf(obj)); }
+bool PopulateRcvFormCB(CRcvFilter& self, const ObjectPtr& obj) {
+  return self.PopulateRcvFormCB(ComboBoxOf(obj));
+}
 bool PopulateRcvFieldCB(CRcvFilter& self, const std::string& sKey, const ObjectPtr& obj) {
   return self.PopulateRcvFieldCB(sKey, ComboBoxOf(obj));
 }
@@ -58,7 +61,8 @@ template <class C>
 void DeclareClipboard(Catalogue::Builder& b, const char* name, const char* events, const char* source) {
   b.Class<C>(name, kCreatable, {}, events)
       .template Method<&C::Clear>("Clear")
-      .template Method<&C::Reset>("Reset", {P::ByRef(source), OptionalByRef("objSourceA", Variant(ObjectPtr()))})
+      .template Method<&C::Reset>("Reset",
+                                  {P::ByRef(source), OptionalByRef("objSourceA", Variant(ObjectPtr()))})
       .template Get<&C::SourceEntities>("SourceEntities")
       .template Get<&C::SourceObject>("SourceObject")
       .template Get<&C::Operation>("Operation")
@@ -79,7 +83,8 @@ void DeclareFilterClasses(Catalogue::Builder& b) {
       .Get<&CFilter::DataType>("DataType")
       .Method<&CFilter::Clone>("Clone")
       .Get<&CFilter::Key>("Key")
-      .Method<static_cast<bool (CFilter::*)(std::string&) const>(&CFilter::IsValid)>("IsValid", {P("sError", "")});
+      .Method<static_cast<bool (CFilter::*)(std::string&) const>(&CFilter::IsValid)>("IsValid",
+                                                                                     {P("sError", "")});
   // Remove and Clear stay the component's own.
   b.Class<CFilters>("CFilters", kCreatable)
       .Method<&CFilters::Add>("Add", {P::ByRef("fltr")})
@@ -171,7 +176,8 @@ void DeclareFilterClasses(Catalogue::Builder& b) {
       .Let<&CFilterDefinition::SetName>("Name")
       .Get<&CFilterDefinition::Filter>("Filter")
       .Let<&CFilterDefinition::SetFilter>("Filter");
-  b.Class<CFilterDefinitions>("CFilterDefinitions", kCreatable, {"IAppRegistryHandler"}, "__CFilterDefinitions")
+  b.Class<CFilterDefinitions>("CFilterDefinitions", kCreatable, {"IAppRegistryHandler"},
+                              "__CFilterDefinitions")
       .Method<&CFilterDefinitions::Notify>("Notify")
       .Method<&CFilterDefinitions::Reset>("Reset")
       .Method<&CFilterDefinitions::Add>("Add", {P::ByRef("FilterDef")})

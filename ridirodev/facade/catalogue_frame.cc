@@ -176,8 +176,8 @@ void DeclareGRidirodev(Catalogue::Builder& b) {
       .Method<&G::UDR_KeyDataAvailable>("UDR_KeyDataAvailable")
       .Get<&adapt::AppFieldMap>("AppFieldMap", {P::ByRef("sAppName")})
       .Get<&G::StyleFieldsAvailable>("StyleFieldsAvailable")
-      .Unbound("OpenFieldStyleDialog", MemberKind::kMethod, {{P::ByRef("iFontStyle"), "Long"}, {P::ByRef("iColor"), "Long"}},
-               "Boolean")
+      .Unbound("OpenFieldStyleDialog", MemberKind::kMethod,
+               {{P::ByRef("iFontStyle"), "Long"}, {P::ByRef("iColor"), "Long"}}, "Boolean")
       .Method<&G::UpdateStyleInformation>("UpdateStyleInformation", {"fld"})
       .Method<&G::DeleteStyleInformation>("DeleteStyleInformation", {"ord"})
       .Method<&G::UpdateExtraColumns>("UpdateExtraColumns", {"fld"})
@@ -209,9 +209,9 @@ void DeclareGBusyHour(Catalogue::Builder& b) {
       .Method<&G::SummationTypes>("SummationTypes")
       .Method<&adapt::LoadReferencingReports>("LoadReferencingReports", {"bhsTarget", "dbfds"})
       .Method<&G::ScenarioDependentBusyHours>("ScenarioDependentBusyHours", {P::ByRef("sIds")})
-      .Method<&adapt::UpdateBusyHourTypeCB>("UpdateBusyHourTypeCB",
-                                            {"cboType", binding::OptionalByRef("fSummation", false), P("fIncludeAll", true),
-                                             P::Optional("vEntity"), P("fAddSummation", false)})
+      .Method<&adapt::UpdateBusyHourTypeCB>(
+          "UpdateBusyHourTypeCB", {"cboType", binding::OptionalByRef("fSummation", false),
+                                   P("fIncludeAll", true), P::Optional("vEntity"), P("fAddSummation", false)})
       .Method<&G::BusyHourType>("BusyHourType", {P::ByRef("sCategory")})
       .Method<&adapt::LoadAllSummations>("LoadAllSummations", {"bhs", "bLoadHours"})
       .Method<&adapt::LoadAllBusyHours>("LoadAllBusyHours", {"bhs", "bLoadHours"})

@@ -23,7 +23,8 @@ constexpr auto kCreatable = Instancing::kCreatable;
 // loads use.
 void InitializeFromRS(CBusyHour& self, const std::shared_ptr<IDBRecordset>& rst) {
   if (!rst) {
-    throw AutomationError(ErrorNumber::kObjectNotSet, "CBusyHour", "Object variable or With block variable not set");
+    throw AutomationError(ErrorNumber::kObjectNotSet, "CBusyHour",
+                          "Object variable or With block variable not set");
   }
   MRidirodev& state = MRidirodev::Current();
   self.InitializeFromRow(state, sql::ReadBusyHourRow(state.Database(), *rst));
@@ -33,7 +34,8 @@ void InitializeFromRS(CBusyHour& self, const std::shared_ptr<IDBRecordset>& rst)
 
 void DeclareQualifierClasses(Catalogue::Builder& b) {
   b.Class<CFunction>("CFunction", kCreatable)
-      .Method<&CFunction::Initialize>("Initialize", {"sNameA", "sSignatureA", "iCategoryIdA", "sDescriptionA"})
+      .Method<&CFunction::Initialize>("Initialize",
+                                      {"sNameA", "sSignatureA", "iCategoryIdA", "sDescriptionA"})
       .Get<&CFunction::Name>("Name")
       .Get<&CFunction::Signature>("Signature")
       .Get<&CFunction::CategoryId>("CategoryId")
@@ -56,8 +58,8 @@ void DeclareQualifierClasses(Catalogue::Builder& b) {
       .Get<&CEnumValue::Key>("Key");
   b.Class<CEnumValues>("CEnumValues", kCreatable).StandardCollection("ev");
   b.Class<CDataFile>("CDataFile", kCreatable)
-      .Method<&CDataFile::Initialize>(
-          "Initialize", {"FieldId", "FileTypeId", "FileType", "Frequency", "FrequencyId", "Vendor", "Description"})
+      .Method<&CDataFile::Initialize>("Initialize", {"FieldId", "FileTypeId", "FileType", "Frequency",
+                                                     "FrequencyId", "Vendor", "Description"})
       .Get<&CDataFile::FieldId>("FieldId")
       .Get<&CDataFile::FileTypeId>("FileTypeId")
       .Get<&CDataFile::FileType>("FileType")
@@ -112,9 +114,10 @@ void DeclareQualifierClasses(Catalogue::Builder& b) {
       .Let<&CBusyHour::SetBhScenarioId>("BhScenarioId")
       .Get<&CBusyHour::TypeEntityId>("TypeEntityId")
       .Method<&CBusyHour::InitializeNew>(
-          "InitializeNew", {"ordTypeEntity", P::ByRef("dbuA"), "sNameA", "sDescriptionA", "fldA", "sSpanA",
-                            "dateFirstNeededA", "iLowRankA", "iHighRankA", "fPABH_DefinedA", "ordBhScenarioIdA",
-                            "vDailyRetentionA", "vWeeklyRetentionA", "vMonthlyRetentionA"})
+          "InitializeNew",
+          {"ordTypeEntity", P::ByRef("dbuA"), "sNameA", "sDescriptionA", "fldA", "sSpanA", "dateFirstNeededA",
+           "iLowRankA", "iHighRankA", "fPABH_DefinedA", "ordBhScenarioIdA", "vDailyRetentionA",
+           "vWeeklyRetentionA", "vMonthlyRetentionA"})
       .Method<&InitializeFromRS>("InitializeFromRS", {P::ByRef("rst")})
       .Method<&CBusyHour::Clone>("Clone")
       .Get<&CBusyHour::Category>("Category")

@@ -23,8 +23,8 @@ const std::string kSource(Catalogue::kLibrary);
 
 [[noreturn]] void WrongArguments(std::string_view className, std::string_view member) {
   throw AutomationError(ErrorNumber::kWrongArguments, kSource,
-                        "Wrong number of arguments or invalid property assignment: " + std::string(className) +
-                            "." + std::string(member));
+                        "Wrong number of arguments or invalid property assignment: " +
+                            std::string(className) + "." + std::string(member));
 }
 
 bool KindServes(MemberKind have, MemberKind asked) {
@@ -47,7 +47,8 @@ void TypeMismatch(std::string_view what) {
 }
 
 void ObjectNotSet() {
-  throw AutomationError(ErrorNumber::kObjectNotSet, kSource, "Object variable or With block variable not set");
+  throw AutomationError(ErrorNumber::kObjectNotSet, kSource,
+                        "Object variable or With block variable not set");
 }
 
 IComboBox& ComboBoxOf(const ObjectPtr& object) {
@@ -180,7 +181,8 @@ std::string_view InstancingName(Instancing instancing) {
 }
 
 std::string DescribeClass(const ClassInfo& cls) {
-  std::string text = "class " + cls.name + "\n  instancing: " + std::string(InstancingName(cls.instancing)) + "\n";
+  std::string text =
+      "class " + cls.name + "\n  instancing: " + std::string(InstancingName(cls.instancing)) + "\n";
   if (!cls.implements.empty()) {
     text += "  implements: ";
     for (size_t i = 0; i < cls.implements.size(); ++i) text += (i ? ", " : "") + cls.implements[i];
@@ -199,7 +201,8 @@ std::string DescribeEvents(const EventInterfaceInfo& events) {
 
 std::string DescribeEnum(const EnumInfo& enumeration) {
   std::string text = "enum " + enumeration.name + "\n";
-  for (const auto& [name, value] : enumeration.members) text += "  " + name + " = " + std::to_string(value) + "\n";
+  for (const auto& [name, value] : enumeration.members)
+    text += "  " + name + " = " + std::to_string(value) + "\n";
   return text;
 }
 
@@ -213,17 +216,19 @@ std::string DescribeCatalogue() {
   return text;
 }
 
-Variant Invoke(const ObjectPtr& target, std::string_view member, std::vector<Variant>& args, MemberKind kind) {
+Variant Invoke(const ObjectPtr& target, std::string_view member, std::vector<Variant>& args,
+               MemberKind kind) {
   if (!target) {
-    throw AutomationError(ErrorNumber::kObjectNotSet, kSource, "Object variable or With block variable not set");
+    throw AutomationError(ErrorNumber::kObjectNotSet, kSource,
+                          "Object variable or With block variable not set");
   }
   const ClassInfo* cls = Catalogue::Instance().ClassOf(*target);
   if (!cls) NoSuchMember("Object", member);
   return InvokeMember(*cls, *target, member, args, kind);
 }
 
-Variant InvokeMember(const ClassInfo& info, Object& target, std::string_view member, std::vector<Variant>& args,
-                     MemberKind kind) {
+Variant InvokeMember(const ClassInfo& info, Object& target, std::string_view member,
+                     std::vector<Variant>& args, MemberKind kind) {
   const ClassInfo* cls = &info;
   const MemberInfo* found = nullptr;
   bool otherKind = false;
@@ -271,9 +276,9 @@ ObjectPtr CreateObject(std::string_view className) {
                           "ActiveX component can't create object: no class " + std::string(className));
   }
   if (cls->instancing == Instancing::kNotCreatable) {
-    throw AutomationError(ErrorNumber::kCannotCreateObject, kSource,
-                          "ActiveX component can't create object: " + cls->name +
-                              " is reached only through another object");
+    throw AutomationError(
+        ErrorNumber::kCannotCreateObject, kSource,
+        "ActiveX component can't create object: " + cls->name + " is reached only through another object");
   }
   if (!cls->create) {
     throw AutomationError(ErrorNumber::kCannotCreateObject, kSource,
@@ -282,9 +287,11 @@ ObjectPtr CreateObject(std::string_view className) {
   return cls->create();
 }
 
-std::unique_ptr<EventSink> ConnectEvent(const ObjectPtr& source, std::string_view event, EventHandler handler) {
+std::unique_ptr<EventSink> ConnectEvent(const ObjectPtr& source, std::string_view event,
+                                        EventHandler handler) {
   if (!source) {
-    throw AutomationError(ErrorNumber::kObjectNotSet, kSource, "Object variable or With block variable not set");
+    throw AutomationError(ErrorNumber::kObjectNotSet, kSource,
+                          "Object variable or With block variable not set");
   }
   const Catalogue& catalogue = Catalogue::Instance();
   const ClassInfo* cls = catalogue.ClassOf(*source);
@@ -299,7 +306,8 @@ std::unique_ptr<EventSink> ConnectEvent(const ObjectPtr& source, std::string_vie
 
 std::vector<Variant> Enumerate(const ObjectPtr& collection) {
   if (!collection) {
-    throw AutomationError(ErrorNumber::kObjectNotSet, kSource, "Object variable or With block variable not set");
+    throw AutomationError(ErrorNumber::kObjectNotSet, kSource,
+                          "Object variable or With block variable not set");
   }
   const ClassInfo* cls = Catalogue::Instance().ClassOf(*collection);
   const auto enumerator = cls ? std::find_if(cls->members.begin(), cls->members.end(),
@@ -307,7 +315,8 @@ std::vector<Variant> Enumerate(const ObjectPtr& collection) {
                               : std::vector<MemberInfo>::const_iterator();
   if (!cls || enumerator == cls->members.end()) NoSuchMember(cls ? cls->name : "Object", "NewEnum");
   std::vector<Variant> none;
-  const auto walker = std::dynamic_pointer_cast<ValueEnumerator>(Invoke(collection, enumerator->name, none).ToObject());
+  const auto walker =
+      std::dynamic_pointer_cast<ValueEnumerator>(Invoke(collection, enumerator->name, none).ToObject());
   if (!walker) binding::TypeMismatch("the enumerator of " + cls->name);
   std::vector<Variant> items;
   for (Variant item; walker->NextValue(item);) items.push_back(std::move(item));

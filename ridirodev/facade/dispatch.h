@@ -78,8 +78,8 @@ struct ClassInfo {
   std::vector<std::string> implements;  // host interfaces beside the default one
   std::string events;                   // the event interface, empty when none
   std::vector<MemberInfo> members;
-  std::type_index type = typeid(void);               // the C++ class
-  std::function<ObjectPtr()> create;                 // a creatable class, or a global object
+  std::type_index type = typeid(void);  // the C++ class
+  std::function<ObjectPtr()> create;    // a creatable class, or a global object
   std::function<bool(const Object&)> isInstance;
 };
 
@@ -134,13 +134,14 @@ std::string DescribeCatalogue();
 Variant Invoke(const ObjectPtr& target, std::string_view member, std::vector<Variant>& args,
                MemberKind kind = MemberKind::kMethod);
 // The same, with the object's class given.
-Variant InvokeMember(const ClassInfo& cls, Object& target, std::string_view member, std::vector<Variant>& args,
-                     MemberKind kind = MemberKind::kMethod);
+Variant InvokeMember(const ClassInfo& cls, Object& target, std::string_view member,
+                     std::vector<Variant>& args, MemberKind kind = MemberKind::kMethod);
 // A creatable class by name, or one of the global objects (made on first use); 429 for a
 // class that is not creatable or not known.
 ObjectPtr CreateObject(std::string_view className);
 // Connects handler to the event of source by name (438 when the object has no such event).
-std::unique_ptr<EventSink> ConnectEvent(const ObjectPtr& source, std::string_view event, EventHandler handler);
+std::unique_ptr<EventSink> ConnectEvent(const ObjectPtr& source, std::string_view event,
+                                        EventHandler handler);
 // The members of a collection in order, through its enumerator (438 for an object without one).
 std::vector<Variant> Enumerate(const ObjectPtr& collection);
 

@@ -1,13 +1,5 @@
 #include "ridirodev/facade/dispatch.h"
 
-#include "ridirodev/core/automation_error.h"
-#include "ridirodev/facade/binding.h"
-#include "ridirodev/model/busyhour/busy_hour.h"
-#include "ridirodev/model/busyhour/busy_hours.h"
-#include "ridirodev/model/enums.h"
-#include "ridirodev/model/filter/filter.h"
-#include "testing/fixtures.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -16,6 +8,14 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "ridirodev/core/automation_error.h"
+#include "ridirodev/facade/binding.h"
+#include "ridirodev/model/busyhour/busy_hour.h"
+#include "ridirodev/model/busyhour/busy_hours.h"
+#include "ridirodev/model/enums.h"
+#include "ridirodev/model/filter/filter.h"
+#include "testing/fixtures.h"
 
 namespace ridirodev {
 namespace {
@@ -97,10 +97,10 @@ TEST(CatalogueTest, CountsBindingsAndEnumerations) {
     EXPECT_EQ(cls.create != nullptr, cls.instancing != Instancing::kNotCreatable && cls.type != typeid(void))
         << cls.name;
   }
-  EXPECT_EQ(unbound, (std::vector<std::string>{"GRidirodev.OpenFieldStyleDialog", "GRidirodev.SelectSystemId",
-                                               "GRidirodev.AppDocTypeSlrTree",
-                                               "GRidirodev.SelectFolderDocumentTypeTree",
-                                               "CAppDocTypeSlrTree.IAppDocTypeSelector_SelectFolderDocumentType"}));
+  EXPECT_EQ(unbound, (std::vector<std::string>{
+                         "GRidirodev.OpenFieldStyleDialog", "GRidirodev.SelectSystemId",
+                         "GRidirodev.AppDocTypeSlrTree", "GRidirodev.SelectFolderDocumentTypeTree",
+                         "CAppDocTypeSlrTree.IAppDocTypeSelector_SelectFolderDocumentType"}));
   EXPECT_EQ(memberless, (std::vector<std::string>{"CRidirodevInitializer", "CStyleManager"}));
   std::vector<Variant> none;
   EXPECT_THROW(
@@ -116,7 +116,8 @@ TEST(CatalogueTest, CountsBindingsAndEnumerations) {
   // Column codes are multiples of 256 in declaration order.
   for (const EnumInfo& e : c.Enums()) {
     if (e.name != "EFieldProperty" && e.name != "EBHProperty") continue;
-    for (size_t i = 0; i < e.members.size(); ++i) EXPECT_EQ(e.members[i].second, 256 * int32_t(i + 1)) << e.name;
+    for (size_t i = 0; i < e.members.size(); ++i)
+      EXPECT_EQ(e.members[i].second, 256 * int32_t(i + 1)) << e.name;
   }
 }
 
@@ -190,8 +191,11 @@ TEST(LateBindingTest, ArgumentsDefaultsWriteBackAndErrors) {
 
   const std::pair<std::function<void()>, int32_t> errors[] = {
       {[&] { call("Missing", {}); }, ErrorNumber::kNoSuchMember},
-      {[&] { call("Scale", {}); }, ErrorNumber::kWrongArguments},          // n is not optional
-      {[&] { call("Scale", {1, 2, 3}); }, ErrorNumber::kWrongArguments},   // one too many
+      {[&] { call("Scale", {}); }, ErrorNumber::kWrongArguments},  // n is not optional
+      {[&] {
+         call("Scale", {1, 2, 3});
+       },
+       ErrorNumber::kWrongArguments},                                                 // one too many
       {[&] { call("Scale", {1}, MemberKind::kLet); }, ErrorNumber::kWrongArguments},  // not a property
       {[&] { call("Level", {}, MemberKind::kLet); }, ErrorNumber::kWrongArguments},   // no value
       {[&] { call("Scale", {"three"}); }, ErrorNumber::kTypeMismatch},
@@ -242,7 +246,8 @@ TEST_F(ComponentLateBindingTest, ClassesByNameDefaultMemberIterationAndEvents) {
   // with every argument, a clipboard's and the filter definitions' with none.
   std::vector<Variant> global;
   const ObjectPtr updates = Invoke(CreateObject("GRidirodev"), "FieldUpdates", global).ToObject();
-  const auto fieldsSink = ConnectEvent(updates, "FieldsChange", [&](const EventArgs& args) { heard.push_back(args); });
+  const auto fieldsSink =
+      ConnectEvent(updates, "FieldsChange", [&](const EventArgs& args) { heard.push_back(args); });
   std::vector<Variant> notice{12, ObjectPtr(), static_cast<int32_t>(eRefreshed)};
   Invoke(updates, "NotityFieldChange", notice);
   EXPECT_EQ(heard.back(), (EventArgs{12, Variant(ObjectPtr()), static_cast<int32_t>(eRefreshed)}));
@@ -253,7 +258,8 @@ TEST_F(ComponentLateBindingTest, ClassesByNameDefaultMemberIterationAndEvents) {
   for (const auto& [source, raiser] : raisers) {
     const ObjectPtr object = CreateObject(source);
     const auto before = heard.size();
-    const auto stateSink = ConnectEvent(object, "StateChange", [&](const EventArgs& args) { heard.push_back(args); });
+    const auto stateSink =
+        ConnectEvent(object, "StateChange", [&](const EventArgs& args) { heard.push_back(args); });
     std::vector<Variant> none2;
     Invoke(object, raiser, none2);
     ASSERT_EQ(heard.size(), before + 1) << source;
@@ -264,7 +270,8 @@ TEST_F(ComponentLateBindingTest, ClassesByNameDefaultMemberIterationAndEvents) {
   std::vector<Variant> init{1, "> abc", "I"}, error{"before"};
   Invoke(filter, "Initialize", init);
   std::string message;
-  EXPECT_EQ(Invoke(filter, "IsValid", error).ToBool(), std::dynamic_pointer_cast<CFilter>(filter)->IsValid(message));
+  EXPECT_EQ(Invoke(filter, "IsValid", error).ToBool(),
+            std::dynamic_pointer_cast<CFilter>(filter)->IsValid(message));
   EXPECT_EQ(error, std::vector<Variant>{message});  // "before" replaced by what the member wrote
 
   std::vector<Variant> gone{"nobody"};

@@ -32,7 +32,8 @@ void RegisterServer(IRegistryKey& root) {
 void UnregisterServer(IRegistryKey& root) {
   if (const IRegistryKeyPtr libraries = root.OpenKey("TypeLib")) libraries->DeleteKey(kLibrary);
   if (const IRegistryKeyPtr classes = root.OpenKey("Classes")) {
-    for (const ClassInfo& cls : Catalogue::Instance().Classes()) classes->DeleteKey(kLibrary + "." + cls.name);
+    for (const ClassInfo& cls : Catalogue::Instance().Classes())
+      classes->DeleteKey(kLibrary + "." + cls.name);
   }
 }
 
