@@ -17,12 +17,12 @@ FontRef FontServices::CreateFontIndirect(const LogFont& font) {
   return handle;
 }
 
-IPicturePtr ImageServices::Load(int32_t resourceId, std::string_view kind) {
+int32_t ResourcePictureSize(int32_t resourceId, std::string_view kind) {
   switch (resourceId) {
     case 101:
-      return std::make_shared<Picture>(16, 16);
+      return 16;
     case 102:
-      return std::make_shared<Picture>(32, 32);
+      return 32;
     default:
       break;
   }
@@ -30,6 +30,11 @@ IPicturePtr ImageServices::Load(int32_t resourceId, std::string_view kind) {
   throw AutomationError(
       kResourceNotFound, "ImageServices",
       "Resource with identifier '" + std::to_string(resourceId) + "' not found (" + std::string(kind) + ")");
+}
+
+IPicturePtr ImageServices::Load(int32_t resourceId, std::string_view kind) {
+  const int32_t size = ResourcePictureSize(resourceId, kind);
+  return std::make_shared<Picture>(size, size);
 }
 
 void ImageList::Add(std::string_view key, IPicturePtr picture) {

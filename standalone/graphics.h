@@ -41,7 +41,10 @@ class Picture : public IPicture {
 };
 
 // The component's resources: icon and bitmap 101 are the small field pictures (16 by 16),
-// 102 the large ones (32 by 32). Any other id fails with error 326.
+// 102 the large ones (32 by 32). The side of the square picture of an id; any other id fails
+// with error 326 (kind names what was asked for, "icon" or "bitmap").
+int32_t ResourcePictureSize(int32_t resourceId, std::string_view kind);
+
 class ImageServices : public IImageServices {
  public:
   IPicturePtr LoadIcon(int32_t resourceId) override { return Load(resourceId, "icon"); }

@@ -116,7 +116,11 @@ const IDBObjectPtr& StandaloneHost::DatabaseObject() {
 IDBObjectPtr StandaloneHost::CreateDatabase() { return DatabaseObject(); }
 IAppSupportPtr StandaloneHost::CreateSupport() { return SupportServices(); }
 IAppGroupServicesPtr StandaloneHost::CreateGroupServices() {
-  return std::make_shared<StandaloneGroupServices>(Settings(), config_);
+  // The report folder offers a document type per entity, read when someone first looks.
+  auto reportTypes = std::make_shared<FolderDocumentTypes>(
+      [this] { return EntityDocumentTypes(*Dictionary(), config_.extendedEntityViews, "ReportHandler"); });
+  return std::make_shared<StandaloneGroupServices>(Settings(), config_, std::move(reportTypes),
+                                                   toolkit_.dialogs);
 }
 IAppFeaturesPtr StandaloneHost::CreateFeatures() { return std::make_shared<StandaloneFeatures>(config_.features); }
 IXMLQueryServicePtr StandaloneHost::CreateXmlQueryService() {
@@ -131,8 +135,12 @@ IFolderServicesPtr StandaloneHost::CreateFolderServices() {
   return std::make_shared<StandaloneFolderServices>(Dictionary(), config_.UserName());
 }
 IAppMessagesPtr StandaloneHost::CreateMessages() { return std::make_shared<StandaloneMessages>(SupportServices()); }
-IFontServicesPtr StandaloneHost::CreateFontServices() { return std::make_shared<FontServices>(); }
-IImageServicesPtr StandaloneHost::CreateImageServices() { return std::make_shared<ImageServices>(); }
+IFontServicesPtr StandaloneHost::CreateFontServices() {
+  return toolkit_.fonts ? toolkit_.fonts : std::make_shared<FontServices>();
+}
+IImageServicesPtr StandaloneHost::CreateImageServices() {
+  return toolkit_.images ? toolkit_.images : std::make_shared<ImageServices>();
+}
 
 IDBProcedureCallPtr StandaloneHost::CreateProcedureCall() {
   return Wrap<TracedProcedureCall, FailingProcedureCall>(

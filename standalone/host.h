@@ -5,8 +5,10 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "engine/engine_database.h"
+#include "ridirodev/host/dialogs.h"
 #include "ridirodev/host/host.h"
 #include "standalone/config.h"
 #include "standalone/writer_wait.h"
@@ -19,6 +21,15 @@ class StatementTrace;
 class SettingsStore;
 class StandaloneSupport;
 class StandaloneFolderServices;
+
+// What a graphical front supplies: dialogs that are drawn, and fonts and pictures of its own
+// toolkit. Each part left empty keeps the command line's: forms that report no choice, fonts kept
+// as descriptions and pictures that only have a size.
+struct Toolkit {
+  std::shared_ptr<IDialogFront> dialogs;
+  IFontServicesPtr fonts;
+  IImageServicesPtr images;
+};
 
 class StandaloneHost final : public Host {
  public:
@@ -46,6 +57,8 @@ class StandaloneHost final : public Host {
   // component first asks for one of them (std::logic_error otherwise).
   void TraceStatements(const std::string& file);
   FailureInjection& Failures();
+  // Before the component first asks for the group, font or image services.
+  void UseToolkit(Toolkit toolkit) { toolkit_ = std::move(toolkit); }
   const std::shared_ptr<SettingsStore>& Settings();
   const std::shared_ptr<StandaloneSupport>& SupportServices();
   // Writes the settings file when something changed; the tool calls it when a command ends.
@@ -84,6 +97,7 @@ class StandaloneHost final : public Host {
   std::shared_ptr<FailureInjection> failures_;
   std::shared_ptr<SettingsStore> settings_;
   std::shared_ptr<StandaloneSupport> support_;
+  Toolkit toolkit_;
 };
 
 }  // namespace ridirodev::standalone

@@ -176,6 +176,12 @@ TEST_P(StatementsTest, EveryReadStatementRunsAndJoinsTheRightRows) {
          EXPECT_EQ(t.Text(t.Find("Entity_Id", "11"), "Context_Entity_Label"), "MSC");
        }},
       {"field categories", sql::FieldCategoriesStatement(false, 2), 7},
+      // The document type tree: every level of Traffic's context with the extended views,
+      // systems and entities without.
+      {"entity tree, extended views", sql::EntityTreeStatement(true, true, "Traffic"), 11},
+      {"entity tree", sql::EntityTreeStatement(false, true, "Traffic"), 7,
+       [](const Table& t) { EXPECT_EQ(t.Text(t.Find("Entity_Id", "11"), "Context_Entity_Label"), "MSC"); }},
+      {"entity tree, no context labels", sql::EntityTreeStatement(false, false, "Traffic"), 7},
       {"fields of both kinds", SourceFields("12", sql::kAllFields), kCellTrafficFields},
       {"expressions only", SourceFields("12", sql::kExpressionsOnly), kCellTrafficCalcs,
        [](const Table& t) { EXPECT_EQ(t.Set("Field_Group_Short"), (std::set<std::string>{"UDC"})); }},

@@ -4,6 +4,7 @@
 // folder services.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "ridirodev/core/text.h"
+#include "ridirodev/host/dialogs.h"
 #include "ridirodev/host/services.h"
 #include "standalone/settings_node.h"
 
@@ -144,9 +146,31 @@ class TestFolderServices final : public IFolderServices {
 };
 using TestFolderServicesPtr = std::shared_ptr<TestFolderServices>;
 
+// Plays the user of the component's dialogs: it loads a form as a drawn front does, then runs
+// the script for its kind (none: the user closes the window, which is Cancel).
+class ScriptedDialogFront final : public IDialogFront {
+ public:
+  void Show(IFieldStyleForm& form) override {
+    ++shown;
+    form.Load();
+    if (onFieldStyle) onFieldStyle(form);
+  }
+  void Show(IDocumentTypeTreeForm& form) override {
+    ++shown;
+    form.Load();
+    if (form.Activate() && onTree) onTree(form);
+    form.Unload(form.Width(), form.Height());
+  }
+
+  std::function<void(IFieldStyleForm&)> onFieldStyle;
+  std::function<void(IDocumentTypeTreeForm&)> onTree;
+  int shown = 0;
+};
+
 // Settings under one root node; property lists are settings nodes named after the list that
 // keep their default as the value "Default". No named property sets; the folders are named in
-// folderNames (none at first); a modal form is shown and closed at once.
+// folderNames (none at first), and those in folders can be asked for by name; a modal form goes
+// to front, or with none is closed at once.
 class TestGroupServices final : public IAppGroupServices {
  public:
   IAppSettingsNodePtr Settings() override { return settings_; }
@@ -160,10 +184,19 @@ class TestGroupServices final : public IAppGroupServices {
   }
   IAppPropertySetPtr NamedPropertySet(std::string_view) override { return nullptr; }
   std::vector<std::string> FolderNames() const override { return folderNames; }
-  IFolderPtr Folder(std::string_view) const override { return nullptr; }
-  void ShowModal(IModalForm&) override {}
+  IFolderPtr Folder(std::string_view name) const override {
+    for (const auto& folder : folders) {
+      if (EqualsNoCase(folder->Name(), name)) return folder;
+    }
+    return nullptr;
+  }
+  void ShowModal(IModalForm& form) override {
+    if (front) form.ShowWith(*front);
+  }
 
   std::vector<std::string> folderNames;
+  std::vector<IFolderPtr> folders;
+  std::shared_ptr<IDialogFront> front;
 
  private:
   standalone::SettingsNodePtr settings_ = standalone::SettingsNode::Create("Settings");

@@ -19,6 +19,8 @@
 #include "ridirodev/model/busyhour/busy_hours.h"
 #include "ridirodev/model/clipboard/clipboards.h"
 #include "ridirodev/model/data_files.h"
+#include "ridirodev/model/dialogs/app_doc_type_slr_tree.h"
+#include "ridirodev/model/dialogs/style_manager.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/field_categories.h"
 #include "ridirodev/model/field_category.h"
@@ -55,6 +57,12 @@ using FrequencyCollection = CollectionObject<KeyedCollection<std::shared_ptr<Key
 // reference, optional parameters without a default (Missing does not convert to a number or a
 // text), texts it takes as views, collections that are not objects.
 namespace adapt {
+
+bool SelectFolderDocumentType(CAppDocTypeSlrTree& self, std::shared_ptr<IFolderDocumentType>& dbfdt,
+                              const std::shared_ptr<IFolderDocumentTypes>& dbfdts, const std::string& sTitle,
+                              const std::string& sLabel) {
+  return self.SelectFolderDocumentType(dbfdt, dbfdts, sTitle, sLabel);
+}
 
 void PopulateTypeCB(const ObjectPtr& obj, const std::string& sAppNameA, bool fAddExternalTypes) {
   GRidirodev::PopulateTypeCB(ComboBoxOf(obj), sAppNameA, fAddExternalTypes);
@@ -176,8 +184,7 @@ void DeclareGRidirodev(Catalogue::Builder& b) {
       .Method<&G::UDR_KeyDataAvailable>("UDR_KeyDataAvailable")
       .Get<&adapt::AppFieldMap>("AppFieldMap", {P::ByRef("sAppName")})
       .Get<&G::StyleFieldsAvailable>("StyleFieldsAvailable")
-      .Unbound("OpenFieldStyleDialog", MemberKind::kMethod,
-               {{P::ByRef("iFontStyle"), "Long"}, {P::ByRef("iColor"), "Long"}}, "Boolean")
+      .Method<&G::OpenFieldStyleDialog>("OpenFieldStyleDialog", {P::ByRef("iFontStyle"), P::ByRef("iColor")})
       .Method<&G::UpdateStyleInformation>("UpdateStyleInformation", {"fld"})
       .Method<&G::DeleteStyleInformation>("DeleteStyleInformation", {"ord"})
       .Method<&G::UpdateExtraColumns>("UpdateExtraColumns", {"fld"})
@@ -185,15 +192,11 @@ void DeclareGRidirodev(Catalogue::Builder& b) {
       .Method<&G::ChangeExpressionOwner>("ChangeExpressionOwner", {"fldsA", "sNewOwner"})
       .Method<&G::DeleteExpressions>("DeleteExpressions", {"fldsA", "fldsException"})
       .Method<&G::FieldUpdates>("FieldUpdates")
-      .Unbound("SelectSystemId", MemberKind::kMethod, {}, "Long")
-      .Unbound("AppDocTypeSlrTree", MemberKind::kMethod, {}, "CAppDocTypeSlrTree")
-      .Unbound("SelectFolderDocumentTypeTree", MemberKind::kMethod,
-               {{P::ByRef("dbfdt"), "IFolderDocumentType"},
-                {"dbfdts", "IFolderDocumentTypes"},
-                {P("sTitle", "Select Document Type"), "String"},
-                {P("sLabel", "Type"), "String"},
-                {P("fVersionOnly", false), "Boolean"}},
-               "Boolean")
+      .Method<&G::SelectSystemId>("SelectSystemId")
+      .Method<&G::AppDocTypeSlrTree>("AppDocTypeSlrTree")
+      .Method<&G::SelectFolderDocumentTypeTree>(
+          "SelectFolderDocumentTypeTree", {P::ByRef("dbfdt"), "dbfdts", P("sTitle", "Select Document Type"),
+                                           P("sLabel", "Type"), P("fVersionOnly", false)})
       .Get<&G::RcvFilter>("RcvFilter")
       .Method<&adapt::PopulateRcvFormCB>("PopulateRcvFormCB", {"obj"})
       .Method<&adapt::PopulateRcvFieldCB>("PopulateRcvFieldCB", {"sKey", "obj"});
@@ -265,6 +268,8 @@ void DeclareTemplates(Catalogue::Builder& b) {
 void DeclareFrameClasses(Catalogue::Builder& b) {
   b.Type<IAppPropertySet>("IAppPropertySet");
   b.Type<IFolderDocuments>("IFolderDocuments");
+  b.Type<IFolderDocumentType>("IFolderDocumentType");
+  b.Type<IFolderDocumentTypes>("IFolderDocumentTypes");
   b.Type<ColumnMapDictionary>("Dictionary");
 
   DeclareGRidirodev(b);
@@ -279,15 +284,11 @@ void DeclareFrameClasses(Catalogue::Builder& b) {
       .Event<&CFieldUpdates::BusyHourChange>(b.Events("__CFieldUpdates"), "BusyHourChange",
                                              {"&fSummation", "&ordEntity", "&bhs", "&action"});
   DeclareTemplates(b);
-  b.Placeholder("CStyleManager", kCreatable,
-                {"ILVItemColorManager", "ILVItemFontManager", "ILVItemImageManager"});
-  b.Placeholder("CAppDocTypeSlrTree", kCreatable, {"IAppDocTypeSelector"})
-      .Unbound("IAppDocTypeSelector_SelectFolderDocumentType", MemberKind::kMethod,
-               {{P::ByRef("dbfdt"), "IFolderDocumentType"},
-                {"dbfdts", "IFolderDocumentTypes"},
-                {"sTitle", "String"},
-                {"sLabel", "String"}},
-               "Boolean");
+  b.Class<CStyleManager>("CStyleManager", kCreatable,
+                         {"ILVItemColorManager", "ILVItemFontManager", "ILVItemImageManager"});
+  b.Class<CAppDocTypeSlrTree>("CAppDocTypeSlrTree", kCreatable, {"IAppDocTypeSelector"})
+      .Method<&adapt::SelectFolderDocumentType>("IAppDocTypeSelector_SelectFolderDocumentType",
+                                                {P::ByRef("dbfdt"), "dbfdts", "sTitle", "sLabel"});
 }
 
 }  // namespace ridirodev

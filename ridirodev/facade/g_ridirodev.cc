@@ -10,6 +10,9 @@
 #include "ridirodev/model/busyhour/busy_hours.h"
 #include "ridirodev/model/clipboard/clipboards.h"
 #include "ridirodev/model/data_files.h"
+#include "ridirodev/model/dialogs/app_doc_type_slr_tree.h"
+#include "ridirodev/model/dialogs/f_field_style.h"
+#include "ridirodev/model/dialogs/f_select_document_type_tree.h"
 #include "ridirodev/model/enums.h"
 #include "ridirodev/model/field.h"
 #include "ridirodev/model/field_categories.h"
@@ -314,6 +317,10 @@ void GRidirodev::UpdateStyleInformation(const std::shared_ptr<CField>& fld) {
   ::ridirodev::SaveFieldStyle(State(), field);
 }
 
+bool GRidirodev::OpenFieldStyleDialog(int32_t& iFontStyle, int32_t& iColor) {
+  return ::ridirodev::OpenFieldStyleDialog(State(), iFontStyle, iColor);
+}
+
 void GRidirodev::DeleteStyleInformation(int32_t ord) { ::ridirodev::DeleteFieldStyle(State(), ord); }
 
 void GRidirodev::UpdateExtraColumns(const std::shared_ptr<CField>& fld) {
@@ -337,6 +344,21 @@ void GRidirodev::LoadHours(const std::shared_ptr<CBusyHour>& bh) {
 
 void GRidirodev::LoadFieldReferencingDocuments(const std::shared_ptr<CFields>& flds, IFolderDocuments& dbfds) {
   ridirodev::LoadFieldReferencingDocuments(State(), flds, dbfds);
+}
+
+int32_t GRidirodev::SelectSystemId() { return ::ridirodev::SelectSystemId(State()); }
+
+std::shared_ptr<CAppDocTypeSlrTree> GRidirodev::AppDocTypeSlrTree() {
+  MRidirodev& state = State();
+  if (!state.appDocTypeSlrTree) state.appDocTypeSlrTree = std::make_shared<CAppDocTypeSlrTree>();
+  return state.appDocTypeSlrTree;
+}
+
+bool GRidirodev::SelectFolderDocumentTypeTree(std::shared_ptr<IFolderDocumentType>& dbfdt,
+                                              const std::shared_ptr<IFolderDocumentTypes>& dbfdts,
+                                              const std::string& sTitle, const std::string& sLabel,
+                                              bool fVersionOnly) {
+  return ::ridirodev::SelectFolderDocumentTypeTree(State(), dbfdt, dbfdts, sTitle, sLabel, fVersionOnly);
 }
 
 std::shared_ptr<CRcvFilter> GRidirodev::RcvFilter() { return SharedRcvFilter(); }

@@ -32,6 +32,9 @@ class CFilterDefinitions;
 class CDataFiles;
 class CFieldClipboard;
 class CTemplateFieldClipboard;
+class CAppDocTypeSlrTree;
+class IFolderDocumentType;
+class IFolderDocumentTypes;
 
 // The component's global object: entry points to the cached dictionary, lookups and limits.
 // It holds no state; every member forwards to the calling thread's MRidirodev.
@@ -130,6 +133,9 @@ class GRidirodev {
   // (made when null).
   static void DeleteExpressions(const std::shared_ptr<CFields>& fldsA,
                                 std::shared_ptr<CFields>& fldsException);
+  // The field style chooser on iFontStyle and iColor: on OK both take the chosen style and the
+  // result is true; on Cancel both stay as they were.
+  static bool OpenFieldStyleDialog(int32_t& iFontStyle, int32_t& iColor);
   static void UpdateStyleInformation(const std::shared_ptr<CField>& fld);
   static void DeleteStyleInformation(int32_t ord);
   static void UpdateExtraColumns(const std::shared_ptr<CField>& fld);
@@ -141,6 +147,16 @@ class GRidirodev {
                                             std::shared_ptr<CBusyHours>& bhs);
   // Selects the slots of bh's stored hour ranges.
   static void LoadHours(const std::shared_ptr<CBusyHour>& bh);
+
+  // The document type tree. SelectFolderDocumentTypeTree sets dbfdt to the chosen type and
+  // returns true, or leaves it and returns false; SelectSystemId gives the system chosen among
+  // the report folder's types, or 0.
+  static int32_t SelectSystemId();
+  static std::shared_ptr<CAppDocTypeSlrTree> AppDocTypeSlrTree();
+  static bool SelectFolderDocumentTypeTree(std::shared_ptr<IFolderDocumentType>& dbfdt,
+                                           const std::shared_ptr<IFolderDocumentTypes>& dbfdts,
+                                           const std::string& sTitle = "Select Document Type",
+                                           const std::string& sLabel = "Type", bool fVersionOnly = false);
 
   // The RCV/EMS forms, loaded on first use of any of these three and kept.
   static std::shared_ptr<CRcvFilter> RcvFilter();

@@ -78,6 +78,10 @@ IAppMessages& HostServices::Messages() {
 IFontServices& HostServices::FontServices() {
   return Ensure(fontServices_, &Host::CreateFontServices, *host_, "font services");
 }
+const IFontServicesPtr& HostServices::SharedFontServices() {
+  FontServices();
+  return fontServices_;
+}
 IImageServices& HostServices::ImageServices() {
   return Ensure(imageServices_, &Host::CreateImageServices, *host_, "image services");
 }

@@ -28,6 +28,8 @@ class HostServices {
   IFolderServices& FolderServices();
   IAppMessages& Messages();
   IFontServices& FontServices();
+  // For an object that releases its fonts when it goes, which may be after this object.
+  const IFontServicesPtr& SharedFontServices();
   IImageServices& ImageServices();
 
   // The host's user of an id (nullptr for unknown). Inside an owner batch (the reading of one

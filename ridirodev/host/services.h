@@ -99,11 +99,7 @@ class IAppSupport : public Object {
 };
 using IAppSupportPtr = std::shared_ptr<IAppSupport>;
 
-class IModalForm {
- public:
-  virtual ~IModalForm() = default;
-  virtual std::string Caption() const = 0;
-};
+class IModalForm;  // ridirodev/host/dialogs.h
 
 class IAppGroupServices : public Object {
  public:
@@ -113,6 +109,7 @@ class IAppGroupServices : public Object {
   virtual IAppPropertySetPtr NamedPropertySet(std::string_view name) = 0;  // nullptr when none
   virtual std::vector<std::string> FolderNames() const = 0;
   virtual IFolderPtr Folder(std::string_view name) const = 0;  // nullptr when none
+  // Shows a form modally through the host's dialog front; returns once it is closed.
   virtual void ShowModal(IModalForm& form) = 0;
 };
 using IAppGroupServicesPtr = std::shared_ptr<IAppGroupServices>;

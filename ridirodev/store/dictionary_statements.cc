@@ -141,6 +141,21 @@ std::string ExtraColumnsStatement(int32_t dataSourceId) {
   return "SELECT * FROM TQD_DataSource_Extra_Cols WHERE DataSource_ID = " + std::to_string(dataSourceId);
 }
 
+std::string EntityTreeStatement(bool extendedViews, bool contextEntityLabel,
+                                std::string_view dataSourceName) {
+  const std::string context = std::string("WHERE Context_Id IN (") + "SELECT DataSource_App_CTX " +
+                              "FROM TQD_Data_Source " + "WHERE DataSource_Name = '" +
+                              DoubleQuotes(dataSourceName) + "') ";
+  if (extendedViews) {
+    return std::string("SELECT Entity_Id,Parent_Entity_Id,Entity_Name,Entity_Label,") +
+           "Context_Id,Entity_Desc,Can_Sum,Can_Rpt,Type,Depth " + "FROM EA_TQN_ENTITY_HIER " + context +
+           "ORDER BY Depth";
+  }
+  return std::string("SELECT Entity_Id,Parent_Entity_Id,Entity_Name,") +
+         "Context_Id,Entity_Desc,Can_Sum, Can_Rpt " + (contextEntityLabel ? ", Context_Entity_Label " : "") +
+         "FROM TQN_Entity_Hier " + context;
+}
+
 bool TemplateCategoriesFromEntities(std::string_view appName) {
   return appName == "Traffic" || appName == "PCMD Message";
 }

@@ -52,6 +52,11 @@ std::vector<std::string> DataSourceNames(const IAppFeatures& features);
 // nameLiterals: the database object's text literals of DataSourceNames(), in that order.
 std::string AppGroupTemplatesStatement(const std::vector<std::string>& nameLiterals);
 
+// The entity hierarchy of an application's data source for the document type tree: every level
+// by depth with the extended views, else systems and entities (with their context labels when
+// the column exists).
+std::string EntityTreeStatement(bool extendedViews, bool contextEntityLabel, std::string_view dataSourceName);
+
 std::string TechnologyTypesStatement();
 std::string FieldTypesStatement(bool extendedViews, int32_t dataSourceId);
 std::string AggregatorsStatement();

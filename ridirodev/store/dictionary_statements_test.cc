@@ -50,7 +50,8 @@ TEST(DictionaryStatementsTest, StatementTexts) {
       {EntityIdByNameStatement("x' OR '1'='1"),
        "SELECT entity_id FROM TQN_ENTITY WHERE entity_name = 'x'' OR ''1''=''1'"},
       {AppGroupTemplatesStatement({"'Client'", "'Traffic'", "'UDR'"}),
-       "SELECT DataSource_Id, DataSource_Name, DataSource_APP_CTX FROM TQD_Data_Source WHERE DataSource_Name IN ( "
+       "SELECT DataSource_Id, DataSource_Name, DataSource_APP_CTX FROM TQD_Data_Source WHERE DataSource_Name "
+       "IN ( "
        "'Client','Traffic','UDR' ) "},
       {TechnologyTypesStatement(), "SELECT Tech_Name,Tech_Char,Tech_Mask,Tech_Desc FROM TQD_Technology_Mask"},
       {FieldTypesStatement(false, 12),
@@ -61,10 +62,26 @@ TEST(DictionaryStatementsTest, StatementTexts) {
       {AggregatorsStatement(), "SELECT * FROM TQD_Aggregator"},
       {ExtraColumnsStatement(-3), "SELECT * FROM TQD_DataSource_Extra_Cols WHERE DataSource_ID = -3"},
       {TemplateCategoriesStatement(true, 4),
-       "SELECT Entity_Id,Entity_Label,Entity_Name,Entity_Desc, Can_Rpt FROM ea_tqn_entity_hier WHERE Context_Id = 4 "
+       "SELECT Entity_Id,Entity_Label,Entity_Name,Entity_Desc, Can_Rpt FROM ea_tqn_entity_hier WHERE "
+       "Context_Id = 4 "
        "AND type in('System','Entity')"},
       {TemplateCategoriesStatement(false, 4),
        "SELECT Entity_Id,Entity_Name,Entity_Desc, Can_Rpt FROM TQN_Entity_Hier WHERE Context_Id = 4"},
+      {EntityTreeStatement(true, true, "Traffic"),
+       std::string("SELECT Entity_Id,Parent_Entity_Id,Entity_Name,Entity_Label,") +
+           "Context_Id,Entity_Desc,Can_Sum,Can_Rpt,Type,Depth " + "FROM EA_TQN_ENTITY_HIER " +
+           "WHERE Context_Id IN (" + "SELECT DataSource_App_CTX " + "FROM TQD_Data_Source " +
+           "WHERE DataSource_Name = '" + "Traffic" + "') " + "ORDER BY Depth"},
+      {EntityTreeStatement(false, true, "O'Hare"),
+       std::string("SELECT Entity_Id,Parent_Entity_Id,Entity_Name,") +
+           "Context_Id,Entity_Desc,Can_Sum, Can_Rpt " + ", Context_Entity_Label " + "FROM TQN_Entity_Hier " +
+           "WHERE Context_Id IN (" + "SELECT DataSource_App_CTX " + "FROM TQD_Data_Source " +
+           "WHERE DataSource_Name = '" + "O''Hare" + "') "},
+      {EntityTreeStatement(false, false, "Traffic"),
+       std::string("SELECT Entity_Id,Parent_Entity_Id,Entity_Name,") +
+           "Context_Id,Entity_Desc,Can_Sum, Can_Rpt " + "FROM TQN_Entity_Hier " + "WHERE Context_Id IN (" +
+           "SELECT DataSource_App_CTX " + "FROM TQD_Data_Source " + "WHERE DataSource_Name = '" + "Traffic" +
+           "') "},
       {FieldCategoriesStatement(true, 5),
        "SELECT * FROM ea_tqn_Entity_Hier WHERE Context_Id = 5 AND Type IN('System','Entity') ORDER BY Depth"},
       {FieldCategoriesStatement(false, 5), "SELECT * FROM TQN_Entity_Hier WHERE Context_Id = 5"},
@@ -77,19 +94,23 @@ TEST(DictionaryStatementsTest, StatementTexts) {
       {UDRKeysStatement(),
        "Select a.entity_id, a.field_seq, d.name FROM tqd_udr_keys a, tqd_dict_name d "
        "Where a.Field_id = d.Field_id AND d.Namespace_Id = 0 ORDER BY entity_id, field_seq"},
-      {DataSourceFieldsStatement("", 7, kAllFields, false, kNoOptions, {}), kSourceSelect + kFrom + where7 + kOrder},
+      {DataSourceFieldsStatement("", 7, kAllFields, false, kNoOptions, {}),
+       kSourceSelect + kFrom + where7 + kOrder},
       // Any selection other than one kind alone reads both.
       {DataSourceFieldsStatement("", 7, 0, false, kNoOptions, {}), kSourceSelect + kFrom + where7 + kOrder},
       {DataSourceFieldsStatement("", 7, kStaticFieldsOnly, true, kNoOptions, {}),
        kSourceSelectExtended + kFrom + where7 + " AND d.Field_Group_Short <> 'UDC' " + kOrder},
       // Every optional part at once, each in its place, extra columns numbered in order.
-      {DataSourceFieldsStatement(" 31 ,32", 7, kExpressionsOnly, false, kAllOptions, {{"A", 400}, {"N", 55}, {"a", 56}}),
-       kSourceSelect + ", d.Complex ,d.weight_field_id ,c.FontStyleMask, c.FontColor ,a1.Name v1 ,a2.DataValue v2 " +
+      {DataSourceFieldsStatement(" 31 ,32", 7, kExpressionsOnly, false, kAllOptions,
+                                 {{"A", 400}, {"N", 55}, {"a", 56}}),
+       kSourceSelect +
+           ", d.Complex ,d.weight_field_id ,c.FontStyleMask, c.FontColor ,a1.Name v1 ,a2.DataValue v2 " +
            ",a3.DataValue v3 " + kFrom + ", tqd_field_style c ,tqd_Dict_Name a1 ,tqd_Field_Data a2 " +
            ",tqd_Field_Data a3 " + where7 + " AND d.Field_Group_Short = 'UDC' " + kStyleWhere +
            " AND d.Entity_Id in (31,32)  AND d.Field_Id = a1.Field_Id (+) AND a1.Namespace_Id (+) = 400  AND "
            "d.Field_Id = a2.Field_Id (+) AND a2.DataSet_ID (+) = 55  AND d.Field_Id = a3.Field_Id (+) AND "
-           "a3.DataSet_ID (+) = 56 " + kOrder},
+           "a3.DataSet_ID (+) = 56 " +
+           kOrder},
       {EntityFieldsStatement(9, kNoOptions), entitySelect + kFrom + "WHERE d.Entity_ID = 9"},
       {EntityFieldsStatement(9, kAllOptions),
        entitySelect + ", d.Complex ,d.weight_field_id ,c.FontStyleMask, c.FontColor " + kFrom +
