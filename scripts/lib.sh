@@ -1,6 +1,7 @@
 # Shared by the set-up scripts: installs the Debian packages the build needs when missing.
 REQUIRED_PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libsqlite3-dev libpugixml-dev
-  libcli11-dev libbenchmark-dev libpq-dev postgresql-15)
+  libcli11-dev libbenchmark-dev libpq-dev postgresql-15 qt6-base-dev
+  fonts-dejavu-core)
 
 ensure_packages() {
   local missing=()

@@ -1,0 +1,89 @@
+#include "standalone/qt/toolkit.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QPixmap>
+#include <QtGlobal>
+#include <cstdio>
+#include <cstdlib>
+
+#include "ridirodev/core/automation_error.h"
+#include "standalone/qt/document_type_dialog.h"
+#include "standalone/qt/field_style_dialog.h"
+#include "standalone/qt/graphics.h"
+
+namespace ridirodev::qt {
+
+namespace {
+
+bool Set(const char* name) {
+  const char* value = std::getenv(name);
+  return value && *value;
+}
+
+}  // namespace
+
+bool HasDisplay() { return Set("DISPLAY") || Set("WAYLAND_DISPLAY") || Set("QT_QPA_PLATFORM"); }
+
+void EnsureApplication(bool offscreen) {
+  if (QApplication::instance()) return;
+  // The platform goes in as an argument, not the environment, so that whether there is a display
+  // is still answered by the environment afterwards.
+  static int argc = 1;
+  static char name[] = "ridirodev";
+  static char platformOption[] = "-platform";
+  static char platform[] = "offscreen";
+  static char* argv[] = {name, nullptr, nullptr, nullptr};
+  if (offscreen || !HasDisplay()) {
+    argv[argc++] = platformOption;
+    argv[argc++] = platform;
+    // Drawing offscreen, Qt's notes about the missing window system (no runtime folder, no size
+    // hints) say nothing to the user; its errors still do.
+    static const QtMessageHandler previous = qInstallMessageHandler(nullptr);
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+      if (type != QtCriticalMsg && type != QtFatalMsg) return;
+      if (previous) {
+        previous(type, context, message);
+      } else {
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+      }
+    });
+  }
+  // Qt keeps argc and argv for the application's life, which is the process's: the object stays
+  // reachable through this pointer until exit.
+  static QApplication* application = new QApplication(argc, argv);
+  (void)application;
+}
+
+void QtDialogFront::Show(IFieldStyleForm& form) {
+  FieldStyleDialog dialog(form);
+  Run(dialog);
+}
+
+void QtDialogFront::Show(IDocumentTypeTreeForm& form) {
+  DocumentTypeDialog dialog(form);
+  Run(dialog);
+}
+
+void QtDialogFront::Run(QDialog& dialog) {
+  if (screenshot_.empty()) {
+    dialog.exec();
+    return;
+  }
+  dialog.show();
+  QApplication::processEvents();
+  const bool saved = dialog.grab().save(QString::fromStdString(screenshot_), "PNG");
+  dialog.reject();
+  if (!saved) {
+    throw AutomationError(ErrorNumber::kInvalidArgument, "QtDialogFront",
+                          "Cannot write the picture to " + screenshot_ + ".");
+  }
+}
+
+standalone::Toolkit OpenToolkit(const ToolkitOptions& options) {
+  EnsureApplication(!options.screenshot.empty());
+  return {std::make_shared<QtDialogFront>(options.screenshot), std::make_shared<QtFontServices>(),
+          std::make_shared<QtImageServices>()};
+}
+
+}  // namespace ridirodev::qt
