@@ -9,6 +9,7 @@
 #include "tools/command_support.h"
 #include "tools/database_commands.h"
 #include "tools/datafile_commands.h"
+#include "tools/dialog_commands.h"
 #include "tools/dictionary_commands.h"
 #include "tools/filter_commands.h"
 #include "tools/rcv_commands.h"
@@ -29,6 +30,7 @@ constexpr SetUp kFamilies[] = {
     SetUpFilterCommands,      // criteria, filterdefs
     SetUpRcvCommands,         // rcv
     SetUpUserCommands,        // users
+    SetUpDialogCommands,      // doctype
     SetUpCatalogueCommands,   // catalogue, invoke
 };
 

@@ -27,6 +27,7 @@
 #include "standalone/folders.h"
 #include "tools/command_support.h"
 #include "tools/commands.h"
+#include "tools/dialog_commands.h"
 
 namespace ridirodev::tool {
 namespace {
@@ -215,6 +216,29 @@ void StyleCalculation(const FieldScope& scope, const std::string& field, const F
                       : "font style " + std::to_string(now->FontMask()) + ", color " +
                             std::to_string(now->FontColor()))
       << ".\n";
+}
+
+void StyleCalculationInDialog(const FieldScope& scope, const std::string& field, std::ostream& out) {
+  StartComponent();
+  if (!GRidirodev::StyleFieldsAvailable()) Invalid("This dictionary keeps no display styles.");
+  const CFieldPtr fld = FindField(scope, field, FieldKind::kCalculation);
+  int32_t fontStyle = fld->FontMask();
+  int32_t color = fld->FontColor();
+  if (!GRidirodev::OpenFieldStyleDialog(fontStyle, color)) {
+    out << "Style of " << Describe(*fld) << " left as it was: font style " << fontStyle << ", color " << color
+        << " (Cancel).\n";
+    return;
+  }
+  // Looking needs no user of the dictionary; saving does.
+  RequireCurrentUser();
+  FieldParts parts = FieldParts::Of(*fld);
+  parts.fontStyle = fontStyle;
+  parts.fontColor = color;
+  GRidirodev::UpdateStyleInformation(parts.Make());
+  GRidirodev::UpdateExpressionField(scope.app, Variant(fld->Id()));
+  const CFieldPtr now = GRidirodev::GetFieldFromId(scope.app, Variant(fld->Id()));
+  out << "Style of " << Describe(*fld) << ": font style " << now->FontMask() << ", color " << now->FontColor()
+      << " (OK).\n";
 }
 
 void ShowCalculationReferences(const FieldScope& scope, const std::vector<std::string>& fields,
@@ -423,6 +447,7 @@ struct Parsed {
   NamedBy by = NamedBy::kIdOrName;
   FieldValues values;
   FieldStyle style;
+  DialogOptions dialog;
 };
 
 void AddValueOptions(CLI::App& command, FieldValues& values, bool calculation, bool update) {
@@ -522,9 +547,26 @@ void SetUpUdcCommands(CLI::App& app, Commands& commands) {
   oneField(c);
   scoped(c);
 
-  c = leaf(udc, "style", "Set or clear the display style of a calculation", [&p](std::ostream& out) {
-    StyleCalculation({p.app, p.entity, p.by}, p.name, p.style, out);
-  });
+  c = commands.Add(
+      *udc, "style",
+      "Set or clear the display style of a calculation; without --font-style, --color and --clear, choose it "
+      "in the style dialog",
+      [parsed](const CommandContext& context) {
+        const Parsed& p = *parsed;
+        if (p.style.clear || p.style.fontStyle || p.style.color) {
+          if (!p.dialog.screenshot.empty()) {
+            Invalid(
+                "--screenshot draws the style dialog, which opens without --font-style, --color and "
+                "--clear.");
+          }
+          StyleCalculation({p.app, p.entity, p.by}, p.name, p.style, context.out);
+        } else {
+          UseDialogs(*context.host, p.dialog);
+          StyleCalculationInDialog({p.app, p.entity, p.by}, p.name, context.out);
+        }
+        return 0;
+      });
+  AddScreenshotOption(*c, p.dialog);
   oneField(c);
   c->add_option("--font-style", p.style.fontStyle, "Font style bits, added up: 1 bold, 2 underline, 4 strikeout")
       ->type_name("N");

@@ -44,6 +44,9 @@ void ChangeCalculationOwner(const FieldScope& scope, const std::vector<std::stri
 void ShowCalculationStatus(const FieldScope& scope, const std::string& field, std::ostream& out);
 void StyleCalculation(const FieldScope& scope, const std::string& field, const FieldStyle& style,
                       std::ostream& out);
+// The calculation's style chosen in the style dialog, from its current style: saved on OK,
+// unchanged on Cancel; either way it prints which.
+void StyleCalculationInDialog(const FieldScope& scope, const std::string& field, std::ostream& out);
 // The calculations that use the fields, the order in which the fields could be deleted, and the
 // reports and templates that use them.
 void ShowCalculationReferences(const FieldScope& scope, const std::vector<std::string>& fields,
