@@ -115,7 +115,16 @@ const IDBObjectPtr& StandaloneHost::DatabaseObject() {
 
 IDBObjectPtr StandaloneHost::CreateDatabase() { return DatabaseObject(); }
 IAppSupportPtr StandaloneHost::CreateSupport() { return SupportServices(); }
+void StandaloneHost::UseToolkit(Toolkit toolkit) {
+  if (toolkitServicesHandedOut_) {
+    throw std::logic_error(
+        "The toolkit must be set up before the group, font and image services are handed out");
+  }
+  toolkit_ = std::move(toolkit);
+}
+
 IAppGroupServicesPtr StandaloneHost::CreateGroupServices() {
+  toolkitServicesHandedOut_ = true;
   // The report folder offers a document type per entity, read when someone first looks.
   auto reportTypes = std::make_shared<FolderDocumentTypes>(
       [this] { return EntityDocumentTypes(*Dictionary(), config_.extendedEntityViews, "ReportHandler"); });
@@ -136,9 +145,11 @@ IFolderServicesPtr StandaloneHost::CreateFolderServices() {
 }
 IAppMessagesPtr StandaloneHost::CreateMessages() { return std::make_shared<StandaloneMessages>(SupportServices()); }
 IFontServicesPtr StandaloneHost::CreateFontServices() {
+  toolkitServicesHandedOut_ = true;
   return toolkit_.fonts ? toolkit_.fonts : std::make_shared<FontServices>();
 }
 IImageServicesPtr StandaloneHost::CreateImageServices() {
+  toolkitServicesHandedOut_ = true;
   return toolkit_.images ? toolkit_.images : std::make_shared<ImageServices>();
 }
 

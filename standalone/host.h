@@ -57,8 +57,9 @@ class StandaloneHost final : public Host {
   // component first asks for one of them (std::logic_error otherwise).
   void TraceStatements(const std::string& file);
   FailureInjection& Failures();
-  // Before the component first asks for the group, font or image services.
-  void UseToolkit(Toolkit toolkit) { toolkit_ = std::move(toolkit); }
+  // Before the component first asks for the group, font or image services (std::logic_error
+  // otherwise: they would keep the command line's).
+  void UseToolkit(Toolkit toolkit);
   const std::shared_ptr<SettingsStore>& Settings();
   const std::shared_ptr<StandaloneSupport>& SupportServices();
   // Writes the settings file when something changed; the tool calls it when a command ends.
@@ -98,6 +99,7 @@ class StandaloneHost final : public Host {
   std::shared_ptr<SettingsStore> settings_;
   std::shared_ptr<StandaloneSupport> support_;
   Toolkit toolkit_;
+  bool toolkitServicesHandedOut_ = false;
 };
 
 }  // namespace ridirodev::standalone

@@ -4,10 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
+#include <stdexcept>
 
+#include "ridirodev/model/dialogs/f_field_style.h"
 #include "ridirodev/model/m_ridirodev.h"
 #include "standalone/settings.h"
 #include "testing/sample.h"
+#include "testing/services.h"
 #include "testing/temp_dir.h"
 
 namespace ridirodev::standalone {
@@ -60,6 +64,23 @@ TEST(StandaloneHostTest, NothingIsOpenedUntilAskedForAndAMissingDatabaseIsAnErro
   MRidirodevScope scope(host);
   EXPECT_FALSE(scope.State().Features().IsEnabled("UDR_Group"));
   EXPECT_THROW(scope.State().Database(), AutomationError);
+}
+
+}  // namespace
+}  // namespace ridirodev::standalone
+
+namespace ridirodev::standalone {
+namespace {
+
+// The group services keep the front they were made with, so a toolkit comes first or not at all.
+TEST(StandaloneHostTest, AToolkitComesBeforeTheServicesThatUseIt) {
+  auto host = testing::SampleHost();
+  auto front = std::make_shared<testing::ScriptedDialogFront>();
+  host->UseToolkit({front, nullptr, nullptr});
+  FFieldStyle form;
+  host->CreateGroupServices()->ShowModal(form);
+  EXPECT_EQ(front->shown, 1);
+  EXPECT_THROW(host->UseToolkit({}), std::logic_error);
 }
 
 }  // namespace

@@ -56,11 +56,13 @@ void EnsureApplication(bool offscreen) {
 }
 
 void QtDialogFront::Show(IFieldStyleForm& form) {
+  EnsureApplication(!screenshot_.empty());
   FieldStyleDialog dialog(form);
   Run(dialog);
 }
 
 void QtDialogFront::Show(IDocumentTypeTreeForm& form) {
+  EnsureApplication(!screenshot_.empty());
   DocumentTypeDialog dialog(form);
   Run(dialog);
 }
