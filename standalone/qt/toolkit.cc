@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFontMetrics>
+#include <QPainter>
 #include <QPixmap>
 #include <QtGlobal>
 #include <cstdio>
@@ -19,6 +21,26 @@ namespace {
 bool Set(const char* name) {
   const char* value = std::getenv(name);
   return value && *value;
+}
+
+// The dialog as drawn, under a title bar with its caption: offscreen there is no window manager
+// to draw one, and the caption is part of what the picture shows.
+QPixmap WithTitleBar(QDialog& dialog) {
+  const QPixmap client = dialog.grab();
+  QFont font = dialog.font();
+  font.setBold(true);
+  const int height = QFontMetrics(font).height() + 10;
+  QPixmap picture(client.width(), client.height() + height);
+  picture.fill(dialog.palette().color(QPalette::Window));
+  QPainter painter(&picture);
+  painter.fillRect(0, 0, client.width(), height, dialog.palette().color(QPalette::Highlight));
+  painter.setPen(dialog.palette().color(QPalette::HighlightedText));
+  painter.setFont(font);
+  painter.drawText(QRect(8, 0, client.width() - 16, height), Qt::AlignVCenter | Qt::AlignLeft,
+                   dialog.windowTitle());
+  painter.drawPixmap(0, height, client);
+  painter.end();
+  return picture;
 }
 
 }  // namespace
@@ -74,7 +96,7 @@ void QtDialogFront::Run(QDialog& dialog) {
   }
   dialog.show();
   QApplication::processEvents();
-  const bool saved = dialog.grab().save(QString::fromStdString(screenshot_), "PNG");
+  const bool saved = WithTitleBar(dialog).save(QString::fromStdString(screenshot_), "PNG");
   dialog.reject();
   if (!saved) {
     throw AutomationError(ErrorNumber::kInvalidArgument, "QtDialogFront",
